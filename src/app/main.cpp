@@ -1,0 +1,5 @@
+#include "app/main_flow.hpp"
+
+#include <cstdio>
+
+int main() { return curtis::runCurtis(stdin, stdout); }

@@ -1,0 +1,94 @@
+#include "algebra/monomial.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace curtis {
+namespace {
+
+// The generalised binomial coefficient n(n-1)...(n-k+1)/k!, exactly, for the
+// small arguments used here.
+__int128 generalisedBinomial(int n, int k) {
+    __int128 value = 1;
+    for (int i = 0; i < k; ++i) {
+        value = value * (n - i) / (i + 1); // exact at every step: a binomial of i + 1
+    }
+    return value;
+}
+
+TEST(BinomialIsOdd, KnownValues) {
+    EXPECT_EQ(binomialIsOdd(5, 2), 0);
+    EXPECT_EQ(binomialIsOdd(5, 4), 1);
+    EXPECT_EQ(binomialIsOdd(7, 3), 1);
+    EXPECT_EQ(binomialIsOdd(6, 2), 1);
+    EXPECT_EQ(binomialIsOdd(3, 5), 0);
+    EXPECT_EQ(binomialIsOdd(0, 0), 1);
+    EXPECT_EQ(binomialIsOdd(0, 1), 0);
+}
+
+TEST(BinomialIsOdd, NegativeUpperArgument) {
+    for (int k = 0; k < 40; ++k) {
+        EXPECT_EQ(binomialIsOdd(-1, k), 1) << k;
+    }
+    EXPECT_EQ(binomialIsOdd(-2, 1), 0);
+    EXPECT_EQ(binomialIsOdd(-2, 2), 1);
+    EXPECT_EQ(binomialIsOdd(-3, 1), 1);
+    EXPECT_EQ(binomialIsOdd(-3, 2), 0);
+    EXPECT_EQ(binomialIsOdd(-4, 3), 0);
+    EXPECT_EQ(binomialIsOdd(-4, 4), 1);
+    EXPECT_EQ(binomialIsOdd(-5, 2), 1);
+}
+
+TEST(BinomialIsOdd, AgreesWithExactCoefficientsOnAGrid) {
+    for (int n = -40; n <= 40; ++n) {
+        for (int k = 0; k <= 14; ++k) {
+            const __int128 exact = generalisedBinomial(n, k);
+            const int odd = (exact % 2 != 0) ? 1 : 0;
+            EXPECT_EQ(binomialIsOdd(n, k), odd) << "C(" << n << ", " << k << ")";
+        }
+    }
+}
+
+TEST(BinomialIsOdd, ExtremeArgumentsAndNegativeLowerArgument) {
+    EXPECT_EQ(binomialIsOdd(INT32_MAX, INT32_MAX), 1);
+    EXPECT_EQ(binomialIsOdd(INT32_MIN, 1), 0);
+    EXPECT_EQ(binomialIsOdd(-1, INT32_MAX), 1);
+    EXPECT_EQ(binomialIsOdd(5, -1), 0);
+}
+
+TEST(Admissibility, PairsOfLambdaIndicesOnly) {
+    const std::vector<int> notAdmissible{5, 0, 3};
+    const std::vector<int> admissible{0, 1, 2};
+    const std::vector<int> oneTooMany{0, 1, 3};
+    const std::vector<int> cellUnconstrained{7, 100};
+    const std::vector<int> laterPair{0, 4, 8, 17};
+    EXPECT_FALSE(isAdmissible(notAdmissible.data(), 3));
+    EXPECT_TRUE(isAdmissible(admissible.data(), 3));
+    EXPECT_FALSE(isAdmissible(oneTooMany.data(), 3));
+    EXPECT_TRUE(isAdmissible(cellUnconstrained.data(), 2));
+    EXPECT_TRUE(isAdmissible(notAdmissible.data(), 2)); // (5, 0) alone
+    EXPECT_TRUE(isAdmissible(notAdmissible.data(), 1));
+    EXPECT_FALSE(isAdmissible(laterPair.data(), 4));
+    EXPECT_TRUE(isAdmissible(laterPair.data(), 3));
+    const std::vector<int> cellAboveDouble{0, 9, 1};
+    EXPECT_TRUE(isAdmissible(cellAboveDouble.data(), 3));
+}
+
+TEST(CompareMonomials, LexicographicSignedEntryZeroFirst) {
+    const std::vector<int> a{2, 0}, b{1, 5};
+    EXPECT_EQ(compareMonomials(a.data(), b.data(), 2), 1);
+    EXPECT_EQ(compareMonomials(b.data(), a.data(), 2), -1);
+    const std::vector<int> c{-1, 3}, d{0, 0};
+    EXPECT_EQ(compareMonomials(c.data(), d.data(), 2), -1);
+    const std::vector<int> e{1, 2, 0}, f{1, 1, 1};
+    EXPECT_EQ(compareMonomials(e.data(), f.data(), 3), 1);
+    const std::vector<int> g{1, 1, 1, 9}, h{1, 1, 1, -9};
+    EXPECT_EQ(compareMonomials(g.data(), h.data(), 3), 0); // entries beyond n are not read
+    EXPECT_EQ(compareMonomials(g.data(), h.data(), 4), 1);
+    const std::vector<int> low{INT32_MIN}, high{INT32_MAX};
+    EXPECT_EQ(compareMonomials(low.data(), high.data(), 1), -1);
+}
+
+} // namespace
+} // namespace curtis

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace curtis::testing {
+
+struct ProcessResult {
+    std::string out;
+    std::string err;
+    int exitStatus = -1; // the exit status, or -1 if the process did not exit normally
+    bool timedOut = false;
+};
+
+struct ProcessOptions {
+    std::vector<std::string> arguments;
+    std::string input;
+    bool closeInputEarly = false; // close standard input without writing anything
+    double timeoutSeconds = 60;
+    std::uint64_t addressSpaceLimit = 0; // bytes; 0 for none
+    std::string outputPath;              // if set, standard output is this file instead of a pipe
+};
+
+// Runs the program at path with the given standard input, collecting its
+// standard output and error. A process that runs past the timeout is killed
+// and reported as timed out.
+ProcessResult runProcess(const std::string& path, const ProcessOptions& options);
+
+} // namespace curtis::testing
