@@ -7,7 +7,9 @@ namespace {
 // Replies longer than this cannot be a 32-bit integer with sensible blanks.
 constexpr int maxReplyLength = 64;
 
-bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 bool parseInteger(const char* text, int length, std::int32_t& value) {
     int i = 0;

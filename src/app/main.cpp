@@ -2,4 +2,6 @@
 
 #include <cstdio>
 
-int main() { return curtis::runCurtis(stdin, stdout); }
+int main() {
+    return curtis::runCurtis(stdin, stdout);
+}

@@ -6,6 +6,7 @@
 #include "app/key_wait.hpp"
 #include "app/memory_limit.hpp"
 #include "elimination/generator_tables.hpp"
+#include "elimination/level_elimination.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -33,6 +34,21 @@ bool flushChart(std::FILE* out) {
     return false;
 }
 
+void reportEliminationFailure(std::FILE* out, EliminationStatus status,
+                              const GeneratorTables& tables, int k) {
+    if (status == EliminationStatus::TermSetFull) {
+        std::fprintf(out,
+                     "Error: a boundary in homological degree %d needs more than the %d rows "
+                     "the term set holds!\n",
+                     k + 1, tables.termSet.rowLimit);
+    } else {
+        std::fprintf(out,
+                     "Error: a leading term in homological degree %d is not a generator of "
+                     "degree %d; the computation cannot go on!\n",
+                     k + 1, k + 2);
+    }
+}
+
 } // namespace
 
 int runCurtis(std::FILE* in, std::FILE* out, const RunOptions& options) {
@@ -41,8 +57,9 @@ int runCurtis(std::FILE* in, std::FILE* out, const RunOptions& options) {
     if (!runDialogue(in, out, w, t)) {
         std::fputs("\n", out);
         std::fflush(out);
-        std::fputs("Error: standard input ended before the weight and the total degree were read.\n",
-                   stderr);
+        std::fputs(
+            "Error: standard input ended before the weight and the total degree were read.\n",
+            stderr);
         return exitInputOutput;
     }
     const std::int32_t c0 = t - w - 1;
@@ -78,6 +95,12 @@ int runCurtis(std::FILE* in, std::FILE* out, const RunOptions& options) {
                          "Error: homological degree %d has more generators than the %lld a level "
                          "table holds!\n",
                          k + 2, static_cast<long long>(tables.capacity));
+            status = exitStorage;
+            break;
+        }
+        const EliminationStatus eliminated = eliminateLevel(tables, k, w);
+        if (eliminated != EliminationStatus::Ok) {
+            reportEliminationFailure(out, eliminated, tables, k);
             status = exitStorage;
             break;
         }

@@ -27,12 +27,12 @@ std::uint64_t storageBytes(std::int32_t t, std::int64_t capacity) {
     const std::uint64_t records = 2 * static_cast<std::uint64_t>(capacity);
     const std::uint64_t rows = static_cast<std::uint64_t>(capacity / 3);
     const std::uint64_t entry = sizeof(std::int32_t);
-    return 2 * sizeof(LevelTable)                  // the pair of tables
-           + records * sizeof(GeneratorRecord)     // the record block
-           + records * 2 * entries * entry         // every word and tag
-           + 3 * entries * entry                   // levelCount and the working monomials
-           + rows * sizeof(std::int32_t*)          // term-set row references
-           + rows * entries * entry;               // term-set rows
+    return 2 * sizeof(LevelTable)              // the pair of tables
+           + records * sizeof(GeneratorRecord) // the record block
+           + records * 2 * entries * entry     // every word and tag
+           + 3 * entries * entry               // levelCount and the working monomials
+           + rows * sizeof(std::int32_t*)      // term-set row references
+           + rows * entries * entry;           // term-set rows
 }
 
 namespace {

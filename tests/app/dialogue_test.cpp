@@ -67,9 +67,9 @@ TEST(ReadInteger, AcceptsDecimalIntegersWithBlanksAndSign) {
 }
 
 TEST(ReadInteger, RefusesEverythingElseAndLeavesTheValue) {
-    for (const char* reply : {"\n", "abc\n", "1.5\n", "99999999999\n", "2147483648\n",
-                              "-2147483649\n", "1 6\n", "- 3\n", "+\n", "0x10\n", "12abc\n",
-                              "1e3\n"}) {
+    for (const char* reply :
+         {"\n", "abc\n", "1.5\n", "99999999999\n", "2147483648\n", "-2147483649\n", "1 6\n",
+          "- 3\n", "+\n", "0x10\n", "12abc\n", "1e3\n"}) {
         std::int32_t value = 123;
         EXPECT_EQ(readOne(reply, value), ReadResult::Invalid) << reply;
         EXPECT_EQ(value, 123) << reply;

@@ -56,8 +56,8 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
     } else {
         fcntl(inputFd, F_SETFL, O_NONBLOCK);
     }
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration<double>(options.timeoutSeconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(options.timeoutSeconds);
     bool outputOpen = true;
     bool errorOpen = true;
     char buffer[65536];
@@ -69,8 +69,8 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
             break;
         }
         const int wait =
-            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)
-                                 .count()) +
+            static_cast<int>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count()) +
             1;
         pollfd fds[3] = {{output[0], POLLIN, 0}, {error[0], POLLIN, 0}, {inputFd, POLLOUT, 0}};
         if (!outputOpen) {
@@ -83,10 +83,10 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
             break;
         }
         if (inputFd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-            const ssize_t n = written < options.input.size()
-                                  ? write(inputFd, options.input.data() + written,
-                                          options.input.size() - written)
-                                  : 0;
+            const ssize_t n =
+                written < options.input.size()
+                    ? write(inputFd, options.input.data() + written, options.input.size() - written)
+                    : 0;
             if (n > 0) {
                 written += static_cast<std::size_t>(n);
             }

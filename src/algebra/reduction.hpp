@@ -1,0 +1,21 @@
+#pragma once
+
+#include "algebra/term_set.hpp"
+
+#include <cstdint>
+
+namespace curtis {
+
+// Rewrites the set until every row is admissible, keeping the element of the
+// Lambda algebra it stands for. Each step takes the first inadmissible pair
+// (x, y) = (a[j], a[j + 1]), 2x < y, scanning rows from 0 and pairs from
+// j = 1, and replaces the row by
+//     sum over m >= 0, 2m <= y - 2x - 2, of C(y - 2x - 2 - m, m) *
+//         (a with a[j] = y - x - 1 - m and a[j + 1] = 2x + 1 + m)   (mod 2),
+// each term toggled in, then the row itself toggled out. The cell index and
+// the sum of the lambda indices never change. scratch (rowLength entries) is
+// the work row. Returns false if a term found no room in the set; the set is
+// then left part way.
+bool reduceToAdmissible(TermSet& set, std::int32_t* scratch);
+
+} // namespace curtis
