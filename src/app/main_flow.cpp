@@ -38,8 +38,8 @@ void reportEliminationFailure(std::FILE* out, EliminationStatus status,
                               const GeneratorTables& tables, int k) {
     if (status == EliminationStatus::TermSetFull) {
         std::fprintf(out,
-                     "Error: a boundary in homological degree %d needs more than the %d rows "
-                     "the term set holds!\n",
+                     "Error: a boundary in homological degree %d needs more rows than the term "
+                     "set holds (%d)!\n",
                      k + 1, tables.termSet.rowLimit);
     } else {
         std::fprintf(out,
@@ -47,6 +47,42 @@ void reportEliminationFailure(std::FILE* out, EliminationStatus status,
                      "degree %d; the computation cannot go on!\n",
                      k + 1, k + 2);
     }
+}
+
+// The level loop: enumerate the next level, eliminate the current one and
+// write its section, then the last level's section and the closing line.
+// Returns the exit status the run ends with.
+int writeChart(std::FILE* out, GeneratorTables& tables, std::int32_t w, std::int32_t c0,
+               const RunOptions& options) {
+    const std::int32_t t = tables.t;
+    tables.scratchMonomial[0] = c0;
+    appendGenerator(tables, 0, tables.scratchMonomial);
+    for (int k = 0; k < t - 1; ++k) {
+        if (!enumerateLevel(tables, k + 1, c0, w)) {
+            std::fprintf(out,
+                         "Error: homological degree %d has more generators than a level table "
+                         "holds (%lld)!\n",
+                         k + 2, static_cast<long long>(tables.capacity));
+            return exitStorage;
+        }
+        if (options.afterEnumeration != nullptr) {
+            options.afterEnumeration(tables, k + 1);
+        }
+        const EliminationStatus eliminated = eliminateLevel(tables, k, w);
+        if (eliminated != EliminationStatus::Ok) {
+            reportEliminationFailure(out, eliminated, tables, k);
+            return exitStorage;
+        }
+        writeChartSection(out, tables, k, c0);
+        std::fputs("\n", out);
+        // Each section is on its way before the next, often long, level starts.
+        if (!flushChart(out)) {
+            return exitInputOutput;
+        }
+    }
+    writeChartSection(out, tables, t - 1, c0);
+    std::fputs("\nComputation finished!\n\n", out);
+    return exitFinished;
 }
 
 } // namespace
@@ -85,49 +121,17 @@ int runCurtis(std::FILE* in, std::FILE* out, const RunOptions& options) {
         return stopWithStorageError(in, out);
     }
 
-    int status = exitFinished;
-    tables.scratchMonomial[0] = c0;
-    appendGenerator(tables, 0, tables.scratchMonomial);
-    int k = 0;
-    for (; k < t - 1; ++k) {
-        if (!enumerateLevel(tables, k + 1, c0, w)) {
-            std::fprintf(out,
-                         "Error: homological degree %d has more generators than the %lld a level "
-                         "table holds!\n",
-                         k + 2, static_cast<long long>(tables.capacity));
-            status = exitStorage;
-            break;
-        }
-        const EliminationStatus eliminated = eliminateLevel(tables, k, w);
-        if (eliminated != EliminationStatus::Ok) {
-            reportEliminationFailure(out, eliminated, tables, k);
-            status = exitStorage;
-            break;
-        }
-        writeChartSection(out, tables, k, c0);
-        std::fputs("\n", out);
-        if (!flushChart(out)) {
-            status = exitInputOutput;
-            break;
-        }
-    }
-    if (status == exitFinished) {
-        writeChartSection(out, tables, t - 1, c0);
-        std::fputs("\nComputation finished!\n\n", out);
-    }
+    const int status = writeChart(out, tables, w, c0, options);
     releaseGeneratorTables(tables);
-    if (status == exitInputOutput) {
-        return status;
-    }
     if (status == exitStorage) {
         return stopWithStorageError(in, out);
     }
+    if (status != exitFinished) {
+        return status;
+    }
     std::fputs("Press any key to exit ...\n", out);
     waitForKey(in, out);
-    if (!flushChart(out)) {
-        return exitInputOutput;
-    }
-    return exitFinished;
+    return flushChart(out) ? exitFinished : exitInputOutput;
 }
 
 } // namespace curtis

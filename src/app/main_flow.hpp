@@ -1,5 +1,7 @@
 #pragma once
 
+#include "elimination/generator_tables.hpp"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -21,6 +23,8 @@ struct RunOptions {
     // Compare the storage needed with what the process can obtain before
     // allocating it.
     bool checkMemory = true;
+    // Called after each level is enumerated, before anything reads it.
+    void (*afterEnumeration)(GeneratorTables& tables, int level) = nullptr;
 };
 
 // The whole program: dialogue on in and out, storage, the level loop with the
