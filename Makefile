@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 all: build
 
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON -DCURTIS_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build

@@ -1,0 +1,141 @@
+// Micro-benchmarks of the hot operations: toggle, boundary, reduction and the
+// elimination of one level at a realistic size.
+#include "algebra/basis.hpp"
+#include "algebra/boundary.hpp"
+#include "algebra/reduction.hpp"
+#include "algebra/term_set.hpp"
+#include "elimination/generator_tables.hpp"
+#include "elimination/level_elimination.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace curtis {
+namespace {
+
+// Storage for total degree t and weight w with levels 0 to `levels` built and
+// every level below `levels` eliminated, as the program leaves them.
+struct Prepared {
+    GeneratorTables tables;
+    std::int32_t w;
+    std::int32_t c0;
+
+    Prepared(int t, int w_, int levels) : w(w_), c0(t - w_ - 1) {
+        if (createGeneratorTables(tables, t, capacityForDegree(t)) != CreateStatus::Ok) {
+            std::abort();
+        }
+        tables.scratchMonomial[0] = c0;
+        appendGenerator(tables, 0, tables.scratchMonomial);
+        for (int k = 0; k < levels; ++k) {
+            enumerateLevel(tables, k + 1, c0, w);
+            eliminateLevel(tables, k, w);
+        }
+    }
+    ~Prepared() { releaseGeneratorTables(tables); }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+
+    // The words of level k, k + 1 entries each, one after another.
+    std::vector<std::int32_t> words(int k) {
+        std::vector<std::int32_t> result;
+        for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
+            const std::int32_t* word = tables.table(k).records[i].word;
+            result.insert(result.end(), word, word + k + 1);
+        }
+        return result;
+    }
+};
+
+// Toggling a monomial in and out of a set that holds `rows` other rows.
+void BM_Toggle(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    constexpr int length = 14;
+    Prepared storage(30, 0, 0);
+    TermSet& set = storage.tables.termSet;
+    set.rowCount = 0;
+    set.rowLength = length;
+    std::vector<std::int32_t> word(length, 0);
+    std::srand(7);
+    while (set.rowCount < rows) {
+        for (int e = 0; e < length; ++e) {
+            word[e] = std::rand() % 4;
+        }
+        toggle(set, word.data());
+    }
+    word.assign(length, 9);
+    for (auto _ : state) {
+        toggle(set, word.data());
+        toggle(set, word.data());
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(BM_Toggle)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
+
+// The boundary of every generator of a level, each into an empty set.
+void BM_Boundary(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    Prepared storage(30, 0, 0);
+    enumerateLevel(storage.tables, k, storage.c0, storage.w);
+    const std::vector<std::int32_t> words = storage.words(k);
+    TermSet& set = storage.tables.termSet;
+    std::size_t at = 0;
+    for (auto _ : state) {
+        set.rowCount = 0;
+        set.rowLength = k + 2;
+        appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
+        benchmark::DoNotOptimize(set.rowCount);
+        at = (at + k + 1) % words.size();
+    }
+}
+BENCHMARK(BM_Boundary)->Arg(6)->Arg(10);
+
+// Boundary and reduction to admissible form of every generator of a level.
+void BM_BoundaryAndReduction(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    Prepared storage(30, 0, 0);
+    enumerateLevel(storage.tables, k, storage.c0, storage.w);
+    const std::vector<std::int32_t> words = storage.words(k);
+    TermSet& set = storage.tables.termSet;
+    std::size_t at = 0;
+    for (auto _ : state) {
+        set.rowCount = 0;
+        set.rowLength = k + 2;
+        appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
+        reduceToAdmissible(set, storage.tables.scratchMonomial);
+        benchmark::DoNotOptimize(set.rowCount);
+        at = (at + k + 1) % words.size();
+    }
+}
+BENCHMARK(BM_BoundaryAndReduction)->Arg(6)->Arg(10);
+
+// One level's elimination: level 9 of t = 31 (w = 0), the largest one, with
+// its Hit generators as the elimination of level 8 left them.
+void BM_EliminateLevel(benchmark::State& state) {
+    constexpr int t = 31;
+    constexpr int k = 9;
+    Prepared storage(t, 0, k);
+    GeneratorTables& tables = storage.tables;
+    std::vector<std::int32_t> states;
+    for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
+        states.push_back(tables.table(k).records[i].state);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
+            tables.table(k).records[i].state = states[i];
+        }
+        tables.levelCount[k + 1] = 0;
+        enumerateLevel(tables, k + 1, storage.c0, storage.w);
+        state.ResumeTiming();
+        eliminateLevel(tables, k, storage.w);
+    }
+    state.counters["generators"] = tables.levelCount[k];
+}
+BENCHMARK(BM_EliminateLevel)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace curtis
+
+BENCHMARK_MAIN();
