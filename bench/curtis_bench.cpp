@@ -41,7 +41,7 @@ struct Prepared {
     std::vector<std::int32_t> words(int k) {
         std::vector<std::int32_t> result;
         for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-            const std::int32_t* word = tables.table(k).records[i].word;
+            const std::int32_t* word = tables.word(k, i);
             result.insert(result.end(), word, word + k + 1);
         }
         return result;
@@ -54,8 +54,7 @@ void BM_Toggle(benchmark::State& state) {
     constexpr int length = 14;
     Prepared storage(30, 0, 0);
     TermSet& set = storage.tables.termSet;
-    set.rowCount = 0;
-    set.rowLength = length;
+    clearTermSet(set, length);
     std::vector<std::int32_t> word(length, 0);
     std::srand(7);
     while (set.rowCount < rows) {
@@ -82,8 +81,7 @@ void BM_Boundary(benchmark::State& state) {
     TermSet& set = storage.tables.termSet;
     std::size_t at = 0;
     for (auto _ : state) {
-        set.rowCount = 0;
-        set.rowLength = k + 2;
+        clearTermSet(set, k + 2);
         appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
         benchmark::DoNotOptimize(set.rowCount);
         at = (at + k + 1) % words.size();
@@ -100,8 +98,7 @@ void BM_BoundaryAndReduction(benchmark::State& state) {
     TermSet& set = storage.tables.termSet;
     std::size_t at = 0;
     for (auto _ : state) {
-        set.rowCount = 0;
-        set.rowLength = k + 2;
+        clearTermSet(set, k + 2);
         appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
         reduceToAdmissible(set, storage.tables.scratchMonomial);
         benchmark::DoNotOptimize(set.rowCount);
@@ -119,12 +116,12 @@ void BM_EliminateLevel(benchmark::State& state) {
     GeneratorTables& tables = storage.tables;
     std::vector<std::int32_t> states;
     for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-        states.push_back(tables.table(k).records[i].state);
+        states.push_back(tables.state(k, i));
     }
     for (auto _ : state) {
         state.PauseTiming();
         for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-            tables.table(k).records[i].state = states[i];
+            tables.state(k, i) = states[i];
         }
         tables.levelCount[k + 1] = 0;
         enumerateLevel(tables, k + 1, storage.c0, storage.w);

@@ -2,28 +2,41 @@
 
 #include "algebra/monomial.hpp"
 
-#include <algorithm>
-
 namespace curtis {
 
 bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
                     std::int32_t* scratch) {
+    // A term of position p is x[0 .. p-1], the pair, then x[p+1 .. k] one place
+    // further on. Its hash is the sum of the hashes of those three parts; the
+    // outer two are carried from one position to the next.
+    std::uint32_t before = 0;
+    std::uint32_t after = 0;
+    for (int q = 1; q <= k; ++q) {
+        after += entryHash(q + 1, x[q]);
+        scratch[q + 1] = x[q];
+    }
     for (int p = 0; p <= k; ++p) {
-        // The entries around position p stay; p and p + 1 take each term's pair.
-        std::copy(x, x + p, scratch);
-        std::copy(x + p + 1, x + k + 1, scratch + p + 2);
         const std::int32_t n = x[p];
-        // The cell index may split down to -w; a lambda index into two halves
+        // The cell index may split down to -w; a lambda index into two parts
         // with n - j >= j.
         const std::int32_t last = p == 0 ? n + w : n / 2;
         for (std::int32_t j = 1; j <= last; ++j) {
             if (binomialIsOdd(n - j, j)) {
                 scratch[p] = n - j;
                 scratch[p + 1] = j - 1;
-                if (!toggle(set, scratch)) {
+                const std::uint32_t hash =
+                    before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
+                if (toggleHashed(set, scratch, hash) < 0) {
                     return false;
                 }
             }
+        }
+        // Move on to position p + 1: x[p] joins the part before, x[p + 1]
+        // leaves the part after.
+        scratch[p] = n;
+        before += entryHash(p, n);
+        if (p < k) {
+            after -= entryHash(p + 2, x[p + 1]);
         }
     }
     return true;

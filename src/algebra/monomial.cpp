@@ -11,13 +11,4 @@ bool isAdmissible(const std::int32_t* a, int n) {
     return true;
 }
 
-int compareMonomials(const std::int32_t* a, const std::int32_t* b, int n) {
-    for (int i = 0; i < n; ++i) {
-        if (a[i] != b[i]) {
-            return a[i] > b[i] ? 1 : -1;
-        }
-    }
-    return 0;
-}
-
 } // namespace curtis

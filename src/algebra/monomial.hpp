@@ -23,8 +23,22 @@ inline int binomialIsOdd(std::int32_t n, std::int32_t k) {
 // a[0] is not constrained against the first lambda index.
 bool isAdmissible(const std::int32_t* a, int n);
 
+// Copies the n entries of a monomial; the two runs must not overlap.
+inline void copyMonomial(std::int32_t* __restrict to, const std::int32_t* __restrict from, int n) {
+    for (int e = 0; e < n; ++e) {
+        to[e] = from[e];
+    }
+}
+
 // Lexicographic comparison of two monomials of length n, entry 0 first, each
 // entry compared as a signed value: 1 if a > b, -1 if a < b, 0 if equal.
-int compareMonomials(const std::int32_t* a, const std::int32_t* b, int n);
+inline int compareMonomials(const std::int32_t* a, const std::int32_t* b, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (a[i] != b[i]) {
+            return a[i] > b[i] ? 1 : -1;
+        }
+    }
+    return 0;
+}
 
 } // namespace curtis

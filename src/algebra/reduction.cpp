@@ -2,47 +2,85 @@
 
 #include "algebra/monomial.hpp"
 
-#include <algorithm>
-
 namespace curtis {
+
+namespace {
+
+// The first pair j >= 1 of row a with 2 * a[j] < a[j + 1], or 0 if the row is
+// admissible.
+int firstInadmissiblePair(const std::int32_t* a, int length) {
+    // Most rows looked at are admissible: test all pairs without branching
+    // first, which the compiler can vectorise.
+    bool admissible = true;
+    for (int j = 1; j + 1 < length; ++j) {
+        admissible &= 2 * a[j] >= a[j + 1];
+    }
+    if (admissible) {
+        return 0;
+    }
+    for (int j = 1; j + 1 < length; ++j) {
+        if (2 * a[j] < a[j + 1]) {
+            return j;
+        }
+    }
+    return 0;
+}
+
+} // namespace
 
 bool reduceToAdmissible(TermSet& set, std::int32_t* scratch) {
     const int length = set.rowLength;
+    if (length <= 2) {
+        return true;
+    }
+    // Rows before `checked` are known to be admissible: a row is looked at
+    // again only when another row has been moved into its place, so the scan
+    // finds the same first inadmissible pair as a scan from row 0 would.
+    std::int32_t checked = 0;
     for (;;) {
-        // The first inadmissible pair, rows in order, pairs left to right.
-        std::int32_t row = -1;
+        std::int32_t i = checked;
         int j = 0;
-        for (std::int32_t i = 0; i < set.rowCount && row < 0; ++i) {
-            const std::int32_t* a = set.rows[i];
-            for (int p = 1; p + 1 < length; ++p) {
-                if (2 * a[p] < a[p + 1]) {
-                    row = i;
-                    j = p;
-                    break;
-                }
+        for (; i < set.rowCount; ++i) {
+            j = firstInadmissiblePair(set.row(i), length);
+            if (j != 0) {
+                break;
             }
         }
-        if (row < 0) {
+        checked = i;
+        if (i == set.rowCount) {
             return true;
         }
-        const std::int32_t* a = set.rows[row];
-        std::copy(a, a + length, scratch);
+        const std::int32_t* a = set.row(i);
+        copyMonomial(scratch, a, length);
         const std::int32_t x = a[j];
         const std::int32_t y = a[j + 1];
         const std::int32_t d = y - 2 * x - 2;
+        // Every term agrees with the row outside entries j and j + 1.
+        const std::uint32_t base = set.rowHashes[i] - entryHash(j, x) - entryHash(j + 1, y);
+        // Where the rewritten row is: a cancellation moves the last row into
+        // the cancelled one's place, and the rewritten row may be that last
+        // one. No term equals the rewritten row itself.
+        std::int32_t rewritten = i;
         for (std::int32_t m = 0; 2 * m <= d; ++m) {
             if (binomialIsOdd(d - m, m)) {
                 scratch[j] = y - x - 1 - m;
                 scratch[j + 1] = 2 * x + 1 + m;
-                if (!toggle(set, scratch)) {
+                const std::int32_t last = set.rowCount - 1;
+                const std::int32_t changed = toggleHashed(set, scratch,
+                                                          base + entryHash(j, scratch[j]) +
+                                                              entryHash(j + 1, scratch[j + 1]));
+                if (changed < 0) {
                     return false;
                 }
+                if (set.rowCount == last && rewritten == last) {
+                    rewritten = changed;
+                }
+                checked = changed < checked ? changed : checked;
             }
         }
-        // The rewritten row, wherever the terms above have moved it.
-        scratch[j] = x;
-        scratch[j + 1] = y;
-        toggle(set, scratch);
+        // Removing the rewritten row is what toggling it once more would do.
+        removeRow(set, rewritten);
+        checked = rewritten < checked ? rewritten : checked;
     }
 }
 

@@ -22,23 +22,33 @@ std::int64_t capacityForDegree(std::int32_t t) {
     return capacity;
 }
 
-std::uint64_t storageBytes(std::int32_t t, std::int64_t capacity) {
-    const std::uint64_t entries = static_cast<std::uint64_t>(t);
-    const std::uint64_t records = 2 * static_cast<std::uint64_t>(capacity);
-    const std::uint64_t rows = static_cast<std::uint64_t>(capacity / 3);
-    const std::uint64_t entry = sizeof(std::int32_t);
-    return 2 * sizeof(LevelTable)              // the pair of tables
-           + records * sizeof(GeneratorRecord) // the record block
-           + records * 2 * entries * entry     // every word and tag
-           + 3 * entries * entry               // levelCount and the working monomials
-           + rows * sizeof(std::int32_t*)      // term-set row references
-           + rows * entries * entry;           // term-set rows
-}
-
 namespace {
 
+struct Sizes {
+    std::uint64_t records;      // in both tables
+    std::uint64_t tableEntries; // words and tags of both tables
+    std::uint64_t rows;         // term-set rows
+    std::uint64_t slots;        // term-set index slots
+};
+
+// A power of two at least twice count, and at least the smallest table.
+std::uint64_t tableSlots(std::uint64_t count) {
+    std::uint64_t slots = minimumSlots;
+    while (slots < 2 * count) {
+        slots *= 2;
+    }
+    return slots;
+}
+
+Sizes sizesFor(std::int32_t t, std::int64_t capacity) {
+    const std::uint64_t records = 2 * static_cast<std::uint64_t>(capacity);
+    const std::int64_t rows = capacity / 3;
+    return Sizes{records, records * 2 * static_cast<std::uint64_t>(t),
+                 static_cast<std::uint64_t>(rows), tableSlots(static_cast<std::uint64_t>(rows))};
+}
+
 template <typename T> T* allocate(std::uint64_t count) {
-    return static_cast<T*>(std::malloc(count * sizeof(T)));
+    return static_cast<T*>(std::malloc(std::max<std::uint64_t>(count, 1) * sizeof(T)));
 }
 
 CreateStatus fail(GeneratorTables& tables, CreateStatus status) {
@@ -50,87 +60,75 @@ CreateStatus fail(GeneratorTables& tables, CreateStatus status) {
 
 } // namespace
 
+std::uint64_t storageBytes(std::int32_t t, std::int64_t capacity) {
+    const Sizes sizes = sizesFor(t, capacity);
+    const std::uint64_t entry = sizeof(std::int32_t);
+    return sizes.records * entry                                // states
+           + sizes.tableEntries * entry                         // words and tags
+           + 3 * static_cast<std::uint64_t>(t) * entry          // levelCount, working monomials
+           + sizes.rows * static_cast<std::uint64_t>(t) * entry // term-set rows
+           + sizes.rows * sizeof(std::uint32_t)                 // their hashes
+           + sizes.slots * sizeof(std::uint32_t);               // the index
+}
+
 CreateStatus createGeneratorTables(GeneratorTables& tables, std::int32_t t, std::int64_t capacity) {
     tables = GeneratorTables{};
     tables.t = t;
     tables.capacity = capacity;
+    const Sizes sizes = sizesFor(t, capacity);
     const std::uint64_t entries = static_cast<std::uint64_t>(t);
-    const std::uint64_t records = static_cast<std::uint64_t>(capacity);
+    const std::uint64_t perTable = static_cast<std::uint64_t>(capacity);
 
-    tables.tables = allocate<LevelTable>(2);
-    if (tables.tables == nullptr) {
+    // The level tables: large blocks whose pages the system provides only
+    // when a level first writes to them.
+    tables.states = allocate<std::int32_t>(sizes.records);
+    if (tables.states == nullptr) {
         return fail(tables, CreateStatus::RecordStorageFailed);
     }
-    tables.tables[0].records = nullptr;
-    tables.tables[1].records = nullptr;
-    tables.recordBlock = allocate<GeneratorRecord>(2 * records);
-    if (tables.recordBlock == nullptr) {
+    tables.wordsAndTags = allocate<std::int32_t>(sizes.tableEntries);
+    if (tables.wordsAndTags == nullptr) {
         return fail(tables, CreateStatus::RecordStorageFailed);
     }
-    // Null every buffer first so that a failure part way can release exactly
-    // what was allocated.
-    for (std::uint64_t i = 0; i < 2 * records; ++i) {
-        tables.recordBlock[i] = GeneratorRecord{nullptr, nullptr, Alive};
-    }
-    tables.tables[0].records = tables.recordBlock;
-    tables.tables[1].records = tables.recordBlock + records;
-    for (std::uint64_t i = 0; i < 2 * records; ++i) {
-        GeneratorRecord& record = tables.recordBlock[i];
-        record.word = allocate<std::int32_t>(entries);
-        if (record.word == nullptr) {
-            return fail(tables, CreateStatus::RecordStorageFailed);
-        }
-        record.tag = allocate<std::int32_t>(entries);
-        if (record.tag == nullptr) {
-            return fail(tables, CreateStatus::RecordStorageFailed);
-        }
+    for (int i = 0; i < 2; ++i) {
+        tables.tables[i].states = tables.states + i * perTable;
+        tables.tables[i].words = tables.wordsAndTags + (2 * i) * perTable * entries;
+        tables.tables[i].tags = tables.wordsAndTags + (2 * i + 1) * perTable * entries;
     }
 
     tables.levelCount = allocate<std::int32_t>(entries);
-    if (tables.levelCount == nullptr) {
+    tables.scratchMonomial = allocate<std::int32_t>(entries);
+    tables.currentWord = allocate<std::int32_t>(entries);
+    if (tables.levelCount == nullptr || tables.scratchMonomial == nullptr ||
+        tables.currentWord == nullptr) {
         return fail(tables, CreateStatus::WorkStorageFailed);
     }
     std::fill(tables.levelCount, tables.levelCount + t, 0);
-    tables.scratchMonomial = allocate<std::int32_t>(entries);
-    tables.currentWord =
-        tables.scratchMonomial == nullptr ? nullptr : allocate<std::int32_t>(entries);
-    if (tables.currentWord == nullptr) {
-        return fail(tables, CreateStatus::WorkStorageFailed);
-    }
 
-    const std::uint64_t rows = static_cast<std::uint64_t>(capacity / 3);
-    tables.termRows = allocate<std::int32_t*>(rows);
-    if (tables.termRows == nullptr && rows > 0) {
+    tables.termRows = allocate<std::int32_t>(sizes.rows * entries);
+    tables.termHashes = allocate<std::uint32_t>(sizes.rows);
+    tables.termSlots = allocate<std::uint32_t>(sizes.slots);
+    if (tables.termRows == nullptr || tables.termHashes == nullptr || tables.termSlots == nullptr) {
         return fail(tables, CreateStatus::WorkStorageFailed);
     }
-    tables.termBlock = allocate<std::int32_t>(rows * entries);
-    if (tables.termBlock == nullptr && rows > 0) {
-        return fail(tables, CreateStatus::WorkStorageFailed);
-    }
-    for (std::uint64_t i = 0; i < rows; ++i) {
-        tables.termRows[i] = tables.termBlock + i * entries;
-    }
-    tables.termSet.rows = tables.termRows;
-    tables.termSet.rowCount = 0;
-    tables.termSet.rowLength = 0;
-    tables.termSet.rowLimit = static_cast<std::int32_t>(rows);
+    TermSet& set = tables.termSet;
+    set.rows = tables.termRows;
+    set.rowLimit = static_cast<std::int32_t>(sizes.rows);
+    set.rowHashes = tables.termHashes;
+    set.slots = tables.termSlots;
+    set.slotLimit = static_cast<std::uint32_t>(sizes.slots);
+    set.slotMask = std::min(minimumSlots, set.slotLimit) - 1;
+    clearTermSet(set, 0);
     return CreateStatus::Ok;
 }
 
 void releaseGeneratorTables(GeneratorTables& tables) {
     std::free(tables.scratchMonomial);
     std::free(tables.currentWord);
-    std::free(tables.termBlock);
     std::free(tables.termRows);
-    if (tables.recordBlock != nullptr) {
-        const std::uint64_t records = 2 * static_cast<std::uint64_t>(tables.capacity);
-        for (std::uint64_t i = 0; i < records; ++i) {
-            std::free(tables.recordBlock[i].word);
-            std::free(tables.recordBlock[i].tag);
-        }
-    }
-    std::free(tables.recordBlock);
-    std::free(tables.tables);
+    std::free(tables.termHashes);
+    std::free(tables.termSlots);
+    std::free(tables.wordsAndTags);
+    std::free(tables.states);
     std::free(tables.levelCount);
     tables = GeneratorTables{};
 }
@@ -140,9 +138,8 @@ bool appendGenerator(GeneratorTables& tables, int k, const std::int32_t* word) {
     if (count >= tables.capacity) {
         return false;
     }
-    GeneratorRecord& record = tables.table(k).records[count];
-    std::copy(word, word + k + 1, record.word);
-    record.state = Alive;
+    std::copy(word, word + k + 1, tables.word(k, count));
+    tables.state(k, count) = Alive;
     ++count;
     return true;
 }

@@ -17,18 +17,23 @@ enum GeneratorState : std::int32_t {
     Hit = 2,
 };
 
-// One generator: its monomial, the word of the generator that hit it, and
-// its state. Both buffers hold t entries; at level k only the first k + 1
-// entries of word and the first k entries of tag are meaningful.
+// One generator of level k, as a view into its table: its monomial (k + 1
+// entries), the word of the generator that hit it (k entries, meaningful when
+// Hit) and its state.
 struct GeneratorRecord {
     std::int32_t* word;
     std::int32_t* tag;
-    std::int32_t state;
+    std::int32_t* state;
 };
 
 // The records of one level, in strictly decreasing order of their words.
+// Words and tags each have room for capacity runs of t entries; the level
+// in the table packs them, level k using k + 1 entries per record, so a
+// level touches only the memory it needs.
 struct LevelTable {
-    GeneratorRecord* records;
+    std::int32_t* words = nullptr;
+    std::int32_t* tags = nullptr;
+    std::int32_t* states = nullptr;
 };
 
 // All storage of a computation in total degree t, created once before the
@@ -37,17 +42,26 @@ struct LevelTable {
 struct GeneratorTables {
     std::int32_t t = 0;
     std::int64_t capacity = 0; // records per LevelTable
-    LevelTable* tables = nullptr;
-    GeneratorRecord* recordBlock = nullptr;
+    LevelTable tables[2];
+    std::int32_t* states = nullptr;       // the states of both tables
+    std::int32_t* wordsAndTags = nullptr; // the words and tags of both tables
     std::int32_t* levelCount = nullptr;
     std::int32_t* scratchMonomial = nullptr;
     std::int32_t* currentWord = nullptr;
-    std::int32_t** termRows = nullptr;
-    std::int32_t* termBlock = nullptr;
+    std::int32_t* termRows = nullptr;
+    std::uint32_t* termHashes = nullptr;
+    std::uint32_t* termSlots = nullptr;
     TermSet termSet;
 
     LevelTable& table(int k) { return tables[k & 1]; }
     const LevelTable& table(int k) const { return tables[k & 1]; }
+
+    std::int32_t* word(int k, std::int64_t i) const { return tables[k & 1].words + i * (k + 1); }
+    std::int32_t* tag(int k, std::int64_t i) const { return tables[k & 1].tags + i * (k + 1); }
+    std::int32_t& state(int k, std::int64_t i) const { return tables[k & 1].states[i]; }
+    GeneratorRecord record(int k, std::int64_t i) const {
+        return GeneratorRecord{word(k, i), tag(k, i), &state(k, i)};
+    }
 };
 
 // Records per LevelTable for total degree t: a step function that lies just
@@ -60,8 +74,8 @@ std::uint64_t storageBytes(std::int32_t t, std::int64_t capacity);
 
 enum class CreateStatus {
     Ok,
-    // The level tables or a record's buffers could not be allocated; errno
-    // still tells why when the caller reports it.
+    // The level tables could not be allocated; errno still tells why when
+    // the caller reports it.
     RecordStorageFailed,
     // The level counts, the working monomials or the term set could not be
     // allocated.

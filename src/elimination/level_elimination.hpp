@@ -28,4 +28,11 @@ EliminationStatus eliminateLevel(GeneratorTables& tables, int k, std::int32_t w)
 // not there.
 std::int32_t findGenerator(const GeneratorTables& tables, int k, const std::int32_t* z);
 
+// findGenerator starting from record `hint`: steps of 1, 2, 4, ... away from
+// it bracket z, then a binary search inside the bracket. Same result; the
+// leading terms of successive generators tend to lie close together, and
+// this keeps the search on records already in the cache.
+std::int32_t findGenerator(const GeneratorTables& tables, int k, const std::int32_t* z,
+                           std::int32_t hint);
+
 } // namespace curtis

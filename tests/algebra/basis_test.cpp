@@ -25,9 +25,8 @@ Words basisOf(int t, int w, int L, std::int64_t capacity = 0) {
         EXPECT_TRUE(enumerateLevel(tables, L, t - w - 1, w));
     }
     for (std::int32_t i = 0; i < tables.levelCount[L]; ++i) {
-        const GeneratorRecord& record = tables.table(L).records[i];
-        EXPECT_EQ(record.state, Alive);
-        words.emplace_back(record.word, record.word + L + 1);
+        EXPECT_EQ(tables.state(L, i), Alive);
+        words.emplace_back(tables.word(L, i), tables.word(L, i) + L + 1);
     }
     releaseGeneratorTables(tables);
     return words;
@@ -175,8 +174,8 @@ TEST(Basis, ALevelLargerThanItsTableIsRefused) {
     EXPECT_FALSE(enumerateLevel(tables, 2, 5, 0)); // 7 words do not
     EXPECT_EQ(tables.levelCount[2], 6);
     // Table 0 ends where table 1 begins: level 1 is untouched.
-    EXPECT_EQ(tables.table(1).records[0].word[0], 4);
-    EXPECT_EQ(tables.table(1).records[0].word[1], 0);
+    EXPECT_EQ(tables.word(1, 0)[0], 4);
+    EXPECT_EQ(tables.word(1, 0)[1], 0);
     releaseGeneratorTables(tables);
 }
 

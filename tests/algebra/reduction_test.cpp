@@ -1,7 +1,10 @@
 #include "algebra/reduction.hpp"
+#include "support/literal_term_set.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace curtis {
 namespace {
@@ -61,6 +64,36 @@ TEST(Reduction, RunningOutOfRowsIsReported) {
     terms.add({{5, 0, 4}});
     EXPECT_FALSE(reduceToAdmissible(terms.set(), terms.scratch()));
     EXPECT_LE(terms.set().rowCount, 2);
+}
+
+TEST(Reduction, RowsAndTheirOrderMatchThePlainRewriteOnRandomSets) {
+    // Small entries and one cell index make terms meet rows already present,
+    // so cancellations move rows about: in front of the row being rewritten,
+    // and the rewritten row itself when it is the last one.
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int length = 3 + static_cast<int>(random() % 4);
+        const int largest = 3 + static_cast<int>(random() % 6);
+        Words start;
+        for (int r = 0; r < 1 + static_cast<int>(random() % 16); ++r) {
+            testing::Word row(length);
+            row[0] = static_cast<std::int32_t>(random() % 2);
+            for (int e = 1; e < length; ++e) {
+                row[e] = static_cast<std::int32_t>(random() % (largest + 1));
+            }
+            testing::literalToggle(start, row);
+        }
+        if (start.empty()) {
+            continue;
+        }
+        Words expected = start;
+        testing::literalReduce(expected);
+        OwnedTermSet terms(length, 4000);
+        terms.add(start);
+        ASSERT_EQ(terms.rows(), start);
+        ASSERT_TRUE(reduceToAdmissible(terms.set(), terms.scratch()));
+        EXPECT_EQ(terms.rows(), expected) << "trial " << trial;
+    }
 }
 
 } // namespace

@@ -1,12 +1,16 @@
 #include "algebra/term_set.hpp"
+#include "support/literal_term_set.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace curtis {
 namespace {
 
 using testing::OwnedTermSet;
+using testing::Word;
 using testing::Words;
 
 TEST(Toggle, InsertionAppendsAndRepetitionCancels) {
@@ -54,6 +58,42 @@ TEST(Toggle, AFullSetRefusesAnInsertionButStillCancels) {
     EXPECT_EQ(terms.rows(), (Words{{1, 0}, {0, 1}}));
     EXPECT_TRUE(terms.add({{1, 0}}));
     EXPECT_EQ(terms.rows(), (Words{{0, 1}}));
+}
+
+TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
+    // Sets far larger than the smallest index table, built and torn down in
+    // random order: every row lands where the plain linear search puts it.
+    std::mt19937 random(11);
+    OwnedTermSet terms(4, 7000);
+    Words expected;
+    for (int round = 0; round < 20000; ++round) {
+        Word word(4);
+        for (std::int32_t& entry : word) {
+            entry = static_cast<std::int32_t>(random() % 9) - 2;
+        }
+        ASSERT_TRUE(terms.add({word}));
+        testing::literalToggle(expected, word);
+    }
+    EXPECT_EQ(terms.rows(), expected);
+    EXPECT_GT(terms.set().slotMask + 1, 2 * 1000u); // the index grew with the set
+
+    clearTermSet(terms.set(), 3);
+    EXPECT_EQ(terms.set().rowCount, 0);
+    EXPECT_EQ(terms.set().slotMask + 1, minimumSlots);
+    EXPECT_TRUE(terms.add({{1, 2, 3}, {4, 5, 6}, {1, 2, 3}}));
+    EXPECT_EQ(terms.rows(), (Words{{4, 5, 6}}));
+}
+
+TEST(Toggle, RemovingARowByPositionIsCancellingIt) {
+    OwnedTermSet terms(2);
+    terms.add({{0, 0}, {1, 1}, {2, 2}, {3, 3}});
+    removeRow(terms.set(), 1);
+    EXPECT_EQ(terms.rows(), (Words{{0, 0}, {3, 3}, {2, 2}}));
+    removeRow(terms.set(), 2);
+    EXPECT_EQ(terms.rows(), (Words{{0, 0}, {3, 3}}));
+    // The index still finds the moved row.
+    terms.add({{3, 3}});
+    EXPECT_EQ(terms.rows(), (Words{{0, 0}}));
 }
 
 } // namespace

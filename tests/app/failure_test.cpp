@@ -41,8 +41,8 @@ TEST(BadInput, RepliesThatAreNoIntegersAreAskedForAgain) {
     const ProcessResult result = run("abc\n1.5\n\n99999999999\n2\n x\n-2147483649\n3\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.err, "");
-    const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger + "w=" +
-                                 notAnInteger + "w=" + notAnInteger + "w=" + degreePrompt +
+    const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger +
+                                 "w=" + notAnInteger + "w=" + notAnInteger + "w=" + degreePrompt +
                                  notAnInteger + "t=" + notAnInteger + "t=\n\n" +
                                  "homological degree s=1 (topological degree 2, coweight 0):\n";
     EXPECT_EQ(result.out.substr(0, expected.size()), expected);
@@ -56,13 +56,13 @@ TEST(BadInput, InputEndingBeforeBothNumbersStopsWithStatusOne) {
         std::string input;
         std::string out;
     };
-    for (const Case& c : {Case{"", weightPrompt + "\n"},
-                          Case{"4\n", weightPrompt + degreePrompt + "\n"},
-                          Case{"x\n", weightPrompt + notAnInteger + "w=\n"},
-                          Case{"4\n0\n", weightPrompt + degreePrompt +
-                                             "Trivial for degree reasons! Please input again:\n"
-                                             "t=\n"},
-                          Case{"4\n1.5", weightPrompt + degreePrompt + notAnInteger + "t=\n"}}) {
+    for (const Case& c :
+         {Case{"", weightPrompt + "\n"}, Case{"4\n", weightPrompt + degreePrompt + "\n"},
+          Case{"x\n", weightPrompt + notAnInteger + "w=\n"},
+          Case{"4\n0\n", weightPrompt + degreePrompt +
+                             "Trivial for degree reasons! Please input again:\n"
+                             "t=\n"},
+          Case{"4\n1.5", weightPrompt + degreePrompt + notAnInteger + "t=\n"}}) {
         const ProcessResult result = run(c.input);
         EXPECT_EQ(result.exitStatus, 1) << c.input;
         EXPECT_EQ(result.out, c.out) << c.input;
@@ -95,8 +95,8 @@ TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
                                 "again:\n";
     const ProcessResult result = run("0\n57\n2147483647\n-1\n1\n");
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, weightPrompt + degreePrompt + refusal + "t=" + refusal + "t=" +
-                              "Trivial for degree reasons! Please input again:\nt=\n\n" +
+    EXPECT_EQ(result.out, weightPrompt + degreePrompt + refusal + "t=" + refusal +
+                              "t=" + "Trivial for degree reasons! Please input again:\nt=\n\n" +
                               "homological degree s=1 (topological degree 0, coweight 0):\n0 \n" +
                               "\nComputation finished!\n\nPress any key to exit ...\n" + keyPrompt);
 }

@@ -39,26 +39,30 @@ TEST(GeneratorTables, CreatedEmptyAndSized) {
     EXPECT_EQ(tables.levelCount[0], 0);
     EXPECT_EQ(tables.termSet.rowLimit, 3333);
     EXPECT_EQ(tables.termSet.rowCount, 0);
-    EXPECT_EQ(tables.table(0).records + 10000, tables.table(1).records);
+    EXPECT_EQ(tables.table(0).states + 10000, tables.table(1).states);
     releaseGeneratorTables(tables);
-    EXPECT_EQ(tables.recordBlock, nullptr);
+    EXPECT_EQ(tables.wordsAndTags, nullptr);
     releaseGeneratorTables(tables); // releasing twice is harmless
 
     ASSERT_EQ(createGeneratorTables(tables, 9, 50), CreateStatus::Ok);
     for (int k = 0; k < 9; ++k) {
         EXPECT_EQ(tables.levelCount[k], 0);
     }
-    // Every term-set row has its own t entries.
     EXPECT_EQ(tables.termSet.rowLimit, 16);
-    EXPECT_EQ(tables.termSet.rows[1] - tables.termSet.rows[0], 9);
+    // Every level packs its words: level k uses k + 1 entries per record.
+    EXPECT_EQ(tables.word(3, 1) - tables.word(3, 0), 4);
+    EXPECT_EQ(tables.word(4, 0), tables.word(2, 0)); // levels 2 and 4 share table 0
     releaseGeneratorTables(tables);
 }
 
 TEST(GeneratorTables, StorageBytesCountEveryBuffer) {
-    const std::uint64_t perRecord = sizeof(GeneratorRecord) + 2 * 40 * sizeof(std::int32_t);
+    // A state and a word and a tag of 40 entries per record, in two tables;
+    // levelCount and the two working monomials; 1042852 term-set rows of 40
+    // entries with a hash each, and an index of 2^21 slots.
+    const std::uint64_t perRecord = 4 + 2 * 40 * 4;
     const std::uint64_t rows = 3128556 / 3;
-    const std::uint64_t expected = 2 * sizeof(LevelTable) + 2 * 3128556ull * perRecord +
-                                   3 * 40 * 4 + rows * (sizeof(std::int32_t*) + 40 * 4);
+    const std::uint64_t expected =
+        2 * 3128556ull * perRecord + 3 * 40 * 4 + rows * (40 * 4 + 4) + (1ull << 21) * 4;
     EXPECT_EQ(storageBytes(40, capacityForDegree(40)), expected);
     // Large degrees need more than any machine has, without overflowing.
     EXPECT_GT(storageBytes(56, capacityForDegree(56)), std::uint64_t{1} << 40);
@@ -73,9 +77,10 @@ TEST(GeneratorTables, LevelsAlternateBetweenTheTwoTables) {
     EXPECT_TRUE(appendGenerator(tables, 2, a.data()));
     EXPECT_TRUE(appendGenerator(tables, 2, b.data()));
     // Level 2 overwrote level 0's record 0 in table 0; level 1 is untouched.
-    EXPECT_EQ(tables.table(0).records[0].word[0], 3);
-    EXPECT_EQ(tables.table(0).records[1].word[1], 1);
-    EXPECT_EQ(tables.table(1).records[0].word[0], 3);
+    EXPECT_EQ(tables.word(0, 0)[0], 3);
+    EXPECT_EQ(tables.word(2, 1)[1], 1);
+    EXPECT_EQ(tables.word(1, 0)[0], 3);
+    EXPECT_EQ(tables.state(2, 1), Alive);
     EXPECT_EQ(tables.levelCount[0], 1);
     EXPECT_EQ(tables.levelCount[2], 2);
     EXPECT_TRUE(appendGenerator(tables, 3, c.data()));

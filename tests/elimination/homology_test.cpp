@@ -191,7 +191,7 @@ std::vector<LevelStates> eliminate(int t, int w) {
             EXPECT_EQ(eliminateLevel(tables, k, w), EliminationStatus::Ok);
         }
         for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-            const std::int32_t state = tables.table(k).records[i].state;
+            const std::int32_t state = tables.state(k, i);
             ++(state == Alive ? states[k].alive : state == Hit ? states[k].hit : states[k].source);
         }
     }

@@ -28,14 +28,16 @@ public:
         return eliminateLevel(tables_, k, w_);
     }
 
-    GeneratorRecord& record(int level, const Word& word) {
+    GeneratorRecord record(int level, const Word& word) {
         const std::int32_t index = level == 0 ? 0 : findGenerator(tables_, level - 1, word.data());
         EXPECT_GE(index, 0);
-        return tables_.table(level).records[index < 0 ? 0 : index];
+        return tables_.record(level, index < 0 ? 0 : index);
     }
 
+    std::int32_t state(int level, const Word& word) { return *record(level, word).state; }
+
     Word tag(int level, const Word& word) {
-        const GeneratorRecord& r = record(level, word);
+        const GeneratorRecord r = record(level, word);
         return Word(r.tag, r.tag + level);
     }
 
@@ -67,25 +69,48 @@ TEST(FindGenerator, BinarySearchOverTheNextLevel) {
     EXPECT_EQ(findGenerator(run.tables(), 4, last.data()), 0);
 }
 
+TEST(FindGenerator, StartingFromAnyHintGivesTheSameRecord) {
+    Computation run(14, 1, 2000);
+    for (int L = 1; L <= 5; ++L) {
+        ASSERT_TRUE(enumerateLevel(run.tables(), L, 12, 1));
+    }
+    const GeneratorTables& tables = run.tables();
+    const std::int32_t count = tables.levelCount[5];
+    ASSERT_GT(count, 100);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t* z = tables.word(5, i);
+        for (std::int32_t hint :
+             {0, count - 1, count / 2, i, i - 1, i + 1, i - 7, i + 30, -5, count + 9}) {
+            ASSERT_EQ(findGenerator(tables, 4, z, hint), i) << "record " << i << " hint " << hint;
+        }
+    }
+    for (const Word& absent : {Word{13, 0, 0, 0, 0, 0}, Word{0, 0, 0, 3, 0, 0},
+                               Word{-2, 9, 1, 1, 0, 0}, Word{3, 1, 2, 0, 5, 0}}) {
+        for (std::int32_t hint : {0, count / 3, count - 1}) {
+            EXPECT_EQ(findGenerator(tables, 4, absent.data(), hint), -1);
+        }
+    }
+}
+
 TEST(EliminateLevel, SmallestWordClaimsFirstAndRetracedTagsCancel) {
     Computation run(6, 1);
     ASSERT_EQ(run.step(0), EliminationStatus::Ok);
-    EXPECT_EQ(run.record(0, {4}).state, Source);
-    EXPECT_EQ(run.record(1, {3, 0}).state, Hit);
+    EXPECT_EQ(run.state(0, {4}), Source);
+    EXPECT_EQ(run.state(1, {3, 0}), Hit);
     EXPECT_EQ(run.tag(1, {3, 0}), (Word{4}));
 
     ASSERT_EQ(run.step(1), EliminationStatus::Ok);
-    EXPECT_EQ(run.record(1, {-1, 4}).state, Source);
-    EXPECT_EQ(run.record(1, {0, 3}).state, Source);
-    EXPECT_EQ(run.record(1, {1, 2}).state, Source);
-    EXPECT_EQ(run.record(1, {2, 1}).state, Alive); // its boundary cancels against (0, 3)'s
-    EXPECT_EQ(run.record(1, {3, 0}).state, Hit);
+    EXPECT_EQ(run.state(1, {-1, 4}), Source);
+    EXPECT_EQ(run.state(1, {0, 3}), Source);
+    EXPECT_EQ(run.state(1, {1, 2}), Source);
+    EXPECT_EQ(run.state(1, {2, 1}), Alive); // its boundary cancels against (0, 3)'s
+    EXPECT_EQ(run.state(1, {3, 0}), Hit);
     EXPECT_EQ(run.tag(2, {-1, 3, 0}), (Word{-1, 4}));
     EXPECT_EQ(run.tag(2, {-1, 2, 1}), (Word{0, 3}));
     EXPECT_EQ(run.tag(2, {1, 1, 0}), (Word{1, 2}));
     int hits = 0;
     for (std::int32_t i = 0; i < run.tables().levelCount[2]; ++i) {
-        hits += run.tables().table(2).records[i].state == Hit ? 1 : 0;
+        hits += run.tables().state(2, i) == Hit ? 1 : 0;
     }
     EXPECT_EQ(hits, 3);
 }
@@ -96,8 +121,8 @@ TEST(EliminateLevel, RetracingReachesATermOutsideTheOwnBoundary) {
     ASSERT_EQ(run.step(1), EliminationStatus::Ok);
     EXPECT_EQ(run.tag(2, {-1, 2, 1}), (Word{0, 3}));
     EXPECT_EQ(run.tag(2, {-2, 3, 1}), (Word{-2, 5}));
-    EXPECT_EQ(run.record(1, {2, 1}).state, Source);
-    EXPECT_EQ(run.record(2, {-4, 3, 3}).state, Hit);
+    EXPECT_EQ(run.state(1, {2, 1}), Source);
+    EXPECT_EQ(run.state(2, {-4, 3, 3}), Hit);
     EXPECT_EQ(run.tag(2, {-4, 3, 3}), (Word{2, 1}));
 }
 
@@ -110,11 +135,11 @@ TEST(EliminateLevel, ALevelOfHitGeneratorsNeedsNoBoundary) {
     appendGenerator(tables, 1, top.data());
     appendGenerator(tables, 1, bottom.data());
     appendGenerator(tables, 2, last.data());
-    tables.table(1).records[0].state = Hit;
-    tables.table(1).records[1].state = Hit;
+    tables.state(1, 0) = Hit;
+    tables.state(1, 1) = Hit;
     EXPECT_EQ(tables.termSet.rowLimit, 0);
     EXPECT_EQ(eliminateLevel(tables, 1, 0), EliminationStatus::Ok);
-    EXPECT_EQ(tables.table(2).records[0].state, Alive);
+    EXPECT_EQ(tables.state(2, 0), Alive);
     releaseGeneratorTables(tables);
 }
 
@@ -131,8 +156,7 @@ TEST(EliminateLevel, AMissingLeadingTermIsReported) {
     // Drop the word (3, 1) that (5)'s boundary leads to.
     GeneratorTables& tables = run.tables();
     for (std::int32_t i = 1; i + 1 < tables.levelCount[1]; ++i) {
-        std::copy(tables.table(1).records[i + 1].word, tables.table(1).records[i + 1].word + 2,
-                  tables.table(1).records[i].word);
+        std::copy(tables.word(1, i + 1), tables.word(1, i + 1) + 2, tables.word(1, i));
     }
     --tables.levelCount[1];
     EXPECT_EQ(eliminateLevel(tables, 0, 0), EliminationStatus::LeadingTermMissing);

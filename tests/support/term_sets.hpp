@@ -10,25 +10,27 @@ namespace curtis::testing {
 using Word = std::vector<std::int32_t>;
 using Words = std::vector<Word>;
 
-// A term set over storage of its own. Every row has room for rowLength + 2
-// entries so that tests can see that entries beyond rowLength are ignored.
+// A term set over storage of its own, with rows of rowLength entries. One
+// spare row follows the last, so that tests can see that entries beyond
+// rowLength are ignored.
 class OwnedTermSet {
 public:
     explicit OwnedTermSet(int rowLength, int rowLimit = 256)
-        : stride_(rowLength + 2), block_(static_cast<std::size_t>(rowLimit) * stride_, -77),
-          rows_(static_cast<std::size_t>(rowLimit)), scratch_(stride_, 0) {
-        for (int i = 0; i < rowLimit; ++i) {
-            rows_[i] = block_.data() + static_cast<std::size_t>(i) * stride_;
-        }
-        set_.rows = rows_.data();
-        set_.rowCount = 0;
-        set_.rowLength = rowLength;
+        : block_(static_cast<std::size_t>(rowLimit + 1) * rowLength, -77),
+          hashes_(static_cast<std::size_t>(rowLimit)), slots_(slotsFor(rowLimit)),
+          scratch_(static_cast<std::size_t>(rowLength) + 2, 0) {
+        set_.rows = block_.data();
         set_.rowLimit = rowLimit;
+        set_.rowHashes = hashes_.data();
+        set_.slots = slots_.data();
+        set_.slotLimit = static_cast<std::uint32_t>(slots_.size());
+        set_.slotMask = minimumSlots - 1;
+        clearTermSet(set_, rowLength);
     }
 
     TermSet& set() { return set_; }
     std::int32_t* scratch() { return scratch_.data(); }
-    std::int32_t* row(int i) { return rows_[i]; }
+    std::int32_t* row(int i) { return set_.row(i); }
 
     // Toggles every word in; true if all found room.
     bool add(const Words& words) {
@@ -43,15 +45,23 @@ public:
     Words rows() const {
         Words result;
         for (std::int32_t i = 0; i < set_.rowCount; ++i) {
-            result.emplace_back(rows_[i], rows_[i] + set_.rowLength);
+            result.emplace_back(set_.row(i), set_.row(i) + set_.rowLength);
         }
         return result;
     }
 
 private:
-    int stride_;
+    static std::size_t slotsFor(int rowLimit) {
+        std::size_t slots = minimumSlots;
+        while (slots < 2 * static_cast<std::size_t>(rowLimit)) {
+            slots *= 2;
+        }
+        return slots;
+    }
+
     std::vector<std::int32_t> block_;
-    std::vector<std::int32_t*> rows_;
+    std::vector<std::uint32_t> hashes_;
+    std::vector<std::uint32_t> slots_;
     std::vector<std::int32_t> scratch_;
     TermSet set_;
 };
