@@ -9,6 +9,12 @@ bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
     // A term of position p is x[0 .. p-1], the pair, then x[p+1 .. k] one place
     // further on. Its hash is the sum of the hashes of those three parts; the
     // outer two are carried from one position to the next.
+    //
+    // When x is admissible, only one pair of a term can break admissibility:
+    // pair 1 (j - 1, x[1]) for the cell index, pair p + 1 (j - 1, x[p + 1])
+    // for the lambda index at p, since n - j < n <= 2 x[p - 1] and
+    // 2 (n - j) >= n >= 2j. The terms carry that as their hint.
+    const bool admissibleSource = isAdmissible(x, k + 1);
     std::uint32_t before = 0;
     std::uint32_t after = 0;
     for (int q = 1; q <= k; ++q) {
@@ -26,7 +32,7 @@ bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
                 scratch[p + 1] = j - 1;
                 const std::uint32_t hash =
                     before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
-                if (toggleHashed(set, scratch, hash) < 0) {
+                if (toggleHashed(set, scratch, hash, admissibleSource && p > 0 ? p + 1 : 1) < 0) {
                     return false;
                 }
             }

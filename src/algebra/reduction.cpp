@@ -6,19 +6,10 @@ namespace curtis {
 
 namespace {
 
-// The first pair j >= 1 of row a with 2 * a[j] < a[j + 1], or 0 if the row is
-// admissible.
-int firstInadmissiblePair(const std::int32_t* a, int length) {
-    // Most rows looked at are admissible: test all pairs without branching
-    // first, which the compiler can vectorise.
-    bool admissible = true;
-    for (int j = 1; j + 1 < length; ++j) {
-        admissible &= 2 * a[j] >= a[j + 1];
-    }
-    if (admissible) {
-        return 0;
-    }
-    for (int j = 1; j + 1 < length; ++j) {
+// The first pair j >= from of row a with 2 * a[j] < a[j + 1], or 0 if there
+// is none.
+int firstInadmissiblePair(const std::int32_t* a, int from, int length) {
+    for (int j = from; j + 1 < length; ++j) {
         if (2 * a[j] < a[j + 1]) {
             return j;
         }
@@ -41,7 +32,7 @@ bool reduceToAdmissible(TermSet& set, std::int32_t* scratch) {
         std::int32_t i = checked;
         int j = 0;
         for (; i < set.rowCount; ++i) {
-            j = firstInadmissiblePair(set.row(i), length);
+            j = firstInadmissiblePair(set.row(i), set.rowHints[i], length);
             if (j != 0) {
                 break;
             }
@@ -66,9 +57,12 @@ bool reduceToAdmissible(TermSet& set, std::int32_t* scratch) {
                 scratch[j] = y - x - 1 - m;
                 scratch[j + 1] = 2 * x + 1 + m;
                 const std::int32_t last = set.rowCount - 1;
-                const std::int32_t changed = toggleHashed(set, scratch,
-                                                          base + entryHash(j, scratch[j]) +
-                                                              entryHash(j + 1, scratch[j + 1]));
+                // Pairs before j - 1 are untouched and admissible, and the
+                // new pair j is admissible again (y >= 2x + 1).
+                const std::int32_t changed =
+                    toggleHashed(set, scratch,
+                                 base + entryHash(j, scratch[j]) + entryHash(j + 1, scratch[j + 1]),
+                                 j > 1 ? j - 1 : 1);
                 if (changed < 0) {
                     return false;
                 }

@@ -15,12 +15,17 @@ namespace curtis {
 // (linear probing) of row numbers plus one, 0 marking a free slot. The table
 // in use is the first slotMask + 1 slots of a storage of slotLimit; it
 // doubles as the set grows and shrinks again when the set is emptied.
+//
+// Each row also carries a hint for the reduction to admissible form: the
+// first adjacent pair j (entries j and j + 1) that may break admissibility;
+// the pairs 1 to j - 1 are known to be admissible.
 struct TermSet {
     std::int32_t* rows = nullptr;
     std::int32_t rowCount = 0;
     std::int32_t rowLength = 0;
     std::int32_t rowLimit = 0;
     std::uint32_t* rowHashes = nullptr;
+    std::uint8_t* rowHints = nullptr;
     std::uint32_t* slots = nullptr;
     std::uint32_t slotMask = 0;
     std::uint32_t slotLimit = 0;
@@ -68,11 +73,13 @@ void clearTermSet(TermSet& set, std::int32_t rowLength);
 bool toggle(TermSet& set, const std::int32_t* candidate);
 
 // toggle with the candidate's hash (monomialHash over rowLength entries)
-// already known. Returns the lowest row position whose content changed: the
-// new row's position after an insertion, the position of the cancelled row
+// already known, and the hint a new row gets: pairs 1 to hint - 1 of the
+// candidate are known to be admissible (1 claims nothing). Returns the lowest row position whose
+// content changed: the new row's position after an insertion, the position of the cancelled row
 // (now holding the former last row, or beyond the end if it was the last)
 // after a cancellation; -1 when there was no room.
-std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint32_t hash);
+std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint32_t hash,
+                          int hint = 1);
 
 // Removes row r (0 <= r < rowCount) the way toggle cancels it: the last row
 // is copied into its place and the count drops by one.
