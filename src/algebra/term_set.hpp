@@ -74,10 +74,11 @@ bool toggle(TermSet& set, const std::int32_t* candidate);
 
 // toggle with the candidate's hash (monomialHash over rowLength entries)
 // already known, and the hint a new row gets: pairs 1 to hint - 1 of the
-// candidate are known to be admissible (1 claims nothing). Returns the lowest row position whose
-// content changed: the new row's position after an insertion, the position of the cancelled row
-// (now holding the former last row, or beyond the end if it was the last)
-// after a cancellation; -1 when there was no room.
+// candidate are known to be admissible (1 claims nothing). Returns the lowest
+// row position whose content changed: the new row's position after an
+// insertion, the position of the cancelled row (now holding the former last
+// row, or beyond the end if it was the last) after a cancellation; -1 when
+// there was no room.
 std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint32_t hash,
                           int hint = 1);
 
