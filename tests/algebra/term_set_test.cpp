@@ -61,20 +61,27 @@ TEST(Toggle, AFullSetRefusesAnInsertionButStillCancels) {
 }
 
 TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
-    // Sets far larger than the smallest index table, built and torn down in
-    // random order: every row lands where the plain linear search puts it.
+    // Sets small and large, built and torn down in random order, emptied
+    // between rounds: every row lands where the plain linear search puts it,
+    // before and after the index takes over.
     std::mt19937 random(11);
     OwnedTermSet terms(4, 7000);
-    Words expected;
-    for (int round = 0; round < 20000; ++round) {
-        Word word(4);
-        for (std::int32_t& entry : word) {
-            entry = static_cast<std::int32_t>(random() % 9) - 2;
+    for (int values : {3, 4, 9}) {
+        clearTermSet(terms.set(), 4);
+        Words expected;
+        for (int round = 0; round < 20000; ++round) {
+            Word word(4);
+            for (std::int32_t& entry : word) {
+                entry = static_cast<std::int32_t>(random() % values) - 2;
+            }
+            ASSERT_TRUE(terms.add({word}));
+            testing::literalToggle(expected, word);
+            if (round % 97 == 0) {
+                ASSERT_EQ(terms.rows(), expected) << "round " << round;
+            }
         }
-        ASSERT_TRUE(terms.add({word}));
-        testing::literalToggle(expected, word);
+        EXPECT_EQ(terms.rows(), expected);
     }
-    EXPECT_EQ(terms.rows(), expected);
     EXPECT_GT(terms.set().slotMask + 1, 2 * 1000u); // the index grew with the set
 
     clearTermSet(terms.set(), 3);
@@ -85,15 +92,23 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
 }
 
 TEST(Toggle, RemovingARowByPositionIsCancellingIt) {
-    OwnedTermSet terms(2);
-    terms.add({{0, 0}, {1, 1}, {2, 2}, {3, 3}});
-    removeRow(terms.set(), 1);
-    EXPECT_EQ(terms.rows(), (Words{{0, 0}, {3, 3}, {2, 2}}));
-    removeRow(terms.set(), 2);
-    EXPECT_EQ(terms.rows(), (Words{{0, 0}, {3, 3}}));
-    // The index still finds the moved row.
-    terms.add({{3, 3}});
-    EXPECT_EQ(terms.rows(), (Words{{0, 0}}));
+    for (int extra : {0, 100}) { // without and with the index
+        OwnedTermSet terms(2);
+        Words expected{{0, 0}, {1, 1}, {2, 2}, {3, 3}};
+        for (int i = 0; i < extra; ++i) {
+            expected.push_back({10, i});
+        }
+        terms.add(expected);
+        for (std::int32_t r : {1, 2, 0}) {
+            removeRow(terms.set(), r);
+            expected[static_cast<std::size_t>(r)] = expected.back();
+            expected.pop_back();
+        }
+        EXPECT_EQ(terms.rows(), expected);
+        // Every moved row is still found where it now is.
+        terms.add(Words(expected.rbegin(), expected.rend()));
+        EXPECT_EQ(terms.set().rowCount, 0);
+    }
 }
 
 } // namespace
