@@ -1,6 +1,7 @@
 #include "algebra/basis.hpp"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace curtis {
 
@@ -27,7 +28,12 @@ bool enumerateAdmissible(GeneratorTables& tables, int L, int position, int remai
         return true;
     }
     const std::int32_t bound = position == 1 ? sum : std::min(sum, 2 * scratch[position - 1]);
-    for (std::int32_t value = bound; value >= 0; --value) {
+    // The entries after a value v can add up to at most 2v + 4v + ... =
+    // v (2^remaining - 2), so values below sum / (2^remaining - 1) leave a
+    // rest that no admissible completion reaches: stop before them.
+    const std::int64_t reach = remaining >= 32 ? INT64_MAX : (std::int64_t{1} << remaining) - 1;
+    const std::int32_t lowest = sum == 0 ? 0 : static_cast<std::int32_t>((sum - 1) / reach + 1);
+    for (std::int32_t value = bound; value >= lowest; --value) {
         scratch[position] = value;
         if (!enumerateAdmissible(tables, L, position + 1, remaining - 1, sum - value, w)) {
             return false;
