@@ -166,6 +166,18 @@ TEST(Basis, LargestLevelsOfLargeDegrees) {
     EXPECT_EQ(basisOf(31, -2, 9).size(), 96792u);
 }
 
+TEST(Basis, LongMonomialsOfALargeDegree) {
+    // Levels whose words have more than 32 entries, word by word against the
+    // count and the shape of the last level.
+    for (int L = 30; L < 40; ++L) {
+        const Words words = basisOf(40, 3, L, levelSize(40, L) + 1);
+        EXPECT_EQ(static_cast<long long>(words.size()), levelSize(40, L)) << "level " << L;
+        for (const std::vector<int>& word : words) {
+            EXPECT_TRUE(isAdmissible(word.data(), L + 1));
+        }
+    }
+}
+
 TEST(Basis, ALevelLargerThanItsTableIsRefused) {
     GeneratorTables tables;
     ASSERT_EQ(createGeneratorTables(tables, 6, 6), CreateStatus::Ok);
