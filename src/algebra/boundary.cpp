@@ -13,7 +13,7 @@ bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
     // When x is admissible, only one pair of a term can break admissibility:
     // pair 1 (j - 1, x[1]) for the cell index, pair p + 1 (j - 1, x[p + 1])
     // for the lambda index at p, since n - j < n <= 2 x[p - 1] and
-    // 2 (n - j) >= n >= 2j. The terms carry that as their hint.
+    // 2 (n - j) >= n >= 2j. The terms carry that as their pair range.
     const bool admissibleSource = isAdmissible(x, k + 1);
     std::uint32_t before = 0;
     std::uint32_t after = 0;
@@ -26,13 +26,15 @@ bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
         // The cell index may split down to -w; a lambda index into two parts
         // with n - j >= j.
         const std::int32_t last = p == 0 ? n + w : n / 2;
+        const std::uint8_t pair = static_cast<std::uint8_t>(p + 1);
+        const PairRange pairs = admissibleSource ? PairRange{pair, pair} : anyPair;
         for (std::int32_t j = 1; j <= last; ++j) {
             if (binomialIsOdd(n - j, j)) {
                 scratch[p] = n - j;
                 scratch[p + 1] = j - 1;
                 const std::uint32_t hash =
                     before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
-                if (toggleHashed(set, scratch, hash, admissibleSource && p > 0 ? p + 1 : 1) < 0) {
+                if (toggleHashed(set, scratch, hash, pairs) < 0) {
                     return false;
                 }
             }

@@ -6,10 +6,11 @@ namespace curtis {
 
 namespace {
 
-// The first pair j >= from of row a with 2 * a[j] < a[j + 1], or 0 if there
+// The first pair j in the row's range with 2 * a[j] < a[j + 1], or 0 if there
 // is none.
-int firstInadmissiblePair(const std::int32_t* a, int from, int length) {
-    for (int j = from; j + 1 < length; ++j) {
+int firstInadmissiblePair(const std::int32_t* a, PairRange pairs, int length) {
+    const int last = pairs.last < length - 2 ? pairs.last : length - 2;
+    for (int j = pairs.first; j <= last; ++j) {
         if (2 * a[j] < a[j + 1]) {
             return j;
         }
@@ -32,7 +33,7 @@ bool reduceToAdmissible(TermSet& set, std::int32_t* scratch) {
         std::int32_t i = checked;
         int j = 0;
         for (; i < set.rowCount; ++i) {
-            j = firstInadmissiblePair(set.row(i), set.rowHints[i], length);
+            j = firstInadmissiblePair(set.row(i), set.rowPairs[i], length);
             if (j != 0) {
                 break;
             }
@@ -45,6 +46,13 @@ bool reduceToAdmissible(TermSet& set, std::int32_t* scratch) {
         copyMonomial(scratch, a, length);
         const std::int32_t x = a[j];
         const std::int32_t y = a[j + 1];
+        // A term changes entries j and j + 1 only: pair j - 1 may break,
+        // pair j holds again (y >= 2x + 1), pair j + 1 and the pairs the row
+        // could still break may break.
+        const PairRange rowPairs = set.rowPairs[i];
+        const PairRange termPairs{
+            static_cast<std::uint8_t>(j > 1 ? j - 1 : 1),
+            static_cast<std::uint8_t>(rowPairs.last > j + 1 ? rowPairs.last : j + 1)};
         const std::int32_t d = y - 2 * x - 2;
         // Every term agrees with the row outside entries j and j + 1.
         const std::uint32_t base = set.rowHashes[i] - entryHash(j, x) - entryHash(j + 1, y);
@@ -57,12 +65,9 @@ bool reduceToAdmissible(TermSet& set, std::int32_t* scratch) {
                 scratch[j] = y - x - 1 - m;
                 scratch[j + 1] = 2 * x + 1 + m;
                 const std::int32_t last = set.rowCount - 1;
-                // Pairs before j - 1 are untouched and admissible, and the
-                // new pair j is admissible again (y >= 2x + 1).
-                const std::int32_t changed =
-                    toggleHashed(set, scratch,
-                                 base + entryHash(j, scratch[j]) + entryHash(j + 1, scratch[j + 1]),
-                                 j > 1 ? j - 1 : 1);
+                const std::int32_t changed = toggleHashed(
+                    set, scratch,
+                    base + entryHash(j, scratch[j]) + entryHash(j + 1, scratch[j + 1]), termPairs);
                 if (changed < 0) {
                     return false;
                 }

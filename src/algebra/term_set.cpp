@@ -59,7 +59,7 @@ void cancelRow(TermSet& set, std::uint32_t s, std::int32_t r) {
     if (r != last) {
         copyEntries(set.row(r), set.row(last), set.rowLength);
         set.rowHashes[r] = set.rowHashes[last];
-        set.rowHints[r] = set.rowHints[last];
+        set.rowPairs[r] = set.rowPairs[last];
         std::uint32_t moved = set.rowHashes[r] & set.slotMask;
         while (set.slots[moved] != static_cast<std::uint32_t>(last) + 1) {
             moved = (moved + 1) & set.slotMask;
@@ -89,7 +89,7 @@ void clearTermSet(TermSet& set, std::int32_t rowLength) {
 }
 
 std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint32_t hash,
-                          int hint) {
+                          PairRange pairs) {
     const int length = set.rowLength;
     std::uint32_t s = hash & set.slotMask;
     for (std::uint32_t entry = set.slots[s]; entry != 0; entry = set.slots[s]) {
@@ -112,7 +112,7 @@ std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint
     set.slots[s] = static_cast<std::uint32_t>(r) + 1;
     copyEntries(set.row(r), candidate, length);
     set.rowHashes[r] = hash;
-    set.rowHints[r] = static_cast<std::uint8_t>(hint);
+    set.rowPairs[r] = pairs;
     return r;
 }
 

@@ -16,16 +16,24 @@ namespace curtis {
 // in use is the first slotMask + 1 slots of a storage of slotLimit; it
 // doubles as the set grows and shrinks again when the set is emptied.
 //
-// Each row also carries a hint for the reduction to admissible form: the
-// first adjacent pair j (entries j and j + 1) that may break admissibility;
-// the pairs 1 to j - 1 are known to be admissible.
+// Each row also carries, for the reduction to admissible form, the range of
+// its adjacent pairs (pair j being entries j and j + 1) that may break
+// admissibility; every pair outside it is known to be admissible.
+struct PairRange {
+    std::uint8_t first;
+    std::uint8_t last;
+};
+
+// A range that claims nothing: any pair may break admissibility.
+inline constexpr PairRange anyPair{1, 255};
+
 struct TermSet {
     std::int32_t* rows = nullptr;
     std::int32_t rowCount = 0;
     std::int32_t rowLength = 0;
     std::int32_t rowLimit = 0;
     std::uint32_t* rowHashes = nullptr;
-    std::uint8_t* rowHints = nullptr;
+    PairRange* rowPairs = nullptr;
     std::uint32_t* slots = nullptr;
     std::uint32_t slotMask = 0;
     std::uint32_t slotLimit = 0;
@@ -73,14 +81,14 @@ void clearTermSet(TermSet& set, std::int32_t rowLength);
 bool toggle(TermSet& set, const std::int32_t* candidate);
 
 // toggle with the candidate's hash (monomialHash over rowLength entries)
-// already known, and the hint a new row gets: pairs 1 to hint - 1 of the
-// candidate are known to be admissible (1 claims nothing). Returns the lowest
+// already known, and the range of pairs that may break admissibility a new
+// row gets (anyPair claims nothing). Returns the lowest
 // row position whose content changed: the new row's position after an
 // insertion, the position of the cancelled row (now holding the former last
 // row, or beyond the end if it was the last) after a cancellation; -1 when
 // there was no room.
 std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint32_t hash,
-                          int hint = 1);
+                          PairRange pairs = anyPair);
 
 // Removes row r (0 <= r < rowCount) the way toggle cancels it: the last row
 // is copied into its place and the count drops by one.

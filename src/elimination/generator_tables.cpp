@@ -67,8 +67,8 @@ std::uint64_t storageBytes(std::int32_t t, std::int64_t capacity) {
            + sizes.tableEntries * entry                         // words and tags
            + 3 * static_cast<std::uint64_t>(t) * entry          // levelCount, working monomials
            + sizes.rows * static_cast<std::uint64_t>(t) * entry // term-set rows
-           + sizes.rows * (sizeof(std::uint32_t) + 1)           // their hashes and hints
-           + sizes.slots * sizeof(std::uint32_t);               // the index
+           + sizes.rows * (sizeof(std::uint32_t) + sizeof(PairRange)) // hashes, pair ranges
+           + sizes.slots * sizeof(std::uint32_t);                     // the index
 }
 
 CreateStatus createGeneratorTables(GeneratorTables& tables, std::int32_t t, std::int64_t capacity) {
@@ -106,9 +106,9 @@ CreateStatus createGeneratorTables(GeneratorTables& tables, std::int32_t t, std:
 
     tables.termRows = allocate<std::int32_t>(sizes.rows * entries);
     tables.termHashes = allocate<std::uint32_t>(sizes.rows);
-    tables.termHints = allocate<std::uint8_t>(sizes.rows);
+    tables.termPairs = allocate<PairRange>(sizes.rows);
     tables.termSlots = allocate<std::uint32_t>(sizes.slots);
-    if (tables.termRows == nullptr || tables.termHashes == nullptr || tables.termHints == nullptr ||
+    if (tables.termRows == nullptr || tables.termHashes == nullptr || tables.termPairs == nullptr ||
         tables.termSlots == nullptr) {
         return fail(tables, CreateStatus::WorkStorageFailed);
     }
@@ -116,7 +116,7 @@ CreateStatus createGeneratorTables(GeneratorTables& tables, std::int32_t t, std:
     set.rows = tables.termRows;
     set.rowLimit = static_cast<std::int32_t>(sizes.rows);
     set.rowHashes = tables.termHashes;
-    set.rowHints = tables.termHints;
+    set.rowPairs = tables.termPairs;
     set.slots = tables.termSlots;
     set.slotLimit = static_cast<std::uint32_t>(sizes.slots);
     set.slotMask = std::min(minimumSlots, set.slotLimit) - 1;
@@ -129,7 +129,7 @@ void releaseGeneratorTables(GeneratorTables& tables) {
     std::free(tables.currentWord);
     std::free(tables.termRows);
     std::free(tables.termHashes);
-    std::free(tables.termHints);
+    std::free(tables.termPairs);
     std::free(tables.termSlots);
     std::free(tables.wordsAndTags);
     std::free(tables.states);

@@ -50,7 +50,7 @@ struct GeneratorTables {
     std::int32_t* currentWord = nullptr;
     std::int32_t* termRows = nullptr;
     std::uint32_t* termHashes = nullptr;
-    std::uint8_t* termHints = nullptr;
+    PairRange* termPairs = nullptr;
     std::uint32_t* termSlots = nullptr;
     TermSet termSet;
 

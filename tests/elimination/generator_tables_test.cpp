@@ -58,11 +58,11 @@ TEST(GeneratorTables, CreatedEmptyAndSized) {
 TEST(GeneratorTables, StorageBytesCountEveryBuffer) {
     // A state and a word and a tag of 40 entries per record, in two tables;
     // levelCount and the two working monomials; 1042852 term-set rows of 40
-    // entries with a hash and a hint each, and an index of 2^21 slots.
+    // entries with a hash and a pair range each, and an index of 2^21 slots.
     const std::uint64_t perRecord = 4 + 2 * 40 * 4;
     const std::uint64_t rows = 3128556 / 3;
     const std::uint64_t expected =
-        2 * 3128556ull * perRecord + 3 * 40 * 4 + rows * (40 * 4 + 4 + 1) + (1ull << 21) * 4;
+        2 * 3128556ull * perRecord + 3 * 40 * 4 + rows * (40 * 4 + 4 + 2) + (1ull << 21) * 4;
     EXPECT_EQ(storageBytes(40, capacityForDegree(40)), expected);
     // Large degrees need more than any machine has, without overflowing.
     EXPECT_GT(storageBytes(56, capacityForDegree(56)), std::uint64_t{1} << 40);

@@ -17,12 +17,12 @@ class OwnedTermSet {
 public:
     explicit OwnedTermSet(int rowLength, int rowLimit = 256)
         : block_(static_cast<std::size_t>(rowLimit + 1) * rowLength, -77),
-          hashes_(static_cast<std::size_t>(rowLimit)), hints_(static_cast<std::size_t>(rowLimit)),
+          hashes_(static_cast<std::size_t>(rowLimit)), pairs_(static_cast<std::size_t>(rowLimit)),
           slots_(slotsFor(rowLimit)), scratch_(static_cast<std::size_t>(rowLength) + 2, 0) {
         set_.rows = block_.data();
         set_.rowLimit = rowLimit;
         set_.rowHashes = hashes_.data();
-        set_.rowHints = hints_.data();
+        set_.rowPairs = pairs_.data();
         set_.slots = slots_.data();
         set_.slotLimit = static_cast<std::uint32_t>(slots_.size());
         set_.slotMask = minimumSlots - 1;
@@ -62,7 +62,7 @@ private:
 
     std::vector<std::int32_t> block_;
     std::vector<std::uint32_t> hashes_;
-    std::vector<std::uint8_t> hints_;
+    std::vector<PairRange> pairs_;
     std::vector<std::uint32_t> slots_;
     std::vector<std::int32_t> scratch_;
     TermSet set_;
