@@ -48,12 +48,9 @@ struct Prepared {
     }
 };
 
-// Toggling a monomial in and out of a set that holds `rows` other rows.
-void BM_Toggle(benchmark::State& state) {
-    const int rows = static_cast<int>(state.range(0));
+// A set of `rows` random rows of 14 entries in the term set of t = 30.
+void fillTermSet(TermSet& set, int rows) {
     constexpr int length = 14;
-    Prepared storage(30, 0, 0);
-    TermSet& set = storage.tables.termSet;
     clearTermSet(set, length);
     std::vector<std::int32_t> word(length, 0);
     std::srand(7);
@@ -63,7 +60,15 @@ void BM_Toggle(benchmark::State& state) {
         }
         toggle(set, word.data());
     }
-    word.assign(length, 9);
+}
+
+// Toggling a monomial in and out of a set that holds `rows` other rows,
+// through toggle, which hashes the whole candidate.
+void BM_Toggle(benchmark::State& state) {
+    Prepared storage(30, 0, 0);
+    TermSet& set = storage.tables.termSet;
+    fillTermSet(set, static_cast<int>(state.range(0)));
+    const std::vector<std::int32_t> word(14, 9);
     for (auto _ : state) {
         toggle(set, word.data());
         toggle(set, word.data());
@@ -71,6 +76,21 @@ void BM_Toggle(benchmark::State& state) {
     state.SetItemsProcessed(2 * state.iterations());
 }
 BENCHMARK(BM_Toggle)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
+
+// The same with the hash known, as the boundary and the reduction call it.
+void BM_ToggleHashed(benchmark::State& state) {
+    Prepared storage(30, 0, 0);
+    TermSet& set = storage.tables.termSet;
+    fillTermSet(set, static_cast<int>(state.range(0)));
+    const std::vector<std::int32_t> word(14, 9);
+    const std::uint32_t hash = monomialHash(word.data(), 14);
+    for (auto _ : state) {
+        toggleHashed(set, word.data(), hash);
+        toggleHashed(set, word.data(), hash);
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(BM_ToggleHashed)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
 
 // The boundary of every generator of a level, each into an empty set.
 void BM_Boundary(benchmark::State& state) {
