@@ -92,8 +92,9 @@ void BM_ToggleHashed(benchmark::State& state) {
 }
 BENCHMARK(BM_ToggleHashed)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
 
-// The boundary of every generator of a level, each into an empty set.
-void BM_Boundary(benchmark::State& state) {
+// The boundary of every generator of level k in turn, each into an empty
+// set, and reduced to admissible form if asked.
+void boundariesOfLevel(benchmark::State& state, bool reduce) {
     const int k = static_cast<int>(state.range(0));
     Prepared storage(30, 0, 0);
     enumerateLevel(storage.tables, k, storage.c0, storage.w);
@@ -103,27 +104,21 @@ void BM_Boundary(benchmark::State& state) {
     for (auto _ : state) {
         clearTermSet(set, k + 2);
         appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
+        if (reduce) {
+            reduceToAdmissible(set, storage.tables.scratchMonomial);
+        }
         benchmark::DoNotOptimize(set.rowCount);
         at = (at + k + 1) % words.size();
     }
 }
+
+void BM_Boundary(benchmark::State& state) {
+    boundariesOfLevel(state, false);
+}
 BENCHMARK(BM_Boundary)->Arg(6)->Arg(10);
 
-// Boundary and reduction to admissible form of every generator of a level.
 void BM_BoundaryAndReduction(benchmark::State& state) {
-    const int k = static_cast<int>(state.range(0));
-    Prepared storage(30, 0, 0);
-    enumerateLevel(storage.tables, k, storage.c0, storage.w);
-    const std::vector<std::int32_t> words = storage.words(k);
-    TermSet& set = storage.tables.termSet;
-    std::size_t at = 0;
-    for (auto _ : state) {
-        clearTermSet(set, k + 2);
-        appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
-        reduceToAdmissible(set, storage.tables.scratchMonomial);
-        benchmark::DoNotOptimize(set.rowCount);
-        at = (at + k + 1) % words.size();
-    }
+    boundariesOfLevel(state, true);
 }
 BENCHMARK(BM_BoundaryAndReduction)->Arg(6)->Arg(10);
 
