@@ -21,10 +21,6 @@ std::int32_t leadingTerm(const TermSet& set) {
     return leading;
 }
 
-} // namespace
-
-namespace {
-
 // Binary search of z among records lo to hi of level k + 1.
 std::int32_t searchBetween(const GeneratorTables& tables, int k, const std::int32_t* z,
                            std::int32_t lo, std::int32_t hi) {

@@ -65,73 +65,67 @@ TEST(Program, OneSectionPerHomologicalDegree) {
     EXPECT_EQ(result.out.substr(result.out.size() - closing.size()), closing);
 }
 
-TEST(Program, WholeChartWeightOneDegreeFive) {
-    const ProcessResult result = run("1\n5\n");
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, dialogue +
-                              "homological degree s=1 (topological degree 4, coweight 3):\n"
-                              "\n"
-                              "homological degree s=2 (topological degree 3, coweight 2):\n"
-                              "-1 3 <-- 3 \n"
-                              "\n"
-                              "homological degree s=3 (topological degree 2, coweight 1):\n"
-                              "1 0 0 <-- 2 0 \n"
-                              "-1 1 1 <-- 1 1 \n"
-                              "\n"
-                              "homological degree s=4 (topological degree 1, coweight 0):\n"
-                              "\n"
-                              "homological degree s=5 (topological degree 0, coweight -1):\n"
-                              "-1 0 0 0 0 <-- 0 0 0 0 \n" +
-                              closing);
-}
-
-TEST(Program, WholeChartWeightOneDegreeSix) {
-    const ProcessResult result = run("1\n6\n");
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, dialogue +
-                              "homological degree s=1 (topological degree 5, coweight 4):\n"
-                              "\n"
-                              "homological degree s=2 (topological degree 4, coweight 3):\n"
-                              "3 0 <-- 4 \n"
-                              "2 1 \n"
-                              "\n"
-                              "homological degree s=3 (topological degree 3, coweight 2):\n"
-                              "0 1 1 \n"
-                              "-1 2 1 <-- 0 3 \n"
-                              "\n"
-                              "homological degree s=4 (topological degree 2, coweight 1):\n"
-                              "1 0 0 0 <-- 2 0 0 \n"
-                              "\n"
-                              "homological degree s=5 (topological degree 1, coweight 0):\n"
-                              "\n"
-                              "homological degree s=6 (topological degree 0, coweight -1):\n"
-                              "-1 0 0 0 0 0 <-- 0 0 0 0 0 \n" +
-                              closing);
-}
-
-TEST(Program, WholeChartWeightZeroDegreeSix) {
-    const ProcessResult result = run("0\n6\n");
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, dialogue +
-                              "homological degree s=1 (topological degree 5, coweight 5):\n"
-                              "\n"
-                              "homological degree s=2 (topological degree 4, coweight 4):\n"
-                              "3 1 <-- 5 \n"
-                              "1 3 \n"
-                              "\n"
-                              "homological degree s=3 (topological degree 3, coweight 3):\n"
-                              "3 0 0 <-- 4 0 \n"
-                              "1 1 1 \n"
-                              "0 2 1 \n"
-                              "\n"
-                              "homological degree s=4 (topological degree 2, coweight 2):\n"
-                              "\n"
-                              "homological degree s=5 (topological degree 1, coweight 1):\n"
-                              "1 0 0 0 0 <-- 2 0 0 0 \n"
-                              "\n"
-                              "homological degree s=6 (topological degree 0, coweight 0):\n"
-                              "0 0 0 0 0 0 \n" +
-                              closing);
+// Whole charts, byte for byte, for small weights and degrees.
+TEST(Program, WholeCharts) {
+    struct Case {
+        const char* input;
+        const char* chart;
+    };
+    const Case cases[] = {
+        {"1\n5\n", "homological degree s=1 (topological degree 4, coweight 3):\n"
+                   "\n"
+                   "homological degree s=2 (topological degree 3, coweight 2):\n"
+                   "-1 3 <-- 3 \n"
+                   "\n"
+                   "homological degree s=3 (topological degree 2, coweight 1):\n"
+                   "1 0 0 <-- 2 0 \n"
+                   "-1 1 1 <-- 1 1 \n"
+                   "\n"
+                   "homological degree s=4 (topological degree 1, coweight 0):\n"
+                   "\n"
+                   "homological degree s=5 (topological degree 0, coweight -1):\n"
+                   "-1 0 0 0 0 <-- 0 0 0 0 \n"},
+        {"1\n6\n", "homological degree s=1 (topological degree 5, coweight 4):\n"
+                   "\n"
+                   "homological degree s=2 (topological degree 4, coweight 3):\n"
+                   "3 0 <-- 4 \n"
+                   "2 1 \n"
+                   "\n"
+                   "homological degree s=3 (topological degree 3, coweight 2):\n"
+                   "0 1 1 \n"
+                   "-1 2 1 <-- 0 3 \n"
+                   "\n"
+                   "homological degree s=4 (topological degree 2, coweight 1):\n"
+                   "1 0 0 0 <-- 2 0 0 \n"
+                   "\n"
+                   "homological degree s=5 (topological degree 1, coweight 0):\n"
+                   "\n"
+                   "homological degree s=6 (topological degree 0, coweight -1):\n"
+                   "-1 0 0 0 0 0 <-- 0 0 0 0 0 \n"},
+        {"0\n6\n", "homological degree s=1 (topological degree 5, coweight 5):\n"
+                   "\n"
+                   "homological degree s=2 (topological degree 4, coweight 4):\n"
+                   "3 1 <-- 5 \n"
+                   "1 3 \n"
+                   "\n"
+                   "homological degree s=3 (topological degree 3, coweight 3):\n"
+                   "3 0 0 <-- 4 0 \n"
+                   "1 1 1 \n"
+                   "0 2 1 \n"
+                   "\n"
+                   "homological degree s=4 (topological degree 2, coweight 2):\n"
+                   "\n"
+                   "homological degree s=5 (topological degree 1, coweight 1):\n"
+                   "1 0 0 0 0 <-- 2 0 0 0 \n"
+                   "\n"
+                   "homological degree s=6 (topological degree 0, coweight 0):\n"
+                   "0 0 0 0 0 0 \n"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult result = run(c.input);
+        EXPECT_EQ(result.exitStatus, 0) << c.input;
+        EXPECT_EQ(result.out, dialogue + c.chart + closing) << c.input;
+    }
 }
 
 } // namespace
