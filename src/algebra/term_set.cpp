@@ -1,5 +1,7 @@
 #include "algebra/term_set.hpp"
 
+#include "algebra/monomial.hpp"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,12 +16,6 @@ bool sameEntries(const std::int32_t* a, const std::int32_t* b, int n) {
         }
     }
     return true;
-}
-
-void copyEntries(std::int32_t* __restrict to, const std::int32_t* __restrict from, int n) {
-    for (int e = 0; e < n; ++e) {
-        to[e] = from[e];
-    }
 }
 
 // Frees slot `hole`, moving later entries of its probe run back so that every
@@ -57,7 +53,7 @@ void cancelRow(TermSet& set, std::uint32_t s, std::int32_t r) {
     freeSlot(set, s);
     const std::int32_t last = set.rowCount - 1;
     if (r != last) {
-        copyEntries(set.row(r), set.row(last), set.rowLength);
+        copyMonomial(set.row(r), set.row(last), set.rowLength);
         set.rowHashes[r] = set.rowHashes[last];
         set.rowPairs[r] = set.rowPairs[last];
         std::uint32_t moved = set.rowHashes[r] & set.slotMask;
@@ -79,6 +75,14 @@ void growIndex(TermSet& set) {
 }
 
 } // namespace
+
+std::uint64_t termSetSlots(std::int32_t rowLimit) {
+    std::uint64_t slots = minimumSlots;
+    while (slots < 2 * static_cast<std::uint64_t>(rowLimit)) {
+        slots *= 2;
+    }
+    return slots;
+}
 
 void clearTermSet(TermSet& set, std::int32_t rowLength) {
     std::fill(set.slots, set.slots + set.slotMask + 1, 0u);
@@ -110,7 +114,7 @@ std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint
     }
     const std::int32_t r = set.rowCount++;
     set.slots[s] = static_cast<std::uint32_t>(r) + 1;
-    copyEntries(set.row(r), candidate, length);
+    copyMonomial(set.row(r), candidate, length);
     set.rowHashes[r] = hash;
     set.rowPairs[r] = pairs;
     return r;

@@ -47,6 +47,10 @@ struct TermSet {
 // The smallest table the index shrinks back to.
 inline constexpr std::uint32_t minimumSlots = 64;
 
+// Slots of index storage a set of rowLimit rows needs: a power of two at
+// least twice rowLimit, so the table is never more than half full.
+std::uint64_t termSetSlots(std::int32_t rowLimit);
+
 // The contribution of one entry to a row's hash. A row's hash is the sum,
 // mod 2^32, of the contributions of its entries, so a row that differs from
 // a known one in a few entries has its hash updated in constant time.

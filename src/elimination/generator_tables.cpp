@@ -31,20 +31,12 @@ struct Sizes {
     std::uint64_t slots;        // term-set index slots
 };
 
-// A power of two at least twice count, and at least the smallest table.
-std::uint64_t tableSlots(std::uint64_t count) {
-    std::uint64_t slots = minimumSlots;
-    while (slots < 2 * count) {
-        slots *= 2;
-    }
-    return slots;
-}
-
 Sizes sizesFor(std::int32_t t, std::int64_t capacity) {
     const std::uint64_t records = 2 * static_cast<std::uint64_t>(capacity);
     const std::int64_t rows = capacity / 3;
     return Sizes{records, records * 2 * static_cast<std::uint64_t>(t),
-                 static_cast<std::uint64_t>(rows), tableSlots(static_cast<std::uint64_t>(rows))};
+                 static_cast<std::uint64_t>(rows),
+                 termSetSlots(static_cast<std::int32_t>(std::min<std::int64_t>(rows, INT32_MAX)))};
 }
 
 template <typename T> T* allocate(std::uint64_t count) {

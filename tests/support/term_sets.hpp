@@ -18,7 +18,7 @@ public:
     explicit OwnedTermSet(int rowLength, int rowLimit = 256)
         : block_(static_cast<std::size_t>(rowLimit + 1) * rowLength, -77),
           hashes_(static_cast<std::size_t>(rowLimit)), pairs_(static_cast<std::size_t>(rowLimit)),
-          slots_(slotsFor(rowLimit)), scratch_(static_cast<std::size_t>(rowLength) + 2, 0) {
+          slots_(termSetSlots(rowLimit)), scratch_(static_cast<std::size_t>(rowLength) + 2, 0) {
         set_.rows = block_.data();
         set_.rowLimit = rowLimit;
         set_.rowHashes = hashes_.data();
@@ -52,14 +52,6 @@ public:
     }
 
 private:
-    static std::size_t slotsFor(int rowLimit) {
-        std::size_t slots = minimumSlots;
-        while (slots < 2 * static_cast<std::size_t>(rowLimit)) {
-            slots *= 2;
-        }
-        return slots;
-    }
-
     std::vector<std::int32_t> block_;
     std::vector<std::uint32_t> hashes_;
     std::vector<PairRange> pairs_;
