@@ -1,49 +1,40 @@
 #include "algebra/basis.hpp"
 
-#include <algorithm>
-#include <cstdint>
-
 namespace curtis {
 
-bool enumerateAdmissible(GeneratorTables& tables, int L, int position, int remaining,
-                         std::int32_t sum, std::int32_t w) {
-    std::int32_t* scratch = tables.scratchMonomial;
-    if (remaining == 1) {
-        // The last entry takes the whole sum; after the first lambda index
-        // it must not exceed twice its predecessor.
-        if (position >= 2 && sum > 2 * scratch[position - 1]) {
-            return true;
-        }
-        scratch[position] = sum;
-        return appendGenerator(tables, L, scratch);
+BasisCounts::BasisCounts(int t) : t_(t), sizes_(static_cast<std::size_t>(t), 0) {
+    // completions[r][p][s] for r further entries, predecessor p (the first
+    // entry is at most 2p) and sum s; every value lies in 0 .. t - 1, and a
+    // predecessor of t or more no longer limits anything.
+    const int values = t + 1;
+    const auto at = [values](int r, int p, int s) {
+        return (static_cast<std::size_t>(r) * values + static_cast<std::size_t>(p)) * values +
+               static_cast<std::size_t>(s);
+    };
+    std::vector<std::int64_t> completions(static_cast<std::size_t>(t) * values * values, 0);
+    for (int p = 0; p < values; ++p) {
+        completions[at(0, p, 0)] = 1;
     }
-    if (position == 0) {
-        // The cell index, from the largest possible down to -w.
-        for (std::int32_t cell = sum; cell >= -w; --cell) {
-            scratch[0] = cell;
-            if (!enumerateAdmissible(tables, L, 1, remaining - 1, sum - cell, w)) {
-                return false;
+    for (int r = 1; r < t; ++r) {
+        for (int p = 0; p < values; ++p) {
+            for (int s = 0; s < values; ++s) {
+                std::int64_t total = 0;
+                for (int v = 0; v <= std::min(2 * p, s); ++v) {
+                    total += completions[at(r - 1, v, s - v)];
+                }
+                completions[at(r, p, s)] = total;
             }
         }
-        return true;
     }
-    const std::int32_t bound = position == 1 ? sum : std::min(sum, 2 * scratch[position - 1]);
-    // The entries after a value v can add up to at most 2v + 4v + ... =
-    // v (2^remaining - 2), so values below sum / (2^remaining - 1) leave a
-    // rest that no admissible completion reaches: stop before them.
-    const std::int64_t reach = remaining >= 32 ? INT64_MAX : (std::int64_t{1} << remaining) - 1;
-    const std::int32_t lowest = sum == 0 ? 0 : static_cast<std::int32_t>((sum - 1) / reach + 1);
-    for (std::int32_t value = bound; value >= lowest; --value) {
-        scratch[position] = value;
-        if (!enumerateAdmissible(tables, L, position + 1, remaining - 1, sum - value, w)) {
-            return false;
+    // Level L: a cell offset c from 0 to t - 1 - L, then L lambda indices
+    // adding up to the rest, the first one unconstrained.
+    for (int L = 0; L < t; ++L) {
+        std::int64_t total = 0;
+        for (int rest = 0; rest <= t - 1 - L; ++rest) {
+            total += completions[at(L, t, rest)];
         }
+        sizes_[static_cast<std::size_t>(L)] = total;
     }
-    return true;
-}
-
-bool enumerateLevel(GeneratorTables& tables, int L, std::int32_t c0, std::int32_t w) {
-    return enumerateAdmissible(tables, L, 0, L + 1, c0 - L, w);
 }
 
 } // namespace curtis

@@ -1,24 +1,85 @@
 #pragma once
 
-#include "elimination/generator_tables.hpp"
+#include "algebra/monomial.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
+
+// The admissible basis of each level. In total degree t, level L
+// (0 <= L <= t - 1) has as basis every admissible monomial of L + 1 entries
+// whose stored entries (the cell offset and the lambda indices, all at least
+// 0) add up to t - 1 - L. The weight w only shifts the printed cell index, so
+// nothing here depends on it.
 
 namespace curtis {
 
-// Appends the admissible basis of level L (1 <= L <= t - 1) to table L mod 2:
-// every admissible monomial of L + 1 entries with cell index at least -w,
-// lambda indices at least 0 and entries summing to c0 - L, in strictly
-// decreasing order, each Alive. Requires levelCount[L] == 0.
-// Returns false when the level does not fit the table's capacity; the
-// records appended up to then stay, nothing is written beyond the table.
-bool enumerateLevel(GeneratorTables& tables, int L, std::int32_t c0, std::int32_t w);
+// The number of generators of every level, from a counting table instead of
+// the enumeration: completions(r, p, s) is the number of ways to choose r
+// further lambda indices, the first at most 2p, each later one at most twice
+// its predecessor, that add up to s.
+class BasisCounts {
+public:
+    // Counts for total degree t (1 <= t <= maxMonomialLength).
+    explicit BasisCounts(int t);
 
-// The recursive worker: entries 0 to position - 1 of scratchMonomial are
-// chosen; chooses the remaining entries (position included), which must add
-// up to sum, largest values first, and appends each admissible completion to
-// level L. Returns false as soon as the level's table is full.
-bool enumerateAdmissible(GeneratorTables& tables, int L, int position, int remaining,
-                         std::int32_t sum, std::int32_t w);
+    int degree() const { return t_; }
+    // Generators of level L, 0 <= L < t.
+    std::int64_t levelSize(int L) const { return sizes_[static_cast<std::size_t>(L)]; }
+
+private:
+    int t_;
+    std::vector<std::int64_t> sizes_;
+};
+
+// The recursive worker of the enumeration: entries 0 to position - 1 of word
+// are chosen; chooses the remaining entries (position included), which must
+// add up to sum, largest values first, and hands each admissible completion
+// to sink (a callable taking const Entry*, returning false to stop). Returns
+// false when the sink stopped it.
+template <typename Sink>
+bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink& sink) {
+    if (remaining == 1) {
+        // The last entry takes the whole sum; after the first lambda index
+        // it must not exceed twice its predecessor.
+        if (position >= 2 && sum > 2 * word[position - 1]) {
+            return true;
+        }
+        word[position] = static_cast<Entry>(sum);
+        return sink(static_cast<const Entry*>(word));
+    }
+    if (position == 0) {
+        // The cell offset, from the largest possible down to the bottom cell.
+        for (int cell = sum; cell >= 0; --cell) {
+            word[0] = static_cast<Entry>(cell);
+            if (!enumerateAdmissible(word, 1, remaining - 1, sum - cell, sink)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    const int bound = position == 1 ? sum : std::min(sum, 2 * word[position - 1]);
+    // The entries after a value v can add up to at most 2v + 4v + ... =
+    // v (2^remaining - 2), so values below sum / (2^remaining - 1) leave a
+    // rest that no admissible completion reaches: stop before them.
+    const std::int64_t reach = remaining >= 32 ? INT64_MAX : (std::int64_t{1} << remaining) - 1;
+    const int lowest = sum == 0 ? 0 : static_cast<int>((sum - 1) / reach + 1);
+    for (int value = bound; value >= lowest; --value) {
+        word[position] = static_cast<Entry>(value);
+        if (!enumerateAdmissible(word, position + 1, remaining - 1, sum - value, sink)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Hands the basis of level L in total degree t (0 <= L < t <=
+// maxMonomialLength) to sink in strictly decreasing order: by cell index
+// first, from the top cell t - 1 - L down to the bottom cell, then by the
+// first lambda index, and so on. Returns false when the sink stopped it.
+template <typename Sink> bool enumerateLevel(int t, int L, Sink&& sink) {
+    Entry word[maxMonomialLength];
+    return enumerateAdmissible(word, 0, L + 1, t - 1 - L, sink);
+}
 
 } // namespace curtis

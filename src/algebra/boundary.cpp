@@ -1,11 +1,9 @@
 #include "algebra/boundary.hpp"
 
-#include "algebra/monomial.hpp"
-
 namespace curtis {
 
-bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
-                    std::int32_t* scratch) {
+bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
+    Entry* scratch = set.scratch();
     // A term of position p is x[0 .. p-1], the pair, then x[p+1 .. k] one place
     // further on. Its hash is the sum of the hashes of those three parts; the
     // outer two are carried from one position to the next.
@@ -22,26 +20,28 @@ bool appendBoundary(const std::int32_t* x, int k, std::int32_t w, TermSet& set,
         scratch[q + 1] = x[q];
     }
     for (int p = 0; p <= k; ++p) {
-        const std::int32_t n = x[p];
-        // The cell index may split down to -w; a lambda index into two parts
-        // with n - j >= j.
-        const std::int32_t last = p == 0 ? n + w : n / 2;
+        const int n = x[p];
+        // The cell index splits down to the bottom cell, offset 0: the parity
+        // is that of C(cell - j, j) for the true cell = n - w. A lambda index
+        // splits into two parts with n - j >= j.
+        const int last = p == 0 ? n : n / 2;
+        const std::int32_t trueValue = p == 0 ? n - w : n;
         const std::uint8_t pair = static_cast<std::uint8_t>(p + 1);
         const PairRange pairs = admissibleSource ? PairRange{pair, pair} : anyPair;
-        for (std::int32_t j = 1; j <= last; ++j) {
-            if (binomialIsOdd(n - j, j)) {
-                scratch[p] = n - j;
-                scratch[p + 1] = j - 1;
+        for (int j = 1; j <= last; ++j) {
+            if (binomialIsOdd(trueValue - j, j)) {
+                scratch[p] = static_cast<Entry>(n - j);
+                scratch[p + 1] = static_cast<Entry>(j - 1);
                 const std::uint32_t hash =
                     before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
-                if (toggleHashed(set, scratch, hash, pairs) < 0) {
+                if (set.toggleHashed(scratch, hash, pairs) < 0) {
                     return false;
                 }
             }
         }
         // Move on to position p + 1: x[p] joins the part before, x[p + 1]
         // leaves the part after.
-        scratch[p] = n;
+        scratch[p] = static_cast<Entry>(n);
         before += entryHash(p, n);
         if (p < k) {
             after -= entryHash(p + 2, x[p + 1]);

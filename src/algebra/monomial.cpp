@@ -2,7 +2,7 @@
 
 namespace curtis {
 
-bool isAdmissible(const std::int32_t* a, int n) {
+bool isAdmissible(const Entry* a, int n) {
     for (int j = 1; j + 1 < n; ++j) {
         if (2 * a[j] < a[j + 1]) {
             return false;

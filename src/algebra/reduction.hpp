@@ -2,8 +2,6 @@
 
 #include "algebra/term_set.hpp"
 
-#include <cstdint>
-
 namespace curtis {
 
 // Rewrites the set until every row is admissible, keeping the element of the
@@ -13,9 +11,9 @@ namespace curtis {
 //     sum over m >= 0, 2m <= y - 2x - 2, of C(y - 2x - 2 - m, m) *
 //         (a with a[j] = y - x - 1 - m and a[j + 1] = 2x + 1 + m)   (mod 2),
 // each term toggled in, then the row itself toggled out. The cell index and
-// the sum of the lambda indices never change. scratch (rowLength entries) is
-// the work row. Returns false if a term found no room in the set; the set is
+// the sum of the lambda indices never change. The set's work row is
+// overwritten. Returns false if a term found no room in the set; the set is
 // then left part way.
-bool reduceToAdmissible(TermSet& set, std::int32_t* scratch);
+bool reduceToAdmissible(TermSet& set);
 
 } // namespace curtis

@@ -1,136 +1,150 @@
 #include "algebra/term_set.hpp"
 
-#include "algebra/monomial.hpp"
-
 #include <algorithm>
-#include <cstring>
+#include <cerrno>
 
 namespace curtis {
 
-namespace {
-
-bool sameEntries(const std::int32_t* a, const std::int32_t* b, int n) {
-    for (int e = 0; e < n; ++e) {
-        if (a[e] != b[e]) {
-            return false;
-        }
+std::uint64_t TermSet::slotsFor(std::int32_t rowLimit) {
+    std::uint64_t slots = minimumSlots;
+    while (slots < 2 * static_cast<std::uint64_t>(std::max(rowLimit, 0))) {
+        slots *= 2;
     }
+    return slots;
+}
+
+std::uint64_t TermSet::bytesFor(std::int32_t rowLimit, int maxRowLength) {
+    const std::uint64_t rows = static_cast<std::uint64_t>(std::max(rowLimit, 0));
+    return rows * static_cast<std::uint64_t>(maxRowLength) * sizeof(Entry) // rows
+           + rows * (sizeof(std::uint32_t) + sizeof(PairRange))             // hashes, pair ranges
+           + slotsFor(rowLimit) * sizeof(std::uint32_t);                    // the index
+}
+
+bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength) {
+    rowLimit = std::max(rowLimit, 0);
+    const std::uint64_t rows = static_cast<std::uint64_t>(rowLimit);
+    const std::uint64_t slots = slotsFor(rowLimit);
+    if (!rows_.allocate(rows * static_cast<std::uint64_t>(maxRowLength)) ||
+        !hashes_.allocate(rows) || !pairs_.allocate(rows) || !slots_.allocate(slots)) {
+        const int error = errno;
+        *this = TermSet{};
+        errno = error;
+        return false;
+    }
+    rowLimit_ = rowLimit;
+    slotLimit_ = static_cast<std::uint32_t>(slots);
+    slotMask_ = slotLimit_ - 1; // cleared in full below, then shrunk
+    clear(maxRowLength);
     return true;
+}
+
+void TermSet::clear(int rowLength) {
+    std::uint32_t* slots = slots_.data();
+    std::fill(slots, slots + slotMask_ + 1, 0u);
+    slotMask_ = std::min(minimumSlots, slotLimit_) - 1;
+    rowCount_ = 0;
+    rowLength_ = rowLength;
 }
 
 // Frees slot `hole`, moving later entries of its probe run back so that every
 // entry stays reachable from its home slot (backward-shift deletion).
-void freeSlot(TermSet& set, std::uint32_t hole) {
-    const std::uint32_t mask = set.slotMask;
+void TermSet::freeSlot(std::uint32_t hole) {
+    std::uint32_t* slots = slots_.data();
+    const std::uint32_t mask = slotMask_;
     std::uint32_t j = hole;
     for (;;) {
         j = (j + 1) & mask;
-        const std::uint32_t entry = set.slots[j];
+        const std::uint32_t entry = slots[j];
         if (entry == 0) {
             break;
         }
-        const std::uint32_t home = set.rowHashes[entry - 1] & mask;
+        const std::uint32_t home = hashes_[entry - 1] & mask;
         if (((j - home) & mask) >= ((j - hole) & mask)) {
-            set.slots[hole] = entry;
+            slots[hole] = entry;
             hole = j;
         }
     }
-    set.slots[hole] = 0;
+    slots[hole] = 0;
 }
 
 // The first free slot on the probe run of hash.
-std::uint32_t freeSlotFor(const TermSet& set, std::uint32_t hash) {
-    std::uint32_t s = hash & set.slotMask;
-    while (set.slots[s] != 0) {
-        s = (s + 1) & set.slotMask;
+std::uint32_t TermSet::freeSlotFor(std::uint32_t hash) const {
+    std::uint32_t s = hash & slotMask_;
+    while (slots_[s] != 0) {
+        s = (s + 1) & slotMask_;
     }
     return s;
 }
 
 // Removes row r, whose index entry is in slot s: the last row moves into its
 // place.
-void cancelRow(TermSet& set, std::uint32_t s, std::int32_t r) {
-    freeSlot(set, s);
-    const std::int32_t last = set.rowCount - 1;
+void TermSet::cancelRow(std::uint32_t s, std::int32_t r) {
+    freeSlot(s);
+    const std::int32_t last = rowCount_ - 1;
     if (r != last) {
-        copyMonomial(set.row(r), set.row(last), set.rowLength);
-        set.rowHashes[r] = set.rowHashes[last];
-        set.rowPairs[r] = set.rowPairs[last];
-        std::uint32_t moved = set.rowHashes[r] & set.slotMask;
-        while (set.slots[moved] != static_cast<std::uint32_t>(last) + 1) {
-            moved = (moved + 1) & set.slotMask;
+        const std::uint64_t to = static_cast<std::uint64_t>(r);
+        const std::uint64_t from = static_cast<std::uint64_t>(last);
+        copyMonomial(row(r), row(last), rowLength_);
+        hashes_[to] = hashes_[from];
+        pairs_[to] = pairs_[from];
+        std::uint32_t moved = hashes_[to] & slotMask_;
+        while (slots_[moved] != static_cast<std::uint32_t>(last) + 1) {
+            moved = (moved + 1) & slotMask_;
         }
-        set.slots[moved] = static_cast<std::uint32_t>(r) + 1;
+        slots_[moved] = static_cast<std::uint32_t>(r) + 1;
     }
-    --set.rowCount;
+    --rowCount_;
 }
 
 // Doubles the table in use and enters every row again.
-void growIndex(TermSet& set) {
-    set.slotMask = 2 * set.slotMask + 1;
-    std::fill(set.slots, set.slots + set.slotMask + 1, 0u);
-    for (std::int32_t r = 0; r < set.rowCount; ++r) {
-        set.slots[freeSlotFor(set, set.rowHashes[r])] = static_cast<std::uint32_t>(r) + 1;
+void TermSet::growIndex() {
+    slotMask_ = 2 * slotMask_ + 1;
+    std::uint32_t* slots = slots_.data();
+    std::fill(slots, slots + slotMask_ + 1, 0u);
+    for (std::int32_t r = 0; r < rowCount_; ++r) {
+        slots[freeSlotFor(hashes_[static_cast<std::uint64_t>(r)])] =
+            static_cast<std::uint32_t>(r) + 1;
     }
 }
 
-} // namespace
-
-std::uint64_t termSetSlots(std::int32_t rowLimit) {
-    std::uint64_t slots = minimumSlots;
-    while (slots < 2 * static_cast<std::uint64_t>(rowLimit)) {
-        slots *= 2;
-    }
-    return slots;
-}
-
-void clearTermSet(TermSet& set, std::int32_t rowLength) {
-    std::fill(set.slots, set.slots + set.slotMask + 1, 0u);
-    set.slotMask = std::min(minimumSlots, set.slotLimit) - 1;
-    std::fill(set.slots, set.slots + set.slotMask + 1, 0u);
-    set.rowCount = 0;
-    set.rowLength = rowLength;
-}
-
-std::int32_t toggleHashed(TermSet& set, const std::int32_t* candidate, std::uint32_t hash,
-                          PairRange pairs) {
-    const int length = set.rowLength;
-    std::uint32_t s = hash & set.slotMask;
-    for (std::uint32_t entry = set.slots[s]; entry != 0; entry = set.slots[s]) {
+std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, PairRange pairs) {
+    const int length = rowLength_;
+    std::uint32_t s = hash & slotMask_;
+    for (std::uint32_t entry = slots_[s]; entry != 0; entry = slots_[s]) {
         const std::int32_t r = static_cast<std::int32_t>(entry) - 1;
-        if (set.rowHashes[r] == hash && sameEntries(set.row(r), candidate, length)) {
-            cancelRow(set, s, r);
+        if (hashes_[entry - 1] == hash && compareMonomials(row(r), candidate, length) == 0) {
+            cancelRow(s, r);
             return r;
         }
-        s = (s + 1) & set.slotMask;
+        s = (s + 1) & slotMask_;
     }
-    if (set.rowCount >= set.rowLimit) {
+    if (rowCount_ >= rowLimit_) {
         return -1;
     }
-    if (2 * (static_cast<std::uint64_t>(set.rowCount) + 1) > set.slotMask + 1 &&
-        set.slotMask + 1 < set.slotLimit) {
-        growIndex(set);
-        s = freeSlotFor(set, hash);
+    if (2 * (static_cast<std::uint64_t>(rowCount_) + 1) > slotMask_ + 1 &&
+        slotMask_ + 1 < slotLimit_) {
+        growIndex();
+        s = freeSlotFor(hash);
     }
-    const std::int32_t r = set.rowCount++;
-    set.slots[s] = static_cast<std::uint32_t>(r) + 1;
-    copyMonomial(set.row(r), candidate, length);
-    set.rowHashes[r] = hash;
-    set.rowPairs[r] = pairs;
+    const std::int32_t r = rowCount_++;
+    slots_[s] = static_cast<std::uint32_t>(r) + 1;
+    copyMonomial(row(r), candidate, length);
+    hashes_[static_cast<std::uint64_t>(r)] = hash;
+    pairs_[static_cast<std::uint64_t>(r)] = pairs;
     return r;
 }
 
-void removeRow(TermSet& set, std::int32_t r) {
+void TermSet::removeRow(std::int32_t r) {
     const std::uint32_t entry = static_cast<std::uint32_t>(r) + 1;
-    std::uint32_t s = set.rowHashes[r] & set.slotMask;
-    while (set.slots[s] != entry) {
-        s = (s + 1) & set.slotMask;
+    std::uint32_t s = hashes_[static_cast<std::uint64_t>(r)] & slotMask_;
+    while (slots_[s] != entry) {
+        s = (s + 1) & slotMask_;
     }
-    cancelRow(set, s, r);
+    cancelRow(s, r);
 }
 
-bool toggle(TermSet& set, const std::int32_t* candidate) {
-    return toggleHashed(set, candidate, monomialHash(candidate, set.rowLength)) >= 0;
+bool TermSet::toggle(const Entry* candidate) {
+    return toggleHashed(candidate, monomialHash(candidate, rowLength_)) >= 0;
 }
 
 } // namespace curtis

@@ -1,16 +1,25 @@
 #pragma once
 
-#include "elimination/generator_tables.hpp"
+#include "elimination/computation.hpp"
 
-#include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace curtis {
 
-// Writes the chart section of level k: the header with homological degree
-// k + 1, topological degree t - k - 1 and coweight c0 - k, then in table
-// order a line for every surviving (Alive) generator and an arrow line
-// "word <-- tag" for every Hit generator whose tag has another cell index.
-void writeChartSection(std::FILE* out, const GeneratorTables& tables, int k, std::int32_t c0);
+// Writes the chart section of a finished level: the header with homological
+// degree, topological degree and coweight, then one line per chart line: a
+// surviving word, or "word <-- source". Every entry is printed as a number
+// followed by one blank, the cell index as its true (signed) value.
+void writeChartSection(std::FILE* out, const FinishedLevel& level);
+
+// The message for a computation that did not finish (any outcome but
+// Finished and Stopped), with its newline. A failed allocation of the level
+// storage gives the system's text for result.error after "malloc: ".
+std::string failureMessage(const ComputationResult& result);
+
+// For a memory shortfall, the figures: the bytes the computation needs, the
+// bytes the process can obtain and what sets that limit, with its newline.
+std::string shortfallFigures(const ComputationResult& result);
 
 } // namespace curtis

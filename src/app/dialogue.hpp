@@ -1,18 +1,11 @@
 #pragma once
 
+#include "elimination/computation.hpp"
+
 #include <cstdint>
 #include <cstdio>
 
 namespace curtis {
-
-// The largest total degree accepted: from 57 on, the largest level holds more
-// than 2^31 - 1 generators and no longer fits the 32-bit counts.
-inline constexpr std::int32_t maxTotalDegree = 56;
-
-// The largest weight in magnitude accepted. With |w| <= 10^9 and t <= 56,
-// every cell index, coweight and the differences and doubles the
-// computation forms from them stay well inside the 32-bit range.
-inline constexpr std::int32_t maxWeightMagnitude = 1000000000;
 
 enum class ReadResult {
     Value,      // a decimal integer in the 32-bit range was read

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "elimination/generator_tables.hpp"
+#include "elimination/computation.hpp"
 
-#include <cstdint>
 #include <cstdio>
 
 namespace curtis {
@@ -16,20 +15,10 @@ inline constexpr int exitInputOutput = 1;
 // the shell as 255.
 inline constexpr int exitStorage = -1;
 
-// Settings that only tests change.
-struct RunOptions {
-    // Records per level table; 0 means the program's capacity rule.
-    std::int64_t capacity = 0;
-    // Compare the storage needed with what the process can obtain before
-    // allocating it.
-    bool checkMemory = true;
-    // Called after each level is enumerated, before anything reads it.
-    void (*afterEnumeration)(GeneratorTables& tables, int level) = nullptr;
-};
-
-// The whole program: dialogue on in and out, storage, the level loop with the
-// chart on out, the closing lines and the wait for a key. Diagnostics go to
-// the error stream. Returns the exit status.
-int runCurtis(std::FILE* in, std::FILE* out, const RunOptions& options = {});
+// The whole program: dialogue on in and out, the computation with the chart
+// on out, the closing lines and the wait for a key. Diagnostics go to the
+// error stream. Returns the exit status. The program runs with the default
+// settings; the test build passes others.
+int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings = {});
 
 } // namespace curtis

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "algebra/term_set.hpp"
+#include "algebra/buffer.hpp"
+#include "algebra/monomial.hpp"
 
 #include <cstdint>
+#include <vector>
 
 namespace curtis {
 
-enum GeneratorState : std::int32_t {
+enum GeneratorState : std::uint8_t {
     // Its elimination ended on an Alive leading term of the level above,
     // which now carries this generator's word as its tag.
     Source = 0,
@@ -17,83 +19,58 @@ enum GeneratorState : std::int32_t {
     Hit = 2,
 };
 
-// One generator of level k, as a view into its table: its monomial (k + 1
-// entries), the word of the generator that hit it (k entries, meaningful when
-// Hit) and its state.
-struct GeneratorRecord {
-    std::int32_t* word;
-    std::int32_t* tag;
-    std::int32_t* state;
-};
-
-// The records of one level, in strictly decreasing order of their words.
-// Words and tags each have room for capacity runs of t entries; the level
-// in the table packs them, level k using k + 1 entries per record, so a
-// level touches only the memory it needs.
+// One level k as a view into the storage: count records, each with its
+// monomial (k + 1 entries), the word of the generator that hit it (k
+// entries, meaningful when Hit) and its state. Words are packed one after
+// another, so are tags and states.
 struct LevelTable {
-    std::int32_t* words = nullptr;
-    std::int32_t* tags = nullptr;
-    std::int32_t* states = nullptr;
+    int k = 0;
+    std::int64_t count = 0;
+    Entry* words = nullptr;
+    Entry* tags = nullptr;
+    GeneratorState* states = nullptr;
+
+    Entry* word(std::int64_t i) const { return words + i * (k + 1); }
+    Entry* tag(std::int64_t i) const { return tags + i * k; }
+    GeneratorState& state(std::int64_t i) const { return states[i]; }
 };
 
-// All storage of a computation in total degree t, created once before the
-// first level is built and released after the chart. Level k lives in
-// table k mod 2; levelCount[k] records in use there, indices 0 onward.
-struct GeneratorTables {
-    std::int32_t t = 0;
-    std::int64_t capacity = 0; // records per LevelTable
-    LevelTable tables[2];
-    std::int32_t* states = nullptr;       // the states of both tables
-    std::int32_t* wordsAndTags = nullptr; // the words and tags of both tables
-    std::int32_t* levelCount = nullptr;
-    std::int32_t* scratchMonomial = nullptr;
-    std::int32_t* currentWord = nullptr;
-    std::int32_t* termRows = nullptr;
-    std::uint32_t* termHashes = nullptr;
-    PairRange* termPairs = nullptr;
-    std::uint32_t* termSlots = nullptr;
-    TermSet termSet;
+// The generators of two adjacent levels, in one block sized once before the
+// computation. Level k holds at most capacity(k) records, each taking 2k + 2
+// bytes. Even levels sit at the front of the block and odd levels at its end,
+// so level k + 2 overwrites level k and never level k + 1; the block needs no
+// more than the largest pair of adjacent levels.
+class GeneratorTables {
+public:
+    // Bytes of the block for the given records per level.
+    static std::uint64_t blockBytes(const std::vector<std::int64_t>& capacities);
 
-    LevelTable& table(int k) { return tables[k & 1]; }
-    const LevelTable& table(int k) const { return tables[k & 1]; }
+    GeneratorTables() = default;
+    GeneratorTables(const GeneratorTables&) = delete;
+    GeneratorTables& operator=(const GeneratorTables&) = delete;
 
-    std::int32_t* word(int k, std::int64_t i) const { return tables[k & 1].words + i * (k + 1); }
-    std::int32_t* tag(int k, std::int64_t i) const { return tables[k & 1].tags + i * (k + 1); }
-    std::int32_t& state(int k, std::int64_t i) const { return tables[k & 1].states[i]; }
-    GeneratorRecord record(int k, std::int64_t i) const {
-        return GeneratorRecord{word(k, i), tag(k, i), &state(k, i)};
-    }
+    // Storage for levels 0 .. capacities.size() - 1, level k holding up to
+    // capacities[k] records, every count zero. Returns false, with errno set,
+    // when the memory cannot be obtained.
+    bool allocate(std::vector<std::int64_t> capacities);
+
+    int levels() const { return static_cast<int>(capacities_.size()); }
+    std::int64_t capacity(int k) const { return capacities_[static_cast<std::size_t>(k)]; }
+    // Records in use in level k; the level's records are 0 .. levelCount - 1.
+    std::int64_t& levelCount(int k) { return counts_[static_cast<std::size_t>(k)]; }
+    std::int64_t levelCount(int k) const { return counts_[static_cast<std::size_t>(k)]; }
+
+    // Level k's records as they are now. Valid until level k + 2 is built.
+    LevelTable table(int k);
+
+    // Appends word (k + 1 entries) to level k as Alive. Returns false,
+    // writing nothing, when the level already holds capacity(k) records.
+    bool append(int k, const Entry* word);
+
+private:
+    Buffer<Entry> block_;
+    std::vector<std::int64_t> capacities_;
+    std::vector<std::int64_t> counts_;
 };
-
-// Records per LevelTable for total degree t: a step function that lies just
-// above the size of the largest level.
-std::int64_t capacityForDegree(std::int32_t t);
-
-// Bytes that createGeneratorTables asks the allocator for, for total degree t
-// and the given capacity.
-std::uint64_t storageBytes(std::int32_t t, std::int64_t capacity);
-
-enum class CreateStatus {
-    Ok,
-    // The level tables could not be allocated; errno still tells why when
-    // the caller reports it.
-    RecordStorageFailed,
-    // The level counts, the working monomials or the term set could not be
-    // allocated.
-    WorkStorageFailed,
-};
-
-// Allocates all storage for total degree t with the given number of records
-// per table (capacityForDegree(t) in the program), every count zero. On
-// failure whatever was allocated is released again.
-CreateStatus createGeneratorTables(GeneratorTables& tables, std::int32_t t, std::int64_t capacity);
-
-// Releases everything createGeneratorTables allocated; safe on a partly
-// created or already released object.
-void releaseGeneratorTables(GeneratorTables& tables);
-
-// Appends word (k + 1 entries) to level k as Alive. Returns false, writing
-// nothing, when the level already holds capacity generators.
-bool appendGenerator(GeneratorTables& tables, int k, const std::int32_t* word);
 
 } // namespace curtis

@@ -1,4 +1,4 @@
-#include "app/memory_limit.hpp"
+#include "elimination/memory_limit.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -63,17 +63,38 @@ std::uint64_t remainingUnder(int resource, std::uint64_t inUse) {
 
 } // namespace
 
-std::uint64_t obtainableBytes() {
-    std::uint64_t result = availableSystemMemory();
+ObtainableMemory obtainableMemory() {
+    ObtainableMemory result;
+    const auto consider = [&result](std::uint64_t bytes, MemoryLimit limit) {
+        if (bytes != unknown && bytes < result.bytes) {
+            result.bytes = bytes;
+            result.limit = limit;
+        }
+    };
+    consider(availableSystemMemory(), MemoryLimit::AvailableMemory);
     std::uint64_t virtualBytes = 0;
     std::uint64_t dataBytes = 0;
     if (!currentUsage(virtualBytes, dataBytes)) {
         virtualBytes = 0;
         dataBytes = 0;
     }
-    result = std::min(result, remainingUnder(RLIMIT_AS, virtualBytes));
-    result = std::min(result, remainingUnder(RLIMIT_DATA, dataBytes));
+    consider(remainingUnder(RLIMIT_AS, virtualBytes), MemoryLimit::AddressSpace);
+    consider(remainingUnder(RLIMIT_DATA, dataBytes), MemoryLimit::DataSize);
     return result;
+}
+
+const char* describe(MemoryLimit limit) {
+    switch (limit) {
+    case MemoryLimit::AvailableMemory:
+        return "available memory";
+    case MemoryLimit::AddressSpace:
+        return "address-space limit";
+    case MemoryLimit::DataSize:
+        return "data-size limit";
+    case MemoryLimit::None:
+        break;
+    }
+    return "no limit";
 }
 
 } // namespace curtis
