@@ -4,7 +4,7 @@
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "algebra/term_set.hpp"
-#include "elimination/generator_tables.hpp"
+#include "elimination/computation.hpp"
 #include "elimination/level_elimination.hpp"
 
 #include <benchmark/benchmark.h>
@@ -16,62 +16,68 @@ namespace curtis {
 namespace {
 
 // Storage for total degree t and weight w with levels 0 to `levels` built and
-// every level below `levels` eliminated, as the program leaves them.
+// every level below `levels` eliminated, as the computation leaves them.
 struct Prepared {
-    GeneratorTables tables;
+    int t;
     std::int32_t w;
-    std::int32_t c0;
+    GeneratorTables tables;
+    TermSet set;
 
-    Prepared(int t, int w_, int levels) : w(w_), c0(t - w_ - 1) {
-        if (createGeneratorTables(tables, t, capacityForDegree(t)) != CreateStatus::Ok) {
+    Prepared(int t_, std::int32_t w_, int levels) : t(t_), w(w_) {
+        const StoragePlan plan = planStorage(t, {});
+        if (!tables.allocate(plan.levelCapacities) || !set.allocate(plan.termSetRows, t)) {
             std::abort();
         }
-        tables.scratchMonomial[0] = c0;
-        appendGenerator(tables, 0, tables.scratchMonomial);
+        build(0);
         for (int k = 0; k < levels; ++k) {
-            enumerateLevel(tables, k + 1, c0, w);
-            eliminateLevel(tables, k, w);
+            build(k + 1);
+            eliminateLevel(tables.table(k), tables.table(k + 1), w, set);
         }
     }
-    ~Prepared() { releaseGeneratorTables(tables); }
-    Prepared(const Prepared&) = delete;
-    Prepared& operator=(const Prepared&) = delete;
+
+    void build(int L) {
+        tables.levelCount(L) = 0;
+        enumerateLevel(t, L, [&](const Entry* word) { return tables.append(L, word); });
+    }
 
     // The words of level k, k + 1 entries each, one after another.
-    std::vector<std::int32_t> words(int k) {
-        std::vector<std::int32_t> result;
-        for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-            const std::int32_t* word = tables.word(k, i);
-            result.insert(result.end(), word, word + k + 1);
-        }
-        return result;
+    std::vector<Entry> words(int k) {
+        const LevelTable level = tables.table(k);
+        return std::vector<Entry>(level.word(0), level.word(level.count));
     }
 };
 
-// A set of `rows` random rows of 14 entries in the term set of t = 30.
+// A set of `rows` random rows of 14 entries.
 void fillTermSet(TermSet& set, int rows) {
     constexpr int length = 14;
-    clearTermSet(set, length);
-    std::vector<std::int32_t> word(length, 0);
+    set.clear(length);
+    std::vector<Entry> word(length, 0);
     std::srand(7);
-    while (set.rowCount < rows) {
+    while (set.rowCount() < rows) {
         for (int e = 0; e < length; ++e) {
-            word[e] = std::rand() % 4;
+            word[e] = static_cast<Entry>(std::rand() % 4);
         }
-        toggle(set, word.data());
+        set.toggle(word.data());
     }
+}
+
+TermSet benchTermSet() {
+    TermSet set;
+    if (!set.allocate(10000, 30)) {
+        std::abort();
+    }
+    return set;
 }
 
 // Toggling a monomial in and out of a set that holds `rows` other rows,
 // through toggle, which hashes the whole candidate.
 void BM_Toggle(benchmark::State& state) {
-    Prepared storage(30, 0, 0);
-    TermSet& set = storage.tables.termSet;
+    TermSet set = benchTermSet();
     fillTermSet(set, static_cast<int>(state.range(0)));
-    const std::vector<std::int32_t> word(14, 9);
+    const std::vector<Entry> word(14, 9);
     for (auto _ : state) {
-        toggle(set, word.data());
-        toggle(set, word.data());
+        set.toggle(word.data());
+        set.toggle(word.data());
     }
     state.SetItemsProcessed(2 * state.iterations());
 }
@@ -79,35 +85,34 @@ BENCHMARK(BM_Toggle)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
 
 // The same with the hash known, as the boundary and the reduction call it.
 void BM_ToggleHashed(benchmark::State& state) {
-    Prepared storage(30, 0, 0);
-    TermSet& set = storage.tables.termSet;
+    TermSet set = benchTermSet();
     fillTermSet(set, static_cast<int>(state.range(0)));
-    const std::vector<std::int32_t> word(14, 9);
+    const std::vector<Entry> word(14, 9);
     const std::uint32_t hash = monomialHash(word.data(), 14);
     for (auto _ : state) {
-        toggleHashed(set, word.data(), hash);
-        toggleHashed(set, word.data(), hash);
+        set.toggleHashed(word.data(), hash);
+        set.toggleHashed(word.data(), hash);
     }
     state.SetItemsProcessed(2 * state.iterations());
 }
 BENCHMARK(BM_ToggleHashed)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
 
-// The boundary of every generator of level k in turn, each into an empty
-// set, and reduced to admissible form if asked.
+// The boundary of every generator of level k of t = 30 in turn, each into an
+// empty set, and reduced to admissible form if asked.
 void boundariesOfLevel(benchmark::State& state, bool reduce) {
     const int k = static_cast<int>(state.range(0));
     Prepared storage(30, 0, 0);
-    enumerateLevel(storage.tables, k, storage.c0, storage.w);
-    const std::vector<std::int32_t> words = storage.words(k);
-    TermSet& set = storage.tables.termSet;
+    storage.build(k);
+    const std::vector<Entry> words = storage.words(k);
+    TermSet& set = storage.set;
     std::size_t at = 0;
     for (auto _ : state) {
-        clearTermSet(set, k + 2);
-        appendBoundary(words.data() + at, k, storage.w, set, storage.tables.scratchMonomial);
+        set.clear(k + 2);
+        appendBoundary(words.data() + at, k, storage.w, set);
         if (reduce) {
-            reduceToAdmissible(set, storage.tables.scratchMonomial);
+            reduceToAdmissible(set);
         }
-        benchmark::DoNotOptimize(set.rowCount);
+        benchmark::DoNotOptimize(set.rowCount());
         at = (at + k + 1) % words.size();
     }
 }
@@ -128,22 +133,21 @@ void BM_EliminateLevel(benchmark::State& state) {
     constexpr int t = 31;
     constexpr int k = 9;
     Prepared storage(t, 0, k);
-    GeneratorTables& tables = storage.tables;
-    std::vector<std::int32_t> states;
-    for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-        states.push_back(tables.state(k, i));
+    std::vector<GeneratorState> states;
+    const LevelTable current = storage.tables.table(k);
+    for (std::int64_t i = 0; i < current.count; ++i) {
+        states.push_back(current.state(i));
     }
     for (auto _ : state) {
         state.PauseTiming();
-        for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-            tables.state(k, i) = states[i];
+        for (std::int64_t i = 0; i < current.count; ++i) {
+            current.state(i) = states[static_cast<std::size_t>(i)];
         }
-        tables.levelCount[k + 1] = 0;
-        enumerateLevel(tables, k + 1, storage.c0, storage.w);
+        storage.build(k + 1);
         state.ResumeTiming();
-        eliminateLevel(tables, k, storage.w);
+        eliminateLevel(current, storage.tables.table(k + 1), storage.w, storage.set);
     }
-    state.counters["generators"] = tables.levelCount[k];
+    state.counters["generators"] = static_cast<double>(current.count);
 }
 BENCHMARK(BM_EliminateLevel)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,5 @@
 #include "algebra/basis.hpp"
-#include "algebra/monomial.hpp"
+#include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,78 +9,78 @@
 namespace curtis {
 namespace {
 
-using Words = std::vector<std::vector<int>>;
+using testing::Word;
+using testing::Words;
 
-// Enumerates level L for total degree t and weight w into fresh storage and
-// returns its words in table order.
-Words basisOf(int t, int w, int L, std::int64_t capacity = 0) {
-    GeneratorTables tables;
-    const std::int64_t records = capacity > 0 ? capacity : capacityForDegree(t);
-    EXPECT_EQ(createGeneratorTables(tables, t, records), CreateStatus::Ok);
+// The basis of level L for total degree t, printed for weight w, in the
+// order of the enumeration.
+Words basisOf(int t, std::int32_t w, int L) {
     Words words;
-    if (L == 0) {
-        tables.scratchMonomial[0] = t - w - 1;
-        appendGenerator(tables, 0, tables.scratchMonomial);
-    } else {
-        EXPECT_TRUE(enumerateLevel(tables, L, t - w - 1, w));
-    }
-    for (std::int32_t i = 0; i < tables.levelCount[L]; ++i) {
-        EXPECT_EQ(tables.state(L, i), Alive);
-        words.emplace_back(tables.word(L, i), tables.word(L, i) + L + 1);
-    }
-    releaseGeneratorTables(tables);
+    enumerateLevel(t, L, [&](const Entry* word) {
+        words.push_back(testing::printed(word, L + 1, w));
+        return true;
+    });
     return words;
 }
 
-// Number of admissible lambda sequences of the given length and sum, counted
-// by dynamic programming over the last index, independently of the
-// enumeration.
-long long countLambdaSequences(int length, int sum) {
-    if (length == 0) {
-        return sum == 0 ? 1 : 0;
-    }
-    // ways[s][v]: sequences so far with sum s and last index v.
-    std::vector<std::vector<long long>> ways(sum + 1, std::vector<long long>(sum + 1, 0));
-    for (int v = 0; v <= sum; ++v) {
-        ways[v][v] = 1;
-    }
-    for (int position = 2; position <= length; ++position) {
-        std::vector<std::vector<long long>> next(sum + 1, std::vector<long long>(sum + 1, 0));
-        for (int s = 0; s <= sum; ++s) {
-            for (int last = 0; last <= s; ++last) {
-                if (ways[s][last] == 0) {
-                    continue;
-                }
-                for (int v = 0; v <= 2 * last && s + v <= sum; ++v) {
-                    next[s + v][v] += ways[s][last];
+// Admissible lambda sequences by length, last index and sum, for sums up to
+// 55, counted forwards (each index at most twice the one before), apart from
+// the counting table of the program, which counts completions backwards.
+class LambdaSequences {
+public:
+    static constexpr int largest = 55;
+
+    LambdaSequences() : ways_(size_t(largest + 1) * (largest + 1) * (largest + 1), 0) {
+        for (int v = 0; v <= largest; ++v) {
+            at(1, v, v) = 1;
+        }
+        for (int length = 2; length <= largest; ++length) {
+            for (int last = 0; last <= largest; ++last) {
+                for (int sum = 0; sum <= largest; ++sum) {
+                    const long long ways = at(length - 1, last, sum);
+                    for (int v = 0; ways != 0 && v <= 2 * last && sum + v <= largest; ++v) {
+                        at(length, v, sum + v) += ways;
+                    }
                 }
             }
         }
-        ways.swap(next);
     }
-    long long total = 0;
-    for (int v = 0; v <= sum; ++v) {
-        total += ways[sum][v];
-    }
-    return total;
-}
 
-// Size of level L for total degree t: the cell index c + w runs from 0 to
-// t - 1 - L and the lambda part takes the rest of the coweight.
-long long levelSize(int t, int L) {
-    long long total = 0;
-    for (int lambdaSum = 0; lambdaSum <= t - 1 - L; ++lambdaSum) {
-        total += countLambdaSequences(L, lambdaSum);
+    // Sequences of the given length and sum; the empty one for length 0.
+    long long count(int length, int sum) const {
+        if (length == 0) {
+            return sum == 0 ? 1 : 0;
+        }
+        long long total = 0;
+        for (int last = 0; last <= largest; ++last) {
+            total += ways_[index(length, last, sum)];
+        }
+        return total;
     }
-    return total;
-}
 
-long long largestLevel(int t) {
-    long long largest = 0;
-    for (int L = 0; L < t; ++L) {
-        largest = std::max(largest, levelSize(t, L));
+    // Size of level L for total degree t: the cell offset runs from 0 to
+    // t - 1 - L and the lambda indices take the rest.
+    long long levelSize(int t, int L) const {
+        long long total = 0;
+        for (int lambdaSum = 0; lambdaSum <= t - 1 - L; ++lambdaSum) {
+            total += count(L, lambdaSum);
+        }
+        return total;
     }
-    return largest;
+
+private:
+    static std::size_t index(int length, int last, int sum) {
+        return (std::size_t(length) * (largest + 1) + std::size_t(last)) * (largest + 1) +
+               std::size_t(sum);
+    }
+    long long& at(int length, int last, int sum) { return ways_[index(length, last, sum)]; }
+
+    std::vector<long long> ways_;
+};
+
+const LambdaSequences& sequences() {
+    static const LambdaSequences table;
+    return table;
 }
 
 TEST(Basis, SmallDegreesWordByWord) {
@@ -110,85 +110,111 @@ TEST(Basis, PositiveAndNegativeWeights) {
     EXPECT_EQ(basisOf(5, -1, 1), (Words{{4, 0}, {3, 1}, {2, 2}, {1, 3}}));
 }
 
-TEST(Basis, LevelSizesDependOnTheDegreeOnly) {
-    const std::vector<std::size_t> sizes{1, 7, 14, 14, 8, 4, 2, 1};
-    for (int w : {-5, -1, 0, 1, 3, 40}) {
-        for (int L = 0; L < 8; ++L) {
-            EXPECT_EQ(basisOf(8, w, L).size(), sizes[L]) << "w " << w << " level " << L;
-        }
-    }
-}
-
 // Every level for a range of degrees and weights: the expected count, each
 // word a basis element, the order strictly decreasing, the last level the
 // single word (-w, 0, ..., 0).
 TEST(Basis, EveryLevelIsTheWholeAdmissibleBasisInDecreasingOrder) {
     for (int t = 1; t <= 14; ++t) {
-        for (int w : {-3, 0, 2, 5}) {
-            const int c0 = t - w - 1;
+        for (std::int32_t w : {-3, 0, 2, 1000000000}) {
+            const std::int32_t c0 = t - w - 1;
             for (int L = 1; L < t; ++L) {
-                const Words words = basisOf(t, w, L, levelSize(t, L) + 1);
-                ASSERT_EQ(static_cast<long long>(words.size()), levelSize(t, L))
+                const Words words = basisOf(t, w, L);
+                ASSERT_EQ(static_cast<long long>(words.size()), sequences().levelSize(t, L))
                     << "t " << t << " w " << w << " level " << L;
                 for (std::size_t i = 0; i < words.size(); ++i) {
-                    const std::vector<int>& word = words[i];
-                    int sum = 0;
-                    for (int entry : word) {
+                    const Word& word = words[i];
+                    std::int32_t sum = 0;
+                    for (std::int32_t entry : word) {
                         sum += entry;
                     }
                     EXPECT_EQ(sum, c0 - L);
                     EXPECT_GE(word[0], -w);
                     EXPECT_TRUE(std::all_of(word.begin() + 1, word.end(),
-                                            [](int entry) { return entry >= 0; }));
-                    EXPECT_TRUE(isAdmissible(word.data(), L + 1));
+                                            [&](std::int32_t entry) { return entry >= 0; }));
+                    EXPECT_TRUE(isAdmissible(testing::stored(word, w).data(), L + 1));
                     if (i > 0) {
-                        EXPECT_EQ(compareMonomials(words[i - 1].data(), word.data(), L + 1), 1);
+                        EXPECT_GT(words[i - 1], word);
                     }
                 }
                 EXPECT_EQ(words.front()[0], c0 - L);
                 EXPECT_EQ(words.back()[0], -w);
             }
-            std::vector<int> last(t, 0);
+            Word last(t, 0);
             last[0] = -w;
             EXPECT_EQ(basisOf(t, w, t - 1), Words{last});
         }
     }
 }
 
-TEST(Basis, LargestLevelsOfLargeDegrees) {
-    EXPECT_EQ(largestLevel(25), 9925);
-    EXPECT_EQ(largestLevel(31), 96792);
-    EXPECT_EQ(largestLevel(36), 669996);
-    EXPECT_EQ(largestLevel(37), 976387);
-    EXPECT_EQ(largestLevel(40), 3099173);
-    // The enumeration itself at the largest levels of 25 and 31.
-    EXPECT_EQ(basisOf(25, 0, 8).size(), 9925u);
-    EXPECT_EQ(basisOf(31, -2, 9).size(), 96792u);
+TEST(Basis, LongMonomialsOfALargeDegree) {
+    // Levels whose words have more than 32 entries, against the count and
+    // admissibility.
+    for (int L = 30; L < 40; ++L) {
+        long long count = 0;
+        enumerateLevel(40, L, [&](const Entry* word) {
+            EXPECT_TRUE(isAdmissible(word, L + 1));
+            ++count;
+            return true;
+        });
+        EXPECT_EQ(count, sequences().levelSize(40, L)) << "level " << L;
+    }
 }
 
-TEST(Basis, LongMonomialsOfALargeDegree) {
-    // Levels whose words have more than 32 entries, word by word against the
-    // count and the shape of the last level.
-    for (int L = 30; L < 40; ++L) {
-        const Words words = basisOf(40, 3, L, levelSize(40, L) + 1);
-        EXPECT_EQ(static_cast<long long>(words.size()), levelSize(40, L)) << "level " << L;
-        for (const std::vector<int>& word : words) {
-            EXPECT_TRUE(isAdmissible(word.data(), L + 1));
+TEST(Basis, TheSinkCanStopTheEnumeration) {
+    int seen = 0;
+    EXPECT_FALSE(enumerateLevel(6, 2, [&](const Entry*) { return ++seen < 3; }));
+    EXPECT_EQ(seen, 3);
+    EXPECT_TRUE(enumerateLevel(6, 2, [](const Entry*) { return true; }));
+}
+
+// The counting table against the enumeration itself, on every level of every
+// degree up to 30.
+TEST(BasisCounts, AgreeWithTheEnumerationUpToDegreeThirty) {
+    for (int t = 1; t <= 30; ++t) {
+        const BasisCounts counts(t);
+        EXPECT_EQ(counts.degree(), t);
+        for (int L = 0; L < t; ++L) {
+            long long enumerated = 0;
+            enumerateLevel(t, L, [&](const Entry*) {
+                ++enumerated;
+                return true;
+            });
+            ASSERT_EQ(counts.levelSize(L), enumerated) << "t " << t << " level " << L;
         }
     }
 }
 
-TEST(Basis, ALevelLargerThanItsTableIsRefused) {
-    GeneratorTables tables;
-    ASSERT_EQ(createGeneratorTables(tables, 6, 6), CreateStatus::Ok);
-    EXPECT_TRUE(enumerateLevel(tables, 1, 5, 0)); // 5 words fit 6 records
-    EXPECT_EQ(tables.levelCount[1], 5);
-    EXPECT_FALSE(enumerateLevel(tables, 2, 5, 0)); // 7 words do not
-    EXPECT_EQ(tables.levelCount[2], 6);
-    // Table 0 ends where table 1 begins: level 1 is untouched.
-    EXPECT_EQ(tables.word(1, 0)[0], 4);
-    EXPECT_EQ(tables.word(1, 0)[1], 0);
-    releaseGeneratorTables(tables);
+// Every level of every degree the program takes, without enumerating,
+// against the forward count.
+TEST(BasisCounts, EveryLevelOfEveryDegreeUpToTheLimit) {
+    for (int t = 1; t <= 56; ++t) {
+        const BasisCounts counts(t);
+        for (int L = 0; L < t; ++L) {
+            ASSERT_EQ(counts.levelSize(L), sequences().levelSize(t, L))
+                << "t " << t << " level " << L;
+        }
+        EXPECT_EQ(counts.levelSize(0), 1);
+        EXPECT_EQ(counts.levelSize(t - 1), 1);
+    }
+}
+
+TEST(BasisCounts, LargestLevelsOfLargeDegrees) {
+    const auto largest = [](int t) {
+        const BasisCounts counts(t);
+        std::int64_t result = 0;
+        for (int L = 0; L < t; ++L) {
+            result = std::max(result, counts.levelSize(L));
+        }
+        return result;
+    };
+    EXPECT_EQ(largest(25), 9925);
+    EXPECT_EQ(largest(31), 96792);
+    EXPECT_EQ(largest(36), 669996);
+    EXPECT_EQ(largest(40), 3099173);
+    EXPECT_EQ(largest(45), 21096220);
+    // Still inside 32-bit counts at the largest degree taken.
+    EXPECT_EQ(largest(56), 1476698773);
+    EXPECT_EQ(BasisCounts(56).levelSize(17), 1476698773);
 }
 
 } // namespace

@@ -9,18 +9,22 @@
 namespace curtis {
 namespace {
 
-using testing::OwnedTermSet;
+using testing::add;
+using testing::rows;
+using testing::stored;
+using testing::termSet;
 using testing::Word;
 using testing::Words;
 
-Words boundary(const Word& x, int w, bool reduce = false) {
+// The boundary of x (printed for weight w), reduced if asked, printed again.
+Words boundary(const Word& x, std::int32_t w, bool reduce = false) {
     const int k = static_cast<int>(x.size()) - 1;
-    OwnedTermSet terms(k + 2);
-    EXPECT_TRUE(appendBoundary(x.data(), k, w, terms.set(), terms.scratch()));
+    TermSet set = termSet(k + 2);
+    EXPECT_TRUE(appendBoundary(stored(x, w).data(), k, w, set));
     if (reduce) {
-        EXPECT_TRUE(reduceToAdmissible(terms.set(), terms.scratch()));
+        EXPECT_TRUE(reduceToAdmissible(set));
     }
-    return terms.rows();
+    return rows(set, w);
 }
 
 TEST(Boundary, CellIndexAlone) {
@@ -29,7 +33,7 @@ TEST(Boundary, CellIndexAlone) {
     EXPECT_EQ(boundary({3}, 0), Words{});
     EXPECT_EQ(boundary({0}, 0), Words{});
     EXPECT_EQ(boundary({1}, 0), Words{});
-    EXPECT_EQ(boundary({-3}, 3), Words{}); // the lowest cell has no boundary
+    EXPECT_EQ(boundary({-3}, 3), Words{}); // the bottom cell has no boundary
 }
 
 TEST(Boundary, NegativeCellsFromThePositiveWeight) {
@@ -53,24 +57,22 @@ TEST(Boundary, ANonEmptyBoundaryCanReduceToNothing) {
 }
 
 TEST(Boundary, TermsCancelOnlyAgainstRowsAlreadyThere) {
-    OwnedTermSet terms(2);
-    terms.add({{2, 1}, {7, 7}});
-    const Word x{4};
-    EXPECT_TRUE(appendBoundary(x.data(), 0, 0, terms.set(), terms.scratch()));
-    EXPECT_EQ(terms.rows(), (Words{{3, 0}, {7, 7}}));
+    TermSet set = termSet(2);
+    add(set, {{2, 1}, {7, 7}});
+    EXPECT_TRUE(appendBoundary(stored({4}).data(), 0, 0, set));
+    EXPECT_EQ(rows(set), (Words{{3, 0}, {7, 7}}));
 }
 
 TEST(Boundary, RunningOutOfRowsIsReported) {
-    OwnedTermSet terms(2, 1);
-    const Word x{4};
-    EXPECT_FALSE(appendBoundary(x.data(), 0, 0, terms.set(), terms.scratch()));
-    EXPECT_EQ(terms.set().rowCount, 1);
+    TermSet set = termSet(2, 1);
+    EXPECT_FALSE(appendBoundary(stored({4}).data(), 0, 0, set));
+    EXPECT_EQ(set.rowCount(), 1);
 }
 
 // The terms of the boundary in the order they are formed, each toggled in
-// by the plain linear search.
-Words literalBoundary(const Word& x, int w) {
-    Words rows;
+// by the plain linear search, computed on printed words with 32-bit values.
+Words literalBoundary(const Word& x, std::int32_t w) {
+    Words result;
     for (std::size_t p = 0; p < x.size(); ++p) {
         const std::int32_t n = x[p];
         const std::int32_t last = p == 0 ? n + w : n / 2;
@@ -80,33 +82,43 @@ Words literalBoundary(const Word& x, int w) {
                 term.push_back(n - j);
                 term.push_back(j - 1);
                 term.insert(term.end(), x.begin() + static_cast<long>(p) + 1, x.end());
-                testing::literalToggle(rows, term);
+                testing::literalToggle(result, term);
             }
         }
     }
-    return rows;
+    return result;
 }
 
-// Every generator of every level for a few degrees and weights: the rows of
-// the boundary and of its reduction, in order, are those of the plain
-// algorithm.
+// Every generator of the given levels: the rows of the boundary and of its
+// reduction, in order, are those of the plain algorithm on printed words.
+void expectPlainBoundaries(int t, std::int32_t w, int firstLevel, int lastLevel) {
+    for (int k = firstLevel; k <= lastLevel; ++k) {
+        enumerateLevel(t, k, [&](const Entry* word) {
+            const Word x = testing::printed(word, k + 1, w);
+            Words expected = literalBoundary(x, w);
+            EXPECT_EQ(boundary(x, w), expected) << "t " << t << " w " << w;
+            testing::literalReduce(expected);
+            EXPECT_EQ(boundary(x, w, true), expected) << "t " << t << " w " << w;
+            return !::testing::Test::HasFailure();
+        });
+    }
+}
+
 TEST(Boundary, RowsAndOrderMatchThePlainAlgorithmOnWholeBases) {
     for (int t : {9, 13}) {
-        for (int w : {-1, 0, 2, 5}) {
-            GeneratorTables tables;
-            ASSERT_EQ(createGeneratorTables(tables, t, 2000), CreateStatus::Ok);
-            for (int k = 1; k + 1 < t; ++k) {
-                ASSERT_TRUE(enumerateLevel(tables, k, t - w - 1, w));
-                for (std::int32_t i = 0; i < tables.levelCount[k]; ++i) {
-                    const Word x(tables.word(k, i), tables.word(k, i) + k + 1);
-                    Words expected = literalBoundary(x, w);
-                    EXPECT_EQ(boundary(x, w), expected);
-                    testing::literalReduce(expected);
-                    EXPECT_EQ(boundary(x, w, true), expected);
-                }
-            }
-            releaseGeneratorTables(tables);
+        for (std::int32_t w : {-1, 0, 2, 5}) {
+            expectPlainBoundaries(t, w, 0, t - 2);
         }
+    }
+}
+
+// At the extremes: weights of magnitude 10^9 (cell offsets far from the true
+// cells, whose parity decides the cell splits) and the largest degree, whose
+// top cell and lambda indices reach 55.
+TEST(Boundary, ExtremeWeightsAndTheLargestDegree) {
+    for (std::int32_t w : {-1000000000, -1, 0, 3, 1000000000}) {
+        expectPlainBoundaries(56, w, 0, 2);
+        expectPlainBoundaries(20, w, 0, 18);
     }
 }
 

@@ -58,11 +58,11 @@ TEST(BinomialIsOdd, ExtremeArgumentsAndNegativeLowerArgument) {
 }
 
 TEST(Admissibility, PairsOfLambdaIndicesOnly) {
-    const std::vector<int> notAdmissible{5, 0, 3};
-    const std::vector<int> admissible{0, 1, 2};
-    const std::vector<int> oneTooMany{0, 1, 3};
-    const std::vector<int> cellUnconstrained{7, 100};
-    const std::vector<int> laterPair{0, 4, 8, 17};
+    const std::vector<Entry> notAdmissible{5, 0, 3};
+    const std::vector<Entry> admissible{0, 1, 2};
+    const std::vector<Entry> oneTooMany{0, 1, 3};
+    const std::vector<Entry> cellUnconstrained{7, 100};
+    const std::vector<Entry> laterPair{0, 4, 8, 17};
     EXPECT_FALSE(isAdmissible(notAdmissible.data(), 3));
     EXPECT_TRUE(isAdmissible(admissible.data(), 3));
     EXPECT_FALSE(isAdmissible(oneTooMany.data(), 3));
@@ -71,23 +71,42 @@ TEST(Admissibility, PairsOfLambdaIndicesOnly) {
     EXPECT_TRUE(isAdmissible(notAdmissible.data(), 1));
     EXPECT_FALSE(isAdmissible(laterPair.data(), 4));
     EXPECT_TRUE(isAdmissible(laterPair.data(), 3));
-    const std::vector<int> cellAboveDouble{0, 9, 1};
+    const std::vector<Entry> cellAboveDouble{0, 9, 1};
     EXPECT_TRUE(isAdmissible(cellAboveDouble.data(), 3));
+    // 2 * 27 < 55 must not wrap around in byte arithmetic.
+    const std::vector<Entry> large{0, 27, 55};
+    EXPECT_FALSE(isAdmissible(large.data(), 3));
 }
 
-TEST(CompareMonomials, LexicographicSignedEntryZeroFirst) {
-    const std::vector<int> a{2, 0}, b{1, 5};
+TEST(CompareMonomials, LexicographicEntryZeroFirst) {
+    const std::vector<Entry> a{2, 0}, b{1, 5};
     EXPECT_EQ(compareMonomials(a.data(), b.data(), 2), 1);
     EXPECT_EQ(compareMonomials(b.data(), a.data(), 2), -1);
-    const std::vector<int> c{-1, 3}, d{0, 0};
-    EXPECT_EQ(compareMonomials(c.data(), d.data(), 2), -1);
-    const std::vector<int> e{1, 2, 0}, f{1, 1, 1};
+    const std::vector<Entry> e{1, 2, 0}, f{1, 1, 1};
     EXPECT_EQ(compareMonomials(e.data(), f.data(), 3), 1);
-    const std::vector<int> g{1, 1, 1, 9}, h{1, 1, 1, -9};
+    const std::vector<Entry> g{1, 1, 1, 9}, h{1, 1, 1, 0};
     EXPECT_EQ(compareMonomials(g.data(), h.data(), 3), 0); // entries beyond n are not read
     EXPECT_EQ(compareMonomials(g.data(), h.data(), 4), 1);
-    const std::vector<int> low{INT32_MIN}, high{INT32_MAX};
-    EXPECT_EQ(compareMonomials(low.data(), high.data(), 1), -1);
+    const std::vector<Entry> low{0, 55}, high{55, 0};
+    EXPECT_EQ(compareMonomials(low.data(), high.data(), 2), -1);
+}
+
+// The cell index is stored as its offset from the bottom cell -w; the order
+// of stored monomials is that of the true cell indices, negative ones
+// included, at every weight the program takes.
+TEST(CompactForm, CellOffsetsKeepValueAndOrder) {
+    for (std::int32_t w : {-1000000000, -7, -1, 0, 1, 55, 1000000000}) {
+        for (int offset : {0, 1, 54, 55}) {
+            const std::int32_t cell = offset - w;
+            EXPECT_EQ(cellOffset(cell, w), offset) << "w " << w;
+            EXPECT_EQ(printedCell(static_cast<Entry>(offset), w), cell) << "w " << w;
+        }
+        EXPECT_EQ(printedCell(0, w), -w); // the bottom cell
+        // (-w, 3) < (1 - w, 0) in true cells, so in offsets too.
+        const Entry smaller[] = {cellOffset(-w, w), 3};
+        const Entry greater[] = {cellOffset(1 - w, w), 0};
+        EXPECT_EQ(compareMonomials(smaller, greater, 2), -1);
+    }
 }
 
 } // namespace

@@ -9,14 +9,17 @@
 namespace curtis {
 namespace {
 
-using testing::OwnedTermSet;
+using testing::add;
+using testing::rows;
+using testing::termSet;
 using testing::Words;
 
-Words reduced(const Words& rows, int rowLimit = 256) {
-    OwnedTermSet terms(static_cast<int>(rows.front().size()), rowLimit);
-    terms.add(rows);
-    EXPECT_TRUE(reduceToAdmissible(terms.set(), terms.scratch()));
-    return terms.rows();
+// The rows of a set holding `start` after reduction, printed for weight w.
+Words reduced(const Words& start, std::int32_t w = 0, int rowLimit = 256) {
+    TermSet set = termSet(static_cast<int>(start.front().size()), rowLimit);
+    add(set, start, w);
+    EXPECT_TRUE(reduceToAdmissible(set));
+    return rows(set, w);
 }
 
 TEST(Reduction, WorkedValuesRowForRow) {
@@ -31,9 +34,9 @@ TEST(Reduction, WorkedValuesRowForRow) {
 }
 
 TEST(Reduction, NothingToDo) {
-    OwnedTermSet empty(3);
-    EXPECT_TRUE(reduceToAdmissible(empty.set(), empty.scratch()));
-    EXPECT_EQ(empty.set().rowCount, 0);
+    TermSet empty = termSet(3);
+    EXPECT_TRUE(reduceToAdmissible(empty));
+    EXPECT_EQ(empty.rowCount(), 0);
     EXPECT_EQ(reduced({{4, 9}}), (Words{{4, 9}}));
     EXPECT_EQ(reduced({{0, 9, 1}}), (Words{{0, 9, 1}}));
 }
@@ -55,15 +58,17 @@ TEST(Reduction, RowOrderAfterRewritingEachRowInTurn) {
 }
 
 TEST(Reduction, ACellIndexOfAnySignIsCarriedAlong) {
-    EXPECT_EQ(reduced({{-7, 0, 4}}), (Words{{-7, 2, 2}, {-7, 3, 1}}));
+    EXPECT_EQ(reduced({{-7, 0, 4}}, 7), (Words{{-7, 2, 2}, {-7, 3, 1}}));
+    EXPECT_EQ(reduced({{-1000000000, 0, 4}}, 1000000000),
+              (Words{{-1000000000, 2, 2}, {-1000000000, 3, 1}}));
 }
 
 TEST(Reduction, RunningOutOfRowsIsReported) {
     // (5, 0, 4) needs two terms beside the row being rewritten.
-    OwnedTermSet terms(3, 2);
-    terms.add({{5, 0, 4}});
-    EXPECT_FALSE(reduceToAdmissible(terms.set(), terms.scratch()));
-    EXPECT_LE(terms.set().rowCount, 2);
+    TermSet set = termSet(3, 2);
+    add(set, {{5, 0, 4}});
+    EXPECT_FALSE(reduceToAdmissible(set));
+    EXPECT_LE(set.rowCount(), 2);
 }
 
 TEST(Reduction, RowsAndTheirOrderMatchThePlainRewriteOnRandomSets) {
@@ -88,11 +93,11 @@ TEST(Reduction, RowsAndTheirOrderMatchThePlainRewriteOnRandomSets) {
         }
         Words expected = start;
         testing::literalReduce(expected);
-        OwnedTermSet terms(length, 4000);
-        terms.add(start);
-        ASSERT_EQ(terms.rows(), start);
-        ASSERT_TRUE(reduceToAdmissible(terms.set(), terms.scratch()));
-        EXPECT_EQ(terms.rows(), expected) << "trial " << trial;
+        TermSet set = termSet(length, 4000);
+        add(set, start);
+        ASSERT_EQ(rows(set), start);
+        ASSERT_TRUE(reduceToAdmissible(set));
+        EXPECT_EQ(rows(set), expected) << "trial " << trial;
     }
 }
 

@@ -1,6 +1,7 @@
 // End-to-end runs of the program at its edges: bad input, input that ends,
 // storage that cannot be obtained or is outgrown, output that cannot be
 // written. Every run has a time limit, so a hang fails its test.
+#include "elimination/computation.hpp"
 #include "support/run_process.hpp"
 
 #include <gtest/gtest.h>
@@ -101,29 +102,44 @@ TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
                               "\nComputation finished!\n\nPress any key to exit ...\n" + keyPrompt);
 }
 
+// The figures of a shortfall: "The computation needs N bytes of storage; the
+// process can obtain M (limited by the <limit>).", with N those of the plan.
+void expectShortfallFigures(const std::string& err, int t, const std::string& limit) {
+    const std::string needs =
+        "The computation needs " + std::to_string(planStorage(t, {}).totalBytes()) +
+        " bytes of storage; the process can obtain ";
+    ASSERT_EQ(err.substr(0, needs.size()), needs) << err;
+    const std::string rest = err.substr(needs.size());
+    std::size_t digits = 0;
+    const unsigned long long obtainable = std::stoull(rest, &digits);
+    EXPECT_LT(obtainable, planStorage(t, {}).totalBytes());
+    EXPECT_EQ(rest.substr(digits), " (limited by the " + limit + ").\n");
+}
+
 TEST(Storage, MoreThanTheMachineHasFailsBeforeAllocating) {
     const ProcessResult result = run("0\n56\n");
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
-    EXPECT_EQ(result.err, "");
+    expectShortfallFigures(result.err, 56, "available memory");
 }
 
 #ifndef CURTIS_SANITIZED
 // The sanitizers reserve far more address space than any limit here allows.
 TEST(Storage, AnAddressSpaceLimitIsRespected) {
+    // Degree 44 needs about 0.8 GB.
     ProcessOptions limited;
     limited.addressSpaceLimit = 400ull << 20;
-    const ProcessResult result = run("0\n38\n", limited);
+    const ProcessResult result = run("0\n44\n", limited);
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
-    EXPECT_EQ(result.err, "");
+    expectShortfallFigures(result.err, 44, "address-space limit");
 }
 
 TEST(Storage, AFailedAllocationIsReportedAsTheSystemSaysIt) {
     ProcessOptions limited;
     limited.addressSpaceLimit = 400ull << 20;
     limited.arguments = {"--no-memory-check"};
-    const ProcessResult result = run("0\n38\n", limited, CURTIS_SEAM_EXECUTABLE);
+    const ProcessResult result = run("0\n44\n", limited, CURTIS_SEAM_EXECUTABLE);
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone + keyPrompt);
     EXPECT_EQ(result.err, "malloc: Cannot allocate memory\n");
@@ -142,8 +158,8 @@ TEST(Storage, ALevelLargerThanItsTableStopsTheRun) {
 }
 
 TEST(Storage, ABoundaryLargerThanTheTermSetStopsTheRun) {
-    // Five records leave one term-set row; the boundary of (4) has two terms.
-    const ProcessResult result = runSeam("0\n5\n", {"--capacity", "5"});
+    // The boundary of (4) has two terms.
+    const ProcessResult result = runSeam("0\n5\n", {"--term-set-rows", "1"});
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone +
                               "Error: a boundary in homological degree 1 needs more rows than "

@@ -7,57 +7,56 @@
 
 namespace curtis::testing {
 
+// Monomials as tests write them: the cell index as printed (true value),
+// then the lambda indices.
 using Word = std::vector<std::int32_t>;
 using Words = std::vector<Word>;
 
-// A term set over storage of its own, with rows of rowLength entries. One
-// spare row follows the last, so that tests can see that entries beyond
-// rowLength are ignored.
-class OwnedTermSet {
-public:
-    explicit OwnedTermSet(int rowLength, int rowLimit = 256)
-        : block_(static_cast<std::size_t>(rowLimit + 1) * rowLength, -77),
-          hashes_(static_cast<std::size_t>(rowLimit)), pairs_(static_cast<std::size_t>(rowLimit)),
-          slots_(termSetSlots(rowLimit)), scratch_(static_cast<std::size_t>(rowLength) + 2, 0) {
-        set_.rows = block_.data();
-        set_.rowLimit = rowLimit;
-        set_.rowHashes = hashes_.data();
-        set_.rowPairs = pairs_.data();
-        set_.slots = slots_.data();
-        set_.slotLimit = static_cast<std::uint32_t>(slots_.size());
-        set_.slotMask = minimumSlots - 1;
-        clearTermSet(set_, rowLength);
+// The stored form of a word for weight w: the cell index as its offset
+// cell + w.
+inline std::vector<Entry> stored(const Word& word, std::int32_t w = 0) {
+    std::vector<Entry> entries;
+    for (std::size_t e = 0; e < word.size(); ++e) {
+        entries.push_back(e == 0 ? cellOffset(word[e], w) : static_cast<Entry>(word[e]));
     }
+    return entries;
+}
 
-    TermSet& set() { return set_; }
-    std::int32_t* scratch() { return scratch_.data(); }
-    std::int32_t* row(int i) { return set_.row(i); }
-
-    // Toggles every word in; true if all found room.
-    bool add(const Words& words) {
-        bool ok = true;
-        for (const Word& word : words) {
-            ok = toggle(set_, word.data()) && ok;
-        }
-        return ok;
+// The printed form of `length` stored entries for weight w.
+inline Word printed(const Entry* entries, int length, std::int32_t w = 0) {
+    Word word;
+    for (int e = 0; e < length; ++e) {
+        word.push_back(e == 0 ? printedCell(entries[e], w) : entries[e]);
     }
+    return word;
+}
 
-    // The rows in use, in their order.
-    Words rows() const {
-        Words result;
-        for (std::int32_t i = 0; i < set_.rowCount; ++i) {
-            result.emplace_back(set_.row(i), set_.row(i) + set_.rowLength);
-        }
-        return result;
+// A term set of rowLimit rows of rowLength entries, with room for a longer
+// row in its storage so that tests can see that entries beyond rowLength are
+// ignored.
+inline TermSet termSet(int rowLength, std::int32_t rowLimit = 256) {
+    TermSet set;
+    set.allocate(rowLimit, rowLength + 1);
+    set.clear(rowLength);
+    return set;
+}
+
+// Toggles every word in (stored for weight w); true if all found room.
+inline bool add(TermSet& set, const Words& words, std::int32_t w = 0) {
+    bool ok = true;
+    for (const Word& word : words) {
+        ok = set.toggle(stored(word, w).data()) && ok;
     }
+    return ok;
+}
 
-private:
-    std::vector<std::int32_t> block_;
-    std::vector<std::uint32_t> hashes_;
-    std::vector<PairRange> pairs_;
-    std::vector<std::uint32_t> slots_;
-    std::vector<std::int32_t> scratch_;
-    TermSet set_;
-};
+// The rows in use, in their order, printed for weight w.
+inline Words rows(const TermSet& set, std::int32_t w = 0) {
+    Words result;
+    for (std::int32_t i = 0; i < set.rowCount(); ++i) {
+        result.push_back(printed(set.row(i), set.rowLength(), w));
+    }
+    return result;
+}
 
 } // namespace curtis::testing

@@ -1,0 +1,140 @@
+#include "elimination/computation.hpp"
+#include "support/term_sets.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace curtis {
+namespace {
+
+using testing::printed;
+using testing::Word;
+
+// A level as the computation hands it over: its degrees and its chart lines,
+// each the printed word and, for an arrow, the printed source.
+struct HandedLevel {
+    int s;
+    std::int32_t topological;
+    std::int32_t coweight;
+    std::vector<std::pair<Word, Word>> lines;
+    bool operator==(const HandedLevel&) const = default;
+};
+
+std::vector<HandedLevel> handedLevels(int t, std::int32_t w, ComputationResult* result = nullptr,
+                                      const ComputationSettings& settings = {}) {
+    std::vector<HandedLevel> levels;
+    const ComputationResult outcome =
+        runComputation(t, w, settings, [&](const FinishedLevel& level) {
+            HandedLevel handed{level.homologicalDegree(), level.topologicalDegree(),
+                               level.coweight(), {}};
+            level.forEachLine([&](const ChartLine& line) {
+                handed.lines.emplace_back(
+                    printed(line.word, level.k + 1, w),
+                    line.source != nullptr ? printed(line.source, level.k, w) : Word{});
+            });
+            levels.push_back(handed);
+            return true;
+        });
+    if (result != nullptr) {
+        *result = outcome;
+    } else {
+        EXPECT_EQ(outcome.outcome, Outcome::Finished);
+    }
+    return levels;
+}
+
+TEST(Computation, HandsOverEveryLevelInChartOrder) {
+    const std::vector<HandedLevel> expected{
+        {1, 5, 4, {}},
+        {2, 4, 3, {{{3, 0}, {4}}, {{2, 1}, {}}}},
+        {3, 3, 2, {{{0, 1, 1}, {}}, {{-1, 2, 1}, {0, 3}}}},
+        {4, 2, 1, {{{1, 0, 0, 0}, {2, 0, 0}}}},
+        {5, 1, 0, {}},
+        {6, 0, -1, {{{-1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}}},
+    };
+    EXPECT_EQ(handedLevels(6, 1), expected);
+}
+
+TEST(Computation, DegreeOneIsTheTopCellAlone) {
+    for (std::int32_t w : {-1000000000, 0, 5, 1000000000}) {
+        const std::vector<HandedLevel> levels = handedLevels(1, w);
+        ASSERT_EQ(levels.size(), 1u);
+        EXPECT_EQ(levels[0], (HandedLevel{1, 0, -w, {{{-w}, {}}}}));
+    }
+}
+
+TEST(Computation, ExtremeWeightsPrintTrueCells) {
+    // The bottom cell of every level is -w, and the coweight is the sum of
+    // the printed entries of each word.
+    for (std::int32_t w : {-1000000000, 1000000000}) {
+        for (const HandedLevel& level : handedLevels(12, w)) {
+            EXPECT_EQ(level.coweight, 12 - w - level.s);
+            for (const auto& [word, source] : level.lines) {
+                EXPECT_GE(word[0], -w);
+                EXPECT_LE(word[0], 12 - w - level.s);
+                std::int64_t sum = 0;
+                for (std::int32_t entry : word) {
+                    sum += entry;
+                }
+                EXPECT_EQ(sum, level.coweight);
+            }
+        }
+    }
+}
+
+TEST(Computation, FailuresNameTheLevelAndStopTheHandingOver) {
+    ComputationResult result;
+    ComputationSettings small;
+    small.recordLimit = 6; // level 2 of degree 6 has seven generators
+    std::vector<HandedLevel> levels = handedLevels(6, 0, &result, small);
+    EXPECT_EQ(result.outcome, Outcome::LevelOverflow);
+    EXPECT_EQ(result.level, 2);
+    EXPECT_EQ(result.limit, 6);
+    EXPECT_EQ(levels.size(), 1u);
+
+    ComputationSettings tight;
+    tight.termSetRows = 1; // the boundary of (4) has two terms
+    levels = handedLevels(5, 0, &result, tight);
+    EXPECT_EQ(result.outcome, Outcome::TermSetFull);
+    EXPECT_EQ(result.level, 0);
+    EXPECT_EQ(result.limit, 1);
+    EXPECT_TRUE(levels.empty());
+
+    ComputationSettings dropping;
+    dropping.afterEnumeration = [](GeneratorTables& tables, int level) {
+        if (level == 1) {
+            --tables.levelCount(level); // (-1, 3), where the boundary of (3) leads
+        }
+    };
+    levels = handedLevels(5, 1, &result, dropping);
+    EXPECT_EQ(result.outcome, Outcome::LeadingTermMissing);
+    EXPECT_EQ(result.level, 0);
+    EXPECT_TRUE(levels.empty());
+}
+
+TEST(Computation, TheCallerCanStopAfterALevel) {
+    int handed = 0;
+    const ComputationResult result =
+        runComputation(8, 0, {}, [&](const FinishedLevel&) { return ++handed < 3; });
+    EXPECT_EQ(result.outcome, Outcome::Stopped);
+    EXPECT_EQ(result.level, 2);
+    EXPECT_EQ(handed, 3);
+}
+
+TEST(Computation, MoreStorageThanObtainableAllocatesNothing) {
+    bool handed = false;
+    const ComputationResult result = runComputation(56, 0, {}, [&](const FinishedLevel&) {
+        handed = true;
+        return true;
+    });
+    EXPECT_EQ(result.outcome, Outcome::MemoryShortfall);
+    EXPECT_EQ(result.bytesNeeded, planStorage(56, {}).totalBytes());
+    EXPECT_LT(result.obtainable.bytes, result.bytesNeeded);
+    EXPECT_NE(result.obtainable.limit, MemoryLimit::None);
+    EXPECT_FALSE(handed);
+}
+
+} // namespace
+} // namespace curtis
