@@ -112,7 +112,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
     std::uint32_t s = hash & slotMask_;
     for (std::uint32_t entry = slots_[s]; entry != 0; entry = slots_[s]) {
         const std::int32_t r = static_cast<std::int32_t>(entry) - 1;
-        if (hashes_[entry - 1] == hash && compareMonomials(row(r), candidate, length) == 0) {
+        if (hashes_[entry - 1] == hash && sameMonomial(row(r), candidate, length)) {
             cancelRow(s, r);
             return r;
         }

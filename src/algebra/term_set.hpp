@@ -21,14 +21,36 @@ inline constexpr PairRange anyPair{1, 255};
 
 // The contribution of one entry to a row's hash. A row's hash is the sum,
 // mod 2^32, of the contributions of its entries, so a row that differs from
-// a known one in a few entries has its hash updated in constant time.
-inline std::uint32_t entryHash(int position, int value) {
-    std::uint64_t x = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(value)) << 8) |
-                      static_cast<std::uint64_t>(position);
+// a known one in a few entries has its hash updated in constant time. Every
+// position and value lies below maxMonomialLength, so the contributions are
+// looked up in a table of 64 x 64 values made at compile time.
+namespace detail {
+
+constexpr std::uint32_t mixEntry(int position, int value) {
+    std::uint64_t x = (static_cast<std::uint64_t>(value) << 8) | static_cast<std::uint64_t>(position);
     x *= 0x9E3779B97F4A7C15ull;
     x ^= x >> 29;
     x *= 0xBF58476D1CE4E5B9ull;
     return static_cast<std::uint32_t>(x >> 32);
+}
+
+struct EntryHashes {
+    std::uint32_t values[maxMonomialLength * maxMonomialLength];
+    constexpr EntryHashes() : values{} {
+        for (int position = 0; position < maxMonomialLength; ++position) {
+            for (int value = 0; value < maxMonomialLength; ++value) {
+                values[position * maxMonomialLength + value] = mixEntry(position, value);
+            }
+        }
+    }
+};
+
+inline constexpr EntryHashes entryHashes{};
+
+} // namespace detail
+
+inline std::uint32_t entryHash(int position, int value) {
+    return detail::entryHashes.values[position * maxMonomialLength + value];
 }
 
 inline std::uint32_t monomialHash(const Entry* a, int n) {

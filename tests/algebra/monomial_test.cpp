@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 namespace curtis {
@@ -106,6 +108,42 @@ TEST(CompactForm, CellOffsetsKeepValueAndOrder) {
         const Entry smaller[] = {cellOffset(-w, w), 3};
         const Entry greater[] = {cellOffset(1 - w, w), 0};
         EXPECT_EQ(compareMonomials(smaller, greater, 2), -1);
+    }
+}
+
+// Copies and comparisons work a word at a time with overlapping last words:
+// against byte-by-byte reference results, for every length up to the
+// longest monomial, with the first difference at every position, and
+// without touching a byte outside the n entries.
+TEST(WordOperations, AgreeWithByteByByteForEveryLengthAndDifference) {
+    std::mt19937 random(3);
+    for (int n = 0; n <= maxMonomialLength; ++n) {
+        std::vector<Entry> a(n + 2), b(n + 2);
+        for (int trial = 0; trial < 50; ++trial) {
+            for (int i = 0; i < n + 2; ++i) {
+                a[i] = b[i] = static_cast<Entry>(random() % 64);
+            }
+            const int differ = n == 0 ? 0 : static_cast<int>(random() % (n + 1)); // n: equal
+            if (differ < n) {
+                b[differ + 1] = static_cast<Entry>(b[differ + 1] ^ (1 + random() % 63));
+            }
+            a[0] = b[0] = 0xEE; // guards before and after the n entries
+            a[n + 1] = 0x11;
+            b[n + 1] = 0x22;
+            int expected = 0;
+            for (int i = 1; i <= n && expected == 0; ++i) {
+                expected = a[i] == b[i] ? 0 : (a[i] > b[i] ? 1 : -1);
+            }
+            ASSERT_EQ(compareMonomials(a.data() + 1, b.data() + 1, n), expected) << n;
+            ASSERT_EQ(compareMonomials(b.data() + 1, a.data() + 1, n), -expected) << n;
+            ASSERT_EQ(sameMonomial(a.data() + 1, b.data() + 1, n), expected == 0) << n;
+
+            std::vector<Entry> copy(n + 2, 0x5A);
+            copyMonomial(copy.data() + 1, a.data() + 1, n);
+            ASSERT_EQ(copy[0], 0x5A);
+            ASSERT_EQ(copy[n + 1], 0x5A);
+            ASSERT_TRUE(std::equal(copy.begin() + 1, copy.begin() + 1 + n, a.begin() + 1)) << n;
+        }
     }
 }
 
