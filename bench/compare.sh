@@ -4,8 +4,8 @@
 #
 #   bench/compare.sh [--baseline REV] [--jobs N] [--grid small|large|"W:T ..."]
 #
-# Builds the working tree (build-bench/) and REV (default: main's first
-# parent, HEAD~1; build-bench-baseline/) in Release, runs both on every input
+# Builds the working tree (build-bench/) and REV (default HEAD~1;
+# build-compare-baseline/) in Release, runs both on every input
 # of the grid and reports each input whose output or exit status differs.
 #   small: t = 1..30 with w in {-10^9, -7, -1, 0, 1, 3, 10, 10^9}, and
 #          t in {33, 36, 38} with w in {-5, 0, 4, 10^9}
@@ -23,7 +23,7 @@ while (($#)); do
     --baseline) baseline=$2; shift 2 ;;
     --grid) grid=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
-    -h | --help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -49,11 +49,11 @@ build() { # source dir, build dir
 echo "building the working tree ..." >&2
 build "$root" "$root/build-bench"
 echo "building $baseline ..." >&2
-source="$root/build-bench-baseline/source"
+source="$root/build-compare-baseline/source"
 rm -rf "$source"
 mkdir -p "$source"
 git -C "$root" archive "$baseline" | tar -x -C "$source"
-build "$source" "$root/build-bench-baseline/build"
+build "$source" "$root/build-compare-baseline/build"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -67,7 +67,7 @@ run_one() { # program label w:t
 export -f run_one
 for input in "${inputs[@]}"; do
     echo "$root/build-bench/curtis current $input"
-    echo "$root/build-bench-baseline/build/curtis baseline $input"
+    echo "$root/build-compare-baseline/build/curtis baseline $input"
 done | xargs -P "$jobs" -L 1 bash -c 'run_one "$0" "$1" "$2"'
 
 differ=0

@@ -1,29 +1,30 @@
 #!/usr/bin/env bash
 # Times the whole program on fixed inputs and checks its chart.
 #
-#   bench/run.sh [--runs N] [--weight W] [--baseline REV] [t ...]
+#   bench/run.sh [--runs N] [--weight W] [--baseline REV]... [t ...]
 #
 # Builds the working tree in Release (build-bench/) and runs it N times
 # (default 5) for each total degree t (default 31 36 38) with weight W
 # (default 0), printing the median wall time and the peak resident memory
 # measured by /usr/bin/time -v. Each chart is compared byte for byte with the
-# one the previous run of this script saved in bench/out/. With --baseline,
-# the commit REV is built too (build-bench-baseline/), both builds are timed
-# in the same run, alternating, and their charts must agree.
+# one the previous run of this script saved in bench/out/. Each --baseline
+# (it may be given several times) builds the commit REV too
+# (build-bench-baseline/REV/); all builds are timed in the same run,
+# alternating, and their charts must agree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 runs=5
 weight=0
-baseline=""
+baselines=()
 degrees=()
 while (($#)); do
     case "$1" in
     --runs) runs=$2; shift 2 ;;
     --weight) weight=$2; shift 2 ;;
-    --baseline) baseline=$2; shift 2 ;;
-    -h | --help) sed -n '2,13p' "$0"; exit 0 ;;
+    --baseline) baselines+=("$2"); shift 2 ;;
+    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
     *) degrees+=("$1"); shift ;;
     esac
 done
@@ -32,23 +33,23 @@ done
 
 build() { # source dir, build dir
     cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=OFF -DCURTIS_BENCH=OFF >/dev/null
-    cmake --build "$2" -j "$(nproc)" >/dev/null
+    cmake --build "$2" -j "$(nproc)" --target curtis >/dev/null
 }
 
 echo "building the working tree ..." >&2
 build "$root" "$root/build-bench"
 programs=("$root/build-bench/curtis")
 labels=("current")
-if [ -n "$baseline" ]; then
+for baseline in "${baselines[@]}"; do
     echo "building $baseline ..." >&2
-    source="$root/build-bench-baseline/source"
-    rm -rf "$source"
-    mkdir -p "$source"
-    git -C "$root" archive "$baseline" | tar -x -C "$source"
-    build "$source" "$root/build-bench-baseline/build"
-    programs+=("$root/build-bench-baseline/build/curtis")
+    where="$root/build-bench-baseline/$(echo "$baseline" | tr -c 'A-Za-z0-9._-\n' '_')"
+    rm -rf "$where/source"
+    mkdir -p "$where/source"
+    git -C "$root" archive "$baseline" | tar -x -C "$where/source"
+    build "$where/source" "$where/build"
+    programs+=("$where/build/curtis")
     labels+=("$baseline")
-fi
+done
 
 out="$root/bench/out"
 mkdir -p "$out"
