@@ -42,7 +42,7 @@ programs=("$root/build-bench/curtis")
 labels=("current")
 for baseline in "${baselines[@]}"; do
     echo "building $baseline ..." >&2
-    where="$root/build-bench-baseline/$(echo "$baseline" | tr -c 'A-Za-z0-9._-\n' '_')"
+    where="$root/build-bench-baseline/$(echo "$baseline" | tr -c 'A-Za-z0-9._\n-' '_')"
     rm -rf "$where/source"
     mkdir -p "$where/source"
     git -C "$root" archive "$baseline" | tar -x -C "$where/source"
