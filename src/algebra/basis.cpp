@@ -11,18 +11,19 @@ BasisCounts::BasisCounts(int t) : t_(t), sizes_(static_cast<std::size_t>(t), 0) 
         return (static_cast<std::size_t>(r) * values + static_cast<std::size_t>(p)) * values +
                static_cast<std::size_t>(s);
     };
-    std::vector<std::int64_t> completions(static_cast<std::size_t>(t) * values * values, 0);
+    std::vector<std::int64_t>& table = completions_;
+    table.assign(static_cast<std::size_t>(t) * values * values, 0);
     for (int p = 0; p < values; ++p) {
-        completions[at(0, p, 0)] = 1;
+        table[at(0, p, 0)] = 1;
     }
     for (int r = 1; r < t; ++r) {
         for (int p = 0; p < values; ++p) {
             for (int s = 0; s < values; ++s) {
                 std::int64_t total = 0;
                 for (int v = 0; v <= std::min(2 * p, s); ++v) {
-                    total += completions[at(r - 1, v, s - v)];
+                    total += table[at(r - 1, v, s - v)];
                 }
-                completions[at(r, p, s)] = total;
+                table[at(r, p, s)] = total;
             }
         }
     }
@@ -31,10 +32,20 @@ BasisCounts::BasisCounts(int t) : t_(t), sizes_(static_cast<std::size_t>(t), 0) 
     for (int L = 0; L < t; ++L) {
         std::int64_t total = 0;
         for (int rest = 0; rest <= t - 1 - L; ++rest) {
-            total += completions[at(L, t, rest)];
+            total += table[at(L, t, rest)];
         }
         sizes_[static_cast<std::size_t>(L)] = total;
     }
+}
+
+std::int64_t BasisCounts::partSize(int L, int cell, int first) const {
+    const int rest = t_ - 1 - L - cell;
+    if (L < 1 || cell < 0 || first < 0 || first > rest) {
+        return 0;
+    }
+    // L - 1 further lambda indices, the first at most 2 first, adding up to
+    // the rest.
+    return completions(L - 1, first, rest - first);
 }
 
 } // namespace curtis

@@ -26,9 +26,19 @@ public:
     int degree() const { return t_; }
     // Generators of level L, 0 <= L < t.
     std::int64_t levelSize(int L) const { return sizes_[static_cast<std::size_t>(L)]; }
+    // Generators of level L >= 1 with cell offset `cell` and first lambda
+    // index `first`: a run of consecutive records of the level.
+    std::int64_t partSize(int L, int cell, int first) const;
 
 private:
+    std::int64_t completions(int r, int p, int s) const {
+        return completions_[(static_cast<std::size_t>(r) * (t_ + 1) + static_cast<std::size_t>(p)) *
+                                (t_ + 1) +
+                            static_cast<std::size_t>(s)];
+    }
+
     int t_;
+    std::vector<std::int64_t> completions_;
     std::vector<std::int64_t> sizes_;
 };
 
@@ -80,6 +90,24 @@ bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink
 template <typename Sink> bool enumerateLevel(int t, int L, Sink&& sink) {
     Entry word[maxMonomialLength];
     return enumerateAdmissible(word, 0, L + 1, t - 1 - L, sink);
+}
+
+// Hands to sink, in order, the generators of level L >= 1 in total degree t
+// with cell offset `cell` and first lambda index `first`: one part of
+// enumerateLevel's sequence, of BasisCounts::partSize words. Returns false
+// when the sink stopped it.
+template <typename Sink> bool enumerateLevelPart(int t, int L, int cell, int first, Sink&& sink) {
+    const int rest = t - 1 - L - cell;
+    if (cell < 0 || first < 0 || first > rest) {
+        return true;
+    }
+    Entry word[maxMonomialLength];
+    word[0] = static_cast<Entry>(cell);
+    word[1] = static_cast<Entry>(first);
+    if (L == 1) {
+        return first == rest ? sink(static_cast<const Entry*>(word)) : true;
+    }
+    return enumerateAdmissible(word, 2, L - 1, rest - first, sink);
 }
 
 } // namespace curtis

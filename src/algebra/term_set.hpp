@@ -74,8 +74,9 @@ inline std::uint32_t monomialHash(const Entry* a, int n) {
 // grows and shrinks again when the set is cleared.
 //
 // The set also owns one work row, where the boundary and the reduction
-// assemble each candidate before toggling it in.
-class TermSet {
+// assemble each candidate before toggling it in. Sets used by different
+// threads side by side never share a cache line.
+class alignas(64) TermSet {
 public:
     // The smallest table the index shrinks back to.
     static constexpr std::uint32_t minimumSlots = 64;

@@ -3,6 +3,7 @@
 #include "app/chart.hpp"
 #include "app/dialogue.hpp"
 #include "app/key_wait.hpp"
+#include "app/progress.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -55,8 +56,12 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
         return exitInputOutput;
     }
 
+    ProgressLine progress(stderr);
+    ComputationSettings shown = settings;
+    shown.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     const ComputationResult result =
-        runComputation(t, w, settings, [out](const FinishedLevel& level) {
+        runComputation(t, w, shown, [out, &progress](const FinishedLevel& level) {
+            progress.clear();
             writeChartSection(out, level);
             if (level.k + 1 == level.t) {
                 return true;
@@ -66,6 +71,7 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
             // starts.
             return flushChart(out);
         });
+    progress.clear();
     if (result.outcome == Outcome::Stopped) {
         return exitInputOutput;
     }

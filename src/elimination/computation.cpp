@@ -2,9 +2,15 @@
 
 #include "algebra/term_set.hpp"
 #include "elimination/level_elimination.hpp"
+#include "elimination/parallel_elimination.hpp"
+#include "elimination/processors.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <system_error>
+#include <thread>
+#include <span>
 
 namespace curtis {
 
@@ -17,15 +23,21 @@ std::int32_t termSetRowsFor(const BasisCounts& counts) {
 }
 
 StoragePlan planStorage(std::int32_t t, const ComputationSettings& settings) {
-    const BasisCounts counts(t);
+    return planStorage(BasisCounts(t), settings);
+}
+
+StoragePlan planStorage(const BasisCounts& counts, const ComputationSettings& settings) {
+    const int t = counts.degree();
     StoragePlan plan;
     for (int L = 0; L < t; ++L) {
         plan.levelCapacities.push_back(settings.recordLimit > 0 ? settings.recordLimit
                                                                 : counts.levelSize(L));
     }
+    plan.threads = settings.threads > 0 ? settings.threads : availableProcessors();
     plan.termSetRows = settings.termSetRows > 0 ? settings.termSetRows : termSetRowsFor(counts);
+    plan.termSets = plan.threads;
     plan.levelBytes = GeneratorTables::blockBytes(plan.levelCapacities);
-    plan.termSetBytes = TermSet::bytesFor(plan.termSetRows, t);
+    plan.termSetBytes = TermSet::bytesFor(plan.termSetRows, t) * plan.termSets;
     return plan;
 }
 
@@ -47,6 +59,60 @@ bool buildLevel(GeneratorTables& tables, std::int32_t t, int L) {
     });
 }
 
+// buildLevel on `threads` threads: the level is cut into parts by cell index
+// and first lambda index, each a run of records whose place the counting
+// table gives, and the threads enumerate parts in turn.
+bool buildLevelInParallel(GeneratorTables& tables, const BasisCounts& counts, std::int32_t t,
+                          int L, int threads) {
+    const std::int64_t size = counts.levelSize(L);
+    if (threads == 1 || L == 0 || size < 8192 || size > tables.capacity(L)) {
+        return buildLevel(tables, t, L);
+    }
+    struct Part {
+        int cell;
+        int first;
+        std::int64_t start;
+    };
+    std::vector<Part> parts;
+    std::int64_t start = 0;
+    for (int cell = t - 1 - L; cell >= 0; --cell) {
+        for (int first = t - 1 - L - cell; first >= 0; --first) {
+            const std::int64_t partSize = counts.partSize(L, cell, first);
+            if (partSize > 0) {
+                parts.push_back(Part{cell, first, start});
+                start += partSize;
+            }
+        }
+    }
+    const LevelTable level = tables.table(L);
+    std::atomic<std::size_t> nextPart{0};
+    const auto work = [&] {
+        for (std::size_t p = nextPart.fetch_add(1, std::memory_order_relaxed); p < parts.size();
+             p = nextPart.fetch_add(1, std::memory_order_relaxed)) {
+            std::int64_t index = parts[p].start;
+            enumerateLevelPart(t, L, parts[p].cell, parts[p].first, [&](const Entry* word) {
+                copyMonomial(level.word(index), word, L + 1);
+                level.state(index) = Alive;
+                ++index;
+                return true;
+            });
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        try {
+            for (int i = 1; i < threads; ++i) {
+                helpers.emplace_back(work);
+            }
+        } catch (const std::system_error&) {
+            // Fewer threads: those that started share the parts.
+        }
+        work();
+    }
+    tables.levelCount(L) = size;
+    return true;
+}
+
 ComputationResult failure(Outcome outcome, int level = -1, std::int64_t limit = 0) {
     ComputationResult result;
     result.outcome = outcome;
@@ -60,7 +126,8 @@ ComputationResult failure(Outcome outcome, int level = -1, std::int64_t limit = 
 ComputationResult runComputation(std::int32_t t, std::int32_t w,
                                  const ComputationSettings& settings,
                                  const std::function<bool(const FinishedLevel&)>& onLevel) {
-    const StoragePlan plan = planStorage(t, settings);
+    const BasisCounts counts(t);
+    const StoragePlan plan = planStorage(counts, settings);
     if (settings.checkMemory) {
         const ObtainableMemory obtainable = obtainableMemory();
         if (plan.totalBytes() > obtainable.bytes) {
@@ -76,25 +143,38 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
         result.error = errno;
         return result;
     }
-    TermSet set;
-    if (!set.allocate(plan.termSetRows, t)) {
-        return failure(Outcome::WorkStorageFailed);
+    std::vector<TermSet> sets(static_cast<std::size_t>(plan.termSets));
+    for (TermSet& set : sets) {
+        if (!set.allocate(plan.termSetRows, t)) {
+            return failure(Outcome::WorkStorageFailed);
+        }
     }
 
     buildLevel(tables, t, 0); // the single generator (t - 1), the top cell
     for (int k = 0; k + 1 < t; ++k) {
-        if (!buildLevel(tables, t, k + 1)) {
+        if (!buildLevelInParallel(tables, counts, t, k + 1, plan.threads)) {
             return failure(Outcome::LevelOverflow, k + 1, tables.capacity(k + 1));
         }
         if (settings.afterEnumeration) {
             settings.afterEnumeration(tables, k + 1);
         }
         const LevelTable current = tables.table(k);
-        switch (eliminateLevel(current, tables.table(k + 1), w, set)) {
+        LevelProgress progress;
+        if (settings.onProgress) {
+            progress = [&](std::int64_t done) {
+                settings.onProgress(ComputationProgress{k, t, done, current.count});
+            };
+        }
+        // Small levels are not worth handing round.
+        const EliminationStatus status =
+            sets.size() == 1 || current.count < 4 * 256
+                ? eliminateLevel(current, tables.table(k + 1), w, sets[0], progress)
+                : eliminateLevelInParallel(current, tables.table(k + 1), w, sets, progress);
+        switch (status) {
         case EliminationStatus::Ok:
             break;
         case EliminationStatus::TermSetFull:
-            return failure(Outcome::TermSetFull, k, set.rowLimit());
+            return failure(Outcome::TermSetFull, k, plan.termSetRows);
         case EliminationStatus::LeadingTermMissing:
             return failure(Outcome::LeadingTermMissing, k);
         }

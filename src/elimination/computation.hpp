@@ -19,7 +19,19 @@ inline constexpr std::int32_t maxTotalDegree = 56;
 // a cell split forms from them, stay well inside 32-bit integers.
 inline constexpr std::int32_t maxWeightMagnitude = 1000000000;
 
+// How far the computation is: level k of total degree t is being
+// eliminated, `done` of its `total` records are.
+struct ComputationProgress {
+    int k = 0;
+    std::int32_t t = 0;
+    std::int64_t done = 0;
+    std::int64_t total = 0;
+};
+
 struct ComputationSettings {
+    // Threads that eliminate a level; 0 takes every processor the process
+    // may use. The chart is the same for any number.
+    int threads = 0;
     // Records per level; 0 sizes every level exactly from its basis count.
     std::int64_t recordLimit = 0;
     // Rows of the term set; 0 takes termSetRowsFor.
@@ -30,14 +42,20 @@ struct ComputationSettings {
     // Called once a level has been enumerated, before anything reads it. The
     // test build uses it to inject faults; the program leaves it empty.
     std::function<void(GeneratorTables& tables, int level)> afterEnumeration;
+    // Told how far the elimination is, often, from the thread that called
+    // runComputation; how often to show it is the caller's choice.
+    std::function<void(const ComputationProgress&)> onProgress;
 };
 
 // Everything the computation allocates, sized before it starts.
 struct StoragePlan {
+    int threads = 1;
     std::vector<std::int64_t> levelCapacities; // records per level
     std::int32_t termSetRows = 0;
+    // One term set per thread.
+    int termSets = 1;
     std::uint64_t levelBytes = 0;
-    std::uint64_t termSetBytes = 0;
+    std::uint64_t termSetBytes = 0; // all of them
 
     std::uint64_t totalBytes() const { return levelBytes + termSetBytes; }
 };
@@ -53,6 +71,7 @@ std::int32_t termSetRowsFor(const BasisCounts& counts);
 // The storage a computation in total degree t (1 <= t <= maxTotalDegree)
 // needs with these settings.
 StoragePlan planStorage(std::int32_t t, const ComputationSettings& settings);
+StoragePlan planStorage(const BasisCounts& counts, const ComputationSettings& settings);
 
 // One line of the chart: a surviving generator (source null), or a generator
 // hit by the elimination of source, a word of the level below with another

@@ -78,41 +78,53 @@ std::int64_t findGenerator(const LevelTable& next, const Entry* z, std::int64_t 
                          : searchBetween(next, z, 0, passed - 1);
 }
 
-EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next,
-                                 std::int32_t w, TermSet& set) {
+EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable& next,
+                                     std::int64_t i, std::int32_t w, TermSet& set,
+                                     std::int64_t& hint) {
     const int k = current.k;
+    const Entry* source = current.word(i);
     Entry word[maxMonomialLength];
+    copyMonomial(word, source, k + 1);
+    set.clear(k + 2);
+    for (;;) {
+        // The set is not emptied between rounds: each retraced tag's boundary
+        // is added to what is left.
+        if (!appendBoundary(word, k, w, set) || !reduceToAdmissible(set)) {
+            return EliminationStatus::TermSetFull;
+        }
+        if (set.rowCount() == 0) {
+            return EliminationStatus::Ok; // a cycle: the generator stays Alive
+        }
+        const std::int64_t r = findGenerator(next, set.row(leadingTerm(set)), hint);
+        if (r < 0) {
+            return EliminationStatus::LeadingTermMissing;
+        }
+        hint = r;
+        Entry* tag = next.tag(r);
+        if (next.state(r) == Alive) {
+            copyMonomial(tag, source, k + 1);
+            next.state(r) = Hit;
+            current.state(i) = Source;
+            return EliminationStatus::Ok;
+        }
+        copyMonomial(word, tag, k + 1);
+    }
+}
+
+EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next,
+                                 std::int32_t w, TermSet& set, const LevelProgress& progress) {
+    constexpr std::int64_t reportEvery = 4096;
     std::int64_t hint = 0; // where the last leading term was found
     for (std::int64_t i = current.count - 1; i >= 0; --i) {
-        GeneratorState& state = current.state(i);
-        if (state == Hit) {
+        if (progress && (current.count - 1 - i) % reportEvery == 0) {
+            progress(current.count - 1 - i);
+        }
+        if (current.state(i) == Hit) {
             continue;
         }
-        const Entry* source = current.word(i);
-        copyMonomial(word, source, k + 1);
-        set.clear(k + 2);
-        for (;;) {
-            // The set is not emptied between rounds: each retraced tag's
-            // boundary is added to what is left.
-            if (!appendBoundary(word, k, w, set) || !reduceToAdmissible(set)) {
-                return EliminationStatus::TermSetFull;
-            }
-            if (set.rowCount() == 0) {
-                break; // a cycle: the generator stays Alive
-            }
-            const std::int64_t r = findGenerator(next, set.row(leadingTerm(set)), hint);
-            if (r < 0) {
-                return EliminationStatus::LeadingTermMissing;
-            }
-            hint = r;
-            Entry* tag = next.tag(r);
-            if (next.state(r) == Alive) {
-                copyMonomial(tag, source, k + 1);
-                next.state(r) = Hit;
-                state = Source;
-                break;
-            }
-            copyMonomial(word, tag, k + 1);
+        const EliminationStatus status = eliminateGenerator(current, next, i, w, set, hint);
+        if (status != EliminationStatus::Ok) {
+            return status;
         }
     }
     return EliminationStatus::Ok;

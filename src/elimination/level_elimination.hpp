@@ -4,6 +4,7 @@
 #include "elimination/generator_tables.hpp"
 
 #include <cstdint>
+#include <functional>
 
 namespace curtis {
 
@@ -15,6 +16,10 @@ enum class EliminationStatus {
     LeadingTermMissing,
 };
 
+// Told how many records of the level being eliminated, counted from its last
+// one, are done.
+using LevelProgress = std::function<void(std::int64_t done)>;
+
 // Pairs the generators of level k (current) with those of level k + 1
 // (next), which must be enumerated already. Records of the current level are
 // visited from the last (the smallest word) to the first, Hit ones skipped.
@@ -22,8 +27,18 @@ enum class EliminationStatus {
 // leading term is Hit, the boundary of that term's tag is added to the same
 // set and reduced again. An empty set leaves x Alive (a cycle); an Alive
 // leading term becomes Hit with x's word as its tag, and x becomes Source.
+// progress, if set, is told every few thousand records.
 EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next,
-                                 std::int32_t w, TermSet& set);
+                                 std::int32_t w, TermSet& set, const LevelProgress& progress = {});
+
+// The elimination of the one generator i of current (not Hit) as
+// eliminateLevel does it: from an empty set, its reduced boundary, then the
+// boundaries of the tags retraced while the leading term is Hit. Marks the
+// pair it ends on, or leaves i Alive. hint is where the search for a leading
+// term starts, and is left where the last one was found.
+EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable& next,
+                                     std::int64_t i, std::int32_t w, TermSet& set,
+                                     std::int64_t& hint);
 
 // Binary search of z (next.k + 1 entries) among the words of next, which are
 // in strictly decreasing order. Returns the record index, or -1 if z is not

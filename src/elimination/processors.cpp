@@ -54,7 +54,7 @@ int cgroupV2Processors(const std::string& path) {
 
 // cgroup v1: cpu.cfs_quota_us and cpu.cfs_period_us of the cpu controller.
 int cgroupV1Processors(const std::string& path) {
-    for (const std::string& mount : {"/sys/fs/cgroup/cpu,cpuacct", "/sys/fs/cgroup/cpu"}) {
+    for (const std::string mount : {"/sys/fs/cgroup/cpu,cpuacct", "/sys/fs/cgroup/cpu"}) {
         for (const std::string& directory : {mount + path, mount}) {
             std::ifstream quotaFile(directory + "/cpu.cfs_quota_us");
             std::ifstream periodFile(directory + "/cpu.cfs_period_us");

@@ -217,5 +217,35 @@ TEST(BasisCounts, LargestLevelsOfLargeDegrees) {
     EXPECT_EQ(BasisCounts(56).levelSize(17), 1476698773);
 }
 
+// The parts by cell index and first lambda index, in order, make up the
+// level, each of the size the counting table gives.
+TEST(BasisCounts, PartsMakeUpTheLevelInOrder) {
+    for (int t = 2; t <= 20; ++t) {
+        const BasisCounts counts(t);
+        for (int L = 1; L < t; ++L) {
+            Words whole = basisOf(t, 0, L);
+            Words joined;
+            std::int64_t total = 0;
+            for (int cell = t - 1 - L; cell >= 0; --cell) {
+                for (int first = t - 1 - L - cell; first >= 0; --first) {
+                    const std::size_t before = joined.size();
+                    enumerateLevelPart(t, L, cell, first, [&](const Entry* word) {
+                        joined.push_back(testing::printed(word, L + 1));
+                        return true;
+                    });
+                    ASSERT_EQ(static_cast<std::int64_t>(joined.size() - before),
+                              counts.partSize(L, cell, first))
+                        << "t " << t << " L " << L << " cell " << cell << " first " << first;
+                    total += counts.partSize(L, cell, first);
+                }
+            }
+            ASSERT_EQ(joined, whole) << "t " << t << " L " << L;
+            EXPECT_EQ(total, counts.levelSize(L));
+        }
+        EXPECT_EQ(counts.partSize(1, t, 0), 0); // no such cell
+        EXPECT_EQ(counts.partSize(1, 0, t), 0); // nor such a first index
+    }
+}
+
 } // namespace
 } // namespace curtis

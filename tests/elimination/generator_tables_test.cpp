@@ -60,7 +60,7 @@ TEST(StoragePlan, LevelsSizedExactlyFromTheirCounts) {
     // Levels 2 and 3: 14 * 6 + 14 * 8 bytes.
     EXPECT_EQ(plan.levelBytes, 14u * 6 + 14u * 8);
     EXPECT_EQ(plan.termSetRows, 1024);
-    EXPECT_EQ(plan.termSetBytes, TermSet::bytesFor(1024, 8));
+    EXPECT_EQ(plan.termSetBytes, plan.termSets * TermSet::bytesFor(1024, 8));
     EXPECT_EQ(plan.totalBytes(), plan.levelBytes + plan.termSetBytes);
 
     ComputationSettings fixed;

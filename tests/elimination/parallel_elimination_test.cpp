@@ -1,0 +1,170 @@
+// The elimination on several threads against the single-threaded one: the
+// same states and tags on every level, the same charts, the same failures.
+#include "algebra/basis.hpp"
+#include "elimination/computation.hpp"
+#include "elimination/parallel_elimination.hpp"
+#include "support/term_sets.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace curtis {
+namespace {
+
+#ifdef CURTIS_THREAD_SANITIZED
+constexpr int largestDegree = 27; // ThreadSanitizer runs some ten times slower
+#else
+constexpr int largestDegree = 30;
+#endif
+
+// Levels of total degree t built and eliminated one after another, with
+// `threads` threads (1: the single-threaded elimination).
+class Elimination {
+public:
+    Elimination(int t, std::int32_t w, int threads) : t_(t), w_(w), sets_(threads) {
+        const BasisCounts counts(t);
+        std::vector<std::int64_t> capacities;
+        for (int L = 0; L < t; ++L) {
+            capacities.push_back(counts.levelSize(L));
+        }
+        EXPECT_TRUE(tables_.allocate(capacities));
+        for (TermSet& set : sets_) {
+            EXPECT_TRUE(set.allocate(termSetRowsFor(counts), t));
+        }
+        build(0);
+    }
+
+    EliminationStatus step(int k) {
+        build(k + 1);
+        if (sets_.size() == 1) {
+            return eliminateLevel(tables_.table(k), tables_.table(k + 1), w_, sets_[0]);
+        }
+        return eliminateLevelInParallel(tables_.table(k), tables_.table(k + 1), w_, sets_);
+    }
+
+    // Every state and, for Hit records, every tag of level L, as text.
+    std::string level(int L) {
+        const LevelTable table = tables_.table(L);
+        std::string text;
+        for (std::int64_t i = 0; i < table.count; ++i) {
+            text += static_cast<char>('0' + table.state(i));
+            if (table.state(i) == Hit) {
+                text.append(reinterpret_cast<const char*>(table.tag(i)), L);
+            }
+        }
+        return text;
+    }
+
+private:
+    void build(int L) {
+        enumerateLevel(t_, L, [&](const Entry* word) { return tables_.append(L, word); });
+    }
+
+    int t_;
+    std::int32_t w_;
+    GeneratorTables tables_;
+    std::vector<TermSet> sets_;
+};
+
+// Every record of every level, not only what the chart shows: the hand-over
+// in chunks, the commits in order and the retraces leave exactly the states
+// and tags of the single-threaded elimination.
+TEST(ParallelElimination, SameStatesAndTagsAsOneThread) {
+    for (int t : {18, largestDegree - 2}) {
+        for (std::int32_t w : {-2, 0, 3}) {
+            Elimination single(t, w, 1);
+            Elimination crew2(t, w, 2);
+            Elimination crew8(t, w, 8);
+            for (int k = 0; k + 1 < t; ++k) {
+                ASSERT_EQ(single.step(k), EliminationStatus::Ok);
+                ASSERT_EQ(crew2.step(k), EliminationStatus::Ok);
+                ASSERT_EQ(crew8.step(k), EliminationStatus::Ok);
+                const std::string expected = single.level(k);
+                ASSERT_EQ(crew2.level(k), expected) << "t " << t << " w " << w << " level " << k;
+                ASSERT_EQ(crew8.level(k), expected) << "t " << t << " w " << w << " level " << k;
+            }
+            EXPECT_EQ(crew2.level(t - 1), single.level(t - 1));
+        }
+    }
+}
+
+// The whole computation as the program runs it, the chart written as text,
+// or the failure that ended it.
+std::string chart(int t, std::int32_t w, ComputationSettings settings) {
+    std::string text;
+    const ComputationResult result = runComputation(t, w, settings, [&](const FinishedLevel& level) {
+        text += "s=" + std::to_string(level.homologicalDegree()) + "\n";
+        level.forEachLine([&](const ChartLine& line) {
+            for (const std::int32_t entry : testing::printed(line.word, level.k + 1, w)) {
+                text += std::to_string(entry) + " ";
+            }
+            if (line.source != nullptr) {
+                text += "<-- ";
+                for (const std::int32_t entry : testing::printed(line.source, level.k, w)) {
+                    text += std::to_string(entry) + " ";
+                }
+            }
+            text += "\n";
+        });
+        return true;
+    });
+    text += "outcome " + std::to_string(static_cast<int>(result.outcome)) + " level " +
+            std::to_string(result.level) + " limit " + std::to_string(result.limit) + "\n";
+    return text;
+}
+
+TEST(ParallelElimination, SameChartsForOneTwoThreeAndEightThreads) {
+    for (int t = 1; t <= largestDegree; ++t) {
+        for (std::int32_t w : {-1000000000, -1, 0, 4}) {
+            ComputationSettings settings;
+            settings.threads = 1;
+            const std::string expected = chart(t, w, settings);
+            ASSERT_NE(expected.find("outcome 0 "), std::string::npos);
+            for (int threads : {2, 3, 8}) {
+                settings.threads = threads;
+                ASSERT_EQ(chart(t, w, settings), expected)
+                    << "t " << t << " w " << w << " threads " << threads;
+            }
+        }
+    }
+}
+
+// Term sets too small for some boundary: the run stops at the same level,
+// after the same chart, whatever the number of threads. At t = 26 the sets
+// of 62 to 90 rows overflow in level 5, whose 5657 generators are shared out
+// among the threads.
+TEST(ParallelElimination, ATermSetOverflowStopsAtTheSameLevel) {
+    int sharedLevelOverflows = 0;
+    for (std::int32_t rows : {20, 40, 62, 75, 90, 100}) {
+        ComputationSettings settings;
+        settings.termSetRows = rows;
+        settings.threads = 1;
+        const std::string expected = chart(26, 1, settings);
+        if (expected.find("outcome 5 level 5 ") != std::string::npos) {
+            ++sharedLevelOverflows;
+        }
+        for (int threads : {2, 3, 8}) {
+            settings.threads = threads;
+            EXPECT_EQ(chart(26, 1, settings), expected) << rows << " rows, " << threads;
+        }
+    }
+    EXPECT_EQ(sharedLevelOverflows, 3);
+}
+
+TEST(ParallelElimination, TheThreadsAreCountedInTheStorage) {
+    ComputationSettings settings;
+    settings.threads = 1;
+    const StoragePlan one = planStorage(30, settings);
+    settings.threads = 4;
+    const StoragePlan four = planStorage(30, settings);
+    EXPECT_EQ(one.termSets, 1);
+    EXPECT_EQ(four.termSets, 4);
+    EXPECT_EQ(four.termSetBytes, 4 * one.termSetBytes);
+    EXPECT_EQ(four.levelBytes, one.levelBytes);
+    EXPECT_GE(planStorage(30, {}).threads, 1);
+}
+
+} // namespace
+} // namespace curtis
