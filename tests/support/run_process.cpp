@@ -5,6 +5,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +15,12 @@ namespace curtis::testing {
 ProcessResult runProcess(const std::string& path, const ProcessOptions& options) {
     ProcessResult result;
     int input[2], output[2], error[2];
-    if (pipe(input) != 0 || pipe(output) != 0 || pipe(error) != 0) {
+    if (pipe(input) != 0 || pipe(output) != 0) {
+        return result;
+    }
+    // error[0] is read here, error[1] is the child's standard error.
+    if (options.errorOnTerminal ? openpty(&error[0], &error[1], nullptr, nullptr, nullptr) != 0
+                                : pipe(error) != 0) {
         return result;
     }
     const pid_t child = fork();

@@ -20,6 +20,7 @@ struct ProcessOptions {
     double timeoutSeconds = 60;
     std::uint64_t addressSpaceLimit = 0; // bytes; 0 for none
     std::string outputPath;              // if set, standard output is this file instead of a pipe
+    bool errorOnTerminal = false;        // standard error is a pseudo-terminal instead of a pipe
 };
 
 // Runs the program at path with the given standard input, collecting its

@@ -1,0 +1,52 @@
+// The progress line: on a terminal while the computation runs, erased before
+// the chart's closing lines; never on a pipe; the chart the same either way.
+#include "support/run_process.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace curtis {
+namespace {
+
+using testing::ProcessOptions;
+using testing::ProcessResult;
+using testing::runProcess;
+
+ProcessResult run(const std::string& input, bool terminal) {
+    ProcessOptions options;
+    options.input = input;
+    options.timeoutSeconds = 120;
+    options.errorOnTerminal = terminal;
+    ProcessResult result = runProcess(CURTIS_EXECUTABLE, options);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0);
+    return result;
+}
+
+TEST(Progress, ShownOnATerminalAndErasedNeverOnAPipe) {
+    const ProcessResult piped = run("0\n30\n", false);
+    const ProcessResult shown = run("0\n30\n", true);
+    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(shown.out, piped.out);
+
+    const std::string erase = "\r\033[K";
+    const std::string::size_type line = shown.err.find("\rdegree s=1 of 30: 0 of 1 generators eliminated, 0:00:00 elapsed\033[K");
+    EXPECT_NE(line, std::string::npos) << shown.err;
+    // Every line is erased again, and the last thing written is an erase.
+    EXPECT_EQ(shown.err.find('\n'), std::string::npos);
+    ASSERT_GE(shown.err.size(), erase.size());
+    EXPECT_EQ(shown.err.substr(shown.err.size() - erase.size()), erase);
+}
+
+TEST(Progress, NothingOnATerminalWhenTheInputEndsEarly) {
+    ProcessOptions options;
+    options.input = "0\n";
+    options.errorOnTerminal = true;
+    const ProcessResult result = runProcess(CURTIS_EXECUTABLE, options);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err.find("degree s="), std::string::npos);
+}
+
+} // namespace
+} // namespace curtis
