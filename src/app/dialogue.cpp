@@ -4,47 +4,8 @@ namespace curtis {
 
 namespace {
 
-// Replies longer than this cannot be a 32-bit integer with sensible blanks.
-constexpr int maxReplyLength = 64;
-
-bool isBlank(int c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-bool parseInteger(const char* text, int length, std::int32_t& value) {
-    int i = 0;
-    while (i < length && isBlank(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < length && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const int firstDigit = i;
-    std::int64_t magnitude = 0;
-    while (i < length && text[i] >= '0' && text[i] <= '9') {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > std::int64_t{1} << 31) {
-            return false;
-        }
-        ++i;
-    }
-    if (i == firstDigit) {
-        return false;
-    }
-    while (i < length && isBlank(text[i])) {
-        ++i;
-    }
-    if (i != length) {
-        return false;
-    }
-    const std::int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT32_MAX || signedValue < INT32_MIN) {
-        return false;
-    }
-    value = static_cast<std::int32_t>(signedValue);
-    return true;
+bool isSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 // Writes text and makes sure it is visible before the program waits for input.
@@ -56,23 +17,41 @@ void say(std::FILE* out, const char* text) {
 } // namespace
 
 ReadResult readInteger(std::FILE* in, std::int32_t& value) {
-    char line[maxReplyLength];
-    int length = 0;
-    bool tooLong = false;
     int c = std::getc(in);
+    while (c != EOF && isSpace(c)) {
+        c = std::getc(in);
+    }
     if (c == EOF) {
         return ReadResult::EndOfInput;
     }
-    for (; c != EOF && c != '\n'; c = std::getc(in)) {
-        if (length < maxReplyLength) {
-            line[length++] = static_cast<char>(c);
-        } else {
-            tooLong = true;
+    // The token runs to the next blank or the end of the input; it is parsed
+    // as it is read, so no length is too long.
+    bool negative = false;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        c = std::getc(in);
+    }
+    bool valid = c != EOF && !isSpace(c);
+    std::int64_t magnitude = 0;
+    for (; c != EOF && !isSpace(c); c = std::getc(in)) {
+        if (c < '0' || c > '9') {
+            valid = false;
+        } else if (valid) {
+            magnitude = magnitude * 10 + (c - '0');
+            valid = magnitude <= (std::int64_t{1} << 31);
         }
     }
-    if (tooLong || !parseInteger(line, length, value)) {
+    const std::int64_t signedValue = negative ? -magnitude : magnitude;
+    if (!valid || signedValue > INT32_MAX || signedValue < INT32_MIN) {
+        // The rest of the line goes with the refused token.
+        while (c != EOF && c != '\n') {
+            c = std::getc(in);
+        }
         return ReadResult::Invalid;
     }
+    // The blank that ended the token is consumed with it: a reply that ends
+    // its line takes the line along, as a typed answer does.
+    value = static_cast<std::int32_t>(signedValue);
     return ReadResult::Value;
 }
 

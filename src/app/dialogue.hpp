@@ -9,13 +9,14 @@ namespace curtis {
 
 enum class ReadResult {
     Value,      // a decimal integer in the 32-bit range was read
-    Invalid,    // the line held something else; it has been consumed
-    EndOfInput, // the input ended before a line began
+    Invalid,    // the next token was something else; it and the rest of its line are consumed
+    EndOfInput, // the input ended before another token began
 };
 
-// Reads one line of in (up to and including its newline, or to the end of the
-// input) and parses it as a decimal integer with an optional sign, blanks
-// allowed around it.
+// Reads the next whitespace-separated token of in, skipping blanks and
+// empty lines before it, and parses it as a decimal integer with an
+// optional sign. A token that is anything else is refused together with the
+// rest of its line. There is no limit on the length of a line or a token.
 ReadResult readInteger(std::FILE* in, std::int32_t& value);
 
 // Asks for the weight w and the total degree t on out, reading replies from

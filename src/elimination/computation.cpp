@@ -123,11 +123,9 @@ ComputationResult failure(Outcome outcome, int level = -1, std::int64_t limit = 
 
 } // namespace
 
-ComputationResult runComputation(std::int32_t t, std::int32_t w,
-                                 const ComputationSettings& settings,
-                                 const std::function<bool(const FinishedLevel&)>& onLevel) {
-    const BasisCounts counts(t);
-    const StoragePlan plan = planStorage(counts, settings);
+namespace {
+
+ComputationResult checkPlan(const StoragePlan& plan, const ComputationSettings& settings) {
     if (settings.checkMemory) {
         const ObtainableMemory obtainable = obtainableMemory();
         if (plan.totalBytes() > obtainable.bytes) {
@@ -136,6 +134,24 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
             result.obtainable = obtainable;
             return result;
         }
+    }
+    return ComputationResult{};
+}
+
+} // namespace
+
+ComputationResult checkStorage(std::int32_t t, const ComputationSettings& settings) {
+    return checkPlan(planStorage(t, settings), settings);
+}
+
+ComputationResult runComputation(std::int32_t t, std::int32_t w,
+                                 const ComputationSettings& settings,
+                                 const std::function<bool(const FinishedLevel&)>& onLevel) {
+    const BasisCounts counts(t);
+    const StoragePlan plan = planStorage(counts, settings);
+    if (const ComputationResult check = checkPlan(plan, settings);
+        check.outcome != Outcome::Finished) {
+        return check;
     }
     GeneratorTables tables;
     if (!tables.allocate(plan.levelCapacities)) {

@@ -138,6 +138,11 @@ struct ComputationResult {
     int error = 0;
 };
 
+// Whether the storage of a computation in total degree t with these
+// settings can be obtained: Finished if so (or if settings.checkMemory is
+// off), otherwise MemoryShortfall with the figures.
+ComputationResult checkStorage(std::int32_t t, const ComputationSettings& settings);
+
 // Runs the whole computation for weight w and total degree t (within the
 // limits above): sizes and allocates all storage, seeds level 0, and for
 // every level k enumerates level k + 1, eliminates level k and hands level k

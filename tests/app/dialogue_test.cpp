@@ -67,9 +67,8 @@ TEST(ReadInteger, AcceptsDecimalIntegersWithBlanksAndSign) {
 }
 
 TEST(ReadInteger, RefusesEverythingElseAndLeavesTheValue) {
-    for (const char* reply :
-         {"\n", "abc\n", "1.5\n", "99999999999\n", "2147483648\n", "-2147483649\n", "1 6\n",
-          "- 3\n", "+\n", "0x10\n", "12abc\n", "1e3\n"}) {
+    for (const char* reply : {"abc\n", "1.5\n", "99999999999\n", "2147483648\n", "-2147483649\n",
+                              "- 3\n", "+\n", "0x10\n", "12abc\n", "1e3\n"}) {
         std::int32_t value = 123;
         EXPECT_EQ(readOne(reply, value), ReadResult::Invalid) << reply;
         EXPECT_EQ(value, 123) << reply;
@@ -78,14 +77,30 @@ TEST(ReadInteger, RefusesEverythingElseAndLeavesTheValue) {
     EXPECT_EQ(readOne(std::string(100000, '1') + "\n", value), ReadResult::Invalid);
     EXPECT_EQ(readOne(std::string("5\0", 2) + "\n", value), ReadResult::Invalid);
     EXPECT_EQ(readOne("", value), ReadResult::EndOfInput);
+    EXPECT_EQ(readOne(" \n\t\n", value), ReadResult::EndOfInput);
 }
 
-TEST(ReadInteger, ConsumesExactlyOneLine) {
-    InputText in("1.5 and more\n-4\n");
+TEST(ReadInteger, TokensWhateverTheLines) {
+    // Two replies on one line, blank lines and long runs of blanks between
+    // them: each token is one reply.
+    InputText in("0 6\n\n\n" + std::string(100, ' ') + "5\n" + std::string(10000, ' ') + "\n-4");
+    std::int32_t value = -1;
+    for (std::int32_t expected : {0, 6, 5, -4}) {
+        EXPECT_EQ(readInteger(in.get(), value), ReadResult::Value);
+        EXPECT_EQ(value, expected);
+    }
+    EXPECT_EQ(readInteger(in.get(), value), ReadResult::EndOfInput);
+}
+
+TEST(ReadInteger, ARefusedTokenTakesTheRestOfItsLine) {
+    InputText in("1.5 and 7 more\n-4 x\n8\n");
     std::int32_t value = 0;
     EXPECT_EQ(readInteger(in.get(), value), ReadResult::Invalid);
     EXPECT_EQ(readInteger(in.get(), value), ReadResult::Value);
     EXPECT_EQ(value, -4);
+    EXPECT_EQ(readInteger(in.get(), value), ReadResult::Invalid); // x, then the line ends
+    EXPECT_EQ(readInteger(in.get(), value), ReadResult::Value);
+    EXPECT_EQ(value, 8);
     EXPECT_EQ(readInteger(in.get(), value), ReadResult::EndOfInput);
 }
 
@@ -114,10 +129,23 @@ TEST(Dialogue, BadRepliesAreAskedForAgain) {
     const std::string tooLarge = "Too large: the total degree can be at most 56, beyond it a level "
                                  "has more generators than 32-bit counts hold! Please input "
                                  "again:\n";
-    EXPECT_EQ(d.output, "Please input weight:\nw=" + notAnInteger + "w=" + notAnInteger + "w=" +
+    EXPECT_EQ(d.output, "Please input weight:\nw=" + notAnInteger + "w=" +
                             "The weight must lie between -1000000000 and 1000000000! Please "
                             "input again:\nw=\nPlease input total degree:\nt=" +
                             notAnInteger + "t=" + tooLarge + "t=" + tooLarge + "t=\n\n");
+}
+
+TEST(Dialogue, BothRepliesOnOneLineAsOnTwo) {
+    const Dialogue one = talk("0 6\n");
+    const Dialogue two = talk("0\n6\n");
+    EXPECT_TRUE(one.complete);
+    EXPECT_EQ(one.w, 0);
+    EXPECT_EQ(one.t, 6);
+    EXPECT_EQ(one.output, two.output);
+    // A refused degree and the next one on the same line.
+    const Dialogue again = talk("3 0 7\n");
+    EXPECT_TRUE(again.complete);
+    EXPECT_EQ(again.t, 7);
 }
 
 TEST(Dialogue, EndOfInputStopsAsking) {

@@ -42,8 +42,9 @@ TEST(BadInput, RepliesThatAreNoIntegersAreAskedForAgain) {
     const ProcessResult result = run("abc\n1.5\n\n99999999999\n2\n x\n-2147483649\n3\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.err, "");
-    const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger +
-                                 "w=" + notAnInteger + "w=" + notAnInteger + "w=" + degreePrompt +
+    // The empty line is no reply at all.
+    const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger + "w=" +
+                                 notAnInteger + "w=" + degreePrompt +
                                  notAnInteger + "t=" + notAnInteger + "t=\n\n" +
                                  "homological degree s=1 (topological degree 2, coweight 0):\n";
     EXPECT_EQ(result.out.substr(0, expected.size()), expected);

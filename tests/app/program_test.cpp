@@ -36,6 +36,16 @@ TEST(Program, DegreeOneForSeveralWeights) {
     }
 }
 
+TEST(Program, BothNumbersOnOneLine) {
+    const ProcessResult one = run("0 6\n");
+    const ProcessResult two = run("0\n6\n");
+    EXPECT_EQ(one.exitStatus, 0);
+    EXPECT_EQ(one.out, two.out);
+    EXPECT_NE(one.out.find("homological degree s=6"), std::string::npos);
+    const ProcessResult spaced = run(std::string(100, ' ') + "1\n" + std::string(100, ' ') + "5");
+    EXPECT_EQ(spaced.out, run("1\n5\n").out);
+}
+
 TEST(Program, RefusesDegreesBelowOne) {
     const ProcessResult result = run("0\n0\n-2\n1\n");
     EXPECT_EQ(result.exitStatus, 0);

@@ -1,0 +1,38 @@
+#include "curtis_chart/chart_data.hpp"
+
+namespace curtis {
+
+namespace {
+
+PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w) {
+    PrintedMonomial monomial;
+    monomial.reserve(static_cast<std::size_t>(length));
+    if (length > 0) {
+        monomial.push_back(printedCell(entries[0], w));
+    }
+    for (int i = 1; i < length; ++i) {
+        monomial.push_back(entries[i]);
+    }
+    return monomial;
+}
+
+} // namespace
+
+PrintedLevel printLevel(const FinishedLevel& level) {
+    PrintedLevel printed;
+    printed.s = level.homologicalDegree();
+    printed.topologicalDegree = level.topologicalDegree();
+    printed.coweight = level.coweight();
+    level.forEachLine([&](const ChartLine& line) {
+        PrintedLine entry;
+        entry.word = printMonomial(line.word, level.k + 1, level.w);
+        if (line.source != nullptr) {
+            entry.source = printMonomial(line.source, level.k, level.w);
+            entry.arrow = true;
+        }
+        printed.lines.push_back(std::move(entry));
+    });
+    return printed;
+}
+
+} // namespace curtis

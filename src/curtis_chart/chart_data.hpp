@@ -1,0 +1,41 @@
+#pragma once
+
+#include "elimination/computation.hpp"
+
+#include <cstdint>
+#include <vector>
+
+namespace curtis {
+
+// A whole chart as curtis-chart writes it: for each total degree, each
+// level's chart lines in the chart's order, monomials as printed (the true
+// cell index first, then the lambda indices).
+using PrintedMonomial = std::vector<std::int32_t>;
+
+struct PrintedLine {
+    PrintedMonomial word;
+    PrintedMonomial source; // the generator whose elimination ended on word; empty for a survivor
+    bool arrow = false;
+};
+
+struct PrintedLevel {
+    int s = 0; // homological degree
+    std::int32_t topologicalDegree = 0;
+    std::int32_t coweight = 0;
+    std::vector<PrintedLine> lines;
+};
+
+struct PrintedDegree {
+    std::int32_t t = 0;
+    std::vector<PrintedLevel> levels;
+};
+
+struct PrintedChart {
+    std::int32_t weight = 0;
+    std::vector<PrintedDegree> degrees;
+};
+
+// The printed form of a finished level.
+PrintedLevel printLevel(const FinishedLevel& level);
+
+} // namespace curtis

@@ -1,0 +1,102 @@
+#include "curtis_chart/chart_tool.hpp"
+
+#include "app/chart.hpp"
+#include "app/main_flow.hpp"
+#include "app/progress.hpp"
+#include "curtis_chart/formats.hpp"
+#include "curtis_chart/options.hpp"
+#include "curtis_chart/output_file.hpp"
+
+#include <cstdio>
+
+namespace curtis {
+
+namespace {
+
+// A computation that did not finish: its message and, for a shortfall, the
+// figures, on the error stream.
+int reportFailure(const ComputationResult& result) {
+    std::fputs(failureMessage(result).c_str(), stderr);
+    if (result.outcome == Outcome::MemoryShortfall) {
+        std::fputs(shortfallFigures(result).c_str(), stderr);
+    }
+    return exitStorage;
+}
+
+} // namespace
+
+int runChartTool(int argc, const char* const* argv) {
+    ChartOptions options;
+    switch (parseChartOptions(argc, argv, options, stdout, stderr)) {
+    case ParseOutcome::Run:
+        break;
+    case ParseOutcome::Help:
+        return std::fflush(stdout) == 0 ? exitFinished : exitInputOutput;
+    case ParseOutcome::Error:
+        return exitBadArguments;
+    }
+
+    // The largest degree needs the most storage: find out at once whether
+    // it can be had, not after the smaller ones.
+    ComputationSettings settings;
+    const ComputationResult storage = checkStorage(options.maxDegree, settings);
+    if (storage.outcome != Outcome::Finished) {
+        return reportFailure(storage);
+    }
+
+    OutputFile output(options.output);
+    if (!output.ok()) {
+        std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
+        return exitInputOutput;
+    }
+    std::FILE* out = output.stream();
+    ProgressLine progress(stderr);
+    settings.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
+
+    PrintedChart chart;
+    chart.weight = options.weight;
+    for (std::int32_t t = options.minDegree; t <= options.maxDegree; ++t) {
+        PrintedDegree degree;
+        degree.t = t;
+        if (options.format == ChartFormat::Text) {
+            std::fprintf(out, "w=%d t=%d\n", options.weight, t);
+        }
+        const ComputationResult result =
+            runComputation(t, options.weight, settings, [&](const FinishedLevel& level) {
+                progress.clear();
+                if (options.format != ChartFormat::Text) {
+                    degree.levels.push_back(printLevel(level));
+                    return true;
+                }
+                writeChartSection(out, level);
+                if (level.k + 1 < level.t) {
+                    std::fputs("\n", out);
+                }
+                return !std::ferror(out);
+            });
+        progress.clear();
+        if (result.outcome == Outcome::Stopped) {
+            break; // the output failed; commit reports it
+        }
+        if (result.outcome != Outcome::Finished) {
+            return reportFailure(result);
+        }
+        if (options.format == ChartFormat::Text) {
+            std::fputs("\nComputation finished!\n\n", out);
+        } else {
+            chart.degrees.push_back(std::move(degree));
+        }
+    }
+    if (options.format == ChartFormat::Json) {
+        std::fputs(chartJson(chart).c_str(), out);
+    } else if (options.format == ChartFormat::Svg) {
+        std::fputs(chartSvg(chart).c_str(), out);
+    }
+    if (!output.commit()) {
+        std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
+        return exitInputOutput;
+    }
+    return exitFinished;
+}
+
+} // namespace curtis

@@ -1,0 +1,98 @@
+#include "curtis_chart/options.hpp"
+
+#include "elimination/computation.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+namespace curtis {
+
+namespace {
+
+// Writes message as a single line on err.
+void complain(std::FILE* err, std::string message) {
+    std::replace(message.begin(), message.end(), '\n', ' ');
+    while (!message.empty() && message.back() == ' ') {
+        message.pop_back();
+    }
+    std::fprintf(err, "curtis-chart: %s (see --help)\n", message.c_str());
+}
+
+// Accepts a decimal integer from low to high, nothing else.
+CLI::Validator wholeNumber(long long low, long long high) {
+    return CLI::Validator(
+        [low, high](std::string& text) -> std::string {
+            errno = 0;
+            char* end = nullptr;
+            const long long value = std::strtoll(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
+                return text + " is not a whole number from " + std::to_string(low) + " to " +
+                       std::to_string(high);
+            }
+            return "";
+        },
+        "");
+}
+
+} // namespace
+
+ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
+                               std::FILE* out, std::FILE* err) {
+    CLI::App app{"curtis-chart: whole charts of the Curtis algorithm over the mod-2 Lambda "
+                 "algebra,\nfor one weight and a range of total degrees, as JSON, as the chart "
+                 "text of\ncurtis, or as an Adams-style picture in SVG.",
+                 "curtis-chart"};
+    app.get_formatter()->column_width(30);
+    const std::string weightRange =
+        std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
+    const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree);
+    app.add_option("-w,--weight", options.weight,
+                   "the weight W, " + weightRange + ": the cells run from -W upward")
+        ->option_text("W REQUIRED")
+        ->required()
+        ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
+    app.add_option("-T,--max-degree", options.maxDegree,
+                   "the largest total degree t computed, " + degreeRange)
+        ->option_text("T REQUIRED")
+        ->required()
+        ->check(wholeNumber(1, maxTotalDegree));
+    app.add_option("--min-degree", options.minDegree,
+                   "the smallest total degree t computed, " + degreeRange + " (default 1)")
+        ->option_text("T0")
+        ->check(wholeNumber(1, maxTotalDegree));
+    std::string format = "json";
+    app.add_option("-f,--format", format,
+                   "json (default): the chart as data; text: the chart as curtis\n"
+                   "prints it, for each t; svg: an Adams-style picture")
+        ->option_text("FORMAT")
+        ->check(CLI::IsMember({"json", "text", "svg"}).description(""));
+    app.add_option("-o,--output", options.output,
+                   "write to FILE instead of standard output; FILE appears only\n"
+                   "once it is complete")
+        ->option_text("FILE");
+    app.footer("Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
+               "255 the storage could not be obtained or was outgrown.");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), out);
+        return ParseOutcome::Help;
+    } catch (const CLI::ParseError& error) {
+        complain(err, error.what());
+        return ParseOutcome::Error;
+    }
+    options.format = format == "text"  ? ChartFormat::Text
+                     : format == "svg" ? ChartFormat::Svg
+                                       : ChartFormat::Json;
+    if (options.minDegree > options.maxDegree) {
+        complain(err, "--min-degree " + std::to_string(options.minDegree) +
+                          " is larger than --max-degree " + std::to_string(options.maxDegree));
+        return ParseOutcome::Error;
+    }
+    return ParseOutcome::Run;
+}
+
+} // namespace curtis

@@ -1,0 +1,246 @@
+// curtis-chart end to end: its text and JSON against the program's own chart,
+// its picture against its JSON, and its refusals.
+#include "support/run_process.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace curtis {
+namespace {
+
+using testing::ProcessOptions;
+using testing::ProcessResult;
+using testing::runProcess;
+
+ProcessResult chartTool(std::vector<std::string> arguments) {
+    ProcessOptions options;
+    options.arguments = std::move(arguments);
+    options.timeoutSeconds = 120;
+    ProcessResult result = runProcess(CURTIS_CHART_EXECUTABLE, options);
+    EXPECT_FALSE(result.timedOut);
+    return result;
+}
+
+// The program's chart for w and t: from the first section header through
+// "Computation finished!" and the empty line after it.
+std::string programChart(int w, int t) {
+    ProcessOptions options;
+    options.input = std::to_string(w) + "\n" + std::to_string(t) + "\n";
+    const ProcessResult result = runProcess(CURTIS_EXECUTABLE, options);
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::string dialogue = "Please input weight:\nw=\nPlease input total degree:\nt=\n\n";
+    const std::string::size_type end = result.out.find("Press any key to exit");
+    EXPECT_NE(end, std::string::npos);
+    return result.out.substr(dialogue.size(), end - dialogue.size());
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A monomial of the JSON as the chart prints it: each entry and a blank.
+std::string printed(const nlohmann::json& monomial) {
+    std::string text;
+    for (const auto& entry : monomial) {
+        text += std::to_string(entry.get<long long>()) + " ";
+    }
+    return text;
+}
+
+constexpr int weights[] = {-3, 0, 2};
+
+TEST(ChartTool, TextIsTheProgramsChartForEveryDegree) {
+    for (int w : weights) {
+        const ProcessResult result =
+            chartTool({"--weight", std::to_string(w), "--max-degree", "14", "--format", "text"});
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        std::string expected;
+        for (int t = 1; t <= 14; ++t) {
+            expected += "w=" + std::to_string(w) + " t=" + std::to_string(t) + "\n" +
+                        programChart(w, t);
+        }
+        EXPECT_EQ(result.out, expected) << "w " << w;
+    }
+}
+
+TEST(ChartTool, JsonHoldsTheProgramsChartForEveryDegree) {
+    for (int w : weights) {
+        const ProcessResult result =
+            chartTool({"--weight", std::to_string(w), "--max-degree", "14", "--min-degree", "1"});
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        const nlohmann::json chart = nlohmann::json::parse(result.out);
+        EXPECT_EQ(chart.at("weight"), w);
+        ASSERT_EQ(chart.at("degrees").size(), 14u);
+        for (int t = 1; t <= 14; ++t) {
+            const nlohmann::json& degree = chart.at("degrees").at(t - 1);
+            EXPECT_EQ(degree.at("t"), t);
+            // Rebuild the program's sections from the JSON: the header, and
+            // the survivors and the arrows each in the chart's order.
+            std::vector<std::string> survivors, arrows, headers;
+            for (const std::string& line : linesOf(programChart(w, t))) {
+                if (line.rfind("homological degree", 0) == 0) {
+                    headers.push_back(line);
+                } else if (line.find("<--") != std::string::npos) {
+                    arrows.push_back(line);
+                } else if (!line.empty() && line != "Computation finished!") {
+                    survivors.push_back(line);
+                }
+            }
+            std::vector<std::string> jsonSurvivors, jsonArrows, jsonHeaders;
+            ASSERT_EQ(degree.at("levels").size(), static_cast<std::size_t>(t));
+            for (const nlohmann::json& level : degree.at("levels")) {
+                const int s = level.at("s");
+                EXPECT_EQ(level.at("topological_degree"), t - s);
+                EXPECT_EQ(level.at("coweight"), t - w - s);
+                jsonHeaders.push_back("homological degree s=" + std::to_string(s) +
+                                      " (topological degree " + std::to_string(t - s) +
+                                      ", coweight " + std::to_string(t - w - s) + "):");
+                for (const nlohmann::json& survivor : level.at("survivors")) {
+                    jsonSurvivors.push_back(printed(survivor));
+                }
+                for (const nlohmann::json& arrow : level.at("arrows")) {
+                    const nlohmann::json& target = arrow.at("target");
+                    const nlohmann::json& source = arrow.at("source");
+                    EXPECT_EQ(target.size(), static_cast<std::size_t>(s));
+                    EXPECT_EQ(source.size(), static_cast<std::size_t>(s - 1));
+                    EXPECT_NE(target.at(0), source.at(0)); // arrows change the cell
+                    jsonArrows.push_back(printed(target) + "<-- " + printed(source));
+                }
+            }
+            EXPECT_EQ(jsonHeaders, headers) << "w " << w << " t " << t;
+            EXPECT_EQ(jsonSurvivors, survivors) << "w " << w << " t " << t;
+            EXPECT_EQ(jsonArrows, arrows) << "w " << w << " t " << t;
+        }
+    }
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(ChartTool, ThePictureIsWellFormedWithADotPerSurvivorAndALinePerArrow) {
+    const std::filesystem::path picture =
+        std::filesystem::temp_directory_path() / "curtis-chart-test-picture.svg";
+    const ProcessResult svg = chartTool(
+        {"--weight", "1", "--max-degree", "20", "--format", "svg", "--output", picture.string()});
+    ASSERT_EQ(svg.exitStatus, 0) << svg.err;
+    EXPECT_EQ(svg.out, "");
+    const std::string command = std::string(XMLLINT_EXECUTABLE) + " --noout " + picture.string();
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::ifstream file(picture);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(picture);
+
+    const nlohmann::json chart =
+        nlohmann::json::parse(chartTool({"--weight", "1", "--max-degree", "20"}).out);
+    std::size_t survivors = 0;
+    std::size_t arrows = 0;
+    for (const nlohmann::json& degree : chart.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            survivors += level.at("survivors").size();
+            arrows += level.at("arrows").size();
+        }
+    }
+    EXPECT_GT(survivors, 20u);
+    EXPECT_GT(arrows, 20u);
+    EXPECT_EQ(occurrences(text, "<circle class=\"survivor\""), survivors);
+    EXPECT_EQ(occurrences(text, "<line class=\"arrow\""), arrows + 1); // one in the legend
+    // A survivor's title is its monomial: e(-1) at t = 1 is "-1".
+    EXPECT_NE(text.find("<title>-1</title></circle>"), std::string::npos);
+}
+
+TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "curtis-chart-test-refused.json";
+    std::filesystem::remove(file);
+    const std::vector<std::vector<std::string>> cases{
+        {},
+        {"--weight", "0"},
+        {"--max-degree", "5"},
+        {"--weight", "0", "--max-degree", "0"},
+        {"--weight", "0", "--max-degree", "57"},
+        {"--weight", "1000000001", "--max-degree", "5"},
+        {"--weight", "abc", "--max-degree", "5"},
+        {"--weight", "1.5", "--max-degree", "5"},
+        {"--weight", "0", "--max-degree", "4", "--min-degree", "5"},
+        {"--weight", "0", "--max-degree", "4", "--min-degree", "0"},
+        {"--weight", "0", "--max-degree", "4", "--format", "pdf"},
+        {"--weight", "0", "--max-degree", "4", "--colour"},
+        {"--weight", "0", "--max-degree", "4", "stray"},
+    };
+    for (std::vector<std::string> arguments : cases) {
+        arguments.push_back("--output");
+        arguments.push_back(file.string());
+        const ProcessResult result = chartTool(arguments);
+        EXPECT_EQ(result.exitStatus, 2) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(occurrences(result.err, "\n"), 1u) << result.err;
+        EXPECT_EQ(result.err.rfind("curtis-chart: ", 0), 0u) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+    const ProcessResult help = chartTool({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    for (const char* option : {"--weight", "--max-degree", "--min-degree", "--format", "--output"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+}
+
+// Files in the directory, to see that nothing is left behind.
+std::vector<std::string> filesIn(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
+    const std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / "curtis-chart-test-output";
+    std::filesystem::remove_all(directory);
+    std::filesystem::create_directories(directory);
+    const std::filesystem::path file = directory / "chart.txt";
+
+    // Degree 56 needs far more memory than there is.
+    const ProcessResult failed = chartTool({"--weight", "0", "--max-degree", "56", "--min-degree",
+                                            "55", "--format", "text", "--output", file.string()});
+    EXPECT_EQ(failed.exitStatus, 255);
+    EXPECT_EQ(failed.err.rfind("Error: fail to allocate memory!\nThe computation needs ", 0), 0u)
+        << failed.err;
+    EXPECT_TRUE(filesIn(directory).empty());
+
+    const ProcessResult missing = chartTool(
+        {"--weight", "0", "--max-degree", "3", "--output", (directory / "no/such/x").string()});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_NE(missing.err.find("cannot create"), std::string::npos) << missing.err;
+
+    const ProcessResult written = chartTool(
+        {"--weight", "2", "--max-degree", "9", "--format", "text", "--output", file.string()});
+    EXPECT_EQ(written.exitStatus, 0);
+    EXPECT_EQ(filesIn(directory), std::vector<std::string>{"chart.txt"});
+    std::ifstream stream(file);
+    const std::string text((std::istreambuf_iterator<char>(stream)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, chartTool({"--weight", "2", "--max-degree", "9", "--format", "text"}).out);
+    std::filesystem::remove_all(directory);
+}
+
+} // namespace
+} // namespace curtis
