@@ -16,8 +16,8 @@ std::uint64_t TermSet::slotsFor(std::int32_t rowLimit) {
 std::uint64_t TermSet::bytesFor(std::int32_t rowLimit, int maxRowLength) {
     const std::uint64_t rows = static_cast<std::uint64_t>(std::max(rowLimit, 0));
     return rows * static_cast<std::uint64_t>(maxRowLength) * sizeof(Entry) // rows
-           + rows * (sizeof(std::uint32_t) + sizeof(PairRange))             // hashes, pair ranges
-           + slotsFor(rowLimit) * sizeof(std::uint32_t);                    // the index
+           + rows * (sizeof(std::uint32_t) + sizeof(PairRange))            // hashes, pair ranges
+           + slotsFor(rowLimit) * sizeof(std::uint32_t);                   // the index
 }
 
 bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength) {

@@ -27,7 +27,8 @@ inline constexpr PairRange anyPair{1, 255};
 namespace detail {
 
 constexpr std::uint32_t mixEntry(int position, int value) {
-    std::uint64_t x = (static_cast<std::uint64_t>(value) << 8) | static_cast<std::uint64_t>(position);
+    std::uint64_t x =
+        (static_cast<std::uint64_t>(value) << 8) | static_cast<std::uint64_t>(position);
     x *= 0x9E3779B97F4A7C15ull;
     x ^= x >> 29;
     x *= 0xBF58476D1CE4E5B9ull;

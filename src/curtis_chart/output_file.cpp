@@ -61,8 +61,8 @@ bool OutputFile::commit() {
         }
         return true;
     }
-    const bool written = std::fflush(stream_) == 0 && !std::ferror(stream_) &&
-                         fsync(fileno(stream_)) == 0;
+    const bool written =
+        std::fflush(stream_) == 0 && !std::ferror(stream_) && fsync(fileno(stream_)) == 0;
     if (!written) {
         fail("cannot write " + path_);
     }

@@ -16,7 +16,7 @@ constexpr double unit = 24;
 constexpr double left = 56;
 constexpr double top = 48;
 constexpr double bottom = 48;
-constexpr double legendWidth = 180;
+constexpr double legendWidth = 230;
 constexpr double dotRadius = 4.5;
 constexpr double dotSpacing = 9.5;
 constexpr int dotsPerRow = 3;
@@ -134,8 +134,8 @@ std::string chartSvg(const PrintedChart& chart) {
             const int t = x + y + 1;
             if (t < minT || t > maxT) {
                 svg += "<rect class=\"outside\" x=\"" + number(layout.x(x - 0.5)) + "\" y=\"" +
-                       number(layout.y(y + 0.5)) + "\" width=\"" + number(unit) +
-                       "\" height=\"" + number(unit) + "\"/>\n";
+                       number(layout.y(y + 0.5)) + "\" width=\"" + number(unit) + "\" height=\"" +
+                       number(unit) + "\"/>\n";
             }
         }
     }
@@ -158,15 +158,15 @@ std::string chartSvg(const PrintedChart& chart) {
     }
     for (int y = 0; y < layout.height; ++y) {
         svg += "<line class=\"grid\" x1=\"" + number(layout.x(0)) + "\" y1=\"" +
-               number(layout.y(y)) + "\" x2=\"" + number(layout.x(layout.width - 1)) +
-               "\" y2=\"" + number(layout.y(y)) + "\"/>\n";
+               number(layout.y(y)) + "\" x2=\"" + number(layout.x(layout.width - 1)) + "\" y2=\"" +
+               number(layout.y(y)) + "\"/>\n";
         svg += "<line class=\"axis\" x1=\"" + number(layout.x(0) - unit / 2 - 4) + "\" y1=\"" +
                number(layout.y(y)) + "\" x2=\"" + number(layout.x(0) - unit / 2) + "\" y2=\"" +
                number(layout.y(y)) + "\"/>\n";
         if (y % labelStep == 0) {
-            svg += "<text class=\"label\" x=\"" + number(layout.x(0) - unit / 2 - 7) +
-                   "\" y=\"" + number(layout.y(y) + 4) + "\" text-anchor=\"end\">" +
-                   std::to_string(y) + "</text>\n";
+            svg += "<text class=\"label\" x=\"" + number(layout.x(0) - unit / 2 - 7) + "\" y=\"" +
+                   number(layout.y(y) + 4) + "\" text-anchor=\"end\">" + std::to_string(y) +
+                   "</text>\n";
         }
     }
     svg += "<line class=\"axis\" x1=\"" + number(layout.x(0) - unit / 2) + "\" y1=\"" +
@@ -233,8 +233,8 @@ std::string chartSvg(const PrintedChart& chart) {
         svg += "<circle cx=\"" + number(legendX + 5) + "\" cy=\"" + number(legendY - 4) +
                "\" r=\"" + number(dotRadius) + "\" fill=\"" + cellColour(rank) +
                "\" stroke=\"#222\" stroke-width=\"0.6\"/>\n";
-        svg += "<text class=\"label\" x=\"" + number(legendX + 16) + "\" y=\"" +
-               number(legendY) + "\">" + std::to_string(cell) + "</text>\n";
+        svg += "<text class=\"label\" x=\"" + number(legendX + 16) + "\" y=\"" + number(legendY) +
+               "\">" + std::to_string(cell) + "</text>\n";
         legendY += 16;
     }
     svg += "<line class=\"arrow\" x1=\"" + number(legendX) + "\" y1=\"" + number(legendY + 4) +

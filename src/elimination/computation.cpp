@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <span>
 #include <system_error>
 #include <thread>
-#include <span>
 
 namespace curtis {
 
@@ -62,8 +62,8 @@ bool buildLevel(GeneratorTables& tables, std::int32_t t, int L) {
 // buildLevel on `threads` threads: the level is cut into parts by cell index
 // and first lambda index, each a run of records whose place the counting
 // table gives, and the threads enumerate parts in turn.
-bool buildLevelInParallel(GeneratorTables& tables, const BasisCounts& counts, std::int32_t t,
-                          int L, int threads) {
+bool buildLevelInParallel(GeneratorTables& tables, const BasisCounts& counts, std::int32_t t, int L,
+                          int threads) {
     const std::int64_t size = counts.levelSize(L);
     if (threads == 1 || L == 0 || size < 8192 || size > tables.capacity(L)) {
         return buildLevel(tables, t, L);

@@ -111,8 +111,8 @@ EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable
     }
 }
 
-EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next,
-                                 std::int32_t w, TermSet& set, const LevelProgress& progress) {
+EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next, std::int32_t w,
+                                 TermSet& set, const LevelProgress& progress) {
     constexpr std::int64_t reportEvery = 4096;
     std::int64_t hint = 0; // where the last leading term was found
     for (std::int64_t i = current.count - 1; i >= 0; --i) {

@@ -28,8 +28,8 @@ using LevelProgress = std::function<void(std::int64_t done)>;
 // set and reduced again. An empty set leaves x Alive (a cycle); an Alive
 // leading term becomes Hit with x's word as its tag, and x becomes Source.
 // progress, if set, is told every few thousand records.
-EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next,
-                                 std::int32_t w, TermSet& set, const LevelProgress& progress = {});
+EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next, std::int32_t w,
+                                 TermSet& set, const LevelProgress& progress = {});
 
 // The elimination of the one generator i of current (not Hit) as
 // eliminateLevel does it: from an empty set, its reduced boundary, then the

@@ -43,9 +43,9 @@ TEST(BadInput, RepliesThatAreNoIntegersAreAskedForAgain) {
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.err, "");
     // The empty line is no reply at all.
-    const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger + "w=" +
-                                 notAnInteger + "w=" + degreePrompt +
-                                 notAnInteger + "t=" + notAnInteger + "t=\n\n" +
+    const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger +
+                                 "w=" + notAnInteger + "w=" + degreePrompt + notAnInteger +
+                                 "t=" + notAnInteger + "t=\n\n" +
                                  "homological degree s=1 (topological degree 2, coweight 0):\n";
     EXPECT_EQ(result.out.substr(0, expected.size()), expected);
     EXPECT_NE(result.out.find("Computation finished!"), std::string::npos);
@@ -106,9 +106,9 @@ TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
 // The figures of a shortfall: "The computation needs N bytes of storage; the
 // process can obtain M (limited by the <limit>).", with N those of the plan.
 void expectShortfallFigures(const std::string& err, int t, const std::string& limit) {
-    const std::string needs =
-        "The computation needs " + std::to_string(planStorage(t, {}).totalBytes()) +
-        " bytes of storage; the process can obtain ";
+    const std::string needs = "The computation needs " +
+                              std::to_string(planStorage(t, {}).totalBytes()) +
+                              " bytes of storage; the process can obtain ";
     ASSERT_EQ(err.substr(0, needs.size()), needs) << err;
     const std::string rest = err.substr(needs.size());
     std::size_t digits = 0;

@@ -31,7 +31,8 @@ TEST(Progress, ShownOnATerminalAndErasedNeverOnAPipe) {
     EXPECT_EQ(shown.out, piped.out);
 
     const std::string erase = "\r\033[K";
-    const std::string::size_type line = shown.err.find("\rdegree s=1 of 30: 0 of 1 generators eliminated, 0:00:00 elapsed\033[K");
+    const std::string::size_type line =
+        shown.err.find("\rdegree s=1 of 30: 0 of 1 generators eliminated, 0:00:00 elapsed\033[K");
     EXPECT_NE(line, std::string::npos) << shown.err;
     // Every line is erased again, and the last thing written is an erase.
     EXPECT_EQ(shown.err.find('\n'), std::string::npos);

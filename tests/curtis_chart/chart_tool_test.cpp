@@ -69,8 +69,8 @@ TEST(ChartTool, TextIsTheProgramsChartForEveryDegree) {
         EXPECT_EQ(result.err, "");
         std::string expected;
         for (int t = 1; t <= 14; ++t) {
-            expected += "w=" + std::to_string(w) + " t=" + std::to_string(t) + "\n" +
-                        programChart(w, t);
+            expected +=
+                "w=" + std::to_string(w) + " t=" + std::to_string(t) + "\n" + programChart(w, t);
         }
         EXPECT_EQ(result.out, expected) << "w " << w;
     }
@@ -145,7 +145,8 @@ TEST(ChartTool, ThePictureIsWellFormedWithADotPerSurvivorAndALinePerArrow) {
     const std::string command = std::string(XMLLINT_EXECUTABLE) + " --noout " + picture.string();
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     std::ifstream file(picture);
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
     std::filesystem::remove(picture);
 
     const nlohmann::json chart =
@@ -197,7 +198,8 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     }
     const ProcessResult help = chartTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
-    for (const char* option : {"--weight", "--max-degree", "--min-degree", "--format", "--output"}) {
+    for (const char* option :
+         {"--weight", "--max-degree", "--min-degree", "--format", "--output"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }

@@ -27,12 +27,12 @@ std::vector<HandedLevel> handedLevels(int t, std::int32_t w, ComputationResult* 
     std::vector<HandedLevel> levels;
     const ComputationResult outcome =
         runComputation(t, w, settings, [&](const FinishedLevel& level) {
-            HandedLevel handed{level.homologicalDegree(), level.topologicalDegree(),
-                               level.coweight(), {}};
+            HandedLevel handed{
+                level.homologicalDegree(), level.topologicalDegree(), level.coweight(), {}};
             level.forEachLine([&](const ChartLine& line) {
-                handed.lines.emplace_back(
-                    printed(line.word, level.k + 1, w),
-                    line.source != nullptr ? printed(line.source, level.k, w) : Word{});
+                handed.lines.emplace_back(printed(line.word, level.k + 1, w),
+                                          line.source != nullptr ? printed(line.source, level.k, w)
+                                                                 : Word{});
             });
             levels.push_back(handed);
             return true;

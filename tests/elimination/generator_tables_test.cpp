@@ -12,7 +12,8 @@ namespace {
 TEST(GeneratorTables, TheBlockHoldsTheLargestPairOfAdjacentLevels) {
     // Level k takes 2k + 2 bytes per record.
     EXPECT_EQ(GeneratorTables::blockBytes({1}), 2u);
-    EXPECT_EQ(GeneratorTables::blockBytes({1, 5, 7, 4}), std::max({2u + 20u, 20u + 42u, 42u + 32u}));
+    EXPECT_EQ(GeneratorTables::blockBytes({1, 5, 7, 4}),
+              std::max({2u + 20u, 20u + 42u, 42u + 32u}));
     EXPECT_EQ(GeneratorTables::blockBytes({}), 0u);
 }
 

@@ -90,9 +90,8 @@ TEST(FindGenerator, StartingFromAnyHintGivesTheSameRecord) {
     ASSERT_GT(count, 100);
     for (std::int64_t i = 0; i < count; ++i) {
         const Entry* z = table.word(i);
-        for (std::int64_t hint :
-             {std::int64_t{0}, count - 1, count / 2, i, i - 1, i + 1, i - 7, i + 30,
-              std::int64_t{-5}, count + 9}) {
+        for (std::int64_t hint : {std::int64_t{0}, count - 1, count / 2, i, i - 1, i + 1, i - 7,
+                                  i + 30, std::int64_t{-5}, count + 9}) {
             ASSERT_EQ(findGenerator(table, z, hint), i) << "record " << i << " hint " << hint;
         }
     }

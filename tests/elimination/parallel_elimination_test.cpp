@@ -94,22 +94,23 @@ TEST(ParallelElimination, SameStatesAndTagsAsOneThread) {
 // or the failure that ended it.
 std::string chart(int t, std::int32_t w, ComputationSettings settings) {
     std::string text;
-    const ComputationResult result = runComputation(t, w, settings, [&](const FinishedLevel& level) {
-        text += "s=" + std::to_string(level.homologicalDegree()) + "\n";
-        level.forEachLine([&](const ChartLine& line) {
-            for (const std::int32_t entry : testing::printed(line.word, level.k + 1, w)) {
-                text += std::to_string(entry) + " ";
-            }
-            if (line.source != nullptr) {
-                text += "<-- ";
-                for (const std::int32_t entry : testing::printed(line.source, level.k, w)) {
+    const ComputationResult result =
+        runComputation(t, w, settings, [&](const FinishedLevel& level) {
+            text += "s=" + std::to_string(level.homologicalDegree()) + "\n";
+            level.forEachLine([&](const ChartLine& line) {
+                for (const std::int32_t entry : testing::printed(line.word, level.k + 1, w)) {
                     text += std::to_string(entry) + " ";
                 }
-            }
-            text += "\n";
+                if (line.source != nullptr) {
+                    text += "<-- ";
+                    for (const std::int32_t entry : testing::printed(line.source, level.k, w)) {
+                        text += std::to_string(entry) + " ";
+                    }
+                }
+                text += "\n";
+            });
+            return true;
         });
-        return true;
-    });
     text += "outcome " + std::to_string(static_cast<int>(result.outcome)) + " level " +
             std::to_string(result.level) + " limit " + std::to_string(result.limit) + "\n";
     return text;
