@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times the whole program on fixed inputs and checks its chart.
 #
-#   bench/run.sh [--runs N] [--weight W] [--baseline REV]... [t ...]
+#   bench/run.sh [--runs N] [--weight W] [--cpus LIST] [--baseline REV]... [t ...]
 #
 # Builds the working tree in Release (build-bench/) and runs it N times
 # (default 5) for each total degree t (default 31 36 38) with weight W
@@ -10,7 +10,8 @@
 # one the previous run of this script saved in bench/out/. Each --baseline
 # (it may be given several times) builds the commit REV too
 # (build-bench-baseline/REV/); all builds are timed in the same run,
-# alternating, and their charts must agree.
+# alternating, and their charts must agree. --cpus runs every program under
+# taskset -c LIST, so that it sees (and uses) only those processors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -18,13 +19,15 @@ root=$(pwd)
 runs=5
 weight=0
 baselines=()
+cpus=""
 degrees=()
 while (($#)); do
     case "$1" in
     --runs) runs=$2; shift 2 ;;
     --weight) weight=$2; shift 2 ;;
     --baseline) baselines+=("$2"); shift 2 ;;
-    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
+    --cpus) cpus=$2; shift 2 ;;
+    -h | --help) sed -n '2,16p' "$0"; exit 0 ;;
     *) degrees+=("$1"); shift ;;
     esac
 done
@@ -73,7 +76,11 @@ for t in "${degrees[@]}"; do
     for b in "${!programs[@]}"; do : >"$scratch/walls-$b"; : >"$scratch/rss-$b"; done
     for ((r = 0; r < runs; ++r)); do
         for b in "${!programs[@]}"; do
-            /usr/bin/time -v -o "$scratch/time" "${programs[$b]}" <"$scratch/input" >"$scratch/chart-$b"
+            if [ -n "$cpus" ]; then
+                taskset -c "$cpus" /usr/bin/time -v -o "$scratch/time" "${programs[$b]}" <"$scratch/input" >"$scratch/chart-$b"
+            else
+                /usr/bin/time -v -o "$scratch/time" "${programs[$b]}" <"$scratch/input" >"$scratch/chart-$b"
+            fi
             read -r wall rss < <(parse_time "$scratch/time")
             echo "$wall" >>"$scratch/walls-$b"
             echo "$rss" >>"$scratch/rss-$b"
