@@ -123,34 +123,58 @@ ComputationResult failure(Outcome outcome, int level = -1, std::int64_t limit = 
 
 } // namespace
 
+int threadsThatFit(const StoragePlan& plan, std::uint64_t obtainable) {
+    const std::uint64_t perSet =
+        plan.termSetBytes / static_cast<std::uint64_t>(std::max(plan.termSets, 1));
+    const std::uint64_t room = obtainable > plan.levelBytes ? obtainable - plan.levelBytes : 0;
+    const std::uint64_t fit =
+        perSet == 0 ? static_cast<std::uint64_t>(plan.threads) : room / perSet;
+    return static_cast<int>(
+        std::clamp<std::uint64_t>(fit, 1, static_cast<std::uint64_t>(plan.threads)));
+}
+
 namespace {
 
-ComputationResult checkPlan(const StoragePlan& plan, const ComputationSettings& settings) {
-    if (settings.checkMemory) {
-        const ObtainableMemory obtainable = obtainableMemory();
-        if (plan.totalBytes() > obtainable.bytes) {
-            ComputationResult result = failure(Outcome::MemoryShortfall);
-            result.bytesNeeded = plan.totalBytes();
-            result.obtainable = obtainable;
-            return result;
-        }
+// The plan for these settings, with fewer threads if the storage of one
+// term set per processor cannot be obtained but that of fewer can (only
+// when the number of threads is the program's to choose). Sets `check` to
+// Finished if the plan fits, or to the shortfall of a single thread.
+StoragePlan fittingPlan(const BasisCounts& counts, const ComputationSettings& settings,
+                        ComputationResult& check) {
+    StoragePlan plan = planStorage(counts, settings);
+    check = ComputationResult{};
+    if (!settings.checkMemory) {
+        return plan;
     }
-    return ComputationResult{};
+    const ObtainableMemory obtainable = obtainableMemory();
+    if (plan.totalBytes() > obtainable.bytes && settings.threads == 0 && plan.threads > 1) {
+        ComputationSettings fewer = settings;
+        fewer.threads = threadsThatFit(plan, obtainable.bytes);
+        plan = planStorage(counts, fewer);
+    }
+    if (plan.totalBytes() > obtainable.bytes) {
+        check = failure(Outcome::MemoryShortfall);
+        check.bytesNeeded = plan.totalBytes();
+        check.obtainable = obtainable;
+    }
+    return plan;
 }
 
 } // namespace
 
 ComputationResult checkStorage(std::int32_t t, const ComputationSettings& settings) {
-    return checkPlan(planStorage(t, settings), settings);
+    ComputationResult check;
+    fittingPlan(BasisCounts(t), settings, check);
+    return check;
 }
 
 ComputationResult runComputation(std::int32_t t, std::int32_t w,
                                  const ComputationSettings& settings,
                                  const std::function<bool(const FinishedLevel&)>& onLevel) {
     const BasisCounts counts(t);
-    const StoragePlan plan = planStorage(counts, settings);
-    if (const ComputationResult check = checkPlan(plan, settings);
-        check.outcome != Outcome::Finished) {
+    ComputationResult check;
+    const StoragePlan plan = fittingPlan(counts, settings, check);
+    if (check.outcome != Outcome::Finished) {
         return check;
     }
     GeneratorTables tables;

@@ -30,7 +30,8 @@ struct ComputationProgress {
 
 struct ComputationSettings {
     // Threads that eliminate a level; 0 takes every processor the process
-    // may use. The chart is the same for any number.
+    // may use (fewer if their term sets would not fit in memory). The chart
+    // is the same for any number.
     int threads = 0;
     // Records per level; 0 sizes every level exactly from its basis count.
     std::int64_t recordLimit = 0;
@@ -67,6 +68,10 @@ struct StoragePlan {
 // the largest level and at least 1024 rows, lies far above every peak
 // measured; a computation that outgrows it stops with a diagnostic.
 std::int32_t termSetRowsFor(const BasisCounts& counts);
+
+// The most threads, from 1 to plan.threads, whose term sets fit beside the
+// levels into `obtainable` bytes; 1 if not even one fits.
+int threadsThatFit(const StoragePlan& plan, std::uint64_t obtainable);
 
 // The storage a computation in total degree t (1 <= t <= maxTotalDegree)
 // needs with these settings.
@@ -140,7 +145,10 @@ struct ComputationResult {
 
 // Whether the storage of a computation in total degree t with these
 // settings can be obtained: Finished if so (or if settings.checkMemory is
-// off), otherwise MemoryShortfall with the figures.
+// off), otherwise MemoryShortfall with the figures. When the number of
+// threads is left to the computation and one term set per processor does
+// not fit, it runs on as many threads as fit; the figures of a shortfall are
+// those of a single thread.
 ComputationResult checkStorage(std::int32_t t, const ComputationSettings& settings);
 
 // Runs the whole computation for weight w and total degree t (within the

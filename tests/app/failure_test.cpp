@@ -104,16 +104,19 @@ TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
 }
 
 // The figures of a shortfall: "The computation needs N bytes of storage; the
-// process can obtain M (limited by the <limit>).", with N those of the plan.
+// process can obtain M (limited by the <limit>).", with N those of the plan
+// for one thread.
 void expectShortfallFigures(const std::string& err, int t, const std::string& limit) {
-    const std::string needs = "The computation needs " +
-                              std::to_string(planStorage(t, {}).totalBytes()) +
+    ComputationSettings one;
+    one.threads = 1;
+    const std::uint64_t needed = planStorage(t, one).totalBytes();
+    const std::string needs = "The computation needs " + std::to_string(needed) +
                               " bytes of storage; the process can obtain ";
     ASSERT_EQ(err.substr(0, needs.size()), needs) << err;
     const std::string rest = err.substr(needs.size());
     std::size_t digits = 0;
     const unsigned long long obtainable = std::stoull(rest, &digits);
-    EXPECT_LT(obtainable, planStorage(t, {}).totalBytes());
+    EXPECT_LT(obtainable, needed);
     EXPECT_EQ(rest.substr(digits), " (limited by the " + limit + ").\n");
 }
 

@@ -130,10 +130,27 @@ TEST(Computation, MoreStorageThanObtainableAllocatesNothing) {
         return true;
     });
     EXPECT_EQ(result.outcome, Outcome::MemoryShortfall);
-    EXPECT_EQ(result.bytesNeeded, planStorage(56, {}).totalBytes());
+    // The figures are those of one thread, the least the computation needs.
+    ComputationSettings one;
+    one.threads = 1;
+    EXPECT_EQ(result.bytesNeeded, planStorage(56, one).totalBytes());
     EXPECT_LT(result.obtainable.bytes, result.bytesNeeded);
     EXPECT_NE(result.obtainable.limit, MemoryLimit::None);
     EXPECT_FALSE(handed);
+}
+
+TEST(Computation, FewerThreadsWhenTheirTermSetsDoNotFit) {
+    ComputationSettings four;
+    four.threads = 4;
+    const StoragePlan plan = planStorage(40, four);
+    const std::uint64_t perSet = plan.termSetBytes / 4;
+    EXPECT_EQ(threadsThatFit(plan, plan.totalBytes()), 4);
+    EXPECT_EQ(threadsThatFit(plan, UINT64_MAX), 4);
+    EXPECT_EQ(threadsThatFit(plan, plan.levelBytes + 3 * perSet + perSet / 2), 3);
+    EXPECT_EQ(threadsThatFit(plan, plan.levelBytes + 2 * perSet), 2);
+    EXPECT_EQ(threadsThatFit(plan, plan.levelBytes + perSet), 1);
+    EXPECT_EQ(threadsThatFit(plan, plan.levelBytes), 1);
+    EXPECT_EQ(threadsThatFit(plan, 0), 1);
 }
 
 } // namespace
