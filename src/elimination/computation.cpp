@@ -59,9 +59,11 @@ bool buildLevel(GeneratorTables& tables, std::int32_t t, int L) {
     });
 }
 
-// buildLevel on `threads` threads: the level is cut into parts by cell index
+// buildLevel on `threads` threads. The level is cut into parts by cell index
 // and first lambda index, each a run of records whose place the counting
-// table gives, and the threads enumerate parts in turn.
+// table gives; consecutive parts are grouped into a few dozen runs of about
+// equal size, so that each thread writes long stretches of its own, and the
+// threads enumerate run after run.
 bool buildLevelInParallel(GeneratorTables& tables, const BasisCounts& counts, std::int32_t t, int L,
                           int threads) {
     const std::int64_t size = counts.levelSize(L);
@@ -71,31 +73,45 @@ bool buildLevelInParallel(GeneratorTables& tables, const BasisCounts& counts, st
     struct Part {
         int cell;
         int first;
-        std::int64_t start;
     };
+    struct Run {
+        std::size_t firstPart;
+        std::size_t endPart;
+        std::int64_t start; // the record of its first word
+    };
+    const std::int64_t runSize = std::max<std::int64_t>(4096, size / (8 * threads));
     std::vector<Part> parts;
+    std::vector<Run> runs;
     std::int64_t start = 0;
     for (int cell = t - 1 - L; cell >= 0; --cell) {
         for (int first = t - 1 - L - cell; first >= 0; --first) {
             const std::int64_t partSize = counts.partSize(L, cell, first);
-            if (partSize > 0) {
-                parts.push_back(Part{cell, first, start});
-                start += partSize;
+            if (partSize == 0) {
+                continue;
             }
+            if (runs.empty() || start - runs.back().start >= runSize) {
+                runs.push_back(Run{parts.size(), parts.size(), start});
+            }
+            parts.push_back(Part{cell, first});
+            runs.back().endPart = parts.size();
+            start += partSize;
         }
     }
     const LevelTable level = tables.table(L);
-    std::atomic<std::size_t> nextPart{0};
+    std::atomic<std::size_t> nextRun{0};
     const auto work = [&] {
-        for (std::size_t p = nextPart.fetch_add(1, std::memory_order_relaxed); p < parts.size();
-             p = nextPart.fetch_add(1, std::memory_order_relaxed)) {
-            std::int64_t index = parts[p].start;
-            enumerateLevelPart(t, L, parts[p].cell, parts[p].first, [&](const Entry* word) {
-                copyMonomial(level.word(index), word, L + 1);
-                level.state(index) = Alive;
-                ++index;
-                return true;
-            });
+        for (std::size_t r = nextRun.fetch_add(1, std::memory_order_relaxed); r < runs.size();
+             r = nextRun.fetch_add(1, std::memory_order_relaxed)) {
+            Entry* word = level.word(runs[r].start);
+            GeneratorState* state = &level.state(runs[r].start);
+            for (std::size_t p = runs[r].firstPart; p < runs[r].endPart; ++p) {
+                enumerateLevelPart(t, L, parts[p].cell, parts[p].first, [&](const Entry* made) {
+                    copyMonomial(word, made, L + 1);
+                    word += L + 1;
+                    *state++ = Alive;
+                    return true;
+                });
+            }
         }
     };
     {
