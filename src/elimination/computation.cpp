@@ -45,18 +45,7 @@ namespace {
 
 // Appends the basis of level L to its table; false if it does not fit.
 bool buildLevel(GeneratorTables& tables, std::int32_t t, int L) {
-    LevelTable level = tables.table(L);
-    const std::int64_t capacity = tables.capacity(L);
-    std::int64_t& count = tables.levelCount(L);
-    return enumerateLevel(t, L, [&](const Entry* word) {
-        if (count >= capacity) {
-            return false;
-        }
-        copyMonomial(level.word(count), word, L + 1);
-        level.state(count) = Alive;
-        ++count;
-        return true;
-    });
+    return enumerateLevel(t, L, [&](const Entry* word) { return tables.append(L, word); });
 }
 
 // buildLevel on `threads` threads. The level is cut into parts by cell index

@@ -78,6 +78,22 @@ std::int64_t findGenerator(const LevelTable& next, const Entry* z, std::int64_t 
                          : searchBetween(next, z, 0, passed - 1);
 }
 
+std::int64_t eliminationRound(const Entry* word, const LevelTable& next, std::int32_t w,
+                              TermSet& set, std::int64_t& hint) {
+    if (!appendBoundary(word, next.k - 1, w, set) || !reduceToAdmissible(set)) {
+        return roundOverflowsTermSet;
+    }
+    if (set.rowCount() == 0) {
+        return roundFindsCycle;
+    }
+    const std::int64_t r = findGenerator(next, set.row(leadingTerm(set)), hint);
+    if (r < 0) {
+        return roundMissesLeadingTerm;
+    }
+    hint = r;
+    return r;
+}
+
 EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable& next,
                                      std::int64_t i, std::int32_t w, TermSet& set,
                                      std::int64_t& hint) {
@@ -89,17 +105,17 @@ EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable
     for (;;) {
         // The set is not emptied between rounds: each retraced tag's boundary
         // is added to what is left.
-        if (!appendBoundary(word, k, w, set) || !reduceToAdmissible(set)) {
+        const std::int64_t r = eliminationRound(word, next, w, set, hint);
+        switch (r) {
+        case roundFindsCycle:
+            return EliminationStatus::Ok; // the generator stays Alive
+        case roundOverflowsTermSet:
             return EliminationStatus::TermSetFull;
-        }
-        if (set.rowCount() == 0) {
-            return EliminationStatus::Ok; // a cycle: the generator stays Alive
-        }
-        const std::int64_t r = findGenerator(next, set.row(leadingTerm(set)), hint);
-        if (r < 0) {
+        case roundMissesLeadingTerm:
             return EliminationStatus::LeadingTermMissing;
+        default:
+            break;
         }
-        hint = r;
         Entry* tag = next.tag(r);
         if (next.state(r) == Alive) {
             copyMonomial(tag, source, k + 1);

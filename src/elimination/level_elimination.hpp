@@ -31,6 +31,16 @@ using LevelProgress = std::function<void(std::int64_t done)>;
 EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& next, std::int32_t w,
                                  TermSet& set, const LevelProgress& progress = {});
 
+// One round of an elimination: adds the boundary of word, a monomial of level
+// next.k - 1, to what set holds, reduces the set to admissible form and finds
+// the record of next that its leading term is, searching from hint (left
+// where the term was found). Returns that record, or one of these.
+inline constexpr std::int64_t roundFindsCycle = -1;        // the set is empty
+inline constexpr std::int64_t roundOverflowsTermSet = -2;  // the set had no room
+inline constexpr std::int64_t roundMissesLeadingTerm = -3; // the leading term is not in next
+std::int64_t eliminationRound(const Entry* word, const LevelTable& next, std::int32_t w,
+                              TermSet& set, std::int64_t& hint);
+
 // The elimination of the one generator i of current (not Hit) as
 // eliminateLevel does it: from an empty set, its reduced boundary, then the
 // boundaries of the tags retraced while the leading term is Hit. Marks the

@@ -1,8 +1,5 @@
 #include "elimination/parallel_elimination.hpp"
 
-#include "algebra/boundary.hpp"
-#include "algebra/reduction.hpp"
-
 #include <algorithm>
 #include <atomic>
 #include <limits>
@@ -19,12 +16,11 @@ namespace {
 // that the threads stay busy to the end of a level.
 constexpr std::int64_t chunkSize = 256;
 
-// What a worker found for one generator: the record of the next level its
-// reduced boundary leads to (0 or more), or one of these.
-constexpr std::int64_t isCycle = -1;
-constexpr std::int64_t isHit = -2; // not eliminated at all
-constexpr std::int64_t termSetFull = -3;
-constexpr std::int64_t leadingTermMissing = -4;
+// What a worker found for one generator: the result of the first round of
+// its elimination (a record of the next level, or roundFindsCycle,
+// roundOverflowsTermSet, roundMissesLeadingTerm), or this for a generator
+// that is not eliminated at all.
+constexpr std::int64_t isHit = -4;
 
 // The results of one chunk; `ready` holds the number of the chunk whose
 // results are there.
@@ -40,24 +36,7 @@ std::int64_t leadingRecord(const LevelTable& current, const LevelTable& next, st
         return isHit;
     }
     set.clear(current.k + 2);
-    if (!appendBoundary(current.word(i), current.k, w, set) || !reduceToAdmissible(set)) {
-        return termSetFull;
-    }
-    if (set.rowCount() == 0) {
-        return isCycle;
-    }
-    std::int32_t leading = 0;
-    for (std::int32_t r = 1; r < set.rowCount(); ++r) {
-        if (compareMonomials(set.row(r), set.row(leading), set.rowLength()) > 0) {
-            leading = r;
-        }
-    }
-    const std::int64_t record = findGenerator(next, set.row(leading), hint);
-    if (record < 0) {
-        return leadingTermMissing;
-    }
-    hint = record;
-    return record;
+    return eliminationRound(current.word(i), next, w, set, hint);
 }
 
 class Crew {
@@ -154,11 +133,11 @@ private:
                                 std::int64_t& hint) {
         switch (result) {
         case isHit:
-        case isCycle:
+        case roundFindsCycle:
             return EliminationStatus::Ok;
-        case termSetFull:
+        case roundOverflowsTermSet:
             return EliminationStatus::TermSetFull;
-        case leadingTermMissing:
+        case roundMissesLeadingTerm:
             return EliminationStatus::LeadingTermMissing;
         default:
             break;

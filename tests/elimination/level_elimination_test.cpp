@@ -1,5 +1,4 @@
-#include "algebra/basis.hpp"
-#include "elimination/level_elimination.hpp"
+#include "support/levels.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -13,51 +12,24 @@ using testing::printed;
 using testing::stored;
 using testing::Word;
 
-// Levels of total degree t built one at a time, as the computation does,
-// for weight w; words are written as printed.
-class Levels {
+// The levels with lookups of printed words.
+class Levels : public testing::Levels {
 public:
-    Levels(int t, std::int32_t w, std::int32_t termSetRows = 200) : t_(t), w_(w) {
-        const BasisCounts counts(t);
-        std::vector<std::int64_t> capacities;
-        for (int L = 0; L < t; ++L) {
-            capacities.push_back(counts.levelSize(L));
-        }
-        EXPECT_TRUE(tables_.allocate(capacities));
-        EXPECT_TRUE(set_.allocate(termSetRows, t));
-        build(0);
-    }
-
-    void build(int L) {
-        enumerateLevel(t_, L, [&](const Entry* word) { return tables_.append(L, word); });
-    }
-
-    // Enumerates level k + 1 and eliminates level k.
-    EliminationStatus step(int k) {
-        build(k + 1);
-        return eliminateLevel(tables_.table(k), tables_.table(k + 1), w_, set_);
-    }
+    Levels(int t, std::int32_t w, std::int32_t termSetRows = 200)
+        : testing::Levels(t, w, 1, termSetRows) {}
 
     std::int64_t find(int level, const Word& word) {
-        const std::int64_t index = findGenerator(tables_.table(level), stored(word, w_).data());
+        const std::int64_t index =
+            findGenerator(tables().table(level), stored(word, weight()).data());
         EXPECT_GE(index, 0);
         return index < 0 ? 0 : index;
     }
     GeneratorState state(int level, const Word& word) {
-        return tables_.table(level).state(find(level, word));
+        return tables().table(level).state(find(level, word));
     }
     Word tag(int level, const Word& word) {
-        return printed(tables_.table(level).tag(find(level, word)), level, w_);
+        return printed(tables().table(level).tag(find(level, word)), level, weight());
     }
-
-    GeneratorTables& tables() { return tables_; }
-    TermSet& set() { return set_; }
-
-private:
-    int t_;
-    std::int32_t w_;
-    GeneratorTables tables_;
-    TermSet set_;
 };
 
 TEST(FindGenerator, BinarySearchOverTheNextLevel) {

@@ -1,8 +1,6 @@
 // The elimination on several threads against the single-threaded one: the
 // same states and tags on every level, the same charts, the same failures.
-#include "algebra/basis.hpp"
-#include "elimination/computation.hpp"
-#include "elimination/parallel_elimination.hpp"
+#include "support/levels.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -19,54 +17,18 @@ constexpr int largestDegree = 27; // ThreadSanitizer runs some ten times slower
 constexpr int largestDegree = 30;
 #endif
 
-// Levels of total degree t built and eliminated one after another, with
-// `threads` threads (1: the single-threaded elimination).
-class Elimination {
-public:
-    Elimination(int t, std::int32_t w, int threads) : t_(t), w_(w), sets_(threads) {
-        const BasisCounts counts(t);
-        std::vector<std::int64_t> capacities;
-        for (int L = 0; L < t; ++L) {
-            capacities.push_back(counts.levelSize(L));
+// Every state and, for Hit records, every tag of level L, as text.
+std::string levelText(testing::Levels& levels, int L) {
+    const LevelTable table = levels.tables().table(L);
+    std::string text;
+    for (std::int64_t i = 0; i < table.count; ++i) {
+        text += static_cast<char>('0' + table.state(i));
+        if (table.state(i) == Hit) {
+            text.append(reinterpret_cast<const char*>(table.tag(i)), L);
         }
-        EXPECT_TRUE(tables_.allocate(capacities));
-        for (TermSet& set : sets_) {
-            EXPECT_TRUE(set.allocate(termSetRowsFor(counts), t));
-        }
-        build(0);
     }
-
-    EliminationStatus step(int k) {
-        build(k + 1);
-        if (sets_.size() == 1) {
-            return eliminateLevel(tables_.table(k), tables_.table(k + 1), w_, sets_[0]);
-        }
-        return eliminateLevelInParallel(tables_.table(k), tables_.table(k + 1), w_, sets_);
-    }
-
-    // Every state and, for Hit records, every tag of level L, as text.
-    std::string level(int L) {
-        const LevelTable table = tables_.table(L);
-        std::string text;
-        for (std::int64_t i = 0; i < table.count; ++i) {
-            text += static_cast<char>('0' + table.state(i));
-            if (table.state(i) == Hit) {
-                text.append(reinterpret_cast<const char*>(table.tag(i)), L);
-            }
-        }
-        return text;
-    }
-
-private:
-    void build(int L) {
-        enumerateLevel(t_, L, [&](const Entry* word) { return tables_.append(L, word); });
-    }
-
-    int t_;
-    std::int32_t w_;
-    GeneratorTables tables_;
-    std::vector<TermSet> sets_;
-};
+    return text;
+}
 
 // Every record of every level, not only what the chart shows: the hand-over
 // in chunks, the commits in order and the retraces leave exactly the states
@@ -74,18 +36,20 @@ private:
 TEST(ParallelElimination, SameStatesAndTagsAsOneThread) {
     for (int t : {18, largestDegree - 2}) {
         for (std::int32_t w : {-2, 0, 3}) {
-            Elimination single(t, w, 1);
-            Elimination crew2(t, w, 2);
-            Elimination crew8(t, w, 8);
+            testing::Levels single(t, w, 1);
+            testing::Levels crew2(t, w, 2);
+            testing::Levels crew8(t, w, 8);
             for (int k = 0; k + 1 < t; ++k) {
                 ASSERT_EQ(single.step(k), EliminationStatus::Ok);
                 ASSERT_EQ(crew2.step(k), EliminationStatus::Ok);
                 ASSERT_EQ(crew8.step(k), EliminationStatus::Ok);
-                const std::string expected = single.level(k);
-                ASSERT_EQ(crew2.level(k), expected) << "t " << t << " w " << w << " level " << k;
-                ASSERT_EQ(crew8.level(k), expected) << "t " << t << " w " << w << " level " << k;
+                const std::string expected = levelText(single, k);
+                ASSERT_EQ(levelText(crew2, k), expected)
+                    << "t " << t << " w " << w << " level " << k;
+                ASSERT_EQ(levelText(crew8, k), expected)
+                    << "t " << t << " w " << w << " level " << k;
             }
-            EXPECT_EQ(crew2.level(t - 1), single.level(t - 1));
+            EXPECT_EQ(levelText(crew2, t - 1), levelText(single, t - 1));
         }
     }
 }
