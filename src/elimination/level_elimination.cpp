@@ -94,36 +94,42 @@ std::int64_t eliminationRound(const Entry* word, const LevelTable& next, std::in
     return r;
 }
 
+std::optional<EliminationStatus> settleRound(const LevelTable& current, const LevelTable& next,
+                                             std::int64_t i, std::int64_t r) {
+    switch (r) {
+    case roundFindsCycle:
+        return EliminationStatus::Ok; // the generator stays Alive
+    case roundOverflowsTermSet:
+        return EliminationStatus::TermSetFull;
+    case roundMissesLeadingTerm:
+        return EliminationStatus::LeadingTermMissing;
+    default:
+        break;
+    }
+    if (next.state(r) != Alive) {
+        return std::nullopt;
+    }
+    copyMonomial(next.tag(r), current.word(i), current.k + 1);
+    next.state(r) = Hit;
+    current.state(i) = Source;
+    return EliminationStatus::Ok;
+}
+
 EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable& next,
                                      std::int64_t i, std::int32_t w, TermSet& set,
                                      std::int64_t& hint) {
     const int k = current.k;
-    const Entry* source = current.word(i);
     Entry word[maxMonomialLength];
-    copyMonomial(word, source, k + 1);
+    copyMonomial(word, current.word(i), k + 1);
     set.clear(k + 2);
     for (;;) {
         // The set is not emptied between rounds: each retraced tag's boundary
         // is added to what is left.
         const std::int64_t r = eliminationRound(word, next, w, set, hint);
-        switch (r) {
-        case roundFindsCycle:
-            return EliminationStatus::Ok; // the generator stays Alive
-        case roundOverflowsTermSet:
-            return EliminationStatus::TermSetFull;
-        case roundMissesLeadingTerm:
-            return EliminationStatus::LeadingTermMissing;
-        default:
-            break;
+        if (const std::optional<EliminationStatus> done = settleRound(current, next, i, r)) {
+            return *done;
         }
-        Entry* tag = next.tag(r);
-        if (next.state(r) == Alive) {
-            copyMonomial(tag, source, k + 1);
-            next.state(r) = Hit;
-            current.state(i) = Source;
-            return EliminationStatus::Ok;
-        }
-        copyMonomial(word, tag, k + 1);
+        copyMonomial(word, next.tag(r), k + 1);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace curtis {
 
@@ -40,6 +41,13 @@ inline constexpr std::int64_t roundOverflowsTermSet = -2;  // the set had no roo
 inline constexpr std::int64_t roundMissesLeadingTerm = -3; // the leading term is not in next
 std::int64_t eliminationRound(const Entry* word, const LevelTable& next, std::int32_t w,
                               TermSet& set, std::int64_t& hint);
+
+// What the round that found r (a result of eliminationRound) means for
+// generator i of current: the status its elimination ends with, after
+// claiming r for i if r is an Alive record; nothing if r is Hit, so that the
+// boundary of r's tag is to be added next.
+std::optional<EliminationStatus> settleRound(const LevelTable& current, const LevelTable& next,
+                                             std::int64_t i, std::int64_t r);
 
 // The elimination of the one generator i of current (not Hit) as
 // eliminateLevel does it: from an empty set, its reduced boundary, then the

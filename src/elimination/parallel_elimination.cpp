@@ -131,22 +131,11 @@ public:
 private:
     EliminationStatus commitOne(std::int64_t i, std::int64_t result, TermSet& set,
                                 std::int64_t& hint) {
-        switch (result) {
-        case isHit:
-        case roundFindsCycle:
+        if (result == isHit) {
             return EliminationStatus::Ok;
-        case roundOverflowsTermSet:
-            return EliminationStatus::TermSetFull;
-        case roundMissesLeadingTerm:
-            return EliminationStatus::LeadingTermMissing;
-        default:
-            break;
         }
-        if (next_.state(result) == Alive) {
-            copyMonomial(next_.tag(result), current_.word(i), current_.k + 1);
-            next_.state(result) = Hit;
-            current_.state(i) = Source;
-            return EliminationStatus::Ok;
+        if (const std::optional<EliminationStatus> done = settleRound(current_, next_, i, result)) {
+            return *done;
         }
         // Taken since the worker looked: retrace from the start.
         return eliminateGenerator(current_, next_, i, w_, set, hint);
