@@ -2,50 +2,52 @@
 
 namespace curtis {
 
-BasisCounts::BasisCounts(int t) : t_(t), sizes_(static_cast<std::size_t>(t), 0) {
+BasisCounts::BasisCounts(int t)
+    : t_(t), values_(t + 1), sizes_(static_cast<std::size_t>(t), 0),
+      wordsAbove_(static_cast<std::size_t>(t) * static_cast<std::size_t>(t + 1), 0) {
+    const int values = t + 1;
     // completions[r][p][s] for r further entries, predecessor p (the first
     // entry is at most 2p) and sum s; every value lies in 0 .. t - 1, and a
     // predecessor of t or more no longer limits anything.
-    const int values = t + 1;
-    const auto at = [values](int r, int p, int s) {
-        return (static_cast<std::size_t>(r) * values + static_cast<std::size_t>(p)) * values +
-               static_cast<std::size_t>(s);
-    };
-    std::vector<std::int64_t>& table = completions_;
-    table.assign(static_cast<std::size_t>(t) * values * values, 0);
+    completions_.assign(static_cast<std::size_t>(t) * values_ * values_, 0);
     for (int p = 0; p < values; ++p) {
-        table[at(0, p, 0)] = 1;
+        completions_[at(0, p, 0)] = 1;
     }
     for (int r = 1; r < t; ++r) {
         for (int p = 0; p < values; ++p) {
             for (int s = 0; s < values; ++s) {
                 std::int64_t total = 0;
                 for (int v = 0; v <= std::min(2 * p, s); ++v) {
-                    total += table[at(r - 1, v, s - v)];
+                    total += completions_[at(r - 1, v, s - v)];
                 }
-                table[at(r, p, s)] = total;
+                completions_[at(r, p, s)] = total;
             }
         }
     }
-    // Level L: a cell offset c from 0 to t - 1 - L, then L lambda indices
-    // adding up to the rest, the first one unconstrained.
+    // tailsFrom[r][s][u], r >= 1: the sum over v >= u of completions(r - 1,
+    // v, s - v), built from u = s down; 0 from u = s + 1 on.
+    tailsFrom_.assign(static_cast<std::size_t>(t) * values_ * (values_ + 1), 0);
+    for (int r = 1; r < t; ++r) {
+        for (int s = 0; s < values; ++s) {
+            std::int64_t total = 0;
+            for (int u = s; u >= 0; --u) {
+                total += completions_[at(r - 1, u, s - u)];
+                tailsFrom_[tailIndex(r, s, u)] = total;
+            }
+        }
+    }
+    // Level L: a cell offset c from the top cell t - 1 - L down to 0, then L
+    // lambda indices adding up to the rest, the first one unconstrained.
     for (int L = 0; L < t; ++L) {
+        const int top = t - 1 - L;
         std::int64_t total = 0;
-        for (int rest = 0; rest <= t - 1 - L; ++rest) {
-            total += table[at(L, t, rest)];
+        for (int cell = top; cell >= 0; --cell) {
+            wordsAbove_[static_cast<std::size_t>(L) * values_ + static_cast<std::size_t>(cell)] =
+                total;
+            total += lambdaWords(L, top - cell);
         }
         sizes_[static_cast<std::size_t>(L)] = total;
     }
-}
-
-std::int64_t BasisCounts::partSize(int L, int cell, int first) const {
-    const int rest = t_ - 1 - L - cell;
-    if (L < 1 || cell < 0 || first < 0 || first > rest) {
-        return 0;
-    }
-    // L - 1 further lambda indices, the first at most 2 first, adding up to
-    // the rest.
-    return completions(L - 1, first, rest - first);
 }
 
 } // namespace curtis

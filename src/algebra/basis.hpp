@@ -14,10 +14,16 @@
 
 namespace curtis {
 
-// The number of generators of every level, from a counting table instead of
-// the enumeration: completions(r, p, s) is the number of ways to choose r
-// further lambda indices, the first at most 2p, each later one at most twice
-// its predecessor, that add up to s.
+// The number of generators of every level, from counting tables instead of
+// the enumeration; the positions of words in their level are read from the
+// same tables.
+//
+// completions(r, p, s) is the number of ways to choose r further lambda
+// indices, the first at most 2p, each later one at most twice its
+// predecessor, that add up to s. tailsFrom(r, s, u) counts the runs of r >= 1
+// lambda indices adding up to s whose first index is at least u, each later
+// one at most twice its predecessor: the sum over v >= u of
+// completions(r - 1, v, s - v). Both vanish where nothing fits.
 class BasisCounts {
 public:
     // Counts for total degree t (1 <= t <= maxMonomialLength).
@@ -26,20 +32,36 @@ public:
     int degree() const { return t_; }
     // Generators of level L, 0 <= L < t.
     std::int64_t levelSize(int L) const { return sizes_[static_cast<std::size_t>(L)]; }
-    // Generators of level L >= 1 with cell offset `cell` and first lambda
-    // index `first`: a run of consecutive records of the level.
-    std::int64_t partSize(int L, int cell, int first) const;
+
+    // r in 0 .. t - 1, p in 0 .. t (p = t: no bound), s in 0 .. t.
+    std::int64_t completions(int r, int p, int s) const { return completions_[at(r, p, s)]; }
+    // r in 1 .. t - 1, s in 0 .. t, u in 0 .. t + 1.
+    std::int64_t tailsFrom(int r, int s, int u) const { return tailsFrom_[tailIndex(r, s, u)]; }
+    // Runs of L lambda indices adding up to s, the first unconstrained.
+    std::int64_t lambdaWords(int L, int s) const { return completions(L, t_, s); }
+    // Generators of level L whose cell offset is greater than cell
+    // (0 <= cell <= t - 1 - L): where the words of that cell start.
+    std::int64_t wordsAboveCell(int L, int cell) const {
+        return wordsAbove_[static_cast<std::size_t>(L) * values_ + static_cast<std::size_t>(cell)];
+    }
 
 private:
-    std::int64_t completions(int r, int p, int s) const {
-        return completions_[(static_cast<std::size_t>(r) * (t_ + 1) + static_cast<std::size_t>(p)) *
-                                (t_ + 1) +
-                            static_cast<std::size_t>(s)];
+    std::size_t at(int r, int p, int s) const {
+        return (static_cast<std::size_t>(r) * values_ + static_cast<std::size_t>(p)) * values_ +
+               static_cast<std::size_t>(s);
+    }
+    std::size_t tailIndex(int r, int s, int u) const {
+        return (static_cast<std::size_t>(r) * values_ + static_cast<std::size_t>(s)) *
+                   (values_ + 1) +
+               static_cast<std::size_t>(u);
     }
 
     int t_;
+    std::size_t values_; // t + 1: the values an entry, a sum or a bound takes
     std::vector<std::int64_t> completions_;
+    std::vector<std::int64_t> tailsFrom_;
     std::vector<std::int64_t> sizes_;
+    std::vector<std::int64_t> wordsAbove_;
 };
 
 // The recursive worker of the enumeration: entries 0 to position - 1 of word
@@ -90,24 +112,6 @@ bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink
 template <typename Sink> bool enumerateLevel(int t, int L, Sink&& sink) {
     Entry word[maxMonomialLength];
     return enumerateAdmissible(word, 0, L + 1, t - 1 - L, sink);
-}
-
-// Hands to sink, in order, the generators of level L >= 1 in total degree t
-// with cell offset `cell` and first lambda index `first`: one part of
-// enumerateLevel's sequence, of BasisCounts::partSize words. Returns false
-// when the sink stopped it.
-template <typename Sink> bool enumerateLevelPart(int t, int L, int cell, int first, Sink&& sink) {
-    const int rest = t - 1 - L - cell;
-    if (cell < 0 || first < 0 || first > rest) {
-        return true;
-    }
-    Entry word[maxMonomialLength];
-    word[0] = static_cast<Entry>(cell);
-    word[1] = static_cast<Entry>(first);
-    if (L == 1) {
-        return first == rest ? sink(static_cast<const Entry*>(word)) : true;
-    }
-    return enumerateAdmissible(word, 2, L - 1, rest - first, sink);
 }
 
 } // namespace curtis

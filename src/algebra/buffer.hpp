@@ -38,6 +38,26 @@ public:
         return true;
     }
 
+    // Changes the number of values to count, keeping the first
+    // min(count, size()) of them; the new ones are uninitialised. Returns
+    // false, with errno set and the buffer as it was, when the memory cannot
+    // be obtained.
+    bool resize(std::uint64_t count) {
+        const std::uint64_t elements = count > 0 ? count : 1;
+        if (elements > SIZE_MAX / sizeof(T)) {
+            errno = ENOMEM;
+            return false;
+        }
+        void* moved = std::realloc(data_.get(), static_cast<std::size_t>(elements) * sizeof(T));
+        if (moved == nullptr) {
+            return false;
+        }
+        static_cast<void>(data_.release());
+        data_.reset(static_cast<T*>(moved));
+        size_ = count;
+        return true;
+    }
+
     T* data() { return data_.get(); }
     const T* data() const { return data_.get(); }
     std::uint64_t size() const { return size_; }

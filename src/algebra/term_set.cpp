@@ -13,17 +13,18 @@ std::uint64_t TermSet::slotsFor(std::int32_t rowLimit) {
     return slots;
 }
 
-std::uint64_t TermSet::bytesFor(std::int32_t rowLimit, int maxRowLength) {
-    const std::uint64_t rows = static_cast<std::uint64_t>(std::max(rowLimit, 0));
-    return rows * static_cast<std::uint64_t>(maxRowLength) * sizeof(Entry) // rows
-           + rows * (sizeof(std::uint32_t) + sizeof(PairRange))            // hashes, pair ranges
-           + slotsFor(rowLimit) * sizeof(std::uint32_t);                   // the index
+std::uint64_t TermSet::bytesFor(std::int32_t rows, int maxRowLength) {
+    const std::uint64_t count = static_cast<std::uint64_t>(std::max(rows, 0));
+    return count * static_cast<std::uint64_t>(maxRowLength) * sizeof(Entry) // rows
+           + count * (sizeof(std::uint32_t) + sizeof(PairRange))            // hashes, pair ranges
+           + slotsFor(rows) * sizeof(std::uint32_t);                        // the index
 }
 
 bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength) {
     rowLimit = std::max(rowLimit, 0);
-    const std::uint64_t rows = static_cast<std::uint64_t>(rowLimit);
-    const std::uint64_t slots = slotsFor(rowLimit);
+    const std::int32_t start = std::min(rowLimit, initialRows);
+    const std::uint64_t rows = static_cast<std::uint64_t>(start);
+    const std::uint64_t slots = slotsFor(start);
     if (!rows_.allocate(rows * static_cast<std::uint64_t>(maxRowLength)) ||
         !hashes_.allocate(rows) || !pairs_.allocate(rows) || !slots_.allocate(slots)) {
         const int error = errno;
@@ -32,6 +33,8 @@ bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength) {
         return false;
     }
     rowLimit_ = rowLimit;
+    rowCapacity_ = start;
+    maxRowLength_ = maxRowLength;
     slotLimit_ = static_cast<std::uint32_t>(slots);
     slotMask_ = slotLimit_ - 1; // cleared in full below, then shrunk
     clear(maxRowLength);
@@ -107,6 +110,29 @@ void TermSet::growIndex() {
     }
 }
 
+// Doubles the storage of rows (up to rowLimit) and of the index, keeping
+// every row and the index in use as they are. False, with nothing changed,
+// at the limit or when the memory cannot be obtained.
+bool TermSet::growRows() {
+    if (rowCapacity_ >= rowLimit_) {
+        return false;
+    }
+    const std::int32_t rows =
+        static_cast<std::int32_t>(std::min<std::int64_t>(2 * std::int64_t{rowCapacity_}, rowLimit_));
+    const std::uint64_t count = static_cast<std::uint64_t>(rows);
+    const std::uint64_t slots = slotsFor(rows);
+    // A buffer that has grown keeps its contents, so a failure part way
+    // leaves the set as it was, only with more room in some buffers.
+    if (!rows_.resize(count * static_cast<std::uint64_t>(maxRowLength_)) ||
+        !hashes_.resize(count) || !pairs_.resize(count) ||
+        (slots > slotLimit_ && !slots_.resize(slots))) {
+        return false;
+    }
+    rowCapacity_ = rows;
+    slotLimit_ = static_cast<std::uint32_t>(std::max<std::uint64_t>(slots, slotLimit_));
+    return true;
+}
+
 std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, PairRange pairs) {
     const int length = rowLength_;
     std::uint32_t s = hash & slotMask_;
@@ -118,7 +144,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
         }
         s = (s + 1) & slotMask_;
     }
-    if (rowCount_ >= rowLimit_) {
+    if (rowCount_ >= rowCapacity_ && !growRows()) {
         return -1;
     }
     if (2 * (static_cast<std::uint64_t>(rowCount_) + 1) > slotMask_ + 1 &&

@@ -63,10 +63,12 @@ inline std::uint32_t monomialHash(const Entry* a, int n) {
 }
 
 // A sum mod 2 of monomials of one common length, rowLength: rows 0 to
-// rowCount - 1 of a fixed storage of rowLimit rows, packed one after another.
+// rowCount - 1 of a storage of rowCapacity rows, packed one after another.
 // The rows in use are pairwise distinct; their order carries no meaning for
 // the sum, though the operations below keep it exactly as they describe: an
-// insertion appends, a cancellation moves the last row into the hole.
+// insertion appends, a cancellation moves the last row into the hole. The
+// storage starts small and doubles whenever an insertion finds it full, up
+// to rowLimit rows.
 //
 // Beside the rows the set keeps an index so that toggle finds a row without
 // searching: the hash of every row in use, and an open-addressing table
@@ -81,13 +83,15 @@ class alignas(64) TermSet {
 public:
     // The smallest table the index shrinks back to.
     static constexpr std::uint32_t minimumSlots = 64;
+    // The rows a set starts with, unless its limit is lower.
+    static constexpr std::int32_t initialRows = 256;
 
     // Slots of index storage a set of rowLimit rows needs: a power of two at
     // least twice rowLimit, so the table is never more than half full.
     static std::uint64_t slotsFor(std::int32_t rowLimit);
 
-    // Bytes that allocate asks for.
-    static std::uint64_t bytesFor(std::int32_t rowLimit, int maxRowLength);
+    // Bytes of a set that holds storage for `rows` rows.
+    static std::uint64_t bytesFor(std::int32_t rows, int maxRowLength);
 
     TermSet() = default;
     TermSet(const TermSet&) = delete;
@@ -95,8 +99,9 @@ public:
     TermSet(TermSet&&) = default;
     TermSet& operator=(TermSet&&) = default;
 
-    // Storage for rowLimit rows of up to maxRowLength entries
-    // (maxRowLength <= maxMonomialLength); the set is left empty with rows of
+    // A set of at most rowLimit rows of up to maxRowLength entries
+    // (maxRowLength <= maxMonomialLength), with storage for the first
+    // min(rowLimit, initialRows); the set is left empty with rows of
     // maxRowLength entries. Returns false, with errno set, when the memory
     // cannot be obtained.
     bool allocate(std::int32_t rowLimit, int maxRowLength);
@@ -107,7 +112,9 @@ public:
 
     std::int32_t rowCount() const { return rowCount_; }
     int rowLength() const { return rowLength_; }
+    // The most rows the set may ever hold, and the rows it has storage for.
     std::int32_t rowLimit() const { return rowLimit_; }
+    std::int32_t rowCapacity() const { return rowCapacity_; }
     // Slots of the index table in use: grows with the set.
     std::uint32_t indexSlots() const { return slotMask_ + 1; }
 
@@ -125,7 +132,8 @@ public:
     // count drops by one; otherwise the candidate is copied into row rowCount
     // and the count grows by one. The candidate's buffer may be reused right
     // after the call. Returns false, and leaves the set unchanged, when the
-    // candidate would need a row beyond rowLimit.
+    // candidate would need a row beyond rowLimit, or storage for more rows
+    // that cannot be obtained.
     bool toggle(const Entry* candidate);
 
     // toggle with the candidate's hash (monomialHash over rowLength entries)
@@ -146,6 +154,7 @@ private:
     std::uint32_t freeSlotFor(std::uint32_t hash) const;
     void cancelRow(std::uint32_t slot, std::int32_t r);
     void growIndex();
+    bool growRows();
 
     Buffer<Entry> rows_;
     Buffer<std::uint32_t> hashes_;
@@ -155,6 +164,8 @@ private:
     std::int32_t rowCount_ = 0;
     int rowLength_ = 0;
     std::int32_t rowLimit_ = 0;
+    std::int32_t rowCapacity_ = 0;
+    int maxRowLength_ = 0;
     std::uint32_t slotMask_ = 0;
     std::uint32_t slotLimit_ = 0;
 };

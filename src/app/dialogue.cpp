@@ -90,7 +90,7 @@ bool runDialogue(std::FILE* in, std::FILE* out, std::int32_t& w, std::int32_t& t
         } else if (t > maxTotalDegree) {
             std::fprintf(out,
                          "Too large: the total degree can be at most %d, beyond it a level has "
-                         "more generators than 32-bit counts hold! Please input again:\n",
+                         "more generators than 32-bit records hold! Please input again:\n",
                          maxTotalDegree);
         } else {
             break;

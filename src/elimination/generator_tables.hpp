@@ -1,7 +1,7 @@
 #pragma once
 
 #include "algebra/buffer.hpp"
-#include "algebra/monomial.hpp"
+#include "algebra/positions.hpp"
 
 #include <cstdint>
 #include <vector>
@@ -10,36 +10,52 @@ namespace curtis {
 
 enum GeneratorState : std::uint8_t {
     // Its elimination ended on an Alive leading term of the level above,
-    // which now carries this generator's word as its tag.
+    // which now carries this generator's position as its tag.
     Source = 0,
     // Every generator starts here; after its level is eliminated it survives.
     Alive = 1,
     // A leading term on which the elimination of a generator of the level
-    // below ended; tag holds that generator's word.
+    // below ended; its tag is that generator's position.
     Hit = 2,
 };
 
-// One level k as a view into the storage: count records, each with its
-// monomial (k + 1 entries), the word of the generator that hit it (k
-// entries, meaningful when Hit) and its state. Words are packed one after
-// another, so are tags and states.
+// The record of one generator: its state and, when it is Hit, its tag, in
+// one 32-bit value. Values below hitLimit are the positions of tags, so a
+// Hit record is its tag; the two values above them are Source and Alive.
+// A level therefore holds at most hitLimit generators.
+using Record = std::uint32_t;
+inline constexpr Record sourceRecord = 0xFFFFFFFEu;
+inline constexpr Record aliveRecord = 0xFFFFFFFFu;
+inline constexpr std::int64_t hitLimit = sourceRecord;
+
+// One level k as a view into the storage: count records, record i belonging
+// to the word at position i of the level. The words themselves are never
+// stored; basis makes them from their positions.
 struct LevelTable {
     int k = 0;
     std::int64_t count = 0;
-    Entry* words = nullptr;
-    Entry* tags = nullptr;
-    GeneratorState* states = nullptr;
+    Record* records = nullptr;
+    const BasisPositions* basis = nullptr;
 
-    Entry* word(std::int64_t i) const { return words + i * (k + 1); }
-    Entry* tag(std::int64_t i) const { return tags + i * k; }
-    GeneratorState& state(std::int64_t i) const { return states[i]; }
+    GeneratorState state(std::int64_t i) const {
+        const Record record = records[i];
+        return record == aliveRecord ? Alive : record == sourceRecord ? Source : Hit;
+    }
+    // The position of the tag of a Hit record in level k - 1.
+    std::int64_t tag(std::int64_t i) const { return records[i]; }
+    void markSource(std::int64_t i) const { records[i] = sourceRecord; }
+    void markHit(std::int64_t i, std::int64_t tagPosition) const {
+        records[i] = static_cast<Record>(tagPosition);
+    }
+    // Writes the word of record i (k + 1 entries).
+    void word(std::int64_t i, Entry* out) const { basis->wordAt(k, i, out); }
 };
 
-// The generators of two adjacent levels, in one block sized once before the
-// computation. Level k holds at most capacity(k) records, each taking 2k + 2
-// bytes. Even levels sit at the front of the block and odd levels at its end,
-// so level k + 2 overwrites level k and never level k + 1; the block needs no
-// more than the largest pair of adjacent levels.
+// The records of two adjacent levels, in one block sized once before the
+// computation. Level k holds at most capacity(k) records of four bytes. Even
+// levels sit at the front of the block and odd levels at its end, so level
+// k + 2 overwrites level k and never level k + 1; the block needs no more
+// than the largest pair of adjacent levels.
 class GeneratorTables {
 public:
     // Bytes of the block for the given records per level.
@@ -49,10 +65,11 @@ public:
     GeneratorTables(const GeneratorTables&) = delete;
     GeneratorTables& operator=(const GeneratorTables&) = delete;
 
-    // Storage for levels 0 .. capacities.size() - 1, level k holding up to
-    // capacities[k] records, every count zero. Returns false, with errno set,
-    // when the memory cannot be obtained.
-    bool allocate(std::vector<std::int64_t> capacities);
+    // Storage for the levels of basis, level k holding up to capacities[k]
+    // records (one per level), every count zero. basis must outlive the
+    // tables. Returns false, with errno set, when the memory cannot be
+    // obtained.
+    bool allocate(const BasisPositions& basis, std::vector<std::int64_t> capacities);
 
     int levels() const { return static_cast<int>(capacities_.size()); }
     std::int64_t capacity(int k) const { return capacities_[static_cast<std::size_t>(k)]; }
@@ -60,15 +77,16 @@ public:
     std::int64_t& levelCount(int k) { return counts_[static_cast<std::size_t>(k)]; }
     std::int64_t levelCount(int k) const { return counts_[static_cast<std::size_t>(k)]; }
 
-    // Level k's records as they are now. Valid until level k + 2 is built.
+    // Level k's records as they are now. Valid until level k + 2 is opened.
     LevelTable table(int k);
 
-    // Appends word (k + 1 entries) to level k as Alive. Returns false,
-    // writing nothing, when the level already holds capacity(k) records.
-    bool append(int k, const Entry* word);
+    // Gives level k a record for every generator of its basis, all Alive.
+    // Returns false, writing nothing, when they are more than capacity(k).
+    bool open(int k);
 
 private:
-    Buffer<Entry> block_;
+    const BasisPositions* basis_ = nullptr;
+    Buffer<Record> block_;
     std::vector<std::int64_t> capacities_;
     std::vector<std::int64_t> counts_;
 };

@@ -1,11 +1,12 @@
 #include "elimination/parallel_elimination.hpp"
 
+#include "elimination/threads.hpp"
+
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <limits>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace curtis {
@@ -16,35 +17,27 @@ namespace {
 // that the threads stay busy to the end of a level.
 constexpr std::int64_t chunkSize = 256;
 
+// Chunks the ring holds ahead of the commits, per thread, and at least.
+constexpr std::int64_t chunksAheadPerThread = 4;
+constexpr std::int64_t chunksAheadAtLeast = 8;
+
 // What a worker found for one generator: the result of the first round of
-// its elimination (a record of the next level, or roundFindsCycle,
-// roundOverflowsTermSet, roundMissesLeadingTerm), or this for a generator
-// that is not eliminated at all.
-constexpr std::int64_t isHit = -4;
+// its elimination, or nothing for a Hit generator, which is not eliminated.
+using Found = std::optional<RoundResult>;
 
 // The results of one chunk; `ready` holds the number of the chunk whose
 // results are there.
 struct alignas(64) Slot {
     std::atomic<std::int64_t> ready{-1};
-    std::int64_t results[chunkSize];
+    Found results[chunkSize];
 };
-
-// Where the reduced boundary of generator i leads, as an encoded result.
-std::int64_t leadingRecord(const LevelTable& current, const LevelTable& next, std::int64_t i,
-                           std::int32_t w, TermSet& set, std::int64_t& hint) {
-    if (current.state(i) == Hit) {
-        return isHit;
-    }
-    set.clear(current.k + 2);
-    return eliminationRound(current.word(i), next, w, set, hint);
-}
 
 class Crew {
 public:
-    Crew(const LevelTable& current, const LevelTable& next, std::int32_t w, int workers)
+    Crew(const LevelTable& current, const LevelTable& next, std::int32_t w, int threads)
         : current_(current), next_(next), w_(w),
           chunks_((current.count + chunkSize - 1) / chunkSize),
-          ringSize_(std::max<std::int64_t>(8, 4 * workers)),
+          ringSize_(std::max<std::int64_t>(chunksAheadAtLeast, chunksAheadPerThread * threads)),
           ring_(std::make_unique<Slot[]>(static_cast<std::size_t>(ringSize_))) {}
 
     // The first record of chunk c (the greatest index; the chunk runs down
@@ -55,7 +48,6 @@ public:
     // A worker: claims chunks in turn and fills in their results, never more
     // than the ring holds ahead of the commits.
     void work(TermSet& set) {
-        std::int64_t hint = 0;
         for (;;) {
             const std::int64_t c = nextChunk_.fetch_add(1, std::memory_order_relaxed);
             if (c >= chunks_) {
@@ -69,16 +61,31 @@ public:
             if (stop_.load(std::memory_order_acquire)) {
                 return;
             }
-            compute(c, set, hint);
+            compute(c, set);
         }
     }
 
-    // Fills in the results of chunk c, whose slot is free.
-    void compute(std::int64_t c, TermSet& set, std::int64_t& hint) {
+    // Fills in the results of chunk c, whose slot is free: the words of its
+    // generators are made by stepping up from its first record, the smallest
+    // word.
+    void compute(std::int64_t c, TermSet& set) {
         Slot& slot = ring_[static_cast<std::size_t>(c % ringSize_)];
         const std::int64_t first = firstOf(c);
-        for (std::int64_t j = 0; j < sizeOf(c); ++j) {
-            slot.results[j] = leadingRecord(current_, next_, first - j, w_, set, hint);
+        const std::int64_t size = sizeOf(c);
+        Entry word[maxMonomialLength];
+        current_.word(first, word);
+        for (std::int64_t j = 0; j < size; ++j) {
+            if (j != 0) {
+                [[maybe_unused]] const bool stepped = current_.basis->stepUp(current_.k, word);
+                assert(stepped);
+            }
+            Found& found = slot.results[j];
+            if (current_.state(first - j) == Hit) {
+                found.reset();
+            } else {
+                set.clear(current_.k + 2);
+                found = eliminationRound(word, next_, w_, set);
+            }
         }
         slot.ready.store(c, std::memory_order_release);
         slot.ready.notify_all();
@@ -88,8 +95,6 @@ public:
     // chunk to commit is not ready, it works on a chunk of its own, as long
     // as one is left within the ring.
     EliminationStatus commit(TermSet& set, const LevelProgress& progress) {
-        std::int64_t hint = 0;
-        std::int64_t helpHint = 0;
         for (std::int64_t c = 0; c < chunks_; ++c) {
             Slot& slot = ring_[static_cast<std::size_t>(c % ringSize_)];
             for (std::int64_t ready = slot.ready.load(std::memory_order_acquire); ready != c;
@@ -98,7 +103,7 @@ public:
                 if (claim < chunks_ && claim < c + ringSize_) {
                     if (nextChunk_.compare_exchange_weak(claim, claim + 1,
                                                          std::memory_order_relaxed)) {
-                        compute(claim, set, helpHint);
+                        compute(claim, set);
                     }
                     continue;
                 }
@@ -106,9 +111,8 @@ public:
             }
             const std::int64_t first = firstOf(c);
             for (std::int64_t j = 0; j < sizeOf(c); ++j) {
-                const EliminationStatus status = commitOne(first - j, slot.results[j], set, hint);
+                const EliminationStatus status = commitOne(first - j, slot.results[j], set);
                 if (status != EliminationStatus::Ok) {
-                    release(true);
                     return status;
                 }
             }
@@ -121,24 +125,25 @@ public:
         return EliminationStatus::Ok;
     }
 
-    // Lets every waiting worker go; with stop, they take no further chunk.
-    void release(bool stop) {
-        stop_.store(stop, std::memory_order_release);
+    // Lets every waiting worker go, and no worker takes a further chunk.
+    void stop() {
+        stop_.store(true, std::memory_order_release);
         committed_.store(std::numeric_limits<std::int64_t>::max(), std::memory_order_release);
         committed_.notify_all();
     }
 
 private:
-    EliminationStatus commitOne(std::int64_t i, std::int64_t result, TermSet& set,
-                                std::int64_t& hint) {
-        if (result == isHit) {
+    EliminationStatus commitOne(std::int64_t i, const Found& found, TermSet& set) {
+        if (!found) {
             return EliminationStatus::Ok;
         }
-        if (const std::optional<EliminationStatus> done = settleRound(current_, next_, i, result)) {
+        if (const std::optional<EliminationStatus> done = settleRound(current_, next_, i, *found)) {
             return *done;
         }
         // Taken since the worker looked: retrace from the start.
-        return eliminateGenerator(current_, next_, i, w_, set, hint);
+        Entry word[maxMonomialLength];
+        current_.word(i, word);
+        return eliminateGenerator(current_, next_, i, word, w_, set);
     }
 
     const LevelTable& current_;
@@ -154,20 +159,32 @@ private:
     std::atomic<bool> stop_{false};
 };
 
+// Stops the crew when the commits end, however they end (a failure, a
+// finished level, or an exception from the progress callback), before its
+// workers are joined.
+class StopOnExit {
+public:
+    explicit StopOnExit(Crew& crew) : crew_(crew) {}
+    ~StopOnExit() { crew_.stop(); }
+    StopOnExit(const StopOnExit&) = delete;
+    StopOnExit& operator=(const StopOnExit&) = delete;
+
+private:
+    Crew& crew_;
+};
+
 } // namespace
 
 EliminationStatus eliminateLevelInParallel(const LevelTable& current, const LevelTable& next,
                                            std::int32_t w, std::span<TermSet> sets,
                                            const LevelProgress& progress) {
     Crew crew(current, next, w, static_cast<int>(sets.size()));
-    std::vector<std::jthread> workers;
-    try {
-        for (TermSet& set : sets.subspan(1)) {
-            workers.emplace_back([&crew, &set] { crew.work(set); });
-        }
-    } catch (const std::system_error&) {
-        // Fewer threads than asked for: those that started share the chunks.
-    }
+    // Declared in this order, the workers are joined after the crew is
+    // stopped.
+    const std::vector<std::jthread> workers = startThreads(
+        static_cast<int>(sets.size()) - 1,
+        [&crew, sets](int i) { crew.work(sets[static_cast<std::size_t>(i)]); });
+    const StopOnExit stopOnExit(crew);
     return crew.commit(sets[0], progress);
 }
 

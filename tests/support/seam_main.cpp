@@ -2,7 +2,8 @@
 //   --capacity N             records per level table instead of the exact sizes
 //   --term-set-rows N        rows of the term set instead of the sizing rule
 //   --no-memory-check        allocate without first comparing with what can be obtained
-//   --drop-from-level L      remove the last generator of level L once it is enumerated
+//   --drop-from-level L      remove the last generator of level L once it is opened
+//   --obtainable N           the process can obtain N bytes (limited by the available memory)
 #include "app/main_flow.hpp"
 
 #include <cstdio>
@@ -25,6 +26,9 @@ int main(int argc, char** argv) {
                     --tables.levelCount(level);
                 }
             };
+        } else if (std::strcmp(argv[i], "--obtainable") == 0 && i + 1 < argc) {
+            settings.obtainable = curtis::ObtainableMemory{std::strtoull(argv[++i], nullptr, 10),
+                                                           curtis::MemoryLimit::AvailableMemory};
         } else {
             std::fprintf(stderr, "unknown argument %s\n", argv[i]);
             return 2;
