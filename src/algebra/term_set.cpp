@@ -20,9 +20,9 @@ std::uint64_t TermSet::bytesFor(std::int32_t rows, int maxRowLength) {
            + slotsFor(rows) * sizeof(std::uint32_t);                        // the index
 }
 
-bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength) {
+bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t startRows) {
     rowLimit = std::max(rowLimit, 0);
-    const std::int32_t start = std::min(rowLimit, initialRows);
+    const std::int32_t start = std::clamp(startRows, std::min(rowLimit, 1), rowLimit);
     const std::uint64_t rows = static_cast<std::uint64_t>(start);
     const std::uint64_t slots = slotsFor(start);
     if (!rows_.allocate(rows * static_cast<std::uint64_t>(maxRowLength)) ||

@@ -101,10 +101,10 @@ public:
 
     // A set of at most rowLimit rows of up to maxRowLength entries
     // (maxRowLength <= maxMonomialLength), with storage for the first
-    // min(rowLimit, initialRows); the set is left empty with rows of
+    // min(rowLimit, startRows); the set is left empty with rows of
     // maxRowLength entries. Returns false, with errno set, when the memory
     // cannot be obtained.
-    bool allocate(std::int32_t rowLimit, int maxRowLength);
+    bool allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t startRows = initialRows);
 
     // Empties the set, shrinks its index back to the smallest table and makes
     // its rows rowLength entries long (at most the allocated length).

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <random>
 
 namespace curtis {
@@ -65,9 +67,12 @@ TEST(Toggle, AFullSetRefusesAnInsertionButStillCancels) {
 TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
     // Sets small and large, built and torn down in random order, emptied
     // between rounds: every row lands where the plain linear search puts it,
-    // before and after the index takes over.
+    // before and after the index takes over, and while the storage grows
+    // from a single row.
     std::mt19937 random(11);
-    TermSet set = termSet(4, 7000);
+    TermSet set = termSet(4, 7000, 1);
+    EXPECT_EQ(set.rowCapacity(), 1);
+    std::int32_t peak = 0;
     for (int values : {3, 4, 9}) {
         set.clear(4);
         Words expected;
@@ -78,6 +83,7 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
             }
             ASSERT_TRUE(add(set, {word}));
             testing::literalToggle(expected, word);
+            peak = std::max(peak, set.rowCount());
             if (round % 97 == 0) {
                 ASSERT_EQ(rows(set), expected) << "round " << round;
             }
@@ -85,6 +91,9 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
         EXPECT_EQ(rows(set), expected);
     }
     EXPECT_GT(set.indexSlots(), 2 * 1000u); // the index grew with the set
+    // The rows doubled as they were needed.
+    EXPECT_GE(set.rowCapacity(), peak);
+    EXPECT_LT(set.rowCapacity(), 2 * peak);
 
     set.clear(3);
     EXPECT_EQ(set.rowCount(), 0);

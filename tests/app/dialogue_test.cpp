@@ -122,12 +122,12 @@ TEST(Dialogue, PromptsAndRefusals) {
 TEST(Dialogue, BadRepliesAreAskedForAgain) {
     const std::string notAnInteger =
         "Not an integer from -2147483648 to 2147483647! Please input again:\n";
-    Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n57\n2147483647\n56\n");
+    Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n59\n2147483647\n58\n");
     EXPECT_TRUE(d.complete);
     EXPECT_EQ(d.w, -1000000000);
-    EXPECT_EQ(d.t, 56);
-    const std::string tooLarge = "Too large: the total degree can be at most 56, beyond it a level "
-                                 "has more generators than 32-bit counts hold! Please input "
+    EXPECT_EQ(d.t, 58);
+    const std::string tooLarge = "Too large: the total degree can be at most 58, beyond it a level "
+                                 "has more generators than 32-bit records hold! Please input "
                                  "again:\n";
     EXPECT_EQ(d.output, "Please input weight:\nw=" + notAnInteger + "w=" +
                             "The weight must lie between -1000000000 and 1000000000! Please "

@@ -92,10 +92,10 @@ TEST(BadInput, WeightsBeyondTheBoundAreAskedForAgain) {
 }
 
 TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
-    const std::string refusal = "Too large: the total degree can be at most 56, beyond it a level "
-                                "has more generators than 32-bit counts hold! Please input "
+    const std::string refusal = "Too large: the total degree can be at most 58, beyond it a level "
+                                "has more generators than 32-bit records hold! Please input "
                                 "again:\n";
-    const ProcessResult result = run("0\n57\n2147483647\n-1\n1\n");
+    const ProcessResult result = run("0\n59\n2147483647\n-1\n1\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.out, weightPrompt + degreePrompt + refusal + "t=" + refusal +
                               "t=" + "Trivial for degree reasons! Please input again:\nt=\n\n" +
@@ -120,8 +120,9 @@ void expectShortfallFigures(const std::string& err, int t, const std::string& li
     EXPECT_EQ(rest.substr(digits), " (limited by the " + limit + ").\n");
 }
 
-TEST(Storage, MoreThanTheMachineHasFailsBeforeAllocating) {
-    const ProcessResult result = run("0\n56\n");
+TEST(Storage, MoreThanCanBeObtainedFailsBeforeAllocating) {
+    // Degree 56 needs 11.5 GB; the seam says the process can obtain 8 GB.
+    const ProcessResult result = runSeam("0\n56\n", {"--obtainable", "8000000000"});
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
     expectShortfallFigures(result.err, 56, "available memory");
@@ -130,20 +131,20 @@ TEST(Storage, MoreThanTheMachineHasFailsBeforeAllocating) {
 #ifndef CURTIS_SANITIZED
 // The sanitizers reserve far more address space than any limit here allows.
 TEST(Storage, AnAddressSpaceLimitIsRespected) {
-    // Degree 44 needs about 0.8 GB.
+    // Degree 50 needs about 1.2 GB.
     ProcessOptions limited;
     limited.addressSpaceLimit = 400ull << 20;
-    const ProcessResult result = run("0\n44\n", limited);
+    const ProcessResult result = run("0\n50\n", limited);
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
-    expectShortfallFigures(result.err, 44, "address-space limit");
+    expectShortfallFigures(result.err, 50, "address-space limit");
 }
 
 TEST(Storage, AFailedAllocationIsReportedAsTheSystemSaysIt) {
     ProcessOptions limited;
     limited.addressSpaceLimit = 400ull << 20;
     limited.arguments = {"--no-memory-check"};
-    const ProcessResult result = run("0\n44\n", limited, CURTIS_SEAM_EXECUTABLE);
+    const ProcessResult result = run("0\n50\n", limited, CURTIS_SEAM_EXECUTABLE);
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(result.out, dialogueDone + keyPrompt);
     EXPECT_EQ(result.err, "malloc: Cannot allocate memory\n");

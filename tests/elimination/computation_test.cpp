@@ -124,19 +124,60 @@ TEST(Computation, TheCallerCanStopAfterALevel) {
 }
 
 TEST(Computation, MoreStorageThanObtainableAllocatesNothing) {
+    // The figures are those of one thread, the least the computation needs.
+    ComputationSettings one;
+    one.threads = 1;
+    const std::uint64_t needed = planStorage(30, one).totalBytes();
+    ComputationSettings scarce;
+    scarce.obtainable = ObtainableMemory{needed - 1, MemoryLimit::AddressSpace};
     bool handed = false;
-    const ComputationResult result = runComputation(56, 0, {}, [&](const FinishedLevel&) {
+    const ComputationResult result = runComputation(30, 0, scarce, [&](const FinishedLevel&) {
         handed = true;
         return true;
     });
     EXPECT_EQ(result.outcome, Outcome::MemoryShortfall);
-    // The figures are those of one thread, the least the computation needs.
-    ComputationSettings one;
-    one.threads = 1;
-    EXPECT_EQ(result.bytesNeeded, planStorage(56, one).totalBytes());
-    EXPECT_LT(result.obtainable.bytes, result.bytesNeeded);
-    EXPECT_NE(result.obtainable.limit, MemoryLimit::None);
+    EXPECT_EQ(result.bytesNeeded, needed);
+    EXPECT_EQ(result.obtainable.bytes, needed - 1);
+    EXPECT_EQ(result.obtainable.limit, MemoryLimit::AddressSpace);
     EXPECT_FALSE(handed);
+    EXPECT_EQ(checkStorage(30, scarce).outcome, Outcome::MemoryShortfall);
+
+    // Just enough for one thread: the computation runs, on one thread.
+    scarce.obtainable->bytes = needed;
+    EXPECT_EQ(checkStorage(30, scarce).outcome, Outcome::Finished);
+    EXPECT_EQ(runComputation(30, 0, scarce, [](const FinishedLevel&) { return true; }).outcome,
+              Outcome::Finished);
+}
+
+// An exception from a callback ends the computation and reaches the caller
+// once the threads have stopped, whether it comes in the middle of a level
+// shared among threads or between levels.
+TEST(Computation, ACallbackThatThrowsEndsTheComputation) {
+    struct Thrown {};
+    for (int threads : {1, 2, 8}) {
+        ComputationSettings settings;
+        settings.threads = threads;
+        // Level 6 of degree 26 has thousands of generators.
+        settings.onProgress = [](const ComputationProgress& now) {
+            if (now.k == 6 && now.done > 0) {
+                throw Thrown{};
+            }
+        };
+        EXPECT_THROW(runComputation(26, 0, settings, [](const FinishedLevel&) { return true; }),
+                     Thrown)
+            << threads << " threads";
+        settings.onProgress = {};
+        int handed = 0;
+        EXPECT_THROW(runComputation(26, 0, settings,
+                                    [&](const FinishedLevel&) {
+                                        if (++handed == 4) {
+                                            throw Thrown{};
+                                        }
+                                        return true;
+                                    }),
+                     Thrown);
+        EXPECT_EQ(handed, 4);
+    }
 }
 
 TEST(Computation, FewerThreadsWhenTheirTermSetsDoNotFit) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace curtis {
@@ -19,8 +20,7 @@ public:
         : testing::Levels(t, w, 1, termSetRows) {}
 
     std::int64_t find(int level, const Word& word) {
-        const std::int64_t index =
-            findGenerator(tables().table(level), stored(word, weight()).data());
+        const std::int64_t index = basis().positionOf(level, stored(word, weight()).data());
         EXPECT_GE(index, 0);
         return index < 0 ? 0 : index;
     }
@@ -28,52 +28,11 @@ public:
         return tables().table(level).state(find(level, word));
     }
     Word tag(int level, const Word& word) {
-        return printed(tables().table(level).tag(find(level, word)), level, weight());
+        Entry tagWord[maxMonomialLength];
+        basis().wordAt(level - 1, tables().table(level).tag(find(level, word)), tagWord);
+        return printed(tagWord, level, weight());
     }
 };
-
-TEST(FindGenerator, BinarySearchOverTheNextLevel) {
-    Levels run(6, 0);
-    run.build(1);
-    run.build(2);
-    const std::vector<Word> level2{{3, 0, 0}, {2, 1, 0}, {1, 2, 0}, {1, 1, 1},
-                                   {0, 3, 0}, {0, 2, 1}, {0, 1, 2}};
-    const LevelTable table = run.tables().table(2);
-    for (std::size_t i = 0; i < level2.size(); ++i) {
-        EXPECT_EQ(findGenerator(table, stored(level2[i]).data()), static_cast<int>(i));
-    }
-    for (const Word& absent : {Word{4, 0, 0}, Word{0, 0, 3}, Word{1, 1, 2}, Word{0, 9, 9}}) {
-        EXPECT_EQ(findGenerator(table, stored(absent).data()), -1);
-    }
-    // A single-record level: (0, 0, 0, 0, 0, 0) at level 5.
-    for (int L = 3; L <= 5; ++L) {
-        run.build(L);
-    }
-    EXPECT_EQ(findGenerator(run.tables().table(5), stored({0, 0, 0, 0, 0, 0}).data()), 0);
-}
-
-TEST(FindGenerator, StartingFromAnyHintGivesTheSameRecord) {
-    Levels run(14, 1);
-    for (int L = 1; L <= 5; ++L) {
-        run.build(L);
-    }
-    const LevelTable table = run.tables().table(5);
-    const std::int64_t count = table.count;
-    ASSERT_GT(count, 100);
-    for (std::int64_t i = 0; i < count; ++i) {
-        const Entry* z = table.word(i);
-        for (std::int64_t hint : {std::int64_t{0}, count - 1, count / 2, i, i - 1, i + 1, i - 7,
-                                  i + 30, std::int64_t{-5}, count + 9}) {
-            ASSERT_EQ(findGenerator(table, z, hint), i) << "record " << i << " hint " << hint;
-        }
-    }
-    for (const Word& absent : {Word{13, 0, 0, 0, 0, 0}, Word{0, 0, 0, 3, 0, 0},
-                               Word{-1, 9, 1, 1, 0, 0}, Word{3, 1, 2, 0, 5, 0}}) {
-        for (std::int64_t hint : {std::int64_t{0}, count / 3, count - 1}) {
-            EXPECT_EQ(findGenerator(table, stored(absent, 1).data(), hint), -1);
-        }
-    }
-}
 
 TEST(EliminateLevel, SmallestWordClaimsFirstAndRetracedTagsCancel) {
     Levels run(6, 1);
@@ -117,8 +76,8 @@ TEST(EliminateLevel, ALevelOfHitGeneratorsNeedsNoBoundary) {
     run.build(1);
     run.build(2);
     const LevelTable one = run.tables().table(1);
-    one.state(0) = Hit;
-    one.state(1) = Hit;
+    one.markHit(0, 0);
+    one.markHit(1, 0);
     EXPECT_EQ(run.set().rowLimit(), 0);
     EXPECT_EQ(eliminateLevel(one, run.tables().table(2), 0, run.set()), EliminationStatus::Ok);
     EXPECT_EQ(run.tables().table(2).state(0), Alive);
@@ -132,16 +91,38 @@ TEST(EliminateLevel, TooFewTermSetRowsIsReported) {
 }
 
 TEST(EliminateLevel, AMissingLeadingTermIsReported) {
-    Levels run(6, 0);
+    // The boundary of (3) with weight 1 leads to (-1, 3), the last word of
+    // level 1: a level one record short does not have it.
+    Levels run(5, 1);
     run.build(1);
-    // Drop the word (3, 1) that (5)'s boundary leads to.
     LevelTable one = run.tables().table(1);
-    for (std::int64_t i = 1; i + 1 < one.count; ++i) {
-        copyMonomial(one.word(i), one.word(i + 1), 2);
-    }
+    ASSERT_EQ(one.count - 1, run.find(1, {-1, 3}));
     --one.count;
-    EXPECT_EQ(eliminateLevel(run.tables().table(0), one, 0, run.set()),
+    EXPECT_EQ(eliminateLevel(run.tables().table(0), one, 1, run.set()),
               EliminationStatus::LeadingTermMissing);
+    ++one.count;
+    EXPECT_EQ(eliminateLevel(run.tables().table(0), one, 1, run.set()), EliminationStatus::Ok);
+    EXPECT_EQ(run.state(1, {-1, 3}), Hit);
+}
+
+// Term sets that start with one row and grow as the boundaries need leave
+// exactly the states and tags of sets that start large.
+TEST(EliminateLevel, TermSetsThatStartWithOneRowGiveTheSameStates) {
+    for (std::int32_t w : {-2, 0, 3}) {
+        for (int threads : {1, 2}) {
+            testing::Levels roomy(24, w, threads);
+            testing::Levels growing(24, w, threads, -1, 1);
+            for (int k = 0; k + 1 < 24; ++k) {
+                ASSERT_EQ(roomy.step(k), EliminationStatus::Ok);
+                ASSERT_EQ(growing.step(k), EliminationStatus::Ok);
+                const LevelTable a = roomy.tables().table(k);
+                const LevelTable b = growing.tables().table(k);
+                ASSERT_TRUE(std::equal(a.records, a.records + a.count, b.records))
+                    << "w " << w << " threads " << threads << " level " << k;
+            }
+            EXPECT_GT(growing.set().rowCapacity(), 1);
+        }
+    }
 }
 
 } // namespace

@@ -24,7 +24,7 @@ std::string levelText(testing::Levels& levels, int L) {
     for (std::int64_t i = 0; i < table.count; ++i) {
         text += static_cast<char>('0' + table.state(i));
         if (table.state(i) == Hit) {
-            text.append(reinterpret_cast<const char*>(table.tag(i)), L);
+            text += std::to_string(table.tag(i)) + ",";
         }
     }
     return text;

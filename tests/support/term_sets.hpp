@@ -31,12 +31,13 @@ inline Word printed(const Entry* entries, int length, std::int32_t w = 0) {
     return word;
 }
 
-// A term set of rowLimit rows of rowLength entries, with room for a longer
-// row in its storage so that tests can see that entries beyond rowLength are
-// ignored.
-inline TermSet termSet(int rowLength, std::int32_t rowLimit = 256) {
+// A term set of at most rowLimit rows of rowLength entries, starting with
+// storage for startRows, with room for a longer row in its storage so that
+// tests can see that entries beyond rowLength are ignored.
+inline TermSet termSet(int rowLength, std::int32_t rowLimit = 256,
+                       std::int32_t startRows = TermSet::initialRows) {
     TermSet set;
-    set.allocate(rowLimit, rowLength + 1);
+    set.allocate(rowLimit, rowLength + 1, startRows);
     set.clear(rowLength);
     return set;
 }
