@@ -1,6 +1,7 @@
 // Micro-benchmarks of the hot operations: toggle, boundary, reduction and the
 // elimination of one level at a realistic size.
 #include "algebra/basis.hpp"
+#include "algebra/positions.hpp"
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "algebra/term_set.hpp"
@@ -9,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -20,12 +22,13 @@ namespace {
 struct Prepared {
     int t;
     std::int32_t w;
+    BasisPositions basis;
     GeneratorTables tables;
     TermSet set;
 
-    Prepared(int t_, std::int32_t w_, int levels) : t(t_), w(w_) {
+    Prepared(int t_, std::int32_t w_, int levels) : t(t_), w(w_), basis(t_) {
         const StoragePlan plan = planStorage(t, {});
-        if (!tables.allocate(plan.levelCapacities) || !set.allocate(plan.termSetRows, t)) {
+        if (!tables.allocate(basis, plan.levelCapacities) || !set.allocate(plan.termSetRows, t)) {
             std::abort();
         }
         build(0);
@@ -35,15 +38,18 @@ struct Prepared {
         }
     }
 
-    void build(int L) {
-        tables.levelCount(L) = 0;
-        enumerateLevel(t, L, [&](const Entry* word) { return tables.append(L, word); });
-    }
+    void build(int L) { tables.open(L); }
 
     // The words of level k, k + 1 entries each, one after another.
     std::vector<Entry> words(int k) {
-        const LevelTable level = tables.table(k);
-        return std::vector<Entry>(level.word(0), level.word(level.count));
+        std::vector<Entry> all;
+        enumerateLevel(t, k, [&](const Entry* word) {
+            for (int e = 0; e <= k; ++e) {
+                all.push_back(word[e]);
+            }
+            return true;
+        });
+        return all;
     }
 };
 
@@ -127,22 +133,61 @@ void BM_BoundaryAndReduction(benchmark::State& state) {
 }
 BENCHMARK(BM_BoundaryAndReduction)->Arg(6)->Arg(10);
 
+// The position of every word of level k of t = 40 in turn, and the word at
+// every position.
+void BM_PositionOf(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    Prepared storage(40, 0, 0);
+    const std::vector<Entry> words = storage.words(k);
+    std::size_t at = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(storage.basis.positionOf(k, words.data() + at));
+        at = (at + k + 1) % words.size();
+    }
+}
+BENCHMARK(BM_PositionOf)->Arg(6)->Arg(14);
+
+void BM_WordAt(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    Prepared storage(40, 0, 0);
+    const std::int64_t size = storage.basis.levelSize(k);
+    Entry word[maxMonomialLength];
+    std::int64_t position = 0;
+    for (auto _ : state) {
+        storage.basis.wordAt(k, position, word);
+        benchmark::DoNotOptimize(word[0]);
+        position = (position + 7919) % size;
+    }
+}
+BENCHMARK(BM_WordAt)->Arg(6)->Arg(14);
+
+// Stepping through a level in the elimination's order.
+void BM_StepUp(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    Prepared storage(40, 0, 0);
+    Entry word[maxMonomialLength];
+    const std::int64_t last = storage.basis.levelSize(k) - 1;
+    storage.basis.wordAt(k, last, word);
+    for (auto _ : state) {
+        if (!storage.basis.stepUp(k, word)) {
+            storage.basis.wordAt(k, last, word);
+        }
+        benchmark::DoNotOptimize(word[0]);
+    }
+}
+BENCHMARK(BM_StepUp)->Arg(6)->Arg(14);
+
 // One level's elimination: level 9 of t = 31 (w = 0), the largest one, with
 // its Hit generators as the elimination of level 8 left them.
 void BM_EliminateLevel(benchmark::State& state) {
     constexpr int t = 31;
     constexpr int k = 9;
     Prepared storage(t, 0, k);
-    std::vector<GeneratorState> states;
     const LevelTable current = storage.tables.table(k);
-    for (std::int64_t i = 0; i < current.count; ++i) {
-        states.push_back(current.state(i));
-    }
+    const std::vector<Record> records(current.records, current.records + current.count);
     for (auto _ : state) {
         state.PauseTiming();
-        for (std::int64_t i = 0; i < current.count; ++i) {
-            current.state(i) = states[static_cast<std::size_t>(i)];
-        }
+        std::copy(records.begin(), records.end(), current.records);
         storage.build(k + 1);
         state.ResumeTiming();
         eliminateLevel(current, storage.tables.table(k + 1), storage.w, storage.set);
