@@ -11,7 +11,9 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
     // When x is admissible, only one pair of a term can break admissibility:
     // pair 1 (j - 1, x[1]) for the cell index, pair p + 1 (j - 1, x[p + 1])
     // for the lambda index at p, since n - j < n <= 2 x[p - 1] and
-    // 2 (n - j) >= n >= 2j. The terms carry that as their pair range.
+    // 2 (n - j) >= n >= 2j. It is checked here, while the term is at hand,
+    // and the term carries the answer as its pair range: that pair if it
+    // breaks admissibility, none if not.
     const bool admissibleSource = isAdmissible(x, k + 1);
     std::uint32_t before = 0;
     std::uint32_t after = 0;
@@ -27,9 +29,14 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
         const int last = p == 0 ? n : n / 2;
         const std::int32_t trueValue = p == 0 ? n - w : n;
         const std::uint8_t pair = static_cast<std::uint8_t>(p + 1);
-        const PairRange pairs = admissibleSource ? PairRange{pair, pair} : anyPair;
+        // The index after the split one, which the pair's second entry is;
+        // past the last entry nothing can follow.
+        const int following = p < k ? x[p + 1] : 0;
         for (int j = 1; j <= last; ++j) {
             if (binomialIsOdd(trueValue - j, j)) {
+                const PairRange pairs = !admissibleSource         ? anyPair
+                                        : 2 * (j - 1) < following ? PairRange{pair, pair}
+                                                                  : noPair;
                 scratch[p] = static_cast<Entry>(n - j);
                 scratch[p + 1] = static_cast<Entry>(j - 1);
                 const std::uint32_t hash =

@@ -16,8 +16,8 @@ std::uint64_t TermSet::slotsFor(std::int32_t rowLimit) {
 std::uint64_t TermSet::bytesFor(std::int32_t rows, int maxRowLength) {
     const std::uint64_t count = static_cast<std::uint64_t>(std::max(rows, 0));
     return count * static_cast<std::uint64_t>(maxRowLength) * sizeof(Entry) // rows
-           + count * (sizeof(std::uint32_t) + sizeof(PairRange))            // hashes, pair ranges
-           + slotsFor(rows) * sizeof(std::uint32_t);                        // the index
+           + count * (2 * sizeof(std::uint32_t) + sizeof(PairRange)) // hashes, slots, pair ranges
+           + slotsFor(rows) * sizeof(std::uint64_t);                 // the index
 }
 
 bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t startRows) {
@@ -26,7 +26,8 @@ bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t sta
     const std::uint64_t rows = static_cast<std::uint64_t>(start);
     const std::uint64_t slots = slotsFor(start);
     if (!rows_.allocate(rows * static_cast<std::uint64_t>(maxRowLength)) ||
-        !hashes_.allocate(rows) || !pairs_.allocate(rows) || !slots_.allocate(slots)) {
+        !hashes_.allocate(rows) || !pairs_.allocate(rows) || !slotOfRow_.allocate(rows) ||
+        !slots_.allocate(slots)) {
         const int error = errno;
         *this = TermSet{};
         errno = error;
@@ -42,28 +43,48 @@ bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t sta
 }
 
 void TermSet::clear(int rowLength) {
-    std::uint32_t* slots = slots_.data();
-    std::fill(slots, slots + slotMask_ + 1, 0u);
+    std::uint64_t* slots = slots_.data();
+    std::fill(slots, slots + slotMask_ + 1, std::uint64_t{0});
     slotMask_ = std::min(minimumSlots, slotLimit_) - 1;
     rowCount_ = 0;
     rowLength_ = rowLength;
 }
 
+namespace {
+
+std::uint64_t slotEntry(std::uint32_t hash, std::int32_t r) {
+    return (std::uint64_t{hash} << 32) | (static_cast<std::uint32_t>(r) + 1);
+}
+std::uint32_t slotHash(std::uint64_t entry) {
+    return static_cast<std::uint32_t>(entry >> 32);
+}
+std::int32_t slotRow(std::uint64_t entry) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(entry) - 1);
+}
+
+} // namespace
+
+void TermSet::fillSlot(std::uint32_t s, std::uint32_t hash, std::int32_t r) {
+    slots_[s] = slotEntry(hash, r);
+    slotOfRow_[static_cast<std::uint64_t>(r)] = s;
+}
+
 // Frees slot `hole`, moving later entries of its probe run back so that every
 // entry stays reachable from its home slot (backward-shift deletion).
 void TermSet::freeSlot(std::uint32_t hole) {
-    std::uint32_t* slots = slots_.data();
+    std::uint64_t* slots = slots_.data();
     const std::uint32_t mask = slotMask_;
     std::uint32_t j = hole;
     for (;;) {
         j = (j + 1) & mask;
-        const std::uint32_t entry = slots[j];
+        const std::uint64_t entry = slots[j];
         if (entry == 0) {
             break;
         }
-        const std::uint32_t home = hashes_[entry - 1] & mask;
+        const std::uint32_t home = slotHash(entry) & mask;
         if (((j - home) & mask) >= ((j - hole) & mask)) {
             slots[hole] = entry;
+            slotOfRow_[static_cast<std::uint64_t>(slotRow(entry))] = hole;
             hole = j;
         }
     }
@@ -90,11 +111,7 @@ void TermSet::cancelRow(std::uint32_t s, std::int32_t r) {
         copyMonomial(row(r), row(last), rowLength_);
         hashes_[to] = hashes_[from];
         pairs_[to] = pairs_[from];
-        std::uint32_t moved = hashes_[to] & slotMask_;
-        while (slots_[moved] != static_cast<std::uint32_t>(last) + 1) {
-            moved = (moved + 1) & slotMask_;
-        }
-        slots_[moved] = static_cast<std::uint32_t>(r) + 1;
+        fillSlot(slotOfRow_[from], hashes_[to], r);
     }
     --rowCount_;
 }
@@ -102,11 +119,11 @@ void TermSet::cancelRow(std::uint32_t s, std::int32_t r) {
 // Doubles the table in use and enters every row again.
 void TermSet::growIndex() {
     slotMask_ = 2 * slotMask_ + 1;
-    std::uint32_t* slots = slots_.data();
-    std::fill(slots, slots + slotMask_ + 1, 0u);
+    std::uint64_t* slots = slots_.data();
+    std::fill(slots, slots + slotMask_ + 1, std::uint64_t{0});
     for (std::int32_t r = 0; r < rowCount_; ++r) {
-        slots[freeSlotFor(hashes_[static_cast<std::uint64_t>(r)])] =
-            static_cast<std::uint32_t>(r) + 1;
+        const std::uint32_t hash = hashes_[static_cast<std::uint64_t>(r)];
+        fillSlot(freeSlotFor(hash), hash, r);
     }
 }
 
@@ -117,14 +134,14 @@ bool TermSet::growRows() {
     if (rowCapacity_ >= rowLimit_) {
         return false;
     }
-    const std::int32_t rows =
-        static_cast<std::int32_t>(std::min<std::int64_t>(2 * std::int64_t{rowCapacity_}, rowLimit_));
+    const std::int32_t rows = static_cast<std::int32_t>(
+        std::min<std::int64_t>(2 * std::int64_t{rowCapacity_}, rowLimit_));
     const std::uint64_t count = static_cast<std::uint64_t>(rows);
     const std::uint64_t slots = slotsFor(rows);
     // A buffer that has grown keeps its contents, so a failure part way
     // leaves the set as it was, only with more room in some buffers.
     if (!rows_.resize(count * static_cast<std::uint64_t>(maxRowLength_)) ||
-        !hashes_.resize(count) || !pairs_.resize(count) ||
+        !hashes_.resize(count) || !pairs_.resize(count) || !slotOfRow_.resize(count) ||
         (slots > slotLimit_ && !slots_.resize(slots))) {
         return false;
     }
@@ -136,9 +153,9 @@ bool TermSet::growRows() {
 std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, PairRange pairs) {
     const int length = rowLength_;
     std::uint32_t s = hash & slotMask_;
-    for (std::uint32_t entry = slots_[s]; entry != 0; entry = slots_[s]) {
-        const std::int32_t r = static_cast<std::int32_t>(entry) - 1;
-        if (hashes_[entry - 1] == hash && sameMonomial(row(r), candidate, length)) {
+    for (std::uint64_t entry = slots_[s]; entry != 0; entry = slots_[s]) {
+        if (slotHash(entry) == hash && sameMonomial(row(slotRow(entry)), candidate, length)) {
+            const std::int32_t r = slotRow(entry);
             cancelRow(s, r);
             return r;
         }
@@ -153,7 +170,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
         s = freeSlotFor(hash);
     }
     const std::int32_t r = rowCount_++;
-    slots_[s] = static_cast<std::uint32_t>(r) + 1;
+    fillSlot(s, hash, r);
     copyMonomial(row(r), candidate, length);
     hashes_[static_cast<std::uint64_t>(r)] = hash;
     pairs_[static_cast<std::uint64_t>(r)] = pairs;
@@ -161,12 +178,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
 }
 
 void TermSet::removeRow(std::int32_t r) {
-    const std::uint32_t entry = static_cast<std::uint32_t>(r) + 1;
-    std::uint32_t s = hashes_[static_cast<std::uint64_t>(r)] & slotMask_;
-    while (slots_[s] != entry) {
-        s = (s + 1) & slotMask_;
-    }
-    cancelRow(s, r);
+    cancelRow(slotOfRow_[static_cast<std::uint64_t>(r)], r);
 }
 
 bool TermSet::toggle(const Entry* candidate) {

@@ -18,6 +18,8 @@ struct PairRange {
 
 // A range that claims nothing: any pair may break admissibility.
 inline constexpr PairRange anyPair{1, 255};
+// The empty range: the row is admissible.
+inline constexpr PairRange noPair{1, 0};
 
 // The contribution of one entry to a row's hash. A row's hash is the sum,
 // mod 2^32, of the contributions of its entries, so a row that differs from
@@ -72,9 +74,11 @@ inline std::uint32_t monomialHash(const Entry* a, int n) {
 //
 // Beside the rows the set keeps an index so that toggle finds a row without
 // searching: the hash of every row in use, and an open-addressing table
-// (linear probing) of row numbers plus one, 0 marking a free slot. The table
-// in use is the first slotMask + 1 slots of its storage; it doubles as the set
-// grows and shrinks again when the set is cleared.
+// (linear probing) whose slots hold a row's hash and its number plus one in
+// one word, 0 marking a free slot, so that a probe reads no row it does not
+// have to. Each row also knows its slot. The table in use is the first
+// slotMask + 1 slots of its storage; it doubles as the set grows and shrinks
+// again when the set is cleared.
 //
 // The set also owns one work row, where the boundary and the reduction
 // assemble each candidate before toggling it in. Sets used by different
@@ -151,6 +155,7 @@ public:
 
 private:
     void freeSlot(std::uint32_t hole);
+    void fillSlot(std::uint32_t s, std::uint32_t hash, std::int32_t r);
     std::uint32_t freeSlotFor(std::uint32_t hash) const;
     void cancelRow(std::uint32_t slot, std::int32_t r);
     void growIndex();
@@ -159,7 +164,8 @@ private:
     Buffer<Entry> rows_;
     Buffer<std::uint32_t> hashes_;
     Buffer<PairRange> pairs_;
-    Buffer<std::uint32_t> slots_;
+    Buffer<std::uint64_t> slots_;
+    Buffer<std::uint32_t> slotOfRow_;
     std::array<Entry, maxMonomialLength> scratch_{};
     std::int32_t rowCount_ = 0;
     int rowLength_ = 0;

@@ -126,9 +126,9 @@ TEST(TermSetStorage, SizedForItsRowsAndIndex) {
     EXPECT_EQ(TermSet::slotsFor(0), TermSet::minimumSlots);
     EXPECT_EQ(TermSet::slotsFor(32), 64u);
     EXPECT_EQ(TermSet::slotsFor(33), 128u);
-    // 1000 rows of up to 40 entries, a hash and a pair range each, and an
-    // index of 2048 slots.
-    EXPECT_EQ(TermSet::bytesFor(1000, 40), 1000u * 40 + 1000u * 6 + 2048u * 4);
+    // 1000 rows of up to 40 entries, a hash, a slot number and a pair range
+    // each, and an index of 2048 slots of eight bytes.
+    EXPECT_EQ(TermSet::bytesFor(1000, 40), 1000u * 40 + 1000u * 10 + 2048u * 8);
     TermSet set;
     ASSERT_TRUE(set.allocate(1000, 40));
     EXPECT_EQ(set.rowLimit(), 1000);
