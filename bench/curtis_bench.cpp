@@ -1,8 +1,8 @@
 // Micro-benchmarks of the hot operations: toggle, boundary, reduction and the
 // elimination of one level at a realistic size.
 #include "algebra/basis.hpp"
-#include "algebra/positions.hpp"
 #include "algebra/boundary.hpp"
+#include "algebra/positions.hpp"
 #include "algebra/reduction.hpp"
 #include "algebra/term_set.hpp"
 #include "elimination/computation.hpp"

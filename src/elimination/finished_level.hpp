@@ -39,8 +39,7 @@ struct FinishedLevel {
             if (state == Alive) {
                 basis.wordAt(k, i, word);
                 f(ChartLine{word, nullptr});
-            } else if (state == Hit &&
-                       basis.cellAt(k, i) != basis.cellAt(k - 1, table.tag(i))) {
+            } else if (state == Hit && basis.cellAt(k, i) != basis.cellAt(k - 1, table.tag(i))) {
                 basis.wordAt(k, i, word);
                 basis.wordAt(k - 1, table.tag(i), source);
                 f(ChartLine{word, source});

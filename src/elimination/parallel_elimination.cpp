@@ -181,9 +181,9 @@ EliminationStatus eliminateLevelInParallel(const LevelTable& current, const Leve
     Crew crew(current, next, w, static_cast<int>(sets.size()));
     // Declared in this order, the workers are joined after the crew is
     // stopped.
-    const std::vector<std::jthread> workers = startThreads(
-        static_cast<int>(sets.size()) - 1,
-        [&crew, sets](int i) { crew.work(sets[static_cast<std::size_t>(i)]); });
+    const std::vector<std::jthread> workers =
+        startThreads(static_cast<int>(sets.size()) - 1,
+                     [&crew, sets](int i) { crew.work(sets[static_cast<std::size_t>(i)]); });
     const StopOnExit stopOnExit(crew);
     return crew.commit(sets[0], progress);
 }

@@ -22,9 +22,9 @@ std::int32_t termSetHeadroomRows(const BasisCounts& counts) {
     for (int L = 1; L < counts.degree(); ++L) {
         largest = std::max(largest, counts.levelSize(L));
     }
-    return static_cast<std::int32_t>(std::max(
-        headroomRowsAtLeast,
-        (largest + largestLevelPerHeadroomRow - 1) / largestLevelPerHeadroomRow));
+    return static_cast<std::int32_t>(
+        std::max(headroomRowsAtLeast,
+                 (largest + largestLevelPerHeadroomRow - 1) / largestLevelPerHeadroomRow));
 }
 
 StoragePlan planStorage(std::int32_t t, const StorageSettings& settings) {

@@ -224,10 +224,9 @@ TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
     // Degree 50 needs about 1.2 GB.
     ProcessOptions limited;
     limited.addressSpaceLimit = 400ull << 20;
-    const ProcessResult failed =
-        chartTool({"--weight", "0", "--max-degree", "50", "--min-degree", "49", "--format",
-                   "text", "--output", file.string()},
-                  limited);
+    const ProcessResult failed = chartTool({"--weight", "0", "--max-degree", "50", "--min-degree",
+                                            "49", "--format", "text", "--output", file.string()},
+                                           limited);
     EXPECT_EQ(failed.exitStatus, 255);
     EXPECT_EQ(failed.err.rfind("Error: fail to allocate memory!\nThe computation needs ", 0), 0u)
         << failed.err;

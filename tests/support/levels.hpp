@@ -27,8 +27,8 @@ public:
         }
         EXPECT_TRUE(tables_.allocate(basis_, capacities));
         for (TermSet& set : sets_) {
-            EXPECT_TRUE(set.allocate(termSetRows < 0 ? unlimitedTermSetRows : termSetRows, t,
-                                     startRows));
+            EXPECT_TRUE(
+                set.allocate(termSetRows < 0 ? unlimitedTermSetRows : termSetRows, t, startRows));
         }
         build(0);
     }
