@@ -1,8 +1,15 @@
 #include "algebra/boundary.hpp"
 
+#include "algebra/reduction.hpp"
+
 namespace curtis {
 
-bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
+namespace {
+
+// Hands every term of the boundary of x to add(term, hash, pairs), in the
+// set's work row, until add returns false.
+template <typename Add>
+bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, TermSet& set, Add&& add) {
     Entry* scratch = set.scratch();
     // A term of position p is x[0 .. p-1], the pair, then x[p+1 .. k] one place
     // further on. Its hash is the sum of the hashes of those three parts; the
@@ -41,7 +48,7 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
                 scratch[p + 1] = static_cast<Entry>(j - 1);
                 const std::uint32_t hash =
                     before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
-                if (set.toggleHashed(scratch, hash, pairs) < 0) {
+                if (!add(scratch, hash, pairs)) {
                     return false;
                 }
             }
@@ -55,6 +62,22 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
         }
     }
     return true;
+}
+
+} // namespace
+
+bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
+    return forEachBoundaryTerm(x, k, w, set,
+                               [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
+                                   return set.toggleHashed(term, hash, pairs) >= 0;
+                               });
+}
+
+bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
+    return forEachBoundaryTerm(x, k, w, set,
+                               [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
+                                   return toggleReduced(set, term, hash, pairs);
+                               });
 }
 
 } // namespace curtis

@@ -17,4 +17,9 @@ namespace curtis {
 // the set is then left part way.
 bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set);
 
+// appendBoundary with each term reduced to admissible form as it comes
+// (toggleReduced): a set of admissible rows stays admissible, and ends as
+// appendBoundary followed by reduceToAdmissible would leave it.
+bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set);
+
 } // namespace curtis

@@ -128,4 +128,35 @@ bool reduceToAdmissible(TermSet& set) {
     return true;
 }
 
+bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs) {
+    const int length = set.rowLength();
+    const int j = length > 2 ? firstInadmissiblePair(term, pairs, length) : 0;
+    if (j == 0) {
+        return set.toggleHashed(term, hash, noPair) >= 0;
+    }
+    Entry rewritten[maxMonomialLength];
+    copyMonomial(rewritten, term, length);
+    const int x = term[j];
+    const int y = term[j + 1];
+    // As in reduceToAdmissible: the terms may break pair j - 1, pair j + 1
+    // and the pairs the term could still break.
+    const PairRange termPairs{static_cast<std::uint8_t>(j > 1 ? j - 1 : 1),
+                              static_cast<std::uint8_t>(pairs.last > j + 1 ? pairs.last : j + 1)};
+    const int d = y - 2 * x - 2;
+    const std::uint32_t base = hash - entryHash(j, x) - entryHash(j + 1, y);
+    for (int m = 0; 2 * m <= d; ++m) {
+        if (binomialIsOdd(d - m, m)) {
+            const int left = y - x - 1 - m;
+            const int right = 2 * x + 1 + m;
+            rewritten[j] = static_cast<Entry>(left);
+            rewritten[j + 1] = static_cast<Entry>(right);
+            if (!toggleReduced(set, rewritten, base + entryHash(j, left) + entryHash(j + 1, right),
+                               termPairs)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace curtis

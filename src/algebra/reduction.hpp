@@ -19,4 +19,13 @@ namespace curtis {
 // then left part way.
 bool reduceToAdmissible(TermSet& set);
 
+// Adds the admissible form of term (set.rowLength() entries, with its hash,
+// and the range of its pairs that may break admissibility) to the set mod 2:
+// the term itself if it is admissible, otherwise the terms its first
+// inadmissible pair is rewritten into, each added the same way. No
+// inadmissible row enters the set, so a set of admissible rows stays
+// admissible. term may be the set's work row. Returns false if a term found
+// no room in the set; the set is then left part way.
+bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs);
+
 } // namespace curtis

@@ -24,7 +24,7 @@ std::int32_t leadingTerm(const TermSet& set) {
 
 RoundResult eliminationRound(const Entry* word, const LevelTable& next, std::int32_t w,
                              TermSet& set) {
-    if (!appendBoundary(word, next.k - 1, w, set) || !reduceToAdmissible(set)) {
+    if (!appendReducedBoundary(word, next.k - 1, w, set)) {
         return {RoundResult::Kind::TermSetFull};
     }
     if (set.rowCount() == 0) {
