@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace curtis {
 namespace {
 
@@ -89,16 +92,47 @@ Words literalBoundary(const Word& x, std::int32_t w) {
     return result;
 }
 
+// The rows of a set, in increasing order.
+Words sortedRows(const TermSet& set, std::int32_t w) {
+    Words result = rows(set, w);
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
 // Every generator of the given levels: the rows of the boundary and of its
 // reduction, in order, are those of the plain algorithm on printed words.
+// Reduced term by term as it is formed, the boundary is the same set; added
+// so to the reduced boundary of the word before, it is the reduced sum of
+// the two.
 void expectPlainBoundaries(int t, std::int32_t w, int firstLevel, int lastLevel) {
     for (int k = firstLevel; k <= lastLevel; ++k) {
+        Words before;
+        std::vector<Entry> previous;
+        TermSet asItComes = termSet(k + 2, 1 << 20);
         enumerateLevel(t, k, [&](const Entry* word) {
             const Word x = testing::printed(word, k + 1, w);
             Words expected = literalBoundary(x, w);
             EXPECT_EQ(boundary(x, w), expected) << "t " << t << " w " << w;
+            Words sum = before;
+            for (const Word& term : expected) {
+                testing::literalToggle(sum, term);
+            }
             testing::literalReduce(expected);
             EXPECT_EQ(boundary(x, w, true), expected) << "t " << t << " w " << w;
+
+            asItComes.clear(k + 2);
+            EXPECT_TRUE(appendReducedBoundary(word, k, w, asItComes));
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(sortedRows(asItComes, w), expected) << "t " << t << " w " << w;
+            if (!previous.empty()) {
+                EXPECT_TRUE(appendReducedBoundary(previous.data(), k, w, asItComes));
+                testing::literalReduce(sum);
+                std::sort(sum.begin(), sum.end());
+                EXPECT_EQ(sortedRows(asItComes, w), sum) << "t " << t << " w " << w;
+            }
+
+            before = literalBoundary(x, w);
+            previous.assign(word, word + k + 1);
             return !::testing::Test::HasFailure();
         });
     }
