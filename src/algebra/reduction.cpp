@@ -16,6 +16,35 @@ int firstInadmissiblePair(const Entry* a, PairRange pairs, int length) {
     return 0;
 }
 
+// The terms that row a (with its hash and the range of its pairs that may
+// break admissibility) is rewritten into at its inadmissible pair j,
+// (x, y) = (a[j], a[j + 1]): term(left, right, hash, pairs) for each, where
+// left and right replace x and y, hash is the term's and pairs the range it
+// carries: a term changes entries j and j + 1 only, so pair j - 1 may break,
+// pair j holds again (y >= 2x + 1), and pair j + 1 and the pairs the row
+// could still break may break. Stops when term returns false.
+template <typename Term>
+bool forEachRewrittenTerm(const Entry* a, int j, std::uint32_t hash, PairRange pairs, Term&& term) {
+    const int x = a[j];
+    const int y = a[j + 1];
+    const PairRange termPairs{static_cast<std::uint8_t>(j > 1 ? j - 1 : 1),
+                              static_cast<std::uint8_t>(pairs.last > j + 1 ? pairs.last : j + 1)};
+    const int d = y - 2 * x - 2;
+    // Every term agrees with the row outside entries j and j + 1.
+    const std::uint32_t base = hash - entryHash(j, x) - entryHash(j + 1, y);
+    for (int m = 0; 2 * m <= d; ++m) {
+        if (binomialIsOdd(d - m, m)) {
+            const int left = y - x - 1 - m;
+            const int right = 2 * x + 1 + m;
+            if (!term(left, right, base + entryHash(j, left) + entryHash(j + 1, right),
+                      termPairs)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 namespace {
@@ -85,33 +114,18 @@ bool reduceToAdmissible(TermSet& set) {
     std::int32_t i = 0;
     int j = 0;
     while (unchecked.next(i, j)) {
-        const Entry* a = set.row(i);
-        copyMonomial(scratch, a, length);
-        const int x = a[j];
-        const int y = a[j + 1];
-        // A term changes entries j and j + 1 only: pair j - 1 may break,
-        // pair j holds again (y >= 2x + 1), pair j + 1 and the pairs the row
-        // could still break may break.
-        const PairRange rowPairs = set.rowPairs(i);
-        const PairRange termPairs{
-            static_cast<std::uint8_t>(j > 1 ? j - 1 : 1),
-            static_cast<std::uint8_t>(rowPairs.last > j + 1 ? rowPairs.last : j + 1)};
-        const int d = y - 2 * x - 2;
-        // Every term agrees with the row outside entries j and j + 1.
-        const std::uint32_t base = set.rowHash(i) - entryHash(j, x) - entryHash(j + 1, y);
+        copyMonomial(scratch, set.row(i), length);
         // Where the rewritten row is: a cancellation moves the last row into
         // the cancelled one's place, and the rewritten row may be that last
         // one. No term equals the rewritten row itself.
         std::int32_t rewritten = i;
-        for (int m = 0; 2 * m <= d; ++m) {
-            if (binomialIsOdd(d - m, m)) {
-                const int left = y - x - 1 - m;
-                const int right = 2 * x + 1 + m;
+        const bool room = forEachRewrittenTerm(
+            scratch, j, set.rowHash(i), set.rowPairs(i),
+            [&](int left, int right, std::uint32_t hash, PairRange pairs) {
                 scratch[j] = static_cast<Entry>(left);
                 scratch[j + 1] = static_cast<Entry>(right);
                 const std::int32_t last = set.rowCount() - 1;
-                const std::int32_t changed = set.toggleHashed(
-                    scratch, base + entryHash(j, left) + entryHash(j + 1, right), termPairs);
+                const std::int32_t changed = set.toggleHashed(scratch, hash, pairs);
                 if (changed < 0) {
                     return false;
                 }
@@ -119,7 +133,10 @@ bool reduceToAdmissible(TermSet& set) {
                     rewritten = changed; // cancelled: the last row moved into its place
                 }
                 unchecked.changed(changed);
-            }
+                return true;
+            });
+        if (!room) {
+            return false;
         }
         // Removing the rewritten row is what toggling it once more would do.
         set.removeRow(rewritten);
@@ -136,27 +153,13 @@ bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRang
     }
     Entry rewritten[maxMonomialLength];
     copyMonomial(rewritten, term, length);
-    const int x = term[j];
-    const int y = term[j + 1];
-    // As in reduceToAdmissible: the terms may break pair j - 1, pair j + 1
-    // and the pairs the term could still break.
-    const PairRange termPairs{static_cast<std::uint8_t>(j > 1 ? j - 1 : 1),
-                              static_cast<std::uint8_t>(pairs.last > j + 1 ? pairs.last : j + 1)};
-    const int d = y - 2 * x - 2;
-    const std::uint32_t base = hash - entryHash(j, x) - entryHash(j + 1, y);
-    for (int m = 0; 2 * m <= d; ++m) {
-        if (binomialIsOdd(d - m, m)) {
-            const int left = y - x - 1 - m;
-            const int right = 2 * x + 1 + m;
+    return forEachRewrittenTerm(
+        term, j, hash, pairs,
+        [&](int left, int right, std::uint32_t termHash, PairRange termPairs) {
             rewritten[j] = static_cast<Entry>(left);
             rewritten[j + 1] = static_cast<Entry>(right);
-            if (!toggleReduced(set, rewritten, base + entryHash(j, left) + entryHash(j + 1, right),
-                               termPairs)) {
-                return false;
-            }
-        }
-    }
-    return true;
+            return toggleReduced(set, rewritten, termHash, termPairs);
+        });
 }
 
 } // namespace curtis
