@@ -1,9 +1,11 @@
 #include "algebra/basis.hpp"
 
+#include <algorithm>
+
 namespace curtis {
 
-BasisCounts::BasisCounts(int t)
-    : t_(t), values_(t + 1), sizes_(static_cast<std::size_t>(t), 0),
+BasisCounts::BasisCounts(int t, int topCell)
+    : t_(t), topCell_(std::min(topCell, t)), values_(t + 1), sizes_(static_cast<std::size_t>(t), 0),
       wordsAbove_(static_cast<std::size_t>(t) * static_cast<std::size_t>(t + 1), 0) {
     const int values = t + 1;
     // completions[r][p][s] for r further entries, predecessor p (the first
@@ -36,15 +38,18 @@ BasisCounts::BasisCounts(int t)
             }
         }
     }
-    // Level L: a cell offset c from the top cell t - 1 - L down to 0, then L
-    // lambda indices adding up to the rest, the first one unconstrained.
+    // Level L: a cell offset c from the highest, t - 1 - L or the top cell,
+    // down to 0, then L lambda indices adding up to the rest, the first one
+    // unconstrained.
     for (int L = 0; L < t; ++L) {
         const int top = t - 1 - L;
         std::int64_t total = 0;
         for (int cell = top; cell >= 0; --cell) {
             wordsAbove_[static_cast<std::size_t>(L) * values_ + static_cast<std::size_t>(cell)] =
                 total;
-            total += lambdaWords(L, top - cell);
+            if (cell <= topCell_) {
+                total += lambdaWords(L, top - cell);
+            }
         }
         sizes_[static_cast<std::size_t>(L)] = total;
     }

@@ -9,10 +9,15 @@
 // The admissible basis of each level. In total degree t, level L
 // (0 <= L <= t - 1) has as basis every admissible monomial of L + 1 entries
 // whose stored entries (the cell offset and the lambda indices, all at least
-// 0) add up to t - 1 - L. The weight w only shifts the printed cell index, so
-// nothing here depends on it.
+// 0) add up to t - 1 - L, and whose cell offset is at most the top cell's,
+// when the space has one. The weight w only shifts the printed cell index,
+// so nothing here depends on it.
 
 namespace curtis {
+
+// The top cell offset of a space without a top cell: above every cell a
+// total degree the program takes can reach.
+inline constexpr int noTopCell = maxMonomialLength;
 
 // The number of generators of every level, from counting tables instead of
 // the enumeration; the positions of words in their level are read from the
@@ -26,10 +31,13 @@ namespace curtis {
 // completions(r - 1, v, s - v). Both vanish where nothing fits.
 class BasisCounts {
 public:
-    // Counts for total degree t (1 <= t <= maxMonomialLength).
-    explicit BasisCounts(int t);
+    // Counts for total degree t (1 <= t <= maxMonomialLength), of the words
+    // whose cell offset is at most topCell (0 <= topCell).
+    explicit BasisCounts(int t, int topCell = noTopCell);
 
     int degree() const { return t_; }
+    // The largest cell offset counted.
+    int topCell() const { return topCell_; }
     // Generators of level L, 0 <= L < t.
     std::int64_t levelSize(int L) const { return sizes_[static_cast<std::size_t>(L)]; }
 
@@ -40,7 +48,8 @@ public:
     // Runs of L lambda indices adding up to s, the first unconstrained.
     std::int64_t lambdaWords(int L, int s) const { return completions(L, t_, s); }
     // Generators of level L whose cell offset is greater than cell
-    // (0 <= cell <= t - 1 - L): where the words of that cell start.
+    // (0 <= cell <= t - 1 - L): where the words of that cell start. Cells
+    // above the top cell hold none.
     std::int64_t wordsAboveCell(int L, int cell) const {
         return wordsAbove_[static_cast<std::size_t>(L) * values_ + static_cast<std::size_t>(cell)];
     }
@@ -57,6 +66,7 @@ private:
     }
 
     int t_;
+    int topCell_;
     std::size_t values_; // t + 1: the values an entry, a sum or a bound takes
     std::vector<std::int64_t> completions_;
     std::vector<std::int64_t> tailsFrom_;
@@ -67,14 +77,16 @@ private:
 // The recursive worker of the enumeration: entries 0 to position - 1 of word
 // are chosen; chooses the remaining entries (position included), which must
 // add up to sum, largest values first, and hands each admissible completion
-// to sink (a callable taking const Entry*, returning false to stop). Returns
-// false when the sink stopped it.
+// to sink (a callable taking const Entry*, returning false to stop); a cell
+// offset, chosen at position 0, is at most topCell. Returns false when the
+// sink stopped it.
 template <typename Sink>
-bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink& sink) {
+bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink& sink,
+                         int topCell = noTopCell) {
     if (remaining == 1) {
         // The last entry takes the whole sum; after the first lambda index
         // it must not exceed twice its predecessor.
-        if (position >= 2 && sum > 2 * word[position - 1]) {
+        if ((position >= 2 && sum > 2 * word[position - 1]) || (position == 0 && sum > topCell)) {
             return true;
         }
         word[position] = static_cast<Entry>(sum);
@@ -82,7 +94,7 @@ bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink
     }
     if (position == 0) {
         // The cell offset, from the largest possible down to the bottom cell.
-        for (int cell = sum; cell >= 0; --cell) {
+        for (int cell = std::min(sum, topCell); cell >= 0; --cell) {
             word[0] = static_cast<Entry>(cell);
             if (!enumerateAdmissible(word, 1, remaining - 1, sum - cell, sink)) {
                 return false;
@@ -107,11 +119,12 @@ bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink
 
 // Hands the basis of level L in total degree t (0 <= L < t <=
 // maxMonomialLength) to sink in strictly decreasing order: by cell index
-// first, from the top cell t - 1 - L down to the bottom cell, then by the
-// first lambda index, and so on. Returns false when the sink stopped it.
-template <typename Sink> bool enumerateLevel(int t, int L, Sink&& sink) {
+// first, from the highest cell, t - 1 - L or the top cell offset, down to the
+// bottom cell, then by the first lambda index, and so on. Returns false when
+// the sink stopped it.
+template <typename Sink> bool enumerateLevel(int t, int L, Sink&& sink, int topCell = noTopCell) {
     Entry word[maxMonomialLength];
-    return enumerateAdmissible(word, 0, L + 1, t - 1 - L, sink);
+    return enumerateAdmissible(word, 0, L + 1, t - 1 - L, sink, topCell);
 }
 
 } // namespace curtis

@@ -17,7 +17,7 @@ int boundAt(const Entry* word, int from, int sum) {
 std::int64_t BasisPositions::positionOf(int L, const Entry* word) const {
     const int top = degree() - 1 - L;
     int sum = top - word[0]; // what the lambda indices must add up to
-    if (sum < 0) {
+    if (sum < 0 || word[0] > counts_.topCell()) {
         return notAGenerator;
     }
     std::int64_t position = counts_.wordsAboveCell(L, word[0]);
@@ -122,8 +122,8 @@ bool BasisPositions::stepUp(int L, Entry* word) const {
             }
         }
     }
-    if (sum == 0) {
-        return false; // the top cell with every lambda index 0
+    if (sum == 0 || word[0] >= counts_.topCell()) {
+        return false; // the highest cell, and nothing above it can grow
     }
     ++word[0];
     fillSmallest(L, word, 1, sum - 1);

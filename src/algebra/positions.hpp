@@ -22,16 +22,17 @@ public:
     // What positionOf returns for a word that is not a generator of the level.
     static constexpr std::int64_t notAGenerator = -1;
 
-    // Positions for total degree t (1 <= t <= maxMonomialLength).
-    explicit BasisPositions(int t) : counts_(t) {}
+    // Positions for total degree t (1 <= t <= maxMonomialLength), of the
+    // words whose cell offset is at most topCell.
+    explicit BasisPositions(int t, int topCell = noTopCell) : counts_(t, topCell) {}
 
     const BasisCounts& counts() const { return counts_; }
     int degree() const { return counts_.degree(); }
     std::int64_t levelSize(int L) const { return counts_.levelSize(L); }
 
     // The position of word (L + 1 stored entries) in level L, or
-    // notAGenerator if the word is not admissible or its entries do not add
-    // up to the level's sum.
+    // notAGenerator if the word is not admissible, its entries do not add up
+    // to the level's sum or its cell lies above the top cell.
     std::int64_t positionOf(int L, const Entry* word) const;
 
     // Writes the word at position (0 <= position < levelSize(L)) of level L.

@@ -39,7 +39,7 @@ int runChartTool(int argc, const char* const* argv) {
     // The largest degree needs the most storage: find out at once whether
     // it can be had, not after the smaller ones.
     ComputationSettings settings;
-    const ComputationResult storage = checkStorage(options.maxDegree, settings);
+    const ComputationResult storage = checkStorage(options.maxDegree, options.weight, settings);
     if (storage.outcome != Outcome::Finished) {
         return reportFailure(storage);
     }

@@ -50,16 +50,27 @@ std::int64_t termSetLimit(const StoragePlan& plan, const std::vector<TermSet>& s
 
 } // namespace
 
-ComputationResult checkStorage(std::int32_t t, const ComputationSettings& settings) {
+BasisPositions basisFor(std::int32_t t, std::int32_t w, const ComputationSettings& settings) {
+    if (!settings.topCell) {
+        return BasisPositions(t);
+    }
+    // The offset of the top cell from the bottom cell; cells beyond t - 1
+    // are never reached.
+    const std::int64_t offset = std::int64_t{*settings.topCell} + w;
+    return BasisPositions(t, static_cast<int>(std::clamp<std::int64_t>(offset, 0, t)));
+}
+
+ComputationResult checkStorage(std::int32_t t, std::int32_t w,
+                               const ComputationSettings& settings) {
     std::optional<StorageShortfall> shortfall;
-    fittingPlan(BasisCounts(t), settings, shortfall);
+    fittingPlan(basisFor(t, w, settings).counts(), settings, shortfall);
     return shortfallResult(shortfall);
 }
 
 ComputationResult runComputation(std::int32_t t, std::int32_t w,
                                  const ComputationSettings& settings,
                                  const std::function<bool(const FinishedLevel&)>& onLevel) {
-    const BasisPositions basis(t);
+    const BasisPositions basis = basisFor(t, w, settings);
     std::optional<StorageShortfall> shortfall;
     const StoragePlan plan = fittingPlan(basis.counts(), settings, shortfall);
     if (shortfall) {
@@ -78,7 +89,7 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
         }
     }
 
-    tables.open(0); // the single generator (t - 1), the top cell
+    tables.open(0); // the single generator (t - 1), the top cell, if in the space
     for (int k = 0; k + 1 < t; ++k) {
         if (!tables.open(k + 1)) {
             return failure(Outcome::LevelOverflow, k + 1, tables.capacity(k + 1));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace curtis {
 
@@ -31,6 +32,12 @@ struct ComputationProgress {
 };
 
 struct ComputationSettings : StorageSettings {
+    // The top cell of the space: the complex of P_{-w}^{topCell}, spanned by
+    // the monomials whose cell index lies from -w to topCell (at least -w).
+    // The boundary never raises the cell index, so it is a subcomplex of that
+    // of P_{-w}, and the same elimination computes its table. Without a top
+    // cell the space is P_{-w}, infinite.
+    std::optional<std::int32_t> topCell;
     // Called once a level's records are open, before anything reads them.
     // The test build uses it to inject faults; the program leaves it empty.
     std::function<void(GeneratorTables& tables, int level)> afterEnumeration;
@@ -75,10 +82,16 @@ struct ComputationResult {
 // threads is left to the computation and one term set per processor does
 // not fit, it runs on as many threads as fit; the figures of a shortfall are
 // those of a single thread.
-ComputationResult checkStorage(std::int32_t t, const ComputationSettings& settings);
+ComputationResult checkStorage(std::int32_t t, std::int32_t w, const ComputationSettings& settings);
+
+// The basis of every level of total degree t for weight w and the top cell
+// of the settings.
+BasisPositions basisFor(std::int32_t t, std::int32_t w, const ComputationSettings& settings);
 
 // Runs the whole computation for weight w and total degree t (within the
-// limits above): sizes and allocates all storage, opens level 0, and for
+// limits above; a top cell, if any, at least -w): sizes and allocates all
+// storage, opens level 0 (empty when its single word, the cell t - 1 - w,
+// lies above the top cell), and for
 // every level k opens level k + 1, eliminates level k and hands level k to
 // onLevel; the last level, t - 1, is handed over as the next level left it.
 // onLevel returns false to stop the computation. An exception from onLevel

@@ -49,6 +49,48 @@ TEST(Positions, PositionAndWordAreInverseOnEveryGenerator) {
     }
 }
 
+// A space with a top cell: its levels are the words whose cell lies no
+// higher, in the same order, and their positions are read the same way.
+TEST(Positions, ATopCellKeepsTheWordsBelowIt) {
+    for (int t = 1; t <= 16; ++t) {
+        for (int top : {0, 1, 3, 7, t - 2}) {
+            if (top < 0) {
+                continue;
+            }
+            const BasisPositions basis(t, top);
+            for (int L = 0; L < t; ++L) {
+                std::vector<Stored> words;
+                enumerateLevel(t, L, [&](const Entry* word) {
+                    if (word[0] <= top) {
+                        words.emplace_back(word, word + L + 1);
+                    } else {
+                        EXPECT_EQ(basis.positionOf(L, word), BasisPositions::notAGenerator);
+                    }
+                    return true;
+                });
+                std::vector<Stored> below;
+                enumerateLevel(
+                    t, L,
+                    [&](const Entry* word) {
+                        below.emplace_back(word, word + L + 1);
+                        return true;
+                    },
+                    top);
+                ASSERT_EQ(below, words) << "t " << t << " top " << top << " L " << L;
+                ASSERT_EQ(static_cast<std::int64_t>(words.size()), basis.levelSize(L));
+                for (std::size_t i = 0; i < words.size(); ++i) {
+                    const std::int64_t position = static_cast<std::int64_t>(i);
+                    ASSERT_EQ(basis.positionOf(L, words[i].data()), position);
+                    ASSERT_EQ(wordAt(basis, L, position), words[i]);
+                    Stored up = words[i];
+                    ASSERT_EQ(basis.stepUp(L, up.data()), i > 0) << "t " << t << " top " << top;
+                    ASSERT_EQ(up, i > 0 ? words[i - 1] : words[i]);
+                }
+            }
+        }
+    }
+}
+
 // The largest degree taken, where levels hold billions of words: random
 // positions of every level, each read back and stepped from.
 TEST(Positions, RandomSamplesAtTheLargestDegree) {

@@ -140,11 +140,11 @@ TEST(Computation, MoreStorageThanObtainableAllocatesNothing) {
     EXPECT_EQ(result.obtainable.bytes, needed - 1);
     EXPECT_EQ(result.obtainable.limit, MemoryLimit::AddressSpace);
     EXPECT_FALSE(handed);
-    EXPECT_EQ(checkStorage(30, scarce).outcome, Outcome::MemoryShortfall);
+    EXPECT_EQ(checkStorage(30, 0, scarce).outcome, Outcome::MemoryShortfall);
 
     // Just enough for one thread: the computation runs, on one thread.
     scarce.obtainable->bytes = needed;
-    EXPECT_EQ(checkStorage(30, scarce).outcome, Outcome::Finished);
+    EXPECT_EQ(checkStorage(30, 0, scarce).outcome, Outcome::Finished);
     EXPECT_EQ(runComputation(30, 0, scarce, [](const FinishedLevel&) { return true; }).outcome,
               Outcome::Finished);
 }
