@@ -1,9 +1,10 @@
 #include "app/main_flow.hpp"
 
-#include "app/chart.hpp"
 #include "app/dialogue.hpp"
 #include "app/key_wait.hpp"
-#include "app/progress.hpp"
+#include "report/chart_text.hpp"
+#include "report/messages.hpp"
+#include "report/progress.hpp"
 
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,7 @@
 #include "curtis_chart/chart_data.hpp"
 
+#include "report/chart_lines.hpp"
+
 namespace curtis {
 
 namespace {
@@ -23,7 +25,7 @@ PrintedLevel printLevel(const FinishedLevel& level) {
     printed.s = level.homologicalDegree();
     printed.topologicalDegree = level.topologicalDegree();
     printed.coweight = level.coweight();
-    level.forEachLine([&](const ChartLine& line) {
+    forEachChartLine(level, [&](const ChartLine& line) {
         PrintedLine entry;
         entry.word = printMonomial(line.word, level.k + 1, level.w);
         if (line.source != nullptr) {

@@ -1,11 +1,12 @@
 #include "curtis_chart/chart_tool.hpp"
 
-#include "app/chart.hpp"
-#include "app/main_flow.hpp"
-#include "app/progress.hpp"
 #include "curtis_chart/formats.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
+#include "report/chart_text.hpp"
+#include "report/exit_status.hpp"
+#include "report/messages.hpp"
+#include "report/progress.hpp"
 
 #include <cstdio>
 

@@ -1,4 +1,5 @@
 #include "elimination/computation.hpp"
+#include "report/chart_lines.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ std::vector<HandedLevel> handedLevels(int t, std::int32_t w, ComputationResult* 
         runComputation(t, w, settings, [&](const FinishedLevel& level) {
             HandedLevel handed{
                 level.homologicalDegree(), level.topologicalDegree(), level.coweight(), {}};
-            level.forEachLine([&](const ChartLine& line) {
+            forEachChartLine(level, [&](const ChartLine& line) {
                 handed.lines.emplace_back(printed(line.word, level.k + 1, w),
                                           line.source != nullptr ? printed(line.source, level.k, w)
                                                                  : Word{});

@@ -1,5 +1,6 @@
 // The elimination on several threads against the single-threaded one: the
 // same states and tags on every level, the same charts, the same failures.
+#include "report/chart_lines.hpp"
 #include "support/levels.hpp"
 #include "support/term_sets.hpp"
 
@@ -61,7 +62,7 @@ std::string chart(int t, std::int32_t w, ComputationSettings settings) {
     const ComputationResult result =
         runComputation(t, w, settings, [&](const FinishedLevel& level) {
             text += "s=" + std::to_string(level.homologicalDegree()) + "\n";
-            level.forEachLine([&](const ChartLine& line) {
+            forEachChartLine(level, [&](const ChartLine& line) {
                 for (const std::int32_t entry : testing::printed(line.word, level.k + 1, w)) {
                     text += std::to_string(entry) + " ";
                 }

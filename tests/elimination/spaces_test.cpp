@@ -2,6 +2,7 @@
 // against mathematics: the known Ext of the sphere and of the Moore space
 // RP^2, and the period of the binomial coefficients mod 2.
 #include "elimination/computation.hpp"
+#include "report/chart_lines.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ Ranks survivors(int t, std::int32_t a, std::optional<std::int32_t> b) {
     Ranks ranks;
     const ComputationResult result =
         runComputation(t, -a, settings, [&](const FinishedLevel& level) {
-            level.forEachLine([&](const ChartLine& line) {
+            forEachChartLine(level, [&](const ChartLine& line) {
                 if (line.source == nullptr) {
                     ++ranks[{level.coweight(), level.k}];
                 }
@@ -118,7 +119,7 @@ std::string chart(int t, std::int32_t a, std::int32_t b, std::int32_t shift = 0)
     };
     runComputation(t, -a, settings, [&](const FinishedLevel& level) {
         text += "s=" + std::to_string(level.homologicalDegree()) + "\n";
-        level.forEachLine([&](const ChartLine& line) {
+        forEachChartLine(level, [&](const ChartLine& line) {
             write(line.word, level.k + 1);
             if (line.source != nullptr) {
                 text += "<-- ";

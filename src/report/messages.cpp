@@ -1,18 +1,11 @@
-#include "app/chart.hpp"
+#include "report/messages.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 namespace curtis {
 
 namespace {
-
-// Entries of a word of `length` entries, the cell index printed as such.
-void writeWord(std::FILE* out, const Entry* word, int length, std::int32_t w) {
-    std::fprintf(out, "%d ", printedCell(word[0], w));
-    for (int i = 1; i < length; ++i) {
-        std::fprintf(out, "%d ", static_cast<int>(word[i]));
-    }
-}
 
 std::string format(const char* pattern, long long a, long long b = 0) {
     char text[256];
@@ -21,20 +14,6 @@ std::string format(const char* pattern, long long a, long long b = 0) {
 }
 
 } // namespace
-
-void writeChartSection(std::FILE* out, const FinishedLevel& level) {
-    std::fprintf(out, "homological degree s=%d (topological degree %d, coweight %d):\n",
-                 level.homologicalDegree(), level.topologicalDegree(), level.coweight());
-    const int length = level.k + 1;
-    level.forEachLine([&](const ChartLine& line) {
-        writeWord(out, line.word, length, level.w);
-        if (line.source != nullptr) {
-            std::fputs("<-- ", out);
-            writeWord(out, line.source, length - 1, level.w);
-        }
-        std::fputs("\n", out);
-    });
-}
 
 std::string failureMessage(const ComputationResult& result) {
     switch (result.outcome) {

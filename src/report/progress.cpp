@@ -1,4 +1,4 @@
-#include "app/progress.hpp"
+#include "report/progress.hpp"
 
 #include <unistd.h>
 

@@ -2,16 +2,9 @@
 
 #include "elimination/computation.hpp"
 
-#include <cstdio>
 #include <string>
 
 namespace curtis {
-
-// Writes the chart section of a finished level: the header with homological
-// degree, topological degree and coweight, then one line per chart line: a
-// surviving word, or "word <-- source". Every entry is printed as a number
-// followed by one blank, the cell index as its true (signed) value.
-void writeChartSection(std::FILE* out, const FinishedLevel& level);
 
 // The message for a computation that did not finish (any outcome but
 // Finished and Stopped), with its newline. A failed allocation of the level
