@@ -3,6 +3,7 @@
 #include "elimination/computation.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace curtis {
@@ -21,7 +22,7 @@ struct PrintedLine {
 struct PrintedLevel {
     int s = 0; // homological degree
     std::int32_t topologicalDegree = 0;
-    std::int32_t coweight = 0;
+    std::int32_t coweight = 0; // the stem in the space itself, t - s - w
     std::vector<PrintedLine> lines;
 };
 
@@ -31,7 +32,8 @@ struct PrintedDegree {
 };
 
 struct PrintedChart {
-    std::int32_t weight = 0;
+    std::int32_t weight = 0;             // the bottom cell is -weight
+    std::optional<std::int32_t> topCell; // none: the space is infinite
     std::vector<PrintedDegree> degrees;
 };
 

@@ -7,8 +7,10 @@
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
+#include "report/space_name.hpp"
 
 #include <cstdio>
+#include <string>
 
 namespace curtis {
 
@@ -40,6 +42,7 @@ int runChartTool(int argc, const char* const* argv) {
     // The largest degree needs the most storage: find out at once whether
     // it can be had, not after the smaller ones.
     ComputationSettings settings;
+    settings.topCell = options.topCell;
     const ComputationResult storage = checkStorage(options.maxDegree, options.weight, settings);
     if (storage.outcome != Outcome::Finished) {
         return reportFailure(storage);
@@ -56,11 +59,13 @@ int runChartTool(int argc, const char* const* argv) {
 
     PrintedChart chart;
     chart.weight = options.weight;
+    chart.topCell = options.topCell;
+    const std::string space = spaceName(-options.weight, options.topCell, Script::Ascii);
     for (std::int32_t t = options.minDegree; t <= options.maxDegree; ++t) {
         PrintedDegree degree;
         degree.t = t;
         if (options.format == ChartFormat::Text) {
-            std::fprintf(out, "w=%d t=%d\n", options.weight, t);
+            std::fprintf(out, "w=%d t=%d space=%s\n", options.weight, t, space.c_str());
         }
         const ComputationResult result =
             runComputation(t, options.weight, settings, [&](const FinishedLevel& level) {

@@ -7,8 +7,9 @@
 namespace curtis {
 
 // The chart as JSON:
-//   {"weight": W, "degrees": [{"t": t, "levels": [{"s": s,
-//     "topological_degree": t - s, "coweight": t - W - s,
+//   {"weight": W, "bottom_cell": -W, "top_cell": B or null,
+//    "degrees": [{"t": t, "levels": [{"s": s,
+//     "topological_degree": t - s, "coweight": t - W - s, "stem": t - W - s,
 //     "survivors": [[c, l1, ...], ...],
 //     "arrows": [{"target": [...], "source": [...]}, ...]}, ...]}, ...]}
 // with survivors and arrows in the chart's order.

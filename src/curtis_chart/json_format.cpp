@@ -23,12 +23,16 @@ std::string chartJson(const PrintedChart& chart) {
             levels.push_back(Json{{"s", level.s},
                                   {"topological_degree", level.topologicalDegree},
                                   {"coweight", level.coweight},
+                                  {"stem", level.coweight},
                                   {"survivors", std::move(survivors)},
                                   {"arrows", std::move(arrows)}});
         }
         degrees.push_back(Json{{"t", degree.t}, {"levels", std::move(levels)}});
     }
-    const Json document{{"weight", chart.weight}, {"degrees", std::move(degrees)}};
+    const Json document{{"weight", chart.weight},
+                        {"bottom_cell", -chart.weight},
+                        {"top_cell", chart.topCell ? Json(*chart.topCell) : Json(nullptr)},
+                        {"degrees", std::move(degrees)}};
     return document.dump() + "\n";
 }
 

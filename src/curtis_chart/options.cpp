@@ -42,18 +42,40 @@ CLI::Validator wholeNumber(long long low, long long high) {
 ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
                                std::FILE* out, std::FILE* err) {
     CLI::App app{"curtis-chart: whole charts of the Curtis algorithm over the mod-2 Lambda "
-                 "algebra,\nfor one weight and a range of total degrees, as JSON, as the chart "
-                 "text of\ncurtis, or as an Adams-style picture in SVG.",
+                 "algebra,\nfor one stunted projective space P_A^B (or the sphere) and a range "
+                 "of total\ndegrees, as JSON, as the chart text of curtis, or as an Adams-style "
+                 "picture in SVG.",
                  "curtis-chart"};
     app.get_formatter()->column_width(30);
     const std::string weightRange =
         std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
     const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree);
-    app.add_option("-w,--weight", options.weight,
-                   "the weight W, " + weightRange + ": the cells run from -W upward")
-        ->option_text("W REQUIRED")
-        ->required()
-        ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
+    std::int32_t bottomCell = 0;
+    std::int32_t topCell = 0;
+    bool sphereFlag = false;
+    CLI::Option* weight = app.add_option("-w,--weight", options.weight,
+                                         "the weight W, " + weightRange +
+                                             ": the space P_{-W}, whose cells\n"
+                                             "run from -W upward")
+                              ->option_text("W")
+                              ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
+    CLI::Option* bottom = app.add_option("-a,--bottom-cell", bottomCell,
+                                         "the bottom cell A, " + weightRange +
+                                             ": the space P_A, the\n"
+                                             "same as --weight -A (RP^∞ is --bottom-cell 1)")
+                              ->option_text("A")
+                              ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
+    CLI::Option* sphere =
+        app.add_flag("--sphere", sphereFlag,
+                     "the sphere S^0 = P_0^0, the same as --bottom-cell 0\n--top-cell 0");
+    CLI::Option* top =
+        app.add_option("-b,--top-cell", topCell,
+                       "the top cell B, from the bottom cell to " +
+                           std::to_string(maxWeightMagnitude) +
+                           ": the\nfinite space P_A^B (RP^n is --bottom-cell 1 --top-cell n);\n"
+                           "with --weight or --bottom-cell")
+            ->option_text("B")
+            ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
     app.add_option("-T,--max-degree", options.maxDegree,
                    "the largest total degree t computed, " + degreeRange)
         ->option_text("T REQUIRED")
@@ -83,6 +105,31 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     } catch (const CLI::ParseError& error) {
         complain(err, error.what());
         return ParseOutcome::Error;
+    }
+    const std::size_t spaces = weight->count() + bottom->count() + sphere->count();
+    if (spaces != 1) {
+        complain(err, spaces == 0 ? "the space is required: --weight, --bottom-cell or --sphere"
+                                  : "give only one of --weight, --bottom-cell and --sphere");
+        return ParseOutcome::Error;
+    }
+    if (sphere->count() > 0 && top->count() > 0) {
+        complain(err, "--top-cell goes with --weight or --bottom-cell, not with --sphere");
+        return ParseOutcome::Error;
+    }
+    if (bottom->count() > 0) {
+        options.weight = -bottomCell;
+    }
+    if (sphere->count() > 0) {
+        options.weight = 0;
+        options.topCell = 0;
+    }
+    if (top->count() > 0) {
+        if (topCell < -options.weight) {
+            complain(err, "--top-cell " + std::to_string(topCell) + " is below the bottom cell " +
+                              std::to_string(-options.weight));
+            return ParseOutcome::Error;
+        }
+        options.topCell = topCell;
     }
     options.format = format == "text"  ? ChartFormat::Text
                      : format == "svg" ? ChartFormat::Svg

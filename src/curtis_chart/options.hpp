@@ -2,14 +2,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace curtis {
 
 enum class ChartFormat { Json, Text, Svg };
 
+// The space is P_a^b: cells from the bottom cell a = -weight to the top cell
+// b, or upward without end when there is none.
 struct ChartOptions {
     std::int32_t weight = 0;
+    std::optional<std::int32_t> topCell;
     std::int32_t minDegree = 1;
     std::int32_t maxDegree = 0;
     ChartFormat format = ChartFormat::Json;
@@ -22,7 +26,9 @@ enum class ParseOutcome {
     Error, // a one-line message has been written to err
 };
 
-// Reads curtis-chart's command line.
+// Reads curtis-chart's command line. The space is given by exactly one of
+// --weight W, --bottom-cell A (the same as --weight -A) and --sphere (P_0^0),
+// and --top-cell B with either of the first two.
 ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
                                std::FILE* out, std::FILE* err);
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace curtis {
+
+// The name topologists give the stunted projective space P_a^b whose cells
+// run from a to b (none: infinite): S^0 for P_0^0, RP^b for P_1^b, P_a^b
+// otherwise, with braces around an index of more than one character. The
+// infinite top is written as the sign ∞, or as "inf" where only ASCII will
+// do.
+enum class Script { Unicode, Ascii };
+std::string spaceName(std::int32_t bottomCell, std::optional<std::int32_t> topCell,
+                      Script script = Script::Unicode);
+
+} // namespace curtis
