@@ -96,7 +96,9 @@ int runChartTool(int argc, const char* const* argv) {
     if (options.format == ChartFormat::Json) {
         std::fputs(chartJson(chart).c_str(), out);
     } else if (options.format == ChartFormat::Svg) {
-        std::fputs(chartSvg(chart).c_str(), out);
+        std::fputs(chartSvg(chart, SvgOptions{options.arrows}).c_str(), out);
+    } else if (options.format == ChartFormat::Tsv) {
+        std::fputs(chartTsv(chart).c_str(), out);
     }
     if (!output.commit()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());

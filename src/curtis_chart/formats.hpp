@@ -15,10 +15,22 @@ namespace curtis {
 // with survivors and arrows in the chart's order.
 std::string chartJson(const PrintedChart& chart);
 
-// The chart as an Adams-style picture in SVG: x the topological degree
-// t - s, y the number of lambda indices s - 1; a circle per survivor, coloured
-// by its cell index, a lighter line per arrow from the source's position to
-// the target's.
-std::string chartSvg(const PrintedChart& chart);
+struct SvgOptions {
+    bool arrows = false; // draw the pairings that change the cell
+};
+
+// The chart as an Adams-style picture in SVG: x the stem in the space itself,
+// t - s - w, y the Adams filtration s - 1; a dot per survivor, coloured by
+// its cell index from a small palette and labelled with it; with
+// options.arrows a thin arrow per pairing that changes the cell, from the
+// source's position to the target's. Bidegrees outside the computed total
+// degrees are shaded.
+std::string chartSvg(const PrintedChart& chart, const SvgOptions& options = {});
+
+// The chart as tab-separated values: a header row
+// t, s, stem, filtration, cell, monomial, kind, source, then one row per
+// survivor (kind "survivor", source empty) and per arrow (kind "arrow") in
+// the chart's order; a monomial is its printed entries separated by blanks.
+std::string chartTsv(const PrintedChart& chart);
 
 } // namespace curtis

@@ -88,9 +88,12 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     std::string format = "json";
     app.add_option("-f,--format", format,
                    "json (default): the chart as data; text: the chart as curtis\n"
-                   "prints it, for each t; svg: an Adams-style picture")
+                   "prints it, for each t; svg: an Adams-style picture; tsv: a\n"
+                   "table, a row per survivor and per arrow")
         ->option_text("FORMAT")
-        ->check(CLI::IsMember({"json", "text", "svg"}).description(""));
+        ->check(CLI::IsMember({"json", "text", "svg", "tsv"}).description(""));
+    app.add_flag("--arrows", options.arrows,
+                 "svg: draw the pairings that change the cell as arrows");
     app.add_option("-o,--output", options.output,
                    "write to FILE instead of standard output; FILE appears only\n"
                    "once it is complete")
@@ -133,6 +136,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     }
     options.format = format == "text"  ? ChartFormat::Text
                      : format == "svg" ? ChartFormat::Svg
+                     : format == "tsv" ? ChartFormat::Tsv
                                        : ChartFormat::Json;
     if (options.minDegree > options.maxDegree) {
         complain(err, "--min-degree " + std::to_string(options.minDegree) +

@@ -7,7 +7,7 @@
 
 namespace curtis {
 
-enum class ChartFormat { Json, Text, Svg };
+enum class ChartFormat { Json, Text, Svg, Tsv };
 
 // The space is P_a^b: cells from the bottom cell a = -weight to the top cell
 // b, or upward without end when there is none.
@@ -17,7 +17,8 @@ struct ChartOptions {
     std::int32_t minDegree = 1;
     std::int32_t maxDegree = 0;
     ChartFormat format = ChartFormat::Json;
-    std::string output; // empty: standard output
+    bool arrows = false; // svg: draw the pairings that change the cell
+    std::string output;  // empty: standard output
 };
 
 enum class ParseOutcome {

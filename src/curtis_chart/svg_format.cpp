@@ -1,5 +1,7 @@
 #include "curtis_chart/formats.hpp"
 
+#include "report/space_name.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -58,55 +60,71 @@ std::string monomialText(const PrintedMonomial& monomial) {
     return text;
 }
 
-// A colour per cell index: hues a golden angle apart, so neighbouring cells
-// look different.
-std::string cellColour(int rank) {
-    const double hue = std::fmod(rank * 137.508, 360.0);
-    return "hsl(" + number(hue) + ",70%,40%)";
+// A small palette that stays distinguishable (Okabe and Ito's, for colour
+// blindness too), one colour per cell index in turn; the label on each dot
+// does the rest.
+constexpr const char* palette[] = {"#0072B2", "#D55E00", "#009E73", "#CC79A7",
+                                   "#E69F00", "#56B4E9", "#000000", "#F0E442"};
+constexpr int paletteSize = sizeof palette / sizeof palette[0];
+
+std::string cellColour(std::int32_t cell) {
+    const int index = static_cast<int>(((cell % paletteSize) + paletteSize) % paletteSize);
+    return palette[index];
 }
 
+// The grid: x the stem in the space itself, from the bottom cell a (the
+// least stem any level reaches) for `width` stems; y the filtration s - 1.
 struct Layout {
-    int width;  // degrees along x: 0 .. width - 1
-    int height; // degrees along y: 0 .. height - 1
+    std::int32_t firstStem;
+    int width;
+    int height;
 
-    double x(double degree) const { return left + degree * unit; }
-    double y(double degree) const { return top + (height - 1 - degree) * unit; }
+    double x(double stem) const { return left + (stem - firstStem) * unit; }
+    double y(double filtration) const { return top + (height - 1 - filtration) * unit; }
     double pictureWidth() const { return left + (width - 1) * unit + 32 + legendWidth; }
     double pictureHeight() const { return top + (height - 1) * unit + bottom; }
 };
 
+// A line of the class, with extra attributes and, if not empty, a title.
+std::string line(const char* cls, double x1, double y1, double x2, double y2,
+                 const std::string& extra = "", const std::string& title = "") {
+    std::string text = std::string("<line class=\"") + cls + "\" x1=\"" + number(x1) + "\" y1=\"" +
+                       number(y1) + "\" x2=\"" + number(x2) + "\" y2=\"" + number(y2) + "\"" +
+                       extra;
+    return title.empty() ? text + "/>\n" : text + "><title>" + escaped(title) + "</title></line>\n";
+}
+
 } // namespace
 
-std::string chartSvg(const PrintedChart& chart) {
+std::string chartSvg(const PrintedChart& chart, const SvgOptions& options) {
     int minT = 0;
     int maxT = 1;
     if (!chart.degrees.empty()) {
         minT = chart.degrees.front().t;
         maxT = chart.degrees.back().t;
     }
-    const Layout layout{std::max(maxT, 2), std::max(maxT, 2)};
+    const std::int32_t bottomCell = -chart.weight;
+    // In total degree t the stems run from a (level t - 1) to a + t - 1
+    // (level 0), the filtrations from 0 to t - 1.
+    const Layout layout{bottomCell, std::max(maxT, 2), std::max(maxT, 2)};
     const int labelStep = layout.width > 40 ? 4 : 2;
 
-    // Survivors by bidegree, and the cell indices that occur.
-    std::map<std::pair<int, int>, std::vector<const PrintedMonomial*>> dots;
+    // Survivors by bidegree (stem, filtration).
+    std::map<std::pair<std::int32_t, int>, std::vector<const PrintedMonomial*>> dots;
     std::set<std::int32_t> cells;
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            for (const PrintedLine& line : level.lines) {
-                if (!line.arrow) {
-                    dots[{level.topologicalDegree, level.s - 1}].push_back(&line.word);
-                    cells.insert(line.word.front());
+            for (const PrintedLine& printed : level.lines) {
+                if (!printed.arrow) {
+                    dots[{level.coweight, level.s - 1}].push_back(&printed.word);
+                    cells.insert(printed.word.front());
                 }
             }
         }
     }
-    std::map<std::int32_t, int> cellRank;
-    for (const std::int32_t cell : cells) {
-        cellRank.emplace(cell, static_cast<int>(cellRank.size()));
-    }
 
     std::string svg;
-    const std::string title = "Curtis chart, weight " + std::to_string(chart.weight) +
+    const std::string title = "Curtis chart of " + spaceName(bottomCell, chart.topCell) +
                               ", total degrees " + std::to_string(minT) + " to " +
                               std::to_string(maxT);
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -115,27 +133,32 @@ std::string chartSvg(const PrintedChart& chart) {
            number(layout.pictureWidth()) + " " + number(layout.pictureHeight()) +
            "\" font-family=\"sans-serif\" font-size=\"11\">\n";
     svg += "<title>" + escaped(title) + "</title>\n";
+    svg += "<defs><marker id=\"head\" viewBox=\"0 0 6 6\" refX=\"6\" refY=\"3\" "
+           "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L6,3 L0,6 "
+           "z\" fill=\"#777\"/></marker></defs>\n";
     svg += "<style>\n"
            "  .grid { stroke: #e4e4e4; stroke-width: 1; }\n"
            "  .axis { stroke: #444; stroke-width: 1.2; }\n"
-           "  .outside { fill: #f4f4f4; }\n"
-           "  .arrow { stroke: #9a9a9a; stroke-width: 1; stroke-opacity: 0.75; }\n"
+           "  .outside { fill: #f0f0f0; }\n"
+           "  .arrow { stroke: #777; stroke-width: 0.7; }\n"
            "  .survivor { stroke: #222; stroke-width: 0.6; }\n"
            "  .label { fill: #333; }\n"
+           "  .cell { fill: #222; font-size: 6.5px; }\n"
            "</style>\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     svg += "<text class=\"label\" x=\"" + number(left) + "\" y=\"20\" font-size=\"14\">" +
            escaped(title) + "</text>\n";
 
-    // Bidegrees outside the computed total degrees, shaded: t = x + y + 1.
+    // Every bidegree that was not computed, shaded: stem x and filtration y
+    // belong to total degree t = x - a + y + 1.
     svg += "<g>\n";
-    for (int x = 0; x < layout.width; ++x) {
+    for (int dx = 0; dx < layout.width; ++dx) {
         for (int y = 0; y < layout.height; ++y) {
-            const int t = x + y + 1;
+            const int t = dx + y + 1;
             if (t < minT || t > maxT) {
-                svg += "<rect class=\"outside\" x=\"" + number(layout.x(x - 0.5)) + "\" y=\"" +
-                       number(layout.y(y + 0.5)) + "\" width=\"" + number(unit) + "\" height=\"" +
-                       number(unit) + "\"/>\n";
+                svg += "<rect class=\"outside\" x=\"" + number(left + (dx - 0.5) * unit) +
+                       "\" y=\"" + number(layout.y(y + 0.5)) + "\" width=\"" + number(unit) +
+                       "\" height=\"" + number(unit) + "\"/>\n";
             }
         }
     }
@@ -143,69 +166,66 @@ std::string chartSvg(const PrintedChart& chart) {
 
     // Grid and ticks every degree, labels every labelStep.
     svg += "<g>\n";
-    for (int x = 0; x < layout.width; ++x) {
-        svg += "<line class=\"grid\" x1=\"" + number(layout.x(x)) + "\" y1=\"" +
-               number(layout.y(0)) + "\" x2=\"" + number(layout.x(x)) + "\" y2=\"" +
-               number(layout.y(layout.height - 1)) + "\"/>\n";
-        svg += "<line class=\"axis\" x1=\"" + number(layout.x(x)) + "\" y1=\"" +
-               number(layout.y(0) + unit / 2) + "\" x2=\"" + number(layout.x(x)) + "\" y2=\"" +
-               number(layout.y(0) + unit / 2 + 4) + "\"/>\n";
-        if (x % labelStep == 0) {
-            svg += "<text class=\"label\" x=\"" + number(layout.x(x)) + "\" y=\"" +
-                   number(layout.y(0) + unit / 2 + 16) + "\" text-anchor=\"middle\">" +
-                   std::to_string(x) + "</text>\n";
+    const double axisY = layout.y(0) + unit / 2;
+    const double axisX = left - unit / 2;
+    for (int dx = 0; dx < layout.width; ++dx) {
+        const double x = left + dx * unit;
+        svg += line("grid", x, layout.y(0), x, layout.y(layout.height - 1));
+        svg += line("axis", x, axisY, x, axisY + 4);
+        const std::int64_t stem = std::int64_t{bottomCell} + dx;
+        if (stem % labelStep == 0) {
+            svg += "<text class=\"label\" x=\"" + number(x) + "\" y=\"" + number(axisY + 16) +
+                   "\" text-anchor=\"middle\">" + std::to_string(stem) + "</text>\n";
         }
     }
     for (int y = 0; y < layout.height; ++y) {
-        svg += "<line class=\"grid\" x1=\"" + number(layout.x(0)) + "\" y1=\"" +
-               number(layout.y(y)) + "\" x2=\"" + number(layout.x(layout.width - 1)) + "\" y2=\"" +
-               number(layout.y(y)) + "\"/>\n";
-        svg += "<line class=\"axis\" x1=\"" + number(layout.x(0) - unit / 2 - 4) + "\" y1=\"" +
-               number(layout.y(y)) + "\" x2=\"" + number(layout.x(0) - unit / 2) + "\" y2=\"" +
-               number(layout.y(y)) + "\"/>\n";
+        svg += line("grid", left, layout.y(y), left + (layout.width - 1) * unit, layout.y(y));
+        svg += line("axis", axisX - 4, layout.y(y), axisX, layout.y(y));
         if (y % labelStep == 0) {
-            svg += "<text class=\"label\" x=\"" + number(layout.x(0) - unit / 2 - 7) + "\" y=\"" +
+            svg += "<text class=\"label\" x=\"" + number(axisX - 7) + "\" y=\"" +
                    number(layout.y(y) + 4) + "\" text-anchor=\"end\">" + std::to_string(y) +
                    "</text>\n";
         }
     }
-    svg += "<line class=\"axis\" x1=\"" + number(layout.x(0) - unit / 2) + "\" y1=\"" +
-           number(layout.y(0) + unit / 2) + "\" x2=\"" +
-           number(layout.x(layout.width - 1) + unit / 2) + "\" y2=\"" +
-           number(layout.y(0) + unit / 2) + "\"/>\n";
-    svg += "<line class=\"axis\" x1=\"" + number(layout.x(0) - unit / 2) + "\" y1=\"" +
-           number(layout.y(0) + unit / 2) + "\" x2=\"" + number(layout.x(0) - unit / 2) +
-           "\" y2=\"" + number(layout.y(layout.height - 1) - unit / 2) + "\"/>\n";
-    svg += "<text class=\"label\" x=\"" + number(layout.x((layout.width - 1) / 2.0)) + "\" y=\"" +
-           number(layout.pictureHeight() - 6) +
-           "\" text-anchor=\"middle\">topological degree t - s</text>\n";
+    svg += line("axis", axisX, axisY, left + (layout.width - 1) * unit + unit / 2, axisY);
+    svg += line("axis", axisX, axisY, axisX, layout.y(layout.height - 1) - unit / 2);
+    svg += "<text class=\"label\" x=\"" + number(left + (layout.width - 1) * unit / 2) + "\" y=\"" +
+           number(layout.pictureHeight() - 6) + "\" text-anchor=\"middle\">stem t - s - w in " +
+           escaped(spaceName(bottomCell, chart.topCell)) + "</text>\n";
     svg += "<text class=\"label\" transform=\"translate(14 " +
            number(layout.y((layout.height - 1) / 2.0)) +
-           ") rotate(-90)\" text-anchor=\"middle\">lambda indices s - 1</text>\n";
+           ") rotate(-90)\" text-anchor=\"middle\">Adams filtration s - 1</text>\n";
     svg += "</g>\n";
 
-    // Arrow lines, under the dots: from the source at (t - s + 1, s - 2) to
-    // the target at (t - s, s - 1).
-    svg += "<g>\n";
-    for (const PrintedDegree& degree : chart.degrees) {
-        for (const PrintedLevel& level : degree.levels) {
-            for (const PrintedLine& line : level.lines) {
-                if (!line.arrow) {
-                    continue;
+    // Pairings that change the cell, only when asked for, under the dots:
+    // thin arrows from the source at (stem + 1, s - 2) to the target at
+    // (stem, s - 1), stopping short of the target's dots.
+    if (options.arrows) {
+        svg += "<g>\n";
+        for (const PrintedDegree& degree : chart.degrees) {
+            for (const PrintedLevel& level : degree.levels) {
+                for (const PrintedLine& printed : level.lines) {
+                    if (!printed.arrow) {
+                        continue;
+                    }
+                    const double x1 = layout.x(level.coweight + 1);
+                    const double y1 = layout.y(level.s - 2);
+                    const double x2 = layout.x(level.coweight);
+                    const double y2 = layout.y(level.s - 1);
+                    const double length = std::hypot(x2 - x1, y2 - y1);
+                    const double shorten = (length - dotSpacing) / length;
+                    svg +=
+                        line("arrow", x1, y1, x1 + (x2 - x1) * shorten, y1 + (y2 - y1) * shorten,
+                             " marker-end=\"url(#head)\"",
+                             monomialText(printed.word) + " <-- " + monomialText(printed.source));
                 }
-                const int x = level.topologicalDegree;
-                const int y = level.s - 1;
-                svg += "<line class=\"arrow\" x1=\"" + number(layout.x(x + 1)) + "\" y1=\"" +
-                       number(layout.y(y - 1)) + "\" x2=\"" + number(layout.x(x)) + "\" y2=\"" +
-                       number(layout.y(y)) + "\"><title>" +
-                       escaped(monomialText(line.word) + " <-- " + monomialText(line.source)) +
-                       "</title></line>\n";
             }
         }
+        svg += "</g>\n";
     }
-    svg += "</g>\n";
 
-    // Survivors, side by side within a bidegree, rows of dotsPerRow.
+    // Survivors, side by side within a bidegree, rows of dotsPerRow, each
+    // labelled with its cell index.
     svg += "<g>\n";
     for (const auto& [bidegree, monomials] : dots) {
         const int count = static_cast<int>(monomials.size());
@@ -216,31 +236,61 @@ std::string chartSvg(const PrintedChart& chart) {
             const double dx = (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing;
             const double dy = (row - (rows - 1) / 2.0) * dotSpacing;
             const PrintedMonomial& monomial = *monomials[static_cast<std::size_t>(i)];
-            svg += "<circle class=\"survivor\" cx=\"" + number(layout.x(bidegree.first) + dx) +
-                   "\" cy=\"" + number(layout.y(bidegree.second) + dy) + "\" r=\"" +
-                   number(dotRadius) + "\" fill=\"" + cellColour(cellRank.at(monomial.front())) +
-                   "\"><title>" + escaped(monomialText(monomial)) + "</title></circle>\n";
+            const double cx = layout.x(bidegree.first) + dx;
+            const double cy = layout.y(bidegree.second) + dy;
+            svg += "<g class=\"survivor-dot\"><circle class=\"survivor\" cx=\"" + number(cx) +
+                   "\" cy=\"" + number(cy) + "\" r=\"" + number(dotRadius) + "\" fill=\"" +
+                   cellColour(monomial.front()) + "\"><title>" + escaped(monomialText(monomial)) +
+                   "</title></circle><text class=\"cell\" x=\"" + number(cx + dotRadius) +
+                   "\" y=\"" + number(cy - dotRadius + 1) + "\">" +
+                   std::to_string(monomial.front()) + "</text></g>\n";
         }
     }
     svg += "</g>\n";
 
-    // The legend: one swatch per cell index that occurs.
-    const double legendX = layout.x(layout.width - 1) + 40;
+    // The legend: the colours of the cells that occur, and what the marks
+    // mean.
+    const double legendX = left + (layout.width - 1) * unit + 40;
     svg += "<g>\n<text class=\"label\" x=\"" + number(legendX) + "\" y=\"" + number(top) +
            "\" font-weight=\"bold\">cell index</text>\n";
     double legendY = top + 18;
-    for (const auto& [cell, rank] : cellRank) {
+    const int shown = std::min<int>(static_cast<int>(cells.size()), paletteSize);
+    auto cell = cells.begin();
+    for (int i = 0; i < shown; ++i, ++cell) {
         svg += "<circle cx=\"" + number(legendX + 5) + "\" cy=\"" + number(legendY - 4) +
-               "\" r=\"" + number(dotRadius) + "\" fill=\"" + cellColour(rank) +
+               "\" r=\"" + number(dotRadius) + "\" fill=\"" + cellColour(*cell) +
                "\" stroke=\"#222\" stroke-width=\"0.6\"/>\n";
+        // The cells of this colour that occur, the first few of them.
+        std::string cellsOfColour;
+        int listed = 0;
+        for (auto other = cell; other != cells.end(); ++other) {
+            if ((*other - *cell) % paletteSize != 0) {
+                continue;
+            }
+            if (listed == 4) {
+                cellsOfColour += ", ...";
+                break;
+            }
+            if (listed++ > 0) {
+                cellsOfColour += ", ";
+            }
+            cellsOfColour += std::to_string(*other);
+        }
         svg += "<text class=\"label\" x=\"" + number(legendX + 16) + "\" y=\"" + number(legendY) +
-               "\">" + std::to_string(cell) + "</text>\n";
+               "\">" + cellsOfColour + "</text>\n";
         legendY += 16;
     }
-    svg += "<line class=\"arrow\" x1=\"" + number(legendX) + "\" y1=\"" + number(legendY + 4) +
-           "\" x2=\"" + number(legendX + 12) + "\" y2=\"" + number(legendY - 8) + "\"/>\n";
-    svg += "<text class=\"label\" x=\"" + number(legendX + 16) + "\" y=\"" + number(legendY) +
-           "\">pairing that changes the cell</text>\n";
+    svg += "<text class=\"label\" x=\"" + number(legendX) + "\" y=\"" + number(legendY + 4) +
+           "\">each dot is labelled</text>\n";
+    svg += "<text class=\"label\" x=\"" + number(legendX) + "\" y=\"" + number(legendY + 18) +
+           "\">with its cell index</text>\n";
+    if (options.arrows) {
+        legendY += 40;
+        svg += line("arrow", legendX, legendY + 4, legendX + 12, legendY - 8,
+                    " marker-end=\"url(#head)\"");
+        svg += "<text class=\"label\" x=\"" + number(legendX + 16) + "\" y=\"" + number(legendY) +
+               "\">pairing that changes the cell</text>\n";
+    }
     svg += "</g>\n</svg>\n";
     return svg;
 }

@@ -16,7 +16,7 @@ std::string spaceName(std::int32_t bottomCell, std::optional<std::int32_t> topCe
     }
     const std::string top =
         !topCell ? (script == Script::Unicode ? "∞" : "inf") : std::to_string(*topCell);
-    const std::string upper = top == "∞" ? top : index(top);
+    const std::string upper = topCell ? index(top) : top;
     if (bottomCell == 1) {
         return "RP^" + upper;
     }

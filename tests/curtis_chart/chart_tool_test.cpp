@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace curtis {
@@ -61,6 +64,7 @@ std::string printed(const nlohmann::json& monomial) {
 constexpr int weights[] = {-3, 0, 2};
 
 TEST(ChartTool, TextIsTheProgramsChartForEveryDegree) {
+    const std::map<int, std::string> names{{-3, "P_3^inf"}, {0, "P_0^inf"}, {2, "P_{-2}^inf"}};
     for (int w : weights) {
         const ProcessResult result =
             chartTool({"--weight", std::to_string(w), "--max-degree", "14", "--format", "text"});
@@ -68,8 +72,8 @@ TEST(ChartTool, TextIsTheProgramsChartForEveryDegree) {
         EXPECT_EQ(result.err, "");
         std::string expected;
         for (int t = 1; t <= 14; ++t) {
-            expected +=
-                "w=" + std::to_string(w) + " t=" + std::to_string(t) + "\n" + programChart(w, t);
+            expected += "w=" + std::to_string(w) + " t=" + std::to_string(t) +
+                        " space=" + names.at(w) + "\n" + programChart(w, t);
         }
         EXPECT_EQ(result.out, expected) << "w " << w;
     }
@@ -134,22 +138,8 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-TEST(ChartTool, ThePictureIsWellFormedWithADotPerSurvivorAndALinePerArrow) {
-    const std::filesystem::path picture =
-        std::filesystem::temp_directory_path() / "curtis-chart-test-picture.svg";
-    const ProcessResult svg = chartTool(
-        {"--weight", "1", "--max-degree", "20", "--format", "svg", "--output", picture.string()});
-    ASSERT_EQ(svg.exitStatus, 0) << svg.err;
-    EXPECT_EQ(svg.out, "");
-    const std::string command = std::string(XMLLINT_EXECUTABLE) + " --noout " + picture.string();
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    std::ifstream file(picture);
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    std::filesystem::remove(picture);
-
-    const nlohmann::json chart =
-        nlohmann::json::parse(chartTool({"--weight", "1", "--max-degree", "20"}).out);
+// Survivors and arrows of a whole chart in JSON.
+std::pair<std::size_t, std::size_t> lineCounts(const nlohmann::json& chart) {
     std::size_t survivors = 0;
     std::size_t arrows = 0;
     for (const nlohmann::json& degree : chart.at("degrees")) {
@@ -158,12 +148,159 @@ TEST(ChartTool, ThePictureIsWellFormedWithADotPerSurvivorAndALinePerArrow) {
             arrows += level.at("arrows").size();
         }
     }
+    return {survivors, arrows};
+}
+
+// A file's whole text.
+std::string contents(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
+    const std::filesystem::path picture =
+        std::filesystem::temp_directory_path() / "curtis-chart-test-picture.svg";
+    const auto [survivors, arrows] =
+        lineCounts(nlohmann::json::parse(chartTool({"--weight", "1", "--max-degree", "20"}).out));
     EXPECT_GT(survivors, 20u);
     EXPECT_GT(arrows, 20u);
-    EXPECT_EQ(occurrences(text, "<circle class=\"survivor\""), survivors);
-    EXPECT_EQ(occurrences(text, "<line class=\"arrow\""), arrows + 1); // one in the legend
-    // A survivor's title is its monomial: e(-1) at t = 1 is "-1".
-    EXPECT_NE(text.find("<title>-1</title></circle>"), std::string::npos);
+    for (const bool withArrows : {false, true}) {
+        std::vector<std::string> arguments{"--weight", "1",   "--max-degree", "20",
+                                           "--format", "svg", "--output",     picture.string()};
+        if (withArrows) {
+            arguments.push_back("--arrows");
+        }
+        const ProcessResult svg = chartTool(arguments);
+        ASSERT_EQ(svg.exitStatus, 0) << svg.err;
+        EXPECT_EQ(svg.out, "");
+        const std::string command =
+            std::string(XMLLINT_EXECUTABLE) + " --noout " + picture.string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        const std::string text = contents(picture);
+        std::filesystem::remove(picture);
+
+        // A dot and a label (a text, so that it survives conversion to a
+        // bitmap) per survivor; its title is its monomial: e(-1) at t = 1.
+        EXPECT_EQ(occurrences(text, "<circle class=\"survivor\""), survivors);
+        EXPECT_EQ(occurrences(text, "<text class=\"cell\""), survivors);
+        EXPECT_NE(text.find("<title>-1</title></circle><text class=\"cell\" x="),
+                  std::string::npos);
+        // Arrows with heads only when asked for, one more in the legend.
+        EXPECT_EQ(occurrences(text, "<line class=\"arrow\""), withArrows ? arrows + 1 : 0);
+        EXPECT_EQ(occurrences(text, "marker-end=\"url(#head)\""), withArrows ? arrows + 1 : 0);
+        // The space and the axes named as topologists do.
+        EXPECT_NE(text.find("<title>Curtis chart of P_{-1}^∞, total degrees 1 to 20</title>"),
+                  std::string::npos);
+        EXPECT_NE(text.find(">stem t - s - w in P_{-1}^∞</text>"), std::string::npos);
+        EXPECT_NE(text.find(">Adams filtration s - 1</text>"), std::string::npos);
+    }
+}
+
+// The table read back by Python's csv module, which needs nothing but the
+// delimiter, holds exactly the JSON's survivors and arrows in the chart's
+// order.
+TEST(ChartTool, TheTableReadBackAgreesWithTheJson) {
+    const std::vector<std::string> space{"--bottom-cell", "1", "--top-cell", "6",
+                                         "--max-degree",  "14"};
+    std::vector<std::string> arguments = space;
+    const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
+    const std::filesystem::path table =
+        std::filesystem::temp_directory_path() / "curtis-chart-test-table.tsv";
+    arguments.insert(arguments.end(), {"--format", "tsv", "--output", table.string()});
+    ASSERT_EQ(chartTool(arguments).exitStatus, 0);
+    ProcessOptions python;
+    python.arguments = {"-c",
+                        "import csv, json, sys\n"
+                        "with open(sys.argv[1], newline='') as f:\n"
+                        "    print(json.dumps(list(csv.reader(f, delimiter='\\t'))))\n",
+                        table.string()};
+    const ProcessResult read = runProcess(PYTHON3_EXECUTABLE, python);
+    std::filesystem::remove(table);
+    ASSERT_EQ(read.exitStatus, 0) << read.err;
+    const nlohmann::json rows = nlohmann::json::parse(read.out);
+
+    const auto words = [](const nlohmann::json& monomial) {
+        std::string text;
+        for (const nlohmann::json& entry : monomial) {
+            if (!text.empty()) {
+                text += ' ';
+            }
+            text += std::to_string(entry.get<int>());
+        }
+        return text;
+    };
+    std::vector<std::vector<std::string>> expected{
+        {"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"}};
+    for (const nlohmann::json& degree : chart.at("degrees")) {
+        const std::string t = std::to_string(degree.at("t").get<int>());
+        for (const nlohmann::json& level : degree.at("levels")) {
+            const int s = level.at("s").get<int>();
+            const std::vector<std::string> bidegree{t, std::to_string(s),
+                                                    std::to_string(level.at("stem").get<int>()),
+                                                    std::to_string(s - 1)};
+            // Survivors and arrows interleave in the chart's order, which is
+            // the order of the targets' words: decreasing.
+            std::vector<std::pair<std::vector<int>, std::vector<std::string>>> lines;
+            for (const nlohmann::json& survivor : level.at("survivors")) {
+                lines.push_back(
+                    {survivor.get<std::vector<int>>(),
+                     {std::to_string(survivor[0].get<int>()), words(survivor), "survivor", ""}});
+            }
+            for (const nlohmann::json& arrow : level.at("arrows")) {
+                lines.push_back({arrow.at("target").get<std::vector<int>>(),
+                                 {std::to_string(arrow.at("target")[0].get<int>()),
+                                  words(arrow.at("target")), "arrow", words(arrow.at("source"))}});
+            }
+            std::sort(lines.begin(), lines.end(),
+                      [](const auto& x, const auto& y) { return x.first > y.first; });
+            for (const auto& [word, rest] : lines) {
+                std::vector<std::string> row = bidegree;
+                row.insert(row.end(), rest.begin(), rest.end());
+                expected.push_back(row);
+            }
+        }
+    }
+    EXPECT_GT(expected.size(), 30u);
+    EXPECT_EQ(rows.get<std::vector<std::vector<std::string>>>(), expected);
+}
+
+// The spaces by their names: --bottom-cell A is --weight -A, --sphere is
+// P_0^0, and a top cell makes the space finite; the JSON and the text header
+// say which space it is.
+TEST(ChartTool, SpacesAsTopologistsNameThem) {
+    const auto json = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--max-degree", "9"});
+        const ProcessResult result = chartTool(arguments);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        return nlohmann::json::parse(result.out);
+    };
+    const nlohmann::json rp = json({"--bottom-cell", "1"});
+    EXPECT_EQ(rp, json({"--weight", "-1"}));
+    EXPECT_EQ(rp.at("bottom_cell"), 1);
+    EXPECT_TRUE(rp.at("top_cell").is_null());
+    const nlohmann::json sphere = json({"--sphere"});
+    EXPECT_EQ(sphere, json({"--bottom-cell", "0", "--top-cell", "0"}));
+    EXPECT_EQ(sphere, json({"--weight", "0", "--top-cell", "0"}));
+    EXPECT_EQ(sphere.at("top_cell"), 0);
+    EXPECT_NE(sphere, json({"--weight", "0"}));
+    // Each level's stem is the coweight, t - s - w.
+    for (const nlohmann::json& degree : rp.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            EXPECT_EQ(level.at("stem"), level.at("coweight"));
+            EXPECT_EQ(level.at("stem"), degree.at("t").get<int>() - level.at("s").get<int>() + 1);
+        }
+    }
+    const auto header = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--max-degree", "1", "--format", "text"});
+        const std::string out = chartTool(arguments).out;
+        return out.substr(0, out.find('\n'));
+    };
+    EXPECT_EQ(header({"--sphere"}), "w=0 t=1 space=S^0");
+    EXPECT_EQ(header({"--bottom-cell", "1", "--top-cell", "6"}), "w=-1 t=1 space=RP^6");
+    EXPECT_EQ(header({"--bottom-cell", "3", "--top-cell", "12"}), "w=-3 t=1 space=P_3^{12}");
+    // A top cell below the single cell of level 0 leaves that level empty.
+    const nlohmann::json low = json({"--bottom-cell", "2", "--top-cell", "3"});
+    EXPECT_TRUE(low.at("degrees")[8].at("levels")[0].at("survivors").empty());
 }
 
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
@@ -184,6 +321,13 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--weight", "0", "--max-degree", "4", "--format", "pdf"},
         {"--weight", "0", "--max-degree", "4", "--colour"},
         {"--weight", "0", "--max-degree", "4", "stray"},
+        {"--max-degree", "4", "--top-cell", "3"},
+        {"--weight", "0", "--sphere", "--max-degree", "4"},
+        {"--weight", "0", "--bottom-cell", "0", "--max-degree", "4"},
+        {"--sphere", "--top-cell", "2", "--max-degree", "4"},
+        {"--bottom-cell", "3", "--top-cell", "2", "--max-degree", "4"},
+        {"--weight", "-3", "--top-cell", "2", "--max-degree", "4"},
+        {"--bottom-cell", "0", "--top-cell", "1000000001", "--max-degree", "4"},
     };
     for (std::vector<std::string> arguments : cases) {
         arguments.push_back("--output");
