@@ -5,14 +5,30 @@
 
 namespace curtis {
 
-// Where curtis-chart writes: standard output, or a file that appears under
-// its name only once it is complete. The file is written under a temporary
-// name in the same directory and renamed by commit; if commit is never
-// reached, the temporary file is removed and nothing is left behind.
+// Where curtis-chart writes.
+// - Standard output, for an empty path or "-".
+// - Directly, for /dev/stdout, /dev/stderr, /dev/fd/N and every existing
+//   target that is not a regular file (a device, a FIFO): such a target is
+//   written to, never replaced.
+// - Otherwise a regular file that appears under its name only once it is
+//   complete. A symbolic link is followed, and the file it names is
+//   replaced; an existing file keeps its mode (and its owner where
+//   permitted). Where the filesystem allows, the data goes to an unnamed
+//   temporary file in the target's directory, which gets a name only at
+//   commit, so that even a killed process leaves nothing behind. Elsewhere
+//   it goes to a named temporary file beside the target, removed when the
+//   object goes without commit, and on SIGINT, SIGTERM and SIGHUP, after
+//   which the process ends by the same signal.
 class OutputFile {
 public:
-    // path empty: standard output. Check ok() before writing.
-    explicit OutputFile(std::string path);
+    struct Options {
+        // Try an unnamed temporary file first.
+        bool unnamed = true;
+    };
+
+    // Check ok() before writing.
+    explicit OutputFile(std::string path) : OutputFile(std::move(path), Options{}) {}
+    OutputFile(std::string path, Options options);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -21,6 +37,8 @@ public:
     std::FILE* stream() const { return stream_; }
     // What went wrong, for a message: the file and the system's reason.
     const std::string& error() const { return error_; }
+    // Whether the data goes to a named temporary file (for the tests).
+    bool namedTemporary() const { return !temporary_.empty(); }
 
     // Flushes everything and, for a file, gives it its name. Returns false,
     // with error() set, if anything could not be written.
@@ -28,10 +46,19 @@ public:
 
 private:
     void fail(const std::string& what);
+    bool openDirect(const std::string& device);
+    bool openUnnamed(const std::string& directory, int mode);
+    bool openNamed(const std::string& target, int mode);
 
-    std::string path_;
+    std::string path_;   // as given, for messages
+    std::string target_; // the regular file that commit names
     std::string temporary_;
     std::FILE* stream_ = nullptr;
+    bool unnamed_ = false;
+    bool direct_ = false;
+    bool ownsStream_ = false;
+    int ownerUid_ = -1;
+    int ownerGid_ = -1;
     std::string error_;
 };
 

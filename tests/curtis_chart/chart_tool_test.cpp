@@ -1,6 +1,7 @@
 // curtis-chart end to end: its text and JSON against the program's own chart,
 // its picture against its JSON, and its refusals.
 #include "support/run_process.hpp"
+#include "support/temporary_directory.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -158,8 +159,8 @@ std::string contents(const std::filesystem::path& path) {
 }
 
 TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
-    const std::filesystem::path picture =
-        std::filesystem::temp_directory_path() / "curtis-chart-test-picture.svg";
+    const testing::TemporaryDirectory directory;
+    const std::filesystem::path picture = directory / "picture.svg";
     const auto [survivors, arrows] =
         lineCounts(nlohmann::json::parse(chartTool({"--weight", "1", "--max-degree", "20"}).out));
     EXPECT_GT(survivors, 20u);
@@ -204,8 +205,8 @@ TEST(ChartTool, TheTableReadBackAgreesWithTheJson) {
                                          "--max-degree",  "14"};
     std::vector<std::string> arguments = space;
     const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
-    const std::filesystem::path table =
-        std::filesystem::temp_directory_path() / "curtis-chart-test-table.tsv";
+    const testing::TemporaryDirectory directory;
+    const std::filesystem::path table = directory / "table.tsv";
     arguments.insert(arguments.end(), {"--format", "tsv", "--output", table.string()});
     ASSERT_EQ(chartTool(arguments).exitStatus, 0);
     ProcessOptions python;
@@ -215,7 +216,6 @@ TEST(ChartTool, TheTableReadBackAgreesWithTheJson) {
                         "    print(json.dumps(list(csv.reader(f, delimiter='\\t'))))\n",
                         table.string()};
     const ProcessResult read = runProcess(PYTHON3_EXECUTABLE, python);
-    std::filesystem::remove(table);
     ASSERT_EQ(read.exitStatus, 0) << read.err;
     const nlohmann::json rows = nlohmann::json::parse(read.out);
 
@@ -304,9 +304,8 @@ TEST(ChartTool, SpacesAsTopologistsNameThem) {
 }
 
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / "curtis-chart-test-refused.json";
-    std::filesystem::remove(file);
+    const testing::TemporaryDirectory directory;
+    const std::filesystem::path file = directory / "refused.json";
     const std::vector<std::vector<std::string>> cases{
         {},
         {"--weight", "0"},
@@ -347,20 +346,8 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     }
 }
 
-// Files in the directory, to see that nothing is left behind.
-std::vector<std::string> filesIn(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
-
 TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
-    const std::filesystem::path directory =
-        std::filesystem::temp_directory_path() / "curtis-chart-test-output";
-    std::filesystem::remove_all(directory);
-    std::filesystem::create_directories(directory);
+    const testing::TemporaryDirectory directory;
     const std::filesystem::path file = directory / "chart.txt";
 
 #ifndef CURTIS_SANITIZED
@@ -374,7 +361,7 @@ TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
     EXPECT_EQ(failed.exitStatus, 255);
     EXPECT_EQ(failed.err.rfind("Error: fail to allocate memory!\nThe computation needs ", 0), 0u)
         << failed.err;
-    EXPECT_TRUE(filesIn(directory).empty());
+    EXPECT_TRUE(directory.files().empty());
 #endif
 
     const ProcessResult missing = chartTool(
@@ -385,12 +372,11 @@ TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
     const ProcessResult written = chartTool(
         {"--weight", "2", "--max-degree", "9", "--format", "text", "--output", file.string()});
     EXPECT_EQ(written.exitStatus, 0);
-    EXPECT_EQ(filesIn(directory), std::vector<std::string>{"chart.txt"});
+    EXPECT_EQ(directory.files(), std::vector<std::string>{"chart.txt"});
     std::ifstream stream(file);
     const std::string text((std::istreambuf_iterator<char>(stream)),
                            std::istreambuf_iterator<char>());
     EXPECT_EQ(text, chartTool({"--weight", "2", "--max-degree", "9", "--format", "text"}).out);
-    std::filesystem::remove_all(directory);
 }
 
 } // namespace

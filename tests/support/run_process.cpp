@@ -1,5 +1,6 @@
 #include "support/run_process.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -62,8 +63,10 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
     } else {
         fcntl(inputFd, F_SETFL, O_NONBLOCK);
     }
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(options.timeoutSeconds);
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::duration<double>(options.timeoutSeconds);
+    const auto signalAt = start + std::chrono::duration<double>(options.signalAfterSeconds);
+    bool signalled = options.signal == 0;
     bool outputOpen = true;
     bool errorOpen = true;
     char buffer[65536];
@@ -74,9 +77,14 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
             result.timedOut = true;
             break;
         }
+        if (!signalled && now >= signalAt) {
+            kill(child, options.signal);
+            signalled = true;
+        }
+        const auto until = signalled ? deadline : std::min(deadline, signalAt);
         const int wait =
             static_cast<int>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count()) +
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count()) +
             1;
         pollfd fds[3] = {{output[0], POLLIN, 0}, {error[0], POLLIN, 0}, {inputFd, POLLOUT, 0}};
         if (!outputOpen) {
@@ -85,8 +93,12 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
         if (!errorOpen) {
             fds[1].fd = -1;
         }
-        if (poll(fds, 3, wait) < 0 && errno != EINTR) {
+        const int ready = poll(fds, 3, wait);
+        if (ready < 0 && errno != EINTR) {
             break;
+        }
+        if (ready <= 0) {
+            continue;
         }
         if (inputFd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
             const ssize_t n =
@@ -122,6 +134,9 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
     waitpid(child, &status, 0);
     if (!result.timedOut && WIFEXITED(status)) {
         result.exitStatus = WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        result.termSignal = WTERMSIG(status);
     }
     return result;
 }

@@ -10,6 +10,7 @@ struct ProcessResult {
     std::string out;
     std::string err;
     int exitStatus = -1; // the exit status, or -1 if the process did not exit normally
+    int termSignal = 0;  // the signal that ended the process, if one did
     bool timedOut = false;
 };
 
@@ -21,6 +22,8 @@ struct ProcessOptions {
     std::uint64_t addressSpaceLimit = 0; // bytes; 0 for none
     std::string outputPath;              // if set, standard output is this file instead of a pipe
     bool errorOnTerminal = false;        // standard error is a pseudo-terminal instead of a pipe
+    int signal = 0;                      // if set, sent to the process after signalAfterSeconds
+    double signalAfterSeconds = 0;
 };
 
 // Runs the program at path with the given standard input, collecting its
