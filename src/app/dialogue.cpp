@@ -56,9 +56,6 @@ ReadResult readInteger(std::FILE* in, std::int32_t& value) {
 }
 
 bool runDialogue(std::FILE* in, std::FILE* out, std::int32_t& w, std::int32_t& t) {
-    static const char* const notAnInteger =
-        "Not an integer from -2147483648 to 2147483647! Please input again:\n";
-
     say(out, "Please input weight:\nw=");
     for (;;) {
         const ReadResult result = readInteger(in, w);
@@ -66,7 +63,8 @@ bool runDialogue(std::FILE* in, std::FILE* out, std::int32_t& w, std::int32_t& t
             return false;
         }
         if (result == ReadResult::Invalid) {
-            say(out, notAnInteger);
+            std::fprintf(out, "Not an integer from %d to %d! Please input again:\n",
+                         -maxWeightMagnitude, maxWeightMagnitude);
         } else if (w > maxWeightMagnitude || w < -maxWeightMagnitude) {
             std::fprintf(out, "The weight must lie between %d and %d! Please input again:\n",
                          -maxWeightMagnitude, maxWeightMagnitude);
@@ -84,7 +82,7 @@ bool runDialogue(std::FILE* in, std::FILE* out, std::int32_t& w, std::int32_t& t
             return false;
         }
         if (result == ReadResult::Invalid) {
-            say(out, notAnInteger);
+            std::fprintf(out, "Not an integer from 1 to %d! Please input again:\n", maxTotalDegree);
         } else if (t < 1) {
             say(out, "Trivial for degree reasons! Please input again:\n");
         } else if (t > maxTotalDegree) {

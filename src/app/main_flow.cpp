@@ -57,12 +57,12 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
         return exitInputOutput;
     }
 
-    ProgressLine progress(stderr);
+    ProgressLine progress(stderr, out);
     ComputationSettings shown = settings;
     shown.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     const ComputationResult result =
         runComputation(t, w, shown, [out, &progress](const FinishedLevel& level) {
-            progress.clear();
+            progress.suspend();
             writeChartSection(out, level);
             if (level.k + 1 == level.t) {
                 return true;
@@ -70,7 +70,9 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
             std::fputs("\n", out);
             // Each section is on its way before the next, often long, level
             // starts.
-            return flushChart(out);
+            const bool flushed = flushChart(out);
+            progress.resume();
+            return flushed;
         });
     progress.clear();
     if (result.outcome == Outcome::Stopped) {

@@ -54,7 +54,8 @@ int runChartTool(int argc, const char* const* argv) {
         return exitInputOutput;
     }
     std::FILE* out = output.stream();
-    ProgressLine progress(stderr);
+    ProgressLine progress(stderr, out);
+    progress.setRange(options.minDegree, options.maxDegree);
     settings.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
 
     PrintedChart chart;
@@ -65,34 +66,41 @@ int runChartTool(int argc, const char* const* argv) {
         PrintedDegree degree;
         degree.t = t;
         if (options.format == ChartFormat::Text) {
+            progress.suspend();
             std::fprintf(out, "w=%d t=%d space=%s\n", options.weight, t, space.c_str());
+            progress.resume();
         }
         const ComputationResult result =
             runComputation(t, options.weight, settings, [&](const FinishedLevel& level) {
-                progress.clear();
                 if (options.format != ChartFormat::Text) {
                     degree.levels.push_back(printLevel(level));
                     return true;
                 }
+                progress.suspend();
                 writeChartSection(out, level);
                 if (level.k + 1 < level.t) {
                     std::fputs("\n", out);
                 }
+                std::fflush(out);
+                progress.resume();
                 return !std::ferror(out);
             });
-        progress.clear();
         if (result.outcome == Outcome::Stopped) {
             break; // the output failed; commit reports it
         }
         if (result.outcome != Outcome::Finished) {
+            progress.clear();
             return reportFailure(result);
         }
         if (options.format == ChartFormat::Text) {
+            progress.suspend();
             std::fputs("\nComputation finished!\n\n", out);
+            progress.resume();
         } else {
             chart.degrees.push_back(std::move(degree));
         }
     }
+    progress.clear();
     if (options.format == ChartFormat::Json) {
         std::fputs(chartJson(chart).c_str(), out);
     } else if (options.format == ChartFormat::Svg) {

@@ -10,35 +10,70 @@ constexpr std::chrono::milliseconds interval{250};
 
 } // namespace
 
-ProgressLine::ProgressLine(std::FILE* stream)
+ProgressLine::ProgressLine(std::FILE* stream, std::FILE* chart)
     : stream_(stream), terminal_(isatty(fileno(stream)) == 1),
-      start_(std::chrono::steady_clock::now()), last_(start_ - interval) {}
+      chartOnTerminal_(chart != nullptr && isatty(fileno(chart)) == 1),
+      start_(std::chrono::steady_clock::now()), drawn_(start_ - interval) {}
 
 ProgressLine::~ProgressLine() {
     clear();
+}
+
+void ProgressLine::setRange(std::int32_t first, std::int32_t last) {
+    first_ = first;
+    last_ = last;
 }
 
 void ProgressLine::update(const ComputationProgress& progress) {
     if (!terminal_) {
         return;
     }
+    // A new level is shown at once, progress within a level at most every
+    // interval.
     const auto now = std::chrono::steady_clock::now();
-    if (now - last_ < interval) {
+    const bool newLevel = progress.t != shownT_ || progress.k != shownK_;
+    if (!newLevel && now - drawn_ < interval) {
         return;
     }
-    last_ = now;
+    shownT_ = progress.t;
+    shownK_ = progress.k;
+    drawn_ = now;
     const long long seconds =
         std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
+    char range[64] = "";
+    if (first_ != 0) {
+        std::snprintf(range, sizeof range, "t=%d (%d to %d), ", progress.t, first_, last_);
+    }
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "%sdegree s=%d of %d: %lld of %lld generators eliminated, %lld:%02lld:%02lld "
+                  "elapsed",
+                  range, progress.k + 1, progress.t, static_cast<long long>(progress.done),
+                  static_cast<long long>(progress.total), seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    text_ = text;
+    draw();
+}
+
+void ProgressLine::draw() {
     // Back to the start of the line, the text, then erase what an earlier,
     // longer text left behind.
-    std::fprintf(stream_,
-                 "\rdegree s=%d of %d: %lld of %lld generators eliminated, %lld:%02lld:%02lld "
-                 "elapsed\033[K",
-                 progress.k + 1, progress.t, static_cast<long long>(progress.done),
-                 static_cast<long long>(progress.total), seconds / 3600, seconds / 60 % 60,
-                 seconds % 60);
+    std::fprintf(stream_, "\r%s\033[K", text_.c_str());
     std::fflush(stream_);
     shown_ = true;
+}
+
+void ProgressLine::suspend() {
+    if (chartOnTerminal_ && shown_) {
+        std::fputs("\r\033[K", stream_);
+        std::fflush(stream_);
+    }
+}
+
+void ProgressLine::resume() {
+    if (chartOnTerminal_ && shown_) {
+        draw();
+    }
 }
 
 void ProgressLine::clear() {

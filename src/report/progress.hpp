@@ -4,32 +4,52 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace curtis {
 
 // One line on the error stream that tells how far a long computation is:
-// the homological degree being eliminated (of t), the generators done of
-// that level's total, and the time since the line was made. It is kept only
-// when the stream is a terminal, rewritten in place at most four times a
-// second, and erased by clear (and when the object goes away), so that
-// pipes and files never see it.
+// the total degree within its range (when a range is set), the homological
+// degree being eliminated (of t), the generators done of that level's total,
+// and the time since the line was made. It is kept only when the stream is
+// a terminal, rewritten in place at each new level and otherwise at most
+// four times a second, and erased by
+// clear (and when the object goes away), so that pipes and files never see
+// it. When the chart goes to the same terminal, the chart's writer brackets
+// each of its writes with suspend and resume: the line is erased, and drawn
+// again at once after the write, so it never vanishes for long.
 class ProgressLine {
 public:
-    explicit ProgressLine(std::FILE* stream);
+    // stream: where the line goes; chart: where the chart goes.
+    ProgressLine(std::FILE* stream, std::FILE* chart);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
+    // The total degrees computed, first to last, named in the line.
+    void setRange(std::int32_t first, std::int32_t last);
+
     bool shown() const { return shown_; }
     void update(const ComputationProgress& progress);
+    // Before and after a write to the chart.
+    void suspend();
+    void resume();
     void clear();
 
 private:
+    void draw();
+
     std::FILE* stream_;
     bool terminal_;
+    bool chartOnTerminal_;
     bool shown_ = false;
+    std::int32_t first_ = 0;
+    std::int32_t last_ = 0;
+    std::string text_;
+    std::int32_t shownT_ = 0;
+    int shownK_ = -1;
     std::chrono::steady_clock::time_point start_;
-    std::chrono::steady_clock::time_point last_;
+    std::chrono::steady_clock::time_point drawn_;
 };
 
 } // namespace curtis

@@ -121,7 +121,8 @@ TEST(Dialogue, PromptsAndRefusals) {
 
 TEST(Dialogue, BadRepliesAreAskedForAgain) {
     const std::string notAnInteger =
-        "Not an integer from -2147483648 to 2147483647! Please input again:\n";
+        "Not an integer from -1000000000 to 1000000000! Please input again:\n";
+    const std::string notADegree = "Not an integer from 1 to 58! Please input again:\n";
     Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n59\n2147483647\n58\n");
     EXPECT_TRUE(d.complete);
     EXPECT_EQ(d.w, -1000000000);
@@ -132,7 +133,7 @@ TEST(Dialogue, BadRepliesAreAskedForAgain) {
     EXPECT_EQ(d.output, "Please input weight:\nw=" + notAnInteger + "w=" +
                             "The weight must lie between -1000000000 and 1000000000! Please "
                             "input again:\nw=\nPlease input total degree:\nt=" +
-                            notAnInteger + "t=" + tooLarge + "t=" + tooLarge + "t=\n\n");
+                            notADegree + "t=" + tooLarge + "t=" + tooLarge + "t=\n\n");
 }
 
 TEST(Dialogue, BothRepliesOnOneLineAsOnTwo) {

@@ -3,10 +3,15 @@
 // written. Every run has a time limit, so a hang fails its test.
 #include "elimination/computation.hpp"
 #include "support/run_process.hpp"
+#include "support/temporary_directory.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace curtis {
 namespace {
@@ -18,7 +23,8 @@ using testing::runProcess;
 const std::string weightPrompt = "Please input weight:\nw=";
 const std::string degreePrompt = "\nPlease input total degree:\nt=";
 const std::string notAnInteger =
-    "Not an integer from -2147483648 to 2147483647! Please input again:\n";
+    "Not an integer from -1000000000 to 1000000000! Please input again:\n";
+const std::string notADegree = "Not an integer from 1 to 58! Please input again:\n";
 const std::string keyPrompt = "Press any key to continue . . . \n";
 const std::string allocationFailure = "Error: fail to allocate memory!\n";
 const std::string dialogueDone = weightPrompt + degreePrompt + "\n\n";
@@ -44,8 +50,8 @@ TEST(BadInput, RepliesThatAreNoIntegersAreAskedForAgain) {
     EXPECT_EQ(result.err, "");
     // The empty line is no reply at all.
     const std::string expected = weightPrompt + notAnInteger + "w=" + notAnInteger +
-                                 "w=" + notAnInteger + "w=" + degreePrompt + notAnInteger +
-                                 "t=" + notAnInteger + "t=\n\n" +
+                                 "w=" + notAnInteger + "w=" + degreePrompt + notADegree +
+                                 "t=" + notADegree + "t=\n\n" +
                                  "homological degree s=1 (topological degree 2, coweight 0):\n";
     EXPECT_EQ(result.out.substr(0, expected.size()), expected);
     EXPECT_NE(result.out.find("Computation finished!"), std::string::npos);
@@ -64,7 +70,7 @@ TEST(BadInput, InputEndingBeforeBothNumbersStopsWithStatusOne) {
           Case{"4\n0\n", weightPrompt + degreePrompt +
                              "Trivial for degree reasons! Please input again:\n"
                              "t=\n"},
-          Case{"4\n1.5", weightPrompt + degreePrompt + notAnInteger + "t=\n"}}) {
+          Case{"4\n1.5", weightPrompt + degreePrompt + notADegree + "t=\n"}}) {
         const ProcessResult result = run(c.input);
         EXPECT_EQ(result.exitStatus, 1) << c.input;
         EXPECT_EQ(result.out, c.out) << c.input;
@@ -183,8 +189,14 @@ TEST(Storage, ALeadingTermMissingFromTheNextLevelStopsTheRun) {
 }
 
 TEST(Output, AChartThatCannotBeWrittenIsAFailure) {
+    // A device that is always full, made in the test's own directory.
+    const testing::TemporaryDirectory directory;
+    const std::filesystem::path device = directory / "full";
+    if (mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0) {
+        GTEST_SKIP() << "no device node can be made here (" << std::strerror(errno) << ")";
+    }
     ProcessOptions full;
-    full.outputPath = "/dev/full";
+    full.outputPath = device;
     const ProcessResult result = run("0\n6\n", full);
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err,

@@ -303,6 +303,21 @@ TEST(ChartTool, SpacesAsTopologistsNameThem) {
     EXPECT_TRUE(low.at("degrees")[8].at("levels")[0].at("survivors").empty());
 }
 
+// On a terminal the progress line names the total degree within the range;
+// the output is the same as without it.
+TEST(ChartTool, TheProgressLineNamesTheDegreeInTheRange) {
+    ProcessOptions terminal;
+    terminal.errorOnTerminal = true;
+    const std::vector<std::string> arguments{"--weight",     "0",  "--min-degree", "29",
+                                             "--max-degree", "30", "--format",     "text"};
+    const ProcessResult shown = chartTool(arguments, terminal);
+    EXPECT_EQ(shown.exitStatus, 0);
+    EXPECT_NE(shown.err.find("\rt=29 (29 to 30), degree s=1 of 29: "), std::string::npos)
+        << shown.err;
+    EXPECT_NE(shown.err.find("\rt=30 (29 to 30), degree s="), std::string::npos);
+    EXPECT_EQ(shown.out, chartTool(arguments).out);
+}
+
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     const testing::TemporaryDirectory directory;
     const std::filesystem::path file = directory / "refused.json";
