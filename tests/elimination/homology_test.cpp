@@ -1,10 +1,11 @@
 // Cross-checks the chart against the homology of the complex, computed
 // directly: bases by brute force, boundaries reduced by a recursive rewrite of
-// single words, ranks by Gaussian elimination over F2. Nothing here shares the
-// elimination's logic.
+// single words (support/lambda_complex.hpp), ranks by Gaussian elimination
+// over F2. Nothing here shares the elimination's logic.
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "elimination/computation.hpp"
+#include "support/lambda_complex.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -18,125 +19,11 @@
 namespace curtis {
 namespace {
 
-using Word = std::vector<std::int32_t>;
-using Chain = std::set<Word>; // a sum mod 2 of words
-
-void addTerm(Chain& chain, const Word& word) {
-    auto [at, inserted] = chain.insert(word);
-    if (!inserted) {
-        chain.erase(at);
-    }
-}
-
-void addChain(Chain& chain, const Chain& other) {
-    for (const Word& word : other) {
-        addTerm(chain, word);
-    }
-}
-
-// C(n, k) mod 2 from an exact coefficient. For k < 64 the parity depends on
-// n modulo 64 only (a generalised coefficient is a polynomial in n with
-// 2-integral values, periodic mod 2 with period 2^m > k), so n is first
-// reduced to 0 .. 63, which keeps the exact value small for any weight.
-bool oddCoefficient(int n, int k) {
-    const int residue = n & 63;
-    __int128 value = 1;
-    for (int i = 0; i < k; ++i) {
-        value = value * (residue - i) / (i + 1);
-    }
-    return value % 2 != 0;
-}
-
-bool admissible(const Word& a) {
-    for (std::size_t j = 1; j + 1 < a.size(); ++j) {
-        if (2 * a[j] < a[j + 1]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The basis of level L: all admissible words, by brute force, greatest first.
-std::vector<Word> basis(int t, int w, int L) {
-    std::vector<Word> words;
-    Word word(L + 1);
-    const int coweight = t - w - 1 - L;
-    std::function<void(int, int)> fill = [&](int position, int rest) {
-        if (position == L) {
-            word[L] = rest;
-            if (admissible(word)) {
-                words.push_back(word);
-            }
-            return;
-        }
-        for (int value = 0; value <= rest; ++value) {
-            word[position] = value;
-            fill(position + 1, rest - value);
-        }
-    };
-    for (int cell = -w; cell <= coweight; ++cell) {
-        word[0] = cell;
-        if (L == 0) {
-            if (cell == coweight) {
-                words.push_back(word);
-            }
-        } else {
-            fill(1, coweight - cell);
-        }
-    }
-    std::sort(words.begin(), words.end(), std::greater<>());
-    return words;
-}
-
-// The admissible form of one word, rewriting its last inadmissible pair and
-// reducing each resulting word in turn.
-Chain reduceWord(const Word& a, std::map<Word, Chain>& memo) {
-    if (auto known = memo.find(a); known != memo.end()) {
-        return known->second;
-    }
-    Chain result;
-    int j = -1;
-    for (int p = static_cast<int>(a.size()) - 2; p >= 1 && j < 0; --p) {
-        if (2 * a[p] < a[p + 1]) {
-            j = p;
-        }
-    }
-    if (j < 0) {
-        result.insert(a);
-    } else {
-        const int x = a[j];
-        const int y = a[j + 1];
-        const int d = y - 2 * x - 2;
-        for (int m = 0; 2 * m <= d; ++m) {
-            if (oddCoefficient(d - m, m)) {
-                Word term = a;
-                term[j] = y - x - 1 - m;
-                term[j + 1] = 2 * x + 1 + m;
-                addChain(result, reduceWord(term, memo));
-            }
-        }
-    }
-    memo[a] = result;
-    return result;
-}
-
-Chain reducedBoundary(const Word& x, int w, std::map<Word, Chain>& memo) {
-    Chain result;
-    for (std::size_t p = 0; p < x.size(); ++p) {
-        const int n = x[p];
-        const int last = p == 0 ? n + w : n / 2;
-        for (int j = 1; j <= last; ++j) {
-            if (oddCoefficient(n - j, j)) {
-                Word term(x.begin(), x.begin() + static_cast<long>(p));
-                term.push_back(n - j);
-                term.push_back(j - 1);
-                term.insert(term.end(), x.begin() + static_cast<long>(p) + 1, x.end());
-                addChain(result, reduceWord(term, memo));
-            }
-        }
-    }
-    return result;
-}
+using testing::addChain;
+using testing::basis;
+using testing::Chain;
+using testing::reducedBoundary;
+using testing::Word;
 
 // Rank over F2 of the boundary map from one basis into the next.
 int boundaryRank(const std::vector<Word>& from, const std::vector<Word>& to, int w,
