@@ -1,37 +1,72 @@
-# Thin wrapper around CMake and CTest.
+# Thin wrapper around CMake and CTest. `make run` and `make test` install the
+# Debian packages they need that are missing (scripts/ensure-packages.sh).
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 THREAD_BUILD ?= build-thread
+CLANG_BUILD ?= build-clang
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 30
 
-.PHONY: all build run test test-normal test-sanitize test-thread bench clean
+RUN_PACKAGES = cmake g++ make libcli11-dev nlohmann-json3-dev
+TEST_PACKAGES = $(RUN_PACKAGES) libgtest-dev libbenchmark-dev libxml2-utils python3
+CLANG_PACKAGES = $(TEST_PACKAGES) clang libclang-rt-14-dev
+
+.PHONY: all build run test test-normal test-sanitize test-thread test-clang bench clean \
+        run-packages test-packages clang-packages
 
 all: build
+
+run-packages:
+	@scripts/ensure-packages.sh $(RUN_PACKAGES)
+test-packages:
+	@scripts/ensure-packages.sh $(TEST_PACKAGES)
+clang-packages:
+	@scripts/ensure-packages.sh $(CLANG_PACKAGES)
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON -DCURTIS_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: run-packages build
 	./$(BUILD)/curtis
 
-test: test-normal test-sanitize test-thread
+test: test-packages
+	$(MAKE) test-normal test-sanitize test-thread
 
-test-normal: build
+# Warnings are errors in every test build.
+test-normal:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON -DCURTIS_BENCH=ON \
+	    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
 test-sanitize:
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCURTIS_SANITIZE=ON -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCURTIS_SANITIZE=ON \
+	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
 test-thread:
-	cmake -S . -B $(THREAD_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCURTIS_SANITIZE_THREAD=ON -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF
+	cmake -S . -B $(THREAD_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCURTIS_SANITIZE_THREAD=ON \
+	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(THREAD_BUILD) -j $(JOBS) --target elimination_tests
 	ctest --test-dir $(THREAD_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+
+# The whole suite built with clang, then each libFuzzer target for
+# FUZZ_SECONDS seconds (under AddressSanitizer and UndefinedBehaviorSanitizer).
+test-clang: clang-packages
+	cmake -S . -B $(CLANG_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
+	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCURTIS_FUZZ=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+	cmake --build $(CLANG_BUILD) -j $(JOBS)
+	ctest --test-dir $(CLANG_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+	for target in reply_fuzz options_fuzz; do \
+	    mkdir -p $(CLANG_BUILD)/corpus-$$target && \
+	    ./$(CLANG_BUILD)/tests/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	        -print_final_stats=1 $(CLANG_BUILD)/corpus-$$target || exit 1; \
+	done
 
 bench: build
 	bench/run.sh
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(THREAD_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(THREAD_BUILD) $(CLANG_BUILD)

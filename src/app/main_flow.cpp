@@ -2,6 +2,7 @@
 
 #include "app/dialogue.hpp"
 #include "app/key_wait.hpp"
+#include "elimination/processors.hpp"
 #include "report/chart_text.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
@@ -59,6 +60,13 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
 
     ProgressLine progress(stderr, out);
     ComputationSettings shown = settings;
+    // The machine is asked here, once, unless the caller says.
+    if (!shown.obtainable) {
+        shown.obtainable = obtainableMemory();
+    }
+    if (shown.processors == 0) {
+        shown.processors = availableProcessors();
+    }
     shown.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     const ComputationResult result =
         runComputation(t, w, shown, [out, &progress](const FinishedLevel& level) {

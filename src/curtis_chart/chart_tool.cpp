@@ -3,6 +3,7 @@
 #include "curtis_chart/formats.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
+#include "elimination/processors.hpp"
 #include "report/chart_text.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
@@ -43,6 +44,8 @@ int runChartTool(int argc, const char* const* argv) {
     // it can be had, not after the smaller ones.
     ComputationSettings settings;
     settings.topCell = options.topCell;
+    settings.obtainable = obtainableMemory();
+    settings.processors = availableProcessors();
     const ComputationResult storage = checkStorage(options.maxDegree, options.weight, settings);
     if (storage.outcome != Outcome::Finished) {
         return reportFailure(storage);

@@ -98,12 +98,17 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                    "write to FILE instead of standard output; FILE appears only\n"
                    "once it is complete")
         ->option_text("FILE");
+    const std::string version = std::string("curtis-chart ") + CURTIS_VERSION;
+    app.set_version_flag("--version", version, "print the version and exit");
     app.footer("Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
                "255 the storage could not be obtained or was outgrown.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help().c_str(), out);
+        return ParseOutcome::Help;
+    } catch (const CLI::CallForVersion&) {
+        std::fprintf(out, "%s\n", version.c_str());
         return ParseOutcome::Help;
     } catch (const CLI::ParseError& error) {
         complain(err, error.what());

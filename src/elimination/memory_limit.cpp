@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -61,7 +64,85 @@ std::uint64_t remainingUnder(int resource, std::uint64_t inUse) {
     return cap > inUse ? cap - inUse : 0;
 }
 
+// The first number in the file, or unknown ("max", no file, no number).
+std::uint64_t readNumber(const std::string& path) {
+    std::ifstream file(path);
+    unsigned long long value = 0;
+    if (file >> value) {
+        return static_cast<std::uint64_t>(value);
+    }
+    return unknown;
+}
+
+// The value of `key` in a memory.stat file, or 0.
+std::uint64_t statValue(const std::string& path, const std::string& key) {
+    std::ifstream file(path);
+    std::string name;
+    unsigned long long value = 0;
+    while (file >> name >> value) {
+        if (name == key) {
+            return static_cast<std::uint64_t>(value);
+        }
+    }
+    return 0;
+}
+
+// What remains under the limit of the cgroup directory `directory` and of
+// each directory above it up to `top`, with the names of one version's files.
+std::uint64_t remainingInHierarchy(std::string directory, const std::string& top,
+                                   const char* limitFile, const char* usageFile,
+                                   const char* reclaimableKey) {
+    std::uint64_t result = unknown;
+    for (;;) {
+        const std::uint64_t limit = readNumber(directory + "/" + limitFile);
+        const std::uint64_t usage = readNumber(directory + "/" + usageFile);
+        // cgroup v1 writes "no limit" as a huge number rounded to pages.
+        if (limit != unknown && usage != unknown && limit < (std::uint64_t{1} << 62)) {
+            const std::uint64_t reclaimable = statValue(directory + "/memory.stat", reclaimableKey);
+            const std::uint64_t used = usage > reclaimable ? usage - reclaimable : 0;
+            result = std::min(result, limit > used ? limit - used : 0);
+        }
+        if (directory.size() <= top.size()) {
+            return result;
+        }
+        directory = directory.substr(0, directory.find_last_of('/'));
+    }
+}
+
 } // namespace
+
+std::uint64_t cgroupAvailableMemory(const std::string& membership, const std::string& root) {
+    std::istringstream lines(membership);
+    std::string line;
+    std::uint64_t result = unknown;
+    while (std::getline(lines, line)) {
+        // hierarchy-ID:controller-list:cgroup-path
+        const std::size_t first = line.find(':');
+        const std::size_t second = line.find(':', first + 1);
+        if (first == std::string::npos || second == std::string::npos) {
+            continue;
+        }
+        const std::string controllers = line.substr(first + 1, second - first - 1);
+        std::string path = line.substr(second + 1);
+        if (path == "/") {
+            path.clear();
+        }
+        if (controllers.empty()) {
+            // v2: one unified hierarchy.
+            result = std::min(result, remainingInHierarchy(root + path, root, "memory.max",
+                                                           "memory.current", "inactive_file"));
+            continue;
+        }
+        const std::string list = "," + controllers + ",";
+        if (list.find(",memory,") != std::string::npos) {
+            const std::string mount = root + "/memory";
+            result = std::min(result,
+                              remainingInHierarchy(mount + path, mount, "memory.limit_in_bytes",
+                                                   "memory.usage_in_bytes", "total_inactive_file"));
+        }
+    }
+    return result;
+}
 
 ObtainableMemory obtainableMemory() {
     ObtainableMemory result;
@@ -80,6 +161,10 @@ ObtainableMemory obtainableMemory() {
     }
     consider(remainingUnder(RLIMIT_AS, virtualBytes), MemoryLimit::AddressSpace);
     consider(remainingUnder(RLIMIT_DATA, dataBytes), MemoryLimit::DataSize);
+    std::ifstream membership("/proc/self/cgroup");
+    std::stringstream text;
+    text << membership.rdbuf();
+    consider(cgroupAvailableMemory(text.str(), "/sys/fs/cgroup"), MemoryLimit::CgroupMemory);
     return result;
 }
 
@@ -91,6 +176,8 @@ const char* describe(MemoryLimit limit) {
         return "address-space limit";
     case MemoryLimit::DataSize:
         return "data-size limit";
+    case MemoryLimit::CgroupMemory:
+        return "cgroup memory limit";
     case MemoryLimit::None:
         break;
     }

@@ -38,7 +38,9 @@ StoragePlan planStorage(const BasisCounts& counts, const StorageSettings& settin
         plan.levelCapacities.push_back(settings.recordLimit > 0 ? settings.recordLimit
                                                                 : counts.levelSize(L));
     }
-    plan.threads = settings.threads > 0 ? settings.threads : availableProcessors();
+    plan.threads = settings.threads > 0      ? settings.threads
+                   : settings.processors > 0 ? settings.processors
+                                             : availableProcessors();
     plan.termSetRows = settings.termSetRows > 0 ? settings.termSetRows : unlimitedTermSetRows;
     plan.termSetHeadroomRows = std::min(plan.termSetRows, termSetHeadroomRows(counts));
     plan.termSets = plan.threads;

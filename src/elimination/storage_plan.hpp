@@ -15,6 +15,8 @@ struct StorageSettings {
     // may use (fewer if their term sets would not fit in memory). The chart
     // is the same for any number.
     int threads = 0;
+    // The processors the process may use; 0: the machine is asked.
+    int processors = 0;
     // Records per level; 0 sizes every level exactly from its basis count.
     std::int64_t recordLimit = 0;
     // The most rows a term set may grow to; 0 for no limit but memory.

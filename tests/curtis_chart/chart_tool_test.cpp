@@ -353,6 +353,9 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         EXPECT_EQ(result.err.rfind("curtis-chart: ", 0), 0u) << result.err;
         EXPECT_FALSE(std::filesystem::exists(file));
     }
+    const ProcessResult version = chartTool({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, std::string("curtis-chart ") + CURTIS_VERSION + "\n");
     const ProcessResult help = chartTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     for (const char* option :
