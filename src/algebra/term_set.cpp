@@ -185,4 +185,14 @@ bool TermSet::toggle(const Entry* candidate) {
     return toggleHashed(candidate, monomialHash(candidate, rowLength_)) >= 0;
 }
 
+std::int32_t greatestRow(const TermSet& set) {
+    std::int32_t leading = 0;
+    for (std::int32_t i = 1; i < set.rowCount(); ++i) {
+        if (compareMonomials(set.row(i), set.row(leading), set.rowLength()) > 0) {
+            leading = i;
+        }
+    }
+    return leading;
+}
+
 } // namespace curtis

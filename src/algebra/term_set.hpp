@@ -176,4 +176,7 @@ private:
     std::uint32_t slotLimit_ = 0;
 };
 
+// The position of the greatest row of a non-empty set: its leading term.
+std::int32_t greatestRow(const TermSet& set);
+
 } // namespace curtis

@@ -67,17 +67,38 @@ ComputationResult checkStorage(std::int32_t t, std::int32_t w,
     return shortfallResult(shortfall);
 }
 
+ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std::int32_t w,
+                                      const ComputationSettings& settings) {
+    std::optional<StorageShortfall> shortfall;
+    fittingPlan(basisFor(last, w, settings).counts(), settings, shortfall);
+    if (shortfall || !settings.keepLevels || !settings.checkMemory) {
+        return shortfallResult(shortfall);
+    }
+    std::uint64_t bytes = planStorage(basisFor(last, w, settings).counts(), settings).termSetBytes;
+    for (std::int32_t t = first; t <= last; ++t) {
+        bytes += planStorage(basisFor(t, w, settings).counts(), settings).levelBytes;
+    }
+    const ObtainableMemory obtainable =
+        settings.obtainable ? *settings.obtainable : obtainableMemory();
+    if (bytes > obtainable.bytes) {
+        shortfall = StorageShortfall{bytes, obtainable};
+    }
+    return shortfallResult(shortfall);
+}
+
 ComputationResult runComputation(std::int32_t t, std::int32_t w,
                                  const ComputationSettings& settings,
                                  const std::function<bool(const FinishedLevel&)>& onLevel) {
-    const BasisPositions basis = basisFor(t, w, settings);
+    // The basis lives on the heap, so that a kept degree can take it along.
+    auto owned = std::make_unique<BasisPositions>(basisFor(t, w, settings));
+    const BasisPositions& basis = *owned;
     std::optional<StorageShortfall> shortfall;
     const StoragePlan plan = fittingPlan(basis.counts(), settings, shortfall);
     if (shortfall) {
         return shortfallResult(shortfall);
     }
     GeneratorTables tables;
-    if (!tables.allocate(basis, plan.levelCapacities)) {
+    if (!tables.allocate(basis, plan.levelCapacities, settings.keepLevels)) {
         ComputationResult result = failure(Outcome::LevelStorageFailed);
         result.error = errno;
         return result;
@@ -122,6 +143,9 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
     }
     if (!onLevel(FinishedLevel{t - 1, t, w, tables.table(t - 1)})) {
         return failure(Outcome::Stopped, t - 1);
+    }
+    if (settings.keepLevels && settings.onDegree) {
+        settings.onDegree(FinishedDegree{t, w, std::move(owned), std::move(tables)});
     }
     return ComputationResult{};
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace curtis {
@@ -44,6 +45,8 @@ struct ComputationSettings : StorageSettings {
     // Told how far the elimination is, often, from the thread that called
     // runComputation; how often to show it is the caller's choice.
     std::function<void(const ComputationProgress&)> onProgress;
+    // With keepLevels: handed the whole degree once every level is finished.
+    std::function<void(FinishedDegree&&)> onDegree;
 };
 
 enum class Outcome {

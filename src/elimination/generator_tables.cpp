@@ -6,7 +6,15 @@
 
 namespace curtis {
 
-std::uint64_t GeneratorTables::blockBytes(const std::vector<std::int64_t>& capacities) {
+std::uint64_t GeneratorTables::blockBytes(const std::vector<std::int64_t>& capacities,
+                                          bool keepAll) {
+    if (keepAll) {
+        std::uint64_t records = 0;
+        for (const std::int64_t capacity : capacities) {
+            records += static_cast<std::uint64_t>(capacity);
+        }
+        return records * sizeof(Record);
+    }
     std::uint64_t records = capacities.empty() ? 0 : static_cast<std::uint64_t>(capacities[0]);
     for (std::size_t k = 0; k + 1 < capacities.size(); ++k) {
         records = std::max(records, static_cast<std::uint64_t>(capacities[k] + capacities[k + 1]));
@@ -14,11 +22,20 @@ std::uint64_t GeneratorTables::blockBytes(const std::vector<std::int64_t>& capac
     return records * sizeof(Record);
 }
 
-bool GeneratorTables::allocate(const BasisPositions& basis, std::vector<std::int64_t> capacities) {
+bool GeneratorTables::allocate(const BasisPositions& basis, std::vector<std::int64_t> capacities,
+                               bool keepAll) {
     counts_.clear();
     capacities_.clear();
-    if (!block_.allocate(blockBytes(capacities) / sizeof(Record))) {
+    offsets_.clear();
+    if (!block_.allocate(blockBytes(capacities, keepAll) / sizeof(Record))) {
         return false;
+    }
+    if (keepAll) {
+        std::uint64_t offset = 0;
+        for (const std::int64_t capacity : capacities) {
+            offsets_.push_back(offset);
+            offset += static_cast<std::uint64_t>(capacity);
+        }
     }
     basis_ = &basis;
     counts_.assign(capacities.size(), 0);
@@ -31,7 +48,8 @@ LevelTable GeneratorTables::table(int k) {
     LevelTable table;
     table.k = k;
     table.count = counts_[static_cast<std::size_t>(k)];
-    table.records = block_.data() + (k % 2 == 0 ? 0 : block_.size() - capacity);
+    table.records = !offsets_.empty() ? block_.data() + offsets_[static_cast<std::size_t>(k)]
+                                      : block_.data() + (k % 2 == 0 ? 0 : block_.size() - capacity);
     table.basis = basis_;
     return table;
 }

@@ -55,21 +55,27 @@ struct LevelTable {
 // computation. Level k holds at most capacity(k) records of four bytes. Even
 // levels sit at the front of the block and odd levels at its end, so level
 // k + 2 overwrites level k and never level k + 1; the block needs no more
-// than the largest pair of adjacent levels.
+// than the largest pair of adjacent levels. Tables that keep every level
+// (for products) give each level a place of its own instead, one after
+// another.
 class GeneratorTables {
 public:
     // Bytes of the block for the given records per level.
-    static std::uint64_t blockBytes(const std::vector<std::int64_t>& capacities);
+    static std::uint64_t blockBytes(const std::vector<std::int64_t>& capacities,
+                                    bool keepAll = false);
 
     GeneratorTables() = default;
     GeneratorTables(const GeneratorTables&) = delete;
     GeneratorTables& operator=(const GeneratorTables&) = delete;
+    GeneratorTables(GeneratorTables&&) = default;
+    GeneratorTables& operator=(GeneratorTables&&) = default;
 
     // Storage for the levels of basis, level k holding up to capacities[k]
     // records (one per level), every count zero. basis must outlive the
     // tables. Returns false, with errno set, when the memory cannot be
     // obtained.
-    bool allocate(const BasisPositions& basis, std::vector<std::int64_t> capacities);
+    bool allocate(const BasisPositions& basis, std::vector<std::int64_t> capacities,
+                  bool keepAll = false);
 
     int levels() const { return static_cast<int>(capacities_.size()); }
     std::int64_t capacity(int k) const { return capacities_[static_cast<std::size_t>(k)]; }
@@ -77,7 +83,8 @@ public:
     std::int64_t& levelCount(int k) { return counts_[static_cast<std::size_t>(k)]; }
     std::int64_t levelCount(int k) const { return counts_[static_cast<std::size_t>(k)]; }
 
-    // Level k's records as they are now. Valid until level k + 2 is opened.
+    // Level k's records as they are now. Valid until level k + 2 is opened,
+    // unless every level is kept.
     LevelTable table(int k);
 
     // Gives level k a record for every generator of its basis, all Alive.
@@ -89,6 +96,7 @@ private:
     Buffer<Record> block_;
     std::vector<std::int64_t> capacities_;
     std::vector<std::int64_t> counts_;
+    std::vector<std::uint64_t> offsets_; // where each level starts, when every level is kept
 };
 
 } // namespace curtis

@@ -7,21 +7,6 @@
 
 namespace curtis {
 
-namespace {
-
-// The position of the greatest row of a non-empty set.
-std::int32_t leadingTerm(const TermSet& set) {
-    std::int32_t leading = 0;
-    for (std::int32_t i = 1; i < set.rowCount(); ++i) {
-        if (compareMonomials(set.row(i), set.row(leading), set.rowLength()) > 0) {
-            leading = i;
-        }
-    }
-    return leading;
-}
-
-} // namespace
-
 RoundResult eliminationRound(const Entry* word, const LevelTable& next, std::int32_t w,
                              TermSet& set) {
     if (!appendReducedBoundary(word, next.k - 1, w, set)) {
@@ -30,7 +15,7 @@ RoundResult eliminationRound(const Entry* word, const LevelTable& next, std::int
     if (set.rowCount() == 0) {
         return {RoundResult::Kind::Cycle};
     }
-    const std::int64_t position = next.basis->positionOf(next.k, set.row(leadingTerm(set)));
+    const std::int64_t position = next.basis->positionOf(next.k, set.row(greatestRow(set)));
     if (position < 0 || position >= next.count) {
         return {RoundResult::Kind::LeadingTermMissing};
     }

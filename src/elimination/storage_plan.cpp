@@ -44,7 +44,7 @@ StoragePlan planStorage(const BasisCounts& counts, const StorageSettings& settin
     plan.termSetRows = settings.termSetRows > 0 ? settings.termSetRows : unlimitedTermSetRows;
     plan.termSetHeadroomRows = std::min(plan.termSetRows, termSetHeadroomRows(counts));
     plan.termSets = plan.threads;
-    plan.levelBytes = GeneratorTables::blockBytes(plan.levelCapacities);
+    plan.levelBytes = GeneratorTables::blockBytes(plan.levelCapacities, settings.keepLevels);
     plan.termSetBytes = TermSet::bytesFor(plan.termSetHeadroomRows, t) * plan.termSets;
     return plan;
 }

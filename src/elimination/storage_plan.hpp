@@ -24,6 +24,9 @@ struct StorageSettings {
     // Compare the storage needed with what the process can obtain before
     // allocating anything.
     bool checkMemory = true;
+    // Keep the final records of every level (for products), not only of
+    // two adjacent ones.
+    bool keepLevels = false;
     // What the process can obtain; when not given, the machine is asked.
     std::optional<ObtainableMemory> obtainable;
 };

@@ -1,0 +1,175 @@
+#include "elimination/products.hpp"
+
+#include "algebra/boundary.hpp"
+#include "algebra/reduction.hpp"
+#include "elimination/storage_plan.hpp"
+
+#include <algorithm>
+
+namespace curtis {
+
+namespace {
+
+// Adds every row of from to to (both of one row length, admissible rows).
+bool addRows(const TermSet& from, TermSet& to) {
+    for (std::int32_t r = 0; r < from.rowCount(); ++r) {
+        if (to.toggleHashed(from.row(r), from.rowHash(r), noPair) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Products::Products(std::vector<FinishedDegree>& degrees) : degrees_(degrees) {
+    int longest = 1;
+    for (const FinishedDegree& degree : degrees_) {
+        longest = std::max(longest, static_cast<int>(degree.t) + 8);
+    }
+    longest = std::min(longest, maxMonomialLength);
+    for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
+        if (!set->allocate(unlimitedTermSetRows, longest)) {
+            status_ = Status::TermSetFull;
+        }
+    }
+}
+
+bool Products::fail(Status status) {
+    status_ = status;
+    return false;
+}
+
+FinishedDegree* Products::degree(std::int32_t t) {
+    for (FinishedDegree& degree : degrees_) {
+        if (degree.t == t) {
+            return &degree;
+        }
+    }
+    return nullptr;
+}
+
+bool Products::addCycle(FinishedDegree& degree, int k, std::int64_t position, TermSet& set,
+                        std::vector<std::int64_t>* positions) {
+    const BasisPositions& basis = *degree.basis;
+    const LevelTable above = k + 1 < degree.t ? degree.level(k + 1) : LevelTable{};
+    Entry word[maxMonomialLength];
+    basis.wordAt(k, position, word);
+    work_.clear(k + 2);
+    for (std::int64_t current = position;;) {
+        if (set.toggle(word) == false) {
+            return fail(Status::TermSetFull);
+        }
+        if (positions != nullptr) {
+            positions->push_back(current);
+        }
+        if (k + 1 >= degree.t) {
+            return true; // the last level: every word is a cycle
+        }
+        if (!appendReducedBoundary(word, k, degree.w, work_)) {
+            return fail(Status::TermSetFull);
+        }
+        if (work_.rowCount() == 0) {
+            return true;
+        }
+        const std::int64_t leading = basis.positionOf(k + 1, work_.row(greatestRow(work_)));
+        if (leading < 0 || leading >= above.count || above.state(leading) != Hit) {
+            return fail(Status::Contradiction);
+        }
+        current = above.tag(leading);
+        basis.wordAt(k, current, word);
+    }
+}
+
+bool Products::addClaimingBoundary(FinishedDegree& degree, int k, std::int64_t tag,
+                                   std::int64_t claimed, TermSet& set) {
+    const BasisPositions& basis = *degree.basis;
+    const LevelTable above = degree.level(k + 1);
+    Entry word[maxMonomialLength];
+    basis.wordAt(k, tag, word);
+    work_.clear(k + 2);
+    for (;;) {
+        if (!appendReducedBoundary(word, k, degree.w, work_)) {
+            return fail(Status::TermSetFull);
+        }
+        if (work_.rowCount() == 0) {
+            return fail(Status::Contradiction);
+        }
+        const std::int64_t leading = basis.positionOf(k + 1, work_.row(greatestRow(work_)));
+        if (leading == claimed) {
+            return addRows(work_, set) || fail(Status::TermSetFull);
+        }
+        if (leading < 0 || leading >= above.count || above.state(leading) != Hit ||
+            above.tag(leading) == tag) {
+            return fail(Status::Contradiction);
+        }
+        basis.wordAt(k, above.tag(leading), word);
+    }
+}
+
+std::vector<std::int64_t> Products::cycle(std::int32_t t, int k, std::int64_t position) {
+    std::vector<std::int64_t> positions;
+    FinishedDegree* source = degree(t);
+    if (source != nullptr && status_ == Status::Ok) {
+        cycle_.clear(k + 1);
+        addCycle(*source, k, position, cycle_, &positions);
+    }
+    return positions;
+}
+
+std::optional<std::vector<std::int64_t>> Products::product(std::int32_t t, int k,
+                                                           std::int64_t position, int i) {
+    const std::int32_t shift = std::int32_t{1} << i;
+    FinishedDegree* source = degree(t);
+    FinishedDegree* target = degree(t + shift);
+    if (source == nullptr || target == nullptr || status_ != Status::Ok) {
+        return std::nullopt;
+    }
+    // The cycle of the survivor, then each of its words with λ(2^i - 1)
+    // appended: only the new last pair may break admissibility.
+    cycle_.clear(k + 1);
+    if (!addCycle(*source, k, position, cycle_)) {
+        return std::nullopt;
+    }
+    product_.clear(k + 2);
+    Entry word[maxMonomialLength];
+    const std::uint8_t pair = static_cast<std::uint8_t>(k);
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        copyMonomial(word, cycle_.row(r), k + 1);
+        word[k + 1] = static_cast<Entry>(shift - 1);
+        const PairRange pairs = k >= 1 ? PairRange{pair, pair} : noPair;
+        if (!toggleReduced(product_, word, monomialHash(word, k + 2), pairs)) {
+            fail(Status::TermSetFull);
+            return std::nullopt;
+        }
+    }
+    // Its class in the table of t + 2^i.
+    std::vector<std::int64_t> terms;
+    const BasisPositions& basis = *target->basis;
+    const LevelTable level = target->level(k + 1);
+    while (product_.rowCount() > 0) {
+        const std::int64_t leading = basis.positionOf(k + 1, product_.row(greatestRow(product_)));
+        if (leading < 0 || leading >= level.count || level.state(leading) == Source) {
+            fail(Status::Contradiction);
+            return std::nullopt;
+        }
+        bool added = false;
+        if (level.state(leading) == Alive) {
+            terms.push_back(leading);
+            boundary_.clear(k + 2);
+            added = addCycle(*target, k + 1, leading, boundary_) && addRows(boundary_, product_);
+        } else {
+            added = addClaimingBoundary(*target, k, level.tag(leading), leading, product_);
+        }
+        if (!added) {
+            if (status_ == Status::Ok) {
+                fail(Status::TermSetFull);
+            }
+            return std::nullopt;
+        }
+    }
+    std::sort(terms.begin(), terms.end());
+    return terms;
+}
+
+} // namespace curtis
