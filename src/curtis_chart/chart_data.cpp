@@ -32,9 +32,23 @@ PrintedLevel printLevel(const FinishedLevel& level) {
             entry.source = printMonomial(line.source, level.k, level.w);
             entry.arrow = true;
         }
+        if (!entry.arrow) {
+            printed.survivors.push_back(printed.lines.size());
+        }
         printed.lines.push_back(std::move(entry));
     });
     return printed;
+}
+
+const PrintedLevel* PrintedChart::level(std::int32_t t, int s) const {
+    for (const PrintedDegree& degree : degrees) {
+        if (degree.t == t) {
+            return s >= 1 && s <= static_cast<int>(degree.levels.size())
+                       ? &degree.levels[static_cast<std::size_t>(s - 1)]
+                       : nullptr;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace curtis

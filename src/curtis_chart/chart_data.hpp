@@ -2,6 +2,7 @@
 
 #include "elimination/computation.hpp"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -19,11 +20,20 @@ struct PrintedLine {
     bool arrow = false;
 };
 
+// The products of one survivor by h0, h1, h2 and h3: each the survivors of
+// the level above in total degree t + 2^i whose sum it is, as their indices
+// among that level's survivors; nothing where that degree was not computed.
+struct PrintedProducts {
+    std::array<std::optional<std::vector<std::size_t>>, 4> terms;
+};
+
 struct PrintedLevel {
     int s = 0; // homological degree
     std::int32_t topologicalDegree = 0;
     std::int32_t coweight = 0; // the stem in the space itself, t - s - w
     std::vector<PrintedLine> lines;
+    std::vector<std::size_t> survivors;    // the lines that are survivors, in order
+    std::vector<PrintedProducts> products; // aligned with survivors, when asked for
 };
 
 struct PrintedDegree {
@@ -35,6 +45,10 @@ struct PrintedChart {
     std::int32_t weight = 0;             // the bottom cell is -weight
     std::optional<std::int32_t> topCell; // none: the space is infinite
     std::vector<PrintedDegree> degrees;
+    bool hasProducts = false;
+
+    // Level s of total degree t, if the chart has it.
+    const PrintedLevel* level(std::int32_t t, int s) const;
 };
 
 // The printed form of a finished level.

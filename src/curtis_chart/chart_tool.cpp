@@ -1,5 +1,6 @@
 #include "curtis_chart/chart_tool.hpp"
 
+#include "curtis_chart/chart_products.hpp"
 #include "curtis_chart/formats.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace curtis {
 
@@ -46,7 +48,14 @@ int runChartTool(int argc, const char* const* argv) {
     settings.topCell = options.topCell;
     settings.obtainable = obtainableMemory();
     settings.processors = availableProcessors();
-    const ComputationResult storage = checkStorage(options.maxDegree, options.weight, settings);
+    // Products need every level of every degree, kept to the end.
+    std::vector<FinishedDegree> kept;
+    if (options.products) {
+        settings.keepLevels = true;
+        settings.onDegree = [&kept](FinishedDegree&& degree) { kept.push_back(std::move(degree)); };
+    }
+    const ComputationResult storage =
+        checkStorageOfRange(options.minDegree, options.maxDegree, options.weight, settings);
     if (storage.outcome != Outcome::Finished) {
         return reportFailure(storage);
     }
@@ -103,11 +112,23 @@ int runChartTool(int argc, const char* const* argv) {
             chart.degrees.push_back(std::move(degree));
         }
     }
+    if (options.products && kept.size() == chart.degrees.size()) {
+        const Products::Status status = addProducts(chart, kept, progress);
+        if (status != Products::Status::Ok) {
+            progress.clear();
+            std::fputs(status == Products::Status::Contradiction
+                           ? "Error: a leading term of a product neither survives nor is hit; "
+                             "the algebra is contradicted!\n"
+                           : "Error: a product needs more rows than a term set can hold!\n",
+                       stderr);
+            return exitStorage;
+        }
+    }
     progress.clear();
     if (options.format == ChartFormat::Json) {
         std::fputs(chartJson(chart).c_str(), out);
     } else if (options.format == ChartFormat::Svg) {
-        std::fputs(chartSvg(chart, SvgOptions{options.arrows}).c_str(), out);
+        std::fputs(chartSvg(chart, SvgOptions{options.arrows, options.h3Lines}).c_str(), out);
     } else if (options.format == ChartFormat::Tsv) {
         std::fputs(chartTsv(chart).c_str(), out);
     }

@@ -20,12 +20,35 @@ std::string chartJson(const PrintedChart& chart) {
                     survivors.push_back(line.word);
                 }
             }
-            levels.push_back(Json{{"s", level.s},
-                                  {"topological_degree", level.topologicalDegree},
-                                  {"coweight", level.coweight},
-                                  {"stem", level.coweight},
-                                  {"survivors", std::move(survivors)},
-                                  {"arrows", std::move(arrows)}});
+            Json entry{{"s", level.s},
+                       {"topological_degree", level.topologicalDegree},
+                       {"coweight", level.coweight},
+                       {"stem", level.coweight},
+                       {"survivors", std::move(survivors)},
+                       {"arrows", std::move(arrows)}};
+            if (chart.hasProducts) {
+                Json products = Json::array();
+                for (const PrintedProducts& product : level.products) {
+                    Json byFactor = Json::object();
+                    for (int i = 0; i < 4; ++i) {
+                        const std::string name = std::string("h") + char('0' + i);
+                        const auto& terms = product.terms[static_cast<std::size_t>(i)];
+                        if (!terms) {
+                            byFactor[name] = nullptr;
+                            continue;
+                        }
+                        const PrintedLevel* target = chart.level(degree.t + (1 << i), level.s + 1);
+                        Json monomials = Json::array();
+                        for (const std::size_t term : *terms) {
+                            monomials.push_back(target->lines[target->survivors[term]].word);
+                        }
+                        byFactor[name] = std::move(monomials);
+                    }
+                    products.push_back(std::move(byFactor));
+                }
+                entry["products"] = std::move(products);
+            }
+            levels.push_back(std::move(entry));
         }
         degrees.push_back(Json{{"t", degree.t}, {"levels", std::move(levels)}});
     }

@@ -94,6 +94,11 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         ->check(CLI::IsMember({"json", "text", "svg", "tsv"}).description(""));
     app.add_flag("--arrows", options.arrows,
                  "svg: draw the pairings that change the cell as arrows");
+    app.add_flag("--products", options.products,
+                 "the products by h0, h1, h2 and h3 of every survivor whose\n"
+                 "product lands within the computed degrees (json, tsv, svg);\n"
+                 "keeps every level of every degree in memory");
+    app.add_flag("--h3-lines", options.h3Lines, "svg with --products: draw h3 lines too");
     app.add_option("-o,--output", options.output,
                    "write to FILE instead of standard output; FILE appears only\n"
                    "once it is complete")

@@ -17,8 +17,10 @@ struct ChartOptions {
     std::int32_t minDegree = 1;
     std::int32_t maxDegree = 0;
     ChartFormat format = ChartFormat::Json;
-    bool arrows = false; // svg: draw the pairings that change the cell
-    std::string output;  // empty: standard output
+    bool arrows = false;   // svg: draw the pairings that change the cell
+    bool products = false; // the products by h0 to h3 of every survivor
+    bool h3Lines = false;  // svg: draw the h3 products too
+    std::string output;    // empty: standard output
 };
 
 enum class ParseOutcome {

@@ -94,6 +94,15 @@ std::string line(const char* cls, double x1, double y1, double x2, double y2,
     return title.empty() ? text + "/>\n" : text + "><title>" + escaped(title) + "</title></line>\n";
 }
 
+// The offset of dot i of count within its bidegree, in rows of dotsPerRow.
+std::pair<double, double> dotOffset(int i, int count) {
+    const int rows = (count + dotsPerRow - 1) / dotsPerRow;
+    const int row = i / dotsPerRow;
+    const int inRow = std::min(dotsPerRow, count - row * dotsPerRow);
+    return {(i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
+            (row - (rows - 1) / 2.0) * dotSpacing};
+}
+
 } // namespace
 
 std::string chartSvg(const PrintedChart& chart, const SvgOptions& options) {
@@ -144,6 +153,8 @@ std::string chartSvg(const PrintedChart& chart, const SvgOptions& options) {
            "  .survivor { stroke: #222; stroke-width: 0.6; }\n"
            "  .label { fill: #333; }\n"
            "  .cell { fill: #222; font-size: 6.5px; }\n"
+           "  .h0, .h1, .h2 { stroke: #333; stroke-width: 1; }\n"
+           "  .h3 { stroke: #333; stroke-width: 1; stroke-dasharray: 3 2; }\n"
            "</style>\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     svg += "<text class=\"label\" x=\"" + number(left) + "\" y=\"20\" font-size=\"14\">" +
@@ -224,17 +235,43 @@ std::string chartSvg(const PrintedChart& chart, const SvgOptions& options) {
         svg += "</g>\n";
     }
 
+    // Products, under the dots: from each survivor to each term of its
+    // product, h0 vertical, h1 of slope 1, h2 of slope 1/3, h3 if asked for.
+    // A bidegree holds the survivors of one level, in the chart's order.
+    const auto centre = [&](std::int32_t stem, int filtration, std::size_t i) {
+        const auto at = dots.find({stem, filtration});
+        const int count = at == dots.end() ? 1 : static_cast<int>(at->second.size());
+        const auto [dx, dy] = dotOffset(static_cast<int>(i), count);
+        return std::pair{layout.x(stem) + dx, layout.y(filtration) + dy};
+    };
+    if (chart.hasProducts) {
+        svg += "<g>\n";
+        for (const PrintedDegree& degree : chart.degrees) {
+            for (const PrintedLevel& level : degree.levels) {
+                for (std::size_t j = 0; j < level.products.size(); ++j) {
+                    const auto [x1, y1] = centre(level.coweight, level.s - 1, j);
+                    for (int i = 0; i < (options.h3Lines ? 4 : 3); ++i) {
+                        const auto& terms = level.products[j].terms[static_cast<std::size_t>(i)];
+                        for (const std::size_t term : terms.value_or(std::vector<std::size_t>{})) {
+                            const auto [x2, y2] =
+                                centre(level.coweight + (1 << i) - 1, level.s, term);
+                            const char* const classes[] = {"h0", "h1", "h2", "h3"};
+                            svg += line(classes[i], x1, y1, x2, y2);
+                        }
+                    }
+                }
+            }
+        }
+        svg += "</g>\n";
+    }
+
     // Survivors, side by side within a bidegree, rows of dotsPerRow, each
     // labelled with its cell index.
     svg += "<g>\n";
     for (const auto& [bidegree, monomials] : dots) {
         const int count = static_cast<int>(monomials.size());
-        const int rows = (count + dotsPerRow - 1) / dotsPerRow;
         for (int i = 0; i < count; ++i) {
-            const int row = i / dotsPerRow;
-            const int inRow = std::min(dotsPerRow, count - row * dotsPerRow);
-            const double dx = (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing;
-            const double dy = (row - (rows - 1) / 2.0) * dotSpacing;
+            const auto [dx, dy] = dotOffset(i, count);
             const PrintedMonomial& monomial = *monomials[static_cast<std::size_t>(i)];
             const double cx = layout.x(bidegree.first) + dx;
             const double cy = layout.y(bidegree.second) + dy;
@@ -284,6 +321,15 @@ std::string chartSvg(const PrintedChart& chart, const SvgOptions& options) {
            "\">each dot is labelled</text>\n";
     svg += "<text class=\"label\" x=\"" + number(legendX) + "\" y=\"" + number(legendY + 18) +
            "\">with its cell index</text>\n";
+    if (chart.hasProducts) {
+        legendY += 40;
+        svg += "<text class=\"label\" x=\"" + number(legendX) + "\" y=\"" + number(legendY) +
+               "\">lines: products by h0 (vertical),</text>\n";
+        svg += "<text class=\"label\" x=\"" + number(legendX) + "\" y=\"" + number(legendY + 14) +
+               "\">h1 (slope 1), h2 (slope 1/3)" + (options.h3Lines ? ", h3 (dashed)" : "") +
+               "</text>\n";
+        legendY += 14;
+    }
     if (options.arrows) {
         legendY += 40;
         svg += line("arrow", legendX, legendY + 4, legendX + 12, legendY - 8,

@@ -87,6 +87,12 @@ struct ComputationResult {
 // those of a single thread.
 ComputationResult checkStorage(std::int32_t t, std::int32_t w, const ComputationSettings& settings);
 
+// The same for every total degree from first to last kept at once (with
+// settings.keepLevels, as products need them): the records of every level
+// of every degree, and the term sets of one degree.
+ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std::int32_t w,
+                                      const ComputationSettings& settings);
+
 // The basis of every level of total degree t for weight w and the top cell
 // of the settings.
 BasisPositions basisFor(std::int32_t t, std::int32_t w, const ComputationSettings& settings);

@@ -55,6 +55,24 @@ void ProgressLine::update(const ComputationProgress& progress) {
     draw();
 }
 
+void ProgressLine::updatePhase(const char* phase, std::int32_t t, int k) {
+    if (!terminal_) {
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now - drawn_ < interval) {
+        return;
+    }
+    drawn_ = now;
+    const long long seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
+    char text[256];
+    std::snprintf(text, sizeof text, "%s: t=%d (%d to %d), degree s=%d, %lld:%02lld:%02lld elapsed",
+                  phase, t, first_, last_, k + 1, seconds / 3600, seconds / 60 % 60, seconds % 60);
+    text_ = text;
+    draw();
+}
+
 void ProgressLine::draw() {
     // Back to the start of the line, the text, then erase what an earlier,
     // longer text left behind.

@@ -31,6 +31,8 @@ public:
 
     bool shown() const { return shown_; }
     void update(const ComputationProgress& progress);
+    // A phase after the elimination, named, at level k of total degree t.
+    void updatePhase(const char* phase, std::int32_t t, int k);
     // Before and after a write to the chart.
     void suspend();
     void resume();

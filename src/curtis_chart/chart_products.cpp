@@ -1,0 +1,65 @@
+#include "curtis_chart/chart_products.hpp"
+
+#include <algorithm>
+
+namespace curtis {
+
+namespace {
+
+// The positions of the survivors of a level, in order: the order in which
+// the chart lists them.
+std::vector<std::int64_t> survivorPositions(const LevelTable& level) {
+    std::vector<std::int64_t> positions;
+    for (std::int64_t i = 0; i < level.count; ++i) {
+        if (level.state(i) == Alive) {
+            positions.push_back(i);
+        }
+    }
+    return positions;
+}
+
+} // namespace
+
+Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
+                             ProgressLine& progress) {
+    chart.hasProducts = true;
+    Products products(degrees);
+    const std::int32_t first = degrees.empty() ? 0 : degrees.front().t;
+    const std::int32_t last = degrees.empty() ? 0 : degrees.back().t;
+    const auto degreeOf = [&](std::int32_t t) -> FinishedDegree& {
+        return degrees[static_cast<std::size_t>(t - first)];
+    };
+    for (PrintedDegree& printed : chart.degrees) {
+        FinishedDegree& degree = degreeOf(printed.t);
+        for (PrintedLevel& level : printed.levels) {
+            const int k = level.s - 1;
+            const std::vector<std::int64_t> sources = survivorPositions(degree.level(k));
+            level.products.assign(sources.size(), PrintedProducts{});
+            for (int i = 0; i < 4; ++i) {
+                const std::int32_t target = printed.t + (1 << i);
+                if (target > last) {
+                    continue;
+                }
+                const std::vector<std::int64_t> targets =
+                    survivorPositions(degreeOf(target).level(k + 1));
+                for (std::size_t j = 0; j < sources.size(); ++j) {
+                    progress.updatePhase("products", printed.t, k);
+                    const std::optional<std::vector<std::int64_t>> terms =
+                        products.product(printed.t, k, sources[j], i);
+                    if (!terms) {
+                        return products.status();
+                    }
+                    std::vector<std::size_t>& indices = level.products[j].terms[i].emplace();
+                    for (const std::int64_t term : *terms) {
+                        indices.push_back(static_cast<std::size_t>(
+                            std::lower_bound(targets.begin(), targets.end(), term) -
+                            targets.begin()));
+                    }
+                }
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
+} // namespace curtis
