@@ -318,6 +318,99 @@ TEST(ChartTool, TheProgressLineNamesTheDegreeInTheRange) {
     EXPECT_EQ(shown.out, chartTool(arguments).out);
 }
 
+// Products in every format: aligned with the survivors in the JSON, null
+// where the degree was not computed; the same terms as TSV rows and as lines
+// in the picture; the text format and the survivors themselves unchanged.
+TEST(ChartTool, ProductsInEveryFormat) {
+    const std::vector<std::string> sphere{"--sphere", "--max-degree", "12"};
+    std::vector<std::string> arguments = sphere;
+    arguments.push_back("--products");
+    const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
+    const nlohmann::json plain = nlohmann::json::parse(chartTool(sphere).out);
+    // "h0" to "h3"; GCC 12 warns wrongly about "h" + std::to_string(i).
+    const auto factor = [](int i) {
+        std::string name = "h";
+        name += static_cast<char>('0' + i);
+        return name;
+    };
+    std::map<std::string, int> terms; // by factor
+    std::vector<std::string> rows;    // "t s kind monomial source", as the TSV has them
+    for (std::size_t d = 0; d < chart.at("degrees").size(); ++d) {
+        const nlohmann::json& degree = chart.at("degrees")[d];
+        const int t = degree.at("t").get<int>();
+        for (std::size_t l = 0; l < degree.at("levels").size(); ++l) {
+            const nlohmann::json& level = degree.at("levels")[l];
+            EXPECT_EQ(level.at("survivors"),
+                      plain.at("degrees")[d].at("levels")[l].at("survivors"));
+            ASSERT_EQ(level.at("products").size(), level.at("survivors").size());
+            for (std::size_t j = 0; j < level.at("products").size(); ++j) {
+                for (int i = 0; i < 4; ++i) {
+                    const nlohmann::json& product = level.at("products")[j].at(factor(i));
+                    EXPECT_EQ(product.is_null(), t + (1 << i) > 12) << "t " << t << " h" << i;
+                    for (const nlohmann::json& term :
+                         product.is_null() ? nlohmann::json::array() : product) {
+                        ++terms[factor(i)];
+                        std::ostringstream row;
+                        row << t + (1 << i) << ' ' << level.at("s").get<int>() + 1 << ' '
+                            << factor(i);
+                        for (const nlohmann::json& entry : term) {
+                            row << ' ' << entry.get<int>();
+                        }
+                        row << " <";
+                        for (const nlohmann::json& entry : level.at("survivors")[j]) {
+                            row << ' ' << entry.get<int>();
+                        }
+                        rows.push_back(row.str());
+                    }
+                }
+            }
+        }
+    }
+    // The tower on 1, h1 and h2 on it, ...: products there are.
+    EXPECT_GE(terms["h0"], 11);
+    EXPECT_GE(terms["h1"], 2);
+    EXPECT_GE(terms["h2"], 2);
+    EXPECT_GE(terms["h3"], 1);
+
+    arguments.insert(arguments.end(), {"--format", "tsv"});
+    std::vector<std::string> tsvRows;
+    std::istringstream tsv(chartTool(arguments).out);
+    for (std::string line; std::getline(tsv, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string field; std::getline(cells, field, '\t');) {
+            fields.push_back(field);
+        }
+        if (fields.size() >= 7 && fields[6].size() == 2 && fields[6][0] == 'h') {
+            ASSERT_EQ(fields.size(), 8u) << line;
+            std::ostringstream row;
+            row << fields[0] << ' ' << fields[1] << ' ' << fields[6] << ' ' << fields[5] << " < "
+                << fields[7];
+            tsvRows.push_back(row.str());
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    std::sort(tsvRows.begin(), tsvRows.end());
+    EXPECT_EQ(tsvRows, rows);
+
+    arguments = sphere;
+    arguments.insert(arguments.end(), {"--products", "--format", "svg"});
+    const std::string svg = chartTool(arguments).out;
+    EXPECT_EQ(occurrences(svg, "<line class=\"h0\""), static_cast<std::size_t>(terms["h0"]));
+    EXPECT_EQ(occurrences(svg, "<line class=\"h1\""), static_cast<std::size_t>(terms["h1"]));
+    EXPECT_EQ(occurrences(svg, "<line class=\"h2\""), static_cast<std::size_t>(terms["h2"]));
+    EXPECT_EQ(occurrences(svg, "<line class=\"h3\""), 0u);
+    arguments.push_back("--h3-lines");
+    EXPECT_EQ(occurrences(chartTool(arguments).out, "<line class=\"h3\""),
+              static_cast<std::size_t>(terms["h3"]));
+
+    std::vector<std::string> text = sphere;
+    text.insert(text.end(), {"--format", "text"});
+    const std::string expected = chartTool(text).out;
+    text.push_back("--products");
+    EXPECT_EQ(chartTool(text).out, expected);
+}
+
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     const testing::TemporaryDirectory directory;
     const std::filesystem::path file = directory / "refused.json";

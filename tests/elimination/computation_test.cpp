@@ -181,6 +181,39 @@ TEST(Computation, ACallbackThatThrowsEndsTheComputation) {
     }
 }
 
+// Products keep every level of every degree of the range: the pre-check
+// counts them all, and the degrees come out whole.
+TEST(Computation, KeptLevelsAreCountedAndHandedOver) {
+    ComputationSettings keep;
+    keep.keepLevels = true;
+    keep.threads = 1;
+    std::uint64_t levels = 0;
+    for (std::int32_t t = 20; t <= 24; ++t) {
+        levels += planStorage(t, keep).levelBytes;
+    }
+    const std::uint64_t needed = levels + planStorage(24, keep).termSetBytes;
+    keep.obtainable = ObtainableMemory{needed - 1, MemoryLimit::CgroupMemory};
+    const ComputationResult refused = checkStorageOfRange(20, 24, 0, keep);
+    EXPECT_EQ(refused.outcome, Outcome::MemoryShortfall);
+    EXPECT_EQ(refused.bytesNeeded, needed);
+    keep.obtainable->bytes = needed;
+    EXPECT_EQ(checkStorageOfRange(20, 24, 0, keep).outcome, Outcome::Finished);
+    // Kept, a level of the whole degree is what the computation handed over.
+    std::vector<std::vector<Record>> handed;
+    std::vector<FinishedDegree> degrees;
+    keep.onDegree = [&](FinishedDegree&& degree) { degrees.push_back(std::move(degree)); };
+    runComputation(24, 0, keep, [&](const FinishedLevel& level) {
+        handed.emplace_back(level.table.records, level.table.records + level.table.count);
+        return true;
+    });
+    ASSERT_EQ(degrees.size(), 1u);
+    for (int k = 0; k < 24; ++k) {
+        const LevelTable level = degrees[0].level(k);
+        EXPECT_EQ(std::vector<Record>(level.records, level.records + level.count),
+                  handed[static_cast<std::size_t>(k)]);
+    }
+}
+
 TEST(Computation, FewerThreadsWhenTheirTermSetsDoNotFit) {
     ComputationSettings four;
     four.threads = 4;
