@@ -20,6 +20,17 @@ PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w) 
 
 } // namespace
 
+std::string monomialText(const PrintedMonomial& monomial) {
+    std::string text;
+    for (std::size_t i = 0; i < monomial.size(); ++i) {
+        if (i > 0) {
+            text += ' ';
+        }
+        text += std::to_string(monomial[i]);
+    }
+    return text;
+}
+
 PrintedLevel printLevel(const FinishedLevel& level) {
     PrintedLevel printed;
     printed.s = level.homologicalDegree();

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace curtis {
@@ -50,6 +51,9 @@ struct PrintedChart {
     // Level s of total degree t, if the chart has it.
     const PrintedLevel* level(std::int32_t t, int s) const;
 };
+
+// A monomial as text: its printed entries separated by single blanks.
+std::string monomialText(const PrintedMonomial& monomial);
 
 // The printed form of a finished level.
 PrintedLevel printLevel(const FinishedLevel& level);

@@ -49,17 +49,6 @@ std::string number(double value) {
     return text;
 }
 
-std::string monomialText(const PrintedMonomial& monomial) {
-    std::string text;
-    for (std::size_t i = 0; i < monomial.size(); ++i) {
-        if (i > 0) {
-            text += ' ';
-        }
-        text += std::to_string(monomial[i]);
-    }
-    return text;
-}
-
 // A small palette that stays distinguishable (Okabe and Ito's, for colour
 // blindness too), one colour per cell index in turn; the label on each dot
 // does the rest.

@@ -6,17 +6,6 @@ namespace curtis {
 
 namespace {
 
-std::string entries(const PrintedMonomial& monomial) {
-    std::string text;
-    for (std::size_t i = 0; i < monomial.size(); ++i) {
-        if (i > 0) {
-            text += ' ';
-        }
-        text += std::to_string(monomial[i]);
-    }
-    return text;
-}
-
 // One row: the fields separated by tabs, then a newline.
 void appendRow(std::string& tsv, std::initializer_list<std::string> fields) {
     bool first = true;
@@ -35,8 +24,8 @@ void appendRow(std::string& tsv, std::initializer_list<std::string> fields) {
 void appendLine(std::string& tsv, std::int32_t t, const PrintedLevel& level,
                 const PrintedMonomial& word, const std::string& kind, const std::string& source) {
     appendRow(tsv, {std::to_string(t), std::to_string(level.s), std::to_string(level.coweight),
-                    std::to_string(level.s - 1), std::to_string(word.front()), entries(word), kind,
-                    source});
+                    std::to_string(level.s - 1), std::to_string(word.front()), monomialText(word),
+                    kind, source});
 }
 
 } // namespace
@@ -48,7 +37,7 @@ std::string chartTsv(const PrintedChart& chart) {
         for (const PrintedLevel& level : degree.levels) {
             for (const PrintedLine& line : level.lines) {
                 appendLine(tsv, degree.t, level, line.word, line.arrow ? "arrow" : "survivor",
-                           line.arrow ? entries(line.source) : "");
+                           line.arrow ? monomialText(line.source) : "");
             }
             for (std::size_t j = 0; j < level.products.size(); ++j) {
                 const PrintedMonomial& source = level.lines[level.survivors[j]].word;
@@ -61,7 +50,7 @@ std::string chartTsv(const PrintedChart& chart) {
                     const PrintedLevel& target = *chart.level(t, level.s + 1);
                     for (const std::size_t term : *terms) {
                         appendLine(tsv, t, target, target.lines[target.survivors[term]].word,
-                                   std::string("h") + char('0' + i), entries(source));
+                                   std::string("h") + char('0' + i), monomialText(source));
                     }
                 }
             }

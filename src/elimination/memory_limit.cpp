@@ -1,5 +1,7 @@
 #include "elimination/memory_limit.hpp"
 
+#include "elimination/cgroups.hpp"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -112,18 +114,9 @@ std::uint64_t remainingInHierarchy(std::string directory, const std::string& top
 } // namespace
 
 std::uint64_t cgroupAvailableMemory(const std::string& membership, const std::string& root) {
-    std::istringstream lines(membership);
-    std::string line;
     std::uint64_t result = unknown;
-    while (std::getline(lines, line)) {
-        // hierarchy-ID:controller-list:cgroup-path
-        const std::size_t first = line.find(':');
-        const std::size_t second = line.find(':', first + 1);
-        if (first == std::string::npos || second == std::string::npos) {
-            continue;
-        }
-        const std::string controllers = line.substr(first + 1, second - first - 1);
-        std::string path = line.substr(second + 1);
+    forEachCgroup(membership, [&](const std::string&, const std::string& controllers,
+                                  std::string path) {
         if (path == "/") {
             path.clear();
         }
@@ -131,16 +124,13 @@ std::uint64_t cgroupAvailableMemory(const std::string& membership, const std::st
             // v2: one unified hierarchy.
             result = std::min(result, remainingInHierarchy(root + path, root, "memory.max",
                                                            "memory.current", "inactive_file"));
-            continue;
-        }
-        const std::string list = "," + controllers + ",";
-        if (list.find(",memory,") != std::string::npos) {
+        } else if (hasController(controllers, "memory")) {
             const std::string mount = root + "/memory";
             result = std::min(result,
                               remainingInHierarchy(mount + path, mount, "memory.limit_in_bytes",
                                                    "memory.usage_in_bytes", "total_inactive_file"));
         }
-    }
+    });
     return result;
 }
 
@@ -161,10 +151,8 @@ ObtainableMemory obtainableMemory() {
     }
     consider(remainingUnder(RLIMIT_AS, virtualBytes), MemoryLimit::AddressSpace);
     consider(remainingUnder(RLIMIT_DATA, dataBytes), MemoryLimit::DataSize);
-    std::ifstream membership("/proc/self/cgroup");
-    std::stringstream text;
-    text << membership.rdbuf();
-    consider(cgroupAvailableMemory(text.str(), "/sys/fs/cgroup"), MemoryLimit::CgroupMemory);
+    consider(cgroupAvailableMemory(cgroupMembership(), "/sys/fs/cgroup"),
+             MemoryLimit::CgroupMemory);
     return result;
 }
 

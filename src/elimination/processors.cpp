@@ -1,9 +1,12 @@
 #include "elimination/processors.hpp"
 
+#include "elimination/cgroups.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sched.h>
+#include <sstream>
 #include <string>
 
 namespace curtis {
@@ -70,28 +73,20 @@ int cgroupV1Processors(const std::string& path) {
 
 // The processors the cgroup CPU quota allows, or 0 when there is none.
 int cgroupProcessors() {
-    std::ifstream cgroups("/proc/self/cgroup");
-    std::string line;
     int result = 0;
-    while (std::getline(cgroups, line)) {
-        // hierarchy-ID:controller-list:cgroup-path
-        const std::size_t first = line.find(':');
-        const std::size_t second = line.find(':', first + 1);
-        if (first == std::string::npos || second == std::string::npos) {
-            continue;
-        }
-        const std::string controllers = line.substr(first + 1, second - first - 1);
-        const std::string path = line.substr(second + 1);
-        int processors = 0;
-        if (line.compare(0, first, "0") == 0 && controllers.empty()) {
-            processors = cgroupV2Processors(path);
-        } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
-            processors = cgroupV1Processors(path);
-        }
-        if (processors > 0 && (result == 0 || processors < result)) {
-            result = processors;
-        }
-    }
+    forEachCgroup(cgroupMembership(),
+                  [&result](const std::string& hierarchy, const std::string& controllers,
+                            const std::string& path) {
+                      int processors = 0;
+                      if (hierarchy == "0" && controllers.empty()) {
+                          processors = cgroupV2Processors(path);
+                      } else if (hasController(controllers, "cpu")) {
+                          processors = cgroupV1Processors(path);
+                      }
+                      if (processors > 0 && (result == 0 || processors < result)) {
+                          result = processors;
+                      }
+                  });
     return result;
 }
 
@@ -104,6 +99,13 @@ int availableProcessors() {
         processors = quota;
     }
     return std::max(processors, 1);
+}
+
+std::string cgroupMembership() {
+    std::ifstream file("/proc/self/cgroup");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 } // namespace curtis

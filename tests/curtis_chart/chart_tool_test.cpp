@@ -1,5 +1,6 @@
 // curtis-chart end to end: its text and JSON against the program's own chart,
 // its picture against its JSON, and its refusals.
+#include "support/chart_tool_process.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
 
@@ -23,13 +24,8 @@ using testing::ProcessOptions;
 using testing::ProcessResult;
 using testing::runProcess;
 
-ProcessResult chartTool(std::vector<std::string> arguments, ProcessOptions options = {}) {
-    options.arguments = std::move(arguments);
-    options.timeoutSeconds = 120;
-    ProcessResult result = runProcess(CURTIS_CHART_EXECUTABLE, options);
-    EXPECT_FALSE(result.timedOut);
-    return result;
-}
+using testing::chartTool;
+using testing::contents;
 
 // The program's chart for w and t: from the first section header through
 // "Computation finished!" and the empty line after it.
@@ -153,11 +149,6 @@ std::pair<std::size_t, std::size_t> lineCounts(const nlohmann::json& chart) {
 }
 
 // A file's whole text.
-std::string contents(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
 TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
     const testing::TemporaryDirectory directory;
     const std::filesystem::path picture = directory / "picture.svg";

@@ -1,5 +1,6 @@
 // Where curtis-chart's output goes: files that appear only when complete,
 // whatever ends the run, and targets that are written to, never replaced.
+#include "support/chart_tool_process.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
 
@@ -24,18 +25,8 @@ using testing::ProcessResult;
 using testing::runProcess;
 using testing::TemporaryDirectory;
 
-ProcessResult chartTool(std::vector<std::string> arguments, ProcessOptions options = {}) {
-    options.arguments = std::move(arguments);
-    options.timeoutSeconds = 120;
-    ProcessResult result = runProcess(CURTIS_CHART_EXECUTABLE, options);
-    EXPECT_FALSE(result.timedOut);
-    return result;
-}
-
-std::string contents(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
+using testing::chartTool;
+using testing::contents;
 
 // A run of some seconds, ended by a signal while it computes: nothing is left
 // beside the target, whichever signal it is, and the process ends by it.
