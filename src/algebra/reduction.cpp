@@ -47,73 +47,29 @@ bool forEachRewrittenTerm(const Entry* a, int j, std::uint32_t hash, PairRange p
 
 } // namespace
 
-namespace {
-
-// Rows known to be admissible and the rows still to look at. Rows before
-// `checked` were admissible when last looked at; since then only a
-// cancellation can have changed one, by moving the last row into its place,
-// and such places are kept on a short stack. When the stack is full, checked
-// drops to the place instead, and the rows from there on are looked at again.
-class Unchecked {
-public:
-    explicit Unchecked(const TermSet& set) : set_(set) {}
-
-    // The next row with an inadmissible pair and that pair, or false when
-    // every row is admissible.
-    bool next(std::int32_t& row, int& pair) {
-        const int length = set_.rowLength();
-        while (count_ > 0) {
-            const std::int32_t r = places_[--count_];
-            if (r < checked_ && r < set_.rowCount()) {
-                pair = firstInadmissiblePair(set_.row(r), set_.rowPairs(r), length);
-                if (pair != 0) {
-                    row = r;
-                    return true;
-                }
-            }
-        }
-        for (; checked_ < set_.rowCount(); ++checked_) {
-            pair = firstInadmissiblePair(set_.row(checked_), set_.rowPairs(checked_), length);
-            if (pair != 0) {
-                row = checked_;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // Row r now holds another row, or a new one.
-    void changed(std::int32_t r) {
-        if (r >= checked_) {
-            return;
-        }
-        if (count_ == capacity) {
-            checked_ = r < checked_ ? r : checked_;
-            return;
-        }
-        places_[count_++] = r;
-    }
-
-private:
-    static constexpr int capacity = 64;
-    const TermSet& set_;
-    std::int32_t checked_ = 0;
-    std::int32_t places_[capacity];
-    int count_ = 0;
-};
-
-} // namespace
-
 bool reduceToAdmissible(TermSet& set) {
     const int length = set.rowLength();
     if (length <= 2) {
         return true;
     }
     Entry* scratch = set.scratch();
-    Unchecked unchecked(set);
-    std::int32_t i = 0;
-    int j = 0;
-    while (unchecked.next(i, j)) {
+    // Rows before `checked` are known to be admissible: a row is looked at
+    // again only when another row has been moved into its place, so the scan
+    // finds the same first inadmissible pair as a scan from row 0 would.
+    std::int32_t checked = 0;
+    for (;;) {
+        std::int32_t i = checked;
+        int j = 0;
+        for (; i < set.rowCount(); ++i) {
+            j = firstInadmissiblePair(set.row(i), set.rowPairs(i), length);
+            if (j != 0) {
+                break;
+            }
+        }
+        checked = i;
+        if (i == set.rowCount()) {
+            return true;
+        }
         copyMonomial(scratch, set.row(i), length);
         // Where the rewritten row is: a cancellation moves the last row into
         // the cancelled one's place, and the rewritten row may be that last
@@ -132,7 +88,7 @@ bool reduceToAdmissible(TermSet& set) {
                 if (set.rowCount() == last && rewritten == last) {
                     rewritten = changed; // cancelled: the last row moved into its place
                 }
-                unchecked.changed(changed);
+                checked = changed < checked ? changed : checked;
                 return true;
             });
         if (!room) {
@@ -140,9 +96,8 @@ bool reduceToAdmissible(TermSet& set) {
         }
         // Removing the rewritten row is what toggling it once more would do.
         set.removeRow(rewritten);
-        unchecked.changed(rewritten);
+        checked = rewritten < checked ? rewritten : checked;
     }
-    return true;
 }
 
 bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs) {

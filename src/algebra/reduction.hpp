@@ -5,18 +5,16 @@
 namespace curtis {
 
 // Rewrites the set until every row is admissible, keeping the element of the
-// Lambda algebra it stands for. Each step takes a row with an inadmissible
-// pair, its first one (x, y) = (a[j], a[j + 1]), 2x < y, scanning pairs from
+// Lambda algebra it stands for. Each step takes the first inadmissible pair
+// (x, y) = (a[j], a[j + 1]), 2x < y, scanning rows from 0 and pairs from
 // j = 1, and replaces the row by
 //     sum over m >= 0, 2m <= y - 2x - 2, of C(y - 2x - 2 - m, m) *
 //         (a with a[j] = y - x - 1 - m and a[j + 1] = 2x + 1 + m)   (mod 2),
 // each term toggled in, then the row itself toggled out. The cell index and
 // the sum of the lambda indices never change. The admissible monomials are a
-// basis, so the set it ends with does not depend on the order in which rows
-// are taken: they are taken in storage order, except that a place a
-// cancellation refilled behind the scan is looked at again first. The set's
-// work row is overwritten. Returns false if a term found no room in the set; the set is
-// then left part way.
+// basis, so the set it ends with is the one toggleReduced builds term by
+// term, whatever the order. The set's work row is overwritten. Returns false
+// if a term found no room in the set; the set is then left part way.
 bool reduceToAdmissible(TermSet& set);
 
 // Adds the admissible form of term (set.rowLength() entries, with its hash,

@@ -54,27 +54,6 @@ void disarmRemoval() {
     }
 }
 
-// The file descriptor that /dev/stdout, /dev/stderr or /dev/fd/N stands for,
-// or -1.
-int standardDescriptor(const std::string& path) {
-    if (path == "/dev/stdout") {
-        return STDOUT_FILENO;
-    }
-    if (path == "/dev/stderr") {
-        return STDERR_FILENO;
-    }
-    const std::string prefix = "/dev/fd/";
-    if (path.compare(0, prefix.size(), prefix) == 0 && path.size() > prefix.size()) {
-        char* end = nullptr;
-        errno = 0;
-        const long fd = std::strtol(path.c_str() + prefix.size(), &end, 10);
-        if (*end == '\0' && errno == 0 && fd >= 0 && fd <= INT_MAX) {
-            return static_cast<int>(fd);
-        }
-    }
-    return -1;
-}
-
 // The path a chain of symbolic links ends at (the path itself if it is not
 // a link); relative links are read from the link's directory. Empty after
 // too many links.
@@ -108,13 +87,32 @@ std::string directoryOf(const std::string& path) {
 
 } // namespace
 
+int standardStreamDescriptor(const std::string& path) {
+    if (path == "/dev/stdout") {
+        return STDOUT_FILENO;
+    }
+    if (path == "/dev/stderr") {
+        return STDERR_FILENO;
+    }
+    const std::string prefix = "/dev/fd/";
+    if (path.compare(0, prefix.size(), prefix) == 0 && path.size() > prefix.size()) {
+        char* end = nullptr;
+        errno = 0;
+        const long fd = std::strtol(path.c_str() + prefix.size(), &end, 10);
+        if (*end == '\0' && errno == 0 && fd >= 0 && fd <= INT_MAX) {
+            return static_cast<int>(fd);
+        }
+    }
+    return -1;
+}
+
 OutputFile::OutputFile(std::string path, Options options) : path_(std::move(path)) {
     if (path_.empty() || path_ == "-") {
         stream_ = stdout;
         direct_ = true;
         return;
     }
-    const int standard = standardDescriptor(path_);
+    const int standard = standardStreamDescriptor(path_);
     if (standard >= 0) {
         const int fd = dup(standard);
         stream_ = fd < 0 ? nullptr : fdopen(fd, "w");

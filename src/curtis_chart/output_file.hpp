@@ -19,6 +19,10 @@ namespace curtis {
 //   it goes to a named temporary file beside the target, removed when the
 //   object goes without commit, and on SIGINT, SIGTERM and SIGHUP, after
 //   which the process ends by the same signal.
+// The file descriptor a path names without opening anything: 1 for
+// /dev/stdout, 2 for /dev/stderr, N for /dev/fd/N; -1 for any other path.
+int standardStreamDescriptor(const std::string& path);
+
 class OutputFile {
 public:
     struct Options {

@@ -70,12 +70,13 @@ ComputationResult checkStorage(std::int32_t t, std::int32_t w,
 ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std::int32_t w,
                                       const ComputationSettings& settings) {
     std::optional<StorageShortfall> shortfall;
-    fittingPlan(basisFor(last, w, settings).counts(), settings, shortfall);
+    const StoragePlan plan = fittingPlan(basisFor(last, w, settings).counts(), settings, shortfall);
     if (shortfall || !settings.keepLevels || !settings.checkMemory) {
         return shortfallResult(shortfall);
     }
-    std::uint64_t bytes = planStorage(basisFor(last, w, settings).counts(), settings).termSetBytes;
-    for (std::int32_t t = first; t <= last; ++t) {
+    // Every degree before the last keeps its levels too.
+    std::uint64_t bytes = plan.totalBytes();
+    for (std::int32_t t = first; t < last; ++t) {
         bytes += planStorage(basisFor(t, w, settings).counts(), settings).levelBytes;
     }
     const ObtainableMemory obtainable =

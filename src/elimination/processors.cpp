@@ -6,7 +6,6 @@
 #include <cmath>
 #include <fstream>
 #include <sched.h>
-#include <sstream>
 #include <string>
 
 namespace curtis {
@@ -99,13 +98,6 @@ int availableProcessors() {
         processors = quota;
     }
     return std::max(processors, 1);
-}
-
-std::string cgroupMembership() {
-    std::ifstream file("/proc/self/cgroup");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 } // namespace curtis

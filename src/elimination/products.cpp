@@ -57,7 +57,7 @@ bool Products::addCycle(FinishedDegree& degree, int k, std::int64_t position, Te
     basis.wordAt(k, position, word);
     work_.clear(k + 2);
     for (std::int64_t current = position;;) {
-        if (set.toggle(word) == false) {
+        if (!set.toggle(word)) {
             return fail(Status::TermSetFull);
         }
         if (positions != nullptr) {

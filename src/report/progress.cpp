@@ -25,50 +25,52 @@ void ProgressLine::setRange(std::int32_t first, std::int32_t last) {
 }
 
 void ProgressLine::update(const ComputationProgress& progress) {
-    if (!terminal_) {
-        return;
-    }
     // A new level is shown at once, progress within a level at most every
     // interval.
-    const auto now = std::chrono::steady_clock::now();
-    const bool newLevel = progress.t != shownT_ || progress.k != shownK_;
-    if (!newLevel && now - drawn_ < interval) {
+    if (!due(progress.t != shownT_ || progress.k != shownK_)) {
         return;
     }
     shownT_ = progress.t;
     shownK_ = progress.k;
-    drawn_ = now;
-    const long long seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
     char range[64] = "";
     if (first_ != 0) {
         std::snprintf(range, sizeof range, "t=%d (%d to %d), ", progress.t, first_, last_);
     }
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "%sdegree s=%d of %d: %lld of %lld generators eliminated, %lld:%02lld:%02lld "
-                  "elapsed",
+    char text[192];
+    std::snprintf(text, sizeof text, "%sdegree s=%d of %d: %lld of %lld generators eliminated",
                   range, progress.k + 1, progress.t, static_cast<long long>(progress.done),
-                  static_cast<long long>(progress.total), seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    text_ = text;
-    draw();
+                  static_cast<long long>(progress.total));
+    draw(text);
 }
 
 void ProgressLine::updatePhase(const char* phase, std::int32_t t, int k) {
-    if (!terminal_) {
+    if (!due(false)) {
         return;
+    }
+    char text[192];
+    std::snprintf(text, sizeof text, "%s: t=%d (%d to %d), degree s=%d", phase, t, first_, last_,
+                  k + 1);
+    draw(text);
+}
+
+bool ProgressLine::due(bool atOnce) {
+    if (!terminal_) {
+        return false;
     }
     const auto now = std::chrono::steady_clock::now();
-    if (now - drawn_ < interval) {
-        return;
+    if (!atOnce && now - drawn_ < interval) {
+        return false;
     }
     drawn_ = now;
+    return true;
+}
+
+void ProgressLine::draw(const char* what) {
     const long long seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
+        std::chrono::duration_cast<std::chrono::seconds>(drawn_ - start_).count();
     char text[256];
-    std::snprintf(text, sizeof text, "%s: t=%d (%d to %d), degree s=%d, %lld:%02lld:%02lld elapsed",
-                  phase, t, first_, last_, k + 1, seconds / 3600, seconds / 60 % 60, seconds % 60);
+    std::snprintf(text, sizeof text, "%s, %lld:%02lld:%02lld elapsed", what, seconds / 3600,
+                  seconds / 60 % 60, seconds % 60);
     text_ = text;
     draw();
 }

@@ -39,6 +39,11 @@ public:
     void clear();
 
 private:
+    // Whether to draw now (and when it was): at once, or after the interval.
+    bool due(bool atOnce);
+    // Draws what, followed by the time elapsed.
+    void draw(const char* what);
+    // Draws the text again.
     void draw();
 
     std::FILE* stream_;

@@ -1,5 +1,6 @@
 // Where curtis-chart's output goes: files that appear only when complete,
 // whatever ends the run, and targets that are written to, never replaced.
+#include "curtis_chart/output_file.hpp"
 #include "support/chart_tool_process.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
@@ -115,16 +116,22 @@ TEST(OutputFile, DevicesAndFifosAreWrittenToNotReplaced) {
     EXPECT_EQ(directory.files(), (std::vector<std::string>{"fifo", "full"}));
 }
 
+// "-" is standard output. The names of the standard streams are told apart
+// without opening anything (no test writes under /dev).
 TEST(OutputFile, StandardOutputByItsNames) {
     const std::string expected = chartTool({"--sphere", "--max-degree", "6"}).out;
-    for (const char* name : {"-", "/dev/stdout", "/dev/fd/1"}) {
-        const ProcessResult result = chartTool({"--sphere", "--max-degree", "6", "--output", name});
-        EXPECT_EQ(result.exitStatus, 0) << name << ": " << result.err;
-        EXPECT_EQ(result.out, expected) << name;
+    const ProcessResult result = chartTool({"--sphere", "--max-degree", "6", "--output", "-"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, expected);
+
+    EXPECT_EQ(standardStreamDescriptor("/dev/stdout"), 1);
+    EXPECT_EQ(standardStreamDescriptor("/dev/stderr"), 2);
+    EXPECT_EQ(standardStreamDescriptor("/dev/fd/0"), 0);
+    EXPECT_EQ(standardStreamDescriptor("/dev/fd/17"), 17);
+    for (const char* other : {"/dev/fd/", "/dev/fd/x", "/dev/fd/1x", "/dev/fd/-1", "/dev/stdoutx",
+                              "dev/stdout", "/dev/null", "chart.json"}) {
+        EXPECT_EQ(standardStreamDescriptor(other), -1) << other;
     }
-    const ProcessResult toError =
-        chartTool({"--sphere", "--max-degree", "6", "--output", "/dev/stderr"});
-    EXPECT_EQ(toError.err, expected);
 }
 
 } // namespace
