@@ -7,7 +7,7 @@ namespace curtis {
 
 std::uint64_t TermSet::slotsFor(std::int32_t rowLimit) {
     std::uint64_t slots = minimumSlots;
-    while (slots < 2 * static_cast<std::uint64_t>(std::max(rowLimit, 0))) {
+    while (slots < 2 * static_cast<std::uint64_t>(std::clamp(rowLimit, 0, maxRowLimit))) {
         slots *= 2;
     }
     return slots;
@@ -21,7 +21,8 @@ std::uint64_t TermSet::bytesFor(std::int32_t rows, int maxRowLength) {
 }
 
 bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t startRows) {
-    rowLimit = std::max(rowLimit, 0);
+    // Slots are counted in 32 bits, twice as many as rows.
+    rowLimit = std::clamp(rowLimit, 0, maxRowLimit);
     const std::int32_t start = std::clamp(startRows, std::min(rowLimit, 1), rowLimit);
     const std::uint64_t rows = static_cast<std::uint64_t>(start);
     const std::uint64_t slots = slotsFor(start);

@@ -26,6 +26,9 @@ inline constexpr PairRange noPair{1, 0};
 // a known one in a few entries has its hash updated in constant time. Every
 // position and value lies below maxMonomialLength, so the contributions are
 // looked up in a table of 64 x 64 values made at compile time.
+// The entry values the table holds hashes for: 0 .. hashedEntryValues - 1.
+inline constexpr int hashedEntryValues = maxMonomialLength;
+
 namespace detail {
 
 constexpr std::uint32_t mixEntry(int position, int value) {
@@ -38,11 +41,11 @@ constexpr std::uint32_t mixEntry(int position, int value) {
 }
 
 struct EntryHashes {
-    std::uint32_t values[maxMonomialLength * maxMonomialLength];
+    std::uint32_t values[maxMonomialLength * hashedEntryValues];
     constexpr EntryHashes() : values{} {
         for (int position = 0; position < maxMonomialLength; ++position) {
-            for (int value = 0; value < maxMonomialLength; ++value) {
-                values[position * maxMonomialLength + value] = mixEntry(position, value);
+            for (int value = 0; value < hashedEntryValues; ++value) {
+                values[position * hashedEntryValues + value] = mixEntry(position, value);
             }
         }
     }
@@ -53,7 +56,7 @@ inline constexpr EntryHashes entryHashes{};
 } // namespace detail
 
 inline std::uint32_t entryHash(int position, int value) {
-    return detail::entryHashes.values[position * maxMonomialLength + value];
+    return detail::entryHashes.values[position * hashedEntryValues + value];
 }
 
 inline std::uint32_t monomialHash(const Entry* a, int n) {
@@ -89,6 +92,9 @@ public:
     static constexpr std::uint32_t minimumSlots = 64;
     // The rows a set starts with, unless its limit is lower.
     static constexpr std::int32_t initialRows = 256;
+    // The most rows any set holds: its index has twice as many slots, and
+    // slots are counted in 32 bits. Larger limits are taken as this one.
+    static constexpr std::int32_t maxRowLimit = 1 << 30;
 
     // Slots of index storage a set of rowLimit rows needs: a power of two at
     // least twice rowLimit, so the table is never more than half full.
@@ -103,7 +109,7 @@ public:
     TermSet(TermSet&&) = default;
     TermSet& operator=(TermSet&&) = default;
 
-    // A set of at most rowLimit rows of up to maxRowLength entries
+    // A set of at most rowLimit rows (at most maxRowLimit) of up to maxRowLength entries
     // (maxRowLength <= maxMonomialLength), with storage for the first
     // min(rowLimit, startRows); the set is left empty with rows of
     // maxRowLength entries. Returns false, with errno set, when the memory

@@ -2,10 +2,11 @@
 
 #include "app/dialogue.hpp"
 #include "app/key_wait.hpp"
-#include "elimination/processors.hpp"
 #include "report/chart_text.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
+#include "system/memory_limit.hpp"
+#include "system/processors.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -64,9 +65,7 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
     if (!shown.obtainable) {
         shown.obtainable = obtainableMemory();
     }
-    if (shown.processors == 0) {
-        shown.processors = availableProcessors();
-    }
+    shown.processors = availableProcessors();
     shown.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     const ComputationResult result =
         runComputation(t, w, shown, [out, &progress](const FinishedLevel& level) {

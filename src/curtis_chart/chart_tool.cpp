@@ -4,12 +4,12 @@
 #include "curtis_chart/formats.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
-#include "elimination/processors.hpp"
 #include "report/chart_text.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
 #include "report/space_name.hpp"
+#include "system/processors.hpp"
 
 #include <cstdio>
 #include <string>
@@ -31,7 +31,7 @@ int reportFailure(const ComputationResult& result) {
 
 } // namespace
 
-int runChartTool(int argc, const char* const* argv) {
+int runChartTool(int argc, const char* const* argv, const OutputFile::Options& outputOptions) {
     ChartOptions options;
     switch (parseChartOptions(argc, argv, options, stdout, stderr)) {
     case ParseOutcome::Run:
@@ -60,7 +60,7 @@ int runChartTool(int argc, const char* const* argv) {
         return reportFailure(storage);
     }
 
-    OutputFile output(options.output);
+    OutputFile output(options.output, outputOptions);
     if (!output.ok()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
         return exitInputOutput;
@@ -126,7 +126,7 @@ int runChartTool(int argc, const char* const* argv) {
     }
     progress.clear();
     if (options.format == ChartFormat::Json) {
-        std::fputs(chartJson(chart).c_str(), out);
+        writeChartJson(out, chart);
     } else if (options.format == ChartFormat::Svg) {
         std::fputs(chartSvg(chart, SvgOptions{options.arrows, options.h3Lines}).c_str(), out);
     } else if (options.format == ChartFormat::Tsv) {

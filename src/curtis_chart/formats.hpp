@@ -2,6 +2,7 @@
 
 #include "curtis_chart/chart_data.hpp"
 
+#include <cstdio>
 #include <string>
 
 namespace curtis {
@@ -16,7 +17,8 @@ namespace curtis {
 // also has "products", aligned with "survivors": for each survivor
 // {"h0": [...], "h1": [...], "h2": [...], "h3": [...]}, the monomials of the
 // survivors whose sum the product is, null where its degree was not computed.
-std::string chartJson(const PrintedChart& chart);
+// It is written straight to out, without a document in memory.
+void writeChartJson(std::FILE* out, const PrintedChart& chart);
 
 struct SvgOptions {
     bool arrows = false;  // draw the pairings that change the cell

@@ -1,62 +1,92 @@
 #include "curtis_chart/formats.hpp"
-
-#include <nlohmann/json.hpp>
+#include "curtis_chart/json_emitter.hpp"
 
 namespace curtis {
 
-std::string chartJson(const PrintedChart& chart) {
-    // Keys keep the order of the documented shape.
-    using Json = nlohmann::ordered_json;
-    Json degrees = Json::array();
+void writeChartJson(std::FILE* out, const PrintedChart& chart) {
+    JsonEmitter json(out);
+    json.beginObject();
+    json.key("weight");
+    json.value(chart.weight);
+    json.key("bottom_cell");
+    json.value(-static_cast<long long>(chart.weight));
+    json.key("top_cell");
+    if (chart.topCell) {
+        json.value(*chart.topCell);
+    } else {
+        json.null();
+    }
+    json.key("degrees");
+    json.beginArray();
     for (const PrintedDegree& degree : chart.degrees) {
-        Json levels = Json::array();
+        json.beginObject();
+        json.key("t");
+        json.value(degree.t);
+        json.key("levels");
+        json.beginArray();
         for (const PrintedLevel& level : degree.levels) {
-            Json survivors = Json::array();
-            Json arrows = Json::array();
+            json.beginObject();
+            json.key("s");
+            json.value(level.s);
+            json.key("topological_degree");
+            json.value(level.topologicalDegree);
+            json.key("coweight");
+            json.value(level.coweight);
+            json.key("stem");
+            json.value(level.coweight);
+            json.key("survivors");
+            json.beginArray();
             for (const PrintedLine& line : level.lines) {
-                if (line.arrow) {
-                    arrows.push_back(Json{{"target", line.word}, {"source", line.source}});
-                } else {
-                    survivors.push_back(line.word);
+                if (!line.arrow) {
+                    json.numbers(line.word);
                 }
             }
-            Json entry{{"s", level.s},
-                       {"topological_degree", level.topologicalDegree},
-                       {"coweight", level.coweight},
-                       {"stem", level.coweight},
-                       {"survivors", std::move(survivors)},
-                       {"arrows", std::move(arrows)}};
+            json.endArray();
+            json.key("arrows");
+            json.beginArray();
+            for (const PrintedLine& line : level.lines) {
+                if (line.arrow) {
+                    json.beginObject();
+                    json.key("target");
+                    json.numbers(line.word);
+                    json.key("source");
+                    json.numbers(line.source);
+                    json.endObject();
+                }
+            }
+            json.endArray();
             if (chart.hasProducts) {
-                Json products = Json::array();
+                json.key("products");
+                json.beginArray();
                 for (const PrintedProducts& product : level.products) {
-                    Json byFactor = Json::object();
+                    json.beginObject();
                     for (int i = 0; i < 4; ++i) {
-                        const std::string name = std::string("h") + char('0' + i);
+                        const char* const names[] = {"h0", "h1", "h2", "h3"};
+                        json.key(names[i]);
                         const auto& terms = product.terms[static_cast<std::size_t>(i)];
                         if (!terms) {
-                            byFactor[name] = nullptr;
+                            json.null();
                             continue;
                         }
                         const PrintedLevel* target = chart.level(degree.t + (1 << i), level.s + 1);
-                        Json monomials = Json::array();
+                        json.beginArray();
                         for (const std::size_t term : *terms) {
-                            monomials.push_back(target->lines[target->survivors[term]].word);
+                            json.numbers(target->lines[target->survivors[term]].word);
                         }
-                        byFactor[name] = std::move(monomials);
+                        json.endArray();
                     }
-                    products.push_back(std::move(byFactor));
+                    json.endObject();
                 }
-                entry["products"] = std::move(products);
+                json.endArray();
             }
-            levels.push_back(std::move(entry));
+            json.endObject();
         }
-        degrees.push_back(Json{{"t", degree.t}, {"levels", std::move(levels)}});
+        json.endArray();
+        json.endObject();
     }
-    const Json document{{"weight", chart.weight},
-                        {"bottom_cell", -chart.weight},
-                        {"top_cell", chart.topCell ? Json(*chart.topCell) : Json(nullptr)},
-                        {"degrees", std::move(degrees)}};
-    return document.dump() + "\n";
+    json.endArray();
+    json.endObject();
+    std::fputc('\n', out);
 }
 
 } // namespace curtis

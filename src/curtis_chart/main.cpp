@@ -1,5 +1,6 @@
 #include "curtis_chart/chart_tool.hpp"
+#include "report/guarded_run.hpp"
 
 int main(int argc, char** argv) {
-    return curtis::runChartTool(argc, argv);
+    return curtis::runGuarded([&] { return curtis::runChartTool(argc, argv); });
 }

@@ -115,9 +115,26 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     } catch (const CLI::CallForVersion&) {
         std::fprintf(out, "%s\n", version.c_str());
         return ParseOutcome::Help;
+    } catch (const CLI::ArgumentMismatch& error) {
+        // An option given more often than it may be: say which.
+        for (const CLI::Option* option : app.get_options()) {
+            if (option->count() > 1 && option->get_expected_max() <= 1) {
+                complain(err, option->get_name() + " was given more than once; give it once");
+                return ParseOutcome::Error;
+            }
+        }
+        complain(err, error.what());
+        return ParseOutcome::Error;
     } catch (const CLI::ParseError& error) {
         complain(err, error.what());
         return ParseOutcome::Error;
+    }
+    // Flags may be given again without complaint from the parser.
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->count() > 1) {
+            complain(err, option->get_name() + " was given more than once; give it once");
+            return ParseOutcome::Error;
+        }
     }
     const std::size_t spaces = weight->count() + bottom->count() + sphere->count();
     if (spaces != 1) {
@@ -148,6 +165,21 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                      : format == "svg" ? ChartFormat::Svg
                      : format == "tsv" ? ChartFormat::Tsv
                                        : ChartFormat::Json;
+    // Options that would do nothing here are refused rather than ignored.
+    if (options.arrows && options.format != ChartFormat::Svg) {
+        complain(err, "--arrows draws arrows in the picture: it goes with --format svg (JSON and "
+                      "TSV always list the arrows)");
+        return ParseOutcome::Error;
+    }
+    if (options.h3Lines && !options.products) {
+        complain(err, "--h3-lines draws products: it goes with --products");
+        return ParseOutcome::Error;
+    }
+    if (options.products && options.format == ChartFormat::Text) {
+        complain(err, "the text format shows no products: --products goes with --format json, "
+                      "tsv or svg");
+        return ParseOutcome::Error;
+    }
     if (options.minDegree > options.maxDegree) {
         complain(err, "--min-degree " + std::to_string(options.minDegree) +
                           " is larger than --max-degree " + std::to_string(options.maxDegree));

@@ -19,6 +19,11 @@ namespace {
 char pendingRemoval[PATH_MAX + 32];
 volatile std::sig_atomic_t removalArmed = 0;
 constexpr int cleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int cleanedCount = sizeof cleanedSignals / sizeof cleanedSignals[0];
+// The dispositions the signals had before the removal was armed, restored
+// exactly when it is disarmed.
+struct sigaction savedActions[cleanedCount];
+bool actionsSaved = false;
 
 extern "C" void removeAndReraise(int signal) {
     if (removalArmed != 0) {
@@ -30,28 +35,72 @@ extern "C" void removeAndReraise(int signal) {
     raise(signal);
 }
 
+// A signal that was ignored stays ignored (nohup): it cannot end the run,
+// so nothing needs removing on it.
 void armRemoval(const std::string& path) {
     if (path.size() >= sizeof pendingRemoval) {
         return;
     }
     std::memcpy(pendingRemoval, path.c_str(), path.size() + 1);
     removalArmed = 1;
-    for (const int signal : cleanedSignals) {
+    if (actionsSaved) {
+        return;
+    }
+    for (int i = 0; i < cleanedCount; ++i) {
+        sigaction(cleanedSignals[i], nullptr, &savedActions[i]);
+        if (savedActions[i].sa_handler == SIG_IGN) {
+            continue;
+        }
         struct sigaction action {};
         action.sa_handler = removeAndReraise;
         sigemptyset(&action.sa_mask);
         for (const int other : cleanedSignals) {
             sigaddset(&action.sa_mask, other);
         }
-        sigaction(signal, &action, nullptr);
+        sigaction(cleanedSignals[i], &action, nullptr);
     }
+    actionsSaved = true;
 }
 
 void disarmRemoval() {
     removalArmed = 0;
-    for (const int signal : cleanedSignals) {
-        std::signal(signal, SIG_DFL);
+    if (!actionsSaved) {
+        return;
     }
+    for (int i = 0; i < cleanedCount; ++i) {
+        sigaction(cleanedSignals[i], &savedActions[i], nullptr);
+    }
+    actionsSaved = false;
+}
+
+// Copies the whole of the file open at `from` to the file open at `to`.
+bool copyFile(int from, int to) {
+    char buffer[1 << 16];
+    for (off_t offset = 0;;) {
+        const ssize_t got = pread(from, buffer, sizeof buffer, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(to, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                return false;
+            }
+            done += put;
+        }
+        offset += got;
+    }
+}
+
+// The name under which an open file descriptor can be linked.
+std::string descriptorPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
 }
 
 // The path a chain of symbolic links ends at (the path itself if it is not
@@ -147,6 +196,8 @@ OutputFile::OutputFile(std::string path, Options options) : path_(std::move(path
         ownerUid_ = static_cast<int>(status.st_uid);
         ownerGid_ = static_cast<int>(status.st_gid);
     }
+    linkAtCommit_ = options.linkAtCommit;
+    mode_ = mode;
     if (options.unnamed && openUnnamed(directoryOf(target_), mode)) {
         return;
     }
@@ -170,9 +221,17 @@ bool OutputFile::openDirect(const std::string& device) {
 
 bool OutputFile::openUnnamed(const std::string& directory, int mode) {
 #ifdef O_TMPFILE
+    // Read and write: where it cannot be linked at commit after all, it is
+    // copied from.
     const int fd =
-        open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+        open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) {
+        return false;
+    }
+    // Linking it needs its name under /proc; without /proc the named
+    // temporary file is the better choice from the start.
+    if (access(descriptorPath(fd).c_str(), F_OK) != 0) {
+        close(fd);
         return false;
     }
     fchmod(fd, static_cast<mode_t>(mode));
@@ -180,7 +239,7 @@ bool OutputFile::openUnnamed(const std::string& directory, int mode) {
         fchown(fd, static_cast<uid_t>(ownerUid_), static_cast<gid_t>(ownerGid_)) != 0) {
         // Not permitted: the file keeps this process's owner.
     }
-    stream_ = fdopen(fd, "w");
+    stream_ = fdopen(fd, "w+");
     if (stream_ == nullptr) {
         close(fd);
         return false;
@@ -232,6 +291,49 @@ OutputFile::~OutputFile() {
     }
 }
 
+bool OutputFile::nameUnnamed() {
+    // A name beside the target, then the target's name in one step.
+    const int fd = fileno(stream_);
+    for (int attempt = 0; linkAtCommit_ && attempt < 100; ++attempt) {
+        const std::string name =
+            target_ + ".partial-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        if (linkat(AT_FDCWD, descriptorPath(fd).c_str(), AT_FDCWD, name.c_str(),
+                   AT_SYMLINK_FOLLOW) == 0) {
+            temporary_ = name;
+            armRemoval(temporary_);
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    // It cannot be linked (no /proc any more, say): copy it to a named
+    // temporary file, which commit renames as it would the link.
+    std::vector<char> name(target_.begin(), target_.end());
+    const std::string suffix = ".partial-XXXXXX";
+    name.insert(name.end(), suffix.begin(), suffix.end());
+    name.push_back('\0');
+    const int copy = mkstemp(name.data());
+    if (copy < 0) {
+        fail("cannot create " + path_);
+        return false;
+    }
+    temporary_ = name.data();
+    armRemoval(temporary_);
+    fchmod(copy, static_cast<mode_t>(mode_));
+    if (ownerUid_ >= 0 &&
+        fchown(copy, static_cast<uid_t>(ownerUid_), static_cast<gid_t>(ownerGid_)) != 0) {
+        // Not permitted: the file keeps this process's owner.
+    }
+    const bool copied = copyFile(fd, copy) && fsync(copy) == 0;
+    const bool closed = close(copy) == 0;
+    if (!copied || !closed) {
+        fail("cannot write " + path_);
+        return false;
+    }
+    return true;
+}
+
 void OutputFile::fail(const std::string& what) {
     if (error_.empty()) {
         error_ = what + " (" + std::strerror(errno) + ")";
@@ -256,27 +358,8 @@ bool OutputFile::commit() {
         fail("cannot write " + path_);
         return false;
     }
-    if (unnamed_) {
-        // A name beside the target, then the target's name in one step.
-        const std::string procPath = "/proc/self/fd/" + std::to_string(fileno(stream_));
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name =
-                target_ + ".partial-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-            if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) ==
-                0) {
-                temporary_ = name;
-                armRemoval(temporary_);
-                break;
-            }
-            if (errno != EEXIST) {
-                fail("cannot create " + path_);
-                return false;
-            }
-        }
-        if (temporary_.empty()) {
-            fail("cannot create " + path_);
-            return false;
-        }
+    if (unnamed_ && !nameUnnamed()) {
+        return false;
     }
     const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;

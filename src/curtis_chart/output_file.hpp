@@ -15,10 +15,12 @@ namespace curtis {
 //   replaced; an existing file keeps its mode (and its owner where
 //   permitted). Where the filesystem allows, the data goes to an unnamed
 //   temporary file in the target's directory, which gets a name only at
-//   commit, so that even a killed process leaves nothing behind. Elsewhere
+//   commit, so that even a killed process leaves nothing behind; should
+//   linking it fail then, it is copied to a named temporary file. Elsewhere
 //   it goes to a named temporary file beside the target, removed when the
 //   object goes without commit, and on SIGINT, SIGTERM and SIGHUP, after
-//   which the process ends by the same signal.
+//   which the process ends by the same signal; a signal the process ignores
+//   stays ignored, and every disposition is restored once the file is named.
 // The file descriptor a path names without opening anything: 1 for
 // /dev/stdout, 2 for /dev/stderr, N for /dev/fd/N; -1 for any other path.
 int standardStreamDescriptor(const std::string& path);
@@ -28,6 +30,9 @@ public:
     struct Options {
         // Try an unnamed temporary file first.
         bool unnamed = true;
+        // Give the unnamed file its name by linking it; when false (or when
+        // linking fails) it is copied to a named temporary file instead.
+        bool linkAtCommit = true;
     };
 
     // Check ok() before writing.
@@ -53,6 +58,8 @@ private:
     bool openDirect(const std::string& device);
     bool openUnnamed(const std::string& directory, int mode);
     bool openNamed(const std::string& target, int mode);
+    // Gives the complete unnamed file a temporary name beside the target.
+    bool nameUnnamed();
 
     std::string path_;   // as given, for messages
     std::string target_; // the regular file that commit names
@@ -61,6 +68,8 @@ private:
     bool unnamed_ = false;
     bool direct_ = false;
     bool ownsStream_ = false;
+    bool linkAtCommit_ = true;
+    int mode_ = 0666;
     int ownerUid_ = -1;
     int ownerGid_ = -1;
     std::string error_;

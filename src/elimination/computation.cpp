@@ -79,8 +79,7 @@ ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std
     for (std::int32_t t = first; t < last; ++t) {
         bytes += planStorage(basisFor(t, w, settings).counts(), settings).levelBytes;
     }
-    const ObtainableMemory obtainable =
-        settings.obtainable ? *settings.obtainable : obtainableMemory();
+    const ObtainableMemory obtainable = settings.obtainable.value_or(ObtainableMemory{});
     if (bytes > obtainable.bytes) {
         shortfall = StorageShortfall{bytes, obtainable};
     }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "algebra/term_set.hpp"
 #include "elimination/finished_level.hpp"
 #include "elimination/generator_tables.hpp"
-#include "elimination/memory_limit.hpp"
 #include "elimination/storage_plan.hpp"
+#include "system/memory_limit.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,10 @@ namespace curtis {
 // its generators in 32 bits: the largest level of t = 58 has 3164985492
 // generators, that of t = 59 has 4702955551, more than a record can tag.
 inline constexpr std::int32_t maxTotalDegree = 58;
+// The words of level t - 1 have t entries, and every entry lies below t:
+// work rows and the table of entry hashes hold them.
+static_assert(maxTotalDegree <= maxMonomialLength);
+static_assert(maxTotalDegree <= hashedEntryValues);
 
 // The largest weight in magnitude the computation takes. With |w| <= 10^9 and
 // t <= maxTotalDegree, every cell index and coweight, and the values the

@@ -1,7 +1,6 @@
 #include "elimination/generator_tables.hpp"
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 
 namespace curtis {
@@ -56,10 +55,11 @@ LevelTable GeneratorTables::table(int k) {
 
 bool GeneratorTables::open(int k) {
     const std::int64_t size = basis_->levelSize(k);
-    if (size > capacities_[static_cast<std::size_t>(k)]) {
+    // A record tags with a position below hitLimit: a larger level could
+    // not be eliminated into.
+    if (size > capacities_[static_cast<std::size_t>(k)] || size > hitLimit) {
         return false;
     }
-    assert(size <= hitLimit);
     Record* records = table(k).records;
     std::fill(records, records + size, aliveRecord);
     counts_[static_cast<std::size_t>(k)] = size;

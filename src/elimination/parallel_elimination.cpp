@@ -1,6 +1,6 @@
 #include "elimination/parallel_elimination.hpp"
 
-#include "elimination/threads.hpp"
+#include "system/threads.hpp"
 
 #include <algorithm>
 #include <atomic>

@@ -2,7 +2,6 @@
 
 #include "algebra/term_set.hpp"
 #include "elimination/generator_tables.hpp"
-#include "elimination/processors.hpp"
 
 #include <algorithm>
 
@@ -38,9 +37,7 @@ StoragePlan planStorage(const BasisCounts& counts, const StorageSettings& settin
         plan.levelCapacities.push_back(settings.recordLimit > 0 ? settings.recordLimit
                                                                 : counts.levelSize(L));
     }
-    plan.threads = settings.threads > 0      ? settings.threads
-                   : settings.processors > 0 ? settings.processors
-                                             : availableProcessors();
+    plan.threads = settings.threads > 0 ? settings.threads : std::max(settings.processors, 1);
     plan.termSetRows = settings.termSetRows > 0 ? settings.termSetRows : unlimitedTermSetRows;
     plan.termSetHeadroomRows = std::min(plan.termSetRows, termSetHeadroomRows(counts));
     plan.termSets = plan.threads;
@@ -66,8 +63,7 @@ StoragePlan fittingPlan(const BasisCounts& counts, const StorageSettings& settin
     if (!settings.checkMemory) {
         return plan;
     }
-    const ObtainableMemory obtainable =
-        settings.obtainable ? *settings.obtainable : obtainableMemory();
+    const ObtainableMemory obtainable = settings.obtainable.value_or(ObtainableMemory{});
     if (plan.totalBytes() > obtainable.bytes && settings.threads == 0 && plan.threads > 1) {
         StorageSettings fewer = settings;
         fewer.threads = threadsThatFit(plan, obtainable.bytes);

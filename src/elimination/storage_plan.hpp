@@ -1,7 +1,8 @@
 #pragma once
 
 #include "algebra/basis.hpp"
-#include "elimination/memory_limit.hpp"
+#include "algebra/term_set.hpp"
+#include "system/memory_limit.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -9,14 +10,16 @@
 
 namespace curtis {
 
-// The settings of a computation that its storage depends on.
+// The settings of a computation that its storage depends on. The plan is a
+// function of these alone: what the machine allows (processors, memory) is
+// found out by the front ends (system/) and passed in here.
 struct StorageSettings {
     // Threads that eliminate a level; 0 takes every processor the process
     // may use (fewer if their term sets would not fit in memory). The chart
     // is the same for any number.
     int threads = 0;
-    // The processors the process may use; 0: the machine is asked.
-    int processors = 0;
+    // The processors the process may use; at least one is.
+    int processors = 1;
     // Records per level; 0 sizes every level exactly from its basis count.
     std::int64_t recordLimit = 0;
     // The most rows a term set may grow to; 0 for no limit but memory.
@@ -27,13 +30,13 @@ struct StorageSettings {
     // Keep the final records of every level (for products), not only of
     // two adjacent ones.
     bool keepLevels = false;
-    // What the process can obtain; when not given, the machine is asked.
+    // What the process can obtain; when not given, nothing limits it.
     std::optional<ObtainableMemory> obtainable;
 };
 
 // A term set may grow to this many rows when nothing else limits it: rows
 // are counted in 32 bits, and its index has twice as many slots.
-inline constexpr std::int32_t unlimitedTermSetRows = 1 << 30;
+inline constexpr std::int32_t unlimitedTermSetRows = TermSet::maxRowLimit;
 
 // Everything the computation allocates, sized before it starts.
 struct StoragePlan {

@@ -136,5 +136,24 @@ TEST(TermSetStorage, SizedForItsRowsAndIndex) {
     EXPECT_EQ(set.rowLength(), 40);
 }
 
+// A limit above what a 32-bit index can address is taken as the largest one:
+// the index keeps its slots, and the set grows as any other.
+TEST(TermSetStorage, RowLimitsAboveTheIndexAreClamped) {
+    EXPECT_EQ(TermSet::slotsFor(INT32_MAX), 2 * std::uint64_t{TermSet::maxRowLimit});
+    TermSet set;
+    ASSERT_TRUE(set.allocate(INT32_MAX, 3));
+    EXPECT_EQ(set.rowLimit(), TermSet::maxRowLimit);
+    Words words;
+    for (Entry a = 0; a < 40; ++a) {
+        for (Entry b = 0; b < 40; ++b) {
+            words.push_back({a, b, 7});
+        }
+    }
+    ASSERT_TRUE(add(set, words));
+    EXPECT_EQ(set.rowCount(), 1600);
+    ASSERT_TRUE(add(set, words));
+    EXPECT_EQ(set.rowCount(), 0);
+}
+
 } // namespace
 } // namespace curtis

@@ -394,12 +394,6 @@ TEST(ChartTool, ProductsInEveryFormat) {
     arguments.push_back("--h3-lines");
     EXPECT_EQ(occurrences(chartTool(arguments).out, "<line class=\"h3\""),
               static_cast<std::size_t>(terms["h3"]));
-
-    std::vector<std::string> text = sphere;
-    text.insert(text.end(), {"--format", "text"});
-    const std::string expected = chartTool(text).out;
-    text.push_back("--products");
-    EXPECT_EQ(chartTool(text).out, expected);
 }
 
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
@@ -426,6 +420,16 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "3", "--top-cell", "2", "--max-degree", "4"},
         {"--weight", "-3", "--top-cell", "2", "--max-degree", "4"},
         {"--bottom-cell", "0", "--top-cell", "1000000001", "--max-degree", "4"},
+        // Options that would do nothing in this format or without their
+        // companion.
+        {"--sphere", "--max-degree", "4", "--arrows"},
+        {"--sphere", "--max-degree", "4", "--arrows", "--format", "tsv"},
+        {"--sphere", "--max-degree", "4", "--format", "svg", "--h3-lines"},
+        {"--sphere", "--max-degree", "4", "--products", "--format", "text"},
+        // Options given twice.
+        {"--sphere", "--max-degree", "4", "-T", "5"},
+        {"--sphere", "--sphere", "--max-degree", "4"},
+        {"--bottom-cell", "1", "--max-degree", "4", "--bottom-cell", "2"},
     };
     for (std::vector<std::string> arguments : cases) {
         arguments.push_back("--output");
@@ -437,6 +441,10 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         EXPECT_EQ(result.err.rfind("curtis-chart: ", 0), 0u) << result.err;
         EXPECT_FALSE(std::filesystem::exists(file));
     }
+    // An option given twice is named in the program's own words.
+    const ProcessResult twice = chartTool({"--sphere", "-T", "4", "--max-degree", "5"});
+    EXPECT_EQ(twice.err, "curtis-chart: --max-degree was given more than once; give it once "
+                         "(see --help)\n");
     const ProcessResult version = chartTool({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out, std::string("curtis-chart ") + CURTIS_VERSION + "\n");
@@ -445,6 +453,31 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     for (const char* option :
          {"--weight", "--max-degree", "--min-degree", "--format", "--output"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+}
+
+// Memory that cannot be had while the chart is built ends the run with one
+// line and the storage status, and leaves no named file behind: the
+// allocation made at each of several points late in a run fails.
+TEST(ChartTool, AnAllocationFailureLeavesNoFile) {
+    const std::vector<std::string> arguments{"--sphere", "--max-degree", "20"};
+    std::vector<std::string> counting{"--count-allocations"};
+    counting.insert(counting.end(), arguments.begin(), arguments.end());
+    ProcessOptions options;
+    options.arguments = counting;
+    const ProcessResult counted = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
+    ASSERT_EQ(counted.exitStatus, 0) << counted.err;
+    const long long total = std::stoll(counted.err.substr(counted.err.find(' ') + 1));
+    for (const long long failing : {total / 2, total * 3 / 4, total - 40, total - 2}) {
+        const testing::TemporaryDirectory directory;
+        options.arguments = {"--fail-allocation", std::to_string(failing)};
+        options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+        options.arguments.insert(options.arguments.end(),
+                                 {"--output", (directory / "chart.json").string()});
+        const ProcessResult failed = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
+        EXPECT_EQ(failed.exitStatus, 255) << failing << ": " << failed.err;
+        EXPECT_EQ(failed.err, "Error: fail to allocate memory!\n") << failing;
+        EXPECT_TRUE(directory.files().empty()) << failing;
     }
 }
 

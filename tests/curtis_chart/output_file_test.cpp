@@ -66,6 +66,52 @@ TEST(OutputFile, ANamedTemporaryFileIsRemovedOnSignals) {
     EXPECT_EQ(contents(directory / "chart.json"), "complete\n");
 }
 
+// The dispositions of the signals come back exactly as they were, and one
+// that was ignored (nohup) stays ignored while the named file waits.
+TEST(OutputFile, SignalDispositionsAreKeptAndRestored) {
+    struct sigaction saved[2];
+    sigaction(SIGHUP, nullptr, &saved[0]);
+    sigaction(SIGTERM, nullptr, &saved[1]);
+    std::signal(SIGHUP, SIG_IGN);
+    std::signal(SIGTERM, SIG_DFL);
+    const auto handler = [](int signal) {
+        struct sigaction action {};
+        sigaction(signal, nullptr, &action);
+        return action.sa_handler;
+    };
+    TemporaryDirectory directory;
+    {
+        OutputFile output((directory / "chart.json"), OutputFile::Options{false});
+        ASSERT_TRUE(output.namedTemporary());
+        EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+        EXPECT_NE(handler(SIGTERM), SIG_DFL); // armed to remove the file
+    }
+    EXPECT_EQ(handler(SIGHUP), SIG_IGN);
+    EXPECT_EQ(handler(SIGTERM), SIG_DFL);
+    EXPECT_TRUE(directory.files().empty());
+    sigaction(SIGHUP, &saved[0], nullptr);
+    sigaction(SIGTERM, &saved[1], nullptr);
+}
+
+// An unnamed file that cannot be linked at commit is copied to a named one,
+// which takes the target's name; nothing else is left.
+TEST(OutputFile, AnUnnamedFileThatCannotBeLinkedIsCopied) {
+    TemporaryDirectory directory;
+    const std::string text(300000, 'x');
+    OutputFile::Options options;
+    options.linkAtCommit = false;
+    OutputFile output((directory / "chart.txt"), options);
+    ASSERT_TRUE(output.ok());
+    if (output.namedTemporary()) {
+        GTEST_SKIP() << "this filesystem has no unnamed files";
+    }
+    std::fputs(text.c_str(), output.stream());
+    EXPECT_TRUE(directory.files().empty());
+    ASSERT_TRUE(output.commit()) << output.error();
+    EXPECT_EQ(directory.files(), std::vector<std::string>{"chart.txt"});
+    EXPECT_EQ(contents(directory / "chart.txt"), text);
+}
+
 TEST(OutputFile, ALinkIsFollowedAndAFileKeepsItsMode) {
     TemporaryDirectory directory;
     const std::filesystem::path file = directory / "chart.txt";

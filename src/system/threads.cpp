@@ -1,4 +1,4 @@
-#include "elimination/threads.hpp"
+#include "system/threads.hpp"
 
 #include <system_error>
 

@@ -1,0 +1,67 @@
+// curtis-chart with test-only settings, run through the same guard as the
+// program. Its output file is always a named temporary file until it is
+// complete, so that a test can see whether one is left behind. Optional
+// first arguments, before curtis-chart's own:
+//   --count-allocations    writes "allocations N" on standard error at the end
+//   --fail-allocation K    the K-th allocation throws std::bad_alloc (the
+//                          later ones succeed: the memory freed while the
+//                          stack unwinds is there to be had again)
+#include "curtis_chart/chart_tool.hpp"
+#include "report/guarded_run.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+unsigned long long allocations = 0;
+unsigned long long failing = 0; // 0: no allocation fails
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (allocations == failing) {
+        throw std::bad_alloc();
+    }
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+int main(int argc, char** argv) {
+    bool count = false;
+    int first = 1;
+    for (; first < argc; ++first) {
+        if (std::strcmp(argv[first], "--count-allocations") == 0) {
+            count = true;
+        } else if (std::strcmp(argv[first], "--fail-allocation") == 0 && first + 1 < argc) {
+            failing = std::strtoull(argv[++first], nullptr, 10);
+        } else {
+            break;
+        }
+    }
+    std::vector<const char*> arguments{argv[0]};
+    arguments.insert(arguments.end(), argv + first, argv + argc);
+    curtis::OutputFile::Options output;
+    output.unnamed = false;
+    const int status = curtis::runGuarded([&] {
+        return curtis::runChartTool(static_cast<int>(arguments.size()), arguments.data(), output);
+    });
+    if (count) {
+        std::fprintf(stderr, "allocations %llu\n", allocations);
+    }
+    return status;
+}
