@@ -70,7 +70,7 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
     const ComputationResult result =
         runComputation(t, w, shown, [out, &progress](const FinishedLevel& level) {
             progress.suspend();
-            writeChartSection(out, level);
+            writeChartSection(out, printLevel(level));
             if (level.k + 1 == level.t) {
                 return true;
             }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "curtis_chart/chart_data.hpp"
 #include "elimination/products.hpp"
+#include "report/printed_chart.hpp"
 #include "report/progress.hpp"
 
 #include <vector>

@@ -1,18 +1,16 @@
 #include "curtis_chart/chart_tool.hpp"
 
+#include "curtis_chart/chart_formats.hpp"
 #include "curtis_chart/chart_products.hpp"
-#include "curtis_chart/formats.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
-#include "report/chart_text.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
-#include "report/space_name.hpp"
+#include "system/memory_limit.hpp"
 #include "system/processors.hpp"
 
 #include <cstdio>
-#include <string>
 #include <vector>
 
 namespace curtis {
@@ -28,6 +26,27 @@ int reportFailure(const ComputationResult& result) {
     }
     return exitStorage;
 }
+
+// Hands a writer what it is to write, with the progress line out of the way
+// and the stream flushed after each call; false once a write has failed.
+class WriterCalls {
+public:
+    WriterCalls(ChartWriter& writer, std::FILE* out, ProgressLine& progress)
+        : writer_(writer), out_(out), progress_(progress) {}
+
+    template <typename Call> bool operator()(Call&& call) {
+        progress_.suspend();
+        call(writer_);
+        std::fflush(out_);
+        progress_.resume();
+        return !std::ferror(out_);
+    }
+
+private:
+    ChartWriter& writer_;
+    std::FILE* out_;
+    ProgressLine& progress_;
+};
 
 } // namespace
 
@@ -70,32 +89,23 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     progress.setRange(options.minDegree, options.maxDegree);
     settings.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
 
+    const std::unique_ptr<ChartWriter> writer =
+        options.format->make(out, WriterOptions{options.arrows, options.h3Lines});
+    WriterCalls write(*writer, out, progress);
     PrintedChart chart;
     chart.weight = options.weight;
     chart.topCell = options.topCell;
-    const std::string space = spaceName(-options.weight, options.topCell, Script::Ascii);
-    for (std::int32_t t = options.minDegree; t <= options.maxDegree; ++t) {
+    bool written = write([&](ChartWriter& w) { w.begin(chart); });
+    for (std::int32_t t = options.minDegree; written && t <= options.maxDegree; ++t) {
         PrintedDegree degree;
         degree.t = t;
-        if (options.format == ChartFormat::Text) {
-            progress.suspend();
-            std::fprintf(out, "w=%d t=%d space=%s\n", options.weight, t, space.c_str());
-            progress.resume();
-        }
+        written = write([&](ChartWriter& w) { w.beginDegree(t); });
         const ComputationResult result =
             runComputation(t, options.weight, settings, [&](const FinishedLevel& level) {
-                if (options.format != ChartFormat::Text) {
-                    degree.levels.push_back(printLevel(level));
-                    return true;
-                }
-                progress.suspend();
-                writeChartSection(out, level);
-                if (level.k + 1 < level.t) {
-                    std::fputs("\n", out);
-                }
-                std::fflush(out);
-                progress.resume();
-                return !std::ferror(out);
+                PrintedLevel printed = printLevel(level);
+                written = written && write([&](ChartWriter& w) { w.level(degree, printed); });
+                degree.levels.push_back(std::move(printed));
+                return written;
             });
         if (result.outcome == Outcome::Stopped) {
             break; // the output failed; commit reports it
@@ -104,15 +114,10 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
             progress.clear();
             return reportFailure(result);
         }
-        if (options.format == ChartFormat::Text) {
-            progress.suspend();
-            std::fputs("\nComputation finished!\n\n", out);
-            progress.resume();
-        } else {
-            chart.degrees.push_back(std::move(degree));
-        }
+        written = write([&](ChartWriter& w) { w.endDegree(degree); });
+        chart.degrees.push_back(std::move(degree));
     }
-    if (options.products && kept.size() == chart.degrees.size()) {
+    if (written && options.products && kept.size() == chart.degrees.size()) {
         const Products::Status status = addProducts(chart, kept, progress);
         if (status != Products::Status::Ok) {
             progress.clear();
@@ -125,12 +130,8 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
         }
     }
     progress.clear();
-    if (options.format == ChartFormat::Json) {
-        writeChartJson(out, chart);
-    } else if (options.format == ChartFormat::Svg) {
-        std::fputs(chartSvg(chart, SvgOptions{options.arrows, options.h3Lines}).c_str(), out);
-    } else if (options.format == ChartFormat::Tsv) {
-        std::fputs(chartTsv(chart).c_str(), out);
+    if (written) {
+        write([&](ChartWriter& w) { w.end(chart); });
     }
     if (!output.commit()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());

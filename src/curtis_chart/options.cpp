@@ -85,19 +85,36 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                    "the smallest total degree t computed, " + degreeRange + " (default 1)")
         ->option_text("T0")
         ->check(wholeNumber(1, maxTotalDegree));
-    std::string format = "json";
-    app.add_option("-f,--format", format,
-                   "json (default): the chart as data; text: the chart as curtis\n"
-                   "prints it, for each t; svg: an Adams-style picture; tsv: a\n"
-                   "table, a row per survivor and per arrow")
+    std::string format = chartFormats().front().name;
+    std::string formatHelp;
+    std::vector<std::string> formatNames;
+    for (const ChartFormat& entry : chartFormats()) {
+        formatHelp += std::string(formatHelp.empty() ? "" : ";\n") + entry.name + ": " + entry.help;
+        formatNames.push_back(entry.name);
+    }
+    app.add_option("-f,--format", format, formatHelp)
         ->option_text("FORMAT")
-        ->check(CLI::IsMember({"json", "text", "svg", "tsv"}).description(""));
-    app.add_flag("--arrows", options.arrows,
-                 "svg: draw the pairings that change the cell as arrows");
+        ->check(CLI::IsMember(formatNames).description(""));
+    CLI::Option* arrows = app.add_option("--arrows", options.arrows,
+                                         "svg: draw the pairings that change the cell as arrows,\n"
+                                         "those that change it by N or more (default 1: all;\n"
+                                         "--arrows 2 leaves out the Sq^1 pairings)")
+                              ->option_text("[N]")
+                              ->expected(0, 1)
+                              ->default_str("1")
+                              ->check(wholeNumber(1, maxWeightMagnitude));
+    std::string productFormats;
+    for (const ChartFormat& entry : chartFormats()) {
+        if (entry.showsProducts) {
+            productFormats += std::string(productFormats.empty() ? "" : ", ") + entry.name;
+        }
+    }
     app.add_flag("--products", options.products,
                  "the products by h0, h1, h2 and h3 of every survivor whose\n"
-                 "product lands within the computed degrees (json, tsv, svg);\n"
-                 "keeps every level of every degree in memory");
+                 "product lands within the computed degrees (" +
+                     productFormats +
+                     ");\n"
+                     "keeps every level of every degree in memory");
     app.add_flag("--h3-lines", options.h3Lines, "svg with --products: draw h3 lines too");
     app.add_option("-o,--output", options.output,
                    "write to FILE instead of standard output; FILE appears only\n"
@@ -105,8 +122,14 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         ->option_text("FILE");
     const std::string version = std::string("curtis-chart ") + CURTIS_VERSION;
     app.set_version_flag("--version", version, "print the version and exit");
-    app.footer("Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
-               "255 the storage could not be obtained or was outgrown.");
+    app.footer(
+        "Reading the JSON: for an Adams chart take \"stem\" as x and \"filtration\" (s - 1)\n"
+        "as y; a class lies in Ext^{s',t'} with s' = \"filtration\" and t' =\n"
+        "\"internal_degree\" (stem + s'). \"t\" and \"s\" are the program's own degrees.\n"
+        "A dot's cell is the cell that detects the class in the algebraic\n"
+        "Atiyah-Hirzebruch spectral sequence.\n\n"
+        "Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
+        "255 the storage could not be obtained or was outgrown.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -161,23 +184,23 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         }
         options.topCell = topCell;
     }
-    options.format = format == "text"  ? ChartFormat::Text
-                     : format == "svg" ? ChartFormat::Svg
-                     : format == "tsv" ? ChartFormat::Tsv
-                                       : ChartFormat::Json;
+    options.format = findChartFormat(format);
+    if (arrows->count() == 0) {
+        options.arrows = 0;
+    }
     // Options that would do nothing here are refused rather than ignored.
-    if (options.arrows && options.format != ChartFormat::Svg) {
-        complain(err, "--arrows draws arrows in the picture: it goes with --format svg (JSON and "
-                      "TSV always list the arrows)");
+    if (options.arrows > 0 && !options.format->drawsArrows) {
+        complain(err, std::string("--arrows draws arrows in a picture: it does nothing with ") +
+                          "--format " + options.format->name + " (JSON and TSV list every arrow)");
         return ParseOutcome::Error;
     }
     if (options.h3Lines && !options.products) {
         complain(err, "--h3-lines draws products: it goes with --products");
         return ParseOutcome::Error;
     }
-    if (options.products && options.format == ChartFormat::Text) {
-        complain(err, "the text format shows no products: --products goes with --format json, "
-                      "tsv or svg");
+    if (options.products && !options.format->showsProducts) {
+        complain(err, std::string("--products does nothing with --format ") + options.format->name +
+                          ", which shows no products");
         return ParseOutcome::Error;
     }
     if (options.minDegree > options.maxDegree) {

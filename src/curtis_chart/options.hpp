@@ -1,13 +1,13 @@
 #pragma once
 
+#include "curtis_chart/chart_formats.hpp"
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 namespace curtis {
-
-enum class ChartFormat { Json, Text, Svg, Tsv };
 
 // The space is P_a^b: cells from the bottom cell a = -weight to the top cell
 // b, or upward without end when there is none.
@@ -16,8 +16,10 @@ struct ChartOptions {
     std::optional<std::int32_t> topCell;
     std::int32_t minDegree = 1;
     std::int32_t maxDegree = 0;
-    ChartFormat format = ChartFormat::Json;
-    bool arrows = false;   // svg: draw the pairings that change the cell
+    const ChartFormat* format = &chartFormats().front();
+    // svg: draw the pairings that change the cell by at least this much as
+    // arrows; 0: none.
+    int arrows = 0;
     bool products = false; // the products by h0 to h3 of every survivor
     bool h3Lines = false;  // svg: draw the h3 products too
     std::string output;    // empty: standard output

@@ -1,33 +1,28 @@
 #include "report/chart_text.hpp"
 
-#include "report/chart_lines.hpp"
-
 namespace curtis {
 
 namespace {
 
-// Entries of a word of `length` entries, the cell index printed as such.
-void writeWord(std::FILE* out, const Entry* word, int length, std::int32_t w) {
-    std::fprintf(out, "%d ", printedCell(word[0], w));
-    for (int i = 1; i < length; ++i) {
-        std::fprintf(out, "%d ", static_cast<int>(word[i]));
+void writeWord(std::FILE* out, const PrintedMonomial& word) {
+    for (const std::int32_t entry : word) {
+        std::fprintf(out, "%d ", entry);
     }
 }
 
 } // namespace
 
-void writeChartSection(std::FILE* out, const FinishedLevel& level) {
-    std::fprintf(out, "homological degree s=%d (topological degree %d, coweight %d):\n",
-                 level.homologicalDegree(), level.topologicalDegree(), level.coweight());
-    const int length = level.k + 1;
-    forEachChartLine(level, [&](const ChartLine& line) {
-        writeWord(out, line.word, length, level.w);
-        if (line.source != nullptr) {
+void writeChartSection(std::FILE* out, const PrintedLevel& level) {
+    std::fprintf(out, "homological degree s=%d (topological degree %d, coweight %d):\n", level.s,
+                 level.topologicalDegree, level.coweight);
+    for (const PrintedLine& line : level.lines) {
+        writeWord(out, line.word);
+        if (line.arrow) {
             std::fputs("<-- ", out);
-            writeWord(out, line.source, length - 1, level.w);
+            writeWord(out, line.source);
         }
         std::fputs("\n", out);
-    });
+    }
 }
 
 } // namespace curtis

@@ -11,14 +11,17 @@ std::string index(const std::string& text) {
 } // namespace
 
 std::string spaceName(std::int32_t bottomCell, std::optional<std::int32_t> topCell, Script script) {
-    if (bottomCell == 0 && topCell == 0) {
-        return "S^0";
+    if (topCell == bottomCell) {
+        return "S^" + index(std::to_string(bottomCell));
     }
     const std::string top =
         !topCell ? (script == Script::Unicode ? "∞" : "inf") : std::to_string(*topCell);
     const std::string upper = topCell ? index(top) : top;
     if (bottomCell == 1) {
         return "RP^" + upper;
+    }
+    if (bottomCell == 0) {
+        return "RP^" + upper + "_+";
     }
     return "P_" + index(std::to_string(bottomCell)) + "^" + upper;
 }

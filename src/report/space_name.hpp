@@ -7,7 +7,8 @@
 namespace curtis {
 
 // The name topologists give the stunted projective space P_a^b whose cells
-// run from a to b (none: infinite): S^0 for P_0^0, RP^b for P_1^b, P_a^b
+// run from a to b (none: infinite): the sphere S^a for a single cell P_a^a,
+// RP^b for P_1^b, RP^b_+ for P_0^b (RP^b with a disjoint base point), P_a^b
 // otherwise, with braces around an index of more than one character. The
 // infinite top is written as the sign ∞, or as "inf" where only ASCII will
 // do.

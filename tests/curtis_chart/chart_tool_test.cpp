@@ -61,7 +61,7 @@ std::string printed(const nlohmann::json& monomial) {
 constexpr int weights[] = {-3, 0, 2};
 
 TEST(ChartTool, TextIsTheProgramsChartForEveryDegree) {
-    const std::map<int, std::string> names{{-3, "P_3^inf"}, {0, "P_0^inf"}, {2, "P_{-2}^inf"}};
+    const std::map<int, std::string> names{{-3, "P_3^inf"}, {0, "RP^inf_+"}, {2, "P_{-2}^inf"}};
     for (int w : weights) {
         const ProcessResult result =
             chartTool({"--weight", std::to_string(w), "--max-degree", "14", "--format", "text"});
@@ -338,20 +338,26 @@ TEST(ChartTool, ProductsInEveryFormat) {
                 for (int i = 0; i < 4; ++i) {
                     const nlohmann::json& product = level.at("products")[j].at(factor(i));
                     EXPECT_EQ(product.is_null(), t + (1 << i) > 12) << "t " << t << " h" << i;
-                    for (const nlohmann::json& term :
-                         product.is_null() ? nlohmann::json::array() : product) {
-                        ++terms[factor(i)];
-                        std::ostringstream row;
-                        row << t + (1 << i) << ' ' << level.at("s").get<int>() + 1 << ' '
-                            << factor(i);
-                        for (const nlohmann::json& entry : term) {
-                            row << ' ' << entry.get<int>();
-                        }
-                        row << " <";
+                    if (product.is_null()) {
+                        continue; // not computed: no row
+                    }
+                    // A row per term; a zero product is one row with an
+                    // empty monomial.
+                    const auto row = [&](const nlohmann::json* term) {
+                        std::ostringstream text;
+                        text << t + (1 << i) << ' ' << level.at("s").get<int>() + 1 << ' '
+                             << factor(i) << ' ' << (term ? printed(*term) : " ") << '<';
                         for (const nlohmann::json& entry : level.at("survivors")[j]) {
-                            row << ' ' << entry.get<int>();
+                            text << ' ' << entry.get<int>();
                         }
-                        rows.push_back(row.str());
+                        rows.push_back(text.str());
+                    };
+                    if (product.empty()) {
+                        row(nullptr);
+                    }
+                    for (const nlohmann::json& term : product) {
+                        ++terms[factor(i)];
+                        row(&term);
                     }
                 }
             }
@@ -384,13 +390,17 @@ TEST(ChartTool, ProductsInEveryFormat) {
     std::sort(tsvRows.begin(), tsvRows.end());
     EXPECT_EQ(tsvRows, rows);
 
+    // Lines of products that are one class, and of sums; the legend shows
+    // one of the latter. Up to t = 12 every product of the sphere is one
+    // class.
     arguments = sphere;
     arguments.insert(arguments.end(), {"--products", "--format", "svg"});
     const std::string svg = chartTool(arguments).out;
     EXPECT_EQ(occurrences(svg, "<line class=\"h0\""), static_cast<std::size_t>(terms["h0"]));
     EXPECT_EQ(occurrences(svg, "<line class=\"h1\""), static_cast<std::size_t>(terms["h1"]));
     EXPECT_EQ(occurrences(svg, "<line class=\"h2\""), static_cast<std::size_t>(terms["h2"]));
-    EXPECT_EQ(occurrences(svg, "<line class=\"h3\""), 0u);
+    EXPECT_EQ(occurrences(svg, "<line class=\"h3"), 0u);
+    EXPECT_EQ(occurrences(svg, " sum\""), 1u);
     arguments.push_back("--h3-lines");
     EXPECT_EQ(occurrences(chartTool(arguments).out, "<line class=\"h3\""),
               static_cast<std::size_t>(terms["h3"]));

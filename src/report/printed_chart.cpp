@@ -1,4 +1,4 @@
-#include "curtis_chart/chart_data.hpp"
+#include "report/printed_chart.hpp"
 
 #include "report/chart_lines.hpp"
 

@@ -1,8 +1,21 @@
-#include "curtis_chart/formats.hpp"
+#include "curtis_chart/chart_formats.hpp"
 #include "curtis_chart/json_emitter.hpp"
 
 namespace curtis {
 
+namespace {
+
+// The chart as JSON, written at the end straight to the stream:
+//   {"weight": W, "bottom_cell": -W, "top_cell": B or null,
+//    "degrees": [{"t": t, "levels": [{"s": s,
+//     "topological_degree": t - s, "coweight": t - W - s, "stem": t - W - s,
+//     "filtration": s - 1, "internal_degree": stem + s - 1,
+//     "survivors": [[c, l1, ...], ...],
+//     "arrows": [{"target": [...], "source": [...]}, ...]}, ...]}, ...]}
+// with survivors and arrows in the chart's order; with products each level
+// also has "products", aligned with "survivors": for each survivor
+// {"h0": [...], "h1": [...], "h2": [...], "h3": [...]}, the monomials of the
+// survivors whose sum the product is, null where its degree was not computed.
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);
     json.beginObject();
@@ -34,6 +47,10 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
             json.value(level.coweight);
             json.key("stem");
             json.value(level.coweight);
+            json.key("filtration");
+            json.value(level.s - 1);
+            json.key("internal_degree");
+            json.value(level.coweight + level.s - 1);
             json.key("survivors");
             json.beginArray();
             for (const PrintedLine& line : level.lines) {
@@ -87,6 +104,21 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     json.endArray();
     json.endObject();
     std::fputc('\n', out);
+}
+
+class JsonWriter : public ChartWriter {
+public:
+    explicit JsonWriter(std::FILE* out) : out_(out) {}
+    void end(const PrintedChart& chart) override { writeChartJson(out_, chart); }
+
+private:
+    std::FILE* out_;
+};
+
+} // namespace
+
+std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out, const WriterOptions&) {
+    return std::make_unique<JsonWriter>(out);
 }
 
 } // namespace curtis

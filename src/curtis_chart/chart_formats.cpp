@@ -1,0 +1,29 @@
+#include "curtis_chart/chart_formats.hpp"
+
+namespace curtis {
+
+namespace {
+
+constexpr ChartFormat formats[] = {
+    {"json", "the chart as data, for other programs (the default)", false, true, makeJsonWriter},
+    {"text", "the chart as curtis prints it, for each t", false, false, makeTextWriter},
+    {"svg", "an Adams chart: x the stem, y the Adams filtration", true, true, makeSvgWriter},
+    {"tsv", "a table, a row per survivor, arrow and product term", false, true, makeTsvWriter},
+};
+
+} // namespace
+
+std::span<const ChartFormat> chartFormats() {
+    return formats;
+}
+
+const ChartFormat* findChartFormat(std::string_view name) {
+    for (const ChartFormat& format : formats) {
+        if (name == format.name) {
+            return &format;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace curtis

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "curtis_chart/chart_writer.hpp"
+
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string_view>
+
+namespace curtis {
+
+// The output formats of curtis-chart: the one table from which the options,
+// their help and the choice of writer are read. A new format is a writer in
+// a file of its own and an entry here.
+struct ChartFormat {
+    const char* name;
+    const char* help;   // one line for --help
+    bool drawsArrows;   // --arrows applies
+    bool showsProducts; // --products applies
+    std::unique_ptr<ChartWriter> (*make)(std::FILE* out, const WriterOptions& options);
+};
+
+// Every format; the first is the default.
+std::span<const ChartFormat> chartFormats();
+// The format of this name, or null.
+const ChartFormat* findChartFormat(std::string_view name);
+
+// The writers, one a file.
+std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeTextWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeTsvWriter(std::FILE* out, const WriterOptions& options);
+
+} // namespace curtis
