@@ -76,6 +76,25 @@ int BasisPositions::cellAt(int L, std::int64_t position) const {
     return cell;
 }
 
+int BasisPositions::firstIndexAt(int L, std::int64_t position) const {
+    const int cell = cellAt(L, position);
+    const std::int64_t offset = position - counts_.wordsAboveCell(L, cell);
+    const int sum = degree() - 1 - L - cell;
+    // The largest v with at least offset + 1 words whose first index is v or
+    // more: tailsFrom falls as v grows.
+    int low = 0;
+    int high = sum;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (counts_.tailsFrom(L, sum, middle) > offset) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return low;
+}
+
 void BasisPositions::fillSmallest(int L, Entry* word, int from, int sum) const {
     for (int i = from; i < L; ++i) {
         const int bound = boundAt(word, i, sum);

@@ -41,6 +41,11 @@ public:
     // The cell offset of the word at position of level L.
     int cellAt(int L, std::int64_t position) const;
 
+    // The first lambda index of the word at position of level L (L >= 1).
+    // Within a cell the words run from the largest first index down, so it
+    // is read from the counting tables without making the word.
+    int firstIndexAt(int L, std::int64_t position) const;
+
     // Replaces word, a generator of level L, by the next greater one: the
     // word one position before it, as the elimination walks the level, from
     // its last word to its first. Returns false, leaving word as it was, at

@@ -5,10 +5,13 @@ namespace curtis {
 namespace {
 
 constexpr ChartFormat formats[] = {
-    {"json", "the chart as data, for other programs (the default)", false, true, makeJsonWriter},
-    {"text", "the chart as curtis prints it, for each t", false, false, makeTextWriter},
-    {"svg", "an Adams chart: x the stem, y the Adams filtration", true, true, makeSvgWriter},
-    {"tsv", "a table, a row per survivor, arrow and product term", false, true, makeTsvWriter},
+    // name, help, draws arrows, shows products, shows EHP pairs, writer
+    {"json", "the chart as data, for other programs (the default)", false, true, true,
+     makeJsonWriter},
+    {"text", "the chart as curtis prints it, for each t", false, false, false, makeTextWriter},
+    {"svg", "an Adams chart: x the stem, y the Adams filtration", true, true, true, makeSvgWriter},
+    {"tsv", "a table, a row per survivor, arrow and product term", false, true, true,
+     makeTsvWriter},
 };
 
 } // namespace

@@ -17,6 +17,7 @@ struct ChartFormat {
     const char* help;   // one line for --help
     bool drawsArrows;   // --arrows applies
     bool showsProducts; // --products applies
+    bool showsEhp;      // --ehp applies
     std::unique_ptr<ChartWriter> (*make)(std::FILE* out, const WriterOptions& options);
 };
 

@@ -4,6 +4,7 @@
 #include "curtis_chart/chart_products.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
+#include "report/ehp_reading.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
@@ -95,6 +96,13 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     PrintedChart chart;
     chart.weight = options.weight;
     chart.topCell = options.topCell;
+    chart.hasEhp = options.ehp;
+    chart.unstable = options.unstable;
+    const auto print = [&](const FinishedLevel& level) {
+        return options.unstable ? printUnstableLevel(level, *options.unstable)
+               : options.ehp    ? printEhpLevel(level)
+                                : printLevel(level);
+    };
     bool written = write([&](ChartWriter& w) { w.begin(chart); });
     for (std::int32_t t = options.minDegree; written && t <= options.maxDegree; ++t) {
         PrintedDegree degree;
@@ -102,7 +110,7 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
         written = write([&](ChartWriter& w) { w.beginDegree(t); });
         const ComputationResult result =
             runComputation(t, options.weight, settings, [&](const FinishedLevel& level) {
-                PrintedLevel printed = printLevel(level);
+                PrintedLevel printed = print(level);
                 written = written && write([&](ChartWriter& w) { w.level(degree, printed); });
                 degree.levels.push_back(std::move(printed));
                 return written;

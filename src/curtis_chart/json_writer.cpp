@@ -16,6 +16,10 @@ namespace {
 // also has "products", aligned with "survivors": for each survivor
 // {"h0": [...], "h1": [...], "h2": [...], "h3": [...]}, the monomials of the
 // survivors whose sum the product is, null where its degree was not computed.
+// With births (the sphere's EHP reading) each level has "born", aligned with
+// "survivors", and with --ehp "ehp": [{"target", "source", "born", "dies"}];
+// an unstable chart has "unstable": N at the top and "dies" in each level,
+// aligned with "survivors", null for a class that lives on every sphere.
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);
     json.beginObject();
@@ -28,6 +32,10 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
         json.value(*chart.topCell);
     } else {
         json.null();
+    }
+    if (chart.unstable) {
+        json.key("unstable");
+        json.value(*chart.unstable);
     }
     json.key("degrees");
     json.beginArray();
@@ -59,6 +67,18 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
                 }
             }
             json.endArray();
+            if (chart.hasBirths()) {
+                json.key("born");
+                json.numbers(level.born);
+            }
+            if (chart.unstable) {
+                json.key("dies");
+                json.beginArray();
+                for (const std::optional<int>& dies : level.dies) {
+                    dies ? json.value(*dies) : json.null();
+                }
+                json.endArray();
+            }
             json.key("arrows");
             json.beginArray();
             for (const PrintedLine& line : level.lines) {
@@ -72,6 +92,23 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
                 }
             }
             json.endArray();
+            if (chart.hasEhp) {
+                json.key("ehp");
+                json.beginArray();
+                for (const PrintedEhp& pair : level.ehp) {
+                    json.beginObject();
+                    json.key("target");
+                    json.numbers(pair.target);
+                    json.key("source");
+                    json.numbers(pair.source);
+                    json.key("born");
+                    json.value(pair.born);
+                    json.key("dies");
+                    json.value(pair.dies);
+                    json.endObject();
+                }
+                json.endArray();
+            }
             if (chart.hasProducts) {
                 json.key("products");
                 json.beginArray();

@@ -20,9 +20,11 @@ struct ChartOptions {
     // svg: draw the pairings that change the cell by at least this much as
     // arrows; 0: none.
     int arrows = 0;
-    bool products = false; // the products by h0 to h3 of every survivor
-    bool h3Lines = false;  // svg: draw the h3 products too
-    std::string output;    // empty: standard output
+    bool products = false;       // the products by h0 to h3 of every survivor
+    bool h3Lines = false;        // svg: draw the h3 products too
+    bool ehp = false;            // the sphere: births and EHP pairs
+    std::optional<int> unstable; // the sphere: the unstable chart of S^N
+    std::string output;          // empty: standard output
 };
 
 enum class ParseOutcome {

@@ -1,7 +1,5 @@
 #include "curtis_chart/picture_layout.hpp"
 
-#include "report/space_name.hpp"
-
 #include <algorithm>
 
 namespace curtis {
@@ -20,7 +18,7 @@ PictureLayout::PictureLayout(const PrintedChart& chart) : firstStem_(-chart.weig
             }
         }
     }
-    space_ = spaceName(-chart.weight, chart.topCell);
+    space_ = chartName(chart);
     title_ = "Curtis chart of " + space_ + ", total degrees " + std::to_string(minDegree_) +
              " to " + std::to_string(maxDegree_);
 }

@@ -84,7 +84,7 @@ void writePictureStyle(std::FILE* out) {
              "  .arrow { stroke: #777; stroke-width: 0.7; }\n"
              "  .survivor { stroke: #222; stroke-width: 0.6; }\n"
              "  .label { fill: #333; }\n"
-             "  .cell { fill: #222; font-size: 6.5px; }\n"
+             "  .cell, .born { fill: #222; font-size: 6.5px; }\n"
              "  .h0, .h1, .h2 { stroke: #333; stroke-width: 1; }\n"
              "  .h3 { stroke: #333; stroke-width: 1; stroke-dasharray: 3 2; }\n"
              "  .sum { stroke: #C0306A; stroke-width: 1.3; stroke-dasharray: 2.5 2; }\n"
@@ -215,10 +215,14 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
                                   "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
                                   colour + "\"><title>" + escapedXml(monomialText(monomial)) +
                                   "</title></circle>";
-                if (!layout.oneCell()) {
-                    dot += "<text class=\"cell\" x=\"" + pictureNumber(at.x + Layout::dotRadius) +
-                           "\" y=\"" + pictureNumber(at.y - Layout::dotRadius + 1) + "\">" +
-                           std::to_string(monomial.front()) + "</text>";
+                // The label: the sphere the class is born on where the chart
+                // has births, else its cell where cells differ.
+                const bool births = chart.hasBirths();
+                if (births || !layout.oneCell()) {
+                    dot += std::string("<text class=\"") + (births ? "born" : "cell") + "\" x=\"" +
+                           pictureNumber(at.x + Layout::dotRadius) + "\" y=\"" +
+                           pictureNumber(at.y - Layout::dotRadius + 1) + "\">" +
+                           std::to_string(births ? level.born[j] : monomial.front()) + "</text>";
                 }
                 put(out, dot + "</g>\n");
             }
@@ -264,6 +268,11 @@ void writePictureLegend(std::FILE* out, const PictureLayout& layout, const Print
         put(out, label(x, y + 4, "each dot is labelled"));
         put(out, label(x, y + 18, "with its cell index"));
         y += 40;
+    }
+    if (chart.hasBirths()) {
+        put(out, label(x, y, "each dot is labelled with N,"));
+        put(out, label(x, y + 14, "the sphere S^N it is born on"));
+        y += 36;
     }
     if (chart.hasProducts) {
         put(out, label(x, y, "lines: products by h0 (vertical),"));

@@ -1,6 +1,5 @@
 #include "curtis_chart/chart_formats.hpp"
 #include "report/chart_text.hpp"
-#include "report/space_name.hpp"
 
 #include <string>
 
@@ -16,7 +15,7 @@ public:
 
     void begin(const PrintedChart& chart) override {
         weight_ = chart.weight;
-        space_ = spaceName(-chart.weight, chart.topCell, Script::Ascii);
+        space_ = chartName(chart, Script::Ascii);
     }
     void beginDegree(std::int32_t t) override {
         std::fprintf(out_, "w=%d t=%d space=%s\n", weight_, t, space_.c_str());

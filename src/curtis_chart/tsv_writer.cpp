@@ -1,4 +1,5 @@
 #include "curtis_chart/chart_formats.hpp"
+#include "report/ehp_reading.hpp"
 
 #include <initializer_list>
 #include <string>
@@ -15,17 +16,38 @@ namespace {
 // kind h0 to h3, the term's own bidegree, cell and monomial, and the
 // survivor multiplied as source; a product that is zero is one row with an
 // empty cell and monomial, and a product that was not computed has no row.
+// With births (the sphere's EHP reading) two columns follow, born and dies:
+// the spheres a class is born and dies on, where the row has them; EHP pairs
+// are rows of kind "ehp" after the level's survivors, the target as
+// monomial, the class that kills it as source. An unstable target is a
+// survivor row with its killer as source.
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
-        row({"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"});
+        births_ = chart.hasBirths();
+        row({"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"},
+            {"born", "dies"});
         for (const PrintedDegree& degree : chart.degrees) {
             for (const PrintedLevel& level : degree.levels) {
+                std::size_t j = 0;
                 for (const PrintedLine& line : level.lines) {
+                    std::string born;
+                    std::string dies;
+                    if (!line.arrow && births_) {
+                        born = std::to_string(level.born[j]);
+                        if (j < level.dies.size() && level.dies[j]) {
+                            dies = std::to_string(*level.dies[j]);
+                        }
+                    }
+                    j += line.arrow ? 0 : 1;
                     monomialRow(degree.t, level, &line.word, line.arrow ? "arrow" : "survivor",
-                                line.arrow ? monomialText(line.source) : "");
+                                monomialText(line.source), born, dies);
+                }
+                for (const PrintedEhp& pair : level.ehp) {
+                    monomialRow(degree.t, level, &pair.target, "ehp", monomialText(pair.source),
+                                std::to_string(pair.born), std::to_string(pair.dies));
                 }
                 productRows(chart, degree, level);
             }
@@ -46,39 +68,51 @@ private:
                 const PrintedLevel& target = *chart.level(t, level.s + 1);
                 const std::string kind = std::string("h") + static_cast<char>('0' + i);
                 if (terms->empty()) {
-                    monomialRow(t, target, nullptr, kind, source);
+                    monomialRow(t, target, nullptr, kind, source, "", "");
                 }
                 for (const std::size_t term : *terms) {
-                    monomialRow(t, target, &target.lines[target.survivors[term]].word, kind,
-                                source);
+                    const PrintedMonomial& word = target.lines[target.survivors[term]].word;
+                    monomialRow(t, target, &word, kind, source,
+                                births_ ? std::to_string(birthSphere(word)) : "", "");
                 }
             }
         }
     }
 
     // A row for a monomial of a level (none: the empty monomial of a zero
-    // product): its bidegree, cell, entries, kind and source.
+    // product): its bidegree, cell, entries, kind and source, and with
+    // births the spheres it is born and dies on.
     void monomialRow(std::int32_t t, const PrintedLevel& level, const PrintedMonomial* word,
-                     const std::string& kind, const std::string& source) {
+                     const std::string& kind, const std::string& source, const std::string& born,
+                     const std::string& dies) {
         row({std::to_string(t), std::to_string(level.s), std::to_string(level.coweight),
              std::to_string(level.s - 1), word ? std::to_string(word->front()) : "",
-             word ? monomialText(*word) : "", kind, source});
+             word ? monomialText(*word) : "", kind, source},
+            {born, dies});
     }
 
-    // The fields separated by tabs, then a newline.
-    void row(std::initializer_list<std::string> fields) {
+    // The fields separated by tabs, then a newline; the birth fields only
+    // in a chart with births.
+    void row(std::initializer_list<std::string> fields,
+             std::initializer_list<std::string> birthFields) {
         bool first = true;
-        for (const std::string& field : fields) {
-            if (!first) {
-                std::fputc('\t', out_);
+        for (const auto& list : {fields, birthFields}) {
+            if (!first && !births_) {
+                break;
             }
-            std::fputs(field.c_str(), out_);
-            first = false;
+            for (const std::string& field : list) {
+                if (!first) {
+                    std::fputc('\t', out_);
+                }
+                std::fputs(field.c_str(), out_);
+                first = false;
+            }
         }
         std::fputc('\n', out_);
     }
 
     std::FILE* out_;
+    bool births_ = false;
 };
 
 } // namespace

@@ -17,7 +17,7 @@ void writeChartSection(std::FILE* out, const PrintedLevel& level) {
                  level.topologicalDegree, level.coweight);
     for (const PrintedLine& line : level.lines) {
         writeWord(out, line.word);
-        if (line.arrow) {
+        if (!line.source.empty()) {
             std::fputs("<-- ", out);
             writeWord(out, line.source);
         }

@@ -20,6 +20,16 @@ PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w) 
 
 } // namespace
 
+std::string chartName(const PrintedChart& chart, Script script) {
+    if (chart.unstable) {
+        // The name of the sphere S^N, followed by what the chart is of it.
+        std::string name = spaceName(*chart.unstable, *chart.unstable, script);
+        name += " (unstable)";
+        return name;
+    }
+    return spaceName(-chart.weight, chart.topCell, script);
+}
+
 std::string monomialText(const PrintedMonomial& monomial) {
     std::string text;
     for (std::size_t i = 0; i < monomial.size(); ++i) {

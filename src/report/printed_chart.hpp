@@ -1,6 +1,7 @@
 #pragma once
 
 #include "elimination/computation.hpp"
+#include "report/space_name.hpp"
 
 #include <array>
 #include <cstdint>
@@ -15,10 +16,24 @@ namespace curtis {
 // cell index first, then the lambda indices).
 using PrintedMonomial = std::vector<std::int32_t>;
 
+// A line of a level: a survivor, or an arrow (a pairing that changes the
+// cell: source's elimination ended on word). In an unstable chart a class
+// that the stable table pairs off above the sphere is a survivor with its
+// source: the class that kills it on a larger sphere.
 struct PrintedLine {
     PrintedMonomial word;
     PrintedMonomial source; // the generator whose elimination ended on word; empty for a survivor
     bool arrow = false;
+};
+
+// A pairing of the sphere's table whose first lambda index changes, read as
+// the algebraic EHP sequence: the class target is born on S^born (its first
+// index + 1) and dies on S^dies, killed by source.
+struct PrintedEhp {
+    PrintedMonomial target;
+    PrintedMonomial source;
+    int born = 0;
+    int dies = 0;
 };
 
 // The products of one survivor by h0, h1, h2 and h3: each the survivors of
@@ -35,6 +50,13 @@ struct PrintedLevel {
     std::vector<PrintedLine> lines;
     std::vector<std::size_t> survivors;    // the lines that are survivors, in order
     std::vector<PrintedProducts> products; // aligned with survivors, when asked for
+    // With births (the sphere's EHP reading): aligned with survivors, the
+    // sphere each is born on; the pairings that change the first index; in
+    // an unstable chart the sphere each class dies on, none for a class that
+    // lives on every sphere.
+    std::vector<int> born;
+    std::vector<PrintedEhp> ehp;
+    std::vector<std::optional<int>> dies;
 };
 
 struct PrintedDegree {
@@ -47,10 +69,20 @@ struct PrintedChart {
     std::optional<std::int32_t> topCell; // none: the space is infinite
     std::vector<PrintedDegree> degrees;
     bool hasProducts = false;
+    // The sphere read as the EHP sequence: births and EHP pairs.
+    bool hasEhp = false;
+    // The unstable chart of S^N, read off the sphere's table.
+    std::optional<int> unstable;
+
+    bool hasBirths() const { return hasEhp || unstable.has_value(); }
 
     // Level s of total degree t, if the chart has it.
     const PrintedLevel* level(std::int32_t t, int s) const;
 };
+
+// The name of what the chart shows: the space (see spaceName), or
+// "S^N (unstable)".
+std::string chartName(const PrintedChart& chart, Script script = Script::Unicode);
 
 // A monomial as text: its printed entries separated by single blanks.
 std::string monomialText(const PrintedMonomial& monomial);

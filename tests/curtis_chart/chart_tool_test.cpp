@@ -436,6 +436,14 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "4", "--arrows", "--format", "tsv"},
         {"--sphere", "--max-degree", "4", "--format", "svg", "--h3-lines"},
         {"--sphere", "--max-degree", "4", "--products", "--format", "text"},
+        // Births and unstable charts read the sphere's table, and no more.
+        {"--bottom-cell", "1", "--max-degree", "4", "--ehp"},
+        {"--weight", "0", "--max-degree", "4", "--unstable", "3"},
+        {"--sphere", "--max-degree", "4", "--ehp", "--format", "text"},
+        {"--sphere", "--max-degree", "4", "--unstable", "3", "--products"},
+        {"--sphere", "--max-degree", "4", "--unstable", "3", "--ehp"},
+        {"--sphere", "--max-degree", "4", "--unstable", "3", "--format", "svg", "--arrows"},
+        {"--sphere", "--max-degree", "4", "--unstable", "0"},
         // Options given twice.
         {"--sphere", "--max-degree", "4", "-T", "5"},
         {"--sphere", "--sphere", "--max-degree", "4"},

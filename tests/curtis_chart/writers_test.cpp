@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,6 +33,29 @@ std::string factor(int i) {
     std::string name = "h";
     name += static_cast<char>('0' + i);
     return name;
+}
+
+// For each element that begins with `start`: with an empty `open`, the text
+// right after start up to `close`; otherwise, unless the element is empty
+// ("/>"), the text after its tag and `open` ("" after ">") up to `close`.
+std::vector<std::string> captures(const std::string& text, const std::string& start,
+                                  const std::string& open, const std::string& close) {
+    std::vector<std::string> found;
+    for (std::size_t at = text.find(start); at != std::string::npos;
+         at = text.find(start, at + 1)) {
+        std::size_t from = at + start.size();
+        if (!open.empty()) {
+            const std::size_t end = text.find('>', at);
+            const std::string after = open == ">" ? "" : open;
+            if (end == std::string::npos || text[end - 1] == '/' ||
+                text.compare(end + 1, after.size(), after) != 0) {
+                continue;
+            }
+            from = end + 1 + after.size();
+        }
+        found.push_back(text.substr(from, text.find(close, from) - from));
+    }
+    return found;
 }
 
 std::vector<std::string> sorted(std::vector<std::string> items) {
@@ -117,14 +139,13 @@ Contents fromText(const std::string& text) {
     std::istringstream lines(text);
     std::string t;
     std::string s;
-    const std::regex degree("w=-?[0-9]+ t=([0-9]+) space=.*");
-    const std::regex section("homological degree s=([0-9]+) .*");
-    std::smatch match;
     for (std::string line; std::getline(lines, line);) {
-        if (std::regex_match(line, match, degree)) {
-            t = match[1];
-        } else if (std::regex_match(line, match, section)) {
-            s = match[1];
+        if (line.rfind("w=", 0) == 0) {
+            const std::size_t at = line.find(" t=") + 3;
+            t = line.substr(at, line.find(' ', at) - at);
+        } else if (line.rfind("homological degree s=", 0) == 0) {
+            const std::size_t at = line.find('=') + 1;
+            s = line.substr(at, line.find(' ', at) - at);
         } else if (!line.empty() && line != "Computation finished!") {
             line.pop_back(); // every number is followed by a blank
             const std::size_t arrow = line.find(" <-- ");
@@ -143,20 +164,13 @@ Contents fromText(const std::string& text) {
 // as titles, its product lines their factor as class.
 Contents fromSvg(const std::string& svg) {
     Contents contents;
-    const std::regex dot("<circle class=\"survivor\"[^>]*><title>([^<]*)</title>");
-    const std::regex arrow("<line class=\"arrow\"[^>]*><title>([^<]*) &lt;-- ([^<]*)</title>");
-    const std::regex product("<line class=\"(h[0-3])( sum)?\"");
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), dot); it != std::sregex_iterator();
-         ++it) {
-        contents.survivors.push_back((*it)[1]);
+    contents.survivors = captures(svg, "<circle class=\"survivor\"", "<title>", "</title>");
+    for (const std::string& title : captures(svg, "<line class=\"arrow\"", "<title>", "</title>")) {
+        const std::size_t arrow = title.find(" &lt;-- ");
+        contents.arrows.push_back(title.substr(0, arrow) + " < " + title.substr(arrow + 8));
     }
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), arrow);
-         it != std::sregex_iterator(); ++it) {
-        contents.arrows.push_back(std::string((*it)[1]) + " < " + std::string((*it)[2]));
-    }
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), product);
-         it != std::sregex_iterator(); ++it) {
-        contents.products.push_back((*it)[1]);
+    for (const std::string& cls : captures(svg, "<line class=\"h", "", "\"")) {
+        contents.products.push_back(factor(cls.front() - '0'));
     }
     return contents;
 }
@@ -244,13 +258,10 @@ TEST(Writers, APictureDrawsASumInItsOwnStyle) {
     std::vector<std::string> arguments = sphere;
     arguments.insert(arguments.end(), {"--format", "svg"});
     const std::string svg = chartTool(arguments).out;
-    // Two lines of the sum and one in the legend, all from one point.
-    const std::regex sum("<line class=\"h0 sum\" x1=\"([0-9.]+)\" y1=\"([0-9.]+)\"");
-    std::vector<std::string> starts;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), sum); it != std::sregex_iterator();
-         ++it) {
-        starts.push_back(std::string((*it)[1]) + "," + std::string((*it)[2]));
-    }
+    // Two lines of the sum and one in the legend, the first two from one
+    // point.
+    const std::vector<std::string> starts =
+        captures(svg, "<line class=\"h0 sum\" x1=\"", "", "\" x2");
     ASSERT_EQ(starts.size(), 3u);
     EXPECT_EQ(starts[0], starts[1]);
 }
@@ -296,6 +307,108 @@ TEST(Writers, SpacesHaveTheirNamesAndSingleCellsNoCellMarks) {
     const std::string rp =
         chartTool({"--bottom-cell", "1", "--max-degree", "8", "--format", "svg", "--arrows"}).out;
     EXPECT_NE(rp.find("pairing that changes the cell"), std::string::npos);
+}
+
+} // namespace
+} // namespace curtis
+
+namespace curtis {
+namespace {
+
+std::vector<std::vector<std::string>> tsvRows(const std::string& tsv) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(tsv);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string field; std::getline(cells, field, '\t');) {
+            fields.push_back(field);
+        }
+        fields.resize(10);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Births, EHP pairs and unstable classes, the same in every format that
+// shows them.
+TEST(Writers, BirthsAndUnstableClassesInEveryFormat) {
+    const auto run = [](std::vector<std::string> arguments) {
+        const testing::ProcessResult result = chartTool(arguments);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        return result.out;
+    };
+    const nlohmann::json ehp =
+        nlohmann::json::parse(run({"--sphere", "--max-degree", "16", "--ehp"}));
+    std::vector<std::string> survivors, pairs, labels;
+    for (const nlohmann::json& degree : ehp.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            const std::string at = std::to_string(degree.at("t").get<int>()) + " " +
+                                   std::to_string(level.at("s").get<int>()) + " ";
+            ASSERT_EQ(level.at("born").size(), level.at("survivors").size());
+            for (std::size_t j = 0; j < level.at("born").size(); ++j) {
+                const std::string born = std::to_string(level.at("born")[j].get<int>());
+                survivors.push_back(at + words(level.at("survivors")[j]) + " " + born);
+                labels.push_back(born);
+            }
+            for (const nlohmann::json& pair : level.at("ehp")) {
+                pairs.push_back(at + words(pair.at("target")) + " < " + words(pair.at("source")) +
+                                " " + std::to_string(pair.at("born").get<int>()) + " " +
+                                std::to_string(pair.at("dies").get<int>()));
+            }
+        }
+    }
+    EXPECT_GT(pairs.size(), 20u);
+    std::vector<std::string> tsvSurvivors, tsvPairs;
+    const auto rows = tsvRows(run({"--sphere", "--max-degree", "16", "--ehp", "--format", "tsv"}));
+    EXPECT_EQ(rows.front()[8] + " " + rows.front()[9], "born dies");
+    for (const auto& f : rows) {
+        if (f[6] == "survivor") {
+            tsvSurvivors.push_back(f[0] + " " + f[1] + " " + f[5] + " " + f[8]);
+        } else if (f[6] == "ehp") {
+            tsvPairs.push_back(f[0] + " " + f[1] + " " + f[5] + " < " + f[7] + " " + f[8] + " " +
+                               f[9]);
+        }
+    }
+    EXPECT_EQ(tsvSurvivors, survivors);
+    EXPECT_EQ(tsvPairs, pairs);
+    // The picture labels each dot with the sphere it is born on.
+    const std::string svg = run({"--sphere", "--max-degree", "16", "--ehp", "--format", "svg"});
+    EXPECT_EQ(sorted(captures(svg, "<text class=\"born\"", ">", "</text>")), sorted(labels));
+
+    // S^3: every class a survivor; a class that dies has its sphere and its
+    // killer, which the text shows as "y <-- x".
+    const nlohmann::json unstable =
+        nlohmann::json::parse(run({"--sphere", "--max-degree", "16", "--unstable", "3"}));
+    EXPECT_EQ(unstable.at("unstable"), 3);
+    std::vector<std::string> killed;
+    for (const nlohmann::json& degree : unstable.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            ASSERT_EQ(level.at("dies").size(), level.at("survivors").size());
+            for (std::size_t j = 0; j < level.at("dies").size(); ++j) {
+                EXPECT_LE(level.at("born")[j].get<int>(), 3);
+                if (!level.at("dies")[j].is_null()) {
+                    EXPECT_GT(level.at("dies")[j].get<int>(), 3);
+                    killed.push_back(words(level.at("survivors")[j]));
+                }
+            }
+        }
+    }
+    EXPECT_FALSE(killed.empty());
+    const std::string text =
+        run({"--sphere", "--max-degree", "16", "--unstable", "3", "--format", "text"});
+    EXPECT_EQ(text.substr(0, text.find('\n')), "w=0 t=1 space=S^3 (unstable)");
+    std::vector<std::string> textKilled;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(" <-- ") != std::string::npos) {
+            textKilled.push_back(line.substr(0, line.find(" <-- ")));
+        }
+    }
+    EXPECT_EQ(textKilled, killed);
+    EXPECT_NE(run({"--sphere", "--max-degree", "16", "--unstable", "3", "--format", "svg"})
+                  .find("<title>Curtis chart of S^3 (unstable), total degrees 1 to 16</title>"),
+              std::string::npos);
 }
 
 } // namespace

@@ -21,44 +21,10 @@ namespace {
 
 using testing::addChain;
 using testing::basis;
+using testing::boundaryRank;
 using testing::Chain;
 using testing::reducedBoundary;
 using testing::Word;
-
-// Rank over F2 of the boundary map from one basis into the next.
-int boundaryRank(const std::vector<Word>& from, const std::vector<Word>& to, int w,
-                 std::map<Word, Chain>& memo) {
-    std::map<Word, std::size_t> column;
-    for (std::size_t i = 0; i < to.size(); ++i) {
-        column[to[i]] = i;
-    }
-    std::vector<std::vector<bool>> rows;
-    for (const Word& x : from) {
-        std::vector<bool> row(to.size(), false);
-        for (const Word& term : reducedBoundary(x, w, memo)) {
-            row.at(column.at(term)) = true;
-        }
-        rows.push_back(row);
-    }
-    int rank = 0;
-    for (std::size_t c = 0; c < to.size() && rank < static_cast<int>(rows.size()); ++c) {
-        auto pivot = std::find_if(rows.begin() + rank, rows.end(),
-                                  [c](const std::vector<bool>& row) { return row[c]; });
-        if (pivot == rows.end()) {
-            continue;
-        }
-        std::iter_swap(rows.begin() + rank, pivot);
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            if (r != static_cast<std::size_t>(rank) && rows[r][c]) {
-                for (std::size_t e = 0; e < to.size(); ++e) {
-                    rows[r][e] = rows[r][e] != rows[rank][e];
-                }
-            }
-        }
-        ++rank;
-    }
-    return rank;
-}
 
 struct LevelStates {
     int alive = 0;
