@@ -5,12 +5,14 @@ namespace curtis {
 namespace {
 
 constexpr ChartFormat formats[] = {
-    // name, help, draws arrows, shows products, shows EHP pairs, writer
-    {"json", "the chart as data, for other programs (the default)", false, true, true,
+    // name, help, draws arrows, shows products, EHP pairs, the transfer; writer
+    {"json", "the chart as data, for other programs (the default)", false, true, true, true,
      makeJsonWriter},
-    {"text", "the chart as curtis prints it, for each t", false, false, false, makeTextWriter},
-    {"svg", "an Adams chart: x the stem, y the Adams filtration", true, true, true, makeSvgWriter},
-    {"tsv", "a table, a row per survivor, arrow and product term", false, true, true,
+    {"text", "the chart as curtis prints it, for each t", false, false, false, false,
+     makeTextWriter},
+    {"svg", "an Adams chart: x the stem, y the Adams filtration", true, true, true, false,
+     makeSvgWriter},
+    {"tsv", "a table, a row per survivor, arrow and product term", false, true, true, true,
      makeTsvWriter},
 };
 

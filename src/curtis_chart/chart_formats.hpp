@@ -18,6 +18,7 @@ struct ChartFormat {
     bool drawsArrows;   // --arrows applies
     bool showsProducts; // --products applies
     bool showsEhp;      // --ehp applies
+    bool showsTransfer; // --transfer applies
     std::unique_ptr<ChartWriter> (*make)(std::FILE* out, const WriterOptions& options);
 };
 

@@ -62,4 +62,40 @@ Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& d
     return Products::Status::Ok;
 }
 
+Products::Status addTransfers(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
+                              std::vector<FinishedDegree>& sphere, ProgressLine& progress) {
+    chart.hasTransfer = true;
+    Products products(degrees);
+    const std::int32_t first = degrees.empty() ? 0 : degrees.front().t;
+    const std::int32_t a = -chart.weight;
+    for (PrintedDegree& printed : chart.degrees) {
+        FinishedDegree& degree = degrees[static_cast<std::size_t>(printed.t - first)];
+        const std::int32_t target = printed.t + 1 + a;
+        FinishedDegree* image = nullptr;
+        for (FinishedDegree& candidate : sphere) {
+            image = candidate.t == target ? &candidate : image;
+        }
+        for (PrintedLevel& level : printed.levels) {
+            const int k = level.s - 1;
+            const std::vector<std::int64_t> sources = survivorPositions(degree.level(k));
+            const std::vector<std::int64_t> targets =
+                image ? survivorPositions(image->level(k + 1)) : std::vector<std::int64_t>{};
+            level.transfer.assign(sources.size(), {});
+            for (std::size_t j = 0; j < sources.size(); ++j) {
+                progress.updatePhase("transfer", printed.t, k);
+                const std::optional<std::vector<std::int64_t>> terms =
+                    products.transfer(printed.t, k, sources[j], sphere);
+                if (!terms) {
+                    return products.status();
+                }
+                for (const std::int64_t term : *terms) {
+                    level.transfer[j].push_back(static_cast<std::size_t>(
+                        std::lower_bound(targets.begin(), targets.end(), term) - targets.begin()));
+                }
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
 } // namespace curtis

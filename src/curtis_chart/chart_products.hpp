@@ -15,4 +15,11 @@ namespace curtis {
 Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
                              ProgressLine& progress);
 
+// Fills in the image under the algebraic transfer of every survivor of the
+// chart of P_0^b or P_1^b, from its kept degrees and the sphere's kept
+// degrees t + 1 + a for every t of the chart. Returns the status of the
+// first image that failed, or Ok (a missing sphere degree is a failure).
+Products::Status addTransfers(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
+                              std::vector<FinishedDegree>& sphere, ProgressLine& progress);
+
 } // namespace curtis

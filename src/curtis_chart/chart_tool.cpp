@@ -68,14 +68,26 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     settings.topCell = options.topCell;
     settings.obtainable = obtainableMemory();
     settings.processors = availableProcessors();
-    // Products need every level of every degree, kept to the end.
+    // Products and the transfer need every level of every degree, kept to
+    // the end; the transfer also the sphere's, of the degrees t + 1 + a.
     std::vector<FinishedDegree> kept;
-    if (options.products) {
+    std::vector<FinishedDegree> sphereKept;
+    ComputationSettings sphereSettings = settings;
+    sphereSettings.topCell = 0;
+    sphereSettings.keepLevels = true;
+    sphereSettings.onDegree = [&](FinishedDegree&& degree) {
+        sphereKept.push_back(std::move(degree));
+    };
+    const std::int32_t sphereShift = 1 - options.weight; // t + 1 + a
+    if (options.products || options.transfer) {
         settings.keepLevels = true;
         settings.onDegree = [&kept](FinishedDegree&& degree) { kept.push_back(std::move(degree)); };
     }
-    const ComputationResult storage =
-        checkStorageOfRange(options.minDegree, options.maxDegree, options.weight, settings);
+    const ComputationResult storage = checkStorageOfRange(
+        options.minDegree, options.maxDegree, options.weight, settings,
+        options.transfer ? keptLevelBytes(options.minDegree + sphereShift,
+                                          options.maxDegree + sphereShift, 0, sphereSettings)
+                         : 0);
     if (storage.outcome != Outcome::Finished) {
         return reportFailure(storage);
     }
@@ -98,6 +110,7 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     chart.topCell = options.topCell;
     chart.hasEhp = options.ehp;
     chart.unstable = options.unstable;
+    chart.hasTransfer = options.transfer;
     const auto print = [&](const FinishedLevel& level) {
         return options.unstable ? printUnstableLevel(level, *options.unstable)
                : options.ehp    ? printEhpLevel(level)
@@ -125,17 +138,41 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
         written = write([&](ChartWriter& w) { w.endDegree(degree); });
         chart.degrees.push_back(std::move(degree));
     }
-    if (written && options.products && kept.size() == chart.degrees.size()) {
-        const Products::Status status = addProducts(chart, kept, progress);
-        if (status != Products::Status::Ok) {
-            progress.clear();
-            std::fputs(status == Products::Status::Contradiction
-                           ? "Error: a leading term of a product neither survives nor is hit; "
-                             "the algebra is contradicted!\n"
-                           : "Error: a product needs more rows than a term set can hold!\n",
-                       stderr);
-            return exitStorage;
+    // The sphere's tables the transfer reads its images off.
+    if (written && options.transfer) {
+        sphereSettings.onProgress = settings.onProgress;
+        progress.setRange(options.minDegree + sphereShift, options.maxDegree + sphereShift);
+        for (std::int32_t t = options.minDegree + sphereShift; t <= options.maxDegree + sphereShift;
+             ++t) {
+            PrintedDegree degree;
+            degree.t = t;
+            const ComputationResult result =
+                runComputation(t, 0, sphereSettings, [&](const FinishedLevel& level) {
+                    degree.levels.push_back(printLevel(level));
+                    return true;
+                });
+            if (result.outcome != Outcome::Finished) {
+                progress.clear();
+                return reportFailure(result);
+            }
+            chart.sphere.push_back(std::move(degree));
         }
+    }
+    Products::Status status = Products::Status::Ok;
+    if (written && options.products && kept.size() == chart.degrees.size()) {
+        status = addProducts(chart, kept, progress);
+    }
+    if (written && options.transfer && status == Products::Status::Ok) {
+        status = addTransfers(chart, kept, sphereKept, progress);
+    }
+    if (status != Products::Status::Ok) {
+        progress.clear();
+        std::fputs(status == Products::Status::Contradiction
+                       ? "Error: a leading term of a product neither survives nor is hit; "
+                         "the algebra is contradicted!\n"
+                       : "Error: a product needs more rows than a term set can hold!\n",
+                   stderr);
+        return exitStorage;
     }
     progress.clear();
     if (written) {

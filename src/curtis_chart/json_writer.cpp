@@ -20,6 +20,9 @@ namespace {
 // "survivors", and with --ehp "ehp": [{"target", "source", "born", "dies"}];
 // an unstable chart has "unstable": N at the top and "dies" in each level,
 // aligned with "survivors", null for a class that lives on every sphere.
+// With the transfer each level has "transfer", aligned with "survivors": the
+// sphere's survivors whose sum the image is, as the sphere's chart writes
+// them ([] for zero).
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);
     json.beginObject();
@@ -106,6 +109,18 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
                     json.key("dies");
                     json.value(pair.dies);
                     json.endObject();
+                }
+                json.endArray();
+            }
+            if (chart.hasTransfer) {
+                json.key("transfer");
+                json.beginArray();
+                for (std::size_t j = 0; j < level.transfer.size(); ++j) {
+                    json.beginArray();
+                    for (const PrintedMonomial* term : chart.transferImage(degree.t, level, j)) {
+                        json.numbers(*term);
+                    }
+                    json.endArray();
                 }
                 json.endArray();
             }

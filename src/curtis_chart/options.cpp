@@ -71,6 +71,17 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
             }
         }
     }
+    if (options.transfer && options.weight != 0 && options.weight != -1) {
+        return "--transfer needs --bottom-cell 0 or 1: below any other bottom cell the map "
+               "e(c) λ_I -> λ_c λ_I is not a chain map, because the cells below the bottom "
+               "are missing";
+    }
+    if (options.transfer && !options.format->showsTransfer) {
+        return "--transfer does nothing with --format " + format + ", which shows no transfer";
+    }
+    if (options.transfer && options.unstable) {
+        return "--transfer does not go with --unstable";
+    }
     if (options.minDegree > options.maxDegree) {
         return "--min-degree " + std::to_string(options.minDegree) +
                " is larger than --max-degree " + std::to_string(options.maxDegree);
@@ -163,6 +174,19 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                  "changes the first index, with the spheres its target is born\n"
                  "and dies on (json, svg, tsv; the JSON of the sphere to\n"
                  "t = 40 takes 203 kB with it, 102 kB without)");
+    std::string transferFormats;
+    for (const ChartFormat& entry : chartFormats()) {
+        if (entry.showsTransfer) {
+            transferFormats += std::string(transferFormats.empty() ? "" : ", ") + entry.name;
+        }
+    }
+    app.add_flag("--transfer", options.transfer,
+                 "with --bottom-cell 0 or 1 (RP^b_+ or RP^b): the image of every\n"
+                 "survivor under the algebraic transfer to the sphere,\n"
+                 "Ext^{s,t}(P) -> Ext^{s+1,t+1}(S^0) (" +
+                     transferFormats +
+                     "); computes the sphere's\n"
+                     "tables to T + 1 + A and keeps every level of both");
     int unstableSphere = 0;
     CLI::Option* unstable =
         app.add_option("--unstable", unstableSphere,

@@ -20,7 +20,8 @@ namespace {
 // the spheres a class is born and dies on, where the row has them; EHP pairs
 // are rows of kind "ehp" after the level's survivors, the target as
 // monomial, the class that kills it as source. An unstable target is a
-// survivor row with its killer as source.
+// survivor row with its killer as source. With the transfer, rows of kind
+// "transfer" give each survivor's image in the sphere.
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
@@ -50,6 +51,7 @@ public:
                                 std::to_string(pair.born), std::to_string(pair.dies));
                 }
                 productRows(chart, degree, level);
+                transferRows(chart, degree, level);
             }
         }
     }
@@ -75,6 +77,28 @@ private:
                     monomialRow(t, target, &word, kind, source,
                                 births_ ? std::to_string(birthSphere(word)) : "", "");
                 }
+            }
+        }
+    }
+
+    // The image of each survivor under the transfer: a row per term, of kind
+    // "transfer", at its own bidegree in the sphere, the survivor as source;
+    // a zero image is one row with an empty cell and monomial.
+    void transferRows(const PrintedChart& chart, const PrintedDegree& degree,
+                      const PrintedLevel& level) {
+        const std::int32_t t = degree.t + 1 - chart.weight;
+        PrintedLevel target; // the bidegree in the sphere: same stem, s + 1
+        target.s = level.s + 1;
+        target.coweight = t - target.s;
+        for (std::size_t j = 0; j < level.transfer.size(); ++j) {
+            const std::string source = monomialText(level.lines[level.survivors[j]].word);
+            const std::vector<const PrintedMonomial*> image =
+                chart.transferImage(degree.t, level, j);
+            if (image.empty()) {
+                monomialRow(t, target, nullptr, "transfer", source, "", "");
+            }
+            for (const PrintedMonomial* term : image) {
+                monomialRow(t, target, term, "transfer", source, "", "");
             }
         }
     }

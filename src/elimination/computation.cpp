@@ -68,22 +68,31 @@ ComputationResult checkStorage(std::int32_t t, std::int32_t w,
 }
 
 ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std::int32_t w,
-                                      const ComputationSettings& settings) {
+                                      const ComputationSettings& settings, std::uint64_t alsoKept) {
     std::optional<StorageShortfall> shortfall;
     const StoragePlan plan = fittingPlan(basisFor(last, w, settings).counts(), settings, shortfall);
     if (shortfall || !settings.keepLevels || !settings.checkMemory) {
         return shortfallResult(shortfall);
     }
     // Every degree before the last keeps its levels too.
-    std::uint64_t bytes = plan.totalBytes();
-    for (std::int32_t t = first; t < last; ++t) {
-        bytes += planStorage(basisFor(t, w, settings).counts(), settings).levelBytes;
-    }
+    const std::uint64_t bytes =
+        plan.totalBytes() + keptLevelBytes(first, last - 1, w, settings) + alsoKept;
     const ObtainableMemory obtainable = settings.obtainable.value_or(ObtainableMemory{});
     if (bytes > obtainable.bytes) {
         shortfall = StorageShortfall{bytes, obtainable};
     }
     return shortfallResult(shortfall);
+}
+
+std::uint64_t keptLevelBytes(std::int32_t first, std::int32_t last, std::int32_t w,
+                             const ComputationSettings& settings) {
+    StorageSettings kept = settings;
+    kept.keepLevels = true;
+    std::uint64_t bytes = 0;
+    for (std::int32_t t = first; t <= last; ++t) {
+        bytes += planStorage(basisFor(t, w, settings).counts(), kept).levelBytes;
+    }
+    return bytes;
 }
 
 ComputationResult runComputation(std::int32_t t, std::int32_t w,

@@ -94,9 +94,16 @@ ComputationResult checkStorage(std::int32_t t, std::int32_t w, const Computation
 
 // The same for every total degree from first to last kept at once (with
 // settings.keepLevels, as products need them): the records of every level
-// of every degree, and the term sets of one degree.
+// of every degree, and the term sets of one degree, besides `alsoKept`
+// bytes held all the while (the kept levels of another space).
 ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std::int32_t w,
-                                      const ComputationSettings& settings);
+                                      const ComputationSettings& settings,
+                                      std::uint64_t alsoKept = 0);
+
+// The bytes of the records of every level of every total degree from first
+// to last, kept at once.
+std::uint64_t keptLevelBytes(std::int32_t first, std::int32_t last, std::int32_t w,
+                             const ComputationSettings& settings);
 
 // The basis of every level of total degree t for weight w and the top cell
 // of the settings.

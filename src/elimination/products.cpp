@@ -144,11 +144,16 @@ std::optional<std::vector<std::int64_t>> Products::product(std::int32_t t, int k
         }
     }
     // Its class in the table of t + 2^i.
+    return classOf(product_, *target, k + 1);
+}
+
+std::optional<std::vector<std::int64_t>> Products::classOf(TermSet& chain, FinishedDegree& target,
+                                                           int k) {
     std::vector<std::int64_t> terms;
-    const BasisPositions& basis = *target->basis;
-    const LevelTable level = target->level(k + 1);
-    while (product_.rowCount() > 0) {
-        const std::int64_t leading = basis.positionOf(k + 1, product_.row(greatestRow(product_)));
+    const BasisPositions& basis = *target.basis;
+    const LevelTable level = target.level(k);
+    while (chain.rowCount() > 0) {
+        const std::int64_t leading = basis.positionOf(k, chain.row(greatestRow(chain)));
         if (leading < 0 || leading >= level.count || level.state(leading) == Source) {
             fail(Status::Contradiction);
             return std::nullopt;
@@ -156,10 +161,10 @@ std::optional<std::vector<std::int64_t>> Products::product(std::int32_t t, int k
         bool added = false;
         if (level.state(leading) == Alive) {
             terms.push_back(leading);
-            boundary_.clear(k + 2);
-            added = addCycle(*target, k + 1, leading, boundary_) && addRows(boundary_, product_);
+            boundary_.clear(k + 1);
+            added = addCycle(target, k, leading, boundary_) && addRows(boundary_, chain);
         } else {
-            added = addClaimingBoundary(*target, k, level.tag(leading), leading, product_);
+            added = addClaimingBoundary(target, k - 1, level.tag(leading), leading, chain);
         }
         if (!added) {
             if (status_ == Status::Ok) {
@@ -170,6 +175,42 @@ std::optional<std::vector<std::int64_t>> Products::product(std::int32_t t, int k
     }
     std::sort(terms.begin(), terms.end());
     return terms;
+}
+
+std::optional<std::vector<std::int64_t>> Products::transfer(std::int32_t t, int k,
+                                                            std::int64_t position,
+                                                            std::vector<FinishedDegree>& sphere) {
+    FinishedDegree* source = degree(t);
+    if (source == nullptr || status_ != Status::Ok) {
+        return std::nullopt;
+    }
+    const std::int32_t a = -source->w; // the bottom cell, 0 or 1
+    FinishedDegree* target = nullptr;
+    for (FinishedDegree& degree : sphere) {
+        target = degree.t == t + 1 + a ? &degree : target;
+    }
+    if (target == nullptr) {
+        return std::nullopt;
+    }
+    cycle_.clear(k + 1);
+    if (!addCycle(*source, k, position, cycle_)) {
+        return std::nullopt;
+    }
+    // e(c) λ_I becomes λ_c λ_I on the sphere's one cell: only the new first
+    // pair (c, i1) may break admissibility.
+    product_.clear(k + 2);
+    Entry word[maxMonomialLength];
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        word[0] = 0;
+        word[1] = static_cast<Entry>(cycle_.row(r)[0] + a);
+        copyMonomial(word + 2, cycle_.row(r) + 1, k);
+        const PairRange pairs = k >= 1 ? PairRange{1, 1} : noPair;
+        if (!toggleReduced(product_, word, monomialHash(word, k + 2), pairs)) {
+            fail(Status::TermSetFull);
+            return std::nullopt;
+        }
+    }
+    return classOf(product_, *target, k + 1);
 }
 
 } // namespace curtis

@@ -25,6 +25,9 @@ namespace curtis {
 //   a survivor, a term of the product, and g's own cycle is added. A leading
 //   term that is neither contradicts the algebra.
 // The product is the set of survivors met on the way.
+//
+// The same reading gives the algebraic transfer from P_1^b and P_0^b to the
+// sphere (see transfer).
 class Products {
 public:
     enum class Status {
@@ -47,9 +50,22 @@ public:
     // as the positions of its words: the survivor and the tags retraced.
     std::vector<std::int64_t> cycle(std::int32_t t, int k, std::int64_t position);
 
+    // The image under the algebraic transfer of the survivor at `position`
+    // of level k in total degree t of P_a^b, a = 0 or 1: its cycle, each
+    // word e(c) λ_I mapped to λ_c λ_I and reduced to admissible form, read
+    // off the sphere's table of total degree t + 1 + a (found in `sphere`) at
+    // level k + 1: the positions of the sphere's survivors whose sum it is,
+    // in increasing order; nothing when that degree is not in sphere. On a
+    // failure status() says which.
+    std::optional<std::vector<std::int64_t>> transfer(std::int32_t t, int k, std::int64_t position,
+                                                      std::vector<FinishedDegree>& sphere);
+
     Status status() const { return status_; }
 
 private:
+    // The class of the cycle in `chain` (rows of level k + 1 of target, which
+    // it empties): the positions of the survivors whose sum it is.
+    std::optional<std::vector<std::int64_t>> classOf(TermSet& chain, FinishedDegree& target, int k);
     FinishedDegree* degree(std::int32_t t);
     // Adds the cycle of the survivor (level k, position) to set (rows of
     // level k), and its words to positions if given.

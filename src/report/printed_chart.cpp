@@ -72,4 +72,19 @@ const PrintedLevel* PrintedChart::level(std::int32_t t, int s) const {
     return nullptr;
 }
 
+std::vector<const PrintedMonomial*>
+PrintedChart::transferImage(std::int32_t t, const PrintedLevel& level, std::size_t j) const {
+    std::vector<const PrintedMonomial*> image;
+    const std::int32_t target = t + 1 - weight;
+    for (const PrintedDegree& degree : sphere) {
+        if (degree.t == target) {
+            const PrintedLevel& above = degree.levels[static_cast<std::size_t>(level.s)];
+            for (const std::size_t term : level.transfer[j]) {
+                image.push_back(&above.lines[above.survivors[term]].word);
+            }
+        }
+    }
+    return image;
+}
+
 } // namespace curtis

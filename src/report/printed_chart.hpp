@@ -57,6 +57,10 @@ struct PrintedLevel {
     std::vector<int> born;
     std::vector<PrintedEhp> ehp;
     std::vector<std::optional<int>> dies;
+    // With the transfer: aligned with survivors, the image of each in the
+    // sphere, as the indices of the sphere's survivors of level s + 1 in
+    // total degree t + 1 + a (the chart's sphere) whose sum it is.
+    std::vector<std::vector<std::size_t>> transfer;
 };
 
 struct PrintedDegree {
@@ -73,11 +77,19 @@ struct PrintedChart {
     bool hasEhp = false;
     // The unstable chart of S^N, read off the sphere's table.
     std::optional<int> unstable;
+    // The algebraic transfer to the sphere, whose levels (of total degrees
+    // t + 1 + a) hold the images' survivors.
+    bool hasTransfer = false;
+    std::vector<PrintedDegree> sphere;
 
     bool hasBirths() const { return hasEhp || unstable.has_value(); }
 
     // Level s of total degree t, if the chart has it.
     const PrintedLevel* level(std::int32_t t, int s) const;
+    // The monomials of the transfer's image of survivor j of level s in total
+    // degree t, as the sphere's chart prints them.
+    std::vector<const PrintedMonomial*> transferImage(std::int32_t t, const PrintedLevel& level,
+                                                      std::size_t j) const;
 };
 
 // The name of what the chart shows: the space (see spaceName), or

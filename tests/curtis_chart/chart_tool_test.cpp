@@ -444,6 +444,12 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "4", "--unstable", "3", "--ehp"},
         {"--sphere", "--max-degree", "4", "--unstable", "3", "--format", "svg", "--arrows"},
         {"--sphere", "--max-degree", "4", "--unstable", "0"},
+        // The transfer starts from RP^b or RP^b_+, and shows in JSON and TSV.
+        {"--bottom-cell", "2", "--max-degree", "4", "--transfer"},
+        {"--weight", "3", "--max-degree", "4", "--transfer"},
+        {"--bottom-cell", "1", "--max-degree", "4", "--transfer", "--format", "svg"},
+        {"--bottom-cell", "1", "--max-degree", "4", "--transfer", "--format", "text"},
+        {"--sphere", "--max-degree", "4", "--transfer", "--unstable", "2"},
         // Options given twice.
         {"--sphere", "--max-degree", "4", "-T", "5"},
         {"--sphere", "--sphere", "--max-degree", "4"},
