@@ -3,6 +3,7 @@
 #include "algebra/monomial.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -15,9 +16,21 @@
 
 namespace curtis {
 
-// The top cell offset of a space without a top cell: above every cell a
-// total degree the program takes can reach.
-inline constexpr int noTopCell = maxMonomialLength;
+// The top cell offset of a space without a top cell: above every cell any
+// total degree can reach.
+inline constexpr int noTopCell = INT32_MAX;
+
+// The largest total degree whose entries a byte holds: every entry of a word
+// of total degree t lies in 0 .. t - 1.
+inline constexpr int maxEntryDegree = 255;
+
+// Counts that saturate instead of overflowing: a count of words that no
+// level the program accepts can hold reads as at least this much. Every
+// count that bears on an accepted level (fewer than 2^32 words) is exact.
+inline constexpr std::int64_t countCeiling = INT64_MAX;
+inline std::int64_t addCounts(std::int64_t a, std::int64_t b) {
+    return a > countCeiling - b ? countCeiling : a + b;
+}
 
 // The number of generators of every level, from counting tables instead of
 // the enumeration; the positions of words in their level are read from the
@@ -31,24 +44,28 @@ inline constexpr int noTopCell = maxMonomialLength;
 // completions(r - 1, v, s - v). Both vanish where nothing fits.
 class BasisCounts {
 public:
-    // Counts for total degree t (1 <= t <= maxMonomialLength), of the words
-    // whose cell offset is at most topCell (0 <= topCell).
-    explicit BasisCounts(int t, int topCell = noTopCell);
+    // Counts for total degree t (1 <= t <= maxEntryDegree) of the words whose
+    // cell offset is at most topCell (0 <= topCell), for the levels 0 to
+    // lastLevel (at most t - 1, and below maxMonomialLength; the default:
+    // every level). The tables grow with lastLevel + 1 times the square of t.
+    explicit BasisCounts(int t, int topCell = noTopCell, int lastLevel = -1);
 
     int degree() const { return t_; }
+    // The levels counted: 0 .. levels() - 1.
+    int levels() const { return levels_; }
     // The largest cell offset counted.
     int topCell() const { return topCell_; }
-    // Generators of level L, 0 <= L < t.
+    // Generators of level L, 0 <= L < levels() (saturated at countCeiling).
     std::int64_t levelSize(int L) const { return sizes_[static_cast<std::size_t>(L)]; }
 
-    // r in 0 .. t - 1, p in 0 .. t (p = t: no bound), s in 0 .. t.
+    // r in 0 .. levels() - 1, p in 0 .. t (p = t: no bound), s in 0 .. t.
     std::int64_t completions(int r, int p, int s) const { return completions_[at(r, p, s)]; }
-    // r in 1 .. t - 1, s in 0 .. t, u in 0 .. t + 1.
+    // r in 1 .. levels() - 1, s in 0 .. t, u in 0 .. t + 1.
     std::int64_t tailsFrom(int r, int s, int u) const { return tailsFrom_[tailIndex(r, s, u)]; }
     // Runs of L lambda indices adding up to s, the first unconstrained.
     std::int64_t lambdaWords(int L, int s) const { return completions(L, t_, s); }
-    // Generators of level L whose cell offset is greater than cell
-    // (0 <= cell <= t - 1 - L): where the words of that cell start. Cells
+    // Generators of level L (< levels()) whose cell offset is greater than
+    // cell (0 <= cell <= t - 1 - L): where the words of that cell start. Cells
     // above the top cell hold none.
     std::int64_t wordsAboveCell(int L, int cell) const {
         return wordsAbove_[static_cast<std::size_t>(L) * values_ + static_cast<std::size_t>(cell)];
@@ -66,6 +83,7 @@ private:
     }
 
     int t_;
+    int levels_;
     int topCell_;
     std::size_t values_; // t + 1: the values an entry, a sum or a bound takes
     std::vector<std::int64_t> completions_;
@@ -118,7 +136,7 @@ bool enumerateAdmissible(Entry* word, int position, int remaining, int sum, Sink
 }
 
 // Hands the basis of level L in total degree t (0 <= L < t <=
-// maxMonomialLength) to sink in strictly decreasing order: by cell index
+// maxEntryDegree, L < maxMonomialLength) to sink in strictly decreasing order: by cell index
 // first, from the highest cell, t - 1 - L or the top cell offset, down to the
 // bottom cell, then by the first lambda index, and so on. Returns false when
 // the sink stopped it.

@@ -22,12 +22,15 @@ public:
     // What positionOf returns for a word that is not a generator of the level.
     static constexpr std::int64_t notAGenerator = -1;
 
-    // Positions for total degree t (1 <= t <= maxMonomialLength), of the
-    // words whose cell offset is at most topCell.
-    explicit BasisPositions(int t, int topCell = noTopCell) : counts_(t, topCell) {}
+    // Positions for total degree t (1 <= t <= maxEntryDegree), of the words
+    // whose cell offset is at most topCell, in the levels 0 to lastLevel
+    // (default: all).
+    explicit BasisPositions(int t, int topCell = noTopCell, int lastLevel = -1)
+        : counts_(t, topCell, lastLevel) {}
 
     const BasisCounts& counts() const { return counts_; }
     int degree() const { return counts_.degree(); }
+    int levels() const { return counts_.levels(); }
     std::int64_t levelSize(int L) const { return counts_.levelSize(L); }
 
     // The position of word (L + 1 stored entries) in level L, or

@@ -17,6 +17,7 @@ std::uint64_t TermSet::bytesFor(std::int32_t rows, int maxRowLength) {
     const std::uint64_t count = static_cast<std::uint64_t>(std::max(rows, 0));
     return count * static_cast<std::uint64_t>(maxRowLength) * sizeof(Entry) // rows
            + count * (2 * sizeof(std::uint32_t) + sizeof(PairRange)) // hashes, slots, pair ranges
+           + count * sizeof(RowKey)                                  // keys
            + slotsFor(rows) * sizeof(std::uint64_t);                 // the index
 }
 
@@ -28,7 +29,7 @@ bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t sta
     const std::uint64_t slots = slotsFor(start);
     if (!rows_.allocate(rows * static_cast<std::uint64_t>(maxRowLength)) ||
         !hashes_.allocate(rows) || !pairs_.allocate(rows) || !slotOfRow_.allocate(rows) ||
-        !slots_.allocate(slots)) {
+        !keys_.allocate(rows) || !slots_.allocate(slots)) {
         const int error = errno;
         *this = TermSet{};
         errno = error;
@@ -112,6 +113,7 @@ void TermSet::cancelRow(std::uint32_t s, std::int32_t r) {
         copyMonomial(row(r), row(last), rowLength_);
         hashes_[to] = hashes_[from];
         pairs_[to] = pairs_[from];
+        keys_[to] = keys_[from];
         fillSlot(slotOfRow_[from], hashes_[to], r);
     }
     --rowCount_;
@@ -143,7 +145,7 @@ bool TermSet::growRows() {
     // leaves the set as it was, only with more room in some buffers.
     if (!rows_.resize(count * static_cast<std::uint64_t>(maxRowLength_)) ||
         !hashes_.resize(count) || !pairs_.resize(count) || !slotOfRow_.resize(count) ||
-        (slots > slotLimit_ && !slots_.resize(slots))) {
+        !keys_.resize(count) || (slots > slotLimit_ && !slots_.resize(slots))) {
         return false;
     }
     rowCapacity_ = rows;
@@ -175,6 +177,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
     copyMonomial(row(r), candidate, length);
     hashes_[static_cast<std::uint64_t>(r)] = hash;
     pairs_[static_cast<std::uint64_t>(r)] = pairs;
+    keys_[static_cast<std::uint64_t>(r)] = curtis::rowKey(candidate, length);
     return r;
 }
 
@@ -186,11 +189,43 @@ bool TermSet::toggle(const Entry* candidate) {
     return toggleHashed(candidate, monomialHash(candidate, rowLength_)) >= 0;
 }
 
+RowKey rowKey(const Entry* row, int n) {
+    // Whole-word loads only, overlapping where the row is short, shifted so
+    // that no entry beyond the row is read and zeros fill the rest.
+    if (n >= 16) {
+        return {detail::inOrder8(row), detail::inOrder8(row + 8)};
+    }
+    if (n >= 8) {
+        return {detail::inOrder8(row),
+                n == 8 ? 0 : detail::inOrder8(row + n - 8) << (8 * (16 - n))};
+    }
+    std::uint64_t high = 0;
+    if (n >= 4) {
+        high = (std::uint64_t{detail::inOrder4(row)} << 32) |
+               (std::uint64_t{detail::inOrder4(row + n - 4)} << (8 * (8 - n)));
+    } else {
+        for (int i = 0; i < n; ++i) {
+            high |= std::uint64_t{row[i]} << (56 - 8 * i);
+        }
+    }
+    return {high, 0};
+}
+
 std::int32_t greatestRow(const TermSet& set) {
+    // The keys order the rows as their first 16 entries do; only rows whose
+    // keys tie need their whole entries compared.
+    const int length = set.rowLength();
     std::int32_t leading = 0;
+    RowKey best = set.rowKey(0);
     for (std::int32_t i = 1; i < set.rowCount(); ++i) {
-        if (compareMonomials(set.row(i), set.row(leading), set.rowLength()) > 0) {
+        const RowKey key = set.rowKey(i);
+        if (key.high > best.high || (key.high == best.high && key.low >= best.low)) {
+            if (key.high == best.high && key.low == best.low &&
+                (length <= 16 || compareMonomials(set.row(i), set.row(leading), length) < 0)) {
+                continue;
+            }
             leading = i;
+            best = key;
         }
     }
     return leading;

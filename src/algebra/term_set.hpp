@@ -24,10 +24,12 @@ inline constexpr PairRange noPair{1, 0};
 // The contribution of one entry to a row's hash. A row's hash is the sum,
 // mod 2^32, of the contributions of its entries, so a row that differs from
 // a known one in a few entries has its hash updated in constant time. Every
-// position and value lies below maxMonomialLength, so the contributions are
-// looked up in a table of 64 x 64 values made at compile time.
-// The entry values the table holds hashes for: 0 .. hashedEntryValues - 1.
-inline constexpr int hashedEntryValues = maxMonomialLength;
+// position lies below maxMonomialLength and every value is a byte, so the
+// contributions are looked up in a table of 64 x 256 values made at compile
+// time.
+// The entry values the table holds hashes for: 0 .. hashedEntryValues - 1,
+// every value a byte holds.
+inline constexpr int hashedEntryValues = 256;
 
 namespace detail {
 
@@ -67,6 +69,15 @@ inline std::uint32_t monomialHash(const Entry* a, int n) {
     return hash;
 }
 
+// The first 16 entries of a row (zero beyond its length) as two numbers,
+// most significant first: comparing keys compares those entries in the
+// order of monomials.
+struct RowKey {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+RowKey rowKey(const Entry* row, int n);
+
 // A sum mod 2 of monomials of one common length, rowLength: rows 0 to
 // rowCount - 1 of a storage of rowCapacity rows, packed one after another.
 // The rows in use are pairwise distinct; their order carries no meaning for
@@ -75,7 +86,9 @@ inline std::uint32_t monomialHash(const Entry* a, int n) {
 // storage starts small and doubles whenever an insertion finds it full, up
 // to rowLimit rows.
 //
-// Beside the rows the set keeps an index so that toggle finds a row without
+// Beside the rows the set keeps the key of each (its first 16 entries as two
+// numbers), so that the greatest row is found by comparing numbers, and an
+// index so that toggle finds a row without
 // searching: the hash of every row in use, and an open-addressing table
 // (linear probing) whose slots hold a row's hash and its number plus one in
 // one word, 0 marking a free slot, so that a probe reads no row it does not
@@ -134,6 +147,7 @@ public:
     }
     std::uint32_t rowHash(std::int32_t i) const { return hashes_[static_cast<std::uint64_t>(i)]; }
     PairRange rowPairs(std::int32_t i) const { return pairs_[static_cast<std::uint64_t>(i)]; }
+    RowKey rowKey(std::int32_t i) const { return keys_[static_cast<std::uint64_t>(i)]; }
 
     Entry* scratch() { return scratch_.data(); }
 
@@ -172,6 +186,7 @@ private:
     Buffer<PairRange> pairs_;
     Buffer<std::uint64_t> slots_;
     Buffer<std::uint32_t> slotOfRow_;
+    Buffer<RowKey> keys_; // the key of every row in use
     std::array<Entry, maxMonomialLength> scratch_{};
     std::int32_t rowCount_ = 0;
     int rowLength_ = 0;

@@ -37,8 +37,8 @@ Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& d
             level.products.assign(sources.size(), PrintedProducts{});
             for (int i = 0; i < 4; ++i) {
                 const std::int32_t target = printed.t + (1 << i);
-                if (target > last) {
-                    continue;
+                if (target > last || k + 1 >= degreeOf(target).finalLevels) {
+                    continue; // not computed
                 }
                 const std::vector<std::int64_t> targets =
                     survivorPositions(degreeOf(target).level(k + 1));

@@ -66,6 +66,7 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     // it can be had, not after the smaller ones.
     ComputationSettings settings;
     settings.topCell = options.topCell;
+    settings.maxFiltration = options.maxFiltration;
     settings.obtainable = obtainableMemory();
     settings.processors = availableProcessors();
     // Products and the transfer need every level of every degree, kept to
@@ -75,6 +76,10 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     ComputationSettings sphereSettings = settings;
     sphereSettings.topCell = 0;
     sphereSettings.keepLevels = true;
+    // The images of filtration F land in filtration F + 1 of the sphere.
+    if (options.maxFiltration) {
+        sphereSettings.maxFiltration = *options.maxFiltration + 1;
+    }
     sphereSettings.onDegree = [&](FinishedDegree&& degree) {
         sphereKept.push_back(std::move(degree));
     };
@@ -111,6 +116,7 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     chart.hasEhp = options.ehp;
     chart.unstable = options.unstable;
     chart.hasTransfer = options.transfer;
+    chart.maxFiltration = options.maxFiltration;
     const auto print = [&](const FinishedLevel& level) {
         return options.unstable ? printUnstableLevel(level, *options.unstable)
                : options.ehp    ? printEhpLevel(level)

@@ -22,7 +22,8 @@ namespace {
 // aligned with "survivors", null for a class that lives on every sphere.
 // With the transfer each level has "transfer", aligned with "survivors": the
 // sphere's survivors whose sum the image is, as the sphere's chart writes
-// them ([] for zero).
+// them ([] for zero). A band of filtrations 0 .. F has "max_filtration": F at
+// the top, and only those levels.
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);
     json.beginObject();
@@ -35,6 +36,10 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
         json.value(*chart.topCell);
     } else {
         json.null();
+    }
+    if (chart.maxFiltration) {
+        json.key("max_filtration");
+        json.value(*chart.maxFiltration);
     }
     if (chart.unstable) {
         json.key("unstable");

@@ -1,6 +1,7 @@
 #include "curtis_chart/options.hpp"
 
 #include "elimination/computation.hpp"
+#include "elimination/generator_tables.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace curtis {
 
@@ -37,6 +39,56 @@ CLI::Validator wholeNumber(long long low, long long high) {
             return "";
         },
         "");
+}
+
+// Why the largest degree cannot be computed, or nothing: every level of it
+// that is computed (the band's, with --max-filtration) must fit 32-bit
+// records, and so must the sphere's levels the transfer reads.
+std::string degreeRefusal(const ChartOptions& options) {
+    const std::int32_t T = options.maxDegree;
+    if (!options.maxFiltration && T > maxTotalDegree) {
+        return "--max-degree " + std::to_string(T) +
+               " is too large: from t = " + std::to_string(maxTotalDegree + 1) +
+               " on a level has more generators than 32-bit records hold; --max-filtration F "
+               "computes the low filtrations further";
+    }
+    ComputationSettings settings;
+    settings.topCell = options.topCell;
+    settings.maxFiltration = options.maxFiltration;
+    std::vector<std::pair<std::int32_t, std::int32_t>> degrees{{T, options.weight}}; // t, w
+    if (options.transfer) {
+        // The sphere's tables of t + 1 + a, in a band one filtration higher.
+        const std::int32_t sphereT = T + 1 - options.weight;
+        if (sphereT > (options.maxFiltration ? maxBandDegree : maxTotalDegree)) {
+            return "--max-degree " + std::to_string(T) + " is too large for --transfer, which " +
+                   "reads the sphere's table of t = " + std::to_string(sphereT);
+        }
+        degrees.push_back({sphereT, 0});
+    }
+    for (const auto& [t, w] : degrees) {
+        ComputationSettings space = settings;
+        if (w == 0 && t != T) {
+            space.topCell = 0;
+            space.maxFiltration = settings.maxFiltration
+                                      ? std::optional<int>(*settings.maxFiltration + 1)
+                                      : std::nullopt;
+        }
+        const BasisCounts counts = basisFor(t, w, space).counts();
+        for (int L = 0; L < counts.levels(); ++L) {
+            if (counts.levelSize(L) > hitLimit) {
+                return "--max-degree " + std::to_string(T) + " is too large" +
+                       (options.maxFiltration
+                            ? " for --max-filtration " + std::to_string(*options.maxFiltration)
+                            : std::string()) +
+                       ": level " + std::to_string(L) + " of t = " + std::to_string(t) +
+                       (t != T ? " (the sphere's, for --transfer)" : "") + " has " +
+                       (counts.levelSize(L) == countCeiling ? "more than " : "") +
+                       std::to_string(counts.levelSize(L)) +
+                       " generators, more than 32-bit records hold";
+            }
+        }
+    }
+    return "";
 }
 
 // Why a combination of options is refused, or nothing: an option that would
@@ -86,7 +138,7 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
         return "--min-degree " + std::to_string(options.minDegree) +
                " is larger than --max-degree " + std::to_string(options.maxDegree);
     }
-    return "";
+    return degreeRefusal(options);
 }
 
 } // namespace
@@ -101,7 +153,9 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     app.get_formatter()->column_width(30);
     const std::string weightRange =
         std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
-    const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree);
+    const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree) +
+                                    " (with --max-filtration to " + std::to_string(maxBandDegree) +
+                                    ")";
     std::int32_t bottomCell = 0;
     std::int32_t topCell = 0;
     bool sphereFlag = false;
@@ -132,11 +186,35 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                    "the largest total degree t computed, " + degreeRange)
         ->option_text("T REQUIRED")
         ->required()
-        ->check(wholeNumber(1, maxTotalDegree));
+        ->check(wholeNumber(1, maxBandDegree));
     app.add_option("--min-degree", options.minDegree,
-                   "the smallest total degree t computed, " + degreeRange + " (default 1)")
+                   "the smallest total degree t computed (default 1)")
         ->option_text("T0")
-        ->check(wholeNumber(1, maxTotalDegree));
+        ->check(wholeNumber(1, maxBandDegree));
+    // How far each F reaches, F up to 4 and from 16 on alike.
+    std::vector<std::string> reaches;
+    for (int F = 4; F <= 16; ++F) {
+        reaches.push_back((F == 4    ? "F <= "
+                           : F == 16 ? "F >= "
+                                     : "F = ") +
+                          std::to_string(F) + ": " + std::to_string(bandReach(F)));
+    }
+    std::string reach;
+    for (std::size_t i = 0; i < reaches.size(); ++i) {
+        reach += reaches[i] + (i + 1 == reaches.size() ? "" : i % 5 == 4 ? ",\n" : ", ");
+    }
+    int maxFiltration = 0;
+    CLI::Option* band =
+        app.add_option("--max-filtration", maxFiltration,
+                       "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
+                       "and far beyond t = 58: the largest t of RP^inf and every P_A\n"
+                       "(a finite space reaches as far or further) is\n" +
+                           reach +
+                           "\n"
+                           "(products and the transfer keep levels 0 to F + 1 of\n"
+                           "every degree: about 53 GB for F = 9 to t = 71)")
+            ->option_text("F")
+            ->check(wholeNumber(0, maxFiltrationBound));
     std::string format = chartFormats().front().name;
     std::string formatHelp;
     std::vector<std::string> formatNames;
@@ -265,6 +343,9 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     options.format = findChartFormat(format);
     if (unstable->count() > 0) {
         options.unstable = unstableSphere;
+    }
+    if (band->count() > 0) {
+        options.maxFiltration = maxFiltration;
     }
     if (arrows->count() == 0) {
         options.arrows = 0;

@@ -20,6 +20,8 @@ struct ChartOptions {
     // svg: draw the pairings that change the cell by at least this much as
     // arrows; 0: none.
     int arrows = 0;
+    // Only the Adams filtrations 0 .. F, which reach further in t.
+    std::optional<int> maxFiltration;
     bool products = false;       // the products by h0 to h3 of every survivor
     bool h3Lines = false;        // svg: draw the h3 products too
     bool ehp = false;            // the sphere: births and EHP pairs

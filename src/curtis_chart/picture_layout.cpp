@@ -7,6 +7,7 @@ namespace curtis {
 PictureLayout::PictureLayout(const PrintedChart& chart) : firstStem_(-chart.weight) {
     minDegree_ = chart.degrees.empty() ? 0 : chart.degrees.front().t;
     maxDegree_ = chart.degrees.empty() ? 1 : chart.degrees.back().t;
+    maxFiltration_ = chart.maxFiltration.value_or(maxDegree_);
     // In total degree t the stems run from a (level t - 1) to a + t - 1
     // (level 0), the filtrations from 0 to t - 1.
     stems_ = std::max(maxDegree_, 2);
@@ -26,7 +27,7 @@ PictureLayout::PictureLayout(const PrintedChart& chart) : firstStem_(-chart.weig
 bool PictureLayout::computed(int dx, int filtration) const {
     // Stem a + dx and filtration y belong to total degree t = dx + y + 1.
     const int t = dx + filtration + 1;
-    return t >= minDegree_ && t <= maxDegree_;
+    return t >= minDegree_ && t <= maxDegree_ && filtration <= maxFiltration_;
 }
 
 PictureLayout::Point PictureLayout::dot(const PrintedLevel& level, std::size_t j) const {

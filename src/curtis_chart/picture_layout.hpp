@@ -48,7 +48,8 @@ public:
     double legendX() const { return left + (stems_ - 1) * unit + 40; }
 
     // Whether the bidegree (the stem firstStem() + dx, filtration) lies in a
-    // computed total degree.
+    // computed total degree, and within the band of filtrations if there is
+    // one.
     bool computed(int dx, int filtration) const;
 
     // The centre of survivor j of a level.
@@ -69,6 +70,7 @@ private:
     int filtrations_;
     std::int32_t minDegree_;
     std::int32_t maxDegree_;
+    int maxFiltration_;
     std::set<std::int32_t> cells_;
     std::string space_;
     std::string title_;

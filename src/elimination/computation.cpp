@@ -50,14 +50,28 @@ std::int64_t termSetLimit(const StoragePlan& plan, const std::vector<TermSet>& s
 
 } // namespace
 
+int bandReach(int F) {
+    // Read off the counts (see the tests): from F = 16 on, the whole
+    // computation's bound.
+    constexpr int reach[] = {255, 255, 255, 255, 255, 200, 138, 107,
+                             89,  79,  71,  67,  63,  61,  60,  59};
+    return F >= 0 && F < static_cast<int>(std::size(reach)) ? reach[F] : maxTotalDegree;
+}
+
 BasisPositions basisFor(std::int32_t t, std::int32_t w, const ComputationSettings& settings) {
+    const int lastLevel =
+        settings.maxFiltration ? std::min(*settings.maxFiltration + 1, t - 1) : t - 1;
     if (!settings.topCell) {
-        return BasisPositions(t);
+        return BasisPositions(t, noTopCell, lastLevel);
     }
     // The offset of the top cell from the bottom cell; cells beyond t - 1
     // are never reached.
     const std::int64_t offset = std::int64_t{*settings.topCell} + w;
-    return BasisPositions(t, static_cast<int>(std::clamp<std::int64_t>(offset, 0, t)));
+    return BasisPositions(t, static_cast<int>(std::clamp<std::int64_t>(offset, 0, t)), lastLevel);
+}
+
+int finalLevels(std::int32_t t, const ComputationSettings& settings) {
+    return settings.maxFiltration ? std::min(*settings.maxFiltration + 1, t) : t;
 }
 
 ComputationResult checkStorage(std::int32_t t, std::int32_t w,
@@ -114,13 +128,17 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
     }
     std::vector<TermSet> sets(static_cast<std::size_t>(plan.termSets));
     for (TermSet& set : sets) {
-        if (!set.allocate(plan.termSetRows, t)) {
+        if (!set.allocate(plan.termSetRows, basis.levels())) {
             return failure(Outcome::WorkStorageFailed);
         }
     }
 
     tables.open(0); // the single generator (t - 1), the top cell, if in the space
-    for (int k = 0; k + 1 < t; ++k) {
+    // Levels 0 .. last are opened; 0 .. handed - 1 are eliminated (as far
+    // as a level above them is open) and handed over.
+    const int last = basis.levels() - 1;
+    const int handed = finalLevels(t, settings);
+    for (int k = 0; k < last && k < handed; ++k) {
         if (!tables.open(k + 1)) {
             return failure(Outcome::LevelOverflow, k + 1, tables.capacity(k + 1));
         }
@@ -150,11 +168,13 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
             return failure(Outcome::Stopped, k);
         }
     }
-    if (!onLevel(FinishedLevel{t - 1, t, w, tables.table(t - 1)})) {
+    // The last level of the whole computation is handed over as the level
+    // below left it.
+    if (handed == t && !onLevel(FinishedLevel{t - 1, t, w, tables.table(t - 1)})) {
         return failure(Outcome::Stopped, t - 1);
     }
     if (settings.keepLevels && settings.onDegree) {
-        settings.onDegree(FinishedDegree{t, w, std::move(owned), std::move(tables)});
+        settings.onDegree(FinishedDegree{t, w, handed, std::move(owned), std::move(tables)});
     }
     return ComputationResult{};
 }

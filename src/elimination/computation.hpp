@@ -22,6 +22,20 @@ inline constexpr std::int32_t maxTotalDegree = 58;
 static_assert(maxTotalDegree <= maxMonomialLength);
 static_assert(maxTotalDegree <= hashedEntryValues);
 
+// The band of low Adams filtrations 0 .. F (levels 0 .. F) reaches further:
+// its words have at most F + 2 entries, and its entries are bytes, so t is at
+// most maxBandDegree; and F + 3 entries (the band of the transfer's sphere)
+// fit a work row.
+inline constexpr std::int32_t maxBandDegree = maxEntryDegree;
+inline constexpr int maxFiltrationBound = maxMonomialLength - 3;
+static_assert(maxBandDegree < hashedEntryValues + 1);
+
+// The largest t whose levels 0 .. F + 1 all fit 32-bit records, for the
+// infinite spaces P_a (a finite space reaches at least as far); 58, the
+// whole computation's bound, from F = 16 on. Checked against the counts by
+// the tests.
+int bandReach(int F);
+
 // The largest weight in magnitude the computation takes. With |w| <= 10^9 and
 // t <= maxTotalDegree, every cell index and coweight, and the values the
 // parity test of a cell split forms from them, stay well inside 32-bit
@@ -38,6 +52,13 @@ struct ComputationProgress {
 };
 
 struct ComputationSettings : StorageSettings {
+    // Only the Adams filtrations 0 .. maxFiltration: levels 0 .. F are
+    // eliminated and handed over, with level F + 1 as the home of their
+    // leading terms, which is opened but not eliminated; no level above it
+    // is counted, sized or opened. Eliminating level k reads only the marks
+    // level k - 1 left and the records of level k + 1, so the levels handed
+    // over are exactly those of the whole computation. None: every level.
+    std::optional<int> maxFiltration;
     // The top cell of the space: the complex of P_{-w}^{topCell}, spanned by
     // the monomials whose cell index lies from -w to topCell (at least -w).
     // The boundary never raises the cell index, so it is a subcomplex of that
@@ -105,9 +126,13 @@ ComputationResult checkStorageOfRange(std::int32_t first, std::int32_t last, std
 std::uint64_t keptLevelBytes(std::int32_t first, std::int32_t last, std::int32_t w,
                              const ComputationSettings& settings);
 
-// The basis of every level of total degree t for weight w and the top cell
-// of the settings.
+// The basis of every level of total degree t for weight w, the top cell and
+// the band of the settings: levels 0 .. min(F + 1, t - 1).
 BasisPositions basisFor(std::int32_t t, std::int32_t w, const ComputationSettings& settings);
+
+// The levels of total degree t whose states are final under the settings,
+// 0 .. finalLevels - 1: min(F + 1, t).
+int finalLevels(std::int32_t t, const ComputationSettings& settings);
 
 // Runs the whole computation for weight w and total degree t (within the
 // limits above; a top cell, if any, at least -w): sizes and allocates all
@@ -115,6 +140,7 @@ BasisPositions basisFor(std::int32_t t, std::int32_t w, const ComputationSetting
 // lies above the top cell), and for
 // every level k opens level k + 1, eliminates level k and hands level k to
 // onLevel; the last level, t - 1, is handed over as the next level left it.
+// With a band only its levels are opened, eliminated and handed over.
 // onLevel returns false to stop the computation. An exception from onLevel
 // or from the progress callback ends the computation, once every thread has
 // stopped, and reaches the caller.

@@ -25,6 +25,9 @@ struct FinishedLevel {
 struct FinishedDegree {
     std::int32_t t = 0;
     std::int32_t w = 0;
+    // The levels 0 .. finalLevels - 1 hold final states (all t of them but
+    // in a band); the level above them, if kept, holds the marks they left.
+    int finalLevels = 0;
     std::unique_ptr<BasisPositions> basis; // the tables refer to it
     GeneratorTables tables;
 

@@ -3,6 +3,7 @@
 #include "algebra/buffer.hpp"
 #include "algebra/positions.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -31,24 +32,37 @@ inline constexpr std::int64_t hitLimit = sourceRecord;
 // One level k as a view into the storage: count records, record i belonging
 // to the word at position i of the level. The words themselves are never
 // stored; basis makes them from their positions.
+//
+// Records are read and written whole and atomically (relaxed): while a level
+// is eliminated in parallel, workers read the records of the next level that
+// the committing thread marks. A record once Hit keeps its tag for good, so
+// what a reader sees Hit is final.
 struct LevelTable {
     int k = 0;
     std::int64_t count = 0;
     Record* records = nullptr;
     const BasisPositions* basis = nullptr;
 
-    GeneratorState state(std::int64_t i) const {
-        const Record record = records[i];
+    Record record(std::int64_t i) const {
+        return std::atomic_ref<Record>(records[i]).load(std::memory_order_relaxed);
+    }
+    static GeneratorState stateOf(Record record) {
         return record == aliveRecord ? Alive : record == sourceRecord ? Source : Hit;
     }
+    GeneratorState state(std::int64_t i) const { return stateOf(record(i)); }
     // The position of the tag of a Hit record in level k - 1.
-    std::int64_t tag(std::int64_t i) const { return records[i]; }
-    void markSource(std::int64_t i) const { records[i] = sourceRecord; }
+    std::int64_t tag(std::int64_t i) const { return record(i); }
+    void markSource(std::int64_t i) const { store(i, sourceRecord); }
     void markHit(std::int64_t i, std::int64_t tagPosition) const {
-        records[i] = static_cast<Record>(tagPosition);
+        store(i, static_cast<Record>(tagPosition));
     }
     // Writes the word of record i (k + 1 entries).
     void word(std::int64_t i, Entry* out) const { basis->wordAt(k, i, out); }
+
+private:
+    void store(std::int64_t i, Record record) const {
+        std::atomic_ref<Record>(records[i]).store(record, std::memory_order_relaxed);
+    }
 };
 
 // The records of two adjacent levels, in one block sized once before the

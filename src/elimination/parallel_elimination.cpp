@@ -18,11 +18,12 @@ namespace {
 constexpr std::int64_t chunkSize = 256;
 
 // Chunks the ring holds ahead of the commits, per thread, and at least.
-constexpr std::int64_t chunksAheadPerThread = 4;
+constexpr std::int64_t chunksAheadPerThread = 32;
 constexpr std::int64_t chunksAheadAtLeast = 8;
 
-// What a worker found for one generator: the result of the first round of
-// its elimination, or nothing for a Hit generator, which is not eliminated.
+// What a worker found for one generator: the result of its elimination as
+// far as it could go ahead of the commits, or nothing for a Hit generator,
+// which is not eliminated.
 using Found = std::optional<RoundResult>;
 
 // The results of one chunk; `ready` holds the number of the chunk whose
@@ -83,8 +84,7 @@ public:
             if (current_.state(first - j) == Hit) {
                 found.reset();
             } else {
-                set.clear(current_.k + 2);
-                found = eliminationRound(word, next_, w_, set);
+                found = eliminateAhead(word, set);
             }
         }
         slot.ready.store(c, std::memory_order_release);
@@ -133,6 +133,26 @@ public:
     }
 
 private:
+    // The elimination of one generator as far as it can go before the
+    // generators before it are committed: its reduced boundary, then the
+    // boundary of the tag of each leading term already Hit (a Hit mark is
+    // final, so the elimination in order retraces the same tags), up to a
+    // leading term still Alive, a cycle or a failure.
+    RoundResult eliminateAhead(const Entry* word, TermSet& set) {
+        set.clear(current_.k + 2);
+        RoundResult result = eliminationRound(word, next_, w_, set);
+        while (result.kind == RoundResult::Kind::LeadingTerm) {
+            const Record record = next_.record(result.position);
+            if (LevelTable::stateOf(record) != Hit) {
+                break;
+            }
+            Entry tagWord[maxMonomialLength];
+            current_.word(static_cast<std::int64_t>(record), tagWord);
+            result = eliminationRound(tagWord, next_, w_, set);
+        }
+        return result;
+    }
+
     EliminationStatus commitOne(std::int64_t i, const Found& found, TermSet& set) {
         if (!found) {
             return EliminationStatus::Ok;
@@ -140,7 +160,8 @@ private:
         if (const std::optional<EliminationStatus> done = settleRound(current_, next_, i, *found)) {
             return *done;
         }
-        // Taken since the worker looked: retrace from the start.
+        // Taken since the worker looked (rare): eliminated again from the
+        // start, as in order.
         Entry word[maxMonomialLength];
         current_.word(i, word);
         return eliminateGenerator(current_, next_, i, word, w_, set);

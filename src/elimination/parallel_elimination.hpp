@@ -14,11 +14,13 @@ namespace curtis {
 // boundary depends on nothing that the other generators of the level change;
 // only claiming the leading term does, and it must happen in the order of
 // eliminateLevel. So the threads take chunks of consecutive generators (from
-// the last record on) and find the record of the next level that each
-// generator's reduced boundary leads to, while the calling thread commits
-// the chunks in order: a generator whose leading term is still Alive takes
-// it; one whose leading term was taken in the meantime is eliminated again
-// from the start, retracing tags exactly as eliminateLevel does. A failure is
+// the last record on) and eliminate each as far as they can: its reduced
+// boundary, and while its leading term is already Hit (a Hit mark is final)
+// the boundary of that term's tag, up to a leading term that is still Alive;
+// the calling thread commits the chunks in order: a generator whose leading
+// term is still Alive takes it; one whose leading term was taken in the
+// meantime is eliminated again from the start, retracing tags exactly as
+// eliminateLevel does. A failure is
 // the one the first failing generator in that order meets.
 //
 // One thread runs per term set: the calling thread with sets[0], which it

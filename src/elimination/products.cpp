@@ -25,7 +25,7 @@ bool addRows(const TermSet& from, TermSet& to) {
 Products::Products(std::vector<FinishedDegree>& degrees) : degrees_(degrees) {
     int longest = 1;
     for (const FinishedDegree& degree : degrees_) {
-        longest = std::max(longest, static_cast<int>(degree.t) + 8);
+        longest = std::max(longest, degree.basis->levels() + 2);
     }
     longest = std::min(longest, maxMonomialLength);
     for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
@@ -52,7 +52,7 @@ FinishedDegree* Products::degree(std::int32_t t) {
 bool Products::addCycle(FinishedDegree& degree, int k, std::int64_t position, TermSet& set,
                         std::vector<std::int64_t>* positions) {
     const BasisPositions& basis = *degree.basis;
-    const LevelTable above = k + 1 < degree.t ? degree.level(k + 1) : LevelTable{};
+    const LevelTable above = k + 1 < degree.basis->levels() ? degree.level(k + 1) : LevelTable{};
     Entry word[maxMonomialLength];
     basis.wordAt(k, position, word);
     work_.clear(k + 2);
@@ -63,7 +63,7 @@ bool Products::addCycle(FinishedDegree& degree, int k, std::int64_t position, Te
         if (positions != nullptr) {
             positions->push_back(current);
         }
-        if (k + 1 >= degree.t) {
+        if (k + 1 >= degree.basis->levels()) {
             return true; // the last level: every word is a cycle
         }
         if (!appendReducedBoundary(word, k, degree.w, work_)) {
@@ -122,7 +122,9 @@ std::optional<std::vector<std::int64_t>> Products::product(std::int32_t t, int k
     const std::int32_t shift = std::int32_t{1} << i;
     FinishedDegree* source = degree(t);
     FinishedDegree* target = degree(t + shift);
-    if (source == nullptr || target == nullptr || status_ != Status::Ok) {
+    // Level k + 1 of the target degree must hold final states.
+    if (source == nullptr || target == nullptr || k + 1 >= target->finalLevels ||
+        status_ != Status::Ok) {
         return std::nullopt;
     }
     // The cycle of the survivor, then each of its words with λ(2^i - 1)

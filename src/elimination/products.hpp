@@ -42,7 +42,8 @@ public:
     // The product of the survivor at `position` of level k in total degree
     // t by h_i (0 <= i <= 3): the positions of the survivors of level k + 1
     // in total degree t + 2^i whose sum it is, in increasing order; nothing
-    // when that degree was not computed. On a failure status() says which.
+    // when that degree or that level of it was not computed (above a band).
+    // On a failure status() says which.
     std::optional<std::vector<std::int64_t>> product(std::int32_t t, int k, std::int64_t position,
                                                      int i);
 

@@ -18,12 +18,11 @@ constexpr std::int64_t largestLevelPerHeadroomRow = 512;
 
 std::int32_t termSetHeadroomRows(const BasisCounts& counts) {
     std::int64_t largest = 0;
-    for (int L = 1; L < counts.degree(); ++L) {
+    for (int L = 1; L < counts.levels(); ++L) {
         largest = std::max(largest, counts.levelSize(L));
     }
-    return static_cast<std::int32_t>(
-        std::max(headroomRowsAtLeast,
-                 (largest + largestLevelPerHeadroomRow - 1) / largestLevelPerHeadroomRow));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        largest / largestLevelPerHeadroomRow + 1, headroomRowsAtLeast, TermSet::maxRowLimit));
 }
 
 StoragePlan planStorage(std::int32_t t, const StorageSettings& settings) {
@@ -31,9 +30,8 @@ StoragePlan planStorage(std::int32_t t, const StorageSettings& settings) {
 }
 
 StoragePlan planStorage(const BasisCounts& counts, const StorageSettings& settings) {
-    const int t = counts.degree();
     StoragePlan plan;
-    for (int L = 0; L < t; ++L) {
+    for (int L = 0; L < counts.levels(); ++L) {
         plan.levelCapacities.push_back(settings.recordLimit > 0 ? settings.recordLimit
                                                                 : counts.levelSize(L));
     }
@@ -42,7 +40,10 @@ StoragePlan planStorage(const BasisCounts& counts, const StorageSettings& settin
     plan.termSetHeadroomRows = std::min(plan.termSetRows, termSetHeadroomRows(counts));
     plan.termSets = plan.threads;
     plan.levelBytes = GeneratorTables::blockBytes(plan.levelCapacities, settings.keepLevels);
-    plan.termSetBytes = TermSet::bytesFor(plan.termSetHeadroomRows, t) * plan.termSets;
+    // Rows of the level above the one eliminated: as long as the longest
+    // word counted.
+    plan.termSetBytes =
+        TermSet::bytesFor(plan.termSetHeadroomRows, counts.levels()) * plan.termSets;
     return plan;
 }
 

@@ -58,12 +58,13 @@ struct StoragePlan {
 // boundary of one generator and of the tags retraced after it, and its rows
 // after each reduction are distinct generators of the next level; it grows
 // as it needs to, and in practice stays tiny beside the levels. The rule, a
-// 512th of the largest level and at least 16384 rows, lies far above every
-// peak measured.
+// 512th of the largest level counted and at least 16384 rows (at most the
+// most a set can hold), lies far above every peak measured.
 std::int32_t termSetHeadroomRows(const BasisCounts& counts);
 
 // The storage a computation in total degree t (1 <= t <= maxTotalDegree)
-// needs with these settings.
+// needs with these settings; with counts, the storage of the levels they
+// count.
 StoragePlan planStorage(std::int32_t t, const StorageSettings& settings);
 StoragePlan planStorage(const BasisCounts& counts, const StorageSettings& settings);
 

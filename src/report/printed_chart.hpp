@@ -73,6 +73,8 @@ struct PrintedChart {
     std::optional<std::int32_t> topCell; // none: the space is infinite
     std::vector<PrintedDegree> degrees;
     bool hasProducts = false;
+    // Only the Adams filtrations 0 .. maxFiltration were computed.
+    std::optional<int> maxFiltration;
     // The sphere read as the EHP sequence: births and EHP pairs.
     bool hasEhp = false;
     // The unstable chart of S^N, read off the sphere's table.

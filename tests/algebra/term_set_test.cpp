@@ -102,6 +102,31 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
     EXPECT_EQ(rows(set), (Words{{4, 5, 6}}));
 }
 
+// The leading term, found by the rows' keys, is the greatest row for rows
+// short and long, including rows that agree in their first 16 entries and
+// after rows have moved into cancelled ones' places.
+TEST(GreatestRow, IsTheGreatestRowOfEveryLength) {
+    std::mt19937 random(5);
+    for (const int length : {1, 3, 8, 15, 16, 17, 24, 40}) {
+        TermSet set = termSet(length, 4000);
+        Words expected;
+        for (int round = 0; round < 3000; ++round) {
+            Word word(static_cast<std::size_t>(length), 7); // a long common prefix
+            for (int tail = std::max(0, length - 4); tail < length; ++tail) {
+                word[static_cast<std::size_t>(tail)] = static_cast<std::int32_t>(random() % 3);
+            }
+            ASSERT_TRUE(add(set, {word}));
+            testing::literalToggle(expected, word);
+            if (set.rowCount() > 0) {
+                const Words all = rows(set);
+                EXPECT_EQ(all[static_cast<std::size_t>(greatestRow(set))],
+                          *std::max_element(expected.begin(), expected.end()))
+                    << "length " << length << " round " << round;
+            }
+        }
+    }
+}
+
 TEST(Toggle, RemovingARowByPositionIsCancellingIt) {
     for (int extra : {0, 100}) { // without and with the index grown
         TermSet set = termSet(2);
@@ -126,9 +151,9 @@ TEST(TermSetStorage, SizedForItsRowsAndIndex) {
     EXPECT_EQ(TermSet::slotsFor(0), TermSet::minimumSlots);
     EXPECT_EQ(TermSet::slotsFor(32), 64u);
     EXPECT_EQ(TermSet::slotsFor(33), 128u);
-    // 1000 rows of up to 40 entries, a hash, a slot number and a pair range
-    // each, and an index of 2048 slots of eight bytes.
-    EXPECT_EQ(TermSet::bytesFor(1000, 40), 1000u * 40 + 1000u * 10 + 2048u * 8);
+    // 1000 rows of up to 40 entries, a hash, a slot number, a pair range and
+    // a key each, and an index of 2048 slots of eight bytes.
+    EXPECT_EQ(TermSet::bytesFor(1000, 40), 1000u * 40 + 1000u * (10 + 16) + 2048u * 8);
     TermSet set;
     ASSERT_TRUE(set.allocate(1000, 40));
     EXPECT_EQ(set.rowLimit(), 1000);

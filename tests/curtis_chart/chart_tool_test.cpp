@@ -1,5 +1,7 @@
 // curtis-chart end to end: its text and JSON against the program's own chart,
 // its picture against its JSON, and its refusals.
+#include "algebra/basis.hpp"
+#include "elimination/generator_tables.hpp"
 #include "support/chart_tool_process.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
@@ -536,6 +538,61 @@ TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
     const std::string text((std::istreambuf_iterator<char>(stream)),
                            std::istreambuf_iterator<char>());
     EXPECT_EQ(text, chartTool({"--weight", "2", "--max-degree", "9", "--format", "text"}).out);
+}
+
+} // namespace
+} // namespace curtis
+
+namespace curtis {
+namespace {
+
+// A band of filtrations in every format: the JSON says so and holds the
+// whole chart's first levels, products are null exactly at the top
+// filtration of the band, the text has its sections; a degree too large for
+// the band is refused with the level and its figure.
+TEST(ChartTool, ABandOfFiltrations) {
+    const std::vector<std::string> sphere{"--sphere", "--max-degree", "20", "--products"};
+    std::vector<std::string> banded = sphere;
+    banded.insert(banded.end(), {"--max-filtration", "3"});
+    const nlohmann::json whole = nlohmann::json::parse(chartTool(sphere).out);
+    const nlohmann::json band = nlohmann::json::parse(chartTool(banded).out);
+    EXPECT_EQ(band.at("max_filtration"), 3);
+    EXPECT_FALSE(whole.contains("max_filtration"));
+    for (std::size_t d = 0; d < band.at("degrees").size(); ++d) {
+        const nlohmann::json& levels = band.at("degrees")[d].at("levels");
+        const int t = band.at("degrees")[d].at("t");
+        ASSERT_EQ(levels.size(), static_cast<std::size_t>(std::min(t, 4)));
+        for (std::size_t l = 0; l < levels.size(); ++l) {
+            const nlohmann::json& level = levels[l];
+            const nlohmann::json& full = whole.at("degrees")[d].at("levels")[l];
+            EXPECT_EQ(level.at("survivors"), full.at("survivors"));
+            for (std::size_t j = 0; j < level.at("products").size(); ++j) {
+                for (const char* h : {"h0", "h1", "h2", "h3"}) {
+                    const nlohmann::json& product = level.at("products")[j].at(h);
+                    if (level.at("filtration") == 3) {
+                        EXPECT_TRUE(product.is_null()) << "t " << t;
+                    } else {
+                        EXPECT_EQ(product, full.at("products")[j].at(h)) << "t " << t;
+                    }
+                }
+            }
+        }
+    }
+    const std::string text =
+        chartTool({"--sphere", "--max-degree", "12", "--max-filtration", "3", "--format", "text"})
+            .out;
+    EXPECT_EQ(occurrences(text, "homological degree"), 1u + 2 + 3 + 4 * 9);
+    EXPECT_EQ(occurrences(text, "Computation finished!"), 12u);
+
+    const ProcessResult refused =
+        chartTool({"--bottom-cell", "1", "--max-degree", "90", "--max-filtration", "9"});
+    EXPECT_EQ(refused.exitStatus, 2);
+    const std::int64_t generators = BasisCounts(90, noTopCell, 10).levelSize(9);
+    EXPECT_GT(generators, hitLimit);
+    EXPECT_EQ(refused.err, "curtis-chart: --max-degree 90 is too large for --max-filtration 9: "
+                           "level 9 of t = 90 has " +
+                               std::to_string(generators) +
+                               " generators, more than 32-bit records hold (see --help)\n");
 }
 
 } // namespace
