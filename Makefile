@@ -7,7 +7,7 @@ CLANG_BUILD ?= build-clang
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 30
 
-RUN_PACKAGES = cmake g++ make libcli11-dev
+RUN_PACKAGES = cmake g++ make libcli11-dev zlib1g-dev
 TEST_PACKAGES = $(RUN_PACKAGES) nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3
 CLANG_PACKAGES = $(TEST_PACKAGES) clang libclang-rt-14-dev
 

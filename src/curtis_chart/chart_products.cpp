@@ -18,18 +18,31 @@ std::vector<std::int64_t> survivorPositions(const LevelTable& level) {
     return positions;
 }
 
+// The kept degree t, if it was computed here.
+FinishedDegree* keptDegree(std::vector<FinishedDegree>& degrees, std::int32_t t) {
+    for (FinishedDegree& degree : degrees) {
+        if (degree.t == t) {
+            return &degree;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
                              ProgressLine& progress) {
     chart.hasProducts = true;
     Products products(degrees);
-    const std::int32_t first = degrees.empty() ? 0 : degrees.front().t;
-    const std::int32_t last = degrees.empty() ? 0 : degrees.back().t;
+    const std::int32_t last = chart.degrees.empty() ? 0 : chart.degrees.back().t;
     const auto degreeOf = [&](std::int32_t t) -> FinishedDegree& {
-        return degrees[static_cast<std::size_t>(t - first)];
+        return *keptDegree(degrees, t);
     };
     for (PrintedDegree& printed : chart.degrees) {
+        // A degree taken from the cache has its products already.
+        if (keptDegree(degrees, printed.t) == nullptr) {
+            continue;
+        }
         FinishedDegree& degree = degreeOf(printed.t);
         for (PrintedLevel& level : printed.levels) {
             const int k = level.s - 1;
@@ -66,10 +79,13 @@ Products::Status addTransfers(PrintedChart& chart, std::vector<FinishedDegree>& 
                               std::vector<FinishedDegree>& sphere, ProgressLine& progress) {
     chart.hasTransfer = true;
     Products products(degrees);
-    const std::int32_t first = degrees.empty() ? 0 : degrees.front().t;
     const std::int32_t a = -chart.weight;
     for (PrintedDegree& printed : chart.degrees) {
-        FinishedDegree& degree = degrees[static_cast<std::size_t>(printed.t - first)];
+        // A degree taken from the cache has its images already.
+        if (keptDegree(degrees, printed.t) == nullptr) {
+            continue;
+        }
+        FinishedDegree& degree = *keptDegree(degrees, printed.t);
         const std::int32_t target = printed.t + 1 + a;
         FinishedDegree* image = nullptr;
         for (FinishedDegree& candidate : sphere) {

@@ -1,7 +1,9 @@
 #include "curtis_chart/chart_tool.hpp"
 
+#include "curtis_chart/chart_cache.hpp"
 #include "curtis_chart/chart_formats.hpp"
 #include "curtis_chart/chart_products.hpp"
+#include "curtis_chart/degree_source.hpp"
 #include "curtis_chart/options.hpp"
 #include "curtis_chart/output_file.hpp"
 #include "report/ehp_reading.hpp"
@@ -11,7 +13,12 @@
 #include "system/memory_limit.hpp"
 #include "system/processors.hpp"
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace curtis {
@@ -49,9 +56,44 @@ private:
     ProgressLine& progress_;
 };
 
+// The key of a space's cached degrees: everything their data depends on
+// besides t.
+std::string cacheKey(std::int32_t weight, std::optional<std::int32_t> top, std::optional<int> band,
+                     const ChartOptions& options, bool extras) {
+    const auto optional = [](std::optional<int> value) {
+        return value ? std::to_string(*value) : std::string("none");
+    };
+    return "bottom " + std::to_string(-weight) + ", top " + optional(top) + ", filtrations " +
+           (band ? "0 to " + std::to_string(*band) : std::string("all")) + ", unstable " +
+           (extras ? optional(options.unstable) : "none") + ", ehp " +
+           (extras && options.ehp ? "yes" : "no") + ", products " +
+           (extras && options.products ? "yes" : "no") + ", transfer " +
+           (extras && options.transfer ? "yes" : "no");
+}
+
+// Whether a cached degree's products are all a run up to `last` would
+// compute: none of them reaches past the run it came from.
+bool productsComplete(const CachedDegree& degree, std::int32_t last) {
+    for (const std::int32_t shift : {1, 2, 4, 8}) {
+        const std::int32_t target = degree.degree.t + shift;
+        if (target <= last && target > degree.productsThrough) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void reportProductFailure(Products::Status status) {
+    std::fputs(status == Products::Status::Contradiction
+                   ? "Error: a leading term of a product neither survives nor is hit; "
+                     "the algebra is contradicted!\n"
+                   : "Error: a product needs more rows than a term set can hold!\n",
+               stderr);
+}
+
 } // namespace
 
-int runChartTool(int argc, const char* const* argv, const OutputFile::Options& outputOptions) {
+int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams) {
     ChartOptions options;
     switch (parseChartOptions(argc, argv, options, stdout, stderr)) {
     case ParseOutcome::Run:
@@ -61,6 +103,9 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     case ParseOutcome::Error:
         return exitBadArguments;
     }
+    // A file that outgrows the size limit is an error to report, not a
+    // reason to end the process.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     // The largest degree needs the most storage: find out at once whether
     // it can be had, not after the smaller ones.
@@ -69,8 +114,9 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     settings.maxFiltration = options.maxFiltration;
     settings.obtainable = obtainableMemory();
     settings.processors = availableProcessors();
-    // Products and the transfer need every level of every degree, kept to
-    // the end; the transfer also the sphere's, of the degrees t + 1 + a.
+    // Products and the transfer need every level of every degree computed,
+    // kept to the end; the transfer also the sphere's, of the degrees
+    // t + 1 + a.
     std::vector<FinishedDegree> kept;
     std::vector<FinishedDegree> sphereKept;
     ComputationSettings sphereSettings = settings;
@@ -97,7 +143,7 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
         return reportFailure(storage);
     }
 
-    OutputFile output(options.output, outputOptions);
+    OutputFile output(options.output, seams.output);
     if (!output.ok()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
         return exitInputOutput;
@@ -117,55 +163,101 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     chart.unstable = options.unstable;
     chart.hasTransfer = options.transfer;
     chart.maxFiltration = options.maxFiltration;
-    const auto print = [&](const FinishedLevel& level) {
-        return options.unstable ? printUnstableLevel(level, *options.unstable)
-               : options.ehp    ? printEhpLevel(level)
-                                : printLevel(level);
-    };
+    chart.hasProducts = options.products;
+
+    std::optional<ChartCache> cache;
+    std::optional<ChartCache> sphereCache;
+    if (!options.cache.empty()) {
+        cache.emplace(
+            options.cache,
+            cacheKey(options.weight, options.topCell, options.maxFiltration, options, true),
+            stderr);
+        sphereCache.emplace(options.cache,
+                            cacheKey(0, 0, sphereSettings.maxFiltration, options, false), stderr);
+    }
+    const std::optional<std::chrono::minutes> checkpoints =
+        cache ? std::optional(std::chrono::minutes(options.checkpointMinutes)) : std::nullopt;
+    DegreeSource source(
+        options.weight, settings,
+        [&](const FinishedLevel& level) {
+            return options.unstable ? printUnstableLevel(level, *options.unstable)
+                   : options.ehp    ? printEhpLevel(level)
+                                    : printLevel(level);
+        },
+        cache ? &*cache : nullptr, checkpoints, progress);
+    source.afterCheckpoint = seams.afterCheckpoint;
+
+    // Each degree, taken from the cache or computed. With products a degree
+    // is taken only when its products are complete and no computed degree
+    // needs its tables to read a product off.
+    std::set<std::int32_t> computed;
     bool written = write([&](ChartWriter& w) { w.begin(chart); });
     for (std::int32_t t = options.minDegree; written && t <= options.maxDegree; ++t) {
         PrintedDegree degree;
         degree.t = t;
         written = write([&](ChartWriter& w) { w.beginDegree(t); });
-        const ComputationResult result =
-            runComputation(t, options.weight, settings, [&](const FinishedLevel& level) {
-                PrintedLevel printed = print(level);
-                written = written && write([&](ChartWriter& w) { w.level(degree, printed); });
-                degree.levels.push_back(std::move(printed));
-                return written;
-            });
-        if (result.outcome == Outcome::Stopped) {
-            break; // the output failed; commit reports it
+        const DegreeSource::LevelSink sink = [&](PrintedLevel&& level) {
+            written = written && write([&](ChartWriter& w) { w.level(degree, level); });
+            degree.levels.push_back(std::move(level));
+            return written;
+        };
+        bool target = false;
+        for (const std::int32_t shift : {1, 2, 4, 8}) {
+            target = target || (options.products && computed.count(t - shift) > 0);
         }
-        if (result.outcome != Outcome::Finished) {
-            progress.clear();
-            return reportFailure(result);
+        const std::optional<CachedDegree> cached = target ? std::nullopt : source.cached(t);
+        if (cached && (!options.products || productsComplete(*cached, options.maxDegree))) {
+            written = source.take(*cached, sink) && written;
+        } else {
+            computed.insert(t);
+            const ComputationResult result = source.compute(t, sink);
+            if (result.outcome == Outcome::Stopped) {
+                break; // the output failed; commit reports it
+            }
+            if (result.outcome != Outcome::Finished) {
+                progress.clear();
+                return reportFailure(result);
+            }
+            if (!settings.keepLevels) {
+                source.store(CachedDegree{degree, 0});
+            }
         }
         written = write([&](ChartWriter& w) { w.endDegree(degree); });
         chart.degrees.push_back(std::move(degree));
     }
-    // The sphere's tables the transfer reads its images off.
+
+    // The sphere's tables the transfer reads its images off: computed, with
+    // their records, for every degree computed here; the others' printed
+    // levels may come from the cache.
     if (written && options.transfer) {
         sphereSettings.onProgress = settings.onProgress;
         progress.setRange(options.minDegree + sphereShift, options.maxDegree + sphereShift);
-        for (std::int32_t t = options.minDegree + sphereShift; t <= options.maxDegree + sphereShift;
-             ++t) {
+        DegreeSource sphere(0, sphereSettings, printLevel, sphereCache ? &*sphereCache : nullptr,
+                            std::nullopt, progress);
+        for (std::int32_t t = options.minDegree; t <= options.maxDegree; ++t) {
             PrintedDegree degree;
-            degree.t = t;
-            const ComputationResult result =
-                runComputation(t, 0, sphereSettings, [&](const FinishedLevel& level) {
-                    degree.levels.push_back(printLevel(level));
-                    return true;
-                });
-            if (result.outcome != Outcome::Finished) {
-                progress.clear();
-                return reportFailure(result);
+            degree.t = t + sphereShift;
+            const DegreeSource::LevelSink sink = [&](PrintedLevel&& level) {
+                degree.levels.push_back(std::move(level));
+                return true;
+            };
+            const std::optional<CachedDegree> cached =
+                computed.count(t) > 0 ? std::nullopt : sphere.cached(degree.t);
+            if (cached) {
+                sphere.take(*cached, sink);
+            } else {
+                const ComputationResult result = sphere.compute(degree.t, sink);
+                if (result.outcome != Outcome::Finished) {
+                    progress.clear();
+                    return reportFailure(result);
+                }
+                sphere.store(CachedDegree{degree, 0});
             }
             chart.sphere.push_back(std::move(degree));
         }
     }
     Products::Status status = Products::Status::Ok;
-    if (written && options.products && kept.size() == chart.degrees.size()) {
+    if (written && options.products) {
         status = addProducts(chart, kept, progress);
     }
     if (written && options.transfer && status == Products::Status::Ok) {
@@ -173,12 +265,16 @@ int runChartTool(int argc, const char* const* argv, const OutputFile::Options& o
     }
     if (status != Products::Status::Ok) {
         progress.clear();
-        std::fputs(status == Products::Status::Contradiction
-                       ? "Error: a leading term of a product neither survives nor is hit; "
-                         "the algebra is contradicted!\n"
-                       : "Error: a product needs more rows than a term set can hold!\n",
-                   stderr);
+        reportProductFailure(status);
         return exitStorage;
+    }
+    // Degrees whose data came only now are stored complete.
+    if (written && settings.keepLevels) {
+        for (const PrintedDegree& degree : chart.degrees) {
+            if (computed.count(degree.t) > 0) {
+                source.store(CachedDegree{degree, options.products ? options.maxDegree : 0});
+            }
+        }
     }
     progress.clear();
     if (written) {

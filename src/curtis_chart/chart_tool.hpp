@@ -2,12 +2,22 @@
 
 #include "curtis_chart/output_file.hpp"
 
+#include <cstdint>
+#include <functional>
+
 namespace curtis {
+
+// What the test build may change; the program runs with the defaults.
+struct ChartToolSeams {
+    OutputFile::Options output;
+    // Called after each checkpoint is saved, with t and the level it resumes
+    // at.
+    std::function<void(std::int32_t t, int level)> afterCheckpoint;
+};
 
 // The whole of curtis-chart: reads the command line, computes every total
 // degree asked for and writes the chart. Messages go to standard error.
-// Returns the exit status. The program writes its output file with the
-// default options; the test build passes others.
-int runChartTool(int argc, const char* const* argv, const OutputFile::Options& outputOptions = {});
+// Returns the exit status.
+int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams = {});
 
 } // namespace curtis

@@ -272,6 +272,19 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                        "the sphere's table (stem k is that of pi_{N+k}(S^N))")
             ->option_text("N")
             ->check(wholeNumber(1, maxWeightMagnitude));
+    app.add_option("--cache", options.cache,
+                   "keep every finished degree in DIR, and take from it what an\n"
+                   "earlier run (or a run beside this one) finished; a long\n"
+                   "degree saves checkpoints there and a rerun resumes from them")
+        ->option_text("DIR");
+    CLI::Option* checkpoints =
+        app.add_option("--checkpoint-minutes", options.checkpointMinutes,
+                       "with --cache: a degree that has run M minutes saves a\n"
+                       "checkpoint at its next level boundary, and so on (default 10;\n"
+                       "0: at every level); a degree with --products or --transfer\n"
+                       "keeps every level and resumes from its start")
+            ->option_text("M")
+            ->check(wholeNumber(0, 1000000));
     app.add_option("-o,--output", options.output,
                    "write to FILE instead of standard output; FILE appears only\n"
                    "once it is complete")
@@ -346,6 +359,10 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     }
     if (band->count() > 0) {
         options.maxFiltration = maxFiltration;
+    }
+    if (checkpoints->count() > 0 && options.cache.empty()) {
+        complain(err, "--checkpoint-minutes goes with --cache, where the checkpoints are kept");
+        return ParseOutcome::Error;
     }
     if (arrows->count() == 0) {
         options.arrows = 0;

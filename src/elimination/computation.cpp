@@ -133,12 +133,21 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
         }
     }
 
-    tables.open(0); // the single generator (t - 1), the top cell, if in the space
     // Levels 0 .. last are opened; 0 .. handed - 1 are eliminated (as far
     // as a level above them is open) and handed over.
     const int last = basis.levels() - 1;
     const int handed = finalLevels(t, settings);
-    for (int k = 0; k < last && k < handed; ++k) {
+    int first = 0;
+    if (settings.resumeFrom != nullptr && !settings.keepLevels) {
+        first = settings.resumeFrom->level;
+        if (first < 1 || first > last || first >= handed ||
+            !tables.restore(first, settings.resumeFrom->fill)) {
+            return failure(Outcome::ResumeMismatch, first);
+        }
+    } else {
+        tables.open(0); // the single generator (t - 1), the top cell, if in the space
+    }
+    for (int k = first; k < last && k < handed; ++k) {
         if (!tables.open(k + 1)) {
             return failure(Outcome::LevelOverflow, k + 1, tables.capacity(k + 1));
         }
@@ -166,6 +175,9 @@ ComputationResult runComputation(std::int32_t t, std::int32_t w,
         }
         if (!onLevel(FinishedLevel{k, t, w, current})) {
             return failure(Outcome::Stopped, k);
+        }
+        if (settings.onLevelBoundary && !settings.keepLevels && k + 1 < last && k + 1 < handed) {
+            settings.onLevelBoundary(k, tables.table(k + 1));
         }
     }
     // The last level of the whole computation is handed over as the level

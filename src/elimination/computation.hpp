@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace curtis {
 
@@ -73,6 +74,21 @@ struct ComputationSettings : StorageSettings {
     std::function<void(const ComputationProgress&)> onProgress;
     // With keepLevels: handed the whole degree once every level is finished.
     std::function<void(FinishedDegree&&)> onDegree;
+    // Told after level k has been handed over (and before level k + 2 is
+    // opened), with the records of level k + 1: what a later run needs to
+    // resume there (see resumeFrom). Not called for the last level, nor with
+    // keepLevels.
+    std::function<void(int k, const LevelTable& next)> onLevelBoundary;
+    // Resume a degree at level `level` from its records as onLevelBoundary
+    // saw them: the levels below were handed over by an earlier run, and
+    // this one goes on from there. Not with keepLevels.
+    struct ResumePoint {
+        int level = 0;
+        // Writes the saved records of `level` (as many as given) into the
+        // tables; false if they cannot be had or fail their checks.
+        std::function<bool(Record* records, std::int64_t count)> fill;
+    };
+    const ResumePoint* resumeFrom = nullptr;
 };
 
 enum class Outcome {
@@ -94,6 +110,8 @@ enum class Outcome {
     LeadingTermMissing,
     // The caller asked to stop after a level.
     Stopped,
+    // The records to resume from do not belong to the degree.
+    ResumeMismatch,
 };
 
 struct ComputationResult {

@@ -67,3 +67,17 @@ bool GeneratorTables::open(int k) {
 }
 
 } // namespace curtis
+
+namespace curtis {
+
+bool GeneratorTables::restore(int k, const std::function<bool(Record*, std::int64_t)>& fill) {
+    const std::int64_t size = basis_->levelSize(k);
+    if (size > capacities_[static_cast<std::size_t>(k)] || size > hitLimit ||
+        !fill(table(k).records, size)) {
+        return false;
+    }
+    counts_[static_cast<std::size_t>(k)] = size;
+    return true;
+}
+
+} // namespace curtis

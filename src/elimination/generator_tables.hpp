@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace curtis {
@@ -104,6 +105,11 @@ public:
     // Gives level k a record for every generator of its basis, all Alive.
     // Returns false, writing nothing, when they are more than capacity(k).
     bool open(int k);
+
+    // Gives level k the records saved from an earlier run of the same
+    // degree, which fill writes (as many as its basis has). Returns false
+    // when they do not fit or fill fails.
+    bool restore(int k, const std::function<bool(Record*, std::int64_t)>& fill);
 
 private:
     const BasisPositions* basis_ = nullptr;

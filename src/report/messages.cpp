@@ -34,6 +34,10 @@ std::string failureMessage(const ComputationResult& result) {
         return format("Error: a leading term in homological degree %lld is not a generator of "
                       "degree %lld; the computation cannot go on!\n",
                       result.level + 1, result.level + 2);
+    case Outcome::ResumeMismatch:
+        return format("Error: the records saved for homological degree %lld do not fit it; the "
+                      "computation cannot resume there!\n",
+                      result.level + 1);
     case Outcome::Finished:
     case Outcome::Stopped:
         break;

@@ -6,9 +6,13 @@
 //   --fail-allocation K    the K-th allocation throws std::bad_alloc (the
 //                          later ones succeed: the memory freed while the
 //                          stack unwinds is there to be had again)
+//   --kill-after-checkpoint T L
+//                          the process kills itself (SIGKILL) once degree T
+//                          has saved a checkpoint to resume at level L
 #include "curtis_chart/chart_tool.hpp"
 #include "report/guarded_run.hpp"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,22 +47,32 @@ void operator delete(void* memory, std::size_t) noexcept {
 
 int main(int argc, char** argv) {
     bool count = false;
+    int killT = 0;
+    int killLevel = 0;
     int first = 1;
     for (; first < argc; ++first) {
         if (std::strcmp(argv[first], "--count-allocations") == 0) {
             count = true;
         } else if (std::strcmp(argv[first], "--fail-allocation") == 0 && first + 1 < argc) {
             failing = std::strtoull(argv[++first], nullptr, 10);
+        } else if (std::strcmp(argv[first], "--kill-after-checkpoint") == 0 && first + 2 < argc) {
+            killT = std::atoi(argv[++first]);
+            killLevel = std::atoi(argv[++first]);
         } else {
             break;
         }
     }
     std::vector<const char*> arguments{argv[0]};
     arguments.insert(arguments.end(), argv + first, argv + argc);
-    curtis::OutputFile::Options output;
-    output.unnamed = false;
+    curtis::ChartToolSeams seams;
+    seams.output.unnamed = false;
+    seams.afterCheckpoint = [&](std::int32_t t, int level) {
+        if (t == killT && level == killLevel) {
+            raise(SIGKILL);
+        }
+    };
     const int status = curtis::runGuarded([&] {
-        return curtis::runChartTool(static_cast<int>(arguments.size()), arguments.data(), output);
+        return curtis::runChartTool(static_cast<int>(arguments.size()), arguments.data(), seams);
     });
     if (count) {
         std::fprintf(stderr, "allocations %llu\n", allocations);

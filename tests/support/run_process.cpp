@@ -37,6 +37,10 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
         for (int fd : {input[0], input[1], output[0], output[1], error[0], error[1]}) {
             close(fd);
         }
+        if (options.fileSizeLimit != 0) {
+            rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (options.addressSpaceLimit != 0) {
             rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
             setrlimit(RLIMIT_AS, &limit);

@@ -1,0 +1,199 @@
+// Long runs that survive: a cache of finished degrees, checkpoints a killed
+// run resumes from, files that fail their checks, runs that share the cache,
+// and a cache that cannot be written. Every output is byte for byte that of
+// a run without the cache.
+#include "support/chart_tool_process.hpp"
+#include "support/temporary_directory.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace curtis {
+namespace {
+
+using testing::chartTool;
+using testing::ProcessOptions;
+using testing::ProcessResult;
+using testing::TemporaryDirectory;
+
+const std::vector<std::string> range{"--weight", "0", "--max-degree", "34"};
+
+std::vector<std::string> with(std::vector<std::string> arguments,
+                              const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+std::vector<std::filesystem::path> filesEndingIn(const std::filesystem::path& directory,
+                                                 const std::string& ending) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > ending.size() &&
+            name.compare(name.size() - ending.size(), ending.size(), ending) == 0) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A run killed inside degree 34, after a checkpoint, resumes there: degrees
+// 1 to 33 are taken from the cache and degree 34 goes on from its
+// checkpoint, and the chart is that of a run without the cache.
+TEST(Cache, AKilledRunResumes) {
+    const TemporaryDirectory directory;
+    const std::string cache = (directory / "cache").string();
+    const std::vector<std::string> cached =
+        with(range, {"--cache", cache, "--checkpoint-minutes", "0"});
+    ProcessOptions killed;
+    killed.arguments = with({"--kill-after-checkpoint", "34", "12"}, cached);
+    killed.timeoutSeconds = 300;
+    const ProcessResult first = runProcess(CHART_TOOL_SEAM_EXECUTABLE, killed);
+    ASSERT_EQ(first.termSignal, SIGKILL) << first.err;
+    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 33u);
+    EXPECT_EQ(filesEndingIn(cache, ".checkpoint").size(), 1u);
+
+    ProcessOptions terminal;
+    terminal.errorOnTerminal = true;
+    const ProcessResult resumed = chartTool(cached, terminal);
+    ASSERT_EQ(resumed.exitStatus, 0) << resumed.err;
+    EXPECT_EQ(resumed.out, chartTool(range).out);
+    for (int t = 1; t <= 33; ++t) {
+        EXPECT_NE(resumed.err.find("t=" + std::to_string(t) + " (1 to 34): taken from the cache"),
+                  std::string::npos)
+            << t;
+    }
+    EXPECT_NE(resumed.err.find("t=34 (1 to 34): resumed at degree s=13"), std::string::npos)
+        << resumed.err;
+    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 34u);
+    EXPECT_TRUE(filesEndingIn(cache, ".checkpoint").empty());
+}
+
+// Every kind of data a degree can hold comes back from the cache as it was
+// computed: products (reused only where the range reaches no further),
+// transfer images, births, unstable deaths, a band.
+TEST(Cache, EveryKindOfDataComesBackTheSame) {
+    const std::vector<std::vector<std::string>> runs{
+        {"--sphere", "--max-degree", "14", "--products"},
+        {"--sphere", "--max-degree", "18", "--products", "--format", "tsv"},
+        {"--bottom-cell", "1", "--max-degree", "12", "--transfer"},
+        {"--sphere", "--max-degree", "16", "--ehp", "--format", "tsv"},
+        {"--sphere", "--max-degree", "16", "--unstable", "3", "--format", "text"},
+        {"--bottom-cell", "-2", "--max-degree", "20", "--max-filtration", "3"},
+    };
+    const TemporaryDirectory directory;
+    const std::string cache = (directory / "cache").string();
+    for (const std::vector<std::string>& run : runs) {
+        const std::string expected = chartTool(run).out;
+        for (int time = 0; time < 2; ++time) { // computed and stored, then taken
+            const ProcessResult result = chartTool(with(run, {"--cache", cache}));
+            EXPECT_EQ(result.exitStatus, 0) << result.err;
+            EXPECT_EQ(result.out, expected) << run[0] << " " << run[3] << " " << time;
+        }
+    }
+}
+
+// A file with one byte flipped, one cut short and one of another space are
+// set aside with one warning each and computed again; the output does not
+// change.
+TEST(Cache, BadFilesAreSetAsideAndComputedAgain) {
+    const TemporaryDirectory directory;
+    const std::string cache = (directory / "cache").string();
+    const std::vector<std::string> small{"--weight", "0", "--max-degree", "12", "--cache", cache};
+    const std::string expected = chartTool({"--weight", "0", "--max-degree", "12"}).out;
+    ASSERT_EQ(chartTool(small).out, expected);
+    const std::vector<std::filesystem::path> own = filesEndingIn(cache, ".degree");
+    ASSERT_EQ(chartTool({"--sphere", "--max-degree", "12", "--cache", cache}).exitStatus, 0);
+    ASSERT_EQ(filesEndingIn(cache, ".degree").size(), 24u);
+    // The files of degree t, this space's and the sphere's.
+    const auto file = [&](int t, bool sphere) {
+        for (const std::filesystem::path& path : filesEndingIn(cache, ".degree")) {
+            const bool ours = std::find(own.begin(), own.end(), path) != own.end();
+            if (path.filename().string().find("-t" + std::to_string(t) + ".") !=
+                    std::string::npos &&
+                ours != sphere) {
+                return path;
+            }
+        }
+        return std::filesystem::path();
+    };
+    const std::filesystem::path flipped = file(9, false);
+    const std::filesystem::path cut = file(10, false);
+    const std::filesystem::path foreign = file(11, false);
+    ASSERT_FALSE(flipped.empty() || cut.empty() || foreign.empty());
+    {
+        std::fstream stream(flipped, std::ios::in | std::ios::out | std::ios::binary);
+        stream.seekg(-3, std::ios::end);
+        const char c = static_cast<char>(stream.get());
+        stream.seekp(-3, std::ios::end);
+        stream.put(static_cast<char>(c ^ 0x10));
+    }
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 5);
+    std::filesystem::copy_file(file(11, true), foreign,
+                               std::filesystem::copy_options::overwrite_existing);
+
+    const ProcessResult again = chartTool(small);
+    EXPECT_EQ(again.exitStatus, 0);
+    EXPECT_EQ(again.out, expected);
+    EXPECT_EQ(std::count(again.err.begin(), again.err.end(), '\n'), 3) << again.err;
+    for (const std::filesystem::path& bad : {flipped, cut, foreign}) {
+        EXPECT_NE(again.err.find(bad.string() + " "), std::string::npos) << again.err;
+        EXPECT_TRUE(std::filesystem::exists(bad.string() + ".bad")) << bad;
+        EXPECT_TRUE(std::filesystem::exists(bad)) << bad; // computed and stored again
+    }
+    EXPECT_EQ(chartTool(small).err, ""); // sound now
+}
+
+// Two runs over halves of a range share one cache at the same time; a run
+// over the whole range then takes every degree from it, and its bytes are
+// those of a single run.
+TEST(Cache, SplitRunsAssembleTheWholeRange) {
+    const TemporaryDirectory directory;
+    const std::string cache = (directory / "cache").string();
+    const auto half = [&](const char* first, const char* last) {
+        return chartTool({"--weight", "0", "--min-degree", first, "--max-degree", last, "--cache",
+                          cache, "--format", "tsv"});
+    };
+    ProcessResult lower;
+    ProcessResult upper;
+    std::thread one([&] { lower = half("1", "30"); });
+    std::thread two([&] { upper = half("24", "34"); });
+    one.join();
+    two.join();
+    EXPECT_EQ(lower.exitStatus, 0) << lower.err;
+    EXPECT_EQ(upper.exitStatus, 0) << upper.err;
+    const std::vector<std::string> whole = with(range, {"--cache", cache, "--format", "tsv"});
+    ProcessOptions terminal;
+    terminal.errorOnTerminal = true;
+    const ProcessResult assembled = chartTool(whole, terminal);
+    EXPECT_EQ(assembled.out, chartTool(with(range, {"--format", "tsv"})).out);
+    EXPECT_EQ(assembled.err.find("degree s="), std::string::npos) << "something was computed";
+    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 34u);
+    EXPECT_TRUE(filesEndingIn(cache, ".tmp").empty());
+}
+
+// A cache that cannot take the checkpoints (a file-size limit far below
+// them) gives one warning, and the run writes its whole output.
+TEST(Cache, AFullCacheWarnsOnceAndTheRunGoesOn) {
+    const TemporaryDirectory directory;
+    ProcessOptions limited;
+    limited.fileSizeLimit = 1 << 20;
+    const ProcessResult result = chartTool(
+        with(range, {"--cache", (directory / "cache").string(), "--checkpoint-minutes", "0"}),
+        limited);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, chartTool(range).out);
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+}
+
+} // namespace
+} // namespace curtis
