@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 30
 
 RUN_PACKAGES = cmake g++ make libcli11-dev zlib1g-dev
-TEST_PACKAGES = $(RUN_PACKAGES) nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3
+TEST_PACKAGES = $(RUN_PACKAGES) nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3 \
+                chromium chromium-driver python3-selenium
 CLANG_PACKAGES = $(TEST_PACKAGES) clang libclang-rt-14-dev
 
 .PHONY: all build run test test-normal test-sanitize test-thread test-clang bench clean \
@@ -56,7 +57,8 @@ test-thread:
 # FUZZ_SECONDS seconds (under AddressSanitizer and UndefinedBehaviorSanitizer).
 test-clang: clang-packages
 	cmake -S . -B $(CLANG_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
-	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCURTIS_FUZZ=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCURTIS_FUZZ=ON -DCURTIS_BROWSER_TESTS=OFF \
+	    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(CLANG_BUILD) -j $(JOBS)
 	ctest --test-dir $(CLANG_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 	for target in reply_fuzz options_fuzz; do \

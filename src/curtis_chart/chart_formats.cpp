@@ -14,6 +14,8 @@ constexpr ChartFormat formats[] = {
      makeSvgWriter},
     {"tsv", "a table, a row per survivor, arrow and product term", false, true, true, true,
      makeTsvWriter},
+    {"html", "a page to explore the chart in a browser, data inside", true, true, true, true,
+     makeHtmlWriter},
 };
 
 } // namespace

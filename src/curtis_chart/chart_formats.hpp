@@ -27,10 +27,14 @@ std::span<const ChartFormat> chartFormats();
 // The format of this name, or null.
 const ChartFormat* findChartFormat(std::string_view name);
 
+// The chart as JSON, written straight to out, as --format json writes it.
+void writeChartJson(std::FILE* out, const PrintedChart& chart);
+
 // The writers, one a file.
 std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out, const WriterOptions& options);
 std::unique_ptr<ChartWriter> makeTextWriter(std::FILE* out, const WriterOptions& options);
 std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out, const WriterOptions& options);
 std::unique_ptr<ChartWriter> makeTsvWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out, const WriterOptions& options);
 
 } // namespace curtis

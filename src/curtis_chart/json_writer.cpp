@@ -3,8 +3,6 @@
 
 namespace curtis {
 
-namespace {
-
 // The chart as JSON, written at the end straight to the stream:
 //   {"weight": W, "bottom_cell": -W, "top_cell": B or null,
 //    "degrees": [{"t": t, "levels": [{"s": s,
@@ -162,6 +160,8 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     json.endObject();
     std::fputc('\n', out);
 }
+
+namespace {
 
 class JsonWriter : public ChartWriter {
 public:

@@ -18,11 +18,6 @@ constexpr int paletteSize = sizeof palette / sizeof palette[0];
 // The colour of every dot when all share one cell.
 constexpr const char* oneCellColour = "#0072B2";
 
-std::string cellColour(std::int32_t cell) {
-    const int index = static_cast<int>(((cell % paletteSize) + paletteSize) % paletteSize);
-    return palette[index];
-}
-
 void put(std::FILE* out, const std::string& text) {
     std::fputs(text.c_str(), out);
 }
@@ -42,7 +37,24 @@ std::string label(double x, double y, const std::string& text, const std::string
            extra + ">" + escapedXml(text) + "</text>\n";
 }
 
+std::string place(std::int32_t t, int s, std::size_t j) {
+    return std::to_string(t) + ":" + std::to_string(s) + ":" + std::to_string(j);
+}
+
 } // namespace
+
+std::string cellColour(std::int32_t cell) {
+    const int index = static_cast<int>(((cell % paletteSize) + paletteSize) % paletteSize);
+    return palette[index];
+}
+
+std::string paletteJson() {
+    std::string json = "[";
+    for (int i = 0; i < paletteSize; ++i) {
+        json += std::string(i > 0 ? "," : "") + "\"" + palette[i] + "\"";
+    }
+    return json + "]";
+}
 
 std::string escapedXml(const std::string& text) {
     std::string result;
@@ -145,7 +157,7 @@ void writePictureGrid(std::FILE* out, const PictureLayout& layout) {
 }
 
 void writePictureArrows(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                        int fromCellDifference) {
+                        int fromCellDifference, bool identified) {
     put(out, "<g class=\"arrows\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
@@ -163,7 +175,10 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
                 const double length = std::hypot(x2 - x1, y2 - y1);
                 const double shorten = (length - Layout::dotSpacing) / length;
                 put(out, line("arrow", x1, y1, x1 + (x2 - x1) * shorten, y1 + (y2 - y1) * shorten,
-                              " marker-end=\"url(#head)\"",
+                              std::string(" marker-end=\"url(#head)\"") +
+                                  (identified ? " data-t=\"" + std::to_string(degree.t) +
+                                                    "\" data-s=\"" + std::to_string(level.s) + "\""
+                                              : ""),
                               monomialText(printed.word) + " <-- " + monomialText(printed.source)));
             }
         }
@@ -172,7 +187,7 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
 }
 
 void writePictureProducts(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                          bool h3Lines) {
+                          bool h3Lines, bool identified) {
     if (!chart.hasProducts) {
         return;
     }
@@ -192,7 +207,12 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
                         std::string(classes[i]) + (terms->size() > 1 ? " sum" : "");
                     for (const std::size_t term : *terms) {
                         const Layout::Point to = layout.dot(*target, term);
-                        put(out, line(cls, from.x, from.y, to.x, to.y));
+                        put(out, line(cls, from.x, from.y, to.x, to.y,
+                                      identified
+                                          ? " data-from=\"" + place(degree.t, level.s, j) +
+                                                "\" data-to=\"" +
+                                                place(degree.t + (1 << i), level.s + 1, term) + "\""
+                                          : ""));
                     }
                 }
             }
@@ -201,7 +221,8 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
     put(out, "</g>\n");
 }
 
-void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart) {
+void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
+                      bool identified) {
     put(out, "<g class=\"dots\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
@@ -210,8 +231,14 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
                 const Layout::Point at = layout.dot(level, j);
                 const std::string colour =
                     layout.oneCell() ? oneCellColour : cellColour(monomial.front());
-                std::string dot = "<g class=\"survivor-dot\"><circle class=\"survivor\" cx=\"" +
-                                  pictureNumber(at.x) + "\" cy=\"" + pictureNumber(at.y) +
+                const std::string marks =
+                    identified ? "data-t=\"" + std::to_string(degree.t) + "\" data-s=\"" +
+                                     std::to_string(level.s) + "\" data-j=\"" + std::to_string(j) +
+                                     "\" tabindex=\"0\" role=\"button\" aria-label=\"" +
+                                     escapedXml(monomialText(monomial)) + "\" "
+                               : "";
+                std::string dot = "<g class=\"survivor-dot\"><circle class=\"survivor\" " + marks +
+                                  "cx=\"" + pictureNumber(at.x) + "\" cy=\"" + pictureNumber(at.y) +
                                   "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
                                   colour + "\"><title>" + escapedXml(monomialText(monomial)) +
                                   "</title></circle>";

@@ -1,0 +1,112 @@
+"""The chart's page in a real browser (Debian's chromium, through
+chromedriver and Selenium): it loads from a file:// URL without a console
+error, shows a dot per survivor of its own JSON, tells the monomial of the
+dot pointed at, shows the arrows when asked, zooms, and finds a monomial.
+
+    page_test.py CURTIS_CHART SCRATCH_DIRECTORY
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+from selenium import webdriver
+from selenium.webdriver.chrome.options import Options
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+
+
+def browser(profile):
+    options = Options()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--disable-gpu",
+                     "--disable-background-networking", "--disable-component-update",
+                     "--disable-sync", "--no-first-run", "--window-size=1400,900",
+                     "--user-data-dir=" + profile):
+        options.add_argument(argument)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+def visible(driver, selector):
+    return driver.execute_script(
+        "return Array.from(document.querySelectorAll(arguments[0]))"
+        ".filter(e => e.getClientRects().length > 0).length", selector)
+
+
+def main():
+    program, scratch = sys.argv[1], os.path.abspath(sys.argv[2])
+    os.makedirs(scratch, exist_ok=True)
+    with tempfile.TemporaryDirectory(dir=scratch) as directory:
+        page = os.path.join(directory, "rp.html")
+        subprocess.run([program, "--bottom-cell", "1", "--max-degree", "20", "--products",
+                        "--format", "html", "--output", page], check=True)
+        failures = []
+
+        def check(condition, what):
+            print(("ok   " if condition else "FAIL ") + what)
+            if not condition:
+                failures.append(what)
+
+        driver = browser(os.path.join(directory, "profile"))
+        try:
+            driver.get("file://" + page)
+            errors = [entry for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+            check(not errors, "the page loads without a console error %s" % errors)
+
+            embedded = driver.execute_script(
+                "return document.getElementById('chart-data').textContent")
+            plain = subprocess.run([program, "--bottom-cell", "1", "--max-degree", "20",
+                                    "--products"], check=True, capture_output=True, text=True)
+            check(embedded == plain.stdout, "the page holds the JSON unchanged")
+            chart = json.loads(embedded)
+            survivors = [(degree["t"], level["s"], j, word)
+                         for degree in chart["degrees"] for level in degree["levels"]
+                         for j, word in enumerate(level["survivors"])]
+            arrows = sum(len(level["arrows"]) for degree in chart["degrees"]
+                         for level in degree["levels"])
+            dots = driver.find_elements(By.CSS_SELECTOR, "circle.survivor")
+            check(len(dots) == len(survivors) > 40,
+                  "a dot per survivor of the JSON (%d, %d)" % (len(dots), len(survivors)))
+
+            # A dot with a long monomial, pointed at: the panel names it.
+            t, s, j, word = max(survivors, key=lambda x: (len(x[3]), x[3]))
+            dot = driver.find_element(
+                By.CSS_SELECTOR, 'circle.survivor[data-t="%d"][data-s="%d"][data-j="%d"]' % (t, s, j))
+            ActionChains(driver).move_to_element(dot).perform()
+            text = " ".join(str(entry) for entry in word)
+            panel = driver.find_element(By.ID, "panel").text
+            check(text in panel, "pointing at %s shows it (%r)" % (text, panel[:80]))
+
+            check(visible(driver, ".arrows line") == 0, "no arrow shows at first")
+            driver.find_element(By.ID, "show-arrows").click()
+            shown = visible(driver, ".arrows line")
+            check(shown == arrows > 0, "the arrows toggle on: %d of %d" % (shown, arrows))
+
+            before = driver.execute_script("return window.curtisChart.visibleStems()")
+            driver.find_element(By.ID, "zoom-in").click()
+            driver.find_element(By.ID, "zoom-in").click()
+            after = driver.execute_script("return window.curtisChart.visibleStems()")
+            check(after[1] - after[0] < before[1] - before[0],
+                  "zooming narrows the visible stems: %s to %s" % (before, after))
+
+            for query, matches in ((text, [x for x in survivors if x[3] == word]),
+                                   ("3", [x for x in survivors if x[3][0] == 3])):
+                search = driver.find_element(By.ID, "search")
+                search.clear()
+                search.send_keys(query)
+                lit = {(int(e.get_attribute("data-t")), int(e.get_attribute("data-s")),
+                        int(e.get_attribute("data-j")))
+                       for e in driver.find_elements(By.CSS_SELECTOR, "circle.survivor.match")}
+                check(lit == {x[:3] for x in matches} and lit,
+                      "searching %r lights exactly its %d dots" % (query, len(matches)))
+        finally:
+            driver.quit()
+    if failures:
+        sys.exit("%d checks failed" % len(failures))
+
+
+if __name__ == "__main__":
+    main()
