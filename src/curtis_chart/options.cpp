@@ -41,6 +41,17 @@ CLI::Validator wholeNumber(long long low, long long high) {
         "");
 }
 
+// The names of the formats that show something, for the help.
+std::string formatsThat(bool ChartFormat::*shows) {
+    std::string names;
+    for (const ChartFormat& entry : chartFormats()) {
+        if (entry.*shows) {
+            names += std::string(names.empty() ? "" : ", ") + entry.name;
+        }
+    }
+    return names;
+}
+
 // Why the largest degree cannot be computed, or nothing: every level of it
 // that is computed (the band's, with --max-filtration) must fit 32-bit
 // records, and so must the sphere's levels the transfer reads.
@@ -233,12 +244,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                               ->expected(0, 1)
                               ->default_str("1")
                               ->check(wholeNumber(1, maxWeightMagnitude));
-    std::string productFormats;
-    for (const ChartFormat& entry : chartFormats()) {
-        if (entry.showsProducts) {
-            productFormats += std::string(productFormats.empty() ? "" : ", ") + entry.name;
-        }
-    }
+    const std::string productFormats = formatsThat(&ChartFormat::showsProducts);
     app.add_flag("--products", options.products,
                  "the products by h0, h1, h2 and h3 of every survivor whose\n"
                  "product lands within the computed degrees (" +
@@ -252,12 +258,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                  "changes the first index, with the spheres its target is born\n"
                  "and dies on (json, svg, tsv; the JSON of the sphere to\n"
                  "t = 40 takes 203 kB with it, 102 kB without)");
-    std::string transferFormats;
-    for (const ChartFormat& entry : chartFormats()) {
-        if (entry.showsTransfer) {
-            transferFormats += std::string(transferFormats.empty() ? "" : ", ") + entry.name;
-        }
-    }
+    const std::string transferFormats = formatsThat(&ChartFormat::showsTransfer);
     app.add_flag("--transfer", options.transfer,
                  "with --bottom-cell 0 or 1 (RP^b_+ or RP^b): the image of every\n"
                  "survivor under the algebraic transfer to the sphere,\n"

@@ -201,7 +201,7 @@ OutputFile::OutputFile(std::string path, Options options) : path_(std::move(path
     if (options.unnamed && openUnnamed(directoryOf(target_), mode)) {
         return;
     }
-    openNamed(target_, mode);
+    openNamed(mode);
 }
 
 bool OutputFile::openDirect(const std::string& device) {
@@ -254,15 +254,15 @@ bool OutputFile::openUnnamed(const std::string& directory, int mode) {
 #endif
 }
 
-bool OutputFile::openNamed(const std::string& target, int mode) {
-    std::vector<char> name(target.begin(), target.end());
+int OutputFile::createPartial(int mode) {
+    std::vector<char> name(target_.begin(), target_.end());
     const std::string suffix = ".partial-XXXXXX";
     name.insert(name.end(), suffix.begin(), suffix.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
     if (fd < 0) {
         fail("cannot create " + path_);
-        return false;
+        return -1;
     }
     temporary_ = name.data();
     armRemoval(temporary_);
@@ -270,6 +270,14 @@ bool OutputFile::openNamed(const std::string& target, int mode) {
     if (ownerUid_ >= 0 &&
         fchown(fd, static_cast<uid_t>(ownerUid_), static_cast<gid_t>(ownerGid_)) != 0) {
         // Not permitted: the file keeps this process's owner.
+    }
+    return fd;
+}
+
+bool OutputFile::openNamed(int mode) {
+    const int fd = createPartial(mode);
+    if (fd < 0) {
+        return false;
     }
     stream_ = fdopen(fd, "w");
     if (stream_ == nullptr) {
@@ -309,21 +317,9 @@ bool OutputFile::nameUnnamed() {
     }
     // It cannot be linked (no /proc any more, say): copy it to a named
     // temporary file, which commit renames as it would the link.
-    std::vector<char> name(target_.begin(), target_.end());
-    const std::string suffix = ".partial-XXXXXX";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    const int copy = mkstemp(name.data());
+    const int copy = createPartial(mode_);
     if (copy < 0) {
-        fail("cannot create " + path_);
         return false;
-    }
-    temporary_ = name.data();
-    armRemoval(temporary_);
-    fchmod(copy, static_cast<mode_t>(mode_));
-    if (ownerUid_ >= 0 &&
-        fchown(copy, static_cast<uid_t>(ownerUid_), static_cast<gid_t>(ownerGid_)) != 0) {
-        // Not permitted: the file keeps this process's owner.
     }
     const bool copied = copyFile(fd, copy) && fsync(copy) == 0;
     const bool closed = close(copy) == 0;

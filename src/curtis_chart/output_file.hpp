@@ -57,7 +57,10 @@ private:
     void fail(const std::string& what);
     bool openDirect(const std::string& device);
     bool openUnnamed(const std::string& directory, int mode);
-    bool openNamed(const std::string& target, int mode);
+    bool openNamed(int mode);
+    // Creates the named temporary file beside the target, removed on
+    // signals; its descriptor, or -1 with error() set.
+    int createPartial(int mode);
     // Gives the complete unnamed file a temporary name beside the target.
     bool nameUnnamed();
 

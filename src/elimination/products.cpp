@@ -129,24 +129,34 @@ std::optional<std::vector<std::int64_t>> Products::product(std::int32_t t, int k
     }
     // The cycle of the survivor, then each of its words with λ(2^i - 1)
     // appended: only the new last pair may break admissibility.
-    cycle_.clear(k + 1);
-    if (!addCycle(*source, k, position, cycle_)) {
-        return std::nullopt;
-    }
-    product_.clear(k + 2);
-    Entry word[maxMonomialLength];
-    const std::uint8_t pair = static_cast<std::uint8_t>(k);
-    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-        copyMonomial(word, cycle_.row(r), k + 1);
+    const bool formed = imageOfCycle(*source, k, position, [&](const Entry* row, Entry* word) {
+        copyMonomial(word, row, k + 1);
         word[k + 1] = static_cast<Entry>(shift - 1);
-        const PairRange pairs = k >= 1 ? PairRange{pair, pair} : noPair;
-        if (!toggleReduced(product_, word, monomialHash(word, k + 2), pairs)) {
-            fail(Status::TermSetFull);
-            return std::nullopt;
-        }
+        return k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)}
+                      : noPair;
+    });
+    if (!formed) {
+        return std::nullopt;
     }
     // Its class in the table of t + 2^i.
     return classOf(product_, *target, k + 1);
+}
+
+bool Products::imageOfCycle(FinishedDegree& source, int k, std::int64_t position,
+                            const std::function<PairRange(const Entry*, Entry*)>& image) {
+    cycle_.clear(k + 1);
+    if (!addCycle(source, k, position, cycle_)) {
+        return false;
+    }
+    product_.clear(k + 2);
+    Entry word[maxMonomialLength];
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        const PairRange pairs = image(cycle_.row(r), word);
+        if (!toggleReduced(product_, word, monomialHash(word, k + 2), pairs)) {
+            return fail(Status::TermSetFull);
+        }
+    }
+    return true;
 }
 
 std::optional<std::vector<std::int64_t>> Products::classOf(TermSet& chain, FinishedDegree& target,
@@ -194,23 +204,16 @@ std::optional<std::vector<std::int64_t>> Products::transfer(std::int32_t t, int 
     if (target == nullptr) {
         return std::nullopt;
     }
-    cycle_.clear(k + 1);
-    if (!addCycle(*source, k, position, cycle_)) {
-        return std::nullopt;
-    }
     // e(c) λ_I becomes λ_c λ_I on the sphere's one cell: only the new first
     // pair (c, i1) may break admissibility.
-    product_.clear(k + 2);
-    Entry word[maxMonomialLength];
-    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+    const bool formed = imageOfCycle(*source, k, position, [&](const Entry* row, Entry* word) {
         word[0] = 0;
-        word[1] = static_cast<Entry>(cycle_.row(r)[0] + a);
-        copyMonomial(word + 2, cycle_.row(r) + 1, k);
-        const PairRange pairs = k >= 1 ? PairRange{1, 1} : noPair;
-        if (!toggleReduced(product_, word, monomialHash(word, k + 2), pairs)) {
-            fail(Status::TermSetFull);
-            return std::nullopt;
-        }
+        word[1] = static_cast<Entry>(row[0] + a);
+        copyMonomial(word + 2, row + 1, k);
+        return k >= 1 ? PairRange{1, 1} : noPair;
+    });
+    if (!formed) {
+        return std::nullopt;
     }
     return classOf(product_, *target, k + 1);
 }

@@ -4,6 +4,7 @@
 #include "elimination/finished_level.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -64,6 +65,12 @@ public:
     Status status() const { return status_; }
 
 private:
+    // Fills product_ (rows of level k + 1) with the sum, reduced, of the
+    // images of the words of the cycle of the survivor (level k, position):
+    // image writes a row's image and returns the range of its pairs that may
+    // break admissibility.
+    bool imageOfCycle(FinishedDegree& source, int k, std::int64_t position,
+                      const std::function<PairRange(const Entry*, Entry*)>& image);
     // The class of the cycle in `chain` (rows of level k + 1 of target, which
     // it empties): the positions of the survivors whose sum it is.
     std::optional<std::vector<std::int64_t>> classOf(TermSet& chain, FinishedDegree& target, int k);

@@ -7,12 +7,7 @@ namespace {
 PrintedMonomial printWord(const FinishedLevel& level, int k, std::int64_t position) {
     Entry word[maxMonomialLength];
     level.table.basis->wordAt(k, position, word);
-    PrintedMonomial printed;
-    printed.push_back(printedCell(word[0], level.w));
-    for (int i = 1; i <= k; ++i) {
-        printed.push_back(word[i]);
-    }
-    return printed;
+    return printMonomial(word, k + 1, level.w);
 }
 
 PrintedLevel levelHeader(const FinishedLevel& level) {

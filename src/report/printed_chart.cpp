@@ -4,8 +4,6 @@
 
 namespace curtis {
 
-namespace {
-
 PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w) {
     PrintedMonomial monomial;
     monomial.reserve(static_cast<std::size_t>(length));
@@ -17,8 +15,6 @@ PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w) 
     }
     return monomial;
 }
-
-} // namespace
 
 std::string chartName(const PrintedChart& chart, Script script) {
     if (chart.unstable) {

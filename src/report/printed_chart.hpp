@@ -98,6 +98,9 @@ struct PrintedChart {
 // "S^N (unstable)".
 std::string chartName(const PrintedChart& chart, Script script = Script::Unicode);
 
+// A stored word of `length` entries as printed, the cell index restored.
+PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w);
+
 // A monomial as text: its printed entries separated by single blanks.
 std::string monomialText(const PrintedMonomial& monomial);
 
