@@ -54,13 +54,15 @@ ComputationResult DegreeSource::run(std::int32_t t, const LevelSink& sink, bool 
     }
     // Every level printed so far, for the checkpoints.
     std::vector<PrintedLevel> printed = pending;
-    const auto start = std::chrono::steady_clock::now();
+    // The time since the degree started or last saved a checkpoint.
+    auto since = std::chrono::steady_clock::now();
     if (cache_ != nullptr && checkpointEvery_ && !settings.keepLevels) {
         settings.onLevelBoundary = [&, t](int k, const LevelTable& next) {
-            if (std::chrono::steady_clock::now() - start < *checkpointEvery_) {
+            if (std::chrono::steady_clock::now() - since < *checkpointEvery_) {
                 return;
             }
             cache_->storeCheckpoint(t, Checkpoint{printed, k + 1}, next);
+            since = std::chrono::steady_clock::now();
             if (afterCheckpoint) {
                 afterCheckpoint(t, k + 1);
             }
