@@ -50,6 +50,7 @@ void TermSet::clear(int rowLength) {
     slotMask_ = std::min(minimumSlots, slotLimit_) - 1;
     rowCount_ = 0;
     rowLength_ = rowLength;
+    tournamentLeaves_ = 0;
 }
 
 namespace {
@@ -117,6 +118,10 @@ void TermSet::cancelRow(std::uint32_t s, std::int32_t r) {
         fillSlot(slotOfRow_[from], hashes_[to], r);
     }
     --rowCount_;
+    replayRow(last);
+    if (r != last) {
+        replayRow(r);
+    }
 }
 
 // Doubles the table in use and enters every row again.
@@ -149,6 +154,7 @@ bool TermSet::growRows() {
         return false;
     }
     rowCapacity_ = rows;
+    tournamentLeaves_ = 0; // built again, over the new rows, when asked for
     slotLimit_ = static_cast<std::uint32_t>(std::max<std::uint64_t>(slots, slotLimit_));
     return true;
 }
@@ -178,6 +184,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
     hashes_[static_cast<std::uint64_t>(r)] = hash;
     pairs_[static_cast<std::uint64_t>(r)] = pairs;
     keys_[static_cast<std::uint64_t>(r)] = curtis::rowKey(candidate, length);
+    replayRow(r);
     return r;
 }
 
@@ -211,17 +218,19 @@ RowKey rowKey(const Entry* row, int n) {
     return {high, 0};
 }
 
-std::int32_t greatestRow(const TermSet& set) {
+std::int32_t TermSet::greatestRow() const {
+    if (tournamentLeaves_ > 0 || (rowCount_ >= tournamentRows && buildTournament())) {
+        return tournament_[1];
+    }
     // The keys order the rows as their first 16 entries do; only rows whose
     // keys tie need their whole entries compared.
-    const int length = set.rowLength();
     std::int32_t leading = 0;
-    RowKey best = set.rowKey(0);
-    for (std::int32_t i = 1; i < set.rowCount(); ++i) {
-        const RowKey key = set.rowKey(i);
+    RowKey best = keys_[0];
+    for (std::int32_t i = 1; i < rowCount_; ++i) {
+        const RowKey key = keys_[static_cast<std::uint64_t>(i)];
         if (key.high > best.high || (key.high == best.high && key.low >= best.low)) {
             if (key.high == best.high && key.low == best.low &&
-                (length <= 16 || compareMonomials(set.row(i), set.row(leading), length) < 0)) {
+                (rowLength_ <= 16 || compareMonomials(row(i), row(leading), rowLength_) < 0)) {
                 continue;
             }
             leading = i;
@@ -229,6 +238,57 @@ std::int32_t greatestRow(const TermSet& set) {
         }
     }
     return leading;
+}
+
+// The greater of rows a and b, either of which may be -1 for none.
+std::int32_t TermSet::greaterRow(std::int32_t a, std::int32_t b) const {
+    if (a < 0 || b < 0) {
+        return std::max(a, b);
+    }
+    const RowKey x = keys_[static_cast<std::uint64_t>(a)];
+    const RowKey y = keys_[static_cast<std::uint64_t>(b)];
+    if (x.high != y.high) {
+        return x.high > y.high ? a : b;
+    }
+    if (x.low != y.low) {
+        return x.low > y.low ? a : b;
+    }
+    return compareMonomials(row(a), row(b), rowLength_) > 0 ? a : b;
+}
+
+// Builds the tournament over every row. False, leaving the set to scans,
+// when its storage cannot be obtained.
+bool TermSet::buildTournament() const {
+    std::int32_t leaves = 1;
+    while (leaves < rowCapacity_) {
+        leaves *= 2;
+    }
+    const std::uint64_t nodes = 2 * static_cast<std::uint64_t>(leaves);
+    if (tournament_.size() < nodes && !tournament_.allocate(nodes)) {
+        return false;
+    }
+    std::int32_t* node = tournament_.data();
+    for (std::int32_t r = 0; r < leaves; ++r) {
+        node[leaves + r] = r < rowCount_ ? r : -1;
+    }
+    for (std::int32_t n = leaves - 1; n >= 1; --n) {
+        node[n] = greaterRow(node[2 * n], node[2 * n + 1]);
+    }
+    tournamentLeaves_ = leaves;
+    return true;
+}
+
+// Row r has changed (or is gone): plays its matches again up to the root.
+void TermSet::replayRow(std::int32_t r) {
+    if (tournamentLeaves_ == 0) {
+        return;
+    }
+    std::int32_t* node = tournament_.data();
+    std::uint64_t n = static_cast<std::uint64_t>(tournamentLeaves_ + r);
+    node[n] = r < rowCount_ ? r : -1;
+    for (n /= 2; n >= 1; n /= 2) {
+        node[n] = greaterRow(node[2 * n], node[2 * n + 1]);
+    }
 }
 
 } // namespace curtis

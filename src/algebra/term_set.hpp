@@ -173,10 +173,23 @@ public:
     // row is copied into its place and the count drops by one.
     void removeRow(std::int32_t r);
 
+    // The position of the greatest row of a non-empty set: its leading term.
+    std::int32_t greatestRow() const;
+
+    // The rows from which the greatest is kept in a tournament tree rather
+    // than found by a scan. Below it a scan costs less than playing the
+    // tree's matches again at every toggle (at 1024 whole degrees ran 15 %
+    // slower); above it an elimination of many rounds, which asks for the
+    // greatest row after each, would grow quadratic in the set's size.
+    static constexpr std::int32_t tournamentRows = 8192;
+
 private:
     void freeSlot(std::uint32_t hole);
     void fillSlot(std::uint32_t s, std::uint32_t hash, std::int32_t r);
     std::uint32_t freeSlotFor(std::uint32_t hash) const;
+    std::int32_t greaterRow(std::int32_t a, std::int32_t b) const;
+    bool buildTournament() const;
+    void replayRow(std::int32_t r);
     void cancelRow(std::uint32_t slot, std::int32_t r);
     void growIndex();
     bool growRows();
@@ -187,6 +200,13 @@ private:
     Buffer<std::uint64_t> slots_;
     Buffer<std::uint32_t> slotOfRow_;
     Buffer<RowKey> keys_; // the key of every row in use
+    // Once the set is large: a tournament over leaves 0 .. tournamentLeaves_
+    // - 1 (row r at leaf r, -1 where there is no row), each node holding the
+    // greater of its children, node 1 the greatest row. Built when the
+    // greatest row of a large set is first asked for, kept at every change
+    // from then on, dropped when the set is cleared or its storage grows.
+    mutable Buffer<std::int32_t> tournament_;
+    mutable std::int32_t tournamentLeaves_ = 0;
     std::array<Entry, maxMonomialLength> scratch_{};
     std::int32_t rowCount_ = 0;
     int rowLength_ = 0;
@@ -198,6 +218,8 @@ private:
 };
 
 // The position of the greatest row of a non-empty set: its leading term.
-std::int32_t greatestRow(const TermSet& set);
+inline std::int32_t greatestRow(const TermSet& set) {
+    return set.greatestRow();
+}
 
 } // namespace curtis

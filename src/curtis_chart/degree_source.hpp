@@ -14,9 +14,9 @@ namespace curtis {
 
 // How each degree of one space is had: taken whole from the cache, resumed
 // from a checkpoint of an earlier run, or computed. With a cache, a degree
-// that has run longer than the checkpoint interval saves what it needs to
-// resume at its next level boundary (not when every level is kept), and a
-// finished degree is stored.
+// saves what it needs to resume at the first level boundary after each
+// checkpoint interval, counted from its start or its last checkpoint (not
+// when every level is kept), and a finished degree is stored.
 class DegreeSource {
 public:
     using Printer = std::function<PrintedLevel(const FinishedLevel&)>;

@@ -280,10 +280,10 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         ->option_text("DIR");
     CLI::Option* checkpoints =
         app.add_option("--checkpoint-minutes", options.checkpointMinutes,
-                       "with --cache: a degree that has run M minutes saves a\n"
-                       "checkpoint at its next level boundary, and so on (default 10;\n"
-                       "0: at every level); a degree with --products or --transfer\n"
-                       "keeps every level and resumes from its start")
+                       "with --cache: a degree saves a checkpoint at the first level\n"
+                       "boundary after M minutes, and again M minutes after each\n"
+                       "(default 10; 0: at every level); a degree with --products\n"
+                       "or --transfer keeps every level and resumes from its start")
             ->option_text("M")
             ->check(wholeNumber(0, 1000000));
     app.add_option("-o,--output", options.output,

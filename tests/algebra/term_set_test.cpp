@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <random>
+#include <set>
 
 namespace curtis {
 namespace {
@@ -103,26 +104,47 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
 }
 
 // The leading term, found by the rows' keys, is the greatest row for rows
-// short and long, including rows that agree in their first 16 entries and
-// after rows have moved into cancelled ones' places.
+// short and long, including rows that agree in their first 16 entries, after
+// rows have moved into cancelled or removed ones' places, and in sets large
+// enough to keep it in a tournament, through growth and clearing.
 TEST(GreatestRow, IsTheGreatestRowOfEveryLength) {
     std::mt19937 random(5);
     for (const int length : {1, 3, 8, 15, 16, 17, 24, 40}) {
-        TermSet set = termSet(length, 4000);
-        Words expected;
-        for (int round = 0; round < 3000; ++round) {
+        TermSet set = termSet(length, 40000);
+        std::set<Word> expected;
+        const auto toggle = [&](const Word& word) {
+            if (!expected.erase(word)) {
+                expected.insert(word);
+            }
+        };
+        std::int32_t peak = 0;
+        for (int round = 0; round < 24000; ++round) {
+            if (round == 16000) { // from a large set back to none
+                set.clear(length);
+                expected.clear();
+            }
             Word word(static_cast<std::size_t>(length), 7); // a long common prefix
-            for (int tail = std::max(0, length - 4); tail < length; ++tail) {
+            for (int tail = std::max(0, length - 10); tail < length; ++tail) {
                 word[static_cast<std::size_t>(tail)] = static_cast<std::int32_t>(random() % 3);
             }
             ASSERT_TRUE(add(set, {word}));
-            testing::literalToggle(expected, word);
+            toggle(word);
+            if (round % 5 == 0 && set.rowCount() > 0) {
+                const std::int32_t r = static_cast<std::int32_t>(random() % set.rowCount());
+                toggle(Word(set.row(r), set.row(r) + length));
+                set.removeRow(r);
+            }
+            peak = std::max(peak, set.rowCount());
+            ASSERT_EQ(set.rowCount(), static_cast<std::int32_t>(expected.size()));
             if (set.rowCount() > 0) {
-                const Words all = rows(set);
-                EXPECT_EQ(all[static_cast<std::size_t>(greatestRow(set))],
-                          *std::max_element(expected.begin(), expected.end()))
+                ASSERT_LT(greatestRow(set), set.rowCount());
+                const Entry* greatest = set.row(greatestRow(set));
+                ASSERT_EQ(Word(greatest, greatest + length), *expected.rbegin())
                     << "length " << length << " round " << round;
             }
+        }
+        if (length >= 10) {
+            EXPECT_GT(peak, TermSet::tournamentRows) << "length " << length;
         }
     }
 }

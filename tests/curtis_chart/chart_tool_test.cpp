@@ -2,6 +2,7 @@
 // its picture against its JSON, and its refusals.
 #include "algebra/basis.hpp"
 #include "elimination/generator_tables.hpp"
+#include "support/chart_json.hpp"
 #include "support/chart_tool_process.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
@@ -212,16 +213,7 @@ TEST(ChartTool, TheTableReadBackAgreesWithTheJson) {
     ASSERT_EQ(read.exitStatus, 0) << read.err;
     const nlohmann::json rows = nlohmann::json::parse(read.out);
 
-    const auto words = [](const nlohmann::json& monomial) {
-        std::string text;
-        for (const nlohmann::json& entry : monomial) {
-            if (!text.empty()) {
-                text += ' ';
-            }
-            text += std::to_string(entry.get<int>());
-        }
-        return text;
-    };
+    const auto words = testing::monomialWords;
     std::vector<std::vector<std::string>> expected{
         {"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"}};
     for (const nlohmann::json& degree : chart.at("degrees")) {

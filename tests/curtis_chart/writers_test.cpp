@@ -1,6 +1,7 @@
 // The writers of every format against the JSON: the same survivors, arrows
 // and products in each, for several spaces; what the picture draws for sums
 // and arrows; the names of spaces.
+#include "support/chart_json.hpp"
 #include "support/chart_tool_process.hpp"
 
 #include <gtest/gtest.h>
@@ -17,16 +18,7 @@ namespace {
 
 using testing::chartTool;
 
-std::string words(const nlohmann::json& monomial) {
-    std::string text;
-    for (const nlohmann::json& entry : monomial) {
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += std::to_string(entry.get<int>());
-    }
-    return text;
-}
+const auto words = testing::monomialWords;
 
 // "h0" to "h3"; GCC 12 warns wrongly about "h" + std::to_string(i).
 std::string factor(int i) {
