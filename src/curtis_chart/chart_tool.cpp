@@ -83,6 +83,22 @@ bool productsComplete(const CachedDegree& degree, std::int32_t last) {
     return true;
 }
 
+// A cached degree as this run shows it: products that land past the run's
+// last degree were read off degrees this chart does not hold, and a run
+// that stops there computes none of them.
+CachedDegree withinRange(CachedDegree degree, std::int32_t last) {
+    for (PrintedLevel& level : degree.degree.levels) {
+        for (PrintedProducts& products : level.products) {
+            for (std::size_t i = 0; i < products.terms.size(); ++i) {
+                if (degree.degree.t + (std::int32_t{1} << i) > last) {
+                    products.terms[i].reset();
+                }
+            }
+        }
+    }
+    return degree;
+}
+
 void reportProductFailure(Products::Status status) {
     std::fputs(status == Products::Status::Contradiction
                    ? "Error: a leading term of a product neither survives nor is hit; "
@@ -207,7 +223,7 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
         }
         const std::optional<CachedDegree> cached = target ? std::nullopt : source.cached(t);
         if (cached && (!options.products || productsComplete(*cached, options.maxDegree))) {
-            written = source.take(*cached, sink) && written;
+            written = source.take(withinRange(*cached, options.maxDegree), sink) && written;
         } else {
             computed.insert(t);
             const ComputationResult result = source.compute(t, sink);

@@ -101,6 +101,23 @@ TEST(Cache, EveryKindOfDataComesBackTheSame) {
     }
 }
 
+// Products cached by a longer run reach degrees a shorter run does not
+// hold: the shorter run shows them as not computed, as without the cache.
+TEST(Cache, AShorterRangeAfterALongerOneWithProducts) {
+    const TemporaryDirectory directory;
+    const std::string cache = (directory / "cache").string();
+    ASSERT_EQ(chartTool({"--sphere", "--max-degree", "16", "--products", "--cache", cache})
+                  .exitStatus,
+              0);
+    for (const std::string format : {"json", "tsv", "svg", "html"}) {
+        const std::vector<std::string> shorter{"--sphere", "--max-degree", "10", "--products",
+                                               "--format", format};
+        const ProcessResult result = chartTool(with(shorter, {"--cache", cache}));
+        EXPECT_EQ(result.exitStatus, 0) << format << result.err;
+        EXPECT_EQ(result.out, chartTool(shorter).out) << format;
+    }
+}
+
 // A file with one byte flipped, one cut short and one of another space are
 // set aside with one warning each and computed again; the output does not
 // change.
