@@ -106,12 +106,12 @@ TEST(Cache, EveryKindOfDataComesBackTheSame) {
 TEST(Cache, AShorterRangeAfterALongerOneWithProducts) {
     const TemporaryDirectory directory;
     const std::string cache = (directory / "cache").string();
-    ASSERT_EQ(chartTool({"--sphere", "--max-degree", "16", "--products", "--cache", cache})
-                  .exitStatus,
-              0);
+    ASSERT_EQ(
+        chartTool({"--sphere", "--max-degree", "16", "--products", "--cache", cache}).exitStatus,
+        0);
     for (const std::string format : {"json", "tsv", "svg", "html"}) {
-        const std::vector<std::string> shorter{"--sphere", "--max-degree", "10", "--products",
-                                               "--format", format};
+        const std::vector<std::string> shorter{"--sphere",   "--max-degree", "10",
+                                               "--products", "--format",     format};
         const ProcessResult result = chartTool(with(shorter, {"--cache", cache}));
         EXPECT_EQ(result.exitStatus, 0) << format << result.err;
         EXPECT_EQ(result.out, chartTool(shorter).out) << format;
