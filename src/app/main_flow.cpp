@@ -6,7 +6,6 @@
 #include "report/messages.hpp"
 #include "report/progress.hpp"
 #include "system/memory_limit.hpp"
-#include "system/processors.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -26,18 +25,11 @@ bool flushChart(std::FILE* out) {
     return false;
 }
 
-// Reports a computation that did not finish, then the key prompt. A failed
-// allocation speaks on the error stream as the system says it, the rest on
-// out like the chart; a shortfall adds its figures on the error stream.
+// Reports a computation that did not finish on out, like the chart, then the
+// key prompt; a shortfall adds its figures on the error stream.
 int stopWithStorageError(std::FILE* in, std::FILE* out, const ComputationResult& result) {
-    const std::string message = failureMessage(result);
-    if (result.outcome == Outcome::LevelStorageFailed) {
-        std::fflush(out);
-        std::fputs(message.c_str(), stderr);
-    } else {
-        std::fputs(message.c_str(), out);
-        std::fflush(out);
-    }
+    std::fputs(failureMessage(result).c_str(), out);
+    std::fflush(out);
     if (result.outcome == Outcome::MemoryShortfall) {
         std::fputs(shortfallFigures(result).c_str(), stderr);
     }
@@ -65,7 +57,6 @@ int runCurtis(std::FILE* in, std::FILE* out, const ComputationSettings& settings
     if (!shown.obtainable) {
         shown.obtainable = obtainableMemory();
     }
-    shown.processors = availableProcessors();
     shown.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     const ComputationResult result =
         runComputation(t, w, shown, [out, &progress](const FinishedLevel& level) {

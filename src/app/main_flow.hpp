@@ -1,6 +1,6 @@
 #pragma once
 
-#include "elimination/computation.hpp"
+#include "table/computation.hpp"
 #include "report/exit_status.hpp"
 
 #include <cstdio>

@@ -14,7 +14,6 @@ namespace curtis {
 namespace {
 
 constexpr const char* formatLine = "curtis-chart cache, format 1, version " CURTIS_VERSION "\n";
-constexpr std::size_t recordChunk = 1 << 20; // records read or written at a time
 
 std::uint32_t crcOf(std::uint32_t crc, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const Bytef*>(data);
@@ -112,8 +111,7 @@ void ChartCache::writeFailed(const std::string& file, int error) {
 }
 
 std::optional<std::string> ChartCache::readPayload(const std::string& file, std::int32_t t,
-                                                   const char* kind, std::uint64_t& records,
-                                                   std::uint32_t& recordsCrc) {
+                                                   const char* kind) {
     std::unique_ptr<std::FILE, FileCloser> in(std::fopen(file.c_str(), "rb"));
     if (!in) {
         return std::nullopt; // not there: nothing to say
@@ -129,13 +127,15 @@ std::optional<std::string> ChartCache::readPayload(const std::string& file, std:
         setAside(file, "belongs to another version, space, option or degree");
         return std::nullopt;
     }
+    // The sizes line keeps the form of the files that carried records after
+    // the payload; a degree carries none.
     unsigned long long payloadSize = 0;
     unsigned long long recordCount = 0;
     unsigned payloadCrc = 0;
     unsigned crcOfRecords = 0;
     if (std::sscanf(sizes.c_str(), "payload %llu crc32 %x records %llu crc32 %x\n", &payloadSize,
                     &payloadCrc, &recordCount, &crcOfRecords) != 4 ||
-        payloadSize > (1ull << 40)) {
+        payloadSize > (1ull << 40) || recordCount != 0) {
         setAside(file, "has a damaged header");
         return std::nullopt;
     }
@@ -145,89 +145,33 @@ std::optional<std::string> ChartCache::readPayload(const std::string& file, std:
         setAside(file, "fails its checksum");
         return std::nullopt;
     }
-    // The records, if any, fill the rest of the file exactly.
+    // The payload fills the rest of the file exactly.
     struct stat status {};
     const long at = std::ftell(in.get());
     if (fstat(fileno(in.get()), &status) != 0 || at < 0 ||
-        static_cast<unsigned long long>(status.st_size) !=
-            static_cast<unsigned long long>(at) + recordCount * sizeof(Record)) {
+        static_cast<unsigned long long>(status.st_size) != static_cast<unsigned long long>(at)) {
         setAside(file, "has the wrong size");
         return std::nullopt;
     }
-    records = recordCount;
-    recordsCrc = crcOfRecords;
     return payload;
 }
 
 std::optional<CachedDegree> ChartCache::degree(std::int32_t t) {
     const std::string file = path(t, "degree");
-    std::uint64_t records = 0;
-    std::uint32_t crc = 0;
-    const std::optional<std::string> payload = readPayload(file, t, "degree", records, crc);
+    const std::optional<std::string> payload = readPayload(file, t, "degree");
     if (!payload) {
         return std::nullopt;
     }
     std::optional<CachedDegree> degree = decodeDegree(*payload);
-    if (!degree || degree->degree.t != t || records != 0) {
+    if (!degree || degree->degree.t != t) {
         setAside(file, "does not hold a degree");
         return std::nullopt;
     }
     return degree;
 }
 
-std::optional<Checkpoint> ChartCache::checkpoint(std::int32_t t) {
-    const std::string file = path(t, "checkpoint");
-    std::uint64_t records = 0;
-    std::uint32_t crc = 0;
-    const std::optional<std::string> payload = readPayload(file, t, "checkpoint", records, crc);
-    if (!payload) {
-        return std::nullopt;
-    }
-    std::optional<Checkpoint> checkpoint = decodeCheckpoint(*payload);
-    if (!checkpoint) {
-        setAside(file, "does not hold a checkpoint");
-    }
-    return checkpoint;
-}
-
-bool ChartCache::fillRecords(std::int32_t t, Record* records, std::int64_t count) {
-    const std::string file = path(t, "checkpoint");
-    std::uint64_t stored = 0;
-    std::uint32_t expected = 0;
-    const std::optional<std::string> payload = readPayload(file, t, "checkpoint", stored, expected);
-    if (!payload) {
-        return false;
-    }
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(file.c_str(), "rb"));
-    struct stat status {};
-    if (!in || fstat(fileno(in.get()), &status) != 0 ||
-        stored != static_cast<std::uint64_t>(count) ||
-        std::fseek(in.get(),
-                   static_cast<long>(status.st_size) - count * static_cast<long>(sizeof(Record)),
-                   SEEK_SET) != 0) {
-        setAside(file, "does not fit the degree");
-        return false;
-    }
-    std::uint32_t crc = 0;
-    for (std::int64_t done = 0; done < count;) {
-        const std::size_t part = static_cast<std::size_t>(
-            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(recordChunk)));
-        if (std::fread(records + done, sizeof(Record), part, in.get()) != part) {
-            setAside(file, "is cut short");
-            return false;
-        }
-        crc = crcOf(crc, records + done, part * sizeof(Record));
-        done += static_cast<std::int64_t>(part);
-    }
-    if (crc != expected) {
-        setAside(file, "fails its checksum");
-        return false;
-    }
-    return true;
-}
-
-void ChartCache::write(const std::string& file, const std::string& head, const std::string& payload,
-                       const LevelTable* records, bool replace) {
+void ChartCache::write(const std::string& file, const std::string& head,
+                       const std::string& payload) {
     std::vector<char> name(file.begin(), file.end());
     const std::string suffix = ".tmp-XXXXXX";
     name.insert(name.end(), suffix.begin(), suffix.end());
@@ -238,35 +182,17 @@ void ChartCache::write(const std::string& file, const std::string& head, const s
         return;
     }
     fchmod(fd, 0644);
-    // The records' checksum goes in the header, so they are summed first.
-    std::uint32_t recordsCrc = 0;
-    const std::int64_t count = records != nullptr ? records->count : 0;
-    for (std::int64_t done = 0; done < count; done += static_cast<std::int64_t>(recordChunk)) {
-        const std::size_t part = static_cast<std::size_t>(
-            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(recordChunk)));
-        recordsCrc = crcOf(recordsCrc, records->records + done, part * sizeof(Record));
-    }
     const std::string sizes = "payload " + std::to_string(payload.size()) + " crc32 " +
-                              hex(crcOf(0, payload.data(), payload.size())) + " records " +
-                              std::to_string(count) + " crc32 " + hex(recordsCrc) + "\n";
+                              hex(crcOf(0, payload.data(), payload.size())) +
+                              " records 0 crc32 00000000\n";
     bool written = writeAll(fd, head.data(), head.size()) &&
                    writeAll(fd, sizes.data(), sizes.size()) &&
                    writeAll(fd, payload.data(), payload.size());
-    for (std::int64_t done = 0; written && done < count;
-         done += static_cast<std::int64_t>(recordChunk)) {
-        const std::size_t part = static_cast<std::size_t>(
-            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(recordChunk)));
-        written = writeAll(fd, records->records + done, part * sizeof(Record));
-    }
     written = written && fsync(fd) == 0;
     const int error = errno;
     written = close(fd) == 0 && written;
-    if (written && replace) {
-        written = std::rename(name.data(), file.c_str()) == 0;
-    } else if (written) {
-        // The first run to finish a degree keeps it.
-        written = link(name.data(), file.c_str()) == 0 || errno == EEXIST;
-    }
+    // The first run to finish a degree keeps it.
+    written = written && (link(name.data(), file.c_str()) == 0 || errno == EEXIST);
     const int failure = written ? 0 : (errno != 0 ? errno : error);
     unlink(name.data());
     if (!written) {
@@ -275,17 +201,7 @@ void ChartCache::write(const std::string& file, const std::string& head, const s
 }
 
 void ChartCache::storeDegree(std::int32_t t, const CachedDegree& degree) {
-    write(path(t, "degree"), header(t, "degree"), encodeDegree(degree), nullptr, false);
-}
-
-void ChartCache::storeCheckpoint(std::int32_t t, const Checkpoint& checkpoint,
-                                 const LevelTable& next) {
-    write(path(t, "checkpoint"), header(t, "checkpoint"), encodeCheckpoint(checkpoint), &next,
-          true);
-}
-
-void ChartCache::dropCheckpoint(std::int32_t t) {
-    unlink(path(t, "checkpoint").c_str());
+    write(path(t, "degree"), header(t, "degree"), encodeDegree(degree));
 }
 
 } // namespace curtis

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "curtis_chart/degree_codec.hpp"
-#include "elimination/generator_tables.hpp"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,13 +9,12 @@
 
 namespace curtis {
 
-// A directory of finished degrees and checkpoints, shared by any number of
-// runs, at the same time too. Each file holds one degree (or one checkpoint
-// within a degree) of one key: three header lines naming the format, the
-// program's version, the key and t, the payload's size and its checksums
-// (CRC-32), then the payload. A degree file is written once, atomically, and
-// the first of two runs that write the same one wins; a checkpoint replaces
-// the one before, atomically. A file that fails its checks, or holds another
+// A directory of finished degrees, shared by any number of runs, at the same
+// time too. Each file holds one degree of one key: three header lines naming
+// the format, the program's version, the key and t, the payload's size and
+// its checksum (CRC-32), then the payload. A degree file is written once,
+// atomically, and the first of two runs that write the same one wins. A file
+// that fails its checks, or holds another
 // key, version or t, is never trusted: it is renamed aside (*.bad) with one
 // warning, and the degree is computed again. A file that cannot be written
 // gives one warning, the first time, and the run goes on without it.
@@ -29,29 +27,14 @@ public:
     std::optional<CachedDegree> degree(std::int32_t t);
     void storeDegree(std::int32_t t, const CachedDegree& degree);
 
-    // The checkpoint of degree t, its levels checked; its records are read
-    // by fillRecords.
-    std::optional<Checkpoint> checkpoint(std::int32_t t);
-    // Reads the records of the checkpoint of degree t into records (count of
-    // them, as many as it holds); false, setting the file aside, when they
-    // are not there or fail their check.
-    bool fillRecords(std::int32_t t, Record* records, std::int64_t count);
-    // Saves the checkpoint with the records of `next`, replacing the one
-    // before.
-    void storeCheckpoint(std::int32_t t, const Checkpoint& checkpoint, const LevelTable& next);
-    void dropCheckpoint(std::int32_t t);
-
 private:
     std::string path(std::int32_t t, const char* kind) const;
     std::string header(std::int32_t t, const char* kind) const;
-    // The file's payload, its header checked; records, if any, follow it.
+    // The file's payload, its header checked.
     std::optional<std::string> readPayload(const std::string& file, std::int32_t t,
-                                           const char* kind, std::uint64_t& records,
-                                           std::uint32_t& recordsCrc);
-    // Writes a file through a temporary one; replace: rename over an earlier
-    // file, else the earlier file stays.
-    void write(const std::string& file, const std::string& head, const std::string& payload,
-               const LevelTable* records, bool replace);
+                                           const char* kind);
+    // Writes a file through a temporary one; an earlier file stays.
+    void write(const std::string& file, const std::string& head, const std::string& payload);
     void setAside(const std::string& file, const std::string& why);
     void writeFailed(const std::string& file, int error);
 

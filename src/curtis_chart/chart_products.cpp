@@ -6,68 +6,66 @@ namespace curtis {
 
 namespace {
 
-// The positions of the survivors of a level, in order: the order in which
-// the chart lists them.
-std::vector<std::int64_t> survivorPositions(const LevelTable& level) {
-    std::vector<std::int64_t> positions;
-    for (std::int64_t i = 0; i < level.count; ++i) {
-        if (level.state(i) == Alive) {
-            positions.push_back(i);
+// The survivors of a level, as their records, in the order in which the
+// chart lists them.
+std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
+    std::vector<std::int32_t> survivors;
+    const std::vector<std::int32_t>& order = level.increasing();
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        if (level.state(*i) == Alive) {
+            survivors.push_back(*i);
         }
     }
-    return positions;
+    return survivors;
 }
 
-// The kept degree t, if it was computed here.
-FinishedDegree* keptDegree(std::vector<FinishedDegree>& degrees, std::int32_t t) {
-    for (FinishedDegree& degree : degrees) {
-        if (degree.t == t) {
-            return &degree;
-        }
+// The terms of a reading, given as records of the survivors of `level`, as
+// their places among those survivors in the chart's order.
+std::vector<std::size_t> survivorIndices(const std::vector<std::int32_t>& terms,
+                                         const LevelRecords& level) {
+    const std::vector<std::int32_t> survivors = survivorRecords(level);
+    std::vector<std::size_t> indices;
+    for (const std::int32_t term : terms) {
+        indices.push_back(static_cast<std::size_t>(
+            std::find(survivors.begin(), survivors.end(), term) - survivors.begin()));
     }
-    return nullptr;
+    std::sort(indices.begin(), indices.end());
+    return indices;
 }
 
 } // namespace
 
-Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
+Products::Status addProducts(PrintedChart& chart, const Computation& computation,
                              ProgressLine& progress) {
     chart.hasProducts = true;
-    Products products(degrees);
+    Products products(computation);
+    const CurtisTable& table = computation.table();
     const std::int32_t last = chart.degrees.empty() ? 0 : chart.degrees.back().t;
-    const auto degreeOf = [&](std::int32_t t) -> FinishedDegree& {
-        return *keptDegree(degrees, t);
-    };
     for (PrintedDegree& printed : chart.degrees) {
         // A degree taken from the cache has its products already.
-        if (keptDegree(degrees, printed.t) == nullptr) {
+        if (!computation.computed(printed.t)) {
             continue;
         }
-        FinishedDegree& degree = degreeOf(printed.t);
         for (PrintedLevel& level : printed.levels) {
             const int k = level.s - 1;
-            const std::vector<std::int64_t> sources = survivorPositions(degree.level(k));
+            const LevelRecords& records = table.kept(printed.t, k);
+            const std::vector<std::int32_t> sources = survivorRecords(records);
             level.products.assign(sources.size(), PrintedProducts{});
             for (int i = 0; i < 4; ++i) {
                 const std::int32_t target = printed.t + (1 << i);
-                if (target > last || k + 1 >= degreeOf(target).finalLevels) {
+                if (target > last || !computation.computed(target) ||
+                    k + 1 >= computation.finalLevels(target)) {
                     continue; // not computed
                 }
-                const std::vector<std::int64_t> targets =
-                    survivorPositions(degreeOf(target).level(k + 1));
                 for (std::size_t j = 0; j < sources.size(); ++j) {
                     progress.updatePhase("products", printed.t, k);
-                    const std::optional<std::vector<std::int64_t>> terms =
-                        products.product(printed.t, k, sources[j], i);
+                    const std::optional<std::vector<std::int32_t>> terms =
+                        products.product(printed.t, k, records.word(sources[j]), i);
                     if (!terms) {
                         return products.status();
                     }
-                    std::vector<std::size_t>& indices = level.products[j].terms[i].emplace();
-                    for (const std::int64_t term : *terms) {
-                        indices.push_back(static_cast<std::size_t>(
-                            std::lower_bound(targets.begin(), targets.end(), term) -
-                            targets.begin()));
-                    }
+                    level.products[j].terms[i] =
+                        survivorIndices(*terms, table.kept(target, k + 1));
                 }
             }
         }
@@ -75,39 +73,33 @@ Products::Status addProducts(PrintedChart& chart, std::vector<FinishedDegree>& d
     return Products::Status::Ok;
 }
 
-Products::Status addTransfers(PrintedChart& chart, std::vector<FinishedDegree>& degrees,
-                              std::vector<FinishedDegree>& sphere, ProgressLine& progress) {
+Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
+                              ProgressLine& progress) {
     chart.hasTransfer = true;
-    Products products(degrees);
+    Products products(computation);
+    const CurtisTable& table = computation.table();
     const std::int32_t a = -chart.weight;
     for (PrintedDegree& printed : chart.degrees) {
         // A degree taken from the cache has its images already.
-        if (keptDegree(degrees, printed.t) == nullptr) {
+        if (!computation.computed(printed.t)) {
             continue;
         }
-        FinishedDegree& degree = *keptDegree(degrees, printed.t);
         const std::int32_t target = printed.t + 1 + a;
-        FinishedDegree* image = nullptr;
-        for (FinishedDegree& candidate : sphere) {
-            image = candidate.t == target ? &candidate : image;
-        }
         for (PrintedLevel& level : printed.levels) {
             const int k = level.s - 1;
-            const std::vector<std::int64_t> sources = survivorPositions(degree.level(k));
-            const std::vector<std::int64_t> targets =
-                image ? survivorPositions(image->level(k + 1)) : std::vector<std::int64_t>{};
+            const LevelRecords& records = table.kept(printed.t, k);
+            const std::vector<std::int32_t> sources = survivorRecords(records);
             level.transfer.assign(sources.size(), {});
             for (std::size_t j = 0; j < sources.size(); ++j) {
                 progress.updatePhase("transfer", printed.t, k);
-                const std::optional<std::vector<std::int64_t>> terms =
-                    products.transfer(printed.t, k, sources[j], sphere);
+                const std::optional<std::vector<std::int32_t>> terms =
+                    products.transfer(printed.t, k, records.word(sources[j]));
                 if (!terms) {
-                    return products.status();
+                    return products.status() == Products::Status::Ok
+                               ? Products::Status::Contradiction
+                               : products.status();
                 }
-                for (const std::int64_t term : *terms) {
-                    level.transfer[j].push_back(static_cast<std::size_t>(
-                        std::lower_bound(targets.begin(), targets.end(), term) - targets.begin()));
-                }
+                level.transfer[j] = survivorIndices(*terms, computation.sphere().kept(target, k + 1));
             }
         }
     }

@@ -11,7 +11,6 @@
 #include "report/messages.hpp"
 #include "report/progress.hpp"
 #include "system/memory_limit.hpp"
-#include "system/processors.hpp"
 
 #include <chrono>
 #include <csignal>
@@ -58,9 +57,9 @@ private:
 
 // The key of a space's cached degrees: everything their data depends on
 // besides t.
-std::string cacheKey(std::int32_t weight, std::optional<std::int32_t> top, std::optional<int> band,
-                     const ChartOptions& options, bool extras) {
-    const auto optional = [](std::optional<int> value) {
+std::string cacheKey(std::int32_t weight, const std::optional<std::int32_t>& top,
+                     const std::optional<int>& band, const ChartOptions& options, bool extras) {
+    const auto optional = [](const std::optional<int>& value) {
         return value ? std::to_string(*value) : std::string("none");
     };
     return "bottom " + std::to_string(-weight) + ", top " + optional(top) + ", filtrations " +
@@ -123,42 +122,6 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     // reason to end the process.
     std::signal(SIGXFSZ, SIG_IGN);
 
-    // The largest degree needs the most storage: find out at once whether
-    // it can be had, not after the smaller ones.
-    ComputationSettings settings;
-    settings.topCell = options.topCell;
-    settings.maxFiltration = options.maxFiltration;
-    settings.obtainable = obtainableMemory();
-    settings.processors = availableProcessors();
-    // Products and the transfer need every level of every degree computed,
-    // kept to the end; the transfer also the sphere's, of the degrees
-    // t + 1 + a.
-    std::vector<FinishedDegree> kept;
-    std::vector<FinishedDegree> sphereKept;
-    ComputationSettings sphereSettings = settings;
-    sphereSettings.topCell = 0;
-    sphereSettings.keepLevels = true;
-    // The images of filtration F land in filtration F + 1 of the sphere.
-    if (options.maxFiltration) {
-        sphereSettings.maxFiltration = *options.maxFiltration + 1;
-    }
-    sphereSettings.onDegree = [&](FinishedDegree&& degree) {
-        sphereKept.push_back(std::move(degree));
-    };
-    const std::int32_t sphereShift = 1 - options.weight; // t + 1 + a
-    if (options.products || options.transfer) {
-        settings.keepLevels = true;
-        settings.onDegree = [&kept](FinishedDegree&& degree) { kept.push_back(std::move(degree)); };
-    }
-    const ComputationResult storage = checkStorageOfRange(
-        options.minDegree, options.maxDegree, options.weight, settings,
-        options.transfer ? keptLevelBytes(options.minDegree + sphereShift,
-                                          options.maxDegree + sphereShift, 0, sphereSettings)
-                         : 0);
-    if (storage.outcome != Outcome::Finished) {
-        return reportFailure(storage);
-    }
-
     OutputFile output(options.output, seams.output);
     if (!output.ok()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
@@ -167,7 +130,19 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     std::FILE* out = output.stream();
     ProgressLine progress(stderr, out);
     progress.setRange(options.minDegree, options.maxDegree);
+
+    // One computation holds the sphere's tables and the space's: products
+    // and the transfer read them after the chart's degrees are done.
+    ComputationSettings settings;
+    settings.topCell = options.topCell;
+    settings.maxFiltration = options.maxFiltration;
+    settings.obtainable = obtainableMemory();
     settings.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
+    // The images of filtration F land in filtration F + 1 of the sphere.
+    settings.sphereExtraFiltrations = options.transfer && options.maxFiltration ? 1 : 0;
+    Computation computation(options.weight, settings);
+    const std::int32_t sphereShift = 1 - options.weight; // t + 1 + a
+    const bool readings = options.products || options.transfer;
 
     const std::unique_ptr<ChartWriter> writer =
         options.format->make(out, WriterOptions{options.arrows, options.h3Lines});
@@ -188,24 +163,24 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
             options.cache,
             cacheKey(options.weight, options.topCell, options.maxFiltration, options, true),
             stderr);
-        sphereCache.emplace(options.cache,
-                            cacheKey(0, 0, sphereSettings.maxFiltration, options, false), stderr);
+        const std::optional<int> sphereBand =
+            options.maxFiltration ? std::optional<int>(*options.maxFiltration + 1) : std::nullopt;
+        sphereCache.emplace(options.cache, cacheKey(0, 0, sphereBand, options, false), stderr);
     }
-    const std::optional<std::chrono::minutes> checkpoints =
-        cache ? std::optional(std::chrono::minutes(options.checkpointMinutes)) : std::nullopt;
     DegreeSource source(
-        options.weight, settings,
+        [&](std::int32_t t, const std::function<bool(const FinishedLevel&)>& onLevel) {
+            return computation.computeDegree(t, onLevel);
+        },
         [&](const FinishedLevel& level) {
             return options.unstable ? printUnstableLevel(level, *options.unstable)
                    : options.ehp    ? printEhpLevel(level)
                                     : printLevel(level);
         },
-        cache ? &*cache : nullptr, checkpoints, progress);
-    source.afterCheckpoint = seams.afterCheckpoint;
+        cache ? &*cache : nullptr, progress);
 
     // Each degree, taken from the cache or computed. With products a degree
-    // is taken only when its products are complete and no computed degree
-    // needs its tables to read a product off.
+    // is taken only when no computed degree needs its tables to read a
+    // product off.
     std::set<std::int32_t> computed;
     bool written = write([&](ChartWriter& w) { w.begin(chart); });
     for (std::int32_t t = options.minDegree; written && t <= options.maxDegree; ++t) {
@@ -234,22 +209,34 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
                 progress.clear();
                 return reportFailure(result);
             }
-            if (!settings.keepLevels) {
+            if (!readings) {
                 source.store(CachedDegree{degree, 0});
+                if (seams.afterDegree) {
+                    seams.afterDegree(t);
+                }
             }
         }
         written = write([&](ChartWriter& w) { w.endDegree(degree); });
         chart.degrees.push_back(std::move(degree));
     }
 
-    // The sphere's tables the transfer reads its images off: computed, with
-    // their records, for every degree computed here; the others' printed
-    // levels may come from the cache.
+    // The sphere's tables the transfer reads its images off: computed for
+    // every degree computed here; the others' printed levels may come from
+    // the cache.
     if (written && options.transfer) {
-        sphereSettings.onProgress = settings.onProgress;
         progress.setRange(options.minDegree + sphereShift, options.maxDegree + sphereShift);
-        DegreeSource sphere(0, sphereSettings, printLevel, sphereCache ? &*sphereCache : nullptr,
-                            std::nullopt, progress);
+        DegreeSource sphere(
+            [&](std::int32_t t, const std::function<bool(const FinishedLevel&)>& onLevel) {
+                const ComputationResult result = computation.extendSphere(t);
+                const SphereTable& table = computation.sphere();
+                for (int k = 0; result.outcome == Outcome::Finished &&
+                                k < table.band().finalLevels(t);
+                     ++k) {
+                    onLevel(FinishedLevel{k, t, 0, &table});
+                }
+                return result;
+            },
+            printLevel, sphereCache ? &*sphereCache : nullptr, progress);
         for (std::int32_t t = options.minDegree; t <= options.maxDegree; ++t) {
             PrintedDegree degree;
             degree.t = t + sphereShift;
@@ -274,10 +261,10 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     }
     Products::Status status = Products::Status::Ok;
     if (written && options.products) {
-        status = addProducts(chart, kept, progress);
+        status = addProducts(chart, computation, progress);
     }
     if (written && options.transfer && status == Products::Status::Ok) {
-        status = addTransfers(chart, kept, sphereKept, progress);
+        status = addTransfers(chart, computation, progress);
     }
     if (status != Products::Status::Ok) {
         progress.clear();
@@ -285,7 +272,7 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
         return exitStorage;
     }
     // Degrees whose data came only now are stored complete.
-    if (written && settings.keepLevels) {
+    if (written && readings) {
         for (const PrintedDegree& degree : chart.degrees) {
             if (computed.count(degree.t) > 0) {
                 source.store(CachedDegree{degree, options.products ? options.maxDegree : 0});

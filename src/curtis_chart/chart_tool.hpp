@@ -10,9 +10,8 @@ namespace curtis {
 // What the test build may change; the program runs with the defaults.
 struct ChartToolSeams {
     OutputFile::Options output;
-    // Called after each checkpoint is saved, with t and the level it resumes
-    // at.
-    std::function<void(std::int32_t t, int level)> afterCheckpoint;
+    // Called after each degree computed is written and stored, with its t.
+    std::function<void(std::int32_t t)> afterDegree;
 };
 
 // The whole of curtis-chart: reads the command line, computes every total

@@ -210,31 +210,4 @@ std::optional<CachedDegree> decodeDegree(const std::string& bytes) {
     return degree;
 }
 
-std::string encodeCheckpoint(const Checkpoint& checkpoint) {
-    Writer out;
-    out.put(static_cast<std::int64_t>(checkpoint.levels.size()));
-    for (const PrintedLevel& level : checkpoint.levels) {
-        putLevel(out, level);
-    }
-    out.put32(checkpoint.level);
-    return out.take();
-}
-
-std::optional<Checkpoint> decodeCheckpoint(const std::string& bytes) {
-    Reader in(bytes);
-    Checkpoint checkpoint;
-    checkpoint.levels.resize(in.count(40));
-    for (PrintedLevel& level : checkpoint.levels) {
-        level = getLevel(in);
-        if (!in.ok() || !consistent(level)) {
-            return std::nullopt;
-        }
-    }
-    checkpoint.level = in.get32();
-    if (!in.ok() || !in.atEnd()) {
-        return std::nullopt;
-    }
-    return checkpoint;
-}
-
 } // namespace curtis

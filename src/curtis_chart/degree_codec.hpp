@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-// A finished degree and a checkpoint within a degree as bytes, for the
-// cache, and back. Decoding checks every length against what is left, so a
+// A finished degree as bytes, for the cache, and back. Decoding checks every length against what is left, so a
 // damaged or foreign payload gives nothing, never a crash.
 
 namespace curtis {
@@ -20,18 +19,7 @@ struct CachedDegree {
     std::int32_t productsThrough = 0; // the largest t of that run, 0 without products
 };
 
-// What a degree needs to resume after level `level - 1` was handed over: the
-// levels printed so far; the records of level `level` are stored beside them
-// (see ChartCache).
-struct Checkpoint {
-    std::vector<PrintedLevel> levels;
-    int level = 0;
-};
-
 std::string encodeDegree(const CachedDegree& degree);
 std::optional<CachedDegree> decodeDegree(const std::string& bytes);
-
-std::string encodeCheckpoint(const Checkpoint& checkpoint);
-std::optional<Checkpoint> decodeCheckpoint(const std::string& bytes);
 
 } // namespace curtis

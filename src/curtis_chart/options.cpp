@@ -1,7 +1,6 @@
 #include "curtis_chart/options.hpp"
 
-#include "elimination/computation.hpp"
-#include "elimination/generator_tables.hpp"
+#include "table/computation.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -52,51 +51,23 @@ std::string formatsThat(bool ChartFormat::*shows) {
     return names;
 }
 
-// Why the largest degree cannot be computed, or nothing: every level of it
-// that is computed (the band's, with --max-filtration) must fit 32-bit
-// records, and so must the sphere's levels the transfer reads.
+// Why the largest degree cannot be computed, or nothing: the words of a
+// whole degree t have t entries, those of a band F + 2, and the sphere's
+// the transfer reads one more.
 std::string degreeRefusal(const ChartOptions& options) {
     const std::int32_t T = options.maxDegree;
     if (!options.maxFiltration && T > maxTotalDegree) {
         return "--max-degree " + std::to_string(T) +
                " is too large: from t = " + std::to_string(maxTotalDegree + 1) +
-               " on a level has more generators than 32-bit records hold; --max-filtration F "
-               "computes the low filtrations further";
+               " on a whole degree has words of more than " + std::to_string(maxTotalDegree) +
+               " entries; --max-filtration F computes the low filtrations further";
     }
-    ComputationSettings settings;
-    settings.topCell = options.topCell;
-    settings.maxFiltration = options.maxFiltration;
-    std::vector<std::pair<std::int32_t, std::int32_t>> degrees{{T, options.weight}}; // t, w
     if (options.transfer) {
         // The sphere's tables of t + 1 + a, in a band one filtration higher.
         const std::int32_t sphereT = T + 1 - options.weight;
         if (sphereT > (options.maxFiltration ? maxBandDegree : maxTotalDegree)) {
             return "--max-degree " + std::to_string(T) + " is too large for --transfer, which " +
                    "reads the sphere's table of t = " + std::to_string(sphereT);
-        }
-        degrees.push_back({sphereT, 0});
-    }
-    for (const auto& [t, w] : degrees) {
-        ComputationSettings space = settings;
-        if (w == 0 && t != T) {
-            space.topCell = 0;
-            space.maxFiltration = settings.maxFiltration
-                                      ? std::optional<int>(*settings.maxFiltration + 1)
-                                      : std::nullopt;
-        }
-        const BasisCounts counts = basisFor(t, w, space).counts();
-        for (int L = 0; L < counts.levels(); ++L) {
-            if (counts.levelSize(L) > hitLimit) {
-                return "--max-degree " + std::to_string(T) + " is too large" +
-                       (options.maxFiltration
-                            ? " for --max-filtration " + std::to_string(*options.maxFiltration)
-                            : std::string()) +
-                       ": level " + std::to_string(L) + " of t = " + std::to_string(t) +
-                       (t != T ? " (the sphere's, for --transfer)" : "") + " has " +
-                       (counts.levelSize(L) == countCeiling ? "more than " : "") +
-                       std::to_string(counts.levelSize(L)) +
-                       " generators, more than 32-bit records hold";
-            }
         }
     }
     return "";
@@ -202,28 +173,13 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                    "the smallest total degree t computed (default 1)")
         ->option_text("T0")
         ->check(wholeNumber(1, maxBandDegree));
-    // How far each F reaches, F up to 4 and from 16 on alike.
-    std::vector<std::string> reaches;
-    for (int F = 4; F <= 16; ++F) {
-        reaches.push_back((F == 4    ? "F <= "
-                           : F == 16 ? "F >= "
-                                     : "F = ") +
-                          std::to_string(F) + ": " + std::to_string(bandReach(F)));
-    }
-    std::string reach;
-    for (std::size_t i = 0; i < reaches.size(); ++i) {
-        reach += reaches[i] + (i + 1 == reaches.size() ? "" : i % 5 == 4 ? ",\n" : ", ");
-    }
     int maxFiltration = 0;
     CLI::Option* band =
         app.add_option("--max-filtration", maxFiltration,
                        "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
-                       "and far beyond t = 58: the largest t of RP^inf and every P_A\n"
-                       "(a finite space reaches as far or further) is\n" +
-                           reach +
-                           "\n"
-                           "(products and the transfer keep levels 0 to F + 1 of\n"
-                           "every degree: about 53 GB for F = 9 to t = 71)")
+                       "and beyond t = " +
+                           std::to_string(maxTotalDegree) + ", to t = " +
+                           std::to_string(maxBandDegree))
             ->option_text("F")
             ->check(wholeNumber(0, maxFiltrationBound));
     std::string format = chartFormats().front().name;
@@ -248,9 +204,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     app.add_flag("--products", options.products,
                  "the products by h0, h1, h2 and h3 of every survivor whose\n"
                  "product lands within the computed degrees (" +
-                     productFormats +
-                     ");\n"
-                     "keeps every level of every degree in memory");
+                     productFormats + ")");
     app.add_flag("--h3-lines", options.h3Lines, "svg with --products: draw h3 lines too");
     app.add_flag("--ehp", options.ehp,
                  "with --sphere: the table read as the algebraic EHP sequence:\n"
@@ -265,7 +219,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                  "Ext^{s,t}(P) -> Ext^{s+1,t+1}(S^0) (" +
                      transferFormats +
                      "); computes the sphere's\n"
-                     "tables to T + 1 + A and keeps every level of both");
+                     "tables to T + 1 + A");
     int unstableSphere = 0;
     CLI::Option* unstable =
         app.add_option("--unstable", unstableSphere,
@@ -275,15 +229,13 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
             ->check(wholeNumber(1, maxWeightMagnitude));
     app.add_option("--cache", options.cache,
                    "keep every finished degree in DIR, and take from it what an\n"
-                   "earlier run (or a run beside this one) finished; a long\n"
-                   "degree saves checkpoints there and a rerun resumes from them")
+                   "earlier run (or a run beside this one) finished")
         ->option_text("DIR");
+    int checkpointMinutes = 0;
     CLI::Option* checkpoints =
-        app.add_option("--checkpoint-minutes", options.checkpointMinutes,
-                       "with --cache: a degree saves a checkpoint at the first level\n"
-                       "boundary after M minutes, and again M minutes after each\n"
-                       "(default 10; 0: at every level); a degree with --products\n"
-                       "or --transfer keeps every level and resumes from its start")
+        app.add_option("--checkpoint-minutes", checkpointMinutes,
+                       "ignored, with a warning: degrees take seconds now and save\n"
+                       "no checkpoints; accepted so that scripts that pass it run")
             ->option_text("M")
             ->check(wholeNumber(0, 1000000));
     app.add_option("-o,--output", options.output,
@@ -299,7 +251,8 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         "A dot's cell is the cell that detects the class in the algebraic\n"
         "Atiyah-Hirzebruch spectral sequence.\n\n"
         "Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
-        "255 the storage could not be obtained or was outgrown.");
+        "255 the memory the computation needs could not be obtained, or the table\n"
+        "was contradicted.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -361,9 +314,10 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     if (band->count() > 0) {
         options.maxFiltration = maxFiltration;
     }
-    if (checkpoints->count() > 0 && options.cache.empty()) {
-        complain(err, "--checkpoint-minutes goes with --cache, where the checkpoints are kept");
-        return ParseOutcome::Error;
+    if (checkpoints->count() > 0) {
+        std::fputs("curtis-chart: warning: --checkpoint-minutes is ignored: a degree is "
+                   "computed from the sphere's tables in seconds and saves no checkpoints\n",
+                   err);
     }
     if (arrows->count() == 0) {
         options.arrows = 0;

@@ -28,8 +28,7 @@ struct ChartOptions {
     std::optional<int> unstable; // the sphere: the unstable chart of S^N
     bool transfer = false;       // P_0^b, P_1^b: the algebraic transfer to the sphere
     std::string output;          // empty: standard output
-    std::string cache;           // a directory of finished degrees and checkpoints; empty: none
-    int checkpointMinutes = 10;  // with a cache: how long a degree runs between checkpoints
+    std::string cache;           // a directory of finished degrees; empty: none
 };
 
 enum class ParseOutcome {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "elimination/finished_level.hpp"
+#include "table/computation.hpp"
 
 namespace curtis {
 
@@ -13,26 +13,25 @@ struct ChartLine {
 };
 
 // Calls f(const ChartLine&) for every line of the chart of a finished level,
-// in table order: Alive records survive; Hit records whose tag has another
-// cell index are arrows; the rest are not shown. Pairings within one cell
+// in the chart's order (decreasing words): Alive records survive; Hit
+// records whose tag has another cell index are arrows; the rest are not
+// shown. Every word that survives or is hit from another cell is an E1
+// generator, so the kept records hold every line. Pairings within one cell
 // are the Lambda algebra's own differential, the same for every space, and
-// are left out. The words a line points to are made for the call and valid
-// only during it.
+// are left out.
 template <typename F> void forEachChartLine(const FinishedLevel& level, F&& f) {
-    const LevelTable& table = level.table;
-    const BasisPositions& basis = *table.basis;
-    const int k = level.k;
-    Entry word[maxMonomialLength];
-    Entry source[maxMonomialLength];
-    for (std::int64_t i = 0; i < table.count; ++i) {
-        const GeneratorState state = table.state(i);
+    const LevelRecords& records = level.records();
+    const std::vector<std::int32_t>& order = records.increasing();
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        const Entry* word = records.word(*i);
+        const GeneratorState state = records.state(*i);
         if (state == Alive) {
-            basis.wordAt(k, i, word);
             f(ChartLine{word, nullptr});
-        } else if (state == Hit && basis.cellAt(k, i) != basis.cellAt(k - 1, table.tag(i))) {
-            basis.wordAt(k, i, word);
-            basis.wordAt(k - 1, table.tag(i), source);
-            f(ChartLine{word, source});
+        } else if (state == Hit) {
+            const Entry* source = level.below().word(records.partner(*i));
+            if (source[0] != word[0]) {
+                f(ChartLine{word, source});
+            }
         }
     }
 }

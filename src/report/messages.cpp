@@ -7,37 +7,30 @@ namespace curtis {
 
 namespace {
 
-std::string format(const char* pattern, long long a, long long b = 0) {
+std::string format(const char* pattern, long long a, const char* table, long long b = 0) {
     char text[256];
-    std::snprintf(text, sizeof text, pattern, a, b);
+    std::snprintf(text, sizeof text, pattern, a, table, b);
     return text;
 }
 
 } // namespace
 
 std::string failureMessage(const ComputationResult& result) {
+    // Where it happened: the sphere's table, which every space's is read
+    // from, has its homological degrees too.
+    const char* table = result.sphere ? " of the sphere's table" : "";
     switch (result.outcome) {
     case Outcome::MemoryShortfall:
     case Outcome::WorkStorageFailed:
         return "Error: fail to allocate memory!\n";
-    case Outcome::LevelStorageFailed:
-        return std::string("malloc: ") + std::strerror(result.error) + "\n";
-    case Outcome::LevelOverflow:
-        return format("Error: homological degree %lld has more generators than a level table "
-                      "holds (%lld)!\n",
-                      result.level + 1, result.limit);
     case Outcome::TermSetFull:
-        return format("Error: a boundary in homological degree %lld needs more rows than the "
+        return format("Error: a boundary in homological degree %lld%s needs more rows than the "
                       "term set holds (%lld)!\n",
-                      result.level + 1, result.limit);
-    case Outcome::LeadingTermMissing:
-        return format("Error: a leading term in homological degree %lld is not a generator of "
-                      "degree %lld; the computation cannot go on!\n",
-                      result.level + 1, result.level + 2);
-    case Outcome::ResumeMismatch:
-        return format("Error: the records saved for homological degree %lld do not fit it; the "
-                      "computation cannot resume there!\n",
-                      result.level + 1);
+                      result.level + 1, table, result.limit);
+    case Outcome::Contradiction:
+        return format("Error: a leading term in homological degree %lld%s is the source of a "
+                      "pairing; the table is contradicted and the computation cannot go on!\n",
+                      result.level + 2, table);
     case Outcome::Finished:
     case Outcome::Stopped:
         break;

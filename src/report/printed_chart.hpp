@@ -1,6 +1,6 @@
 #pragma once
 
-#include "elimination/computation.hpp"
+#include "table/computation.hpp"
 #include "report/space_name.hpp"
 
 #include <array>

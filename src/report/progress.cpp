@@ -27,18 +27,23 @@ void ProgressLine::setRange(std::int32_t first, std::int32_t last) {
 void ProgressLine::update(const ComputationProgress& progress) {
     // A new level is shown at once, progress within a level at most every
     // interval.
-    if (!due(progress.t != shownT_ || progress.k != shownK_)) {
+    if (!due(progress.t != shownT_ || progress.k != shownK_ || progress.sphere != shownSphere_)) {
         return;
     }
     shownT_ = progress.t;
     shownK_ = progress.k;
+    shownSphere_ = progress.sphere;
     char range[64] = "";
     if (first_ != 0) {
-        std::snprintf(range, sizeof range, "t=%d (%d to %d), ", progress.t, first_, last_);
+        std::snprintf(range, sizeof range, "t=%d (%d to %d), ", progress.asked, first_, last_);
     }
-    char text[192];
-    std::snprintf(text, sizeof text, "%sdegree s=%d of %d: %lld of %lld generators eliminated",
-                  range, progress.k + 1, progress.t, static_cast<long long>(progress.done),
+    char table[64] = "";
+    if (progress.sphere && (progress.t != progress.asked || first_ == 0)) {
+        std::snprintf(table, sizeof table, "the sphere's t=%d, ", progress.t);
+    }
+    char text[256];
+    std::snprintf(text, sizeof text, "%s%sdegree s=%d of %d: %lld of %lld E1 generators eliminated",
+                  range, table, progress.k + 1, progress.t, static_cast<long long>(progress.done),
                   static_cast<long long>(progress.total));
     draw(text);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "elimination/computation.hpp"
+#include "table/computation.hpp"
 
 #include <chrono>
 #include <cstdio>
@@ -9,8 +9,10 @@
 namespace curtis {
 
 // One line on the error stream that tells how far a long computation is:
-// the total degree within its range (when a range is set), the homological
-// degree being eliminated (of t), the generators done of that level's total,
+// the total degree within its range (when a range is set), the sphere's
+// degree whose table is being computed for it (if it is), the homological
+// degree being eliminated (of t), the E1 generators done of that level's
+// candidates,
 // and the time since the line was made. It is kept only when the stream is
 // a terminal, rewritten in place at each new level and otherwise at most
 // four times a second, and erased by
@@ -58,6 +60,7 @@ private:
     std::string text_;
     std::int32_t shownT_ = 0;
     int shownK_ = -1;
+    bool shownSphere_ = false;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point drawn_;
 };

@@ -1,0 +1,182 @@
+#include "readings/products.hpp"
+
+#include "algebra/boundary.hpp"
+#include "algebra/reduction.hpp"
+
+#include <algorithm>
+
+namespace curtis {
+
+namespace {
+
+// Adds every row of from to to (both of one row length, admissible rows).
+bool addRows(const TermSet& from, TermSet& to) {
+    for (std::int32_t r = 0; r < from.rowCount(); ++r) {
+        if (to.toggleHashed(from.row(r), from.rowHash(r), noPair) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Products::Products(const Computation& computation) : computation_(computation) {
+    for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
+        if (!set->allocate(TermSet::maxRowLimit, maxMonomialLength)) {
+            status_ = Status::TermSetFull;
+        }
+    }
+}
+
+bool Products::fail(Status status) {
+    status_ = status;
+    return false;
+}
+
+bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                        TermSet& set) {
+    Entry current[maxMonomialLength];
+    copyMonomial(current, word, k + 1);
+    work_.clear(k + 2);
+    for (;;) {
+        if (!set.toggle(current)) {
+            return fail(Status::TermSetFull);
+        }
+        if (k + 1 >= table.band().levels(t)) {
+            return true; // the last level: every word is a cycle
+        }
+        if (!appendReducedBoundary(current, k, table.weight(), work_)) {
+            return fail(Status::TermSetFull);
+        }
+        if (work_.rowCount() == 0) {
+            return true;
+        }
+        if (table.record(t, k + 1, work_.row(work_.greatestRow()), current) != Hit) {
+            return fail(Status::Contradiction);
+        }
+    }
+}
+
+bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
+                                   const Entry* tag, const Entry* claimed, TermSet& set) {
+    Entry current[maxMonomialLength];
+    copyMonomial(current, tag, k + 1);
+    work_.clear(k + 2);
+    for (;;) {
+        if (!appendReducedBoundary(current, k, table.weight(), work_)) {
+            return fail(Status::TermSetFull);
+        }
+        if (work_.rowCount() == 0) {
+            return fail(Status::Contradiction);
+        }
+        const Entry* leading = work_.row(work_.greatestRow());
+        if (sameMonomial(leading, claimed, k + 2)) {
+            return addRows(work_, set) || fail(Status::TermSetFull);
+        }
+        if (table.record(t, k + 1, leading, current) != Hit ||
+            sameMonomial(current, tag, k + 1)) {
+            return fail(Status::Contradiction);
+        }
+    }
+}
+
+std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k,
+                                                           const Entry* word, int i) {
+    const std::int32_t shift = std::int32_t{1} << i;
+    // Level k + 1 of the target degree must hold final states.
+    if (!computation_.computed(t) || !computation_.computed(t + shift) ||
+        k + 1 >= computation_.finalLevels(t + shift) || status_ != Status::Ok) {
+        return std::nullopt;
+    }
+    // The cycle of the survivor, then each of its words with λ(2^i - 1)
+    // appended: only the new last pair may break admissibility.
+    const bool formed = imageOfCycle(t, k, word, [&](const Entry* row, Entry* image) {
+        copyMonomial(image, row, k + 1);
+        image[k + 1] = static_cast<Entry>(shift - 1);
+        return k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)}
+                      : noPair;
+    });
+    if (!formed) {
+        return std::nullopt;
+    }
+    // Its class in the table of t + 2^i.
+    return classOf(product_, computation_.table(), t + shift, k + 1);
+}
+
+bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
+                            const std::function<PairRange(const Entry*, Entry*)>& image) {
+    cycle_.clear(k + 1);
+    if (!addCycle(computation_.table(), t, k, word, cycle_)) {
+        return false;
+    }
+    product_.clear(k + 2);
+    Entry mapped[maxMonomialLength];
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        const PairRange pairs = image(cycle_.row(r), mapped);
+        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), pairs)) {
+            return fail(Status::TermSetFull);
+        }
+    }
+    return true;
+}
+
+std::optional<std::vector<std::int32_t>>
+Products::classOf(TermSet& chain, const CurtisTable& table, std::int32_t t, int k) {
+    std::vector<std::int32_t> terms;
+    const LevelRecords& level = table.kept(t, k);
+    Entry leading[maxMonomialLength];
+    Entry tag[maxMonomialLength];
+    while (chain.rowCount() > 0) {
+        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
+        const GeneratorState state = table.record(t, k, leading, tag);
+        bool added = false;
+        if (state == Alive) {
+            const std::int32_t survivor = level.find(leading);
+            if (survivor == LevelRecords::none || level.state(survivor) != Alive) {
+                fail(Status::Contradiction);
+                return std::nullopt;
+            }
+            terms.push_back(survivor);
+            boundary_.clear(k + 1);
+            added = addCycle(table, t, k, leading, boundary_) && addRows(boundary_, chain);
+        } else if (state == Hit) {
+            added = addClaimingBoundary(table, t, k - 1, tag, leading, chain);
+        } else {
+            fail(Status::Contradiction);
+            return std::nullopt;
+        }
+        if (!added) {
+            if (status_ == Status::Ok) {
+                fail(Status::TermSetFull);
+            }
+            return std::nullopt;
+        }
+    }
+    return terms;
+}
+
+std::optional<std::vector<std::int32_t>> Products::transfer(std::int32_t t, int k,
+                                                            const Entry* word) {
+    const SphereTable& sphere = computation_.sphere();
+    const std::int32_t a = -computation_.weight(); // the bottom cell, 0 or 1
+    const std::int32_t target = t + 1 + a;
+    if (!computation_.computed(t) || status_ != Status::Ok || target > sphere.degrees() ||
+        !sphere.hasLevel(target, k + 1) || k + 1 >= sphere.band().finalLevels(target)) {
+        return std::nullopt;
+    }
+    // e(c) λ_I becomes λ_c λ_I on the sphere's one cell: only the new first
+    // pair (c, i1) may break admissibility.
+    const bool formed = imageOfCycle(t, k, word, [&](const Entry* row, Entry* image) {
+        image[0] = 0;
+        image[1] = static_cast<Entry>(row[0] + a);
+        copyMonomial(image + 2, row + 1, k);
+        return k >= 1 ? PairRange{1, 1} : noPair;
+    });
+    if (!formed) {
+        return std::nullopt;
+    }
+    return classOf(product_, sphere, target, k + 1);
+}
+
+} // namespace curtis

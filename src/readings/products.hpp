@@ -1,0 +1,91 @@
+#pragma once
+
+#include "algebra/term_set.hpp"
+#include "table/computation.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace curtis {
+
+// Products by h0, h1, h2 and h3 read off Curtis tables.
+//
+// The complex is a right module over the Lambda algebra, and λ(2^i - 1) is a
+// cycle representing h_i. For a survivor x of level k in total degree t:
+// - its cycle is X = x + the generators whose boundaries its elimination
+//   retraced; running that elimination again against the final states
+//   retraces the same tags, since a Hit term stays Hit and every tag is a
+//   smaller word than x;
+// - X λ(2^i - 1), reduced to admissible form, is a cycle of level k + 1 in
+//   total degree t + 2^i;
+// - its class is found with that degree's table: while it is not zero, its
+//   leading term g is either Hit, and the boundary whose leading term is g
+//   (the elimination of g's tag, up to the moment it claimed g) is added, or
+//   a survivor, a term of the product, and g's own cycle is added. A leading
+//   term that is neither contradicts the algebra.
+// The product is the set of survivors met on the way.
+//
+// The same reading gives the algebraic transfer from P_1^b and P_0^b to the
+// sphere (see transfer). Every record is found through the tables' lookup.
+class Products {
+public:
+    enum class Status {
+        Ok,
+        TermSetFull,   // a term set could not grow
+        Contradiction, // a leading term that neither survives nor is Hit
+    };
+
+    // The tables of one computation: the space's degrees it has computed,
+    // and the sphere's, for the transfer.
+    explicit Products(const Computation& computation);
+
+    // The product of the survivor `word` of level k in total degree t by h_i
+    // (0 <= i <= 3): the survivors of level k + 1 in total degree t + 2^i
+    // whose sum it is, as their records in that level's kept records;
+    // nothing when that degree or that level of it was not computed (above a
+    // band). On a failure status() says which.
+    std::optional<std::vector<std::int32_t>> product(std::int32_t t, int k, const Entry* word,
+                                                     int i);
+
+    // The image under the algebraic transfer of the survivor `word` of level
+    // k in total degree t of P_a^b, a = 0 or 1: its cycle, each word
+    // e(c) λ_I mapped to λ_c λ_I and reduced to admissible form, read off the
+    // sphere's table of total degree t + 1 + a at level k + 1: the sphere's
+    // survivors whose sum it is, as their records; nothing when that degree
+    // of the sphere is not there. On a failure status() says which.
+    std::optional<std::vector<std::int32_t>> transfer(std::int32_t t, int k, const Entry* word);
+
+    Status status() const { return status_; }
+
+private:
+    // Fills product_ (rows of level k + 1) with the sum, reduced, of the
+    // images of the words of the cycle of the survivor (level k): image
+    // writes a row's image and returns the range of its pairs that may break
+    // admissibility.
+    bool imageOfCycle(std::int32_t t, int k, const Entry* word,
+                      const std::function<PairRange(const Entry*, Entry*)>& image);
+    // The class of the cycle in `chain` (rows of level k of degree t of
+    // table, which it empties): the survivors whose sum it is.
+    std::optional<std::vector<std::int32_t>> classOf(TermSet& chain, const CurtisTable& table,
+                                                     std::int32_t t, int k);
+    // Adds the cycle of the survivor `word` (level k of degree t of table)
+    // to set (rows of level k).
+    bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                  TermSet& set);
+    // Adds to set (rows of level k + 1) the boundary whose leading term is
+    // `claimed` of level k + 1, Hit by `tag` of level k.
+    bool addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,
+                             const Entry* claimed, TermSet& set);
+    bool fail(Status status);
+
+    const Computation& computation_;
+    TermSet cycle_;
+    TermSet boundary_;
+    TermSet product_;
+    TermSet work_;
+    Status status_ = Status::Ok;
+};
+
+} // namespace curtis

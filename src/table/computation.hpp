@@ -1,0 +1,177 @@
+#pragma once
+
+#include "algebra/basis.hpp"
+#include "algebra/term_set.hpp"
+#include "system/memory_limit.hpp"
+#include "table/curtis_table.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace curtis {
+
+// The largest total degree whose every level the computation takes: the
+// words of level t - 1 have t entries, and words, work rows and the table of
+// entry hashes hold up to maxMonomialLength.
+inline constexpr std::int32_t maxTotalDegree = maxMonomialLength;
+static_assert(maxTotalDegree <= hashedEntryValues);
+
+// The band of low Adams filtrations 0 .. F (levels 0 .. F) reaches further:
+// its words have at most F + 2 entries, and its entries are bytes, so t is at
+// most maxBandDegree; and F + 3 entries (the band of the transfer's sphere)
+// fit a work row.
+inline constexpr std::int32_t maxBandDegree = maxEntryDegree;
+inline constexpr int maxFiltrationBound = maxMonomialLength - 3;
+static_assert(maxBandDegree < hashedEntryValues + 1);
+
+// The largest weight in magnitude the computation takes. With |w| <= 10^9 and
+// t <= maxBandDegree, every cell index and coweight, and the values the
+// parity test of a cell split forms from them, stay well inside 32-bit
+// integers.
+inline constexpr std::int32_t maxWeightMagnitude = 1000000000;
+
+// How far the computation is: for the degree `asked` of the space (or of
+// the sphere, when its tables are asked for), level k of total degree t of
+// the sphere's table or the space's is being eliminated, `done` of its
+// `total` candidates (E1 generators) are.
+struct ComputationProgress {
+    bool sphere = false;
+    std::int32_t asked = 0;
+    int k = 0;
+    std::int32_t t = 0;
+    std::int64_t done = 0;
+    std::int64_t total = 0;
+};
+
+struct ComputationSettings {
+    // Only the Adams filtrations 0 .. maxFiltration: levels 0 .. F are
+    // eliminated and handed over, with level F + 1 as the home of their
+    // leading terms, marked but not eliminated. Eliminating level k reads
+    // only levels up to k + 1, so the levels handed over are exactly those
+    // of the whole computation. None: every level.
+    std::optional<int> maxFiltration;
+    // The sphere's tables in a band this much wider (the transfer reads the
+    // sphere one filtration above the space).
+    int sphereExtraFiltrations = 0;
+    // The top cell of the space P_{-w}^{topCell} (at least -w): its complex is
+    // spanned by the words whose cell index lies from -w to topCell. The
+    // boundary never raises the cell index, so it is a subcomplex of that of
+    // P_{-w}. None: the space is P_{-w}, infinite.
+    std::optional<std::int32_t> topCell;
+    // The most rows a term set may grow to; 0 for no limit but memory.
+    std::int32_t termSetRows = 0;
+    // Compare what the computation holds (kept records, term sets) with what
+    // the process can obtain, and stop before it holds more.
+    bool checkMemory = true;
+    // What the process can obtain; when not given, nothing limits it.
+    std::optional<ObtainableMemory> obtainable;
+    // Told how far the elimination is, often, from the calling thread; how
+    // often to show it is the caller's choice.
+    std::function<void(const ComputationProgress&)> onProgress;
+    // Called once each degree of the sphere's table is final. The test build
+    // uses it to inject faults; the program leaves it empty.
+    std::function<void(SphereTable& sphere, std::int32_t t)> afterSphereDegree;
+};
+
+enum class Outcome {
+    Finished,
+    // The computation would hold more than the process can obtain.
+    MemoryShortfall,
+    // The term set could not be allocated.
+    WorkStorageFailed,
+    // A boundary while eliminating level `level` needed more rows than the
+    // term set holds (`limit`).
+    TermSetFull,
+    // A leading term while eliminating level `level` is the source of a
+    // pairing: the table contradicts itself.
+    Contradiction,
+    // The caller asked to stop after a level.
+    Stopped,
+};
+
+struct ComputationResult {
+    Outcome outcome = Outcome::Finished;
+    int level = -1;
+    // Whether it was the sphere's table that failed.
+    bool sphere = false;
+    std::int64_t limit = 0;
+    std::uint64_t bytesNeeded = 0;
+    ObtainableMemory obtainable;
+};
+
+// A level whose states are final, as the computation hands it over: level k
+// of total degree t of `table`, read with weight w (a single cell is read off
+// the sphere's table at its own cell).
+struct FinishedLevel {
+    int k = 0; // level index; homological degree k + 1
+    std::int32_t t = 0;
+    std::int32_t w = 0;
+    const CurtisTable* table = nullptr;
+
+    int homologicalDegree() const { return k + 1; }
+    std::int32_t topologicalDegree() const { return t - k - 1; }
+    // The sum of the printed entries of every word of the level.
+    std::int32_t coweight() const { return t - w - 1 - k; }
+    const LevelRecords& records() const { return table->kept(t, k); }
+    // The level below, where the tags of Hit records are.
+    const LevelRecords& below() const { return table->kept(t, k - 1); }
+};
+
+// The Curtis tables of one space P_{-w}^b: the sphere's, degree by degree,
+// and the space's own for the degrees asked for, from the sphere's. Degree t
+// of the space needs the sphere's degrees up to t, never the space's lower
+// degrees. A space of one cell is read off the sphere's table.
+class Computation {
+public:
+    Computation(std::int32_t w, ComputationSettings settings);
+
+    // The sphere's tables through degree t (at most maxBandDegree, or
+    // maxTotalDegree for whole degrees).
+    ComputationResult extendSphere(std::int32_t t);
+
+    // Degree t of the space, after the sphere's degrees through t: hands
+    // levels 0 .. finalLevels - 1 to onLevel in order as each is final;
+    // onLevel returns false to stop. An exception from onLevel or from the
+    // progress callback ends the computation and reaches the caller.
+    ComputationResult computeDegree(std::int32_t t,
+                                    const std::function<bool(const FinishedLevel&)>& onLevel);
+
+    std::int32_t weight() const { return w_; }
+    const SphereTable& sphere() const { return *sphere_; }
+    // The space's table: its own, or the sphere's for a single cell.
+    const CurtisTable& table() const;
+    const ComputationSettings& settings() const { return settings_; }
+    // The levels of degree t the computation hands over.
+    int finalLevels(std::int32_t t) const { return TableBand{settings_.maxFiltration}.finalLevels(t); }
+    // Whether degree t of the space has been computed.
+    bool computed(std::int32_t t) const;
+
+    // What the computation holds: kept records and the term set.
+    std::uint64_t bytesHeld() const;
+
+private:
+    ComputationResult growSphere(std::int32_t t);
+    ComputationResult computeTableDegree(CurtisTable& table, std::int32_t t,
+                                         const std::function<bool(const FinishedLevel&)>* onLevel,
+                                         std::int32_t w);
+    bool withinMemory(std::uint64_t held, ComputationResult& result) const;
+
+    std::int32_t w_;
+    ComputationSettings settings_;
+    TermSet set_;
+    bool setAllocated_ = false;
+    std::unique_ptr<SphereTable> sphere_;
+    std::unique_ptr<SpaceTable> space_; // none for a single cell
+    std::vector<bool> computed_;
+    std::int32_t asked_ = 0; // for the progress line
+};
+
+// Runs the computation of degree t of P_{-w}^{topCell} from scratch, as the
+// interactive program does.
+ComputationResult runComputation(std::int32_t t, std::int32_t w,
+                                 const ComputationSettings& settings,
+                                 const std::function<bool(const FinishedLevel&)>& onLevel);
+
+} // namespace curtis
