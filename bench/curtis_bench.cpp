@@ -1,12 +1,10 @@
-// Micro-benchmarks of the hot operations: toggle, boundary, reduction and the
-// elimination of one level at a realistic size.
+// Micro-benchmarks of the hot operations: toggle, boundary, reduction, the
+// lookup of a record, and the tables of whole degrees.
 #include "algebra/basis.hpp"
 #include "algebra/boundary.hpp"
-#include "algebra/positions.hpp"
 #include "algebra/reduction.hpp"
 #include "algebra/term_set.hpp"
-#include "elimination/computation.hpp"
-#include "elimination/level_elimination.hpp"
+#include "table/computation.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -17,41 +15,18 @@
 namespace curtis {
 namespace {
 
-// Storage for total degree t and weight w with levels 0 to `levels` built and
-// every level below `levels` eliminated, as the computation leaves them.
-struct Prepared {
-    int t;
-    std::int32_t w;
-    BasisPositions basis;
-    GeneratorTables tables;
-    TermSet set;
-
-    Prepared(int t_, std::int32_t w_, int levels) : t(t_), w(w_), basis(t_) {
-        const StoragePlan plan = planStorage(t, {});
-        if (!tables.allocate(basis, plan.levelCapacities) || !set.allocate(plan.termSetRows, t)) {
-            std::abort();
+// The words of level k of total degree t, k + 1 entries each, one after
+// another.
+std::vector<Entry> levelWords(int t, int k) {
+    std::vector<Entry> all;
+    enumerateLevel(t, k, [&](const Entry* word) {
+        for (int e = 0; e <= k; ++e) {
+            all.push_back(word[e]);
         }
-        build(0);
-        for (int k = 0; k < levels; ++k) {
-            build(k + 1);
-            eliminateLevel(tables.table(k), tables.table(k + 1), w, set);
-        }
-    }
-
-    void build(int L) { tables.open(L); }
-
-    // The words of level k, k + 1 entries each, one after another.
-    std::vector<Entry> words(int k) {
-        std::vector<Entry> all;
-        enumerateLevel(t, k, [&](const Entry* word) {
-            for (int e = 0; e <= k; ++e) {
-                all.push_back(word[e]);
-            }
-            return true;
-        });
-        return all;
-    }
-};
+        return true;
+    });
+    return all;
+}
 
 // A set of `rows` random rows of 14 entries.
 void fillTermSet(TermSet& set, int rows) {
@@ -107,14 +82,12 @@ BENCHMARK(BM_ToggleHashed)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
 // empty set, and reduced to admissible form if asked.
 void boundariesOfLevel(benchmark::State& state, bool reduce) {
     const int k = static_cast<int>(state.range(0));
-    Prepared storage(30, 0, 0);
-    storage.build(k);
-    const std::vector<Entry> words = storage.words(k);
-    TermSet& set = storage.set;
+    const std::vector<Entry> words = levelWords(30, k);
+    TermSet set = benchTermSet();
     std::size_t at = 0;
     for (auto _ : state) {
         set.clear(k + 2);
-        appendBoundary(words.data() + at, k, storage.w, set);
+        appendBoundary(words.data() + at, k, 0, set);
         if (reduce) {
             reduceToAdmissible(set);
         }
@@ -133,68 +106,61 @@ void BM_BoundaryAndReduction(benchmark::State& state) {
 }
 BENCHMARK(BM_BoundaryAndReduction)->Arg(6)->Arg(10);
 
-// The position of every word of level k of t = 40 in turn, and the word at
-// every position.
-void BM_PositionOf(benchmark::State& state) {
+// The lookup of every word of level k of the sphere's degree 40 in turn,
+// through its suffixes.
+void BM_SphereLookup(benchmark::State& state) {
     const int k = static_cast<int>(state.range(0));
-    Prepared storage(40, 0, 0);
-    const std::vector<Entry> words = storage.words(k);
+    constexpr int t = 40;
+    ComputationSettings settings;
+    settings.topCell = 0;
+    Computation computation(0, settings);
+    if (computation.extendSphere(t).outcome != Outcome::Finished) {
+        std::abort();
+    }
+    std::vector<Entry> words;
+    enumerateLevel(
+        t, k,
+        [&](const Entry* word) {
+            for (int e = 0; e <= k; ++e) {
+                words.push_back(word[e]);
+            }
+            return true;
+        },
+        0);
+    Entry partner[maxMonomialLength];
     std::size_t at = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(storage.basis.positionOf(k, words.data() + at));
+        benchmark::DoNotOptimize(computation.sphere().record(t, k, words.data() + at, partner));
         at = (at + k + 1) % words.size();
     }
 }
-BENCHMARK(BM_PositionOf)->Arg(6)->Arg(14);
+BENCHMARK(BM_SphereLookup)->Arg(6)->Arg(14);
 
-void BM_WordAt(benchmark::State& state) {
-    const int k = static_cast<int>(state.range(0));
-    Prepared storage(40, 0, 0);
-    const std::int64_t size = storage.basis.levelSize(k);
-    Entry word[maxMonomialLength];
-    std::int64_t position = 0;
+// The sphere's tables to degree t, from nothing.
+void BM_SphereTables(benchmark::State& state) {
+    const int t = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        storage.basis.wordAt(k, position, word);
-        benchmark::DoNotOptimize(word[0]);
-        position = (position + 7919) % size;
+        ComputationSettings settings;
+        settings.topCell = 0;
+        Computation computation(0, settings);
+        benchmark::DoNotOptimize(computation.extendSphere(t).outcome);
     }
 }
-BENCHMARK(BM_WordAt)->Arg(6)->Arg(14);
+BENCHMARK(BM_SphereTables)->Arg(32)->Arg(40)->Unit(benchmark::kMillisecond);
 
-// Stepping through a level in the elimination's order.
-void BM_StepUp(benchmark::State& state) {
-    const int k = static_cast<int>(state.range(0));
-    Prepared storage(40, 0, 0);
-    Entry word[maxMonomialLength];
-    const std::int64_t last = storage.basis.levelSize(k) - 1;
-    storage.basis.wordAt(k, last, word);
-    for (auto _ : state) {
-        if (!storage.basis.stepUp(k, word)) {
-            storage.basis.wordAt(k, last, word);
-        }
-        benchmark::DoNotOptimize(word[0]);
-    }
-}
-BENCHMARK(BM_StepUp)->Arg(6)->Arg(14);
-
-// One level's elimination: level 9 of t = 31 (w = 0), the largest one, with
-// its Hit generators as the elimination of level 8 left them.
-void BM_EliminateLevel(benchmark::State& state) {
-    constexpr int t = 31;
-    constexpr int k = 9;
-    Prepared storage(t, 0, k);
-    const LevelTable current = storage.tables.table(k);
-    const std::vector<Record> records(current.records, current.records + current.count);
+// Degree t of P_0 alone, its sphere's tables computed beforehand.
+void BM_SpaceDegree(benchmark::State& state) {
+    const int t = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        std::copy(records.begin(), records.end(), current.records);
-        storage.build(k + 1);
+        Computation computation(0, {});
+        computation.extendSphere(t);
         state.ResumeTiming();
-        eliminateLevel(current, storage.tables.table(k + 1), storage.w, storage.set);
+        benchmark::DoNotOptimize(
+            computation.computeDegree(t, [](const FinishedLevel&) { return true; }).outcome);
     }
-    state.counters["generators"] = static_cast<double>(current.count);
 }
-BENCHMARK(BM_EliminateLevel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpaceDegree)->Arg(32)->Arg(40)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace curtis

@@ -87,8 +87,8 @@ bool runDialogue(std::FILE* in, std::FILE* out, std::int32_t& w, std::int32_t& t
             say(out, "Trivial for degree reasons! Please input again:\n");
         } else if (t > maxTotalDegree) {
             std::fprintf(out,
-                         "Too large: the total degree can be at most %d, beyond it a level has "
-                         "more generators than 32-bit records hold! Please input again:\n",
+                         "Too large: the total degree can be at most %d, beyond it a word has "
+                         "more entries than the program's words hold! Please input again:\n",
                          maxTotalDegree);
         } else {
             break;

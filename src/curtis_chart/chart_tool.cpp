@@ -136,7 +136,7 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     ComputationSettings settings;
     settings.topCell = options.topCell;
     settings.maxFiltration = options.maxFiltration;
-    settings.obtainable = obtainableMemory();
+    settings.obtainable = seams.obtainable ? seams.obtainable : obtainableMemory();
     settings.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     // The images of filtration F land in filtration F + 1 of the sphere.
     settings.sphereExtraFiltrations = options.transfer && options.maxFiltration ? 1 : 0;

@@ -27,7 +27,10 @@ void ProgressLine::setRange(std::int32_t first, std::int32_t last) {
 void ProgressLine::update(const ComputationProgress& progress) {
     // A new level is shown at once, progress within a level at most every
     // interval.
-    if (!due(progress.t != shownT_ || progress.k != shownK_ || progress.sphere != shownSphere_)) {
+    // A new level of the space is shown at once; the sphere's many small
+    // levels, and progress within a level, at most every interval.
+    if (!due(!progress.sphere && (progress.t != shownT_ || progress.k != shownK_ ||
+                                  progress.sphere != shownSphere_))) {
         return;
     }
     shownT_ = progress.t;

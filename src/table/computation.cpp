@@ -48,8 +48,15 @@ bool Computation::computed(std::int32_t t) const {
 }
 
 std::uint64_t Computation::bytesHeld() const {
-    return sphere_->bytes() + (space_ ? space_->bytes() : 0) +
-           (setAllocated_ ? TermSet::bytesFor(set_.rowCapacity(), maxMonomialLength) : 0);
+    return tableBytes() + setBytes();
+}
+
+std::uint64_t Computation::tableBytes() const {
+    return sphere_->bytes() + (space_ ? space_->bytes() : 0);
+}
+
+std::uint64_t Computation::setBytes() const {
+    return setAllocated_ ? TermSet::bytesFor(set_.rowCapacity(), maxMonomialLength) : 0;
 }
 
 bool Computation::withinMemory(std::uint64_t held, ComputationResult& result) const {
@@ -140,8 +147,10 @@ ComputationResult Computation::computeTableDegree(
     };
     ComputationResult result;
     for (int L = 0; L < band.finalLevels(t) && L + 1 < t; ++L) {
+        // The records of every other level do not change while this one is
+        // eliminated.
         const std::uint64_t others =
-            bytesHeld() - table.kept(t, L).bytes() - table.kept(t, L + 1).bytes();
+            tableBytes() - table.kept(t, L).bytes() - table.kept(t, L + 1).bytes();
         if (!withinMemory(bytesHeld(), result)) {
             result.level = L;
             result.sphere = sphere;
@@ -153,8 +162,7 @@ ComputationResult Computation::computeTableDegree(
                     settings_.onProgress(ComputationProgress{sphere, asked_, L, t, done, total});
                 }
                 return withinMemory(others + table.kept(t, L).bytes() +
-                                        table.kept(t, L + 1).bytes() +
-                                        TermSet::bytesFor(set_.rowCapacity(), maxMonomialLength),
+                                        table.kept(t, L + 1).bytes() + setBytes(),
                                     result);
             });
         switch (status) {

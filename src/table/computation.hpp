@@ -153,6 +153,8 @@ public:
 
 private:
     ComputationResult growSphere(std::int32_t t);
+    std::uint64_t tableBytes() const;
+    std::uint64_t setBytes() const;
     ComputationResult computeTableDegree(CurtisTable& table, std::int32_t t,
                                          const std::function<bool(const FinishedLevel&)>* onLevel,
                                          std::int32_t w);

@@ -15,6 +15,9 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
     LevelRecords& here = table.kept(t, L);
     LevelRecords& next = table.kept(t, L + 1);
     Entry tag[maxMonomialLength];
+    if (progress && !progress(0, total)) {
+        return EliminationStatus::Stopped;
+    }
     for (std::int64_t c = 0; c < total; ++c) {
         const Entry* x = candidates.data() + c * length;
         if (here.find(x) != LevelRecords::none) {

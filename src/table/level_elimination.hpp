@@ -20,8 +20,9 @@ enum class EliminationStatus {
     Stopped,
 };
 
-// Told, after each candidate, how many of the level's candidates are done
-// and how many there are; returns false to stop the elimination.
+// Told, before the first candidate and after each, how many of the level's
+// candidates are done and how many there are; returns false to stop the
+// elimination.
 using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 
 // Pairs the E1 generators of level L of degree t (table.candidates) with

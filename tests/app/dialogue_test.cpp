@@ -122,13 +122,13 @@ TEST(Dialogue, PromptsAndRefusals) {
 TEST(Dialogue, BadRepliesAreAskedForAgain) {
     const std::string notAnInteger =
         "Not an integer from -1000000000 to 1000000000! Please input again:\n";
-    const std::string notADegree = "Not an integer from 1 to 58! Please input again:\n";
-    Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n59\n2147483647\n58\n");
+    const std::string notADegree = "Not an integer from 1 to 64! Please input again:\n";
+    Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n65\n2147483647\n64\n");
     EXPECT_TRUE(d.complete);
     EXPECT_EQ(d.w, -1000000000);
-    EXPECT_EQ(d.t, 58);
-    const std::string tooLarge = "Too large: the total degree can be at most 58, beyond it a level "
-                                 "has more generators than 32-bit records hold! Please input "
+    EXPECT_EQ(d.t, 64);
+    const std::string tooLarge = "Too large: the total degree can be at most 64, beyond it a word "
+                                 "has more entries than the program's words hold! Please input "
                                  "again:\n";
     EXPECT_EQ(d.output, "Please input weight:\nw=" + notAnInteger + "w=" +
                             "The weight must lie between -1000000000 and 1000000000! Please "

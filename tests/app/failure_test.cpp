@@ -1,7 +1,7 @@
 // End-to-end runs of the program at its edges: bad input, input that ends,
 // storage that cannot be obtained or is outgrown, output that cannot be
 // written. Every run has a time limit, so a hang fails its test.
-#include "elimination/computation.hpp"
+#include "table/computation.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
 
@@ -24,7 +24,7 @@ const std::string weightPrompt = "Please input weight:\nw=";
 const std::string degreePrompt = "\nPlease input total degree:\nt=";
 const std::string notAnInteger =
     "Not an integer from -1000000000 to 1000000000! Please input again:\n";
-const std::string notADegree = "Not an integer from 1 to 58! Please input again:\n";
+const std::string notADegree = "Not an integer from 1 to 64! Please input again:\n";
 const std::string keyPrompt = "Press any key to continue . . . \n";
 const std::string allocationFailure = "Error: fail to allocate memory!\n";
 const std::string dialogueDone = weightPrompt + degreePrompt + "\n\n";
@@ -98,10 +98,10 @@ TEST(BadInput, WeightsBeyondTheBoundAreAskedForAgain) {
 }
 
 TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
-    const std::string refusal = "Too large: the total degree can be at most 58, beyond it a level "
-                                "has more generators than 32-bit records hold! Please input "
+    const std::string refusal = "Too large: the total degree can be at most 64, beyond it a word "
+                                "has more entries than the program's words hold! Please input "
                                 "again:\n";
-    const ProcessResult result = run("0\n59\n2147483647\n-1\n1\n");
+    const ProcessResult result = run("0\n65\n2147483647\n-1\n1\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.out, weightPrompt + degreePrompt + refusal + "t=" + refusal +
                               "t=" + "Trivial for degree reasons! Please input again:\nt=\n\n" +
@@ -109,63 +109,27 @@ TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
                               "\nComputation finished!\n\nPress any key to exit ...\n" + keyPrompt);
 }
 
-// The figures of a shortfall: "The computation needs N bytes of storage; the
-// process can obtain M (limited by the <limit>).", with N those of the plan
-// for one thread.
-void expectShortfallFigures(const std::string& err, int t, const std::string& limit) {
-    ComputationSettings one;
-    one.threads = 1;
-    const std::uint64_t needed = planStorage(t, one).totalBytes();
-    const std::string needs = "The computation needs " + std::to_string(needed) +
-                              " bytes of storage; the process can obtain ";
-    ASSERT_EQ(err.substr(0, needs.size()), needs) << err;
-    const std::string rest = err.substr(needs.size());
+// What the computation holds (kept records, term sets) is compared with what
+// the process can obtain as it grows: more stops the run with the figures
+// "The computation needs N bytes of storage; the process can obtain M
+// (limited by the <limit>).", N above M.
+TEST(Storage, MoreThanCanBeObtainedStopsTheRun) {
+    const ProcessResult result = runSeam("0\n20\n", {"--obtainable", "1000"});
+    EXPECT_EQ(result.exitStatus, 255);
+    EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
+    const std::string needs = "The computation needs ";
+    ASSERT_EQ(result.err.substr(0, needs.size()), needs) << result.err;
     std::size_t digits = 0;
-    const unsigned long long obtainable = std::stoull(rest, &digits);
-    EXPECT_LT(obtainable, needed);
-    EXPECT_EQ(rest.substr(digits), " (limited by the " + limit + ").\n");
-}
-
-TEST(Storage, MoreThanCanBeObtainedFailsBeforeAllocating) {
-    // Degree 56 needs 11.5 GB; the seam says the process can obtain 8 GB.
-    const ProcessResult result = runSeam("0\n56\n", {"--obtainable", "8000000000"});
-    EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
-    expectShortfallFigures(result.err, 56, "available memory");
-}
-
-#ifndef CURTIS_SANITIZED
-// The sanitizers reserve far more address space than any limit here allows.
-TEST(Storage, AnAddressSpaceLimitIsRespected) {
-    // Degree 50 needs about 1.2 GB.
-    ProcessOptions limited;
-    limited.addressSpaceLimit = 400ull << 20;
-    const ProcessResult result = run("0\n50\n", limited);
-    EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, dialogueDone + allocationFailure + keyPrompt);
-    expectShortfallFigures(result.err, 50, "address-space limit");
-}
-
-TEST(Storage, AFailedAllocationIsReportedAsTheSystemSaysIt) {
-    ProcessOptions limited;
-    limited.addressSpaceLimit = 400ull << 20;
-    limited.arguments = {"--no-memory-check"};
-    const ProcessResult result = run("0\n50\n", limited, CURTIS_SEAM_EXECUTABLE);
-    EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, dialogueDone + keyPrompt);
-    EXPECT_EQ(result.err, "malloc: Cannot allocate memory\n");
-}
-#endif
-
-TEST(Storage, ALevelLargerThanItsTableStopsTheRun) {
-    // Level 2 of degree 6 has seven generators.
-    const ProcessResult result = runSeam("0\n6\n", {"--capacity", "6"});
-    EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, dialogueDone +
-                              "homological degree s=1 (topological degree 5, coweight 5):\n\n" +
-                              "Error: homological degree 3 has more generators than a level "
-                              "table holds (6)!\n" +
-                              keyPrompt);
+    const unsigned long long needed = std::stoull(result.err.substr(needs.size()), &digits);
+    EXPECT_GT(needed, 1000u);
+    EXPECT_EQ(result.err.substr(needs.size() + digits),
+              " bytes of storage; the process can obtain 1000 (limited by the available "
+              "memory).\n");
+    // Without the comparison the same run finishes.
+    const ProcessResult unchecked =
+        runSeam("0\n20\n", {"--obtainable", "1000", "--no-memory-check"});
+    EXPECT_EQ(unchecked.exitStatus, 0);
+    EXPECT_EQ(unchecked.out, run("0\n20\n").out);
 }
 
 TEST(Storage, ABoundaryLargerThanTheTermSetStopsTheRun) {
@@ -178,14 +142,18 @@ TEST(Storage, ABoundaryLargerThanTheTermSetStopsTheRun) {
                               keyPrompt);
 }
 
-TEST(Storage, ALeadingTermMissingFromTheNextLevelStopsTheRun) {
-    // The boundary of (3) with weight 1 leads to (-1, 3), the last word of level 1.
-    const ProcessResult result = runSeam("1\n5\n", {"--drop-from-level", "1"});
+TEST(Storage, AContradictedTableStopsTheRun) {
+    // The sphere's Hit records of degree 6 made Sources: the elimination of
+    // a later degree meets one as a leading term.
+    const ProcessResult result = runSeam("0\n12\n", {"--contradict-from", "6"});
     EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, dialogueDone +
-                              "Error: a leading term in homological degree 1 is not a generator "
-                              "of degree 2; the computation cannot go on!\n" +
-                              keyPrompt);
+    const std::string message = "is the source of a pairing; the table is contradicted and the "
+                                "computation cannot go on!\n";
+    ASSERT_GE(result.out.size(), message.size() + keyPrompt.size());
+    EXPECT_EQ(result.out.substr(result.out.size() - message.size() - keyPrompt.size()),
+              message + keyPrompt);
+    EXPECT_EQ(result.out.substr(0, dialogueDone.size() + 25),
+              dialogueDone + "Error: a leading term in ");
 }
 
 TEST(Output, AChartThatCannotBeWrittenIsAFailure) {

@@ -38,7 +38,7 @@ TEST(OutputFile, ARunEndedBySignalsLeavesNoFile) {
         options.signal = signal;
         options.signalAfterSeconds = 0.3;
         const ProcessResult result = chartTool(
-            {"--weight", "0", "--max-degree", "40", "--output", (directory / "chart.json")},
+            {"--weight", "0", "--max-degree", "60", "--output", (directory / "chart.json")},
             options);
         EXPECT_EQ(result.termSignal, signal);
         EXPECT_TRUE(directory.files().empty()) << "signal " << signal;

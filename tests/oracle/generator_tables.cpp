@@ -1,9 +1,9 @@
-#include "elimination/generator_tables.hpp"
+#include "oracle/generator_tables.hpp"
 
 #include <algorithm>
 #include <cstring>
 
-namespace curtis {
+namespace curtis::oracle {
 
 std::uint64_t GeneratorTables::blockBytes(const std::vector<std::int64_t>& capacities,
                                           bool keepAll) {
@@ -66,18 +66,4 @@ bool GeneratorTables::open(int k) {
     return true;
 }
 
-} // namespace curtis
-
-namespace curtis {
-
-bool GeneratorTables::restore(int k, const std::function<bool(Record*, std::int64_t)>& fill) {
-    const std::int64_t size = basis_->levelSize(k);
-    if (size > capacities_[static_cast<std::size_t>(k)] || size > hitLimit ||
-        !fill(table(k).records, size)) {
-        return false;
-    }
-    counts_[static_cast<std::size_t>(k)] = size;
-    return true;
-}
-
-} // namespace curtis
+} // namespace curtis::oracle

@@ -1,25 +1,19 @@
 #pragma once
 
 #include "algebra/buffer.hpp"
-#include "algebra/positions.hpp"
+#include "oracle/positions.hpp"
+#include "table/kept_records.hpp"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-namespace curtis {
-
-enum GeneratorState : std::uint8_t {
-    // Its elimination ended on an Alive leading term of the level above,
-    // which now carries this generator's position as its tag.
-    Source = 0,
-    // Every generator starts here; after its level is eliminated it survives.
-    Alive = 1,
-    // A leading term on which the elimination of a generator of the level
-    // below ended; its tag is that generator's position.
-    Hit = 2,
-};
+// The oracle of the tests: the level-by-level elimination, which pairs every
+// generator of every level, with a 32-bit record for each and the words
+// known by their positions. The program's engine must agree with it record
+// for record.
+namespace curtis::oracle {
 
 // The record of one generator: its state and, when it is Hit, its tag, in
 // one 32-bit value. Values below hitLimit are the positions of tags, so a
@@ -106,11 +100,6 @@ public:
     // Returns false, writing nothing, when they are more than capacity(k).
     bool open(int k);
 
-    // Gives level k the records saved from an earlier run of the same
-    // degree, which fill writes (as many as its basis has). Returns false
-    // when they do not fit or fill fails.
-    bool restore(int k, const std::function<bool(Record*, std::int64_t)>& fill);
-
 private:
     const BasisPositions* basis_ = nullptr;
     Buffer<Record> block_;
@@ -119,4 +108,4 @@ private:
     std::vector<std::uint64_t> offsets_; // where each level starts, when every level is kept
 };
 
-} // namespace curtis
+} // namespace curtis::oracle

@@ -1,11 +1,11 @@
-#include "elimination/level_elimination.hpp"
+#include "oracle/level_elimination.hpp"
 
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 
 #include <cassert>
 
-namespace curtis {
+namespace curtis::oracle {
 
 RoundResult eliminationRound(const Entry* word, const LevelTable& next, std::int32_t w,
                              TermSet& set) {
@@ -91,4 +91,4 @@ EliminationStatus eliminateLevel(const LevelTable& current, const LevelTable& ne
     return EliminationStatus::Ok;
 }
 
-} // namespace curtis
+} // namespace curtis::oracle

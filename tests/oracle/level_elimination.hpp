@@ -1,13 +1,13 @@
 #pragma once
 
 #include "algebra/term_set.hpp"
-#include "elimination/generator_tables.hpp"
+#include "oracle/generator_tables.hpp"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
-namespace curtis {
+namespace curtis::oracle {
 
 enum class EliminationStatus {
     Ok,
@@ -66,4 +66,4 @@ EliminationStatus eliminateGenerator(const LevelTable& current, const LevelTable
                                      std::int64_t i, const Entry* word, std::int32_t w,
                                      TermSet& set);
 
-} // namespace curtis
+} // namespace curtis::oracle

@@ -1,8 +1,8 @@
-#include "algebra/positions.hpp"
+#include "oracle/positions.hpp"
 
 #include <algorithm>
 
-namespace curtis {
+namespace curtis::oracle {
 
 namespace {
 
@@ -173,4 +173,4 @@ bool BasisPositions::stepDown(int L, Entry* word) const {
     return true;
 }
 
-} // namespace curtis
+} // namespace curtis::oracle

@@ -15,7 +15,7 @@
 // is read back the same way, and neighbours are found by changing the word's
 // last entries, so no level ever needs its words stored.
 
-namespace curtis {
+namespace curtis::oracle {
 
 class BasisPositions {
 public:
@@ -69,4 +69,4 @@ private:
     BasisCounts counts_;
 };
 
-} // namespace curtis
+} // namespace curtis::oracle

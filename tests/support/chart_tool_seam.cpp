@@ -6,9 +6,10 @@
 //   --fail-allocation K    the K-th allocation throws std::bad_alloc (the
 //                          later ones succeed: the memory freed while the
 //                          stack unwinds is there to be had again)
-//   --kill-after-checkpoint T L
-//                          the process kills itself (SIGKILL) once degree T
-//                          has saved a checkpoint to resume at level L
+//   --kill-after-degree T  the process kills itself (SIGKILL) once degree T
+//                          is written and stored
+//   --obtainable N         the process can obtain N bytes (limited by the
+//                          available memory)
 #include "curtis_chart/chart_tool.hpp"
 #include "report/guarded_run.hpp"
 
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -48,16 +50,18 @@ void operator delete(void* memory, std::size_t) noexcept {
 int main(int argc, char** argv) {
     bool count = false;
     int killT = 0;
-    int killLevel = 0;
+    std::optional<curtis::ObtainableMemory> obtainable;
     int first = 1;
     for (; first < argc; ++first) {
         if (std::strcmp(argv[first], "--count-allocations") == 0) {
             count = true;
         } else if (std::strcmp(argv[first], "--fail-allocation") == 0 && first + 1 < argc) {
             failing = std::strtoull(argv[++first], nullptr, 10);
-        } else if (std::strcmp(argv[first], "--kill-after-checkpoint") == 0 && first + 2 < argc) {
+        } else if (std::strcmp(argv[first], "--obtainable") == 0 && first + 1 < argc) {
+            obtainable = curtis::ObtainableMemory{std::strtoull(argv[++first], nullptr, 10),
+                                                  curtis::MemoryLimit::AvailableMemory};
+        } else if (std::strcmp(argv[first], "--kill-after-degree") == 0 && first + 1 < argc) {
             killT = std::atoi(argv[++first]);
-            killLevel = std::atoi(argv[++first]);
         } else {
             break;
         }
@@ -66,8 +70,9 @@ int main(int argc, char** argv) {
     arguments.insert(arguments.end(), argv + first, argv + argc);
     curtis::ChartToolSeams seams;
     seams.output.unnamed = false;
-    seams.afterCheckpoint = [&](std::int32_t t, int level) {
-        if (t == killT && level == killLevel) {
+    seams.obtainable = obtainable;
+    seams.afterDegree = [&](std::int32_t t) {
+        if (t == killT) {
             raise(SIGKILL);
         }
     };

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "algebra/basis.hpp"
-#include "elimination/computation.hpp"
-#include "elimination/level_elimination.hpp"
-#include "elimination/parallel_elimination.hpp"
+#include "oracle/generator_tables.hpp"
+#include "oracle/level_elimination.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,24 +11,21 @@
 namespace curtis::testing {
 
 // Levels of total degree t for weight w, built and eliminated one at a time
-// as the computation does, every level sized exactly. With threads > 1 the
-// levels are eliminated in parallel. Term sets get termSetRows rows, or the
-// computation's (no limit but memory) when it is negative; they start with
-// startRows rows.
+// by the level-by-level elimination, every level sized exactly. Term sets
+// get termSetRows rows, or no limit but memory when it is negative; they
+// start with startRows rows.
 class Levels {
 public:
-    Levels(int t, std::int32_t w, int threads = 1, std::int32_t termSetRows = -1,
+    Levels(int t, std::int32_t w, std::int32_t termSetRows = -1,
            std::int32_t startRows = TermSet::initialRows)
-        : w_(w), basis_(t), sets_(static_cast<std::size_t>(threads)) {
+        : w_(w), basis_(t) {
         std::vector<std::int64_t> capacities;
         for (int L = 0; L < t; ++L) {
             capacities.push_back(basis_.levelSize(L));
         }
         EXPECT_TRUE(tables_.allocate(basis_, capacities));
-        for (TermSet& set : sets_) {
-            EXPECT_TRUE(
-                set.allocate(termSetRows < 0 ? unlimitedTermSetRows : termSetRows, t, startRows));
-        }
+        EXPECT_TRUE(
+            set_.allocate(termSetRows < 0 ? TermSet::maxRowLimit : termSetRows, t, startRows));
         build(0);
     }
 
@@ -37,24 +33,21 @@ public:
     void build(int L) { EXPECT_TRUE(tables_.open(L)); }
 
     // Enumerates level k + 1 and eliminates level k.
-    EliminationStatus step(int k) {
+    oracle::EliminationStatus step(int k) {
         build(k + 1);
-        if (sets_.size() == 1) {
-            return eliminateLevel(tables_.table(k), tables_.table(k + 1), w_, sets_[0]);
-        }
-        return eliminateLevelInParallel(tables_.table(k), tables_.table(k + 1), w_, sets_);
+        return oracle::eliminateLevel(tables_.table(k), tables_.table(k + 1), w_, set_);
     }
 
     std::int32_t weight() const { return w_; }
-    const BasisPositions& basis() const { return basis_; }
-    GeneratorTables& tables() { return tables_; }
-    TermSet& set() { return sets_.front(); }
+    const oracle::BasisPositions& basis() const { return basis_; }
+    oracle::GeneratorTables& tables() { return tables_; }
+    TermSet& set() { return set_; }
 
 private:
     std::int32_t w_;
-    BasisPositions basis_;
-    GeneratorTables tables_;
-    std::vector<TermSet> sets_;
+    oracle::BasisPositions basis_;
+    oracle::GeneratorTables tables_;
+    TermSet set_;
 };
 
 } // namespace curtis::testing

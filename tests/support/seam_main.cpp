@@ -1,8 +1,9 @@
 // The program with the settings only tests may change, given as arguments:
-//   --capacity N             records per level table instead of the exact sizes
-//   --term-set-rows N        rows of the term set instead of the sizing rule
-//   --no-memory-check        allocate without first comparing with what can be obtained
-//   --drop-from-level L      remove the last generator of level L once it is opened
+//   --term-set-rows N        the most rows a term set may grow to
+//   --no-memory-check        hold what the computation needs without comparing it with
+//                            what can be obtained
+//   --contradict-from T      once a degree from T on of the sphere's table is final, its Hit
+//                            records (level 1 and up) are made Sources behind its back
 //   --obtainable N           the process can obtain N bytes (limited by the available memory)
 #include "app/main_flow.hpp"
 
@@ -13,17 +14,20 @@
 int main(int argc, char** argv) {
     curtis::ComputationSettings settings;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--capacity") == 0 && i + 1 < argc) {
-            settings.recordLimit = std::atoll(argv[++i]);
-        } else if (std::strcmp(argv[i], "--term-set-rows") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--term-set-rows") == 0 && i + 1 < argc) {
             settings.termSetRows = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--no-memory-check") == 0) {
             settings.checkMemory = false;
-        } else if (std::strcmp(argv[i], "--drop-from-level") == 0 && i + 1 < argc) {
-            const int dropped = std::atoi(argv[++i]);
-            settings.afterEnumeration = [dropped](curtis::GeneratorTables& tables, int level) {
-                if (level == dropped && tables.levelCount(level) > 0) {
-                    --tables.levelCount(level);
+        } else if (std::strcmp(argv[i], "--contradict-from") == 0 && i + 1 < argc) {
+            const int from = std::atoi(argv[++i]);
+            settings.afterSphereDegree = [from](curtis::SphereTable& sphere, std::int32_t t) {
+                for (int k = 1; t >= from && k < sphere.band().levels(t); ++k) {
+                    curtis::LevelRecords& level = sphere.kept(t, k);
+                    for (std::int32_t r = 0; r < level.size(); ++r) {
+                        if (level.state(r) == curtis::Hit) {
+                            level.set(r, curtis::Source, level.partner(r));
+                        }
+                    }
                 }
             };
         } else if (std::strcmp(argv[i], "--obtainable") == 0 && i + 1 < argc) {

@@ -1,12 +1,10 @@
-#include "algebra/term_set.hpp"
-#include "elimination/computation.hpp"
-#include "elimination/generator_tables.hpp"
+#include "oracle/generator_tables.hpp"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace curtis {
+namespace curtis::oracle {
 namespace {
 
 TEST(GeneratorTables, TheBlockHoldsTheLargestPairOfAdjacentLevels) {
@@ -69,38 +67,5 @@ TEST(GeneratorTables, ALevelLargerThanItsCapacityIsNotOpened) {
     EXPECT_EQ(tables.levelCount(2), 0);
 }
 
-TEST(StoragePlan, LevelsSizedExactlyFromTheirCounts) {
-    const StoragePlan plan = planStorage(8, {});
-    EXPECT_EQ(plan.levelCapacities, (std::vector<std::int64_t>{1, 7, 14, 14, 8, 4, 2, 1}));
-    // Levels 2 and 3, four bytes a record.
-    EXPECT_EQ(plan.levelBytes, 4u * (14 + 14));
-    EXPECT_EQ(plan.termSetRows, unlimitedTermSetRows);
-    EXPECT_EQ(plan.termSetHeadroomRows, 16384);
-    EXPECT_EQ(plan.termSetBytes, plan.termSets * TermSet::bytesFor(16384, 8));
-    EXPECT_EQ(plan.totalBytes(), plan.levelBytes + plan.termSetBytes);
-
-    StorageSettings fixed;
-    fixed.recordLimit = 50;
-    fixed.termSetRows = 16;
-    const StoragePlan limited = planStorage(8, fixed);
-    EXPECT_EQ(limited.levelCapacities, std::vector<std::int64_t>(8, 50));
-    EXPECT_EQ(limited.termSetRows, 16);
-    EXPECT_EQ(limited.termSetHeadroomRows, 16);
-}
-
-TEST(StoragePlan, LargeDegrees) {
-    // The headroom follows the largest level, 1476698773 generators at
-    // t = 56, whose pair with its neighbour, 2877701928 records, takes
-    // 11.5 GB.
-    EXPECT_EQ(termSetHeadroomRows(BasisCounts(56)), (1476698773 + 511) / 512);
-    StorageSettings one;
-    one.threads = 1;
-    const StoragePlan plan = planStorage(56, one);
-    EXPECT_EQ(plan.levelBytes, std::uint64_t{4} * 2877701928u);
-    EXPECT_LT(plan.termSetBytes, plan.levelBytes / 20);
-    // The largest degree taken needs more than this machine of 24 GiB has.
-    EXPECT_GT(planStorage(maxTotalDegree, one).totalBytes(), 25000000000u);
-}
-
 } // namespace
-} // namespace curtis
+} // namespace curtis::oracle

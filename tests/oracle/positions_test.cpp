@@ -1,6 +1,6 @@
 // Positions against the enumeration, which lists each level's basis in the
 // chart's order by construction.
-#include "algebra/positions.hpp"
+#include "oracle/positions.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-namespace curtis {
+namespace curtis::oracle {
 namespace {
 
 using Stored = std::vector<Entry>;
@@ -150,4 +150,4 @@ TEST(Positions, WordsThatAreNotGeneratorsAreRecognised) {
 }
 
 } // namespace
-} // namespace curtis
+} // namespace curtis::oracle

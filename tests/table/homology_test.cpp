@@ -4,8 +4,8 @@
 // over F2. Nothing here shares the elimination's logic.
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
-#include "elimination/computation.hpp"
 #include "support/lambda_complex.hpp"
+#include "support/tables.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -32,18 +32,18 @@ struct LevelStates {
     int source = 0;
 };
 
-// Runs the computation and counts the final states of every level.
+// Runs the computation and counts the final states of every word of every
+// level, read through the table's lookup.
 std::vector<LevelStates> eliminate(int t, int w) {
     std::vector<LevelStates> states(t);
-    const ComputationResult result = runComputation(t, w, {}, [&](const FinishedLevel& level) {
-        for (std::int64_t i = 0; i < level.table.count; ++i) {
-            const GeneratorState state = level.table.state(i);
-            LevelStates& counts = states[static_cast<std::size_t>(level.k)];
+    const testing::Tables tables(t, w, std::nullopt, std::nullopt, t);
+    for (int k = 0; k < t; ++k) {
+        LevelStates& counts = states[static_cast<std::size_t>(k)];
+        for (const Word& word : basis(t, w, k)) {
+            const GeneratorState state = tables.state(t, k, word);
             ++(state == Alive ? counts.alive : state == Hit ? counts.hit : counts.source);
         }
-        return true;
-    });
-    EXPECT_EQ(result.outcome, Outcome::Finished);
+    }
     return states;
 }
 

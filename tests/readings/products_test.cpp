@@ -1,8 +1,7 @@
 // Products by h0 to h3 against what is known of them: the Adams E2 term of
 // the sphere through stem 15 and of RP^∞, and the algebra's own laws.
-#include "algebra/boundary.hpp"
-#include "elimination/computation.hpp"
-#include "elimination/products.hpp"
+#include "readings/products.hpp"
+#include "support/tables.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,41 +12,27 @@
 namespace curtis {
 namespace {
 
-// Every total degree of P_{-w}^top from 1 to last, every level kept.
-std::vector<FinishedDegree> keptDegrees(int last, std::int32_t w, std::optional<std::int32_t> top) {
-    std::vector<FinishedDegree> degrees;
-    ComputationSettings settings;
-    settings.keepLevels = true;
-    settings.topCell = top;
-    settings.onDegree = [&](FinishedDegree&& degree) { degrees.push_back(std::move(degree)); };
-    for (int t = 1; t <= last; ++t) {
-        EXPECT_EQ(runComputation(t, w, settings, [](const FinishedLevel&) { return true; }).outcome,
-                  Outcome::Finished);
-    }
-    return degrees;
-}
-
-// A sum of survivors of one level of one total degree.
+// A sum of survivors of one level of one total degree, as their kept
+// records.
 struct Element {
     std::int32_t t;
     int k;
-    std::set<std::int64_t> survivors;
+    std::set<std::int32_t> survivors;
 };
 
 class Algebra {
 public:
     Algebra(int last, std::int32_t w, std::optional<std::int32_t> top = std::nullopt)
-        : degrees_(keptDegrees(last, w, top)), products_(degrees_) {}
+        : tables_(last, w, top), products_(tables_.computation()) {}
 
     // The unit: the bottom cell alone, in total degree 1.
     Element one() const { return {1, 0, {0}}; }
 
-    // The survivors of level k in total degree t whose cell lies lowest: the
-    // classes on the bottom cell there.
-    Element survivors(std::int32_t t, int k) {
-        const LevelTable level = degrees_.at(static_cast<std::size_t>(t - 1)).level(k);
+    // The survivors of level k in total degree t.
+    Element survivors(std::int32_t t, int k) const {
+        const LevelRecords& level = tables_.table().kept(t, k);
         Element element{t, k, {}};
-        for (std::int64_t i = 0; i < level.count; ++i) {
+        for (std::int32_t i = 0; i < level.size(); ++i) {
             if (level.state(i) == Alive) {
                 element.survivors.insert(i);
             }
@@ -58,11 +43,12 @@ public:
     // x h_i, a sum mod 2 of the products of its survivors.
     Element times(const Element& x, int i) {
         Element result{x.t + (1 << i), x.k + 1, {}};
-        for (const std::int64_t survivor : x.survivors) {
-            const std::optional<std::vector<std::int64_t>> product =
-                products_.product(x.t, x.k, survivor, i);
+        const LevelRecords& level = tables_.table().kept(x.t, x.k);
+        for (const std::int32_t survivor : x.survivors) {
+            const std::optional<std::vector<std::int32_t>> product =
+                products_.product(x.t, x.k, level.word(survivor), i);
             EXPECT_TRUE(product.has_value()) << "t " << x.t << " level " << x.k;
-            for (const std::int64_t term : product.value_or(std::vector<std::int64_t>{})) {
+            for (const std::int32_t term : product.value_or(std::vector<std::int32_t>{})) {
                 if (!result.survivors.insert(term).second) {
                     result.survivors.erase(term);
                 }
@@ -78,11 +64,11 @@ public:
         return x;
     }
 
-    std::vector<FinishedDegree>& degrees() { return degrees_; }
+    testing::Tables& tables() { return tables_; }
     Products& products() { return products_; }
 
 private:
-    std::vector<FinishedDegree> degrees_;
+    testing::Tables tables_;
     Products products_;
 };
 
@@ -145,44 +131,30 @@ TEST(Products, TowersOfRPInfinity) {
     }
 }
 
-// The cycle of every survivor has zero boundary: formed here from its words.
-TEST(Products, TheCycleOfEverySurvivorIsACycle) {
-    for (const std::int32_t w : {-2, 0, 3}) {
-        Algebra algebra(24, w);
-        int checked = 0;
-        for (FinishedDegree& degree : algebra.degrees()) {
-            for (int k = 0; k + 1 < degree.t; ++k) {
-                const LevelTable level = degree.level(k);
-                for (std::int64_t i = 0; i < level.count; ++i) {
-                    if (level.state(i) != Alive) {
-                        continue;
-                    }
-                    TermSet boundary;
-                    ASSERT_TRUE(boundary.allocate(1 << 20, degree.t));
-                    boundary.clear(k + 2);
-                    Entry word[maxMonomialLength];
-                    for (const std::int64_t position : algebra.products().cycle(degree.t, k, i)) {
-                        degree.basis->wordAt(k, position, word);
-                        ASSERT_TRUE(appendReducedBoundary(word, k, w, boundary));
-                    }
-                    EXPECT_EQ(boundary.rowCount(), 0) << "t " << degree.t << " level " << k;
-                    ++checked;
+TEST(Products, ALeadingTermNeitherSurvivingNorHitIsAnError) {
+    // h1^2 in total degree 5, level 2, made a source behind the algebra's
+    // back: h1 times h1 leads to it.
+    ComputationSettings settings;
+    settings.topCell = 0;
+    settings.afterSphereDegree = [](SphereTable& sphere, std::int32_t t) {
+        if (t == 5) {
+            LevelRecords& level = sphere.kept(5, 2);
+            for (std::int32_t i = 0; i < level.size(); ++i) {
+                if (level.state(i) == Alive) {
+                    level.set(i, Source, LevelRecords::none);
                 }
             }
         }
-        EXPECT_GT(checked, 40);
+    };
+    Computation computation(0, settings);
+    for (int t = 1; t <= 5; ++t) {
+        ASSERT_EQ(computation.computeDegree(t, [](const FinishedLevel&) { return true; }).outcome,
+                  Outcome::Finished);
     }
-}
-
-TEST(Products, ALeadingTermNeitherSurvivingNorHitIsAnError) {
-    Algebra sphere(5, 0, 0);
-    const Element h1 = sphere.times(sphere.one(), 1);
-    // h1^2 in total degree 5, level 2, made a source behind the algebra's back.
-    const Element h1squared = sphere.survivors(5, 2);
-    ASSERT_EQ(h1squared.survivors.size(), 1u);
-    sphere.degrees()[4].level(2).markSource(*h1squared.survivors.begin());
-    EXPECT_FALSE(sphere.products().product(h1.t, h1.k, *h1.survivors.begin(), 1).has_value());
-    EXPECT_EQ(sphere.products().status(), Products::Status::Contradiction);
+    Products products(computation);
+    const Entry h1[] = {0, 1};
+    EXPECT_FALSE(products.product(3, 1, h1, 1).has_value());
+    EXPECT_EQ(products.status(), Products::Status::Contradiction);
 }
 
 } // namespace

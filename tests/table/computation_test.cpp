@@ -1,0 +1,218 @@
+#include "table/computation.hpp"
+#include "report/chart_lines.hpp"
+#include "support/term_sets.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace curtis {
+namespace {
+
+using testing::printed;
+using testing::Word;
+
+// A level as the computation hands it over: its degrees and its chart lines,
+// each the printed word and, for an arrow, the printed source.
+struct HandedLevel {
+    int s;
+    std::int32_t topological;
+    std::int32_t coweight;
+    std::vector<std::pair<Word, Word>> lines;
+    bool operator==(const HandedLevel&) const = default;
+};
+
+HandedLevel handed(const FinishedLevel& level) {
+    HandedLevel handed{level.homologicalDegree(), level.topologicalDegree(), level.coweight(), {}};
+    forEachChartLine(level, [&](const ChartLine& line) {
+        handed.lines.emplace_back(printed(line.word, level.k + 1, level.w),
+                                  line.source != nullptr ? printed(line.source, level.k, level.w)
+                                                         : Word{});
+    });
+    return handed;
+}
+
+std::vector<HandedLevel> handedLevels(int t, std::int32_t w, ComputationResult* result = nullptr,
+                                      const ComputationSettings& settings = {}) {
+    std::vector<HandedLevel> levels;
+    const ComputationResult outcome =
+        runComputation(t, w, settings, [&](const FinishedLevel& level) {
+            levels.push_back(handed(level));
+            return true;
+        });
+    if (result != nullptr) {
+        *result = outcome;
+    } else {
+        EXPECT_EQ(outcome.outcome, Outcome::Finished);
+    }
+    return levels;
+}
+
+TEST(Computation, HandsOverEveryLevelInChartOrder) {
+    const std::vector<HandedLevel> expected{
+        {1, 5, 4, {}},
+        {2, 4, 3, {{{3, 0}, {4}}, {{2, 1}, {}}}},
+        {3, 3, 2, {{{0, 1, 1}, {}}, {{-1, 2, 1}, {0, 3}}}},
+        {4, 2, 1, {{{1, 0, 0, 0}, {2, 0, 0}}}},
+        {5, 1, 0, {}},
+        {6, 0, -1, {{{-1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}}},
+    };
+    EXPECT_EQ(handedLevels(6, 1), expected);
+}
+
+TEST(Computation, DegreeOneIsTheTopCellAlone) {
+    for (std::int32_t w : {-1000000000, 0, 5, 1000000000}) {
+        const std::vector<HandedLevel> levels = handedLevels(1, w);
+        ASSERT_EQ(levels.size(), 1u);
+        EXPECT_EQ(levels[0], (HandedLevel{1, 0, -w, {{{-w}, {}}}}));
+    }
+}
+
+TEST(Computation, ExtremeWeightsPrintTrueCells) {
+    // The bottom cell of every level is -w, and the coweight is the sum of
+    // the printed entries of each word.
+    for (std::int32_t w : {-1000000000, 1000000000}) {
+        for (const HandedLevel& level : handedLevels(12, w)) {
+            EXPECT_EQ(level.coweight, 12 - w - level.s);
+            for (const auto& [word, source] : level.lines) {
+                EXPECT_GE(word[0], -w);
+                EXPECT_LE(word[0], 12 - w - level.s);
+                std::int64_t sum = 0;
+                for (std::int32_t entry : word) {
+                    sum += entry;
+                }
+                EXPECT_EQ(sum, level.coweight);
+            }
+        }
+    }
+}
+
+TEST(Computation, FailuresNameTheLevelAndStopTheHandingOver) {
+    ComputationResult result;
+    ComputationSettings tight;
+    tight.termSetRows = 1; // the boundary of (4) has two terms
+    std::vector<HandedLevel> levels = handedLevels(5, 0, &result, tight);
+    EXPECT_EQ(result.outcome, Outcome::TermSetFull);
+    EXPECT_EQ(result.level, 0);
+    EXPECT_FALSE(result.sphere);
+    EXPECT_EQ(result.limit, 1);
+    EXPECT_TRUE(levels.empty());
+
+    // The sphere's own tables, computed first, meet the limit before the
+    // space's degree 8 does.
+    levels = handedLevels(8, 0, &result, tight);
+    EXPECT_EQ(result.outcome, Outcome::TermSetFull);
+    EXPECT_TRUE(result.sphere);
+    EXPECT_TRUE(levels.empty());
+
+    // Every Hit record of the sphere's table made a Source behind its back:
+    // a later elimination meets one as a leading term, through the suffixes
+    // of the words it looks up.
+    ComputationSettings corrupt;
+    corrupt.afterSphereDegree = [](SphereTable& sphere, std::int32_t t) {
+        for (int k = 1; k < sphere.band().levels(t); ++k) {
+            LevelRecords& level = sphere.kept(t, k);
+            for (std::int32_t i = 0; i < level.size(); ++i) {
+                if (level.state(i) == Hit) {
+                    level.set(i, Source, level.partner(i));
+                }
+            }
+        }
+    };
+    levels = handedLevels(12, 0, &result, corrupt);
+    EXPECT_EQ(result.outcome, Outcome::Contradiction);
+    EXPECT_TRUE(levels.empty());
+}
+
+TEST(Computation, TheCallerCanStopAfterALevel) {
+    int handed = 0;
+    const ComputationResult result =
+        runComputation(8, 0, {}, [&](const FinishedLevel&) { return ++handed < 3; });
+    EXPECT_EQ(result.outcome, Outcome::Stopped);
+    EXPECT_EQ(result.level, 2);
+    EXPECT_EQ(handed, 3);
+}
+
+// What the computation holds (kept records and the term set) is compared
+// with what the process can obtain as it grows: a computation that would
+// hold more stops, naming both, and one that fits runs.
+TEST(Computation, MoreMemoryThanObtainableStops) {
+    ComputationSettings plenty;
+    Computation measured(0, plenty);
+    ASSERT_EQ(measured.computeDegree(30, [](const FinishedLevel&) { return true; }).outcome,
+              Outcome::Finished);
+    const std::uint64_t held = measured.bytesHeld();
+    ComputationSettings scarce;
+    scarce.obtainable = ObtainableMemory{held / 2, MemoryLimit::AddressSpace};
+    bool handed = false;
+    const ComputationResult result = runComputation(30, 0, scarce, [&](const FinishedLevel&) {
+        handed = true;
+        return true;
+    });
+    EXPECT_EQ(result.outcome, Outcome::MemoryShortfall);
+    EXPECT_GT(result.bytesNeeded, held / 2);
+    EXPECT_LE(result.bytesNeeded, held);
+    EXPECT_EQ(result.obtainable.bytes, held / 2);
+    EXPECT_EQ(result.obtainable.limit, MemoryLimit::AddressSpace);
+    EXPECT_FALSE(handed);
+
+    scarce.obtainable->bytes = held;
+    EXPECT_EQ(runComputation(30, 0, scarce, [](const FinishedLevel&) { return true; }).outcome,
+              Outcome::Finished);
+    scarce.checkMemory = false;
+    scarce.obtainable->bytes = 0;
+    EXPECT_EQ(runComputation(30, 0, scarce, [](const FinishedLevel&) { return true; }).outcome,
+              Outcome::Finished);
+}
+
+// An exception from a callback ends the computation and reaches the caller,
+// whether it comes in the middle of a level or between levels.
+TEST(Computation, ACallbackThatThrowsEndsTheComputation) {
+    struct Thrown {};
+    ComputationSettings settings;
+    settings.onProgress = [](const ComputationProgress& now) {
+        if (!now.sphere && now.k == 6 && now.done > 0) {
+            throw Thrown{};
+        }
+    };
+    EXPECT_THROW(runComputation(26, 0, settings, [](const FinishedLevel&) { return true; }),
+                 Thrown);
+    settings.onProgress = {};
+    int handed = 0;
+    EXPECT_THROW(runComputation(26, 0, settings,
+                                [&](const FinishedLevel&) {
+                                    if (++handed == 4) {
+                                        throw Thrown{};
+                                    }
+                                    return true;
+                                }),
+                 Thrown);
+    EXPECT_EQ(handed, 4);
+}
+
+// A degree asked for again is read off the table as it stands, and the
+// sphere's degrees are computed once for every degree of the space.
+TEST(Computation, DegreesAskedForAgainAreReadOff) {
+    Computation computation(-1, {});
+    std::vector<HandedLevel> first;
+    std::vector<HandedLevel> again;
+    for (std::vector<HandedLevel>* into : {&first, &again}) {
+        ASSERT_EQ(computation
+                      .computeDegree(14,
+                                     [&](const FinishedLevel& level) {
+                                         into->push_back(handed(level));
+                                         return true;
+                                     })
+                      .outcome,
+                  Outcome::Finished);
+    }
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(first, handedLevels(14, -1));
+    EXPECT_EQ(computation.sphere().degrees(), 14);
+    EXPECT_TRUE(computation.computed(14));
+    EXPECT_FALSE(computation.computed(13));
+}
+
+} // namespace
+} // namespace curtis
