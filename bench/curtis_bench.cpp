@@ -1,9 +1,9 @@
 // Micro-benchmarks of the hot operations: toggle, boundary, reduction, the
 // lookup of a record, and the tables of whole degrees.
-#include "algebra/basis.hpp"
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "algebra/term_set.hpp"
+#include "oracle/basis.hpp"
 #include "table/computation.hpp"
 
 #include <benchmark/benchmark.h>
@@ -13,6 +13,7 @@
 #include <vector>
 
 namespace curtis {
+using oracle::enumerateLevel;
 namespace {
 
 // The words of level k of total degree t, k + 1 entries each, one after

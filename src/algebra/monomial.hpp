@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -23,6 +24,14 @@ using Entry = std::uint8_t;
 // The longest monomial any total degree the program takes can produce, with
 // room to spare; work rows of this many entries live on the stack.
 inline constexpr int maxMonomialLength = 64;
+
+// The largest total degree whose entries a byte holds: every entry of a word
+// of total degree t lies in 0 .. t - 1.
+inline constexpr int maxEntryDegree = 255;
+
+// The top cell offset of a space without a top cell: above every cell any
+// total degree can reach.
+inline constexpr int noTopCell = INT32_MAX;
 
 // The cell index printed for a stored cell offset, and back.
 inline std::int32_t printedCell(Entry offset, std::int32_t w) {

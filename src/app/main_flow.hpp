@@ -1,7 +1,7 @@
 #pragma once
 
-#include "table/computation.hpp"
 #include "report/exit_status.hpp"
+#include "table/computation.hpp"
 
 #include <cstdio>
 

@@ -64,8 +64,7 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
                     if (!terms) {
                         return products.status();
                     }
-                    level.products[j].terms[i] =
-                        survivorIndices(*terms, table.kept(target, k + 1));
+                    level.products[j].terms[i] = survivorIndices(*terms, table.kept(target, k + 1));
                 }
             }
         }
@@ -99,7 +98,8 @@ Products::Status addTransfers(PrintedChart& chart, const Computation& computatio
                                ? Products::Status::Contradiction
                                : products.status();
                 }
-                level.transfer[j] = survivorIndices(*terms, computation.sphere().kept(target, k + 1));
+                level.transfer[j] =
+                    survivorIndices(*terms, computation.sphere().kept(target, k + 1));
             }
         }
     }

@@ -229,9 +229,8 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
             [&](std::int32_t t, const std::function<bool(const FinishedLevel&)>& onLevel) {
                 const ComputationResult result = computation.extendSphere(t);
                 const SphereTable& table = computation.sphere();
-                for (int k = 0; result.outcome == Outcome::Finished &&
-                                k < table.band().finalLevels(t);
-                     ++k) {
+                for (int k = 0;
+                     result.outcome == Outcome::Finished && k < table.band().finalLevels(t); ++k) {
                     onLevel(FinishedLevel{k, t, 0, &table});
                 }
                 return result;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// A finished degree as bytes, for the cache, and back. Decoding checks every length against what is left, so a
-// damaged or foreign payload gives nothing, never a crash.
+// A finished degree as bytes, for the cache, and back. Decoding checks every length against what is
+// left, so a damaged or foreign payload gives nothing, never a crash.
 
 namespace curtis {
 

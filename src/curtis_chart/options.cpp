@@ -178,8 +178,8 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         app.add_option("--max-filtration", maxFiltration,
                        "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
                        "and beyond t = " +
-                           std::to_string(maxTotalDegree) + ", to t = " +
-                           std::to_string(maxBandDegree))
+                           std::to_string(maxTotalDegree) +
+                           ", to t = " + std::to_string(maxBandDegree))
             ->option_text("F")
             ->check(wholeNumber(0, maxFiltrationBound));
     std::string format = chartFormats().front().name;

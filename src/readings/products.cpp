@@ -74,15 +74,14 @@ bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int
         if (sameMonomial(leading, claimed, k + 2)) {
             return addRows(work_, set) || fail(Status::TermSetFull);
         }
-        if (table.record(t, k + 1, leading, current) != Hit ||
-            sameMonomial(current, tag, k + 1)) {
+        if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1)) {
             return fail(Status::Contradiction);
         }
     }
 }
 
-std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k,
-                                                           const Entry* word, int i) {
+std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k, const Entry* word,
+                                                           int i) {
     const std::int32_t shift = std::int32_t{1} << i;
     // Level k + 1 of the target degree must hold final states.
     if (!computation_.computed(t) || !computation_.computed(t + shift) ||
@@ -121,8 +120,8 @@ bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
     return true;
 }
 
-std::optional<std::vector<std::int32_t>>
-Products::classOf(TermSet& chain, const CurtisTable& table, std::int32_t t, int k) {
+std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const CurtisTable& table,
+                                                           std::int32_t t, int k) {
     std::vector<std::int32_t> terms;
     const LevelRecords& level = table.kept(t, k);
     Entry leading[maxMonomialLength];

@@ -72,8 +72,7 @@ private:
                                                      std::int32_t t, int k);
     // Adds the cycle of the survivor `word` (level k of degree t of table)
     // to set (rows of level k).
-    bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
-                  TermSet& set);
+    bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);
     // Adds to set (rows of level k + 1) the boundary whose leading term is
     // `claimed` of level k + 1, Hit by `tag` of level k.
     bool addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,

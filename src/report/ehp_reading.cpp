@@ -50,7 +50,8 @@ PrintedLevel printEhpLevel(const FinishedLevel& level) {
         level,
         [&](const Entry* word, int born) {
             printed.survivors.push_back(printed.lines.size());
-            printed.lines.push_back(PrintedLine{printMonomial(word, level.k + 1, level.w), {}, false});
+            printed.lines.push_back(
+                PrintedLine{printMonomial(word, level.k + 1, level.w), {}, false});
             printed.born.push_back(born);
         },
         [&](const Entry* word, const Entry* tag, int born, int dies) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "table/computation.hpp"
 #include "report/space_name.hpp"
+#include "table/computation.hpp"
 
 #include <array>
 #include <cstdint>

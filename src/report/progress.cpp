@@ -29,8 +29,8 @@ void ProgressLine::update(const ComputationProgress& progress) {
     // interval.
     // A new level of the space is shown at once; the sphere's many small
     // levels, and progress within a level, at most every interval.
-    if (!due(!progress.sphere && (progress.t != shownT_ || progress.k != shownK_ ||
-                                  progress.sphere != shownSphere_))) {
+    if (!due(!progress.sphere &&
+             (progress.t != shownT_ || progress.k != shownK_ || progress.sphere != shownSphere_))) {
         return;
     }
     shownT_ = progress.t;

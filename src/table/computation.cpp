@@ -1,6 +1,6 @@
 #include "table/computation.hpp"
 
-#include "algebra/basis.hpp"
+#include "algebra/monomial.hpp"
 #include "table/level_elimination.hpp"
 
 #include <algorithm>
@@ -30,10 +30,10 @@ Computation::Computation(std::int32_t w, ComputationSettings settings)
           widened(settings_.maxFiltration, settings_.sphereExtraFiltrations))) {
     if (!settings_.topCell || *settings_.topCell != -w) {
         // Cells above t - 1 are never reached.
-        const int top = settings_.topCell ? static_cast<int>(std::clamp<std::int64_t>(
-                                                std::int64_t{*settings_.topCell} + w, 0,
-                                                maxEntryDegree))
-                                          : noTopCell;
+        const int top = settings_.topCell
+                            ? static_cast<int>(std::clamp<std::int64_t>(
+                                  std::int64_t{*settings_.topCell} + w, 0, maxEntryDegree))
+                            : noTopCell;
         space_ = std::make_unique<SpaceTable>(*sphere_, w, top, TableBand{settings_.maxFiltration});
     }
 }
@@ -87,8 +87,9 @@ ComputationResult Computation::growSphere(std::int32_t t) {
     return ComputationResult{};
 }
 
-ComputationResult Computation::computeDegree(
-    std::int32_t t, const std::function<bool(const FinishedLevel&)>& onLevel) {
+ComputationResult
+Computation::computeDegree(std::int32_t t,
+                           const std::function<bool(const FinishedLevel&)>& onLevel) {
     asked_ = t;
     ComputationResult result = growSphere(space_ ? t : t - 1);
     if (result.outcome != Outcome::Finished) {
@@ -125,13 +126,14 @@ ComputationResult Computation::computeDegree(
     return result;
 }
 
-ComputationResult Computation::computeTableDegree(
-    CurtisTable& table, std::int32_t t, const std::function<bool(const FinishedLevel&)>* onLevel,
-    std::int32_t w) {
+ComputationResult
+Computation::computeTableDegree(CurtisTable& table, std::int32_t t,
+                                const std::function<bool(const FinishedLevel&)>* onLevel,
+                                std::int32_t w) {
     const bool sphere = &table == sphere_.get();
     if (!setAllocated_) {
-        const std::int32_t rows = settings_.termSetRows > 0 ? settings_.termSetRows
-                                                            : TermSet::maxRowLimit;
+        const std::int32_t rows =
+            settings_.termSetRows > 0 ? settings_.termSetRows : TermSet::maxRowLimit;
         if (!set_.allocate(rows, maxMonomialLength)) {
             return failure(Outcome::WorkStorageFailed, 0, sphere);
         }
@@ -156,8 +158,8 @@ ComputationResult Computation::computeTableDegree(
             result.sphere = sphere;
             return result;
         }
-        const EliminationStatus status = eliminateLevel(
-            table, t, L, set_, [&](std::int64_t done, std::int64_t total) {
+        const EliminationStatus status =
+            eliminateLevel(table, t, L, set_, [&](std::int64_t done, std::int64_t total) {
                 if (settings_.onProgress) {
                     settings_.onProgress(ComputationProgress{sphere, asked_, L, t, done, total});
                 }
@@ -170,8 +172,7 @@ ComputationResult Computation::computeTableDegree(
             break;
         case EliminationStatus::TermSetFull:
             return failure(Outcome::TermSetFull, L, sphere,
-                           settings_.termSetRows > 0 ? settings_.termSetRows
-                                                     : set_.rowCapacity());
+                           settings_.termSetRows > 0 ? settings_.termSetRows : set_.rowCapacity());
         case EliminationStatus::Contradiction:
             return failure(Outcome::Contradiction, L, sphere);
         case EliminationStatus::Stopped:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "algebra/basis.hpp"
+#include "algebra/monomial.hpp"
 #include "algebra/term_set.hpp"
 #include "system/memory_limit.hpp"
 #include "table/curtis_table.hpp"
@@ -144,7 +144,9 @@ public:
     const CurtisTable& table() const;
     const ComputationSettings& settings() const { return settings_; }
     // The levels of degree t the computation hands over.
-    int finalLevels(std::int32_t t) const { return TableBand{settings_.maxFiltration}.finalLevels(t); }
+    int finalLevels(std::int32_t t) const {
+        return TableBand{settings_.maxFiltration}.finalLevels(t);
+    }
     // Whether degree t of the space has been computed.
     bool computed(std::int32_t t) const;
 

@@ -1,6 +1,6 @@
 #include "table/curtis_table.hpp"
 
-#include "algebra/basis.hpp"
+#include "algebra/monomial.hpp"
 
 #include <algorithm>
 #include <cassert>
@@ -30,6 +30,34 @@ std::uint64_t CurtisTable::bytes() const {
     return total;
 }
 
+const Entry* CurtisTable::partnerWord(std::int32_t t, int L, const LevelRecords& records,
+                                      std::int32_t i) const {
+    const GeneratorState state = records.state(i);
+    const LevelRecords* level =
+        state == Alive ? nullptr : keptOrNull(t, state == Hit ? L - 1 : L + 1);
+    const std::int32_t j = records.partner(i);
+    return level != nullptr && j >= 0 && j < level->size() ? level->word(j) : nullptr;
+}
+
+GeneratorState CurtisTable::keptRecord(std::int32_t t, int L, const LevelRecords* records,
+                                       std::int32_t index, Entry* partner) const {
+    if (index == LevelRecords::none) {
+        return Alive;
+    }
+    const GeneratorState state = records->state(index);
+    if (state == Alive) {
+        return Alive;
+    }
+    const Entry* other = partnerWord(t, L, *records, index);
+    if (other == nullptr) {
+        return Source; // a pairing with nothing: the table is contradicted
+    }
+    if (partner != nullptr) {
+        copyMonomial(partner, other, state == Hit ? L : L + 2);
+    }
+    return state;
+}
+
 namespace {
 
 // Writes the partner of a word decided by its suffix from entry p + 1 on:
@@ -49,8 +77,7 @@ int firstIndex(const Entry* word, int L) {
 
 } // namespace
 
-GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word,
-                                   Entry* partner) const {
+GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word, Entry* partner) const {
     // The suffix decided so far: (0, i_(p+1), ..., i_L), of level `level`
     // and degree `degree`, its record `index` in `records` (none: no record,
     // Alive). The shortest, the unit, survives.
@@ -64,15 +91,15 @@ GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word,
         const int n = word[p];
         if (index != LevelRecords::none) {
             const GeneratorState state = records->state(index);
-            if (state == Source) {
-                if (partner != nullptr) {
-                    const Entry* target = kept(degree, level + 1).word(records->partner(index));
-                    joinPartner(partner, word, p, target, level + 1);
+            const Entry* other = partnerWord(degree, level, *records, index);
+            if (state == Source || (state == Hit && other == nullptr)) {
+                if (partner != nullptr && other != nullptr) {
+                    joinPartner(partner, word, p, other, level + 1);
                 }
                 return Source;
             }
             if (state == Hit) {
-                const Entry* tag = kept(degree, level - 1).word(records->partner(index));
+                const Entry* tag = other;
                 if (firstIndex(tag, level - 1) <= 2 * n) {
                     if (partner != nullptr) {
                         joinPartner(partner, word, p, tag, level - 1);
@@ -95,16 +122,7 @@ GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word,
         index = records != nullptr ? records->find(word) : LevelRecords::none;
     }
     assert(L == 0 || degree == t);
-    if (index == LevelRecords::none) {
-        return Alive;
-    }
-    const GeneratorState state = records->state(index);
-    if (partner != nullptr && state != Alive) {
-        const int partnerLevel = state == Hit ? L - 1 : L + 1;
-        copyMonomial(partner, kept(t, partnerLevel).word(records->partner(index)),
-                     partnerLevel + 1);
-    }
-    return state;
+    return keptRecord(t, L, records, index, partner);
 }
 
 void SphereTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) const {
@@ -128,8 +146,8 @@ void SphereTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) con
             }
             const GeneratorState state = survivors.state(j);
             // Survives in Lambda(2n + 1): Alive, or Hit from beyond it.
-            if (state == Source || (state == Hit && firstIndex(tags->word(survivors.partner(j)),
-                                                               L - 2) <= 2 * n)) {
+            if (state == Source ||
+                (state == Hit && firstIndex(tags->word(survivors.partner(j)), L - 2) <= 2 * n)) {
                 continue;
             }
             out.push_back(0);
@@ -139,8 +157,7 @@ void SphereTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) con
     }
 }
 
-GeneratorState SpaceTable::record(std::int32_t t, int L, const Entry* word,
-                                  Entry* partner) const {
+GeneratorState SpaceTable::record(std::int32_t t, int L, const Entry* word, Entry* partner) const {
     const int cell = word[0];
     const GeneratorState onCell = sphere_.record(t - cell, L, word, partner);
     if (onCell != Alive) {
@@ -151,16 +168,7 @@ GeneratorState SpaceTable::record(std::int32_t t, int L, const Entry* word,
     }
     const LevelRecords* records = keptOrNull(t, L);
     const std::int32_t index = records != nullptr ? records->find(word) : LevelRecords::none;
-    if (index == LevelRecords::none) {
-        return Alive;
-    }
-    const GeneratorState state = records->state(index);
-    if (partner != nullptr && state != Alive) {
-        const int partnerLevel = state == Hit ? L - 1 : L + 1;
-        copyMonomial(partner, kept(t, partnerLevel).word(records->partner(index)),
-                     partnerLevel + 1);
-    }
-    return state;
+    return keptRecord(t, L, records, index, partner);
 }
 
 void SpaceTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) const {

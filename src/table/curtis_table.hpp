@@ -83,6 +83,17 @@ public:
     // The bytes the kept records hold.
     std::uint64_t bytes() const;
 
+protected:
+    // The word of the partner of record i of level L of degree t (the tag of
+    // a Hit record, the target of a Source), or null where it is not a
+    // record of that level: a table contradicted.
+    const Entry* partnerWord(std::int32_t t, int L, const LevelRecords& records,
+                             std::int32_t i) const;
+    // The record `index` of `records` (level L of degree t) as a lookup
+    // gives it: Alive without one; Source where its partner is missing.
+    GeneratorState keptRecord(std::int32_t t, int L, const LevelRecords* records,
+                              std::int32_t index, Entry* partner) const;
+
 private:
     std::int32_t w_;
     TableBand band_;
@@ -108,8 +119,7 @@ public:
     // first that is Source, or Hit by a tag of first index at most 2 i_(p-1),
     // decides the word; when none does, the word is an E1 generator. The cell
     // entry of word is not read.
-    GeneratorState record(std::int32_t t, int L, const Entry* word,
-                          Entry* partner) const override;
+    GeneratorState record(std::int32_t t, int L, const Entry* word, Entry* partner) const override;
 
     // Level 0: the unit, in degree 1 only. Level L >= 1: λ_n λ_J for every
     // n <= t - 2 and every λ_J of level L - 1 in degree t - n - 1 whose first
@@ -134,8 +144,7 @@ public:
     SpaceTable(const SphereTable& sphere, std::int32_t w, int topCellOffset, TableBand band)
         : CurtisTable(w, band), sphere_(sphere), topCell_(topCellOffset) {}
 
-    GeneratorState record(std::int32_t t, int L, const Entry* word,
-                          Entry* partner) const override;
+    GeneratorState record(std::int32_t t, int L, const Entry* word, Entry* partner) const override;
 
     // e(a + c) λ_I for every cell offset c from 0 to min(b - a, t - 1 - L)
     // and every survivor λ_I of level L of the sphere's degree t - c.

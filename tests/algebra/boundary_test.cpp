@@ -1,6 +1,6 @@
-#include "algebra/basis.hpp"
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
+#include "oracle/basis.hpp"
 #include "support/literal_term_set.hpp"
 #include "support/term_sets.hpp"
 
@@ -109,7 +109,7 @@ void expectPlainBoundaries(int t, std::int32_t w, int firstLevel, int lastLevel)
         Words before;
         std::vector<Entry> previous;
         TermSet asItComes = termSet(k + 2, 1 << 20);
-        enumerateLevel(t, k, [&](const Entry* word) {
+        oracle::enumerateLevel(t, k, [&](const Entry* word) {
             const Word x = testing::printed(word, k + 1, w);
             Words expected = literalBoundary(x, w);
             EXPECT_EQ(boundary(x, w), expected) << "t " << t << " w " << w;

@@ -1,9 +1,9 @@
 // End-to-end runs of the program at its edges: bad input, input that ends,
 // storage that cannot be obtained or is outgrown, output that cannot be
 // written. Every run has a time limit, so a hang fails its test.
-#include "table/computation.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
+#include "table/computation.hpp"
 
 #include <gtest/gtest.h>
 

@@ -31,8 +31,8 @@ TEST(Progress, ShownOnATerminalAndErasedNeverOnAPipe) {
     EXPECT_EQ(shown.out, piped.out);
 
     const std::string erase = "\r\033[K";
-    const std::string::size_type line =
-        shown.err.find("\rdegree s=1 of 30: 0 of 1 E1 generators eliminated, 0:00:00 elapsed\033[K");
+    const std::string::size_type line = shown.err.find(
+        "\rdegree s=1 of 30: 0 of 1 E1 generators eliminated, 0:00:00 elapsed\033[K");
     EXPECT_NE(line, std::string::npos) << shown.err;
     // The line is rewritten in place, never erased while the chart goes to
     // a pipe: only at the end, which is the last thing written.

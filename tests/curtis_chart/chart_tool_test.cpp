@@ -1,11 +1,10 @@
 // curtis-chart end to end: its text and JSON against the program's own chart,
 // its picture against its JSON, and its refusals.
-#include "algebra/basis.hpp"
-#include "table/computation.hpp"
 #include "support/chart_json.hpp"
 #include "support/chart_tool_process.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
+#include "table/computation.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -505,8 +504,8 @@ TEST(ChartTool, AFailedRunLeavesNoFileAndACompleteOneItsWholeOutput) {
 
     // The process can obtain less than the computation comes to hold.
     ProcessOptions scarce;
-    scarce.arguments = {"--obtainable", "20000", "--weight", "0", "--max-degree", "30",
-                        "--format", "text", "--output", file.string()};
+    scarce.arguments = {"--obtainable", "20000",    "--weight", "0",        "--max-degree",
+                        "30",           "--format", "text",     "--output", file.string()};
     const ProcessResult failed = runProcess(CHART_TOOL_SEAM_EXECUTABLE, scarce);
     EXPECT_EQ(failed.exitStatus, 255);
     EXPECT_EQ(failed.err.rfind("Error: fail to allocate memory!\nThe computation needs ", 0), 0u)
@@ -579,11 +578,11 @@ TEST(ChartTool, ABandOfFiltrations) {
     const std::string beyond = std::to_string(maxTotalDegree + 1);
     const ProcessResult refused = chartTool({"--bottom-cell", "1", "--max-degree", beyond});
     EXPECT_EQ(refused.exitStatus, 2);
-    EXPECT_EQ(refused.err, "curtis-chart: --max-degree " + beyond + " is too large: from t = " +
-                               beyond + " on a whole degree has words of more than " +
-                               std::to_string(maxTotalDegree) +
-                               " entries; --max-filtration F computes the low filtrations "
-                               "further (see --help)\n");
+    EXPECT_EQ(refused.err,
+              "curtis-chart: --max-degree " + beyond + " is too large: from t = " + beyond +
+                  " on a whole degree has words of more than " + std::to_string(maxTotalDegree) +
+                  " entries; --max-filtration F computes the low filtrations "
+                  "further (see --help)\n");
     const ProcessResult far = chartTool({"--bottom-cell", "1", "--min-degree", "120",
                                          "--max-degree", "120", "--max-filtration", "1"});
     EXPECT_EQ(far.exitStatus, 0) << far.err;

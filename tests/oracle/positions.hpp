@@ -1,7 +1,7 @@
 #pragma once
 
-#include "algebra/basis.hpp"
 #include "algebra/monomial.hpp"
+#include "oracle/basis.hpp"
 
 #include <cstdint>
 

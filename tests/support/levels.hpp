@@ -1,6 +1,6 @@
 #pragma once
 
-#include "algebra/basis.hpp"
+#include "oracle/basis.hpp"
 #include "oracle/generator_tables.hpp"
 #include "oracle/level_elimination.hpp"
 

@@ -18,9 +18,9 @@ public:
            std::optional<int> band = std::nullopt, int first = 1)
         : w_(w), computation_(w, settings(top, band)) {
         for (int t = first; t <= last; ++t) {
-            EXPECT_EQ(computation_.computeDegree(t, [](const FinishedLevel&) { return true; })
-                          .outcome,
-                      Outcome::Finished)
+            EXPECT_EQ(
+                computation_.computeDegree(t, [](const FinishedLevel&) { return true; }).outcome,
+                Outcome::Finished)
                 << "t " << t;
         }
     }

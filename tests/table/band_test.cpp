@@ -1,7 +1,7 @@
 // A band of low filtrations: exactly the low levels of the whole
 // computation, and counts that stay exact far beyond the whole
 // computation's degrees.
-#include "algebra/basis.hpp"
+#include "oracle/basis.hpp"
 #include "support/term_sets.hpp"
 #include "table/computation.hpp"
 
@@ -35,10 +35,10 @@ std::vector<std::vector<Record>> handedRecords(int t, std::int32_t w, std::optio
                 const int partnerLevel = state == Hit ? level.k - 1 : level.k + 1;
                 records.emplace_back(
                     testing::printed(kept.word(i), level.k + 1, w), state,
-                    state == Alive ? testing::Word{}
-                                   : testing::printed(level.table->kept(t, partnerLevel)
-                                                          .word(kept.partner(i)),
-                                                      partnerLevel + 1, w));
+                    state == Alive
+                        ? testing::Word{}
+                        : testing::printed(level.table->kept(t, partnerLevel).word(kept.partner(i)),
+                                           partnerLevel + 1, w));
             }
             return true;
         });
@@ -118,7 +118,7 @@ private:
 // 4 of t = 100 and t = 250 with F = 3, counted both ways.
 TEST(Band, CountsFarOutAreExact) {
     for (const int t : {100, 250}) {
-        const BasisCounts counts(t, noTopCell, 4);
+        const oracle::BasisCounts counts(t, noTopCell, 4);
         ASSERT_EQ(counts.levels(), 5);
         BackwardCount direct(t);
         for (int L = 0; L <= 4; ++L) {

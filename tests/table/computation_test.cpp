@@ -1,6 +1,6 @@
-#include "table/computation.hpp"
 #include "report/chart_lines.hpp"
 #include "support/term_sets.hpp"
+#include "table/computation.hpp"
 
 #include <gtest/gtest.h>
 

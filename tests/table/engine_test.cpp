@@ -3,7 +3,7 @@
 // every word, read through the lookup, is the oracle's, and the chart's
 // levels beyond the reach of any whole level are checked by their Euler
 // characteristic.
-#include "algebra/basis.hpp"
+#include "oracle/basis.hpp"
 #include "oracle/degree.hpp"
 #include "support/tables.hpp"
 
@@ -63,14 +63,17 @@ void expectSameRecords(const Tables& tables, oracle::Degree& oracle, const std::
 
 TEST(Engine, EveryRecordIsTheLevelByLevelElimination) {
     const std::vector<Space> spaces{
-        {"S^0", 0, 0, 17},       {"RP^inf", 1, std::nullopt, 16},
-        {"P_-3^5", -3, 5, 15},   {"P_0", 0, std::nullopt, 16},
-        {"P_3^12", 3, 12, 15},   {"P_-10^-4", -10, -4, 15},
+        {"S^0", 0, 0, 17},
+        {"RP^inf", 1, std::nullopt, 16},
+        {"P_-3^5", -3, 5, 15},
+        {"P_0", 0, std::nullopt, 16},
+        {"P_3^12", 3, 12, 15},
+        {"P_-10^-4", -10, -4, 15},
         {"P_10^9", 1000000000, std::nullopt, 14},
     };
     for (const Space& space : spaces) {
-        for (const std::optional<int> band : {std::optional<int>(), std::optional<int>(1),
-                                             std::optional<int>(4)}) {
+        for (const std::optional<int> band :
+             {std::optional<int>(), std::optional<int>(1), std::optional<int>(4)}) {
             const Tables tables(space.last, -space.bottom, space.top, band);
             for (int t = 1; t <= space.last; ++t) {
                 oracle::Degree oracle(t, -space.bottom, space.top, band);
@@ -95,7 +98,7 @@ TEST(Engine, EulerCharacteristicsFarOut) {
     // The alternating sums of a whole degree of a table.
     const auto expectEuler = [](const CurtisTable& table, int t, int topCell,
                                 const std::string& what) {
-        const BasisCounts counts(t, topCell);
+        const oracle::BasisCounts counts(t, topCell);
         std::int64_t sizes = 0;
         std::int64_t survivors = 0;
         for (int k = 0; k < t; ++k) {
@@ -114,12 +117,12 @@ TEST(Engine, EulerCharacteristicsFarOut) {
         int t;
     };
     // P_0's computation holds every degree of the sphere's table below it.
-    for (const Case& space : {Case{0, std::nullopt, far}, Case{1, std::nullopt, far - 4},
-                              Case{-3, 5, far - 8}}) {
+    for (const Case& space :
+         {Case{0, std::nullopt, far}, Case{1, std::nullopt, far - 4}, Case{-3, 5, far - 8}}) {
         const Tables tables(space.t, -space.bottom, space.top, std::nullopt, space.t);
         const std::string name = "bottom cell " + std::to_string(space.bottom);
-        expectEuler(tables.table(), space.t,
-                    space.top ? *space.top - space.bottom : noTopCell, name);
+        expectEuler(tables.table(), space.t, space.top ? *space.top - space.bottom : noTopCell,
+                    name);
         if (space.bottom == 0) {
             for (int t = 1; t <= space.t; ++t) {
                 expectEuler(tables.computation().sphere(), t, 0, "the sphere");

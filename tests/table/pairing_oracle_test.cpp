@@ -6,8 +6,8 @@
 // paired with its greatest remaining row. The pairs do not depend on how
 // the columns are reduced, so the program's states and tags must be exactly
 // these: the survivors, every Hit term and the generator it was hit by.
-#include "support/tables.hpp"
 #include "support/lambda_complex.hpp"
+#include "support/tables.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "algebra/basis.hpp"
+#include "oracle/basis.hpp"
 
 #include <algorithm>
 
-namespace curtis {
+namespace curtis::oracle {
 
 BasisCounts::BasisCounts(int t, int topCell, int lastLevel)
     : t_(t), levels_(lastLevel < 0 ? t : std::min(lastLevel, t - 1) + 1),
@@ -60,4 +60,4 @@ BasisCounts::BasisCounts(int t, int topCell, int lastLevel)
     }
 }
 
-} // namespace curtis
+} // namespace curtis::oracle

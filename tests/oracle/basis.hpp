@@ -14,15 +14,7 @@
 // when the space has one. The weight w only shifts the printed cell index,
 // so nothing here depends on it.
 
-namespace curtis {
-
-// The top cell offset of a space without a top cell: above every cell any
-// total degree can reach.
-inline constexpr int noTopCell = INT32_MAX;
-
-// The largest total degree whose entries a byte holds: every entry of a word
-// of total degree t lies in 0 .. t - 1.
-inline constexpr int maxEntryDegree = 255;
+namespace curtis::oracle {
 
 // Counts that saturate instead of overflowing: a count of words that no
 // level the program accepts can hold reads as at least this much. Every
@@ -145,4 +137,4 @@ template <typename Sink> bool enumerateLevel(int t, int L, Sink&& sink, int topC
     return enumerateAdmissible(word, 0, L + 1, t - 1 - L, sink, topCell);
 }
 
-} // namespace curtis
+} // namespace curtis::oracle

@@ -1,4 +1,4 @@
-#include "algebra/basis.hpp"
+#include "oracle/basis.hpp"
 #include "support/term_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace curtis {
+namespace curtis::oracle {
 namespace {
 
 using testing::Word;
@@ -221,4 +221,4 @@ TEST(BasisCounts, LargestLevelsOfLargeDegrees) {
 }
 
 } // namespace
-} // namespace curtis
+} // namespace curtis::oracle
