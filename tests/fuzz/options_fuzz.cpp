@@ -2,7 +2,7 @@
 // arguments at NUL bytes. Parsing must end with one of its three outcomes,
 // and options it accepts must lie in range.
 #include "curtis_chart/options.hpp"
-#include "elimination/computation.hpp"
+#include "table/computation.hpp"
 
 #include <cstddef>
 #include <cstdint>
