@@ -278,7 +278,9 @@ bool TermSet::buildTournament() const {
     return true;
 }
 
-// Row r has changed (or is gone): plays its matches again up to the root.
+// Row r has changed (or is gone): plays its matches again toward the root.
+// A match whose winner stays the same row, and that row is not r, decides
+// every match above it as before: the replay stops there.
 void TermSet::replayRow(std::int32_t r) {
     if (tournamentLeaves_ == 0) {
         return;
@@ -287,7 +289,12 @@ void TermSet::replayRow(std::int32_t r) {
     std::uint64_t n = static_cast<std::uint64_t>(tournamentLeaves_ + r);
     node[n] = r < rowCount_ ? r : -1;
     for (n /= 2; n >= 1; n /= 2) {
-        node[n] = greaterRow(node[2 * n], node[2 * n + 1]);
+        const std::int32_t before = node[n];
+        const std::int32_t winner = greaterRow(node[2 * n], node[2 * n + 1]);
+        if (winner == before && winner != r) {
+            return;
+        }
+        node[n] = winner;
     }
 }
 
