@@ -21,9 +21,10 @@ namespace curtis {
 
 using Entry = std::uint8_t;
 
-// The longest monomial any total degree the program takes can produce, with
-// room to spare; work rows of this many entries live on the stack.
-inline constexpr int maxMonomialLength = 64;
+// The longest monomial any total degree the program takes can produce: a
+// word of total degree t has at most t entries, each below t, and entries
+// are bytes. Work rows of this many entries live on the stack.
+inline constexpr int maxMonomialLength = 256;
 
 // The largest total degree whose entries a byte holds: every entry of a word
 // of total degree t lies in 0 .. t - 1.

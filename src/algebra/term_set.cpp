@@ -21,6 +21,13 @@ std::uint64_t TermSet::bytesFor(std::int32_t rows, int maxRowLength) {
            + slotsFor(rows) * sizeof(std::uint64_t);                 // the index
 }
 
+std::uint64_t TermSet::bytes() const {
+    return rows_.size() * sizeof(Entry) + hashes_.size() * sizeof(std::uint32_t) +
+           pairs_.size() * sizeof(PairRange) + slotOfRow_.size() * sizeof(std::uint32_t) +
+           keys_.size() * sizeof(RowKey) + slots_.size() * sizeof(std::uint64_t) +
+           tournament_.size() * sizeof(std::int32_t);
+}
+
 bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t startRows) {
     // Slots are counted in 32 bits, twice as many as rows.
     rowLimit = std::clamp(rowLimit, 0, maxRowLimit);
@@ -44,7 +51,24 @@ bool TermSet::allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t sta
     return true;
 }
 
+namespace {
+
+// Makes buffer hold at least count values, keeping its contents; false when
+// the memory cannot be obtained.
+template <typename T> bool holdAtLeast(Buffer<T>& buffer, std::uint64_t count) {
+    return buffer.size() >= count || buffer.resize(count);
+}
+
+} // namespace
+
 void TermSet::clear(int rowLength) {
+    // Rows are packed at their length: longer rows need more of the row
+    // storage, and where it cannot grow, the set holds fewer of them.
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(rowCapacity_) * static_cast<std::uint64_t>(rowLength);
+    if (!holdAtLeast(rows_, bytes)) {
+        rowCapacity_ = static_cast<std::int32_t>(rows_.size() / static_cast<std::uint64_t>(rowLength));
+    }
     std::uint64_t* slots = slots_.data();
     std::fill(slots, slots + slotMask_ + 1, std::uint64_t{0});
     slotMask_ = std::min(minimumSlots, slotLimit_) - 1;
@@ -148,9 +172,10 @@ bool TermSet::growRows() {
     const std::uint64_t slots = slotsFor(rows);
     // A buffer that has grown keeps its contents, so a failure part way
     // leaves the set as it was, only with more room in some buffers.
-    if (!rows_.resize(count * static_cast<std::uint64_t>(maxRowLength_)) ||
-        !hashes_.resize(count) || !pairs_.resize(count) || !slotOfRow_.resize(count) ||
-        !keys_.resize(count) || (slots > slotLimit_ && !slots_.resize(slots))) {
+    if (!holdAtLeast(rows_, count * static_cast<std::uint64_t>(rowLength_)) ||
+        !holdAtLeast(hashes_, count) || !holdAtLeast(pairs_, count) ||
+        !holdAtLeast(slotOfRow_, count) || !holdAtLeast(keys_, count) ||
+        (slots > slotLimit_ && !slots_.resize(slots))) {
         return false;
     }
     rowCapacity_ = rows;

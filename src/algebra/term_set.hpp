@@ -25,8 +25,9 @@ inline constexpr PairRange noPair{1, 0};
 // mod 2^32, of the contributions of its entries, so a row that differs from
 // a known one in a few entries has its hash updated in constant time. Every
 // position lies below maxMonomialLength and every value is a byte, so the
-// contributions are looked up in a table of 64 x 256 values made at compile
-// time.
+// contributions are looked up in a table of 256 x 256 values, made when the
+// program starts (positions beyond a row's length are never read, so short
+// words use only the table's first rows).
 // The entry values the table holds hashes for: 0 .. hashedEntryValues - 1,
 // every value a byte holds.
 inline constexpr int hashedEntryValues = 256;
@@ -44,7 +45,7 @@ constexpr std::uint32_t mixEntry(int position, int value) {
 
 struct EntryHashes {
     std::uint32_t values[maxMonomialLength * hashedEntryValues];
-    constexpr EntryHashes() : values{} {
+    EntryHashes() {
         for (int position = 0; position < maxMonomialLength; ++position) {
             for (int value = 0; value < hashedEntryValues; ++value) {
                 values[position * hashedEntryValues + value] = mixEntry(position, value);
@@ -53,7 +54,7 @@ struct EntryHashes {
     }
 };
 
-inline constexpr EntryHashes entryHashes{};
+inline const EntryHashes entryHashes{};
 
 } // namespace detail
 
@@ -115,6 +116,8 @@ public:
 
     // Bytes of a set that holds storage for `rows` rows.
     static std::uint64_t bytesFor(std::int32_t rows, int maxRowLength);
+    // The bytes this set's storage holds.
+    std::uint64_t bytes() const;
 
     TermSet() = default;
     TermSet(const TermSet&) = delete;
@@ -130,7 +133,8 @@ public:
     bool allocate(std::int32_t rowLimit, int maxRowLength, std::int32_t startRows = initialRows);
 
     // Empties the set, shrinks its index back to the smallest table and makes
-    // its rows rowLength entries long (at most the allocated length).
+    // its rows rowLength entries long (at most the allocated length). Rows
+    // are packed at their length, so the storage of rows grows with it.
     void clear(int rowLength);
 
     std::int32_t rowCount() const { return rowCount_; }

@@ -51,21 +51,15 @@ std::string formatsThat(bool ChartFormat::*shows) {
     return names;
 }
 
-// Why the largest degree cannot be computed, or nothing: the words of a
-// whole degree t have t entries, those of a band F + 2, and the sphere's
-// the transfer reads one more.
+// Why the largest degree cannot be computed, or nothing: the transfer reads
+// the sphere's tables of degrees beyond the range, whose entries must still
+// be bytes.
 std::string degreeRefusal(const ChartOptions& options) {
     const std::int32_t T = options.maxDegree;
-    if (!options.maxFiltration && T > maxTotalDegree) {
-        return "--max-degree " + std::to_string(T) +
-               " is too large: from t = " + std::to_string(maxTotalDegree + 1) +
-               " on a whole degree has words of more than " + std::to_string(maxTotalDegree) +
-               " entries; --max-filtration F computes the low filtrations further";
-    }
     if (options.transfer) {
         // The sphere's tables of t + 1 + a, in a band one filtration higher.
         const std::int32_t sphereT = T + 1 - options.weight;
-        if (sphereT > (options.maxFiltration ? maxBandDegree : maxTotalDegree)) {
+        if (sphereT > maxTotalDegree) {
             return "--max-degree " + std::to_string(T) + " is too large for --transfer, which " +
                    "reads the sphere's table of t = " + std::to_string(sphereT);
         }
@@ -135,9 +129,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     app.get_formatter()->column_width(30);
     const std::string weightRange =
         std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
-    const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree) +
-                                    " (with --max-filtration to " + std::to_string(maxBandDegree) +
-                                    ")";
+    const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree);
     std::int32_t bottomCell = 0;
     std::int32_t topCell = 0;
     bool sphereFlag = false;
@@ -177,9 +169,7 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     CLI::Option* band =
         app.add_option("--max-filtration", maxFiltration,
                        "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
-                       "and beyond t = " +
-                           std::to_string(maxTotalDegree) +
-                           ", to t = " + std::to_string(maxBandDegree))
+                       "and far faster than the whole degrees")
             ->option_text("F")
             ->check(wholeNumber(0, maxFiltrationBound));
     std::string format = chartFormats().front().name;

@@ -56,7 +56,7 @@ std::uint64_t Computation::tableBytes() const {
 }
 
 std::uint64_t Computation::setBytes() const {
-    return setAllocated_ ? TermSet::bytesFor(set_.rowCapacity(), maxMonomialLength) : 0;
+    return setAllocated_ ? set_.bytes() : 0;
 }
 
 bool Computation::withinMemory(std::uint64_t held, ComputationResult& result) const {

@@ -13,17 +13,17 @@
 namespace curtis {
 
 // The largest total degree whose every level the computation takes: the
-// words of level t - 1 have t entries, and words, work rows and the table of
-// entry hashes hold up to maxMonomialLength.
-inline constexpr std::int32_t maxTotalDegree = maxMonomialLength;
-static_assert(maxTotalDegree <= hashedEntryValues);
+// words of level t - 1 have t entries, each below t, and entries are bytes.
+// Time, not storage, is what bounds the degrees one can wait for.
+inline constexpr std::int32_t maxTotalDegree = maxEntryDegree;
+static_assert(maxTotalDegree <= maxMonomialLength && maxTotalDegree <= hashedEntryValues);
 
 // The band of low Adams filtrations 0 .. F (levels 0 .. F) reaches further:
 // its words have at most F + 2 entries, and its entries are bytes, so t is at
 // most maxBandDegree; and F + 3 entries (the band of the transfer's sphere)
 // fit a work row.
 inline constexpr std::int32_t maxBandDegree = maxEntryDegree;
-inline constexpr int maxFiltrationBound = maxMonomialLength - 3;
+inline constexpr int maxFiltrationBound = maxBandDegree - 3;
 static_assert(maxBandDegree < hashedEntryValues + 1);
 
 // The largest weight in magnitude the computation takes. With |w| <= 10^9 and

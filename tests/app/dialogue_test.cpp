@@ -122,12 +122,12 @@ TEST(Dialogue, PromptsAndRefusals) {
 TEST(Dialogue, BadRepliesAreAskedForAgain) {
     const std::string notAnInteger =
         "Not an integer from -1000000000 to 1000000000! Please input again:\n";
-    const std::string notADegree = "Not an integer from 1 to 64! Please input again:\n";
-    Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n65\n2147483647\n64\n");
+    const std::string notADegree = "Not an integer from 1 to 255! Please input again:\n";
+    Dialogue d = talk("x\n\n1000000001\n-1000000000\n1.5\n256\n2147483647\n64\n");
     EXPECT_TRUE(d.complete);
     EXPECT_EQ(d.w, -1000000000);
     EXPECT_EQ(d.t, 64);
-    const std::string tooLarge = "Too large: the total degree can be at most 64, beyond it a word "
+    const std::string tooLarge = "Too large: the total degree can be at most 255, beyond it a word "
                                  "has more entries than the program's words hold! Please input "
                                  "again:\n";
     EXPECT_EQ(d.output, "Please input weight:\nw=" + notAnInteger + "w=" +

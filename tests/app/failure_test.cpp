@@ -24,7 +24,7 @@ const std::string weightPrompt = "Please input weight:\nw=";
 const std::string degreePrompt = "\nPlease input total degree:\nt=";
 const std::string notAnInteger =
     "Not an integer from -1000000000 to 1000000000! Please input again:\n";
-const std::string notADegree = "Not an integer from 1 to 64! Please input again:\n";
+const std::string notADegree = "Not an integer from 1 to 255! Please input again:\n";
 const std::string keyPrompt = "Press any key to continue . . . \n";
 const std::string allocationFailure = "Error: fail to allocate memory!\n";
 const std::string dialogueDone = weightPrompt + degreePrompt + "\n\n";
@@ -98,10 +98,10 @@ TEST(BadInput, WeightsBeyondTheBoundAreAskedForAgain) {
 }
 
 TEST(BadInput, DegreesBeyondTheCountsAreAskedForAgain) {
-    const std::string refusal = "Too large: the total degree can be at most 64, beyond it a word "
+    const std::string refusal = "Too large: the total degree can be at most 255, beyond it a word "
                                 "has more entries than the program's words hold! Please input "
                                 "again:\n";
-    const ProcessResult result = run("0\n65\n2147483647\n-1\n1\n");
+    const ProcessResult result = run("0\n256\n2147483647\n-1\n1\n");
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.out, weightPrompt + degreePrompt + refusal + "t=" + refusal +
                               "t=" + "Trivial for degree reasons! Please input again:\nt=\n\n" +
