@@ -11,6 +11,7 @@
 #include "report/messages.hpp"
 #include "report/progress.hpp"
 #include "system/memory_limit.hpp"
+#include "system/processors.hpp"
 
 #include <chrono>
 #include <csignal>
@@ -137,6 +138,7 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     settings.topCell = options.topCell;
     settings.maxFiltration = options.maxFiltration;
     settings.obtainable = seams.obtainable ? seams.obtainable : obtainableMemory();
+    settings.threads = options.threads > 0 ? options.threads : availableProcessors();
     settings.onProgress = [&progress](const ComputationProgress& now) { progress.update(now); };
     // The images of filtration F land in filtration F + 1 of the sphere.
     settings.sphereExtraFiltrations = options.transfer && options.maxFiltration ? 1 : 0;
@@ -181,6 +183,33 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     // Each degree, taken from the cache or computed. With products a degree
     // is taken only when no computed degree needs its tables to read a
     // product off.
+    const auto fromCache = [&](std::int32_t t, const std::set<std::int32_t>& computed) {
+        bool target = false;
+        for (const std::int32_t shift : {1, 2, 4, 8}) {
+            target = target || (options.products && computed.count(t - shift) > 0);
+        }
+        std::optional<CachedDegree> cached = target ? std::nullopt : source.cached(t);
+        if (cached && (!options.products || productsComplete(*cached, options.maxDegree))) {
+            return cached;
+        }
+        cached.reset();
+        return cached;
+    };
+    // The degrees the cache does not hold now are computed together, on
+    // every thread; one that a run beside this one finishes meanwhile is
+    // still taken from the cache below.
+    {
+        std::set<std::int32_t> planned;
+        for (std::int32_t t = options.minDegree; t <= options.maxDegree; ++t) {
+            if (!fromCache(t, planned)) {
+                planned.insert(t);
+            }
+        }
+        // The transfer reads the sphere's degrees t + 1 + a of these.
+        const std::int32_t sphereThrough =
+            options.transfer && !planned.empty() ? *planned.rbegin() + sphereShift : 0;
+        computation.plan(std::vector<std::int32_t>(planned.begin(), planned.end()), sphereThrough);
+    }
     std::set<std::int32_t> computed;
     bool written = write([&](ChartWriter& w) { w.begin(chart); });
     for (std::int32_t t = options.minDegree; written && t <= options.maxDegree; ++t) {
@@ -192,12 +221,8 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
             degree.levels.push_back(std::move(level));
             return written;
         };
-        bool target = false;
-        for (const std::int32_t shift : {1, 2, 4, 8}) {
-            target = target || (options.products && computed.count(t - shift) > 0);
-        }
-        const std::optional<CachedDegree> cached = target ? std::nullopt : source.cached(t);
-        if (cached && (!options.products || productsComplete(*cached, options.maxDegree))) {
+        const std::optional<CachedDegree> cached = fromCache(t, computed);
+        if (cached) {
             written = source.take(withinRange(*cached, options.maxDegree), sink) && written;
         } else {
             computed.insert(t);

@@ -228,6 +228,11 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                        "no checkpoints; accepted so that scripts that pass it run")
             ->option_text("M")
             ->check(wholeNumber(0, 1000000));
+    app.add_option("--threads", options.threads,
+                   "eliminate on N threads (default: one per processor this\n"
+                   "process may use); the chart is the same for any N")
+        ->option_text("N")
+        ->check(wholeNumber(1, 256));
     app.add_option("-o,--output", options.output,
                    "write to FILE instead of standard output; FILE appears only\n"
                    "once it is complete")

@@ -29,6 +29,7 @@ struct ChartOptions {
     bool transfer = false;       // P_0^b, P_1^b: the algebraic transfer to the sphere
     std::string output;          // empty: standard output
     std::string cache;           // a directory of finished degrees; empty: none
+    int threads = 0;             // threads that eliminate; 0: one per processor
 };
 
 enum class ParseOutcome {

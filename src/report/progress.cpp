@@ -44,10 +44,15 @@ void ProgressLine::update(const ComputationProgress& progress) {
     if (progress.sphere && (progress.t != progress.asked || first_ == 0)) {
         std::snprintf(table, sizeof table, "the sphere's t=%d, ", progress.t);
     }
+    char counts[96] = "starting";
+    if (progress.total > 0) {
+        std::snprintf(counts, sizeof counts, "%lld of %lld E1 generators eliminated",
+                      static_cast<long long>(progress.done),
+                      static_cast<long long>(progress.total));
+    }
     char text[256];
-    std::snprintf(text, sizeof text, "%s%sdegree s=%d of %d: %lld of %lld E1 generators eliminated",
-                  range, table, progress.k + 1, progress.t, static_cast<long long>(progress.done),
-                  static_cast<long long>(progress.total));
+    std::snprintf(text, sizeof text, "%s%sdegree s=%d of %d: %s", range, table, progress.k + 1,
+                  progress.t, counts);
     draw(text);
 }
 

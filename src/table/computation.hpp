@@ -4,7 +4,9 @@
 #include "algebra/term_set.hpp"
 #include "system/memory_limit.hpp"
 #include "table/curtis_table.hpp"
+#include "table/step_graph.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -67,12 +69,16 @@ struct ComputationSettings {
     bool checkMemory = true;
     // What the process can obtain; when not given, nothing limits it.
     std::optional<ObtainableMemory> obtainable;
-    // Told how far the elimination is, often, from the calling thread; how
+    // Threads that eliminate; the tables are the same for any number.
+    int threads = 1;
+    // Told how far the elimination is, from the calling thread while it
+    // waits for a level: at once and then about ten times a second; how
     // often to show it is the caller's choice.
     std::function<void(const ComputationProgress&)> onProgress;
-    // Called once each degree of the sphere's table is final. The test build
+    // Called once level L of degree t of the sphere's table is final, before
+    // anything reads it, on the thread that made it final. The test build
     // uses it to inject faults; the program leaves it empty.
-    std::function<void(SphereTable& sphere, std::int32_t t)> afterSphereDegree;
+    std::function<void(SphereTable& sphere, std::int32_t t, int L)> afterSphereLevel;
 };
 
 enum class Outcome {
@@ -103,7 +109,9 @@ struct ComputationResult {
 
 // A level whose states are final, as the computation hands it over: level k
 // of total degree t of `table`, read with weight w (a single cell is read off
-// the sphere's table at its own cell).
+// the sphere's table at its own cell). Levels k and below are final; those
+// above may still be being made so, on other threads, and are read only
+// once the degree is done.
 struct FinishedLevel {
     int k = 0; // level index; homological degree k + 1
     std::int32_t t = 0;
@@ -123,18 +131,34 @@ struct FinishedLevel {
 // and the space's own for the degrees asked for, from the sphere's. Degree t
 // of the space needs the sphere's degrees up to t, never the space's lower
 // degrees. A space of one cell is read off the sphere's table.
+//
+// The work is a set of steps, "level L of degree t of a table made final",
+// run on settings.threads workers as a wavefront: level L of degree t of the
+// sphere waits for level L - 1 of degree t and for levels L - 1 and L of
+// degree t - 1; level L of the space's degree t for its level L - 1 and the
+// sphere's levels L and L + 1 of degree t. A step reads only what those
+// wrote, and writes only its own two levels, so the tables are those of one
+// thread, whatever ran when. The calling thread waits for the levels it
+// hands over, in order, and tells the progress meanwhile.
 class Computation {
 public:
     Computation(std::int32_t w, ComputationSettings settings);
+    ~Computation();
+    Computation(const Computation&) = delete;
+    Computation& operator=(const Computation&) = delete;
 
-    // The sphere's tables through degree t (at most maxBandDegree, or
-    // maxTotalDegree for whole degrees).
+    // The degrees of the space that will be asked for, and the sphere's
+    // degrees through sphereThrough: their work may start at once, on every
+    // thread.
+    void plan(const std::vector<std::int32_t>& degrees, std::int32_t sphereThrough = 0);
+
+    // The sphere's tables through degree t (at most maxTotalDegree).
     ComputationResult extendSphere(std::int32_t t);
 
-    // Degree t of the space, after the sphere's degrees through t: hands
-    // levels 0 .. finalLevels - 1 to onLevel in order as each is final;
-    // onLevel returns false to stop. An exception from onLevel or from the
-    // progress callback ends the computation and reaches the caller.
+    // Degree t of the space: hands levels 0 .. finalLevels - 1 to onLevel in
+    // order as each is final; onLevel returns false to stop. An exception
+    // from onLevel, from the progress callback or from a step ends the
+    // computation and reaches the caller.
     ComputationResult computeDegree(std::int32_t t,
                                     const std::function<bool(const FinishedLevel&)>& onLevel);
 
@@ -150,26 +174,37 @@ public:
     // Whether degree t of the space has been computed.
     bool computed(std::int32_t t) const;
 
-    // What the computation holds: kept records and the term set.
+    // What the computation holds: kept records and the term sets. Only
+    // while no step runs (after the degrees asked for are there).
     std::uint64_t bytesHeld() const;
 
 private:
-    ComputationResult growSphere(std::int32_t t);
-    std::uint64_t tableBytes() const;
-    std::uint64_t setBytes() const;
-    ComputationResult computeTableDegree(CurtisTable& table, std::int32_t t,
-                                         const std::function<bool(const FinishedLevel&)>* onLevel,
-                                         std::int32_t w);
+    using Graph = StepGraph<ComputationResult>;
+    using Key = Graph::Key;
+    struct Worker;
+
+    void scheduleSphere(std::int32_t t);
+    void scheduleSpace(std::int32_t t);
+    std::optional<ComputationResult> runStep(const Key& key, int worker);
+    std::optional<ComputationResult> await(const Key& key);
+    void tellProgress();
     bool withinMemory(std::uint64_t held, ComputationResult& result) const;
 
     std::int32_t w_;
     ComputationSettings settings_;
-    TermSet set_;
-    bool setAllocated_ = false;
     std::unique_ptr<SphereTable> sphere_;
     std::unique_ptr<SpaceTable> space_; // none for a single cell
+    std::vector<std::unique_ptr<Worker>> workers_;
+    // The bytes of every finished step's records.
+    std::atomic<std::uint64_t> tableBytes_{0};
+    // Only the calling thread touches these.
+    std::int32_t sphereScheduled_ = 0;
+    std::vector<bool> spaceScheduled_;
     std::vector<bool> computed_;
     std::int32_t asked_ = 0; // for the progress line
+    Key waitedFor_;
+    // Last: its workers stop before anything they use goes.
+    Graph graph_;
 };
 
 // Runs the computation of degree t of P_{-w}^{topCell} from scratch, as the

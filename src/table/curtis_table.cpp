@@ -8,9 +8,7 @@
 namespace curtis {
 
 void CurtisTable::openDegree(std::int32_t t) {
-    if (degrees() < t) {
-        degrees_.resize(static_cast<std::size_t>(t));
-    }
+    assert(t >= 1 && t <= maxEntryDegree);
     std::vector<LevelRecords> levels;
     const int count = band_.levels(t);
     levels.reserve(static_cast<std::size_t>(count));
@@ -18,6 +16,7 @@ void CurtisTable::openDegree(std::int32_t t) {
         levels.emplace_back(L);
     }
     degrees_[static_cast<std::size_t>(t - 1)] = std::move(levels);
+    opened_ = std::max(opened_, t);
 }
 
 std::uint64_t CurtisTable::bytes() const {

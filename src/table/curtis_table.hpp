@@ -36,7 +36,10 @@ struct TableBand {
 
 class CurtisTable {
 public:
-    CurtisTable(std::int32_t w, TableBand band) : w_(w), band_(band) {}
+    // Room for every degree there can be, so that opening one moves no
+    // other while steps of lower degrees read theirs.
+    CurtisTable(std::int32_t w, TableBand band)
+        : w_(w), band_(band), degrees_(static_cast<std::size_t>(maxEntryDegree)) {}
     virtual ~CurtisTable() = default;
     CurtisTable(const CurtisTable&) = delete;
     CurtisTable& operator=(const CurtisTable&) = delete;
@@ -60,9 +63,9 @@ public:
     virtual void candidates(std::int32_t t, int L, std::vector<Entry>& out) const = 0;
 
     // The degrees opened so far lie in 1 .. degrees().
-    std::int32_t degrees() const { return static_cast<std::int32_t>(degrees_.size()); }
+    std::int32_t degrees() const { return opened_; }
     bool hasLevel(std::int32_t t, int L) const {
-        return t >= 1 && t <= degrees() && L >= 0 &&
+        return t >= 1 && t <= maxEntryDegree && L >= 0 &&
                L < static_cast<int>(degrees_[static_cast<std::size_t>(t - 1)].size());
     }
     // The kept records of level L of degree t (hasLevel).
@@ -76,8 +79,7 @@ public:
         return hasLevel(t, L) ? &kept(t, L) : nullptr;
     }
 
-    // Gives degree t its levels, empty (and every degree below it that has
-    // none, no levels).
+    // Gives degree t (1 .. maxEntryDegree) its levels, empty.
     void openDegree(std::int32_t t);
 
     // The bytes the kept records hold.
@@ -98,6 +100,7 @@ private:
     std::int32_t w_;
     TableBand band_;
     std::vector<std::vector<LevelRecords>> degrees_;
+    std::int32_t opened_ = 0;
 };
 
 // The sphere S^0: words (0, i_1, ..., i_L), the cell entry always 0.

@@ -143,8 +143,8 @@ TEST(Storage, ABoundaryLargerThanTheTermSetStopsTheRun) {
 }
 
 TEST(Storage, AContradictedTableStopsTheRun) {
-    // The sphere's Hit records of degree 6 made Sources: the elimination of
-    // a later degree meets one as a leading term.
+    // The sphere's Hit records from degree 6 on made Sources: the elimination
+    // of a later degree meets one as a leading term.
     const ProcessResult result = runSeam("0\n12\n", {"--contradict-from", "6"});
     EXPECT_EQ(result.exitStatus, 255);
     const std::string message = "is the source of a pairing; the table is contradicted and the "
@@ -152,8 +152,10 @@ TEST(Storage, AContradictedTableStopsTheRun) {
     ASSERT_GE(result.out.size(), message.size() + keyPrompt.size());
     EXPECT_EQ(result.out.substr(result.out.size() - message.size() - keyPrompt.size()),
               message + keyPrompt);
-    EXPECT_EQ(result.out.substr(0, dialogueDone.size() + 25),
-              dialogueDone + "Error: a leading term in ");
+    // The levels that do not wait for the contradicted step come first.
+    EXPECT_EQ(result.out.substr(0, dialogueDone.size()), dialogueDone);
+    EXPECT_NE(result.out.find("\nError: a leading term in homological degree "), std::string::npos)
+        << result.out;
 }
 
 TEST(Output, AChartThatCannotBeWrittenIsAFailure) {

@@ -136,8 +136,8 @@ TEST(Products, ALeadingTermNeitherSurvivingNorHitIsAnError) {
     // back: h1 times h1 leads to it.
     ComputationSettings settings;
     settings.topCell = 0;
-    settings.afterSphereDegree = [](SphereTable& sphere, std::int32_t t) {
-        if (t == 5) {
+    settings.afterSphereLevel = [](SphereTable& sphere, std::int32_t t, int L) {
+        if (t == 5 && L == 2) {
             LevelRecords& level = sphere.kept(5, 2);
             for (std::int32_t i = 0; i < level.size(); ++i) {
                 if (level.state(i) == Alive) {

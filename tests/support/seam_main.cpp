@@ -2,8 +2,8 @@
 //   --term-set-rows N        the most rows a term set may grow to
 //   --no-memory-check        hold what the computation needs without comparing it with
 //                            what can be obtained
-//   --contradict-from T      once a degree from T on of the sphere's table is final, its Hit
-//                            records (level 1 and up) are made Sources behind its back
+//   --contradict-from T      once a level (1 and up) of a degree from T on of the sphere's
+//                            table is final, its Hit records are made Sources behind its back
 //   --obtainable N           the process can obtain N bytes (limited by the available memory)
 #include "app/main_flow.hpp"
 
@@ -20,13 +20,11 @@ int main(int argc, char** argv) {
             settings.checkMemory = false;
         } else if (std::strcmp(argv[i], "--contradict-from") == 0 && i + 1 < argc) {
             const int from = std::atoi(argv[++i]);
-            settings.afterSphereDegree = [from](curtis::SphereTable& sphere, std::int32_t t) {
-                for (int k = 1; t >= from && k < sphere.band().levels(t); ++k) {
-                    curtis::LevelRecords& level = sphere.kept(t, k);
-                    for (std::int32_t r = 0; r < level.size(); ++r) {
-                        if (level.state(r) == curtis::Hit) {
-                            level.set(r, curtis::Source, level.partner(r));
-                        }
+            settings.afterSphereLevel = [from](curtis::SphereTable& sphere, std::int32_t t, int k) {
+                curtis::LevelRecords& level = sphere.kept(t, k);
+                for (std::int32_t r = 0; t >= from && k >= 1 && r < level.size(); ++r) {
+                    if (level.state(r) == curtis::Hit) {
+                        level.set(r, curtis::Source, level.partner(r));
                     }
                 }
             };

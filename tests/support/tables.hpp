@@ -10,13 +10,18 @@
 
 namespace curtis::testing {
 
-// The program's tables of P_{-w}^{top} for the degrees first .. last, each
-// degree computed in turn, read by printed words.
+// The program's tables of P_{-w}^{top} for the degrees first .. last, all
+// planned at once and run on `threads` threads, read by printed words.
 class Tables {
 public:
     Tables(int last, std::int32_t w, std::optional<std::int32_t> top = std::nullopt,
-           std::optional<int> band = std::nullopt, int first = 1)
-        : w_(w), computation_(w, settings(top, band)) {
+           std::optional<int> band = std::nullopt, int first = 1, int threads = 1)
+        : w_(w), computation_(w, settings(top, band, threads)) {
+        std::vector<std::int32_t> degrees;
+        for (int t = first; t <= last; ++t) {
+            degrees.push_back(t);
+        }
+        computation_.plan(degrees);
         for (int t = first; t <= last; ++t) {
             EXPECT_EQ(
                 computation_.computeDegree(t, [](const FinishedLevel&) { return true; }).outcome,
@@ -54,8 +59,10 @@ public:
     }
 
 private:
-    static ComputationSettings settings(std::optional<std::int32_t> top, std::optional<int> band) {
+    static ComputationSettings settings(std::optional<std::int32_t> top, std::optional<int> band,
+                                        int threads) {
         ComputationSettings settings;
+        settings.threads = threads;
         settings.topCell = top;
         settings.maxFiltration = band;
         return settings;

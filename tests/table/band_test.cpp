@@ -18,31 +18,36 @@ namespace {
 // A kept record as text: its word, its state and its partner.
 using Record = std::tuple<testing::Word, GeneratorState, testing::Word>;
 
-// Every kept record of every level handed over, in the chart's order.
+// Every kept record of every level handed over, in the chart's order, read
+// once the degree is done (a Source's target is on the level above, which is
+// still being made final while its own level is handed over).
 std::vector<std::vector<Record>> handedRecords(int t, std::int32_t w, std::optional<int> top,
                                                std::optional<int> band) {
     ComputationSettings settings;
     settings.topCell = top;
     settings.maxFiltration = band;
-    std::vector<std::vector<Record>> levels;
-    const ComputationResult result =
-        runComputation(t, w, settings, [&](const FinishedLevel& level) {
-            EXPECT_EQ(level.k, static_cast<int>(levels.size()));
-            std::vector<Record>& records = levels.emplace_back();
-            const LevelRecords& kept = level.records();
-            for (const std::int32_t i : kept.increasing()) {
-                const GeneratorState state = kept.state(i);
-                const int partnerLevel = state == Hit ? level.k - 1 : level.k + 1;
-                records.emplace_back(
-                    testing::printed(kept.word(i), level.k + 1, w), state,
-                    state == Alive
-                        ? testing::Word{}
-                        : testing::printed(level.table->kept(t, partnerLevel).word(kept.partner(i)),
-                                           partnerLevel + 1, w));
-            }
-            return true;
-        });
+    Computation computation(w, settings);
+    int handed = 0;
+    const ComputationResult result = computation.computeDegree(t, [&](const FinishedLevel& level) {
+        EXPECT_EQ(level.k, handed++);
+        return true;
+    });
     EXPECT_EQ(result.outcome, Outcome::Finished);
+    std::vector<std::vector<Record>> levels;
+    const CurtisTable& table = computation.table();
+    for (int k = 0; k < handed; ++k) {
+        std::vector<Record>& records = levels.emplace_back();
+        const LevelRecords& kept = table.kept(t, k);
+        for (const std::int32_t i : kept.increasing()) {
+            const GeneratorState state = kept.state(i);
+            const int partnerLevel = state == Hit ? k - 1 : k + 1;
+            records.emplace_back(
+                testing::printed(kept.word(i), k + 1, w), state,
+                state == Alive ? testing::Word{}
+                               : testing::printed(table.kept(t, partnerLevel).word(kept.partner(i)),
+                                                  partnerLevel + 1, w));
+        }
+    }
     return levels;
 }
 

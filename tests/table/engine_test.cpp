@@ -71,16 +71,21 @@ TEST(Engine, EveryRecordIsTheLevelByLevelElimination) {
         {"P_-10^-4", -10, -4, 15},
         {"P_10^9", 1000000000, std::nullopt, 14},
     };
+    // Every other table on two threads: the wavefront over degrees and
+    // levels gives the records of one.
+    int threads = 1;
     for (const Space& space : spaces) {
         for (const std::optional<int> band :
              {std::optional<int>(), std::optional<int>(1), std::optional<int>(4)}) {
-            const Tables tables(space.last, -space.bottom, space.top, band);
+            threads = 3 - threads;
+            const Tables tables(space.last, -space.bottom, space.top, band, 1, threads);
             for (int t = 1; t <= space.last; ++t) {
                 oracle::Degree oracle(t, -space.bottom, space.top, band);
                 ASSERT_EQ(oracle.status(), oracle::EliminationStatus::Ok);
                 expectSameRecords(tables, oracle,
                                   std::string(space.name) + " band " +
-                                      (band ? std::to_string(*band) : "none"));
+                                      (band ? std::to_string(*band) : "none") + " threads " +
+                                      std::to_string(threads));
             }
         }
     }
@@ -119,7 +124,7 @@ TEST(Engine, EulerCharacteristicsFarOut) {
     // P_0's computation holds every degree of the sphere's table below it.
     for (const Case& space :
          {Case{0, std::nullopt, far}, Case{1, std::nullopt, far - 4}, Case{-3, 5, far - 8}}) {
-        const Tables tables(space.t, -space.bottom, space.top, std::nullopt, space.t);
+        const Tables tables(space.t, -space.bottom, space.top, std::nullopt, space.t, 2);
         const std::string name = "bottom cell " + std::to_string(space.bottom);
         expectEuler(tables.table(), space.t, space.top ? *space.top - space.bottom : noTopCell,
                     name);

@@ -1,0 +1,259 @@
+#pragma once
+
+#include <chrono>
+#include <compare>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+namespace curtis {
+
+// The steps of a computation and what each waits for, run on worker
+// threads.
+//
+// A step is known by its key: (table, t, L), "level L of degree t of table
+// 0 (the sphere) or 1 (a space) made final". A step runs once every step it
+// depends on is done, on whichever worker is free, the smallest key first;
+// one that fails (its run returns a failure) fails every step that depends
+// on it, with the smallest failure among those it depends on, so that what a
+// waiter is told does not depend on which thread ran what when. Steps only
+// ever read what the steps they depend on wrote, so their results do not
+// depend on the order either.
+//
+// Invariants, under the mutex: a step is Pending with `waiting` > 0 steps
+// still unresolved, Ready (in the ready set), Running, Done or Failed; a
+// step's dependents are told once it is Done or Failed.
+template <typename Result> class StepGraph {
+public:
+    struct Key {
+        int table = 0;
+        std::int32_t t = 0;
+        int L = 0;
+        auto operator<=>(const Key&) const = default;
+    };
+    // Runs a step on worker `worker`; returns nothing when it succeeded,
+    // else its failure.
+    using Run = std::function<std::optional<Result>(const Key&, int worker)>;
+
+    StepGraph(int threads, Run run) : threads_(threads < 1 ? 1 : threads), run_(std::move(run)) {}
+    ~StepGraph() { stop(); }
+    StepGraph(const StepGraph&) = delete;
+    StepGraph& operator=(const StepGraph&) = delete;
+
+    bool has(const Key& key) {
+        const std::lock_guard lock(mutex_);
+        return steps_.count(key) > 0;
+    }
+
+    // Adds a step, which depends on the given steps (each added before it).
+    void add(const Key& key, const std::vector<Key>& dependencies) {
+        {
+            const std::lock_guard lock(mutex_);
+            addLocked(key, dependencies);
+        }
+        changed_.notify_all();
+    }
+
+    // Waits for a step; every `interval` while it waits, and once at once,
+    // calls whileWaiting on this thread. Returns nothing when the step is
+    // done, else its failure. What a run or whileWaiting throws reaches the
+    // caller, after every worker is told to stop.
+    std::optional<Result> wait(const Key& key, std::chrono::milliseconds interval,
+                               const std::function<void()>& whileWaiting) {
+        std::unique_lock lock(mutex_);
+        bool first = true;
+        for (;;) {
+            if (thrown_) {
+                std::rethrow_exception(thrown_);
+            }
+            const Step& step = steps_.at(key);
+            if (step.state == State::Done) {
+                return std::nullopt;
+            }
+            if (step.state == State::Failed) {
+                return step.failure->result;
+            }
+            if (whileWaiting && first) {
+                lock.unlock();
+                whileWaiting();
+                lock.lock();
+                first = false;
+                continue;
+            }
+            if (changed_.wait_for(lock, interval) == std::cv_status::timeout && whileWaiting) {
+                lock.unlock();
+                whileWaiting();
+                lock.lock();
+            }
+        }
+    }
+
+    // Whether a step is done (false for one not added).
+    bool done(const Key& key) {
+        const std::lock_guard lock(mutex_);
+        const auto found = steps_.find(key);
+        return found != steps_.end() && found->second.state == State::Done;
+    }
+
+    // Tells the workers to stop after the step each is running, and joins
+    // them. Steps not yet run stay so.
+    void stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& worker : workers_) {
+            worker.join();
+        }
+        workers_.clear();
+    }
+
+    // Whether the workers were told to stop: a long step asks, to end early.
+    bool stopping() {
+        const std::lock_guard lock(mutex_);
+        return stopping_ || thrown_ != nullptr;
+    }
+
+private:
+    // Under the mutex: see add.
+    void addLocked(const Key& key, const std::vector<Key>& dependencies) {
+        Step& step = steps_[key];
+        for (const Key& dependency : dependencies) {
+            Step& before = steps_.at(dependency);
+            if (before.state == State::Done) {
+                continue;
+            }
+            if (before.state == State::Failed) {
+                noteFailure(step, *before.failure);
+                continue;
+            }
+            ++step.waiting;
+            before.dependents.push_back(key);
+        }
+        if (step.waiting == 0) {
+            resolve(key, step);
+        }
+        startWorkers();
+    }
+
+    enum class State { Pending, Ready, Running, Done, Failed };
+    // A failure with the step where it happened.
+    struct Failure {
+        Key origin;
+        Result result;
+    };
+    struct Step {
+        State state = State::Pending;
+        int waiting = 0;
+        std::vector<Key> dependents;
+        std::optional<Failure> failure;
+    };
+    // Ready steps by what is needed soonest: the lowest degree, then level,
+    // the sphere's before the space's.
+    struct Sooner {
+        bool operator()(const Key& a, const Key& b) const {
+            return std::tie(a.t, a.L, a.table) < std::tie(b.t, b.L, b.table);
+        }
+    };
+
+    // The smallest failure a step depends on is the one it gives.
+    static void noteFailure(Step& step, const Failure& failure) {
+        if (!step.failure || failure.origin < step.failure->origin) {
+            step.failure = failure;
+        }
+    }
+
+    // All that a step waits for is resolved: it fails with what it depends
+    // on, or is ready.
+    void resolve(const Key& key, Step& step) {
+        if (step.failure) {
+            finish(step, *step.failure);
+        } else {
+            step.state = State::Ready;
+            ready_.insert(key);
+        }
+    }
+
+    void finish(Step& step, const std::optional<Failure>& failure) {
+        step.state = failure ? State::Failed : State::Done;
+        step.failure = failure;
+        for (const Key& dependentKey : step.dependents) {
+            Step& dependent = steps_.at(dependentKey);
+            if (failure) {
+                noteFailure(dependent, *failure);
+            }
+            if (--dependent.waiting == 0) {
+                resolve(dependentKey, dependent);
+            }
+        }
+        step.dependents.clear();
+    }
+
+    // Fewer threads than asked for, when the system will not start more:
+    // those that started share the work.
+    void startWorkers() {
+        while (static_cast<int>(workers_.size()) < threads_ && !stopping_ && !short_) {
+            const int index = static_cast<int>(workers_.size());
+            try {
+                workers_.emplace_back([this, index] { work(index); });
+            } catch (const std::system_error&) {
+                if (workers_.empty()) {
+                    throw;
+                }
+                short_ = true;
+            }
+        }
+    }
+
+    void work(int index) {
+        try {
+            std::unique_lock lock(mutex_);
+            for (;;) {
+                changed_.wait(lock, [&] { return stopping_ || thrown_ || !ready_.empty(); });
+                if (stopping_ || thrown_) {
+                    return;
+                }
+                const Key key = *ready_.begin();
+                ready_.erase(ready_.begin());
+                steps_.at(key).state = State::Running;
+                lock.unlock();
+                const std::optional<Result> failure = run_(key, index);
+                lock.lock();
+                finish(steps_.at(key),
+                       failure ? std::optional<Failure>(Failure{key, *failure}) : std::nullopt);
+                changed_.notify_all();
+            }
+        } catch (...) {
+            // Whatever a step or the book-keeping throws ends the run; the
+            // waiter rethrows it.
+            const std::lock_guard lock(mutex_);
+            if (!thrown_) {
+                thrown_ = std::current_exception();
+            }
+        }
+        changed_.notify_all();
+    }
+
+    const int threads_;
+    Run run_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<Key, Step> steps_;
+    std::set<Key, Sooner> ready_;
+    std::vector<std::thread> workers_;
+    bool stopping_ = false;
+    bool short_ = false;
+    std::exception_ptr thrown_;
+};
+
+} // namespace curtis
