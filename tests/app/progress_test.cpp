@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 namespace curtis {
@@ -34,8 +33,8 @@ TEST(Progress, ShownOnATerminalAndErasedNeverOnAPipe) {
     const std::string erase = "\r\033[K";
     // Each line names a level, of the sphere's tables or of the degree
     // asked for, and how far it is.
-    EXPECT_TRUE(
-        std::regex_search(shown.err, std::regex("^\r(the sphere's t=[0-9]+, )?degree s=[0-9]+ of")))
+    EXPECT_TRUE(shown.err.rfind("\rdegree s=", 0) == 0 ||
+                shown.err.rfind("\rthe sphere's t=", 0) == 0)
         << shown.err;
     EXPECT_NE(shown.err.find(" of 30: "), std::string::npos) << shown.err;
     EXPECT_NE(shown.err.find(", 0:00:00 elapsed\033[K"), std::string::npos) << shown.err;

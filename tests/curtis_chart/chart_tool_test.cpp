@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -300,13 +299,14 @@ TEST(ChartTool, TheProgressLineNamesTheDegreeInTheRange) {
     // Degrees finished ahead on other threads are not waited for, so not
     // every degree need be shown; every line that is names its degree in
     // the range.
-    const std::regex line("t=(29|30) \\(29 to 30\\), .*");
     int lines = 0;
     std::istringstream segments(shown.err);
     for (std::string segment; std::getline(segments, segment, '\r');) {
         const std::string text = segment.substr(0, segment.find("\033[K"));
         if (!text.empty()) {
-            EXPECT_TRUE(std::regex_match(text, line)) << text;
+            EXPECT_TRUE(text.rfind("t=29 (29 to 30), ", 0) == 0 ||
+                        text.rfind("t=30 (29 to 30), ", 0) == 0)
+                << text;
             ++lines;
         }
     }
@@ -487,7 +487,9 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
 
 // Memory that cannot be had while the chart is built ends the run with one
 // line and the storage status, and leaves no named file behind: the
-// allocation made at each of several points late in a run fails.
+// allocation made at each of several points late in a run fails. (The
+// count varies by a few dozen from run to run with what the workers find
+// done, so the last point is kept well before the end.)
 TEST(ChartTool, AnAllocationFailureLeavesNoFile) {
     const std::vector<std::string> arguments{"--sphere", "--max-degree", "20"};
     std::vector<std::string> counting{"--count-allocations"};
@@ -497,7 +499,7 @@ TEST(ChartTool, AnAllocationFailureLeavesNoFile) {
     const ProcessResult counted = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
     ASSERT_EQ(counted.exitStatus, 0) << counted.err;
     const long long total = std::stoll(counted.err.substr(counted.err.find(' ') + 1));
-    for (const long long failing : {total / 2, total * 3 / 4, total - 40, total - 2}) {
+    for (const long long failing : {total / 2, total * 3 / 4, total - 300, total - 150}) {
         const testing::TemporaryDirectory directory;
         options.arguments = {"--fail-allocation", std::to_string(failing)};
         options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
