@@ -104,9 +104,10 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
 }
 
 // The leading term, found by the rows' keys, is the greatest row for rows
-// short and long (up to the longest a word has), including rows that agree in their first 16 entries, after
-// rows have moved into cancelled or removed ones' places, and in sets large
-// enough to keep it in a tournament, through growth and clearing.
+// short and long (up to the longest a word has), including rows that agree
+// in their first 16 entries, after rows have moved into cancelled or removed
+// ones' places, and in sets large enough to keep it in a tournament, through
+// growth and clearing.
 TEST(GreatestRow, IsTheGreatestRowOfEveryLength) {
     std::mt19937 random(5);
     for (const int length : {1, 3, 8, 15, 16, 17, 24, 40, 65, 130, maxMonomialLength}) {
