@@ -183,16 +183,17 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     // Each degree, taken from the cache or computed. With products a degree
     // is taken only when no computed degree needs its tables to read a
     // product off.
-    const auto fromCache = [&](std::int32_t t, const std::set<std::int32_t>& computed) {
-        bool target = false;
+    const auto fromCache =
+        [&](std::int32_t t, const std::set<std::int32_t>& computed) -> std::optional<CachedDegree> {
         for (const std::int32_t shift : {1, 2, 4, 8}) {
-            target = target || (options.products && computed.count(t - shift) > 0);
+            if (options.products && computed.count(t - shift) > 0) {
+                return std::nullopt;
+            }
         }
-        std::optional<CachedDegree> cached = target ? std::nullopt : source.cached(t);
-        if (cached && (!options.products || productsComplete(*cached, options.maxDegree))) {
-            return cached;
+        std::optional<CachedDegree> cached = source.cached(t);
+        if (cached && options.products && !productsComplete(*cached, options.maxDegree)) {
+            return std::nullopt;
         }
-        cached.reset();
         return cached;
     };
     // The degrees the cache does not hold now are computed together, on
