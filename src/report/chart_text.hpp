@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/printed_chart.hpp"
+#include "chart/printed_chart.hpp"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // libFuzzer target: curtis-chart's command line from any bytes, split into
 // arguments at NUL bytes. Parsing must end with one of its three outcomes,
 // and options it accepts must lie in range.
-#include "curtis_chart/options.hpp"
+#include "chart_tool/options.hpp"
 #include "table/computation.hpp"
 
 #include <cstddef>

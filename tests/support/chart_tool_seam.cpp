@@ -10,7 +10,7 @@
 //                          is written and stored
 //   --obtainable N         the process can obtain N bytes (limited by the
 //                          available memory)
-#include "curtis_chart/chart_tool.hpp"
+#include "chart_tool/chart_tool.hpp"
 #include "report/guarded_run.hpp"
 
 #include <csignal>

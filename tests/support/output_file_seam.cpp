@@ -1,7 +1,7 @@
 // OutputFile with the unnamed temporary file turned off, so that the named
 // one and its removal on signals can be tested: writes a line to the path
 // given and, with --wait, waits 30 seconds for a signal before it commits.
-#include "curtis_chart/output_file.hpp"
+#include "io/output_file.hpp"
 
 #include <cstdio>
 #include <cstring>

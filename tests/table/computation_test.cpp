@@ -1,4 +1,4 @@
-#include "report/chart_lines.hpp"
+#include "chart/chart_lines.hpp"
 #include "support/term_sets.hpp"
 #include "table/computation.hpp"
 

@@ -1,7 +1,7 @@
 // Finite stunted projective spaces P_a^b and the sphere P_0^0, checked
 // against mathematics: the known Ext of the sphere and of the Moore space
 // RP^2, and the period of the binomial coefficients mod 2.
-#include "report/chart_lines.hpp"
+#include "chart/chart_lines.hpp"
 #include "support/term_sets.hpp"
 #include "table/computation.hpp"
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "chart_tool/chart_formats.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace curtis {
+
+// The space is P_a^b: cells from the bottom cell a = -weight to the top cell
+// b, or upward without end when there is none.
+struct ChartOptions {
+    std::int32_t weight = 0;
+    std::optional<std::int32_t> topCell;
+    std::int32_t minDegree = 1;
+    std::int32_t maxDegree = 0;
+    const ChartFormat* format = &chartFormats().front();
+    // svg: draw the pairings that change the cell by at least this much as
+    // arrows; 0: none.
+    int arrows = 0;
+    // Only the Adams filtrations 0 .. F, which reach further in t.
+    std::optional<int> maxFiltration;
+    bool products = false;       // the products by h0 to h3 of every survivor
+    bool h3Lines = false;        // svg: draw the h3 products too
+    bool ehp = false;            // the sphere: births and EHP pairs
+    std::optional<int> unstable; // the sphere: the unstable chart of S^N
+    bool transfer = false;       // P_0^b, P_1^b: the algebraic transfer to the sphere
+    std::string output;          // empty: standard output
+    std::string cache;           // a directory of finished degrees; empty: none
+    int threads = 0;             // threads that eliminate; 0: one per processor
+};
+
+enum class ParseOutcome {
+    Run,   // options holds what to compute
+    Help,  // the help text has been written to out
+    Error, // a one-line message has been written to err
+};
+
+// Reads curtis-chart's command line. The space is given by exactly one of
+// --weight W, --bottom-cell A (the same as --weight -A) and --sphere (P_0^0),
+// and --top-cell B with either of the first two.
+ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
+                               std::FILE* out, std::FILE* err);
+
+} // namespace curtis

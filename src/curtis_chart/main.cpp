@@ -1,6 +1,0 @@
-#include "curtis_chart/chart_tool.hpp"
-#include "report/guarded_run.hpp"
-
-int main(int argc, char** argv) {
-    return curtis::runGuarded([&] { return curtis::runChartTool(argc, argv); });
-}

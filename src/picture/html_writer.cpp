@@ -1,0 +1,119 @@
+#include "picture/page_assets.hpp"
+#include "picture/picture_layout.hpp"
+#include "picture/picture_parts.hpp"
+#include "picture/picture_writers.hpp"
+#include "writers/writers.hpp"
+
+namespace curtis {
+
+namespace {
+
+// The chart as one self-contained page, written at the end: the same
+// picture as the SVG (the shared layout and parts, every element marked with
+// what it shows), controls to zoom, pan, point, toggle and search, the style
+// and the script inline, and the chart's JSON, as --format json writes it, in
+// <script type="application/json" id="chart-data">. It loads nothing from
+// anywhere and works from a file:// URL.
+class HtmlWriter : public ChartWriter {
+public:
+    HtmlWriter(std::FILE* out, const WriterOptions& options) : out_(out), options_(options) {}
+
+    void end(const PrintedChart& chart) override {
+        const PictureLayout layout(chart);
+        const std::string title = escapedXml(layout.title());
+        std::fprintf(out_,
+                     "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+                     "<title>%s</title>\n<style>\n%s</style>\n</head>\n",
+                     title.c_str(), pageStyle());
+        writeControls(chart, title);
+        writePicture(chart, layout);
+        std::fputs("<aside id=\"panel\" aria-live=\"polite\"><p>Point at a dot to see its class; "
+                   "click it (or press Enter on it) to keep it and light up its lines.</p>"
+                   "</aside>\n</main>\n<script type=\"application/json\" id=\"chart-data\">",
+                   out_);
+        writeChartJson(out_, chart);
+        std::fprintf(out_, "</script>\n<script>%s</script>\n</body>\n</html>\n", pageScript());
+    }
+
+private:
+    void checkbox(const char* id, const char* label, bool checked) {
+        std::fprintf(out_, "<label><input type=\"checkbox\" id=\"%s\"%s> %s</label>\n", id,
+                     checked ? " checked" : "", label);
+    }
+
+    void writeControls(const PrintedChart& chart, const std::string& title) {
+        std::fprintf(
+            out_,
+            "<body>\n<header>\n<h1>%s</h1>\n"
+            "<div class=\"controls\" role=\"toolbar\" aria-label=\"chart controls\">\n"
+            "<button id=\"zoom-in\" type=\"button\" title=\"zoom in (+)\">+</button>\n"
+            "<button id=\"zoom-out\" type=\"button\" title=\"zoom out (-)\">-</button>\n"
+            "<button id=\"fit\" type=\"button\" title=\"the whole chart (0)\">fit</button>\n",
+            title.c_str());
+        if (hasArrows(chart)) {
+            checkbox("show-arrows", "arrows", options_.arrowsFromCellDifference > 0);
+        }
+        if (chart.hasProducts) {
+            checkbox("show-h0", "h0", true);
+            checkbox("show-h1", "h1", true);
+            checkbox("show-h2", "h2", true);
+            checkbox("show-h3", "h3", options_.h3Lines);
+        }
+        checkbox("show-labels", "labels", true);
+        if (chart.hasBirths()) {
+            std::fputs(
+                "<label>colour <select id=\"colour\"><option value=\"cell\">by cell"
+                "</option><option value=\"born\">by birth sphere</option></select></label>\n",
+                out_);
+        }
+        std::fputs("<label>find <input type=\"search\" id=\"search\" "
+                   "placeholder=\"a monomial (1 2 1) or a cell\" aria-describedby=\"found\">"
+                   "</label> <span id=\"found\" aria-live=\"polite\"></span>\n</div>\n</header>\n",
+                   out_);
+    }
+
+    void writePicture(const PrintedChart& chart, const PictureLayout& layout) {
+        const std::string width = pictureNumber(layout.width());
+        const std::string height = pictureNumber(layout.height());
+        std::fprintf(out_,
+                     "<main>\n<div id=\"view\">\n<svg id=\"y-axis\" aria-hidden=\"true\"></svg>\n"
+                     "<svg id=\"picture\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %s "
+                     "%s\" role=\"img\" aria-label=\"%s\" font-family=\"sans-serif\" "
+                     "font-size=\"11\" data-width=\"%s\" data-height=\"%s\" data-unit=\"%s\" "
+                     "data-left=\"%s\" data-top=\"%s\" data-first-stem=\"%d\" data-stems=\"%d\" "
+                     "data-filtrations=\"%d\" data-palette='%s'>\n",
+                     width.c_str(), height.c_str(), escapedXml(layout.title()).c_str(),
+                     width.c_str(), height.c_str(), pictureNumber(PictureLayout::unit).c_str(),
+                     pictureNumber(PictureLayout::left).c_str(),
+                     pictureNumber(PictureLayout::top).c_str(), layout.firstStem(), layout.stems(),
+                     layout.filtrations(), paletteJson().c_str());
+        writePictureStyle(out_);
+        writePictureShading(out_, layout);
+        writePictureGrid(out_, layout);
+        // Every arrow there is to show (all of them but with --arrows N),
+        // and every product line; the controls show and hide them.
+        if (hasArrows(chart)) {
+            writePictureArrows(out_, layout, chart, std::max(1, options_.arrowsFromCellDifference),
+                               true);
+        }
+        writePictureProducts(out_, layout, chart, true, true);
+        writePictureDots(out_, layout, chart, true);
+        writePictureLegend(out_, layout, chart, options_);
+        std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
+    }
+
+    // Whether the space can have pairings that change the cell.
+    static bool hasArrows(const PrintedChart& chart) { return chart.topCell != -chart.weight; }
+
+    std::FILE* out_;
+    WriterOptions options_;
+};
+
+} // namespace
+
+std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out, const WriterOptions& options) {
+    return std::make_unique<HtmlWriter>(out, options);
+}
+
+} // namespace curtis

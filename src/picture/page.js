@@ -1,0 +1,225 @@
+(function () {
+  'use strict';
+  const svg = document.getElementById('picture');
+  const xAxis = document.getElementById('x-axis');
+  const yAxis = document.getElementById('y-axis');
+  const panel = document.getElementById('panel');
+  const data = JSON.parse(document.getElementById('chart-data').textContent);
+  const palette = JSON.parse(svg.dataset.palette);
+  const unit = +svg.dataset.unit, left = +svg.dataset.left, top = +svg.dataset.top;
+  const firstStem = +svg.dataset.firstStem, stems = +svg.dataset.stems;
+  const filtrations = +svg.dataset.filtrations;
+  const full = { x: 0, y: 0, w: +svg.dataset.width, h: +svg.dataset.height };
+  let view = Object.assign({}, full);
+  const svgNS = 'http://www.w3.org/2000/svg';
+
+  // Every survivor by "t:s:j", with its level of the JSON.
+  const classes = new Map();
+  for (const degree of data.degrees) {
+    for (const level of degree.levels) {
+      level.survivors.forEach(function (word, j) {
+        classes.set(degree.t + ':' + level.s + ':' + j, { t: degree.t, level: level, j: j, word: word });
+      });
+    }
+  }
+  const dots = Array.from(svg.querySelectorAll('circle.survivor'));
+  const cellFill = new Map(dots.map(function (dot) { return [dot, dot.getAttribute('fill')]; }));
+
+  // Picture coordinates and degrees.
+  function stemAt(x) { return firstStem + (x - left) / unit; }
+  function filtrationAt(y) { return filtrations - 1 - (y - top) / unit; }
+  function visibleStems() {
+    const low = Math.max(firstStem, Math.ceil(stemAt(view.x)));
+    const high = Math.min(firstStem + stems - 1, Math.floor(stemAt(view.x + view.w)));
+    return [low, high];
+  }
+  function visibleFiltrations() {
+    return [Math.max(0, Math.ceil(filtrationAt(view.y + view.h))),
+            Math.min(filtrations - 1, Math.floor(filtrationAt(view.y)))];
+  }
+  function drawAxes() {
+    const box = svg.getBoundingClientRect();
+    const sx = box.width / view.w, sy = box.height / view.h;
+    const scale = Math.min(sx, sy); // preserveAspectRatio: xMidYMid meet
+    const ox = (box.width - view.w * scale) / 2, oy = (box.height - view.h * scale) / 2;
+    const step = Math.max(1, Math.ceil(24 / (unit * scale)));
+    function labels(axis, values, place) {
+      while (axis.firstChild) axis.removeChild(axis.firstChild);
+      for (const value of values) {
+        if (value % step !== 0) continue;
+        const text = document.createElementNS(svgNS, 'text');
+        text.setAttribute('class', 'axis-label');
+        place(text, value);
+        text.textContent = value;
+        axis.appendChild(text);
+      }
+    }
+    const s = visibleStems(), f = visibleFiltrations();
+    const stemValues = [], filtrationValues = [];
+    for (let v = s[0]; v <= s[1]; ++v) stemValues.push(v);
+    for (let v = f[0]; v <= f[1]; ++v) filtrationValues.push(v);
+    labels(xAxis, stemValues, function (text, stem) {
+      text.setAttribute('x', ox + (left + (stem - firstStem) * unit - view.x) * scale);
+      text.setAttribute('y', 16);
+      text.setAttribute('text-anchor', 'middle');
+    });
+    labels(yAxis, filtrationValues, function (text, filtration) {
+      text.setAttribute('x', 34);
+      text.setAttribute('y', oy + (top + (filtrations - 1 - filtration) * unit - view.y) * scale + 4);
+      text.setAttribute('text-anchor', 'end');
+    });
+  }
+  function apply() {
+    svg.setAttribute('viewBox', view.x + ' ' + view.y + ' ' + view.w + ' ' + view.h);
+    drawAxes();
+  }
+  // Zooms by factor about the picture point (cx, cy), which stays put.
+  function zoomBy(factor, cx, cy) {
+    if (cx === undefined) { cx = view.x + view.w / 2; cy = view.y + view.h / 2; }
+    const w = Math.min(full.w, Math.max(unit * 3, view.w * factor));
+    const h = w * view.h / view.w;
+    view = { x: cx - (cx - view.x) * w / view.w, y: cy - (cy - view.y) * h / view.h, w: w, h: h };
+    apply();
+  }
+  function fit() { view = Object.assign({}, full); apply(); }
+  function pointAt(event) {
+    const point = svg.createSVGPoint();
+    point.x = event.clientX; point.y = event.clientY;
+    return point.matrixTransform(svg.getScreenCTM().inverse());
+  }
+  svg.addEventListener('wheel', function (event) {
+    event.preventDefault();
+    const p = pointAt(event);
+    zoomBy(event.deltaY < 0 ? 0.8 : 1.25, p.x, p.y);
+  }, { passive: false });
+  let drag = null;
+  svg.addEventListener('pointerdown', function (event) {
+    if (event.target.classList.contains('survivor')) return;
+    drag = { x: event.clientX, y: event.clientY, view: Object.assign({}, view) };
+    svg.classList.add('dragging');
+    svg.setPointerCapture(event.pointerId);
+  });
+  svg.addEventListener('pointermove', function (event) {
+    if (!drag) return;
+    const box = svg.getBoundingClientRect();
+    const scale = Math.min(box.width / view.w, box.height / view.h);
+    view.x = drag.view.x - (event.clientX - drag.x) / scale;
+    view.y = drag.view.y - (event.clientY - drag.y) / scale;
+    apply();
+  });
+  function endDrag() { drag = null; svg.classList.remove('dragging'); }
+  svg.addEventListener('pointerup', endDrag);
+  svg.addEventListener('pointercancel', endDrag);
+  document.getElementById('zoom-in').addEventListener('click', function () { zoomBy(0.8); });
+  document.getElementById('zoom-out').addEventListener('click', function () { zoomBy(1.25); });
+  document.getElementById('fit').addEventListener('click', fit);
+  document.addEventListener('keydown', function (event) {
+    if (event.target.tagName === 'INPUT' || event.target.tagName === 'SELECT') return;
+    if (event.key === '+' || event.key === '=') zoomBy(0.8);
+    else if (event.key === '-') zoomBy(1.25);
+    else if (event.key === '0') fit();
+    else return;
+    event.preventDefault();
+  });
+  window.addEventListener('resize', drawAxes);
+
+  // Toggles.
+  function toggle(id, cls) {
+    const box = document.getElementById(id);
+    if (!box) return;
+    const set = function () { document.body.classList.toggle(cls, !box.checked); };
+    box.addEventListener('change', set);
+    set();
+  }
+  toggle('show-arrows', 'hide-arrows');
+  ['h0', 'h1', 'h2', 'h3'].forEach(function (h) { toggle('show-' + h, 'hide-' + h); });
+  toggle('show-labels', 'hide-labels');
+  const colour = document.getElementById('colour');
+  if (colour) {
+    colour.addEventListener('change', function () {
+      for (const dot of dots) {
+        const c = classes.get(dot.dataset.t + ':' + dot.dataset.s + ':' + dot.dataset.j);
+        if (colour.value === 'born' && c && c.level.born) {
+          dot.setAttribute('fill', palette[((c.level.born[c.j] % palette.length) + palette.length) % palette.length]);
+        } else {
+          dot.setAttribute('fill', cellFill.get(dot));
+        }
+      }
+    });
+  }
+
+  // What a dot is, in the panel.
+  function text(word) { return word.join(' '); }
+  function sum(terms) {
+    if (terms === null || terms === undefined) return 'not computed';
+    return terms.length === 0 ? '0' : terms.map(text).join(' + ');
+  }
+  function describe(c) {
+    const level = c.level, j = c.j;
+    const rows = [['t, s', c.t + ', ' + level.s], ['stem, filtration', level.stem + ', ' + level.filtration],
+                  ['cell', String(c.word[0])], ['monomial', text(c.word)]];
+    if (level.products) {
+      const p = level.products[j];
+      rows.push(['products', ['h0', 'h1', 'h2', 'h3'].map(function (h) { return h + ': ' + sum(p[h]); }).join('; ')]);
+    }
+    if (level.transfer) rows.push(['transfer', sum(level.transfer[j])]);
+    if (level.born) rows.push(['born on', 'S^' + level.born[j]]);
+    if (level.dies && level.dies[j] !== null) rows.push(['dies on', 'S^' + level.dies[j]]);
+    const h2 = document.createElement('h2');
+    h2.textContent = text(c.word);
+    const list = document.createElement('dl');
+    for (const row of rows) {
+      const dt = document.createElement('dt'); dt.textContent = row[0];
+      const dd = document.createElement('dd'); dd.textContent = row[1];
+      list.appendChild(dt); list.appendChild(dd);
+    }
+    panel.replaceChildren(h2, list);
+  }
+  let chosen = null;
+  function key(dot) { return dot.dataset.t + ':' + dot.dataset.s + ':' + dot.dataset.j; }
+  function show(dot) { const c = classes.get(key(dot)); if (c) describe(c); }
+  function choose(dot) {
+    for (const line of svg.querySelectorAll('line.touching')) line.classList.remove('touching');
+    if (chosen) chosen.classList.remove('chosen');
+    chosen = dot === chosen ? null : dot;
+    if (!chosen) return;
+    chosen.classList.add('chosen');
+    show(chosen);
+    const k = key(chosen), t = +chosen.dataset.t, s = +chosen.dataset.s;
+    for (const line of svg.querySelectorAll('.products line')) {
+      if (line.dataset.from === k || line.dataset.to === k) line.classList.add('touching');
+    }
+    for (const line of svg.querySelectorAll('.arrows line')) {
+      const ls = +line.dataset.s;
+      if (+line.dataset.t === t && (ls === s || ls === s + 1)) line.classList.add('touching');
+    }
+  }
+  for (const dot of dots) {
+    dot.addEventListener('pointerenter', function () { if (!chosen) show(dot); });
+    dot.addEventListener('focus', function () { if (!chosen) show(dot); });
+    dot.addEventListener('click', function () { choose(dot); });
+    dot.addEventListener('keydown', function (event) {
+      if (event.key === 'Enter' || event.key === ' ') { event.preventDefault(); choose(dot); }
+    });
+  }
+
+  // Search: a monomial (two numbers or more) or a cell (one number).
+  const search = document.getElementById('search');
+  const found = document.getElementById('found');
+  search.addEventListener('input', function () {
+    const words = search.value.trim().split(/\s+/).filter(function (w) { return w !== ''; });
+    let count = 0;
+    const valid = words.length > 0 && words.every(function (w) { return /^-?\d+$/.test(w); });
+    for (const dot of dots) {
+      const c = classes.get(key(dot));
+      const match = valid && c && (words.length === 1 ? String(c.word[0]) === words[0]
+                                                       : text(c.word) === words.join(' '));
+      dot.classList.toggle('match', !!match);
+      count += match ? 1 : 0;
+    }
+    found.textContent = valid ? count + (count === 1 ? ' class' : ' classes') : '';
+  });
+
+  window.curtisChart = { zoomBy: zoomBy, fit: fit, visibleStems: visibleStems };
+  apply();
+})();

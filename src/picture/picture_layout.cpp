@@ -1,0 +1,43 @@
+#include "picture/picture_layout.hpp"
+
+#include <algorithm>
+
+namespace curtis {
+
+PictureLayout::PictureLayout(const PrintedChart& chart) : firstStem_(-chart.weight) {
+    minDegree_ = chart.degrees.empty() ? 0 : chart.degrees.front().t;
+    maxDegree_ = chart.degrees.empty() ? 1 : chart.degrees.back().t;
+    maxFiltration_ = chart.maxFiltration.value_or(maxDegree_);
+    // In total degree t the stems run from a (level t - 1) to a + t - 1
+    // (level 0), the filtrations from 0 to t - 1.
+    stems_ = std::max(maxDegree_, 2);
+    filtrations_ = std::max(maxDegree_, 2);
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            for (const std::size_t line : level.survivors) {
+                cells_.insert(level.lines[line].word.front());
+            }
+        }
+    }
+    space_ = chartName(chart);
+    title_ = "Curtis chart of " + space_ + ", total degrees " + std::to_string(minDegree_) +
+             " to " + std::to_string(maxDegree_);
+}
+
+bool PictureLayout::computed(int dx, int filtration) const {
+    // Stem a + dx and filtration y belong to total degree t = dx + y + 1.
+    const int t = dx + filtration + 1;
+    return t >= minDegree_ && t <= maxDegree_ && filtration <= maxFiltration_;
+}
+
+PictureLayout::Point PictureLayout::dot(const PrintedLevel& level, std::size_t j) const {
+    const int count = std::max(1, static_cast<int>(level.survivors.size()));
+    const int i = static_cast<int>(j);
+    const int rows = (count + dotsPerRow - 1) / dotsPerRow;
+    const int row = i / dotsPerRow;
+    const int inRow = std::min(dotsPerRow, count - row * dotsPerRow);
+    return {x(level.coweight) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
+            y(level.s - 1) + (row - (rows - 1) / 2.0) * dotSpacing};
+}
+
+} // namespace curtis

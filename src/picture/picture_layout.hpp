@@ -1,0 +1,79 @@
+#pragma once
+
+#include "chart/printed_chart.hpp"
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+namespace curtis {
+
+// Where everything of an Adams chart goes: x the stem in the space itself,
+// t - s - w, from the bottom cell (the least stem any level reaches); y the
+// Adams filtration s - 1. A bidegree (stem, filtration) belongs to exactly
+// one total degree, so the survivors drawn there are those of one level,
+// side by side in rows of dotsPerRow, in the chart's order. Shared by every
+// front end that draws the chart, so that they never disagree.
+class PictureLayout {
+public:
+    // Pixels per degree, the margins around the grid, the dots.
+    static constexpr double unit = 24;
+    static constexpr double left = 56;
+    static constexpr double top = 48;
+    static constexpr double bottom = 48;
+    static constexpr double legendWidth = 230;
+    static constexpr double dotRadius = 4.5;
+    static constexpr double dotSpacing = 9.5;
+    static constexpr int dotsPerRow = 3;
+
+    struct Point {
+        double x;
+        double y;
+    };
+
+    explicit PictureLayout(const PrintedChart& chart);
+
+    std::int32_t firstStem() const { return firstStem_; }
+    int stems() const { return stems_; }
+    int filtrations() const { return filtrations_; }
+    std::int32_t minDegree() const { return minDegree_; }
+    std::int32_t maxDegree() const { return maxDegree_; }
+    // Axis labels every labelStep degrees.
+    int labelStep() const { return stems_ > 40 ? 4 : 2; }
+
+    double x(double stem) const { return left + (stem - firstStem_) * unit; }
+    double y(double filtration) const { return top + (filtrations_ - 1 - filtration) * unit; }
+    double width() const { return left + (stems_ - 1) * unit + 32 + legendWidth; }
+    double height() const { return top + (filtrations_ - 1) * unit + bottom; }
+    double legendX() const { return left + (stems_ - 1) * unit + 40; }
+
+    // Whether the bidegree (the stem firstStem() + dx, filtration) lies in a
+    // computed total degree, and within the band of filtrations if there is
+    // one.
+    bool computed(int dx, int filtration) const;
+
+    // The centre of survivor j of a level.
+    Point dot(const PrintedLevel& level, std::size_t j) const;
+
+    // The cells of the survivors, in increasing order.
+    const std::set<std::int32_t>& cells() const { return cells_; }
+    // Every survivor has the same cell: cell labels and colours say nothing.
+    bool oneCell() const { return cells_.size() <= 1; }
+
+    // "Curtis chart of SPACE, total degrees T0 to T".
+    const std::string& title() const { return title_; }
+    const std::string& space() const { return space_; }
+
+private:
+    std::int32_t firstStem_;
+    int stems_;
+    int filtrations_;
+    std::int32_t minDegree_;
+    std::int32_t maxDegree_;
+    int maxFiltration_;
+    std::set<std::int32_t> cells_;
+    std::string space_;
+    std::string title_;
+};
+
+} // namespace curtis

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "writers/chart_writer.hpp"
+
+#include <cstdio>
+#include <memory>
+
+namespace curtis {
+
+// The writers of the chart as a picture: an SVG document, and a page to
+// explore it in a browser.
+std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out, const WriterOptions& options);
+
+} // namespace curtis

@@ -1,0 +1,52 @@
+#include "picture/picture_layout.hpp"
+#include "picture/picture_parts.hpp"
+#include "picture/picture_writers.hpp"
+
+namespace curtis {
+
+namespace {
+
+// The chart as an Adams chart in an SVG document of its own, written at the
+// end: the picture's parts in one <svg> element, arrows and product lines
+// under the dots.
+class SvgWriter : public ChartWriter {
+public:
+    SvgWriter(std::FILE* out, const WriterOptions& options) : out_(out), options_(options) {}
+
+    void end(const PrintedChart& chart) override {
+        const PictureLayout layout(chart);
+        const std::string width = pictureNumber(layout.width());
+        const std::string height = pictureNumber(layout.height());
+        std::fprintf(out_,
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%s\" height=\"%s\" "
+                     "viewBox=\"0 0 %s %s\" font-family=\"sans-serif\" font-size=\"11\">\n"
+                     "<title>%s</title>\n",
+                     width.c_str(), height.c_str(), width.c_str(), height.c_str(),
+                     escapedXml(layout.title()).c_str());
+        writePictureStyle(out_);
+        std::fputs("<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n", out_);
+        writePictureHeading(out_, layout);
+        writePictureShading(out_, layout);
+        writePictureGrid(out_, layout);
+        if (options_.arrowsFromCellDifference > 0) {
+            writePictureArrows(out_, layout, chart, options_.arrowsFromCellDifference);
+        }
+        writePictureProducts(out_, layout, chart, options_.h3Lines);
+        writePictureDots(out_, layout, chart);
+        writePictureLegend(out_, layout, chart, options_);
+        std::fputs("</svg>\n", out_);
+    }
+
+private:
+    std::FILE* out_;
+    WriterOptions options_;
+};
+
+} // namespace
+
+std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out, const WriterOptions& options) {
+    return std::make_unique<SvgWriter>(out, options);
+}
+
+} // namespace curtis

@@ -1,0 +1,91 @@
+#include "readings/ehp_reading.hpp"
+
+namespace curtis {
+
+namespace {
+
+PrintedLevel levelHeader(const FinishedLevel& level) {
+    PrintedLevel printed;
+    printed.s = level.homologicalDegree();
+    printed.topologicalDegree = level.topologicalDegree();
+    printed.coweight = level.coweight();
+    return printed;
+}
+
+// The sphere a word of level k is born on.
+int bornOn(const Entry* word, int k) {
+    return k == 0 ? 0 : word[1] + 1;
+}
+
+// Calls survivor(word, born) for every survivor of the level and
+// pairing(word, tag, born, dies) for every Hit record, in the chart's order.
+// A pairing that changes the first index makes its target an E1 generator
+// of the EHP sequence, so the kept records hold every one.
+template <typename Survivor, typename Pairing>
+void forEachClass(const FinishedLevel& level, Survivor&& survivor, Pairing&& pairing) {
+    const LevelRecords& records = level.records();
+    const int k = level.k;
+    const std::vector<std::int32_t>& order = records.increasing();
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        const Entry* word = records.word(*i);
+        const GeneratorState state = records.state(*i);
+        if (state == Alive) {
+            survivor(word, bornOn(word, k));
+        } else if (state == Hit) {
+            const Entry* tag = level.below().word(records.partner(*i));
+            pairing(word, tag, bornOn(word, k), bornOn(tag, k - 1));
+        }
+    }
+}
+
+} // namespace
+
+int birthSphere(const PrintedMonomial& word) {
+    return word.size() > 1 ? word[1] + 1 : 0;
+}
+
+PrintedLevel printEhpLevel(const FinishedLevel& level) {
+    PrintedLevel printed = levelHeader(level);
+    forEachClass(
+        level,
+        [&](const Entry* word, int born) {
+            printed.survivors.push_back(printed.lines.size());
+            printed.lines.push_back(
+                PrintedLine{printMonomial(word, level.k + 1, level.w), {}, false});
+            printed.born.push_back(born);
+        },
+        [&](const Entry* word, const Entry* tag, int born, int dies) {
+            if (born != dies) {
+                printed.ehp.push_back(PrintedEhp{printMonomial(word, level.k + 1, level.w),
+                                                 printMonomial(tag, level.k, level.w), born, dies});
+            }
+        });
+    return printed;
+}
+
+PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
+    PrintedLevel printed = levelHeader(level);
+    const auto add = [&](const Entry* word, int born, PrintedMonomial source,
+                         std::optional<int> dies) {
+        printed.survivors.push_back(printed.lines.size());
+        printed.lines.push_back(
+            PrintedLine{printMonomial(word, level.k + 1, level.w), std::move(source), false});
+        printed.born.push_back(born);
+        printed.dies.push_back(dies);
+    };
+    forEachClass(
+        level,
+        [&](const Entry* word, int born) {
+            if (born <= sphere) {
+                add(word, born, {}, std::nullopt);
+            }
+        },
+        [&](const Entry* word, const Entry* tag, int born, int dies) {
+            if (born <= sphere && dies > sphere) {
+                add(word, born, printMonomial(tag, level.k, level.w), dies);
+            }
+        });
+    return printed;
+}
+
+} // namespace curtis

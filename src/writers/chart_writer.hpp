@@ -1,0 +1,40 @@
+#pragma once
+
+#include "chart/printed_chart.hpp"
+
+#include <cstdio>
+#include <memory>
+
+namespace curtis {
+
+// What a writer draws beyond the data, as the command line asks.
+struct WriterOptions {
+    // Pairings that change the cell by at least this much are drawn as
+    // arrows; 0 draws none.
+    int arrowsFromCellDifference = 0;
+    bool h3Lines = false; // with products: draw the h3 lines too
+};
+
+// One output format. The chart tool calls begin once, then for every total
+// degree beginDegree, level for each of its levels as soon as it is
+// finished, and endDegree; and end once everything is computed (products
+// included). A format that streams writes as it is told; the others write
+// the whole chart at the end. Every call may write to the stream; the tool
+// flushes it after each call and stops when a write fails.
+class ChartWriter {
+public:
+    virtual ~ChartWriter() = default;
+
+    // chart names the space and the range; it has no degrees yet.
+    virtual void begin(const PrintedChart& chart) { static_cast<void>(chart); }
+    virtual void beginDegree(std::int32_t t) { static_cast<void>(t); }
+    // degree holds the levels before this one.
+    virtual void level(const PrintedDegree& degree, const PrintedLevel& level) {
+        static_cast<void>(degree);
+        static_cast<void>(level);
+    }
+    virtual void endDegree(const PrintedDegree& degree) { static_cast<void>(degree); }
+    virtual void end(const PrintedChart& chart) { static_cast<void>(chart); }
+};
+
+} // namespace curtis
