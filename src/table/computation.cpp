@@ -143,72 +143,120 @@ void Computation::plan(const std::vector<std::int32_t>& degrees, std::int32_t sp
     scheduleSphere(sphereThrough);
 }
 
+// One step as it runs: level L of degree t of a table, on a worker.
+struct Computation::Step {
+    CurtisTable& table;
+    bool sphere = false;
+    std::int32_t t = 0;
+    int L = 0;
+    Worker& worker;
+    // Whether the band has a level L + 1, which the step marks as well.
+    bool next = false;
+    // The bytes of the step's levels before it ran.
+    std::uint64_t before = 0;
+
+    // The bytes of the step's levels now.
+    std::uint64_t bytes() const {
+        return table.kept(t, L).bytes() + (next ? table.kept(t, L + 1).bytes() : 0);
+    }
+};
+
 std::optional<ComputationResult> Computation::runStep(const Key& key, int index) {
     CurtisTable& table = key.table == 0 ? static_cast<CurtisTable&>(*sphere_) : *space_;
     const bool sphere = key.table == 0;
     const std::int32_t t = key.t;
     const int L = key.L;
     Worker& worker = *workers_[static_cast<std::size_t>(index)];
-    if (!worker.allocated) {
-        const std::int32_t rows =
-            settings_.termSetRows > 0 ? settings_.termSetRows : TermSet::maxRowLimit;
-        if (!worker.set.allocate(rows, maxMonomialLength)) {
-            return failure(Outcome::WorkStorageFailed, L, sphere);
-        }
-        worker.allocated = true;
+    if (!allocateSet(worker)) {
+        return failure(Outcome::WorkStorageFailed, L, sphere);
     }
-    const bool next = L + 1 < table.band().levels(t);
-    const auto stepBytes = [&] {
-        return table.kept(t, L).bytes() + (next ? table.kept(t, L + 1).bytes() : 0);
-    };
-    const std::uint64_t before = stepBytes();
-    ComputationResult result;
-    result.level = L;
-    result.sphere = sphere;
+    Step step{table, sphere, t, L, worker, L + 1 < table.band().levels(t)};
+    step.before = step.bytes();
     if (table.band().whole(t) && L == t - 1) {
         settleTopLevel(table, t);
-    } else {
-        const EliminationStatus status =
-            eliminateLevel(table, t, L, worker.set, [&](std::int64_t done, std::int64_t total) {
-                {
-                    const std::lock_guard lock(worker.progressMutex);
-                    worker.progress = ComputationProgress{sphere, 0, L, t, done, total};
-                }
-                worker.setBytes.store(worker.set.bytes());
-                std::uint64_t sets = 0;
-                for (const std::unique_ptr<Worker>& each : workers_) {
-                    sets += each->setBytes.load();
-                }
-                return withinMemory(tableBytes_.load() + stepBytes() - before + sets, result) &&
-                       !graph_.stopping();
-            });
-        {
-            const std::lock_guard lock(worker.progressMutex);
-            worker.progress.reset();
-        }
-        switch (status) {
-        case EliminationStatus::Ok:
-            break;
-        case EliminationStatus::TermSetFull:
-            return failure(Outcome::TermSetFull, L, sphere,
-                           settings_.termSetRows > 0 ? settings_.termSetRows
-                                                     : worker.set.rowCapacity());
-        case EliminationStatus::Contradiction:
-            return failure(Outcome::Contradiction, L, sphere);
-        case EliminationStatus::Stopped:
-            if (result.outcome == Outcome::Finished) {
-                result.outcome = Outcome::Stopped;
-            }
-            return result;
-        }
+    } else if (std::optional<ComputationResult> failed = eliminateStep(step)) {
+        return failed;
     }
-    // The level is final: its order is made now, while nothing else reads it.
-    table.kept(t, L).increasing();
-    tableBytes_ += stepBytes() - before;
-    if (sphere && settings_.afterSphereLevel) {
-        settings_.afterSphereLevel(*sphere_, t, L);
+    finishStep(step);
+    return std::nullopt;
+}
+
+// The worker's term set, allocated by its first step; false if it cannot be.
+bool Computation::allocateSet(Worker& worker) const {
+    if (worker.allocated) {
+        return true;
+    }
+    const std::int32_t rows =
+        settings_.termSetRows > 0 ? settings_.termSetRows : TermSet::maxRowLimit;
+    if (!worker.set.allocate(rows, maxMonomialLength)) {
+        return false;
+    }
+    worker.allocated = true;
+    return true;
+}
+
+// Eliminates the step's level; the result if the step failed or stopped.
+std::optional<ComputationResult> Computation::eliminateStep(const Step& step) {
+    ComputationResult result;
+    result.level = step.L;
+    result.sphere = step.sphere;
+    Worker& worker = step.worker;
+    const EliminationStatus status = eliminateLevel(
+        step.table, step.t, step.L, worker.set,
+        [&](std::int64_t done, std::int64_t total) { return carryOn(step, done, total, result); });
+    {
+        const std::lock_guard lock(worker.progressMutex);
+        worker.progress.reset();
+    }
+    switch (status) {
+    case EliminationStatus::Ok:
+        break;
+    case EliminationStatus::TermSetFull:
+        return failure(Outcome::TermSetFull, step.L, step.sphere,
+                       settings_.termSetRows > 0 ? settings_.termSetRows
+                                                 : worker.set.rowCapacity());
+    case EliminationStatus::Contradiction:
+        return failure(Outcome::Contradiction, step.L, step.sphere);
+    case EliminationStatus::Stopped:
+        if (result.outcome == Outcome::Finished) {
+            result.outcome = Outcome::Stopped;
+        }
+        return result;
     }
     return std::nullopt;
+}
+
+// Told by the elimination after each candidate: records how far the step is,
+// and whether it may go on, within memory and with the graph not stopping.
+bool Computation::carryOn(const Step& step, std::int64_t done, std::int64_t total,
+                          ComputationResult& result) {
+    Worker& worker = step.worker;
+    {
+        const std::lock_guard lock(worker.progressMutex);
+        worker.progress = ComputationProgress{step.sphere, 0, step.L, step.t, done, total};
+    }
+    worker.setBytes.store(worker.set.bytes());
+    const std::uint64_t sets = setBytes();
+    return withinMemory(tableBytes_.load() + step.bytes() - step.before + sets, result) &&
+           !graph_.stopping();
+}
+
+void Computation::finishStep(const Step& step) {
+    // The level is final: its order is made now, while nothing else reads it.
+    step.table.kept(step.t, step.L).increasing();
+    tableBytes_ += step.bytes() - step.before;
+    if (step.sphere && settings_.afterSphereLevel) {
+        settings_.afterSphereLevel(*sphere_, step.t, step.L);
+    }
+}
+
+// The bytes of every worker's term set.
+std::uint64_t Computation::setBytes() const {
+    std::uint64_t sets = 0;
+    for (const std::unique_ptr<Worker>& each : workers_) {
+        sets += each->setBytes.load();
+    }
+    return sets;
 }
 
 void Computation::tellProgress() {

@@ -182,10 +182,17 @@ private:
     using Graph = StepGraph<ComputationResult>;
     using Key = Graph::Key;
     struct Worker;
+    struct Step;
 
     void scheduleSphere(std::int32_t t);
     void scheduleSpace(std::int32_t t);
     std::optional<ComputationResult> runStep(const Key& key, int worker);
+    bool allocateSet(Worker& worker) const;
+    std::optional<ComputationResult> eliminateStep(const Step& step);
+    bool carryOn(const Step& step, std::int64_t done, std::int64_t total,
+                 ComputationResult& result);
+    void finishStep(const Step& step);
+    std::uint64_t setBytes() const;
     std::optional<ComputationResult> await(const Key& key);
     void tellProgress();
     bool withinMemory(std::uint64_t held, ComputationResult& result) const;
