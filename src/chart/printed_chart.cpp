@@ -16,16 +16,6 @@ PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w) 
     return monomial;
 }
 
-std::string chartName(const PrintedChart& chart, Script script) {
-    if (chart.unstable) {
-        // The name of the sphere S^N, followed by what the chart is of it.
-        std::string name = spaceName(*chart.unstable, *chart.unstable, script);
-        name += " (unstable)";
-        return name;
-    }
-    return spaceName(-chart.weight, chart.topCell, script);
-}
-
 std::string monomialText(const PrintedMonomial& monomial) {
     std::string text;
     for (std::size_t i = 0; i < monomial.size(); ++i) {
@@ -37,22 +27,22 @@ std::string monomialText(const PrintedMonomial& monomial) {
     return text;
 }
 
+Bidegree bidegreeOf(const FinishedLevel& level) {
+    return Bidegree{level.t, level.homologicalDegree(), -level.w};
+}
+
 PrintedLevel printLevel(const FinishedLevel& level) {
     PrintedLevel printed;
-    printed.s = level.homologicalDegree();
-    printed.topologicalDegree = level.topologicalDegree();
-    printed.coweight = level.coweight();
+    printed.at = bidegreeOf(level);
     forEachChartLine(level, [&](const ChartLine& line) {
-        PrintedLine entry;
-        entry.word = printMonomial(line.word, level.k + 1, level.w);
+        PrintedMonomial word = printMonomial(line.word, level.k + 1, level.w);
         if (line.source != nullptr) {
-            entry.source = printMonomial(line.source, level.k, level.w);
-            entry.arrow = true;
+            printed.arrows.push_back(ChartArrow{std::move(word),
+                                                printMonomial(line.source, level.k, level.w),
+                                                printed.classes.size()});
+        } else {
+            printed.classes.push_back(ChartClass{std::move(word), {}, {}, {}, {}, {}});
         }
-        if (!entry.arrow) {
-            printed.survivors.push_back(printed.lines.size());
-        }
-        printed.lines.push_back(std::move(entry));
     });
     return printed;
 }
@@ -71,12 +61,13 @@ const PrintedLevel* PrintedChart::level(std::int32_t t, int s) const {
 std::vector<const PrintedMonomial*>
 PrintedChart::transferImage(std::int32_t t, const PrintedLevel& level, std::size_t j) const {
     std::vector<const PrintedMonomial*> image;
-    const std::int32_t target = t + 1 - weight;
+    const std::int32_t target = plan.space.transferDegree(t);
+    const std::optional<std::vector<std::size_t>>& terms = level.classes[j].transfer;
     for (const PrintedDegree& degree : sphere) {
-        if (degree.t == target) {
-            const PrintedLevel& above = degree.levels[static_cast<std::size_t>(level.s)];
-            for (const std::size_t term : level.transfer[j]) {
-                image.push_back(&above.lines[above.survivors[term]].word);
+        if (degree.t == target && terms) {
+            const PrintedLevel& above = degree.levels[static_cast<std::size_t>(level.at.s)];
+            for (const std::size_t term : *terms) {
+                image.push_back(&above.classes[term].word);
             }
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "chart/space_name.hpp"
+#include "chart/bidegree.hpp"
+#include "chart/chart_plan.hpp"
 #include "table/computation.hpp"
 
 #include <array>
@@ -12,18 +13,38 @@
 namespace curtis {
 
 // A whole chart as curtis-chart writes it: for each total degree, each
-// level's chart lines in the chart's order, monomials as printed (the true
-// cell index first, then the lambda indices).
+// level's classes and arrows in the chart's order, monomials as printed (the
+// true cell index first, then the lambda indices).
 using PrintedMonomial = std::vector<std::int32_t>;
 
-// A line of a level: a survivor, or an arrow (a pairing that changes the
-// cell: source's elimination ended on word). In an unstable chart a class
-// that the stable table pairs off above the sphere is a survivor with its
-// source: the class that kills it on a larger sphere.
-struct PrintedLine {
+// The products of a class by h0, h1, h2 and h3: each the classes of the
+// level above in total degree t + 2^i whose sum it is, as their indices
+// among that level's classes; nothing where that degree was not computed.
+struct PrintedProducts {
+    std::array<std::optional<std::vector<std::size_t>>, 4> terms;
+};
+
+// A class of a level (a survivor), with what the chart reads off it.
+struct ChartClass {
     PrintedMonomial word;
-    PrintedMonomial source; // the generator whose elimination ended on word; empty for a survivor
-    bool arrow = false;
+    std::optional<PrintedProducts> products; // with products
+    std::optional<int> born;                 // with births: the sphere it is born on
+    // In an unstable chart of S^N, a class that the stable table pairs off
+    // above the sphere: the sphere it dies on and the class that kills it
+    // there. None for a class that lives on every sphere.
+    std::optional<int> dies;
+    PrintedMonomial killer;
+    // With the transfer: its image in the sphere, as the indices of the
+    // sphere's classes of level s + 1 in total degree t + 1 + a whose sum it
+    // is.
+    std::optional<std::vector<std::size_t>> transfer;
+};
+
+// A pairing that changes the cell: source's elimination ended on target.
+struct ChartArrow {
+    PrintedMonomial target;
+    PrintedMonomial source;
+    std::size_t place = 0; // in the chart's order, after this many classes
 };
 
 // A pairing of the sphere's table whose first lambda index changes, read as
@@ -36,31 +57,27 @@ struct PrintedEhp {
     int dies = 0;
 };
 
-// The products of one survivor by h0, h1, h2 and h3: each the survivors of
-// the level above in total degree t + 2^i whose sum it is, as their indices
-// among that level's survivors; nothing where that degree was not computed.
-struct PrintedProducts {
-    std::array<std::optional<std::vector<std::size_t>>, 4> terms;
-};
-
 struct PrintedLevel {
-    int s = 0; // homological degree
-    std::int32_t topologicalDegree = 0;
-    std::int32_t coweight = 0; // the stem in the space itself, t - s - w
-    std::vector<PrintedLine> lines;
-    std::vector<std::size_t> survivors;    // the lines that are survivors, in order
-    std::vector<PrintedProducts> products; // aligned with survivors, when asked for
-    // With births (the sphere's EHP reading): aligned with survivors, the
-    // sphere each is born on; the pairings that change the first index; in
-    // an unstable chart the sphere each class dies on, none for a class that
-    // lives on every sphere.
-    std::vector<int> born;
-    std::vector<PrintedEhp> ehp;
-    std::vector<std::optional<int>> dies;
-    // With the transfer: aligned with survivors, the image of each in the
-    // sphere, as the indices of the sphere's survivors of level s + 1 in
-    // total degree t + 1 + a (the chart's sphere) whose sum it is.
-    std::vector<std::vector<std::size_t>> transfer;
+    Bidegree at;
+    std::vector<ChartClass> classes;
+    std::vector<ChartArrow> arrows;
+    std::vector<PrintedEhp> ehp; // with --ehp: the pairings that change the first index
+
+    // Calls line(word, source, arrow) for every class and arrow in the
+    // chart's order: source is null for a class that is not killed, the
+    // killer of one that is, the source of an arrow.
+    template <typename F> void forEachLine(F&& line) const {
+        auto arrow = arrows.begin();
+        for (std::size_t j = 0; j <= classes.size(); ++j) {
+            for (; arrow != arrows.end() && arrow->place == j; ++arrow) {
+                line(arrow->target, &arrow->source, true);
+            }
+            if (j < classes.size()) {
+                const ChartClass& c = classes[j];
+                line(c.word, c.killer.empty() ? nullptr : &c.killer, false);
+            }
+        }
+    }
 };
 
 struct PrintedDegree {
@@ -69,40 +86,28 @@ struct PrintedDegree {
 };
 
 struct PrintedChart {
-    std::int32_t weight = 0;             // the bottom cell is -weight
-    std::optional<std::int32_t> topCell; // none: the space is infinite
+    ChartPlan plan; // what was computed and read off
     std::vector<PrintedDegree> degrees;
-    bool hasProducts = false;
-    // Only the Adams filtrations 0 .. maxFiltration were computed.
-    std::optional<int> maxFiltration;
-    // The sphere read as the EHP sequence: births and EHP pairs.
-    bool hasEhp = false;
-    // The unstable chart of S^N, read off the sphere's table.
-    std::optional<int> unstable;
-    // The algebraic transfer to the sphere, whose levels (of total degrees
-    // t + 1 + a) hold the images' survivors.
-    bool hasTransfer = false;
+    // With the transfer: the sphere's degrees t + 1 + a, whose levels hold
+    // the images' classes.
     std::vector<PrintedDegree> sphere;
-
-    bool hasBirths() const { return hasEhp || unstable.has_value(); }
 
     // Level s of total degree t, if the chart has it.
     const PrintedLevel* level(std::int32_t t, int s) const;
-    // The monomials of the transfer's image of survivor j of level s in total
+    // The monomials of the transfer's image of class j of a level of total
     // degree t, as the sphere's chart prints them.
     std::vector<const PrintedMonomial*> transferImage(std::int32_t t, const PrintedLevel& level,
                                                       std::size_t j) const;
 };
-
-// The name of what the chart shows: the space (see spaceName), or
-// "S^N (unstable)".
-std::string chartName(const PrintedChart& chart, Script script = Script::Unicode);
 
 // A stored word of `length` entries as printed, the cell index restored.
 PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w);
 
 // A monomial as text: its printed entries separated by single blanks.
 std::string monomialText(const PrintedMonomial& monomial);
+
+// The bidegree of a finished level.
+Bidegree bidegreeOf(const FinishedLevel& level);
 
 // The printed form of a finished level.
 PrintedLevel printLevel(const FinishedLevel& level);

@@ -19,7 +19,7 @@ struct ChartFormat {
     bool showsProducts; // --products applies
     bool showsEhp;      // --ehp applies
     bool showsTransfer; // --transfer applies
-    std::unique_ptr<ChartWriter> (*make)(std::FILE* out, const WriterOptions& options);
+    std::unique_ptr<ChartWriter> (*make)(std::FILE* out);
 };
 
 // Every format; the first is the default.

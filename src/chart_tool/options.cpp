@@ -1,5 +1,6 @@
 #include "chart_tool/options.hpp"
 
+#include "system/processors.hpp"
 #include "table/computation.hpp"
 
 #include <CLI/CLI.hpp>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace curtis {
@@ -117,137 +119,188 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     return degreeRefusal(options);
 }
 
-} // namespace
-
-ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
-                               std::FILE* out, std::FILE* err) {
-    CLI::App app{"curtis-chart: whole charts of the Curtis algorithm over the mod-2 Lambda "
-                 "algebra,\nfor one stunted projective space P_A^B (or the sphere) and a range "
-                 "of total\ndegrees, as JSON, as the chart text of curtis, or as an Adams-style "
-                 "picture in SVG.",
-                 "curtis-chart"};
-    app.get_formatter()->column_width(30);
-    const std::string weightRange =
-        std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
-    const std::string degreeRange = "1 to " + std::to_string(maxTotalDegree);
-    std::int32_t bottomCell = 0;
-    std::int32_t topCell = 0;
-    bool sphereFlag = false;
-    CLI::Option* weight = app.add_option("-w,--weight", options.weight,
-                                         "the weight W, " + weightRange +
-                                             ": the space P_{-W}, whose cells\n"
-                                             "run from -W upward")
-                              ->option_text("W")
-                              ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
-    CLI::Option* bottom = app.add_option("-a,--bottom-cell", bottomCell,
-                                         "the bottom cell A, " + weightRange +
-                                             ": the space P_A, the\n"
-                                             "same as --weight -A (RP^∞ is --bottom-cell 1)")
-                              ->option_text("A")
-                              ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
-    CLI::Option* sphere =
-        app.add_flag("--sphere", sphereFlag,
-                     "the sphere S^0 = P_0^0, the same as --bottom-cell 0\n--top-cell 0");
-    CLI::Option* top =
-        app.add_option("-b,--top-cell", topCell,
-                       "the top cell B, from the bottom cell to " +
-                           std::to_string(maxWeightMagnitude) +
-                           ": the\nfinite space P_A^B (RP^n is --bottom-cell 1 --top-cell n);\n"
-                           "with --weight or --bottom-cell")
-            ->option_text("B")
-            ->check(wholeNumber(-maxWeightMagnitude, maxWeightMagnitude));
-    app.add_option("-T,--max-degree", options.maxDegree,
-                   "the largest total degree t computed, " + degreeRange)
-        ->option_text("T REQUIRED")
-        ->required()
-        ->check(wholeNumber(1, maxBandDegree));
-    app.add_option("--min-degree", options.minDegree,
-                   "the smallest total degree t computed (default 1)")
-        ->option_text("T0")
-        ->check(wholeNumber(1, maxBandDegree));
-    int maxFiltration = 0;
-    CLI::Option* band =
-        app.add_option("--max-filtration", maxFiltration,
-                       "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
-                       "and far faster than the whole degrees")
-            ->option_text("F")
-            ->check(wholeNumber(0, maxFiltrationBound));
+// The command line as given, before the space and the range are settled.
+struct Given {
+    long long weight = 0;
+    long long bottomCell = 0;
+    long long topCell = 0;
+    bool sphere = false;
+    long long maxDegree = 0;
+    long long minDegree = 1;
+    long long maxFiltration = 0;
     std::string format = chartFormats().front().name;
+    long long arrows = 0;
+    bool products = false;
+    bool h3Lines = false;
+    bool ehp = false;
+    bool transfer = false;
+    long long unstable = 0;
+    std::string cache;
+    long long checkpointMinutes = 0;
+    long long threads = 0;
+    std::string output;
+};
+
+// An option of the command line and its check: a whole number in a range, a
+// flag, or a text (one of `choices`, where there are any).
+struct OptionRow {
+    const char* names;
+    const char* value; // the value's name in the help; null for a flag
+    std::string help;
+    std::variant<long long Given::*, bool Given::*, std::string Given::*> target;
+    long long low = 0;
+    long long high = 0;
+    bool required = false;
+    bool valueOptional = false; // the value may be left out: then it is 1
+    std::vector<std::string> choices;
+};
+
+OptionRow number(const char* names, const char* value, std::string help, long long Given::*target,
+                 long long low, long long high) {
+    return OptionRow{names, value, std::move(help), target, low, high, false, false, {}};
+}
+
+OptionRow flag(const char* names, std::string help, bool Given::*target) {
+    return OptionRow{names, nullptr, std::move(help), target, 0, 0, false, false, {}};
+}
+
+OptionRow text(const char* names, const char* value, std::string help, std::string Given::*target) {
+    return OptionRow{names, value, std::move(help), target, 0, 0, false, false, {}};
+}
+
+template <typename Change> OptionRow with(OptionRow row, Change&& change) {
+    change(row);
+    return row;
+}
+
+std::vector<OptionRow> optionRows() {
+    const std::string weights =
+        std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
     std::string formatHelp;
     std::vector<std::string> formatNames;
     for (const ChartFormat& entry : chartFormats()) {
         formatHelp += std::string(formatHelp.empty() ? "" : ";\n") + entry.name + ": " + entry.help;
         formatNames.push_back(entry.name);
     }
-    app.add_option("-f,--format", format, formatHelp)
-        ->option_text("FORMAT")
-        ->check(CLI::IsMember(formatNames).description(""));
-    CLI::Option* arrows = app.add_option("--arrows", options.arrows,
-                                         "svg: draw the pairings that change the cell as arrows,\n"
-                                         "those that change it by N or more (default 1: all;\n"
-                                         "--arrows 2 leaves out the Sq^1 pairings)")
-                              ->option_text("[N]")
-                              ->expected(0, 1)
-                              ->default_str("1")
-                              ->check(wholeNumber(1, maxWeightMagnitude));
-    const std::string productFormats = formatsThat(&ChartFormat::showsProducts);
-    app.add_flag("--products", options.products,
-                 "the products by h0, h1, h2 and h3 of every survivor whose\n"
-                 "product lands within the computed degrees (" +
-                     productFormats + ")");
-    app.add_flag("--h3-lines", options.h3Lines, "svg with --products: draw h3 lines too");
-    app.add_flag("--ehp", options.ehp,
-                 "with --sphere: the table read as the algebraic EHP sequence:\n"
-                 "the sphere each survivor is born on, and every pairing that\n"
-                 "changes the first index, with the spheres its target is born\n"
-                 "and dies on (json, svg, tsv; the JSON of the sphere to\n"
-                 "t = 40 takes 203 kB with it, 102 kB without)");
-    const std::string transferFormats = formatsThat(&ChartFormat::showsTransfer);
-    app.add_flag("--transfer", options.transfer,
-                 "with --bottom-cell 0 or 1 (RP^b_+ or RP^b): the image of every\n"
-                 "survivor under the algebraic transfer to the sphere,\n"
-                 "Ext^{s,t}(P) -> Ext^{s+1,t+1}(S^0) (" +
-                     transferFormats +
-                     "); computes the sphere's\n"
-                     "tables to T + 1 + A");
-    int unstableSphere = 0;
-    CLI::Option* unstable =
-        app.add_option("--unstable", unstableSphere,
-                       "with --sphere: the unstable Adams E2 term of S^N, read off\n"
-                       "the sphere's table (stem k is that of pi_{N+k}(S^N))")
-            ->option_text("N")
-            ->check(wholeNumber(1, maxWeightMagnitude));
-    app.add_option("--cache", options.cache,
-                   "keep every finished degree in DIR, and take from it what an\n"
-                   "earlier run (or a run beside this one) finished")
-        ->option_text("DIR");
-    int checkpointMinutes = 0;
-    CLI::Option* checkpoints =
-        app.add_option("--checkpoint-minutes", checkpointMinutes,
-                       "ignored, with a warning: degrees take seconds now and save\n"
-                       "no checkpoints; accepted so that scripts that pass it run")
-            ->option_text("M")
-            ->check(wholeNumber(0, 1000000));
-    app.add_option("--threads", options.threads,
-                   "eliminate on N threads (default: one per processor this\n"
-                   "process may use); the chart is the same for any N")
-        ->option_text("N")
-        ->check(wholeNumber(1, 256));
-    app.add_option("-o,--output", options.output,
-                   "write to FILE instead of standard output; FILE appears only\n"
-                   "once it is complete")
-        ->option_text("FILE");
+    const long long cells = maxWeightMagnitude;
+    return {
+        number("-w,--weight", "W",
+               "the weight W, " + weights + ": the space P_{-W}, whose cells\nrun from -W upward",
+               &Given::weight, -cells, cells),
+        number("-a,--bottom-cell", "A",
+               "the bottom cell A, " + weights +
+                   ": the space P_A, the\nsame as --weight -A (RP^∞ is --bottom-cell 1)",
+               &Given::bottomCell, -cells, cells),
+        flag("--sphere", "the sphere S^0 = P_0^0, the same as --bottom-cell 0\n--top-cell 0",
+             &Given::sphere),
+        number("-b,--top-cell", "B",
+               "the top cell B, from the bottom cell to " + std::to_string(cells) +
+                   ": the\nfinite space P_A^B (RP^n is --bottom-cell 1 --top-cell n);\n"
+                   "with --weight or --bottom-cell",
+               &Given::topCell, -cells, cells),
+        with(number("-T,--max-degree", "T REQUIRED",
+                    "the largest total degree t computed, 1 to " + std::to_string(maxTotalDegree),
+                    &Given::maxDegree, 1, maxBandDegree),
+             [](OptionRow& row) { row.required = true; }),
+        number("--min-degree", "T0", "the smallest total degree t computed (default 1)",
+               &Given::minDegree, 1, maxBandDegree),
+        number("--max-filtration", "F",
+               "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
+               "and far faster than the whole degrees",
+               &Given::maxFiltration, 0, maxFiltrationBound),
+        with(text("-f,--format", "FORMAT", formatHelp, &Given::format),
+             [&](OptionRow& row) { row.choices = formatNames; }),
+        with(number("--arrows", "[N]",
+                    "svg: draw the pairings that change the cell as arrows,\n"
+                    "those that change it by N or more (default 1: all;\n"
+                    "--arrows 2 leaves out the Sq^1 pairings)",
+                    &Given::arrows, 1, cells),
+             [](OptionRow& row) { row.valueOptional = true; }),
+        flag("--products",
+             "the products by h0, h1, h2 and h3 of every survivor whose\n"
+             "product lands within the computed degrees (" +
+                 formatsThat(&ChartFormat::showsProducts) + ")",
+             &Given::products),
+        flag("--h3-lines", "svg with --products: draw h3 lines too", &Given::h3Lines),
+        flag("--ehp",
+             "with --sphere: the table read as the algebraic EHP sequence:\n"
+             "the sphere each survivor is born on, and every pairing that\n"
+             "changes the first index, with the spheres its target is born\n"
+             "and dies on (json, svg, tsv; the JSON of the sphere to\n"
+             "t = 40 takes 203 kB with it, 102 kB without)",
+             &Given::ehp),
+        flag("--transfer",
+             "with --bottom-cell 0 or 1 (RP^b_+ or RP^b): the image of every\n"
+             "survivor under the algebraic transfer to the sphere,\n"
+             "Ext^{s,t}(P) -> Ext^{s+1,t+1}(S^0) (" +
+                 formatsThat(&ChartFormat::showsTransfer) +
+                 "); computes the sphere's\ntables to T + 1 + A",
+             &Given::transfer),
+        number("--unstable", "N",
+               "with --sphere: the unstable Adams E2 term of S^N, read off\n"
+               "the sphere's table (stem k is that of pi_{N+k}(S^N))",
+               &Given::unstable, 1, cells),
+        text("--cache", "DIR",
+             "keep every finished degree in DIR, and take from it what an\n"
+             "earlier run (or a run beside this one) finished",
+             &Given::cache),
+        number("--checkpoint-minutes", "M",
+               "ignored, with a warning: degrees take seconds now and save\n"
+               "no checkpoints; accepted so that scripts that pass it run",
+               &Given::checkpointMinutes, 0, 1000000),
+        number("--threads", "N",
+               "eliminate on N threads (default: one per processor this\n"
+               "process may use); the chart is the same for any N",
+               &Given::threads, 1, 256),
+        text("-o,--output", "FILE",
+             "write to FILE instead of standard output; FILE appears only\n"
+             "once it is complete",
+             &Given::output),
+    };
+}
+
+// Adds the row's option to app, its value to go to given.
+void addOption(CLI::App& app, const OptionRow& row, Given& given) {
+    if (const auto* flag = std::get_if<bool Given::*>(&row.target)) {
+        app.add_flag(row.names, given.**flag, row.help);
+        return;
+    }
+    CLI::Option* option = nullptr;
+    if (const auto* number = std::get_if<long long Given::*>(&row.target)) {
+        option = app.add_option(row.names, given.**number, row.help)
+                     ->check(wholeNumber(row.low, row.high));
+    } else {
+        option =
+            app.add_option(row.names, given.*std::get<std::string Given::*>(row.target), row.help);
+    }
+    option->option_text(row.value);
+    if (row.required) {
+        option->required();
+    }
+    if (row.valueOptional) {
+        option->expected(0, 1)->default_str("1");
+    }
+    if (!row.choices.empty()) {
+        option->check(CLI::IsMember(row.choices).description(""));
+    }
+}
+
+const char* const footer =
+    "Reading the JSON: for an Adams chart take \"stem\" as x and \"filtration\" (s - 1)\n"
+    "as y; a class lies in Ext^{s',t'} with s' = \"filtration\" and t' =\n"
+    "\"internal_degree\" (stem + s'). \"t\" and \"s\" are the program's own degrees.\n"
+    "A dot's cell is the cell that detects the class in the algebraic\n"
+    "Atiyah-Hirzebruch spectral sequence.\n\n"
+    "Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
+    "255 the memory the computation needs could not be obtained, or the table\n"
+    "was contradicted.";
+
+// Parses the command line; Run when there is something to settle.
+ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FILE* out,
+                       std::FILE* err) {
     const std::string version = std::string("curtis-chart ") + CURTIS_VERSION;
     app.set_version_flag("--version", version, "print the version and exit");
-    app.footer(
-        "Reading the JSON: for an Adams chart take \"stem\" as x and \"filtration\" (s - 1)\n"
-        "as y; a class lies in Ext^{s',t'} with s' = \"filtration\" and t' =\n"
-        "\"internal_degree\" (stem + s'). \"t\" and \"s\" are the program's own degrees.\n"
-        "A dot's cell is the cell that detects the class in the algebraic\n"
-        "Atiyah-Hirzebruch spectral sequence.\n\n"
-        "Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"
-        "255 the memory the computation needs could not be obtained, or the table\n"
-        "was contradicted.");
+    app.footer(footer);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -277,52 +330,111 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
             return ParseOutcome::Error;
         }
     }
-    const std::size_t spaces = weight->count() + bottom->count() + sphere->count();
+    return ParseOutcome::Run;
+}
+
+// How many times the option of this name was given.
+std::size_t count(const CLI::App& app, const char* name) {
+    return app.get_option(name)->count();
+}
+
+// The space from --weight, --bottom-cell, --sphere and --top-cell, or why
+// it cannot be had.
+std::string settleSpace(const CLI::App& app, const Given& given, ChartOptions& options) {
+    const std::size_t spaces =
+        count(app, "--weight") + count(app, "--bottom-cell") + count(app, "--sphere");
     if (spaces != 1) {
-        complain(err, spaces == 0 ? "the space is required: --weight, --bottom-cell or --sphere"
-                                  : "give only one of --weight, --bottom-cell and --sphere");
-        return ParseOutcome::Error;
+        return spaces == 0 ? "the space is required: --weight, --bottom-cell or --sphere"
+                           : "give only one of --weight, --bottom-cell and --sphere";
     }
-    if (sphere->count() > 0 && top->count() > 0) {
-        complain(err, "--top-cell goes with --weight or --bottom-cell, not with --sphere");
-        return ParseOutcome::Error;
+    const bool top = count(app, "--top-cell") > 0;
+    if (given.sphere && top) {
+        return "--top-cell goes with --weight or --bottom-cell, not with --sphere";
     }
-    if (bottom->count() > 0) {
-        options.weight = -bottomCell;
-    }
-    if (sphere->count() > 0) {
+    options.weight = static_cast<std::int32_t>(count(app, "--bottom-cell") > 0 ? -given.bottomCell
+                                                                               : given.weight);
+    if (given.sphere) {
         options.weight = 0;
         options.topCell = 0;
     }
-    if (top->count() > 0) {
-        if (topCell < -options.weight) {
-            complain(err, "--top-cell " + std::to_string(topCell) + " is below the bottom cell " +
-                              std::to_string(-options.weight));
-            return ParseOutcome::Error;
+    if (top) {
+        if (given.topCell < -options.weight) {
+            return "--top-cell " + std::to_string(given.topCell) + " is below the bottom cell " +
+                   std::to_string(-options.weight);
         }
-        options.topCell = topCell;
+        options.topCell = static_cast<std::int32_t>(given.topCell);
     }
-    options.format = findChartFormat(format);
-    if (unstable->count() > 0) {
-        options.unstable = unstableSphere;
+    return "";
+}
+
+// Everything else, as given.
+void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& options) {
+    options.maxDegree = static_cast<std::int32_t>(given.maxDegree);
+    options.minDegree = static_cast<std::int32_t>(given.minDegree);
+    if (count(app, "--max-filtration") > 0) {
+        options.maxFiltration = static_cast<int>(given.maxFiltration);
     }
-    if (band->count() > 0) {
-        options.maxFiltration = maxFiltration;
+    options.format = findChartFormat(given.format);
+    options.arrows = count(app, "--arrows") > 0 ? static_cast<int>(given.arrows) : 0;
+    options.products = given.products;
+    options.h3Lines = given.h3Lines;
+    options.ehp = given.ehp;
+    options.transfer = given.transfer;
+    if (count(app, "--unstable") > 0) {
+        options.unstable = static_cast<int>(given.unstable);
     }
-    if (checkpoints->count() > 0) {
-        std::fputs("curtis-chart: warning: --checkpoint-minutes is ignored: a degree is "
-                   "computed from the sphere's tables in seconds and saves no checkpoints\n",
-                   err);
+    options.cache = given.cache;
+    options.threads = static_cast<int>(given.threads);
+    options.output = given.output;
+}
+
+} // namespace
+
+ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
+                               std::FILE* out, std::FILE* err) {
+    CLI::App app{"curtis-chart: whole charts of the Curtis algorithm over the mod-2 Lambda "
+                 "algebra,\nfor one stunted projective space P_A^B (or the sphere) and a range "
+                 "of total\ndegrees, as JSON, as the chart text of curtis, or as an Adams-style "
+                 "picture in SVG.",
+                 "curtis-chart"};
+    app.get_formatter()->column_width(30);
+    Given given;
+    for (const OptionRow& row : optionRows()) {
+        addOption(app, row, given);
     }
-    if (arrows->count() == 0) {
-        options.arrows = 0;
+    const ParseOutcome outcome = parseInto(app, argc, argv, out, err);
+    if (outcome != ParseOutcome::Run) {
+        return outcome;
     }
-    const std::string refusal = refusalOf(options, sphere->count() > 0);
+    std::string refusal = settleSpace(app, given, options);
+    if (refusal.empty()) {
+        settleTheRest(app, given, options);
+        if (count(app, "--checkpoint-minutes") > 0) {
+            std::fputs("curtis-chart: warning: --checkpoint-minutes is ignored: a degree is "
+                       "computed from the sphere's tables in seconds and saves no checkpoints\n",
+                       err);
+        }
+        refusal = refusalOf(options, given.sphere);
+    }
     if (!refusal.empty()) {
         complain(err, refusal);
         return ParseOutcome::Error;
     }
     return ParseOutcome::Run;
+}
+
+ChartPlan planOf(const ChartOptions& options) {
+    ChartPlan plan;
+    plan.space = Space(-options.weight, options.topCell);
+    plan.degrees = DegreeRange{options.minDegree, options.maxDegree};
+    plan.band = options.maxFiltration;
+    plan.readings = Readings{options.products, options.ehp, options.unstable, options.transfer};
+    plan.drawing = Drawing{options.arrows, options.h3Lines};
+    plan.format = options.format->name;
+    plan.output = options.output;
+    plan.cache = options.cache;
+    plan.threads = options.threads > 0 ? options.threads : availableProcessors();
+    return plan;
 }
 
 } // namespace curtis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/chart_plan.hpp"
 #include "chart_tool/chart_formats.hpp"
 
 #include <cstdint>
@@ -43,5 +44,8 @@ enum class ParseOutcome {
 // and --top-cell B with either of the first two.
 ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
                                std::FILE* out, std::FILE* err);
+
+// The plan of the chart the options ask for.
+ChartPlan planOf(const ChartOptions& options);
 
 } // namespace curtis

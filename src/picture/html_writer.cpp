@@ -16,7 +16,7 @@ namespace {
 // anywhere and works from a file:// URL.
 class HtmlWriter : public ChartWriter {
 public:
-    HtmlWriter(std::FILE* out, const WriterOptions& options) : out_(out), options_(options) {}
+    explicit HtmlWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
         const PictureLayout layout(chart);
@@ -52,16 +52,16 @@ private:
             "<button id=\"fit\" type=\"button\" title=\"the whole chart (0)\">fit</button>\n",
             title.c_str());
         if (hasArrows(chart)) {
-            checkbox("show-arrows", "arrows", options_.arrowsFromCellDifference > 0);
+            checkbox("show-arrows", "arrows", chart.plan.drawing.arrowsFromCellDifference > 0);
         }
-        if (chart.hasProducts) {
+        if (chart.plan.readings.products) {
             checkbox("show-h0", "h0", true);
             checkbox("show-h1", "h1", true);
             checkbox("show-h2", "h2", true);
-            checkbox("show-h3", "h3", options_.h3Lines);
+            checkbox("show-h3", "h3", chart.plan.drawing.h3Lines);
         }
         checkbox("show-labels", "labels", true);
-        if (chart.hasBirths()) {
+        if (chart.plan.readings.births()) {
             std::fputs(
                 "<label>colour <select id=\"colour\"><option value=\"cell\">by cell"
                 "</option><option value=\"born\">by birth sphere</option></select></label>\n",
@@ -94,26 +94,25 @@ private:
         // Every arrow there is to show (all of them but with --arrows N),
         // and every product line; the controls show and hide them.
         if (hasArrows(chart)) {
-            writePictureArrows(out_, layout, chart, std::max(1, options_.arrowsFromCellDifference),
-                               true);
+            writePictureArrows(out_, layout, chart,
+                               std::max(1, chart.plan.drawing.arrowsFromCellDifference), true);
         }
         writePictureProducts(out_, layout, chart, true, true);
         writePictureDots(out_, layout, chart, true);
-        writePictureLegend(out_, layout, chart, options_);
+        writePictureLegend(out_, layout, chart);
         std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
     }
 
     // Whether the space can have pairings that change the cell.
-    static bool hasArrows(const PrintedChart& chart) { return chart.topCell != -chart.weight; }
+    static bool hasArrows(const PrintedChart& chart) { return !chart.plan.space.singleCell(); }
 
     std::FILE* out_;
-    WriterOptions options_;
 };
 
 } // namespace
 
-std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out, const WriterOptions& options) {
-    return std::make_unique<HtmlWriter>(out, options);
+std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out) {
+    return std::make_unique<HtmlWriter>(out);
 }
 
 } // namespace curtis

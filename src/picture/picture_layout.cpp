@@ -4,22 +4,23 @@
 
 namespace curtis {
 
-PictureLayout::PictureLayout(const PrintedChart& chart) : firstStem_(-chart.weight) {
+PictureLayout::PictureLayout(const PrintedChart& chart)
+    : firstStem_(chart.plan.space.bottomCell()) {
     minDegree_ = chart.degrees.empty() ? 0 : chart.degrees.front().t;
     maxDegree_ = chart.degrees.empty() ? 1 : chart.degrees.back().t;
-    maxFiltration_ = chart.maxFiltration.value_or(maxDegree_);
+    maxFiltration_ = chart.plan.band.value_or(maxDegree_);
     // In total degree t the stems run from a (level t - 1) to a + t - 1
     // (level 0), the filtrations from 0 to t - 1.
     stems_ = std::max(maxDegree_, 2);
     filtrations_ = std::max(maxDegree_, 2);
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            for (const std::size_t line : level.survivors) {
-                cells_.insert(level.lines[line].word.front());
+            for (const ChartClass& c : level.classes) {
+                cells_.insert(c.word.front());
             }
         }
     }
-    space_ = chartName(chart);
+    space_ = chart.plan.name();
     title_ = "Curtis chart of " + space_ + ", total degrees " + std::to_string(minDegree_) +
              " to " + std::to_string(maxDegree_);
 }
@@ -31,13 +32,13 @@ bool PictureLayout::computed(int dx, int filtration) const {
 }
 
 PictureLayout::Point PictureLayout::dot(const PrintedLevel& level, std::size_t j) const {
-    const int count = std::max(1, static_cast<int>(level.survivors.size()));
+    const int count = std::max(1, static_cast<int>(level.classes.size()));
     const int i = static_cast<int>(j);
     const int rows = (count + dotsPerRow - 1) / dotsPerRow;
     const int row = i / dotsPerRow;
     const int inRow = std::min(dotsPerRow, count - row * dotsPerRow);
-    return {x(level.coweight) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
-            y(level.s - 1) + (row - (rows - 1) / 2.0) * dotSpacing};
+    return {x(level.at.stem()) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
+            y(level.at.filtration()) + (row - (rows - 1) / 2.0) * dotSpacing};
 }
 
 } // namespace curtis

@@ -161,25 +161,25 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
     put(out, "<g class=\"arrows\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            for (const PrintedLine& printed : level.lines) {
-                if (!printed.arrow ||
-                    printed.source.front() - printed.word.front() < fromCellDifference) {
+            for (const ChartArrow& arrow : level.arrows) {
+                if (arrow.source.front() - arrow.target.front() < fromCellDifference) {
                     continue;
                 }
                 // From the source towards the target, stopping short of the
                 // target's dots.
-                const double x1 = layout.x(level.coweight + 1);
-                const double y1 = layout.y(level.s - 2);
-                const double x2 = layout.x(level.coweight);
-                const double y2 = layout.y(level.s - 1);
+                const double x1 = layout.x(level.at.stem() + 1);
+                const double y1 = layout.y(level.at.filtration() - 1);
+                const double x2 = layout.x(level.at.stem());
+                const double y2 = layout.y(level.at.filtration());
                 const double length = std::hypot(x2 - x1, y2 - y1);
                 const double shorten = (length - Layout::dotSpacing) / length;
-                put(out, line("arrow", x1, y1, x1 + (x2 - x1) * shorten, y1 + (y2 - y1) * shorten,
-                              std::string(" marker-end=\"url(#head)\"") +
-                                  (identified ? " data-t=\"" + std::to_string(degree.t) +
-                                                    "\" data-s=\"" + std::to_string(level.s) + "\""
-                                              : ""),
-                              monomialText(printed.word) + " <-- " + monomialText(printed.source)));
+                put(out,
+                    line("arrow", x1, y1, x1 + (x2 - x1) * shorten, y1 + (y2 - y1) * shorten,
+                         std::string(" marker-end=\"url(#head)\"") +
+                             (identified ? " data-t=\"" + std::to_string(degree.t) +
+                                               "\" data-s=\"" + std::to_string(level.at.s) + "\""
+                                         : ""),
+                         monomialText(arrow.target) + " <-- " + monomialText(arrow.source)));
             }
         }
     }
@@ -188,31 +188,36 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
 
 void writePictureProducts(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
                           bool h3Lines, bool identified) {
-    if (!chart.hasProducts) {
+    if (!chart.plan.readings.products) {
         return;
     }
     put(out, "<g class=\"products\">\n");
     const char* const classes[] = {"h0", "h1", "h2", "h3"};
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            for (std::size_t j = 0; j < level.products.size(); ++j) {
+            for (std::size_t j = 0; j < level.classes.size(); ++j) {
+                if (!level.classes[j].products) {
+                    continue;
+                }
                 const Layout::Point from = layout.dot(level, j);
                 for (int i = 0; i < (h3Lines ? 4 : 3); ++i) {
-                    const auto& terms = level.products[j].terms[static_cast<std::size_t>(i)];
+                    const auto& terms =
+                        level.classes[j].products->terms[static_cast<std::size_t>(i)];
                     if (!terms) {
                         continue;
                     }
-                    const PrintedLevel* target = chart.level(degree.t + (1 << i), level.s + 1);
+                    const PrintedLevel* target = chart.level(degree.t + (1 << i), level.at.s + 1);
                     const std::string cls =
                         std::string(classes[i]) + (terms->size() > 1 ? " sum" : "");
                     for (const std::size_t term : *terms) {
                         const Layout::Point to = layout.dot(*target, term);
-                        put(out, line(cls, from.x, from.y, to.x, to.y,
-                                      identified
-                                          ? " data-from=\"" + place(degree.t, level.s, j) +
-                                                "\" data-to=\"" +
-                                                place(degree.t + (1 << i), level.s + 1, term) + "\""
-                                          : ""));
+                        put(out,
+                            line(cls, from.x, from.y, to.x, to.y,
+                                 identified
+                                     ? " data-from=\"" + place(degree.t, level.at.s, j) +
+                                           "\" data-to=\"" +
+                                           place(degree.t + (1 << i), level.at.s + 1, term) + "\""
+                                     : ""));
                     }
                 }
             }
@@ -226,17 +231,18 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
     put(out, "<g class=\"dots\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            for (std::size_t j = 0; j < level.survivors.size(); ++j) {
-                const PrintedMonomial& monomial = level.lines[level.survivors[j]].word;
+            for (std::size_t j = 0; j < level.classes.size(); ++j) {
+                const PrintedMonomial& monomial = level.classes[j].word;
                 const Layout::Point at = layout.dot(level, j);
                 const std::string colour =
                     layout.oneCell() ? oneCellColour : cellColour(monomial.front());
                 const std::string marks =
-                    identified ? "data-t=\"" + std::to_string(degree.t) + "\" data-s=\"" +
-                                     std::to_string(level.s) + "\" data-j=\"" + std::to_string(j) +
-                                     "\" tabindex=\"0\" role=\"button\" aria-label=\"" +
-                                     escapedXml(monomialText(monomial)) + "\" "
-                               : "";
+                    identified
+                        ? "data-t=\"" + std::to_string(degree.t) + "\" data-s=\"" +
+                              std::to_string(level.at.s) + "\" data-j=\"" + std::to_string(j) +
+                              "\" tabindex=\"0\" role=\"button\" aria-label=\"" +
+                              escapedXml(monomialText(monomial)) + "\" "
+                        : "";
                 std::string dot = "<g class=\"survivor-dot\"><circle class=\"survivor\" " + marks +
                                   "cx=\"" + pictureNumber(at.x) + "\" cy=\"" + pictureNumber(at.y) +
                                   "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
@@ -244,12 +250,14 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
                                   "</title></circle>";
                 // The label: the sphere the class is born on where the chart
                 // has births, else its cell where cells differ.
-                const bool births = chart.hasBirths();
+                const bool births = chart.plan.readings.births();
                 if (births || !layout.oneCell()) {
                     dot += std::string("<text class=\"") + (births ? "born" : "cell") + "\" x=\"" +
                            pictureNumber(at.x + Layout::dotRadius) + "\" y=\"" +
                            pictureNumber(at.y - Layout::dotRadius + 1) + "\">" +
-                           std::to_string(births ? level.born[j] : monomial.front()) + "</text>";
+                           std::to_string(births ? level.classes[j].born.value_or(0)
+                                                 : monomial.front()) +
+                           "</text>";
                 }
                 put(out, dot + "</g>\n");
             }
@@ -258,8 +266,8 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
     put(out, "</g>\n");
 }
 
-void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                        const WriterOptions& options) {
+void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart) {
+    const Drawing& drawing = chart.plan.drawing;
     const double x = layout.legendX();
     double y = Layout::top;
     put(out, "<g class=\"legend\">\n");
@@ -296,16 +304,16 @@ void writePictureLegend(std::FILE* out, const PictureLayout& layout, const Print
         put(out, label(x, y + 18, "with its cell index"));
         y += 40;
     }
-    if (chart.hasBirths()) {
+    if (chart.plan.readings.births()) {
         put(out, label(x, y, "each dot is labelled with N,"));
         put(out, label(x, y + 14, "the sphere S^N it is born on"));
         y += 36;
     }
-    if (chart.hasProducts) {
+    if (chart.plan.readings.products) {
         put(out, label(x, y, "lines: products by h0 (vertical),"));
         put(out, label(x, y + 14,
                        std::string("h1 (slope 1), h2 (slope 1/3)") +
-                           (options.h3Lines ? ", h3 (dashed)" : "")));
+                           (drawing.h3Lines ? ", h3 (dashed)" : "")));
         put(out, line("h0 sum", x, y + 30, x + 12, y + 30));
         put(out, label(x + 16, y + 34, "a product that is a sum:"));
         put(out, label(x + 16, y + 48, "a dashed red line to each term"));
@@ -313,12 +321,12 @@ void writePictureLegend(std::FILE* out, const PictureLayout& layout, const Print
     }
     // Pairings that change the cell exist only where the space has more
     // than one cell.
-    if (options.arrowsFromCellDifference > 0 && chart.topCell != -chart.weight) {
+    if (drawing.arrowsFromCellDifference > 0 && !chart.plan.space.singleCell()) {
         put(out, line("arrow", x, y + 4, x + 12, y - 8, " marker-end=\"url(#head)\""));
         put(out, label(x + 16, y, "pairing that changes the cell"));
-        if (options.arrowsFromCellDifference > 1) {
+        if (drawing.arrowsFromCellDifference > 1) {
             put(out, label(x + 16, y + 14,
-                           "by " + std::to_string(options.arrowsFromCellDifference) + " or more"));
+                           "by " + std::to_string(drawing.arrowsFromCellDifference) + " or more"));
         }
     }
     put(out, "</g>\n");

@@ -53,8 +53,7 @@ std::string cellColour(std::int32_t cell);
 std::string paletteJson();
 
 // What the colours and marks mean: only the entries the picture has.
-void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                        const WriterOptions& options);
+void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart);
 
 // Text made safe for XML character data and attribute values.
 std::string escapedXml(const std::string& text);

@@ -9,7 +9,7 @@ namespace curtis {
 
 // The writers of the chart as a picture: an SVG document, and a page to
 // explore it in a browser.
-std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out, const WriterOptions& options);
-std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out);
+std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out);
 
 } // namespace curtis

@@ -11,7 +11,7 @@ namespace {
 // under the dots.
 class SvgWriter : public ChartWriter {
 public:
-    SvgWriter(std::FILE* out, const WriterOptions& options) : out_(out), options_(options) {}
+    explicit SvgWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
         const PictureLayout layout(chart);
@@ -29,24 +29,24 @@ public:
         writePictureHeading(out_, layout);
         writePictureShading(out_, layout);
         writePictureGrid(out_, layout);
-        if (options_.arrowsFromCellDifference > 0) {
-            writePictureArrows(out_, layout, chart, options_.arrowsFromCellDifference);
+        const Drawing& drawing = chart.plan.drawing;
+        if (drawing.arrowsFromCellDifference > 0) {
+            writePictureArrows(out_, layout, chart, drawing.arrowsFromCellDifference);
         }
-        writePictureProducts(out_, layout, chart, options_.h3Lines);
+        writePictureProducts(out_, layout, chart, drawing.h3Lines);
         writePictureDots(out_, layout, chart);
-        writePictureLegend(out_, layout, chart, options_);
+        writePictureLegend(out_, layout, chart);
         std::fputs("</svg>\n", out_);
     }
 
 private:
     std::FILE* out_;
-    WriterOptions options_;
 };
 
 } // namespace
 
-std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out, const WriterOptions& options) {
-    return std::make_unique<SvgWriter>(out, options);
+std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out) {
+    return std::make_unique<SvgWriter>(out);
 }
 
 } // namespace curtis

@@ -37,23 +37,23 @@ std::vector<std::size_t> survivorIndices(const std::vector<std::int32_t>& terms,
 
 Products::Status addProducts(PrintedChart& chart, const Computation& computation,
                              ProgressLine& progress) {
-    chart.hasProducts = true;
     Products products(computation);
     const CurtisTable& table = computation.table();
-    const std::int32_t last = chart.degrees.empty() ? 0 : chart.degrees.back().t;
     for (PrintedDegree& printed : chart.degrees) {
         // A degree taken from the cache has its products already.
         if (!computation.computed(printed.t)) {
             continue;
         }
         for (PrintedLevel& level : printed.levels) {
-            const int k = level.s - 1;
+            const int k = level.at.s - 1;
             const LevelRecords& records = table.kept(printed.t, k);
             const std::vector<std::int32_t> sources = survivorRecords(records);
-            level.products.assign(sources.size(), PrintedProducts{});
+            for (ChartClass& c : level.classes) {
+                c.products.emplace();
+            }
             for (int i = 0; i < 4; ++i) {
                 const std::int32_t target = printed.t + (1 << i);
-                if (target > last || !computation.computed(target) ||
+                if (!chart.plan.productShown(printed.t, i) || !computation.computed(target) ||
                     k + 1 >= computation.finalLevels(target)) {
                     continue; // not computed
                 }
@@ -64,7 +64,8 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
                     if (!terms) {
                         return products.status();
                     }
-                    level.products[j].terms[i] = survivorIndices(*terms, table.kept(target, k + 1));
+                    level.classes[j].products->terms[static_cast<std::size_t>(i)] =
+                        survivorIndices(*terms, table.kept(target, k + 1));
                 }
             }
         }
@@ -74,21 +75,18 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
 
 Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
                               ProgressLine& progress) {
-    chart.hasTransfer = true;
     Products products(computation);
     const CurtisTable& table = computation.table();
-    const std::int32_t a = -chart.weight;
     for (PrintedDegree& printed : chart.degrees) {
         // A degree taken from the cache has its images already.
         if (!computation.computed(printed.t)) {
             continue;
         }
-        const std::int32_t target = printed.t + 1 + a;
+        const std::int32_t target = chart.plan.space.transferDegree(printed.t);
         for (PrintedLevel& level : printed.levels) {
-            const int k = level.s - 1;
+            const int k = level.at.s - 1;
             const LevelRecords& records = table.kept(printed.t, k);
             const std::vector<std::int32_t> sources = survivorRecords(records);
-            level.transfer.assign(sources.size(), {});
             for (std::size_t j = 0; j < sources.size(); ++j) {
                 progress.updatePhase("transfer", printed.t, k);
                 const std::optional<std::vector<std::int32_t>> terms =
@@ -98,7 +96,7 @@ Products::Status addTransfers(PrintedChart& chart, const Computation& computatio
                                ? Products::Status::Contradiction
                                : products.status();
                 }
-                level.transfer[j] =
+                level.classes[j].transfer =
                     survivorIndices(*terms, computation.sphere().kept(target, k + 1));
             }
         }

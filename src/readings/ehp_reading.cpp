@@ -6,9 +6,7 @@ namespace {
 
 PrintedLevel levelHeader(const FinishedLevel& level) {
     PrintedLevel printed;
-    printed.s = level.homologicalDegree();
-    printed.topologicalDegree = level.topologicalDegree();
-    printed.coweight = level.coweight();
+    printed.at = bidegreeOf(level);
     return printed;
 }
 
@@ -49,10 +47,8 @@ PrintedLevel printEhpLevel(const FinishedLevel& level) {
     forEachClass(
         level,
         [&](const Entry* word, int born) {
-            printed.survivors.push_back(printed.lines.size());
-            printed.lines.push_back(
-                PrintedLine{printMonomial(word, level.k + 1, level.w), {}, false});
-            printed.born.push_back(born);
+            printed.classes.push_back(
+                ChartClass{printMonomial(word, level.k + 1, level.w), {}, born, {}, {}, {}});
         },
         [&](const Entry* word, const Entry* tag, int born, int dies) {
             if (born != dies) {
@@ -65,13 +61,10 @@ PrintedLevel printEhpLevel(const FinishedLevel& level) {
 
 PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
     PrintedLevel printed = levelHeader(level);
-    const auto add = [&](const Entry* word, int born, PrintedMonomial source,
+    const auto add = [&](const Entry* word, int born, PrintedMonomial killer,
                          std::optional<int> dies) {
-        printed.survivors.push_back(printed.lines.size());
-        printed.lines.push_back(
-            PrintedLine{printMonomial(word, level.k + 1, level.w), std::move(source), false});
-        printed.born.push_back(born);
-        printed.dies.push_back(dies);
+        printed.classes.push_back(ChartClass{
+            printMonomial(word, level.k + 1, level.w), {}, born, dies, std::move(killer), {}});
     };
     forEachClass(
         level,
@@ -86,6 +79,12 @@ PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
             }
         });
     return printed;
+}
+
+PrintedLevel printChartLevel(const FinishedLevel& level, const Readings& readings) {
+    return readings.unstable ? printUnstableLevel(level, *readings.unstable)
+           : readings.ehp    ? printEhpLevel(level)
+                             : printLevel(level);
 }
 
 } // namespace curtis

@@ -30,4 +30,8 @@ PrintedLevel printEhpLevel(const FinishedLevel& level);
 // source is born above S^N, each with that source and the sphere it dies on.
 PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere);
 
+// A level of the chart as its readings print it: unstable, with births, or
+// plain.
+PrintedLevel printChartLevel(const FinishedLevel& level, const Readings& readings);
+
 } // namespace curtis

@@ -13,16 +13,16 @@ void writeWord(std::FILE* out, const PrintedMonomial& word) {
 } // namespace
 
 void writeChartSection(std::FILE* out, const PrintedLevel& level) {
-    std::fprintf(out, "homological degree s=%d (topological degree %d, coweight %d):\n", level.s,
-                 level.topologicalDegree, level.coweight);
-    for (const PrintedLine& line : level.lines) {
-        writeWord(out, line.word);
-        if (!line.source.empty()) {
+    std::fprintf(out, "homological degree s=%d (topological degree %d, coweight %d):\n", level.at.s,
+                 level.at.topologicalDegree(), level.at.stem());
+    level.forEachLine([&](const PrintedMonomial& word, const PrintedMonomial* source, bool) {
+        writeWord(out, word);
+        if (source != nullptr) {
             std::fputs("<-- ", out);
-            writeWord(out, line.source);
+            writeWord(out, *source);
         }
         std::fputs("\n", out);
-    }
+    });
 }
 
 } // namespace curtis

@@ -31,7 +31,6 @@ public:
     // The total degrees computed, first to last, named in the line.
     void setRange(std::int32_t first, std::int32_t last);
 
-    bool shown() const { return shown_; }
     void update(const ComputationProgress& progress);
     // A phase after the elimination, named, at level k of total degree t.
     void updatePhase(const char* phase, std::int32_t t, int k);

@@ -204,4 +204,30 @@ void ChartCache::storeDegree(std::int32_t t, const CachedDegree& degree) {
     write(path(t, "degree"), header(t, "degree"), encodeDegree(degree));
 }
 
+namespace {
+
+// The key of a table's degrees: its space and band, and the readings kept
+// with them.
+std::string degreeKey(const Space& space, const std::optional<int>& band,
+                      const Readings& readings) {
+    const auto optional = [](const std::optional<int>& value) {
+        return value ? std::to_string(*value) : std::string("none");
+    };
+    return "bottom " + std::to_string(space.bottomCell()) + ", top " + optional(space.topCell()) +
+           ", filtrations " + (band ? "0 to " + std::to_string(*band) : std::string("all")) +
+           ", unstable " + optional(readings.unstable) + ", ehp " + (readings.ehp ? "yes" : "no") +
+           ", products " + (readings.products ? "yes" : "no") + ", transfer " +
+           (readings.transfer ? "yes" : "no");
+}
+
+} // namespace
+
+std::string chartKey(const ChartPlan& plan) {
+    return degreeKey(plan.space, plan.band, plan.readings);
+}
+
+std::string transferSphereKey(const ChartPlan& plan) {
+    return degreeKey(Space::sphere(), plan.sphereBand(), Readings{});
+}
+
 } // namespace curtis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/chart_plan.hpp"
 #include "store/degree_codec.hpp"
 
 #include <cstdint>
@@ -44,5 +45,12 @@ private:
     std::FILE* warnings_;
     bool writeWarned_ = false;
 };
+
+// The keys of the degrees a plan keeps: everything their data depends on
+// besides t. The chart's own degrees (the space, the band, the readings),
+// and the sphere's degrees that the transfer reads (the sphere in the band
+// one filtration higher, no readings).
+std::string chartKey(const ChartPlan& plan);
+std::string transferSphereKey(const ChartPlan& plan);
 
 } // namespace curtis

@@ -79,27 +79,62 @@ private:
     bool ok_ = true;
 };
 
-void putLevel(Writer& out, const PrintedLevel& level) {
-    out.put32(level.s);
-    out.put32(level.topologicalDegree);
-    out.put32(level.coweight);
-    out.put(static_cast<std::int64_t>(level.lines.size()));
-    for (const PrintedLine& line : level.lines) {
-        out.putAll(line.word);
-        out.putAll(line.source);
-        out.put32(line.arrow ? 1 : 0);
+// Whether any class of the level has the reading.
+template <typename Field> bool anyHas(const PrintedLevel& level, Field field) {
+    for (const ChartClass& c : level.classes) {
+        if ((c.*field).has_value()) {
+            return true;
+        }
     }
-    out.putAll(level.survivors);
-    out.put(static_cast<std::int64_t>(level.products.size()));
-    for (const PrintedProducts& product : level.products) {
-        for (const auto& terms : product.terms) {
+    return false;
+}
+
+// A level's classes and arrows go as one list of lines in the chart's order
+// (a word, a source, whether it is an arrow), then the places of the lines
+// that are classes, then what the classes carry: a list a reading, each
+// empty or as long as the classes.
+void putLines(Writer& out, const PrintedLevel& level) {
+    out.put(static_cast<std::int64_t>(level.classes.size() + level.arrows.size()));
+    std::vector<std::size_t> classLines;
+    std::size_t line = 0;
+    level.forEachLine([&](const PrintedMonomial& word, const PrintedMonomial* source, bool arrow) {
+        out.putAll(word);
+        out.putAll(source != nullptr ? *source : PrintedMonomial{});
+        out.put32(arrow ? 1 : 0);
+        if (!arrow) {
+            classLines.push_back(line);
+        }
+        ++line;
+    });
+    out.putAll(classLines);
+}
+
+void putProducts(Writer& out, const PrintedLevel& level) {
+    const bool products = anyHas(level, &ChartClass::products);
+    out.put(static_cast<std::int64_t>(products ? level.classes.size() : 0));
+    for (std::size_t j = 0; products && j < level.classes.size(); ++j) {
+        for (const auto& terms : level.classes[j].products.value_or(PrintedProducts{}).terms) {
             out.put32(terms ? 1 : 0);
             if (terms) {
                 out.putAll(*terms);
             }
         }
     }
-    out.putAll(level.born);
+}
+
+void putLevel(Writer& out, const PrintedLevel& level) {
+    out.put32(level.at.s);
+    out.put32(level.at.topologicalDegree());
+    out.put32(level.at.stem());
+    putLines(out, level);
+    putProducts(out, level);
+    std::vector<int> born;
+    for (const ChartClass& c : level.classes) {
+        if (c.born) {
+            born.push_back(*c.born);
+        }
+    }
+    out.putAll(born);
     out.put(static_cast<std::int64_t>(level.ehp.size()));
     for (const PrintedEhp& pair : level.ehp) {
         out.putAll(pair.target);
@@ -107,38 +142,103 @@ void putLevel(Writer& out, const PrintedLevel& level) {
         out.put32(pair.born);
         out.put32(pair.dies);
     }
-    out.put(static_cast<std::int64_t>(level.dies.size()));
-    for (const std::optional<int>& dies : level.dies) {
-        out.put32(dies ? 1 : 0);
-        out.put32(dies.value_or(0));
+    const bool deaths = anyHas(level, &ChartClass::dies);
+    out.put(static_cast<std::int64_t>(deaths ? level.classes.size() : 0));
+    for (std::size_t j = 0; deaths && j < level.classes.size(); ++j) {
+        out.put32(level.classes[j].dies ? 1 : 0);
+        out.put32(level.classes[j].dies.value_or(0));
     }
-    out.put(static_cast<std::int64_t>(level.transfer.size()));
-    for (const std::vector<std::size_t>& image : level.transfer) {
-        out.putAll(image);
+    const bool transfer = anyHas(level, &ChartClass::transfer);
+    out.put(static_cast<std::int64_t>(transfer ? level.classes.size() : 0));
+    for (std::size_t j = 0; transfer && j < level.classes.size(); ++j) {
+        out.putAll(level.classes[j].transfer.value_or(std::vector<std::size_t>{}));
     }
 }
 
-PrintedLevel getLevel(Reader& in) {
-    PrintedLevel level;
-    level.s = in.get32();
-    level.topologicalDegree = in.get32();
-    level.coweight = in.get32();
-    level.lines.resize(in.count(20));
-    for (PrintedLine& line : level.lines) {
+// The lines as stored, before they become classes and arrows.
+struct StoredLine {
+    PrintedMonomial word;
+    PrintedMonomial source;
+    bool arrow = false;
+};
+
+// The lines and the places of the classes among them, checked: every word
+// is a monomial, and the places are exactly those of the lines that are not
+// arrows, in order.
+bool getLines(Reader& in, PrintedLevel& level) {
+    std::vector<StoredLine> lines(in.count(20));
+    for (StoredLine& line : lines) {
         line.word = in.getAll<std::int32_t>();
         line.source = in.getAll<std::int32_t>();
         line.arrow = in.get32() != 0;
     }
-    level.survivors = in.getAll<std::size_t>();
-    level.products.resize(in.count(16));
-    for (PrintedProducts& product : level.products) {
+    const std::vector<std::size_t> classLines = in.getAll<std::size_t>();
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < lines.size() && in.ok(); ++i) {
+        StoredLine& line = lines[i];
+        if (line.word.empty() || (line.arrow && line.source.empty())) {
+            return false;
+        }
+        if (line.arrow) {
+            level.arrows.push_back(
+                ChartArrow{std::move(line.word), std::move(line.source), level.classes.size()});
+            continue;
+        }
+        if (next == classLines.size() || classLines[next] != i) {
+            return false;
+        }
+        ++next;
+        level.classes.push_back(
+            ChartClass{std::move(line.word), {}, {}, {}, std::move(line.source), {}});
+    }
+    return next == classLines.size();
+}
+
+// A reading's list: empty, or one item for each class.
+bool aligned(std::size_t items, const PrintedLevel& level) {
+    return items == 0 || items == level.classes.size();
+}
+
+bool getDeathsAndTransfer(Reader& in, PrintedLevel& level) {
+    const std::size_t deaths = in.count(8);
+    if (!aligned(deaths, level)) {
+        return false;
+    }
+    for (std::size_t j = 0; j < deaths; ++j) {
+        const bool present = in.get32() != 0;
+        const int value = in.get32();
+        level.classes[j].dies = present ? std::optional<int>(value) : std::nullopt;
+    }
+    const std::size_t images = in.count(8);
+    if (!aligned(images, level)) {
+        return false;
+    }
+    for (std::size_t j = 0; j < images; ++j) {
+        level.classes[j].transfer = in.getAll<std::size_t>();
+    }
+    return true;
+}
+
+bool getReadings(Reader& in, PrintedLevel& level) {
+    const std::size_t products = in.count(16);
+    if (!aligned(products, level)) {
+        return false;
+    }
+    for (std::size_t j = 0; j < products; ++j) {
+        PrintedProducts& product = level.classes[j].products.emplace();
         for (auto& terms : product.terms) {
             if (in.get32() != 0) {
                 terms = in.getAll<std::size_t>();
             }
         }
     }
-    level.born = in.getAll<int>();
+    const std::vector<int> born = in.getAll<int>();
+    if (!aligned(born.size(), level)) {
+        return false;
+    }
+    for (std::size_t j = 0; j < born.size(); ++j) {
+        level.classes[j].born = born[j];
+    }
     level.ehp.resize(in.count(24));
     for (PrintedEhp& pair : level.ehp) {
         pair.target = in.getAll<std::int32_t>();
@@ -146,37 +246,25 @@ PrintedLevel getLevel(Reader& in) {
         pair.born = in.get32();
         pair.dies = in.get32();
     }
-    level.dies.resize(in.count(8));
-    for (std::optional<int>& dies : level.dies) {
-        const bool present = in.get32() != 0;
-        const int value = in.get32();
-        dies = present ? std::optional<int>(value) : std::nullopt;
-    }
-    level.transfer.resize(in.count(8));
-    for (std::vector<std::size_t>& image : level.transfer) {
-        image = in.getAll<std::size_t>();
-    }
-    return level;
+    return getDeathsAndTransfer(in, level);
 }
 
-// Every index a level holds must point into it: a decoded level is used
+// A decoded level, every index checked to point into it: it is used
 // without further checks.
-bool consistent(const PrintedLevel& level) {
-    for (const std::size_t line : level.survivors) {
-        if (line >= level.lines.size() || level.lines[line].word.empty()) {
-            return false;
-        }
+std::optional<PrintedLevel> getLevel(Reader& in, std::int32_t t, int s) {
+    PrintedLevel level;
+    const std::int64_t storedS = in.get32();
+    const std::int64_t topologicalDegree = in.get32();
+    const std::int64_t bottomCell = std::int64_t{in.get32()} - topologicalDegree;
+    if (storedS != s || topologicalDegree != std::int64_t{t} - s ||
+        bottomCell < -maxWeightMagnitude || bottomCell > maxWeightMagnitude) {
+        return std::nullopt;
     }
-    for (const PrintedLine& line : level.lines) {
-        if (line.word.empty()) {
-            return false;
-        }
+    level.at = Bidegree{t, s, static_cast<std::int32_t>(bottomCell)};
+    if (!getLines(in, level) || !getReadings(in, level) || !in.ok()) {
+        return std::nullopt;
     }
-    const std::size_t count = level.survivors.size();
-    return (level.products.empty() || level.products.size() == count) &&
-           (level.born.empty() || level.born.size() == count) &&
-           (level.dies.empty() || level.dies.size() == count) &&
-           (level.transfer.empty() || level.transfer.size() == count);
+    return level;
 }
 
 } // namespace
@@ -198,11 +286,13 @@ std::optional<CachedDegree> decodeDegree(const std::string& bytes) {
     degree.degree.t = in.get32();
     degree.productsThrough = in.get32();
     degree.degree.levels.resize(in.count(40));
-    for (PrintedLevel& level : degree.degree.levels) {
-        level = getLevel(in);
-        if (!in.ok() || !consistent(level)) {
+    for (std::size_t k = 0; k < degree.degree.levels.size(); ++k) {
+        std::optional<PrintedLevel> decoded =
+            getLevel(in, degree.degree.t, static_cast<int>(k) + 1);
+        if (!decoded) {
             return std::nullopt;
         }
+        degree.degree.levels[k] = std::move(*decoded);
     }
     if (!in.ok() || !in.atEnd()) {
         return std::nullopt;

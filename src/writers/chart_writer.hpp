@@ -7,14 +7,6 @@
 
 namespace curtis {
 
-// What a writer draws beyond the data, as the command line asks.
-struct WriterOptions {
-    // Pairings that change the cell by at least this much are drawn as
-    // arrows; 0 draws none.
-    int arrowsFromCellDifference = 0;
-    bool h3Lines = false; // with products: draw the h3 lines too
-};
-
 // One output format. The chart tool calls begin once, then for every total
 // degree beginDegree, level for each of its levels as soon as it is
 // finished, and endDegree; and end once everything is computed (products
@@ -25,7 +17,8 @@ class ChartWriter {
 public:
     virtual ~ChartWriter() = default;
 
-    // chart names the space and the range; it has no degrees yet.
+    // chart holds the plan (the space, the range, the readings, what to draw);
+    // it has no degrees yet.
     virtual void begin(const PrintedChart& chart) { static_cast<void>(chart); }
     virtual void beginDegree(std::int32_t t) { static_cast<void>(t); }
     // degree holds the levels before this one.

@@ -3,6 +3,170 @@
 
 namespace curtis {
 
+namespace {
+
+// The classes' monomials, or one field of each class that has it.
+void classWords(JsonEmitter& json, const PrintedLevel& level) {
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        json.numbers(c.word);
+    }
+    json.endArray();
+}
+
+void births(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    if (chart.plan.readings.births()) {
+        std::vector<int> born;
+        for (const ChartClass& c : level.classes) {
+            if (c.born) {
+                born.push_back(*c.born);
+            }
+        }
+        json.key("born");
+        json.numbers(born);
+    }
+    if (chart.plan.readings.unstable) {
+        json.key("dies");
+        json.beginArray();
+        for (const ChartClass& c : level.classes) {
+            c.dies ? json.value(*c.dies) : json.null();
+        }
+        json.endArray();
+    }
+}
+
+void arrows(JsonEmitter& json, const PrintedLevel& level) {
+    json.key("arrows");
+    json.beginArray();
+    for (const ChartArrow& arrow : level.arrows) {
+        json.beginObject();
+        json.key("target");
+        json.numbers(arrow.target);
+        json.key("source");
+        json.numbers(arrow.source);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void ehpPairs(JsonEmitter& json, const PrintedLevel& level) {
+    json.key("ehp");
+    json.beginArray();
+    for (const PrintedEhp& pair : level.ehp) {
+        json.beginObject();
+        json.key("target");
+        json.numbers(pair.target);
+        json.key("source");
+        json.numbers(pair.source);
+        json.key("born");
+        json.value(pair.born);
+        json.key("dies");
+        json.value(pair.dies);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void transferImages(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree& degree,
+                    const PrintedLevel& level) {
+    json.key("transfer");
+    json.beginArray();
+    for (std::size_t j = 0; j < level.classes.size(); ++j) {
+        if (!level.classes[j].transfer) {
+            continue;
+        }
+        json.beginArray();
+        for (const PrintedMonomial* term : chart.transferImage(degree.t, level, j)) {
+            json.numbers(*term);
+        }
+        json.endArray();
+    }
+    json.endArray();
+}
+
+void products(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree& degree,
+              const PrintedLevel& level) {
+    const char* const names[] = {"h0", "h1", "h2", "h3"};
+    json.key("products");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        if (!c.products) {
+            continue;
+        }
+        json.beginObject();
+        for (int i = 0; i < 4; ++i) {
+            json.key(names[i]);
+            const auto& terms = c.products->terms[static_cast<std::size_t>(i)];
+            if (!terms) {
+                json.null();
+                continue;
+            }
+            const PrintedLevel* target = chart.level(degree.t + (1 << i), level.at.s + 1);
+            json.beginArray();
+            for (const std::size_t term : *terms) {
+                json.numbers(target->classes[term].word);
+            }
+            json.endArray();
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree& degree,
+               const PrintedLevel& level) {
+    json.beginObject();
+    json.key("s");
+    json.value(level.at.s);
+    json.key("topological_degree");
+    json.value(level.at.topologicalDegree());
+    json.key("coweight");
+    json.value(level.at.stem());
+    json.key("stem");
+    json.value(level.at.stem());
+    json.key("filtration");
+    json.value(level.at.filtration());
+    json.key("internal_degree");
+    json.value(level.at.internalDegree());
+    json.key("survivors");
+    classWords(json, level);
+    births(json, chart, level);
+    arrows(json, level);
+    if (chart.plan.readings.ehp) {
+        ehpPairs(json, level);
+    }
+    if (chart.plan.readings.transfer) {
+        transferImages(json, chart, degree, level);
+    }
+    if (chart.plan.readings.products) {
+        products(json, chart, degree, level);
+    }
+    json.endObject();
+}
+
+void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
+    json.key("weight");
+    json.value(plan.space.weight());
+    json.key("bottom_cell");
+    json.value(plan.space.bottomCell());
+    json.key("top_cell");
+    if (plan.space.topCell()) {
+        json.value(*plan.space.topCell());
+    } else {
+        json.null();
+    }
+    if (plan.band) {
+        json.key("max_filtration");
+        json.value(*plan.band);
+    }
+    if (plan.readings.unstable) {
+        json.key("unstable");
+        json.value(*plan.readings.unstable);
+    }
+}
+
+} // namespace
+
 // The chart as JSON, written at the end straight to the stream:
 //   {"weight": W, "bottom_cell": -W, "top_cell": B or null,
 //    "degrees": [{"t": t, "levels": [{"s": s,
@@ -25,24 +189,7 @@ namespace curtis {
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);
     json.beginObject();
-    json.key("weight");
-    json.value(chart.weight);
-    json.key("bottom_cell");
-    json.value(-static_cast<long long>(chart.weight));
-    json.key("top_cell");
-    if (chart.topCell) {
-        json.value(*chart.topCell);
-    } else {
-        json.null();
-    }
-    if (chart.maxFiltration) {
-        json.key("max_filtration");
-        json.value(*chart.maxFiltration);
-    }
-    if (chart.unstable) {
-        json.key("unstable");
-        json.value(*chart.unstable);
-    }
+    spaceJson(json, chart.plan);
     json.key("degrees");
     json.beginArray();
     for (const PrintedDegree& degree : chart.degrees) {
@@ -52,106 +199,7 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
         json.key("levels");
         json.beginArray();
         for (const PrintedLevel& level : degree.levels) {
-            json.beginObject();
-            json.key("s");
-            json.value(level.s);
-            json.key("topological_degree");
-            json.value(level.topologicalDegree);
-            json.key("coweight");
-            json.value(level.coweight);
-            json.key("stem");
-            json.value(level.coweight);
-            json.key("filtration");
-            json.value(level.s - 1);
-            json.key("internal_degree");
-            json.value(level.coweight + level.s - 1);
-            json.key("survivors");
-            json.beginArray();
-            for (const PrintedLine& line : level.lines) {
-                if (!line.arrow) {
-                    json.numbers(line.word);
-                }
-            }
-            json.endArray();
-            if (chart.hasBirths()) {
-                json.key("born");
-                json.numbers(level.born);
-            }
-            if (chart.unstable) {
-                json.key("dies");
-                json.beginArray();
-                for (const std::optional<int>& dies : level.dies) {
-                    dies ? json.value(*dies) : json.null();
-                }
-                json.endArray();
-            }
-            json.key("arrows");
-            json.beginArray();
-            for (const PrintedLine& line : level.lines) {
-                if (line.arrow) {
-                    json.beginObject();
-                    json.key("target");
-                    json.numbers(line.word);
-                    json.key("source");
-                    json.numbers(line.source);
-                    json.endObject();
-                }
-            }
-            json.endArray();
-            if (chart.hasEhp) {
-                json.key("ehp");
-                json.beginArray();
-                for (const PrintedEhp& pair : level.ehp) {
-                    json.beginObject();
-                    json.key("target");
-                    json.numbers(pair.target);
-                    json.key("source");
-                    json.numbers(pair.source);
-                    json.key("born");
-                    json.value(pair.born);
-                    json.key("dies");
-                    json.value(pair.dies);
-                    json.endObject();
-                }
-                json.endArray();
-            }
-            if (chart.hasTransfer) {
-                json.key("transfer");
-                json.beginArray();
-                for (std::size_t j = 0; j < level.transfer.size(); ++j) {
-                    json.beginArray();
-                    for (const PrintedMonomial* term : chart.transferImage(degree.t, level, j)) {
-                        json.numbers(*term);
-                    }
-                    json.endArray();
-                }
-                json.endArray();
-            }
-            if (chart.hasProducts) {
-                json.key("products");
-                json.beginArray();
-                for (const PrintedProducts& product : level.products) {
-                    json.beginObject();
-                    for (int i = 0; i < 4; ++i) {
-                        const char* const names[] = {"h0", "h1", "h2", "h3"};
-                        json.key(names[i]);
-                        const auto& terms = product.terms[static_cast<std::size_t>(i)];
-                        if (!terms) {
-                            json.null();
-                            continue;
-                        }
-                        const PrintedLevel* target = chart.level(degree.t + (1 << i), level.s + 1);
-                        json.beginArray();
-                        for (const std::size_t term : *terms) {
-                            json.numbers(target->lines[target->survivors[term]].word);
-                        }
-                        json.endArray();
-                    }
-                    json.endObject();
-                }
-                json.endArray();
-            }
-            json.endObject();
+            levelJson(json, chart, degree, level);
         }
         json.endArray();
         json.endObject();
@@ -174,7 +222,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out, const WriterOptions&) {
+std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out) {
     return std::make_unique<JsonWriter>(out);
 }
 

@@ -14,15 +14,15 @@ public:
     explicit TextWriter(std::FILE* out) : out_(out) {}
 
     void begin(const PrintedChart& chart) override {
-        weight_ = chart.weight;
-        space_ = chartName(chart, Script::Ascii);
+        weight_ = chart.plan.space.weight();
+        space_ = chart.plan.name(Script::Ascii);
     }
     void beginDegree(std::int32_t t) override {
         std::fprintf(out_, "w=%d t=%d space=%s\n", weight_, t, space_.c_str());
     }
     void level(const PrintedDegree& degree, const PrintedLevel& level) override {
         writeChartSection(out_, level);
-        if (level.s < degree.t) {
+        if (level.at.s < degree.t) {
             std::fputs("\n", out_);
         }
     }
@@ -38,7 +38,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ChartWriter> makeTextWriter(std::FILE* out, const WriterOptions&) {
+std::unique_ptr<ChartWriter> makeTextWriter(std::FILE* out) {
     return std::make_unique<TextWriter>(out);
 }
 

@@ -27,27 +27,14 @@ public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
-        births_ = chart.hasBirths();
+        births_ = chart.plan.readings.births();
         row({"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"},
             {"born", "dies"});
         for (const PrintedDegree& degree : chart.degrees) {
             for (const PrintedLevel& level : degree.levels) {
-                std::size_t j = 0;
-                for (const PrintedLine& line : level.lines) {
-                    std::string born;
-                    std::string dies;
-                    if (!line.arrow && births_) {
-                        born = std::to_string(level.born[j]);
-                        if (j < level.dies.size() && level.dies[j]) {
-                            dies = std::to_string(*level.dies[j]);
-                        }
-                    }
-                    j += line.arrow ? 0 : 1;
-                    monomialRow(degree.t, level, &line.word, line.arrow ? "arrow" : "survivor",
-                                monomialText(line.source), born, dies);
-                }
+                lineRows(level);
                 for (const PrintedEhp& pair : level.ehp) {
-                    monomialRow(degree.t, level, &pair.target, "ehp", monomialText(pair.source),
+                    monomialRow(level.at, &pair.target, "ehp", monomialText(pair.source),
                                 std::to_string(pair.born), std::to_string(pair.dies));
                 }
                 productRows(chart, degree, level);
@@ -57,24 +44,43 @@ public:
     }
 
 private:
+    // The classes and arrows in the chart's order.
+    void lineRows(const PrintedLevel& level) {
+        auto arrow = level.arrows.begin();
+        for (std::size_t j = 0; j <= level.classes.size(); ++j) {
+            for (; arrow != level.arrows.end() && arrow->place == j; ++arrow) {
+                monomialRow(level.at, &arrow->target, "arrow", monomialText(arrow->source), "", "");
+            }
+            if (j == level.classes.size()) {
+                break;
+            }
+            const ChartClass& c = level.classes[j];
+            const std::string born = births_ && c.born ? std::to_string(*c.born) : "";
+            const std::string dies = births_ && c.dies ? std::to_string(*c.dies) : "";
+            monomialRow(level.at, &c.word, "survivor", monomialText(c.killer), born, dies);
+        }
+    }
+
     void productRows(const PrintedChart& chart, const PrintedDegree& degree,
                      const PrintedLevel& level) {
-        for (std::size_t j = 0; j < level.products.size(); ++j) {
-            const std::string source = monomialText(level.lines[level.survivors[j]].word);
+        for (const ChartClass& c : level.classes) {
+            if (!c.products) {
+                continue;
+            }
+            const std::string source = monomialText(c.word);
             for (int i = 0; i < 4; ++i) {
-                const auto& terms = level.products[j].terms[static_cast<std::size_t>(i)];
+                const auto& terms = c.products->terms[static_cast<std::size_t>(i)];
                 if (!terms) {
                     continue;
                 }
-                const std::int32_t t = degree.t + (1 << i);
-                const PrintedLevel& target = *chart.level(t, level.s + 1);
+                const PrintedLevel& target = *chart.level(degree.t + (1 << i), level.at.s + 1);
                 const std::string kind = std::string("h") + static_cast<char>('0' + i);
                 if (terms->empty()) {
-                    monomialRow(t, target, nullptr, kind, source, "", "");
+                    monomialRow(target.at, nullptr, kind, source, "", "");
                 }
                 for (const std::size_t term : *terms) {
-                    const PrintedMonomial& word = target.lines[target.survivors[term]].word;
-                    monomialRow(t, target, &word, kind, source,
+                    const PrintedMonomial& word = target.classes[term].word;
+                    monomialRow(target.at, &word, kind, source,
                                 births_ ? std::to_string(birthSphere(word)) : "", "");
                 }
             }
@@ -86,19 +92,21 @@ private:
     // a zero image is one row with an empty cell and monomial.
     void transferRows(const PrintedChart& chart, const PrintedDegree& degree,
                       const PrintedLevel& level) {
-        const std::int32_t t = degree.t + 1 - chart.weight;
-        PrintedLevel target; // the bidegree in the sphere: same stem, s + 1
-        target.s = level.s + 1;
-        target.coweight = t - target.s;
-        for (std::size_t j = 0; j < level.transfer.size(); ++j) {
-            const std::string source = monomialText(level.lines[level.survivors[j]].word);
+        // The bidegree in the sphere: the same stem, one filtration up.
+        const Bidegree target =
+            Space::sphere().bidegree(chart.plan.space.transferDegree(degree.t), level.at.s + 1);
+        for (std::size_t j = 0; j < level.classes.size(); ++j) {
+            if (!level.classes[j].transfer) {
+                continue;
+            }
+            const std::string source = monomialText(level.classes[j].word);
             const std::vector<const PrintedMonomial*> image =
                 chart.transferImage(degree.t, level, j);
             if (image.empty()) {
-                monomialRow(t, target, nullptr, "transfer", source, "", "");
+                monomialRow(target, nullptr, "transfer", source, "", "");
             }
             for (const PrintedMonomial* term : image) {
-                monomialRow(t, target, term, "transfer", source, "", "");
+                monomialRow(target, term, "transfer", source, "", "");
             }
         }
     }
@@ -106,11 +114,10 @@ private:
     // A row for a monomial of a level (none: the empty monomial of a zero
     // product): its bidegree, cell, entries, kind and source, and with
     // births the spheres it is born and dies on.
-    void monomialRow(std::int32_t t, const PrintedLevel& level, const PrintedMonomial* word,
-                     const std::string& kind, const std::string& source, const std::string& born,
-                     const std::string& dies) {
-        row({std::to_string(t), std::to_string(level.s), std::to_string(level.coweight),
-             std::to_string(level.s - 1), word ? std::to_string(word->front()) : "",
+    void monomialRow(const Bidegree& at, const PrintedMonomial* word, const std::string& kind,
+                     const std::string& source, const std::string& born, const std::string& dies) {
+        row({std::to_string(at.t), std::to_string(at.s), std::to_string(at.stem()),
+             std::to_string(at.filtration()), word ? std::to_string(word->front()) : "",
              word ? monomialText(*word) : "", kind, source},
             {born, dies});
     }
@@ -141,7 +148,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ChartWriter> makeTsvWriter(std::FILE* out, const WriterOptions&) {
+std::unique_ptr<ChartWriter> makeTsvWriter(std::FILE* out) {
     return std::make_unique<TsvWriter>(out);
 }
 

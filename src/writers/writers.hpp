@@ -11,8 +11,8 @@ namespace curtis {
 void writeChartJson(std::FILE* out, const PrintedChart& chart);
 
 // The writers of the chart as data and as text, one a file.
-std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out, const WriterOptions& options);
-std::unique_ptr<ChartWriter> makeTextWriter(std::FILE* out, const WriterOptions& options);
-std::unique_ptr<ChartWriter> makeTsvWriter(std::FILE* out, const WriterOptions& options);
+std::unique_ptr<ChartWriter> makeJsonWriter(std::FILE* out);
+std::unique_ptr<ChartWriter> makeTextWriter(std::FILE* out);
+std::unique_ptr<ChartWriter> makeTsvWriter(std::FILE* out);
 
 } // namespace curtis

@@ -62,12 +62,12 @@ TEST(EhpReading, UnstableChartsAreTheHomologyOfTheSubcomplexes) {
 
                 const PrintedLevel& unstable =
                     levels.unstable[static_cast<std::size_t>(N - 1)][static_cast<std::size_t>(k)];
-                EXPECT_EQ(static_cast<int>(unstable.survivors.size()), homology)
+                EXPECT_EQ(static_cast<int>(unstable.classes.size()), homology)
                     << "t " << t << " s " << k + 1 << " S^" << N;
                 const PrintedLevel& ehp = levels.ehp[static_cast<std::size_t>(k)];
                 int counted = 0;
-                for (const int born : ehp.born) {
-                    counted += born <= N ? 1 : 0;
+                for (const ChartClass& c : ehp.classes) {
+                    counted += c.born && *c.born <= N ? 1 : 0;
                 }
                 for (const PrintedEhp& pair : ehp.ehp) {
                     counted += pair.born <= N && pair.dies > N ? 1 : 0;
@@ -91,17 +91,17 @@ TEST(EhpReading, TheStableRangeAndTheCircle) {
                 const PrintedLevel& unstable =
                     levels.unstable[static_cast<std::size_t>(N - 1)][static_cast<std::size_t>(k)];
                 std::vector<PrintedMonomial> stableClasses, unstableClasses;
-                for (const std::size_t line : stable.survivors) {
-                    stableClasses.push_back(stable.lines[line].word);
+                for (const ChartClass& c : stable.classes) {
+                    stableClasses.push_back(c.word);
                 }
-                for (const std::size_t line : unstable.survivors) {
-                    unstableClasses.push_back(unstable.lines[line].word);
+                for (const ChartClass& c : unstable.classes) {
+                    unstableClasses.push_back(c.word);
                 }
-                if (stable.coweight <= N - 2) {
+                if (stable.at.stem() <= N - 2) {
                     EXPECT_EQ(unstableClasses, stableClasses) << "t " << t << " S^" << N;
                 }
                 if (N == 1) {
-                    EXPECT_EQ(unstableClasses.size(), stable.coweight == 0 ? 1u : 0u)
+                    EXPECT_EQ(unstableClasses.size(), stable.at.stem() == 0 ? 1u : 0u)
                         << "t " << t << " s " << k + 1;
                 }
             }

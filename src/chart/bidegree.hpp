@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+namespace curtis {
+
+// Where a level of a chart sits, in the program's own degrees and in the
+// Adams grading, each computed here only. Level s of total degree t of the
+// space whose bottom cell is a holds classes of Ext^{s - 1, t'} with Adams
+// filtration s - 1, stem t - s + a (the space's own stem, the sum of a
+// word's printed entries) and internal degree t' = stem + filtration.
+struct Bidegree {
+    std::int32_t t = 0;          // the total degree
+    int s = 0;                   // the homological degree
+    std::int32_t bottomCell = 0; // a, the space's bottom cell
+
+    std::int32_t topologicalDegree() const { return t - s; }
+    std::int32_t stem() const { return t - s + bottomCell; }
+    int filtration() const { return s - 1; }
+    std::int32_t internalDegree() const { return stem() + filtration(); }
+};
+
+} // namespace curtis
