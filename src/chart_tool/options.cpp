@@ -173,15 +173,10 @@ template <typename Change> OptionRow with(OptionRow row, Change&& change) {
     return row;
 }
 
-std::vector<OptionRow> optionRows() {
+// The space and the range of degrees.
+std::vector<OptionRow> spaceRows() {
     const std::string weights =
         std::to_string(-maxWeightMagnitude) + " to " + std::to_string(maxWeightMagnitude);
-    std::string formatHelp;
-    std::vector<std::string> formatNames;
-    for (const ChartFormat& entry : chartFormats()) {
-        formatHelp += std::string(formatHelp.empty() ? "" : ";\n") + entry.name + ": " + entry.help;
-        formatNames.push_back(entry.name);
-    }
     const long long cells = maxWeightMagnitude;
     return {
         number("-w,--weight", "W",
@@ -208,6 +203,19 @@ std::vector<OptionRow> optionRows() {
                "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
                "and far faster than the whole degrees",
                &Given::maxFiltration, 0, maxFiltrationBound),
+    };
+}
+
+// The format and what the chart shows, the cache, the threads, the output.
+std::vector<OptionRow> outputRows() {
+    std::string formatHelp;
+    std::vector<std::string> formatNames;
+    for (const ChartFormat& entry : chartFormats()) {
+        formatHelp += std::string(formatHelp.empty() ? "" : ";\n") + entry.name + ": " + entry.help;
+        formatNames.push_back(entry.name);
+    }
+    const long long cells = maxWeightMagnitude;
+    return {
         with(text("-f,--format", "FORMAT", formatHelp, &Given::format),
              [&](OptionRow& row) { row.choices = formatNames; }),
         with(number("--arrows", "[N]",
@@ -257,6 +265,15 @@ std::vector<OptionRow> optionRows() {
              "once it is complete",
              &Given::output),
     };
+}
+
+// Every option, in the order of the help.
+std::vector<OptionRow> optionRows() {
+    std::vector<OptionRow> rows = spaceRows();
+    for (OptionRow& row : outputRows()) {
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 // Adds the row's option to app, its value to go to given.

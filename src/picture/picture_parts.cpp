@@ -266,44 +266,55 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
     put(out, "</g>\n");
 }
 
+namespace {
+
+// The legend of the cells' colours, where the cells differ; the next free
+// height.
+double writeCellLegend(std::FILE* out, const PictureLayout& layout, double x, double y) {
+    if (layout.oneCell()) {
+        return y;
+    }
+    put(out, label(x, y, "cell index", " font-weight=\"bold\""));
+    y += 18;
+    const std::set<std::int32_t>& cells = layout.cells();
+    const int shown = std::min<int>(static_cast<int>(cells.size()), paletteSize);
+    auto cell = cells.begin();
+    for (int i = 0; i < shown; ++i, ++cell) {
+        put(out, "<circle cx=\"" + pictureNumber(x + 5) + "\" cy=\"" + pictureNumber(y - 4) +
+                     "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
+                     cellColour(*cell) + "\" stroke=\"#222\" stroke-width=\"0.6\"/>\n");
+        // The cells of this colour that occur, the first few of them.
+        std::string cellsOfColour;
+        int listed = 0;
+        for (auto other = cell; other != cells.end(); ++other) {
+            if ((*other - *cell) % paletteSize != 0) {
+                continue;
+            }
+            if (listed == 4) {
+                cellsOfColour += ", ...";
+                break;
+            }
+            if (listed++ > 0) {
+                cellsOfColour += ", ";
+            }
+            cellsOfColour += std::to_string(*other);
+        }
+        put(out, label(x + 16, y, cellsOfColour));
+        y += 16;
+    }
+    put(out, label(x, y + 4, "each dot is labelled"));
+    put(out, label(x, y + 18, "with its cell index"));
+    y += 40;
+    return y;
+}
+
+} // namespace
+
 void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart) {
     const Drawing& drawing = chart.plan.drawing;
     const double x = layout.legendX();
-    double y = Layout::top;
     put(out, "<g class=\"legend\">\n");
-    if (!layout.oneCell()) {
-        put(out, label(x, y, "cell index", " font-weight=\"bold\""));
-        y += 18;
-        const std::set<std::int32_t>& cells = layout.cells();
-        const int shown = std::min<int>(static_cast<int>(cells.size()), paletteSize);
-        auto cell = cells.begin();
-        for (int i = 0; i < shown; ++i, ++cell) {
-            put(out, "<circle cx=\"" + pictureNumber(x + 5) + "\" cy=\"" + pictureNumber(y - 4) +
-                         "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
-                         cellColour(*cell) + "\" stroke=\"#222\" stroke-width=\"0.6\"/>\n");
-            // The cells of this colour that occur, the first few of them.
-            std::string cellsOfColour;
-            int listed = 0;
-            for (auto other = cell; other != cells.end(); ++other) {
-                if ((*other - *cell) % paletteSize != 0) {
-                    continue;
-                }
-                if (listed == 4) {
-                    cellsOfColour += ", ...";
-                    break;
-                }
-                if (listed++ > 0) {
-                    cellsOfColour += ", ";
-                }
-                cellsOfColour += std::to_string(*other);
-            }
-            put(out, label(x + 16, y, cellsOfColour));
-            y += 16;
-        }
-        put(out, label(x, y + 4, "each dot is labelled"));
-        put(out, label(x, y + 18, "with its cell index"));
-        y += 40;
-    }
+    double y = writeCellLegend(out, layout, x, Layout::top);
     if (chart.plan.readings.births()) {
         put(out, label(x, y, "each dot is labelled with N,"));
         put(out, label(x, y + 14, "the sphere S^N it is born on"));
