@@ -67,7 +67,8 @@ void TermSet::clear(int rowLength) {
     const std::uint64_t bytes =
         static_cast<std::uint64_t>(rowCapacity_) * static_cast<std::uint64_t>(rowLength);
     if (!holdAtLeast(rows_, bytes)) {
-        rowCapacity_ = static_cast<std::int32_t>(rows_.size() / static_cast<std::uint64_t>(rowLength));
+        rowCapacity_ =
+            static_cast<std::int32_t>(rows_.size() / static_cast<std::uint64_t>(rowLength));
     }
     std::uint64_t* slots = slots_.data();
     std::fill(slots, slots + slotMask_ + 1, std::uint64_t{0});

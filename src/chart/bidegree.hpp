@@ -14,6 +14,7 @@ struct Bidegree {
     int s = 0;                   // the homological degree
     std::int32_t bottomCell = 0; // a, the space's bottom cell
 
+    int k() const { return s - 1; } // the tables' index of the level
     std::int32_t topologicalDegree() const { return t - s; }
     std::int32_t stem() const { return t - s + bottomCell; }
     int filtration() const { return s - 1; }

@@ -94,6 +94,11 @@ struct PrintedChart {
 
     // Level s of total degree t, if the chart has it.
     const PrintedLevel* level(std::int32_t t, int s) const;
+    // The level that the products by h_i of a level's classes land in, at
+    // t + 2^i and s + 1, if the chart has it.
+    const PrintedLevel* productLevel(const PrintedLevel& level, int i) const {
+        return this->level(level.at.t + (std::int32_t{1} << i), level.at.s + 1);
+    }
     // The monomials of the transfer's image of class j of a level of total
     // degree t, as the sphere's chart prints them.
     std::vector<const PrintedMonomial*> transferImage(std::int32_t t, const PrintedLevel& level,

@@ -60,7 +60,7 @@ std::string degreeRefusal(const ChartOptions& options) {
     const std::int32_t T = options.maxDegree;
     if (options.transfer) {
         // The sphere's tables of t + 1 + a, in a band one filtration higher.
-        const std::int32_t sphereT = T + 1 - options.weight;
+        const std::int32_t sphereT = Space(-options.weight, options.topCell).transferDegree(T);
         if (sphereT > maxTotalDegree) {
             return "--max-degree " + std::to_string(T) + " is too large for --transfer, which " +
                    "reads the sphere's table of t = " + std::to_string(sphereT);

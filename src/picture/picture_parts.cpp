@@ -206,7 +206,7 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
                     if (!terms) {
                         continue;
                     }
-                    const PrintedLevel* target = chart.level(degree.t + (1 << i), level.at.s + 1);
+                    const PrintedLevel* target = chart.productLevel(level, i);
                     const std::string cls =
                         std::string(classes[i]) + (terms->size() > 1 ? " sum" : "");
                     for (const std::size_t term : *terms) {

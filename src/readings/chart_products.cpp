@@ -45,7 +45,7 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
             continue;
         }
         for (PrintedLevel& level : printed.levels) {
-            const int k = level.at.s - 1;
+            const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
             const std::vector<std::int32_t> sources = survivorRecords(records);
             for (ChartClass& c : level.classes) {
@@ -84,7 +84,7 @@ Products::Status addTransfers(PrintedChart& chart, const Computation& computatio
         }
         const std::int32_t target = chart.plan.space.transferDegree(printed.t);
         for (PrintedLevel& level : printed.levels) {
-            const int k = level.at.s - 1;
+            const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
             const std::vector<std::int32_t> sources = survivorRecords(records);
             for (std::size_t j = 0; j < sources.size(); ++j) {

@@ -170,8 +170,8 @@ std::optional<CachedDegree> ChartCache::degree(std::int32_t t) {
     return degree;
 }
 
-void ChartCache::write(const std::string& file, const std::string& head,
-                       const std::string& payload) {
+void ChartCache::writeFile(const std::string& file, const std::string& head,
+                           const std::string& payload) {
     std::vector<char> name(file.begin(), file.end());
     const std::string suffix = ".tmp-XXXXXX";
     name.insert(name.end(), suffix.begin(), suffix.end());
@@ -201,7 +201,7 @@ void ChartCache::write(const std::string& file, const std::string& head,
 }
 
 void ChartCache::storeDegree(std::int32_t t, const CachedDegree& degree) {
-    write(path(t, "degree"), header(t, "degree"), encodeDegree(degree));
+    writeFile(path(t, "degree"), header(t, "degree"), encodeDegree(degree));
 }
 
 namespace {

@@ -35,7 +35,7 @@ private:
     std::optional<std::string> readPayload(const std::string& file, std::int32_t t,
                                            const char* kind);
     // Writes a file through a temporary one; an earlier file stays.
-    void write(const std::string& file, const std::string& head, const std::string& payload);
+    void writeFile(const std::string& file, const std::string& head, const std::string& payload);
     void setAside(const std::string& file, const std::string& why);
     void writeFailed(const std::string& file, int error);
 

@@ -84,8 +84,7 @@ void transferImages(JsonEmitter& json, const PrintedChart& chart, const PrintedD
     json.endArray();
 }
 
-void products(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree& degree,
-              const PrintedLevel& level) {
+void products(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
     const char* const names[] = {"h0", "h1", "h2", "h3"};
     json.key("products");
     json.beginArray();
@@ -101,7 +100,7 @@ void products(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree&
                 json.null();
                 continue;
             }
-            const PrintedLevel* target = chart.level(degree.t + (1 << i), level.at.s + 1);
+            const PrintedLevel* target = chart.productLevel(level, i);
             json.beginArray();
             for (const std::size_t term : *terms) {
                 json.numbers(target->classes[term].word);
@@ -139,7 +138,7 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
         transferImages(json, chart, degree, level);
     }
     if (chart.plan.readings.products) {
-        products(json, chart, degree, level);
+        products(json, chart, level);
     }
     json.endObject();
 }

@@ -37,7 +37,7 @@ public:
                     monomialRow(level.at, &pair.target, "ehp", monomialText(pair.source),
                                 std::to_string(pair.born), std::to_string(pair.dies));
                 }
-                productRows(chart, degree, level);
+                productRows(chart, level);
                 transferRows(chart, degree, level);
             }
         }
@@ -61,8 +61,7 @@ private:
         }
     }
 
-    void productRows(const PrintedChart& chart, const PrintedDegree& degree,
-                     const PrintedLevel& level) {
+    void productRows(const PrintedChart& chart, const PrintedLevel& level) {
         for (const ChartClass& c : level.classes) {
             if (!c.products) {
                 continue;
@@ -73,7 +72,7 @@ private:
                 if (!terms) {
                     continue;
                 }
-                const PrintedLevel& target = *chart.level(degree.t + (1 << i), level.at.s + 1);
+                const PrintedLevel& target = *chart.productLevel(level, i);
                 const std::string kind = std::string("h") + static_cast<char>('0' + i);
                 if (terms->empty()) {
                     monomialRow(target.at, nullptr, kind, source, "", "");
