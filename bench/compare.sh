@@ -42,22 +42,8 @@ large) inputs=(0:44 3:44 0:45 3:45) ;;
 *) read -r -a inputs <<<"$grid" ;;
 esac
 
-build() { # source dir, build dir
-    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=OFF -DCURTIS_BENCH=OFF >/dev/null
-    cmake --build "$2" -j "$(nproc)" --target curtis >/dev/null
-}
-echo "building the working tree ..." >&2
-build "$root" "$root/build-bench"
-echo "building $baseline ..." >&2
-source="$root/build-compare-baseline/source"
-rm -rf "$source"
-mkdir -p "$source"
-git -C "$root" archive "$baseline" | tar -x -C "$source"
-build "$source" "$root/build-compare-baseline/build"
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export scratch
+source "$root/bench/build_both.sh"
+build_both curtis
 run_one() { # program label w:t
     local w=${3%%:*} t=${3##*:}
     set +e

@@ -36,22 +36,8 @@ runs=(
 )
 formats=(json text tsv svg html)
 
-build() { # source dir, build dir
-    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=OFF -DCURTIS_BENCH=OFF >/dev/null
-    cmake --build "$2" -j "$(nproc)" --target curtis-chart >/dev/null
-}
-echo "building the working tree ..." >&2
-build "$root" "$root/build-bench"
-echo "building $baseline ..." >&2
-source="$root/build-compare-baseline/source"
-rm -rf "$source"
-mkdir -p "$source"
-git -C "$root" archive "$baseline" | tar -x -C "$source"
-build "$source" "$root/build-compare-baseline/build"
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export scratch
+source "$root/bench/build_both.sh"
+build_both curtis-chart
 run_one() { # program label index format options...
     local program=$1 label=$2 index=$3 format=$4
     shift 4
