@@ -45,10 +45,11 @@ struct ChartPlan {
     std::optional<int> band; // only the Adams filtrations 0 .. band
     Readings readings;
     Drawing drawing;
-    std::string format; // the name of the output format
-    std::string output; // empty: standard output
-    std::string cache;  // a directory of finished degrees; empty: none
-    int threads = 1;    // threads that eliminate
+    std::string format;      // the name of the output format
+    std::string output;      // empty: standard output
+    std::string cache;       // a directory of finished degrees; empty: none
+    bool trustCache = false; // trust a cache that other users own or may write
+    int threads = 1;         // threads that eliminate
 
     // The name of what the chart shows: the space, or "S^N (unstable)".
     std::string name(Script script = Script::Unicode) const;

@@ -1,5 +1,7 @@
 #include "chart_tool/chart_tool.hpp"
 
+#include "chart/chart_check.hpp"
+
 #include "chart_tool/chart_formats.hpp"
 #include "chart_tool/degree_source.hpp"
 #include "chart_tool/options.hpp"
@@ -69,7 +71,8 @@ std::optional<ChartCache> cacheOf(const ChartPlan& plan, std::string key) {
     if (plan.cache.empty()) {
         return std::nullopt;
     }
-    return std::optional<ChartCache>(std::in_place, plan.cache, std::move(key), stderr);
+    return std::optional<ChartCache>(std::in_place, plan.cache, std::move(key), stderr,
+                                     plan.trustCache);
 }
 
 // One run of curtis-chart, in the steps of its plan: the degrees, each
@@ -78,11 +81,17 @@ std::optional<ChartCache> cacheOf(const ChartPlan& plan, std::string key) {
 // stored; the end of the chart.
 class ChartRun {
 public:
-    ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out);
+    // refused: degrees not to take from the cache.
+    ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out,
+             const std::set<std::int32_t>& refused);
 
     // The exit status, or nothing when everything is done and only the
     // output is left to commit.
     std::optional<int> run();
+    // After run: a degree taken from the cache that is not sound, set aside;
+    // the chart is to be made again without it. Nothing has been written
+    // then (only the text streams, and it reads no references).
+    std::optional<std::int32_t> unsound() const { return unsound_; }
 
 private:
     ComputationSettings settings(const ChartToolSeams& seams);
@@ -91,6 +100,7 @@ private:
     std::optional<int> chartDegrees();
     std::optional<int> transferSphere();
     std::optional<int> readOff();
+    std::optional<int> checkSound();
     void storeRead();
 
     const ChartPlan& plan_;
@@ -106,10 +116,13 @@ private:
     std::optional<ChartCache> sphereCache_;
     DegreeSource source_;
     std::set<std::int32_t> computed_;
+    const std::set<std::int32_t>& refused_;
+    std::optional<std::int32_t> unsound_;
     bool written_ = true;
 };
 
-ChartRun::ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out)
+ChartRun::ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out,
+                   const std::set<std::int32_t>& refused)
     : plan_(plan), seams_(seams), progress_(stderr, out),
       computation_(plan.space.weight(), settings(seams)),
       writer_(findChartFormat(plan.format)->make(out)), calls_(*writer_, out, progress_),
@@ -119,7 +132,8 @@ ChartRun::ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE
               return computation_.computeDegree(t, onLevel);
           },
           [this](const FinishedLevel& level) { return printChartLevel(level, plan_.readings); },
-          cache_ ? &*cache_ : nullptr, progress_) {
+          cache_ ? &*cache_ : nullptr, progress_),
+      refused_(refused) {
     progress_.setRange(plan.degrees.first, plan.degrees.last);
     chart_.plan = plan;
 }
@@ -140,7 +154,7 @@ ComputationSettings ChartRun::settings(const ChartToolSeams& seams) {
 // computed degree needs its tables to read a product off.
 std::optional<CachedDegree> ChartRun::fromCache(std::int32_t t,
                                                 const std::set<std::int32_t>& computed) {
-    if (!plan_.mayTakeCached(t, computed)) {
+    if (!plan_.mayTakeCached(t, computed) || refused_.count(t) > 0) {
         return std::nullopt;
     }
     std::optional<CachedDegree> cached = source_.cached(t);
@@ -167,19 +181,9 @@ void ChartRun::planComputation() {
     computation_.plan(std::vector<std::int32_t>(planned.begin(), planned.end()), sphereThrough);
 }
 
-// A cached degree as this run shows it: products that land past the run's
-// last degree were read off degrees this chart does not hold, and a run
-// that stops there computes none of them.
-CachedDegree withinRange(CachedDegree degree, const ChartPlan& plan) {
-    for (PrintedLevel& level : degree.degree.levels) {
-        for (ChartClass& c : level.classes) {
-            for (std::size_t i = 0; c.products && i < c.products->terms.size(); ++i) {
-                if (!plan.productShown(degree.degree.t, static_cast<int>(i))) {
-                    c.products->terms[i].reset();
-                }
-            }
-        }
-    }
+// A cached degree as this run shows it.
+CachedDegree asPlanned(CachedDegree degree, const ChartPlan& plan) {
+    keepPlannedReadings(degree.degree, plan);
     return degree;
 }
 
@@ -196,7 +200,7 @@ std::optional<int> ChartRun::chartDegrees() {
         };
         const std::optional<CachedDegree> cached = fromCache(t, computed_);
         if (cached) {
-            written_ = source_.take(withinRange(*cached, plan_), sink) && written_;
+            written_ = source_.take(asPlanned(*cached, plan_), sink) && written_;
         } else {
             computed_.insert(t);
             const ComputationResult result = source_.compute(t, sink);
@@ -276,6 +280,26 @@ std::optional<int> ChartRun::readOff() {
     return std::nullopt;
 }
 
+// A degree taken from the cache whose references point outside the chart
+// is set aside, to be computed again; one computed here would contradict
+// the tables.
+std::optional<int> ChartRun::checkSound() {
+    const std::optional<std::int32_t> t =
+        writer_->readsReferences() ? firstUnsoundDegree(chart_) : std::nullopt;
+    if (!t) {
+        return std::nullopt;
+    }
+    if (computed_.count(*t) > 0 || !cache_) {
+        progress_.clear();
+        std::fputs("Error: a reading of the chart points outside it; the table is contradicted!\n",
+                   stderr);
+        return exitStorage;
+    }
+    cache_->discardDegree(*t, "holds readings that do not fit the chart's other degrees");
+    unsound_ = t;
+    return std::nullopt;
+}
+
 // Degrees whose data came only after the degrees are stored complete.
 void ChartRun::storeRead() {
     for (const PrintedDegree& degree : chart_.degrees) {
@@ -298,6 +322,12 @@ std::optional<int> ChartRun::run() {
     if (written_) {
         if (const std::optional<int> failed = readOff()) {
             return failed;
+        }
+        if (const std::optional<int> failed = checkSound()) {
+            return failed;
+        }
+        if (unsound_) {
+            return std::nullopt;
         }
         if (plan_.readings.afterDegrees()) {
             storeRead();
@@ -332,8 +362,18 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
         return exitInputOutput;
     }
-    if (const std::optional<int> failed = ChartRun(plan, seams, output.stream()).run()) {
-        return *failed;
+    // A chart made again when a degree from the cache did not fit; each time
+    // one degree fewer is taken from it.
+    std::set<std::int32_t> refused;
+    for (;;) {
+        ChartRun run(plan, seams, output.stream(), refused);
+        if (const std::optional<int> failed = run.run()) {
+            return *failed;
+        }
+        if (!run.unsound()) {
+            break;
+        }
+        refused.insert(*run.unsound());
     }
     if (!output.commit()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());

@@ -81,6 +81,10 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     if (options.h3Lines && !options.products) {
         return "--h3-lines draws products: it goes with --products";
     }
+    if (options.h3Lines && !options.format->drawsArrows) {
+        return "--h3-lines draws lines in a picture: it does nothing with --format " + format +
+               " (JSON and TSV list every product)";
+    }
     if (options.products && !options.format->showsProducts) {
         return "--products does nothing with --format " + format + ", which shows no products";
     }
@@ -136,6 +140,7 @@ struct Given {
     bool transfer = false;
     long long unstable = 0;
     std::string cache;
+    bool trustCache = false;
     long long checkpointMinutes = 0;
     long long threads = 0;
     std::string output;
@@ -206,7 +211,7 @@ std::vector<OptionRow> spaceRows() {
     };
 }
 
-// The format and what the chart shows, the cache, the threads, the output.
+// The format and what the chart shows.
 std::vector<OptionRow> outputRows() {
     std::string formatHelp;
     std::vector<std::string> formatNames;
@@ -244,6 +249,13 @@ std::vector<OptionRow> outputRows() {
                  formatsThat(&ChartFormat::showsTransfer) +
                  "); computes the sphere's\ntables to T + 1 + A",
              &Given::transfer),
+    };
+}
+
+// The unstable chart, the cache, the threads, the output.
+std::vector<OptionRow> runRows() {
+    const long long cells = maxWeightMagnitude;
+    return {
         number("--unstable", "N",
                "with --sphere: the unstable Adams E2 term of S^N, read off\n"
                "the sphere's table (stem k is that of pi_{N+k}(S^N))",
@@ -252,6 +264,10 @@ std::vector<OptionRow> outputRows() {
              "keep every finished degree in DIR, and take from it what an\n"
              "earlier run (or a run beside this one) finished",
              &Given::cache),
+        flag("--trust-cache",
+             "use a cache directory that other users own or may write (a\n"
+             "directory shared on purpose); everything read is still checked",
+             &Given::trustCache),
         number("--checkpoint-minutes", "M",
                "ignored, with a warning: degrees take seconds now and save\n"
                "no checkpoints; accepted so that scripts that pass it run",
@@ -270,8 +286,10 @@ std::vector<OptionRow> outputRows() {
 // Every option, in the order of the help.
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
-    for (OptionRow& row : outputRows()) {
-        rows.push_back(std::move(row));
+    for (std::vector<OptionRow> more : {outputRows(), runRows()}) {
+        for (OptionRow& row : more) {
+            rows.push_back(std::move(row));
+        }
     }
     return rows;
 }
@@ -401,6 +419,7 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
         options.unstable = static_cast<int>(given.unstable);
     }
     options.cache = given.cache;
+    options.trustCache = given.trustCache;
     options.threads = static_cast<int>(given.threads);
     options.output = given.output;
 }
@@ -431,7 +450,10 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
                        "computed from the sphere's tables in seconds and saves no checkpoints\n",
                        err);
         }
-        refusal = refusalOf(options, given.sphere);
+        refusal = count(app, "--cache") > 0 && given.cache.empty()
+                      ? "--cache needs a directory: an empty name names none"
+                  : options.trustCache && options.cache.empty() ? "--trust-cache goes with --cache"
+                                                                : refusalOf(options, given.sphere);
     }
     if (!refusal.empty()) {
         complain(err, refusal);
@@ -450,6 +472,7 @@ ChartPlan planOf(const ChartOptions& options) {
     plan.format = options.format->name;
     plan.output = options.output;
     plan.cache = options.cache;
+    plan.trustCache = options.trustCache;
     plan.threads = options.threads > 0 ? options.threads : availableProcessors();
     return plan;
 }

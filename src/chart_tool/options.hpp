@@ -30,6 +30,7 @@ struct ChartOptions {
     bool transfer = false;       // P_0^b, P_1^b: the algebraic transfer to the sphere
     std::string output;          // empty: standard output
     std::string cache;           // a directory of finished degrees; empty: none
+    bool trustCache = false;     // a cache shared on purpose
     int threads = 0;             // threads that eliminate; 0: one per processor
 };
 

@@ -1,5 +1,7 @@
 #include "store/chart_cache.hpp"
 
+#include "io/atomic_file.hpp"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -26,40 +28,6 @@ std::uint32_t crcOf(std::uint32_t crc, const void* data, std::size_t size) {
     return crc;
 }
 
-bool writeAll(int fd, const void* data, std::size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t put = ::write(fd, bytes, size);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            if (put == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-// Reads a line of at most `limit` characters, newline included.
-bool readLine(std::FILE* file, std::string& line, std::size_t limit = 4096) {
-    line.clear();
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        line += static_cast<char>(c);
-        if (c == '\n') {
-            return true;
-        }
-        if (line.size() >= limit) {
-            return false;
-        }
-    }
-    return false;
-}
-
 char hexDigit(unsigned value) {
     return "0123456789abcdef"[value & 15];
 }
@@ -72,16 +40,75 @@ std::string hex(std::uint32_t value) {
     return text;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+// The largest cache file read: far above any degree this program computes,
+// far below what would strain the machine.
+constexpr off_t largestFile = off_t{1} << 32;
+
+// Closes a descriptor when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
 };
+
+// Whether this process may trust what a file or directory of this status
+// holds: it belongs to this user (or to root), and only its owner may write
+// it.
+bool trustworthy(const struct stat& status) {
+    return (status.st_uid == geteuid() || status.st_uid == 0) &&
+           (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The next line of text from `at`, newline included, of at most 4096
+// characters; empty if there is none.
+std::string nextLine(const std::string& text, std::size_t& at) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string::npos || end - at >= 4096) {
+        return "";
+    }
+    std::string line = text.substr(at, end + 1 - at);
+    at = end + 1;
+    return line;
+}
 
 } // namespace
 
-ChartCache::ChartCache(std::string directory, std::string key, std::FILE* warnings)
-    : directory_(std::move(directory)), key_(std::move(key)), warnings_(warnings) {
+ChartCache::ChartCache(std::string directory, std::string key, std::FILE* warnings,
+                       bool trustShared)
+    : directory_(std::move(directory)), key_(std::move(key)), warnings_(warnings),
+      trustShared_(trustShared) {
     name_ = "chart-" + hex(crcOf(0, key_.data(), key_.size()));
     mkdir(directory_.c_str(), 0777); // it may be there already
+    struct stat status {};
+    if (stat(directory_.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        return; // every write will say why
+    }
+    if (!trustShared_ && !trustworthy(status)) {
+        distrust(directory_);
+        return;
+    }
+    sweepStaleTemporaries(directory_);
+}
+
+void ChartCache::distrust(const std::string& what) {
+    if (!distrusted_) {
+        std::fprintf(warnings_,
+                     "curtis-chart: warning: %s is not trusted: another user owns it, or group "
+                     "or others may write it; the run goes on without the cache "
+                     "(--trust-cache trusts a directory shared on purpose)\n",
+                     what.c_str());
+    }
+    distrusted_ = true;
 }
 
 std::string ChartCache::path(std::int32_t t, const char* kind) const {
@@ -93,11 +120,22 @@ std::string ChartCache::header(std::int32_t t, const char* kind) const {
            "\n";
 }
 
-void ChartCache::setAside(const std::string& file, const std::string& why) {
+void ChartCache::setAside(const std::string& file, const struct stat& read,
+                          const std::string& why) {
     const std::string aside = file + ".bad";
-    std::rename(file.c_str(), aside.c_str());
-    std::fprintf(warnings_, "curtis-chart: warning: %s %s; set aside as %s and computed again\n",
-                 file.c_str(), why.c_str(), aside.c_str());
+    // Only the file that was read: another run may have put a sound one in
+    // its place meanwhile.
+    struct stat now {};
+    std::string outcome;
+    if (lstat(file.c_str(), &now) != 0 || now.st_dev != read.st_dev || now.st_ino != read.st_ino) {
+        outcome = "another file has taken its place";
+    } else if (std::rename(file.c_str(), aside.c_str()) != 0) {
+        outcome = std::string("it could not be set aside (") + std::strerror(errno) + ")";
+    } else {
+        outcome = "set aside as " + aside;
+    }
+    std::fprintf(warnings_, "curtis-chart: warning: %s %s; %s, and computed again\n", file.c_str(),
+                 why.c_str(), outcome.c_str());
 }
 
 void ChartCache::writeFailed(const std::string& file, int error) {
@@ -110,53 +148,94 @@ void ChartCache::writeFailed(const std::string& file, int error) {
     }
 }
 
-std::optional<std::string> ChartCache::readPayload(const std::string& file, std::int32_t t,
-                                                   const char* kind) {
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(file.c_str(), "rb"));
-    if (!in) {
+std::optional<std::string> ChartCache::readFile(const std::string& file, struct stat& status) {
+    const Descriptor fd(open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0 && errno == ENOENT) {
         return std::nullopt; // not there: nothing to say
     }
-    std::string format;
-    std::string key;
-    std::string sizes;
-    if (!readLine(in.get(), format) || !readLine(in.get(), key) || !readLine(in.get(), sizes)) {
-        setAside(file, "has no complete header");
+    if (fd.get() < 0 && lstat(file.c_str(), &status) == 0) {
+        setAside(file, status, std::string("cannot be read (") + std::strerror(errno) + ")");
+        return std::nullopt;
+    }
+    if (fd.get() < 0 || fstat(fd.get(), &status) != 0) {
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        setAside(file, status, "is not a regular file");
+        return std::nullopt;
+    }
+    if (!trustShared_ && !trustworthy(status)) {
+        distrust(file);
+        return std::nullopt;
+    }
+    if (status.st_size > largestFile) {
+        setAside(file, status, "is larger than any degree file");
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t part = read(fd.get(), bytes.data() + got, bytes.size() - got);
+        if (part < 0 && errno == EINTR) {
+            continue;
+        }
+        if (part <= 0) {
+            setAside(file, status, "changed while it was read");
+            return std::nullopt;
+        }
+        got += static_cast<std::size_t>(part);
+    }
+    return bytes;
+}
+
+std::optional<std::string> ChartCache::readPayload(const std::string& file, std::int32_t t,
+                                                   const char* kind) {
+    struct stat status {};
+    const std::optional<std::string> bytes = readFile(file, status);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::size_t at = 0;
+    const std::string format = nextLine(*bytes, at);
+    const std::string key = nextLine(*bytes, at);
+    const std::string sizes = nextLine(*bytes, at);
+    if (format.empty() || key.empty() || sizes.empty()) {
+        setAside(file, status, "has no complete header");
         return std::nullopt;
     }
     if (format + key != header(t, kind)) {
-        setAside(file, "belongs to another version, space, option or degree");
+        setAside(file, status, "belongs to another version, space, option or degree");
         return std::nullopt;
     }
     // The sizes line keeps the form of the files that carried records after
-    // the payload; a degree carries none.
+    // the payload; a degree carries none. The payload fills the rest of the
+    // file exactly.
     unsigned long long payloadSize = 0;
     unsigned long long recordCount = 0;
     unsigned payloadCrc = 0;
     unsigned crcOfRecords = 0;
     if (std::sscanf(sizes.c_str(), "payload %llu crc32 %x records %llu crc32 %x\n", &payloadSize,
                     &payloadCrc, &recordCount, &crcOfRecords) != 4 ||
-        payloadSize > (1ull << 40) || recordCount != 0) {
-        setAside(file, "has a damaged header");
+        recordCount != 0 || crcOfRecords != 0) {
+        setAside(file, status, "has a damaged header");
         return std::nullopt;
     }
-    std::string payload(static_cast<std::size_t>(payloadSize), '\0');
-    if (std::fread(payload.data(), 1, payload.size(), in.get()) != payload.size() ||
-        crcOf(0, payload.data(), payload.size()) != payloadCrc) {
-        setAside(file, "fails its checksum");
+    if (payloadSize != bytes->size() - at) {
+        setAside(file, status, "has the wrong size");
         return std::nullopt;
     }
-    // The payload fills the rest of the file exactly.
-    struct stat status {};
-    const long at = std::ftell(in.get());
-    if (fstat(fileno(in.get()), &status) != 0 || at < 0 ||
-        static_cast<unsigned long long>(status.st_size) != static_cast<unsigned long long>(at)) {
-        setAside(file, "has the wrong size");
+    std::string payload = bytes->substr(at);
+    if (crcOf(0, payload.data(), payload.size()) != payloadCrc) {
+        setAside(file, status, "fails its checksum");
         return std::nullopt;
     }
     return payload;
 }
 
 std::optional<CachedDegree> ChartCache::degree(std::int32_t t) {
+    if (distrusted_) {
+        return std::nullopt;
+    }
     const std::string file = path(t, "degree");
     const std::optional<std::string> payload = readPayload(file, t, "degree");
     if (!payload) {
@@ -164,39 +243,34 @@ std::optional<CachedDegree> ChartCache::degree(std::int32_t t) {
     }
     std::optional<CachedDegree> degree = decodeDegree(*payload);
     if (!degree || degree->degree.t != t) {
-        setAside(file, "does not hold a degree");
+        struct stat status {};
+        if (lstat(file.c_str(), &status) == 0) {
+            setAside(file, status, "does not hold a degree");
+        }
         return std::nullopt;
     }
     return degree;
 }
 
+void ChartCache::discardDegree(std::int32_t t, const std::string& why) {
+    const std::string file = path(t, "degree");
+    struct stat status {};
+    if (lstat(file.c_str(), &status) == 0) {
+        setAside(file, status, why);
+    }
+}
+
 void ChartCache::writeFile(const std::string& file, const std::string& head,
                            const std::string& payload) {
-    std::vector<char> name(file.begin(), file.end());
-    const std::string suffix = ".tmp-XXXXXX";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        writeFailed(file, errno);
+    if (distrusted_) {
         return;
     }
-    fchmod(fd, 0644);
     const std::string sizes = "payload " + std::to_string(payload.size()) + " crc32 " +
                               hex(crcOf(0, payload.data(), payload.size())) +
                               " records 0 crc32 00000000\n";
-    bool written = writeAll(fd, head.data(), head.size()) &&
-                   writeAll(fd, sizes.data(), sizes.size()) &&
-                   writeAll(fd, payload.data(), payload.size());
-    written = written && fsync(fd) == 0;
-    const int error = errno;
-    written = close(fd) == 0 && written;
-    // The first run to finish a degree keeps it.
-    written = written && (link(name.data(), file.c_str()) == 0 || errno == EEXIST);
-    const int failure = written ? 0 : (errno != 0 ? errno : error);
-    unlink(name.data());
-    if (!written) {
-        writeFailed(file, failure);
+    const int error = createFileAtomically(file, head + sizes + payload);
+    if (error != 0) {
+        writeFailed(file, error);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace curtis {
 
@@ -23,20 +24,32 @@ class ChartCache {
 public:
     // key: everything the data depends on besides t (the space, the band,
     // the options that add data). warnings: where the warnings go.
-    ChartCache(std::string directory, std::string key, std::FILE* warnings);
+    // trustShared: trust a directory and files that other users own or may
+    // write (a directory shared on purpose); otherwise such a cache is not
+    // used, with one warning.
+    ChartCache(std::string directory, std::string key, std::FILE* warnings,
+               bool trustShared = false);
 
     std::optional<CachedDegree> degree(std::int32_t t);
+    // Sets degree t's file aside, with one warning that says why.
+    void discardDegree(std::int32_t t, const std::string& why);
     void storeDegree(std::int32_t t, const CachedDegree& degree);
 
 private:
     std::string path(std::int32_t t, const char* kind) const;
     std::string header(std::int32_t t, const char* kind) const;
+    // The whole file, read through one descriptor that never blocks, if it
+    // is a regular file this process may trust; status: what fstat said.
+    std::optional<std::string> readFile(const std::string& file, struct stat& status);
     // The file's payload, its header checked.
     std::optional<std::string> readPayload(const std::string& file, std::int32_t t,
                                            const char* kind);
     // Writes a file through a temporary one; an earlier file stays.
     void writeFile(const std::string& file, const std::string& head, const std::string& payload);
-    void setAside(const std::string& file, const std::string& why);
+    // Renames the file that was read (of that status) aside, if it is still
+    // the one at its name, and says so in one warning.
+    void setAside(const std::string& file, const struct stat& read, const std::string& why);
+    void distrust(const std::string& what);
     void writeFailed(const std::string& file, int error);
 
     std::string directory_;
@@ -44,6 +57,8 @@ private:
     std::string name_; // the files' common name, from the key
     std::FILE* warnings_;
     bool writeWarned_ = false;
+    bool trustShared_ = false;
+    bool distrusted_ = false; // the directory is not trusted: no reads, no writes
 };
 
 // The keys of the degrees a plan keeps: everything their data depends on

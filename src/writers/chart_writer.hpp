@@ -28,6 +28,10 @@ public:
     }
     virtual void endDegree(const PrintedDegree& degree) { static_cast<void>(degree); }
     virtual void end(const PrintedChart& chart) { static_cast<void>(chart); }
+    // Whether the writer reads the readings' references (products,
+    // transfer images): then the chart is checked before end. One that
+    // streams reads none.
+    virtual bool readsReferences() const { return true; }
 };
 
 } // namespace curtis

@@ -26,6 +26,7 @@ public:
             std::fputs("\n", out_);
         }
     }
+    bool readsReferences() const override { return false; }
     void endDegree(const PrintedDegree&) override {
         std::fputs("\nComputation finished!\n\n", out_);
     }

@@ -441,6 +441,9 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "4", "--arrows", "--format", "tsv"},
         {"--sphere", "--max-degree", "4", "--format", "svg", "--h3-lines"},
         {"--sphere", "--max-degree", "4", "--products", "--format", "text"},
+        {"--sphere", "--max-degree", "4", "--products", "--h3-lines"},
+        {"--sphere", "--max-degree", "4", "--cache", ""},
+        {"--sphere", "--max-degree", "4", "--trust-cache"},
         // Births and unstable charts read the sphere's table, and no more.
         {"--bottom-cell", "1", "--max-degree", "4", "--ehp"},
         {"--weight", "0", "--max-degree", "4", "--unstable", "3"},

@@ -1,0 +1,103 @@
+#include "chart/chart_check.hpp"
+
+namespace curtis {
+
+namespace {
+
+bool pointsInto(const std::vector<std::size_t>& terms, const PrintedLevel* level) {
+    if (level == nullptr) {
+        return false;
+    }
+    for (const std::size_t term : terms) {
+        if (term >= level->classes.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The sphere's level s of total degree t, if the chart has it.
+const PrintedLevel* sphereLevel(const PrintedChart& chart, std::int32_t t, int s) {
+    for (const PrintedDegree& degree : chart.sphere) {
+        if (degree.t == t) {
+            return s >= 1 && s <= static_cast<int>(degree.levels.size())
+                       ? &degree.levels[static_cast<std::size_t>(s - 1)]
+                       : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+bool soundClass(const PrintedChart& chart, const PrintedLevel& level, const ChartClass& c) {
+    const Readings& readings = chart.plan.readings;
+    if (c.word.empty() || (readings.births() && !c.born)) {
+        return false;
+    }
+    if (readings.products) {
+        if (!c.products) {
+            return false;
+        }
+        for (int i = 0; i < 4; ++i) {
+            const auto& terms = c.products->terms[static_cast<std::size_t>(i)];
+            if (terms && !pointsInto(*terms, chart.productLevel(level, i))) {
+                return false;
+            }
+        }
+    }
+    if (readings.transfer) {
+        const std::int32_t t = chart.plan.space.transferDegree(level.at.t);
+        if (!c.transfer || !pointsInto(*c.transfer, sphereLevel(chart, t, level.at.s + 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::int32_t> firstUnsoundDegree(const PrintedChart& chart) {
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (std::size_t i = 0; i < degree.levels.size(); ++i) {
+            const PrintedLevel& level = degree.levels[i];
+            bool sound = level.at.t == degree.t && level.at.s == static_cast<int>(i) + 1;
+            for (const ChartClass& c : level.classes) {
+                sound = sound && soundClass(chart, level, c);
+            }
+            if (!sound) {
+                return degree.t;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void keepPlannedReadings(PrintedDegree& degree, const ChartPlan& plan) {
+    const Readings& readings = plan.readings;
+    for (PrintedLevel& level : degree.levels) {
+        if (!readings.ehp) {
+            level.ehp.clear();
+        }
+        for (ChartClass& c : level.classes) {
+            if (!readings.products) {
+                c.products.reset();
+            }
+            for (std::size_t i = 0; c.products && i < c.products->terms.size(); ++i) {
+                if (!plan.productShown(degree.t, static_cast<int>(i))) {
+                    c.products->terms[i].reset();
+                }
+            }
+            if (!readings.births()) {
+                c.born.reset();
+            }
+            if (!readings.unstable) {
+                c.dies.reset();
+                c.killer.clear();
+            }
+            if (!readings.transfer) {
+                c.transfer.reset();
+            }
+        }
+    }
+}
+
+} // namespace curtis
