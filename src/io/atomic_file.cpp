@@ -96,10 +96,19 @@ std::string hostPrefix() {
     return hostName() + "-";
 }
 
-int createNamed(const std::string& path, std::string_view bytes) {
-    const std::string name = path + marker + hostPrefix() + bootId() + "-" +
-                             std::to_string(getpid()) + "-" + startTime(getpid());
-    const int fd = open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+} // namespace
+
+std::string temporaryName(const std::string& path) {
+    return path + marker + hostPrefix() + bootId() + "-" + std::to_string(getpid()) + "-" +
+           startTime(getpid());
+}
+
+namespace {
+
+int createNamed(const std::string& path, std::string_view bytes, int mode) {
+    const std::string name = temporaryName(path);
+    const int fd =
+        open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) {
         return errno;
     }
@@ -113,9 +122,10 @@ int createNamed(const std::string& path, std::string_view bytes) {
 
 } // namespace
 
-int createFileAtomically(const std::string& path, std::string_view bytes) {
+int createFileAtomically(const std::string& path, std::string_view bytes, int mode) {
 #ifdef O_TMPFILE
-    const int fd = open(directoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = open(directoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                        static_cast<mode_t>(mode));
     if (fd >= 0) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         if (writeAll(fd, bytes) && fsync(fd) == 0) {
@@ -135,7 +145,7 @@ int createFileAtomically(const std::string& path, std::string_view bytes) {
         }
     }
 #endif
-    return createNamed(path, bytes);
+    return createNamed(path, bytes, mode);
 }
 
 void sweepStaleTemporaries(const std::string& directory) {

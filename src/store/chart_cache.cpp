@@ -2,6 +2,7 @@
 
 #include "io/atomic_file.hpp"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -88,7 +89,9 @@ ChartCache::ChartCache(std::string directory, std::string key, std::FILE* warnin
     : directory_(std::move(directory)), key_(std::move(key)), warnings_(warnings),
       trustShared_(trustShared) {
     name_ = "chart-" + hex(crcOf(0, key_.data(), key_.size()));
-    mkdir(directory_.c_str(), 0777); // it may be there already
+    // Nobody but its owner may write the cache, whatever the umask allows:
+    // others could not trust it.
+    mkdir(directory_.c_str(), 0755); // it may be there already
     struct stat status {};
     if (stat(directory_.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
         return; // every write will say why
@@ -101,7 +104,9 @@ ChartCache::ChartCache(std::string directory, std::string key, std::FILE* warnin
 }
 
 void ChartCache::distrust(const std::string& what) {
-    if (!distrusted_) {
+    // Once a run: the chart's cache and the transfer's sphere's share it.
+    static std::atomic<bool> warned{false};
+    if (!distrusted_ && !warned.exchange(true)) {
         std::fprintf(warnings_,
                      "curtis-chart: warning: %s is not trusted: another user owns it, or group "
                      "or others may write it; the run goes on without the cache "
@@ -268,7 +273,7 @@ void ChartCache::writeFile(const std::string& file, const std::string& head,
     const std::string sizes = "payload " + std::to_string(payload.size()) + " crc32 " +
                               hex(crcOf(0, payload.data(), payload.size())) +
                               " records 0 crc32 00000000\n";
-    const int error = createFileAtomically(file, head + sizes + payload);
+    const int error = createFileAtomically(file, head + sizes + payload, 0644);
     if (error != 0) {
         writeFailed(file, error);
     }
