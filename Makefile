@@ -25,7 +25,8 @@ clang-packages:
 	@scripts/ensure-packages.sh $(CLANG_PACKAGES)
 
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON -DCURTIS_BENCH=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON -DCURTIS_BENCH=ON \
+	    -DCURTIS_ASSERTIONS=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: run-packages build
@@ -37,7 +38,7 @@ test: test-packages
 # Warnings are errors in every test build.
 test-normal:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCURTIS_TESTS=ON -DCURTIS_BENCH=ON \
-	    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+	    -DCURTIS_ASSERTIONS=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
@@ -57,11 +58,14 @@ test-thread:
 # FUZZ_SECONDS seconds (under AddressSanitizer and UndefinedBehaviorSanitizer).
 test-clang: clang-packages
 	cmake -S . -B $(CLANG_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
-	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCURTIS_FUZZ=ON -DCURTIS_BROWSER_TESTS=OFF \
+	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCURTIS_FUZZ=ON -DCURTIS_BROWSER_TESTS=OFF -DCURTIS_ASSERTIONS=ON \
 	    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(CLANG_BUILD) -j $(JOBS)
 	ctest --test-dir $(CLANG_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
-	for target in reply_fuzz options_fuzz; do \
+	mkdir -p $(CLANG_BUILD)/corpus-degree_fuzz
+	./$(CLANG_BUILD)/curtis-chart --sphere -T 12 --products --ehp --cache $(CLANG_BUILD)/corpus-degree_fuzz -o $(CLANG_BUILD)/degree-fuzz-seeds.json
+	./$(CLANG_BUILD)/curtis-chart --bottom-cell 1 -T 10 --transfer --cache $(CLANG_BUILD)/corpus-degree_fuzz -o $(CLANG_BUILD)/degree-fuzz-seeds.json
+	for target in reply_fuzz options_fuzz degree_fuzz; do \
 	    mkdir -p $(CLANG_BUILD)/corpus-$$target && \
 	    ./$(CLANG_BUILD)/tests/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	        -print_final_stats=1 $(CLANG_BUILD)/corpus-$$target || exit 1; \

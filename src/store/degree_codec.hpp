@@ -19,6 +19,11 @@ struct CachedDegree {
     std::int32_t productsThrough = 0; // the largest t of that run, 0 without products
 };
 
+// The number of the layout below, named in every cache file's header: it
+// changes whenever what a degree's bytes are or mean changes, so that no
+// run reads another layout's files.
+inline constexpr int degreeFormat = 1;
+
 std::string encodeDegree(const CachedDegree& degree);
 std::optional<CachedDegree> decodeDegree(const std::string& bytes);
 
