@@ -81,12 +81,12 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     if (options.h3Lines && !options.products) {
         return "--h3-lines draws products: it goes with --products";
     }
+    if (options.products && !options.format->showsProducts) {
+        return "--products does nothing with --format " + format + ", which shows no products";
+    }
     if (options.h3Lines && !options.format->drawsArrows) {
         return "--h3-lines draws lines in a picture: it does nothing with --format " + format +
                " (JSON and TSV list every product)";
-    }
-    if (options.products && !options.format->showsProducts) {
-        return "--products does nothing with --format " + format + ", which shows no products";
     }
     if ((options.ehp || options.unstable) && !sphere) {
         return std::string(options.ehp ? "--ehp" : "--unstable") +
