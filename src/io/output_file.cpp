@@ -1,5 +1,7 @@
 #include "io/output_file.hpp"
 
+#include "io/atomic_file.hpp"
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -198,6 +200,8 @@ OutputFile::OutputFile(std::string path, Options options) : path_(std::move(path
     }
     linkAtCommit_ = options.linkAtCommit;
     mode_ = mode;
+    // What killed runs of this host left beside their outputs goes.
+    sweepStaleTemporaries(directoryOf(target_));
     if (options.unnamed && openUnnamed(directoryOf(target_), mode)) {
         return;
     }
@@ -255,16 +259,13 @@ bool OutputFile::openUnnamed(const std::string& directory, int mode) {
 }
 
 int OutputFile::createPartial(int mode) {
-    std::vector<char> name(target_.begin(), target_.end());
-    const std::string suffix = ".partial-XXXXXX";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
+    const std::string name = temporaryName(target_);
+    const int fd = open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
         fail("cannot create " + path_);
         return -1;
     }
-    temporary_ = name.data();
+    temporary_ = name;
     armRemoval(temporary_);
     fchmod(fd, static_cast<mode_t>(mode));
     if (ownerUid_ >= 0 &&
@@ -302,18 +303,12 @@ OutputFile::~OutputFile() {
 bool OutputFile::nameUnnamed() {
     // A name beside the target, then the target's name in one step.
     const int fd = fileno(stream_);
-    for (int attempt = 0; linkAtCommit_ && attempt < 100; ++attempt) {
-        const std::string name =
-            target_ + ".partial-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        if (linkat(AT_FDCWD, descriptorPath(fd).c_str(), AT_FDCWD, name.c_str(),
-                   AT_SYMLINK_FOLLOW) == 0) {
-            temporary_ = name;
-            armRemoval(temporary_);
-            return true;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
+    const std::string name = temporaryName(target_);
+    if (linkAtCommit_ && linkat(AT_FDCWD, descriptorPath(fd).c_str(), AT_FDCWD, name.c_str(),
+                                AT_SYMLINK_FOLLOW) == 0) {
+        temporary_ = name;
+        armRemoval(temporary_);
+        return true;
     }
     // It cannot be linked (no /proc any more, say): copy it to a named
     // temporary file, which commit renames as it would the link.

@@ -21,6 +21,9 @@ namespace curtis {
 //   object goes without commit, and on SIGINT, SIGTERM and SIGHUP, after
 //   which the process ends by the same signal; a signal the process ignores
 //   stays ignored, and every disposition is restored once the file is named.
+//   The named temporary file is the cache's (temporaryName): one that a
+//   killed run left is removed by the next run of the host that writes
+//   beside it.
 // The file descriptor a path names without opening anything: 1 for
 // /dev/stdout, 2 for /dev/stderr, N for /dev/fd/N; -1 for any other path.
 int standardStreamDescriptor(const std::string& path);

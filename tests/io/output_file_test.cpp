@@ -66,6 +66,22 @@ TEST(OutputFile, ANamedTemporaryFileIsRemovedOnSignals) {
     EXPECT_EQ(contents(directory / "chart.json"), "complete\n");
 }
 
+// A named temporary file that a killed run left is swept by the next run
+// that writes beside it.
+TEST(OutputFile, TheNextRunSweepsWhatAKilledOneLeft) {
+    TemporaryDirectory directory;
+    ProcessOptions killed;
+    killed.arguments = {(directory / "chart.json"), "--wait"};
+    killed.signal = SIGKILL;
+    killed.signalAfterSeconds = 0.3;
+    EXPECT_EQ(runProcess(OUTPUT_FILE_SEAM_EXECUTABLE, killed).termSignal, SIGKILL);
+    EXPECT_EQ(directory.files().size(), 1u) << "the named temporary file";
+    ProcessOptions next;
+    next.arguments = {(directory / "chart.json")};
+    EXPECT_EQ(runProcess(OUTPUT_FILE_SEAM_EXECUTABLE, next).exitStatus, 0);
+    EXPECT_EQ(directory.files(), std::vector<std::string>{"chart.json"});
+}
+
 // The dispositions of the signals come back exactly as they were, and one
 // that was ignored (nohup) stays ignored while the named file waits.
 TEST(OutputFile, SignalDispositionsAreKeptAndRestored) {
