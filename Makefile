@@ -68,6 +68,7 @@ test-clang: clang-packages
 	for target in reply_fuzz options_fuzz degree_fuzz; do \
 	    mkdir -p $(CLANG_BUILD)/corpus-$$target && \
 	    ./$(CLANG_BUILD)/tests/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	        -artifact_prefix=$(CLANG_BUILD)/ \
 	        -print_final_stats=1 $(CLANG_BUILD)/corpus-$$target || exit 1; \
 	done
 

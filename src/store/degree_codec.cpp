@@ -285,7 +285,14 @@ std::optional<CachedDegree> decodeDegree(const std::string& bytes) {
     CachedDegree degree;
     degree.degree.t = in.get32();
     degree.productsThrough = in.get32();
-    degree.degree.levels.resize(in.count(40));
+    // A degree the program can compute, with at most its t levels.
+    const std::size_t levels = in.count(40);
+    if (!in.ok() || degree.degree.t < 1 || degree.degree.t > maxBandDegree ||
+        degree.productsThrough < 0 || degree.productsThrough > maxBandDegree ||
+        levels > static_cast<std::size_t>(degree.degree.t)) {
+        return std::nullopt;
+    }
+    degree.degree.levels.resize(levels);
     for (std::size_t k = 0; k < degree.degree.levels.size(); ++k) {
         std::optional<PrintedLevel> decoded =
             getLevel(in, degree.degree.t, static_cast<int>(k) + 1);

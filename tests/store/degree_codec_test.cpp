@@ -84,6 +84,14 @@ TEST(DegreeCodec, ADamagedDegreeIsRefused) {
     CachedDegree misplaced = everyKind();
     misplaced.degree.levels[1].at.s = 3; // the second level claims to be the third
     EXPECT_FALSE(decodeDegree(encodeDegree(misplaced)));
+    for (const std::int32_t t : {0, 1, maxBandDegree + 1}) { // beyond reach, or fewer levels
+        CachedDegree far = everyKind();
+        far.degree.t = t;
+        for (PrintedLevel& level : far.degree.levels) {
+            level.at.t = t;
+        }
+        EXPECT_FALSE(decodeDegree(encodeDegree(far))) << t;
+    }
 }
 
 std::string hex(const std::string& bytes) {
