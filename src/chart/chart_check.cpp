@@ -16,18 +16,6 @@ bool pointsInto(const std::vector<std::size_t>& terms, const PrintedLevel* level
     return true;
 }
 
-// The sphere's level s of total degree t, if the chart has it.
-const PrintedLevel* sphereLevel(const PrintedChart& chart, std::int32_t t, int s) {
-    for (const PrintedDegree& degree : chart.sphere) {
-        if (degree.t == t) {
-            return s >= 1 && s <= static_cast<int>(degree.levels.size())
-                       ? &degree.levels[static_cast<std::size_t>(s - 1)]
-                       : nullptr;
-        }
-    }
-    return nullptr;
-}
-
 bool soundClass(const PrintedChart& chart, const PrintedLevel& level, const ChartClass& c) {
     const Readings& readings = chart.plan.readings;
     if (c.word.empty() || (readings.births() && !c.born)) {
@@ -46,7 +34,7 @@ bool soundClass(const PrintedChart& chart, const PrintedLevel& level, const Char
     }
     if (readings.transfer) {
         const std::int32_t t = chart.plan.space.transferDegree(level.at.t);
-        if (!c.transfer || !pointsInto(*c.transfer, sphereLevel(chart, t, level.at.s + 1))) {
+        if (!c.transfer || !pointsInto(*c.transfer, chart.sphereLevel(t, level.at.s + 1))) {
             return false;
         }
     }

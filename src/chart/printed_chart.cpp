@@ -47,7 +47,10 @@ PrintedLevel printLevel(const FinishedLevel& level) {
     return printed;
 }
 
-const PrintedLevel* PrintedChart::level(std::int32_t t, int s) const {
+namespace {
+
+// Level s of total degree t among degrees, if they hold it.
+const PrintedLevel* levelAmong(const std::vector<PrintedDegree>& degrees, std::int32_t t, int s) {
     for (const PrintedDegree& degree : degrees) {
         if (degree.t == t) {
             return s >= 1 && s <= static_cast<int>(degree.levels.size())
@@ -58,17 +61,24 @@ const PrintedLevel* PrintedChart::level(std::int32_t t, int s) const {
     return nullptr;
 }
 
+} // namespace
+
+const PrintedLevel* PrintedChart::level(std::int32_t t, int s) const {
+    return levelAmong(degrees, t, s);
+}
+
+const PrintedLevel* PrintedChart::sphereLevel(std::int32_t t, int s) const {
+    return levelAmong(sphere, t, s);
+}
+
 std::vector<const PrintedMonomial*>
 PrintedChart::transferImage(std::int32_t t, const PrintedLevel& level, std::size_t j) const {
     std::vector<const PrintedMonomial*> image;
-    const std::int32_t target = plan.space.transferDegree(t);
     const std::optional<std::vector<std::size_t>>& terms = level.classes[j].transfer;
-    for (const PrintedDegree& degree : sphere) {
-        if (degree.t == target && terms) {
-            const PrintedLevel& above = degree.levels[static_cast<std::size_t>(level.at.s)];
-            for (const std::size_t term : *terms) {
-                image.push_back(&above.classes[term].word);
-            }
+    const PrintedLevel* above = sphereLevel(plan.space.transferDegree(t), level.at.s + 1);
+    if (terms && above != nullptr) {
+        for (const std::size_t term : *terms) {
+            image.push_back(&above->classes[term].word);
         }
     }
     return image;

@@ -63,18 +63,18 @@ struct PrintedLevel {
     std::vector<ChartArrow> arrows;
     std::vector<PrintedEhp> ehp; // with --ehp: the pairings that change the first index
 
-    // Calls line(word, source, arrow) for every class and arrow in the
-    // chart's order: source is null for a class that is not killed, the
-    // killer of one that is, the source of an arrow.
+    // Calls line(word, source, c) for every class and arrow in the chart's
+    // order: source is null for a class that is not killed, the killer of one
+    // that is, the source of an arrow; c is the class, null for an arrow.
     template <typename F> void forEachLine(F&& line) const {
         auto arrow = arrows.begin();
         for (std::size_t j = 0; j <= classes.size(); ++j) {
             for (; arrow != arrows.end() && arrow->place == j; ++arrow) {
-                line(arrow->target, &arrow->source, true);
+                line(arrow->target, &arrow->source, nullptr);
             }
             if (j < classes.size()) {
                 const ChartClass& c = classes[j];
-                line(c.word, c.killer.empty() ? nullptr : &c.killer, false);
+                line(c.word, c.killer.empty() ? nullptr : &c.killer, &c);
             }
         }
     }
@@ -99,6 +99,8 @@ struct PrintedChart {
     const PrintedLevel* productLevel(const PrintedLevel& level, int i) const {
         return this->level(level.at.t + (std::int32_t{1} << i), level.at.s + 1);
     }
+    // The sphere's level s of total degree t, if the chart has it.
+    const PrintedLevel* sphereLevel(std::int32_t t, int s) const;
     // The monomials of the transfer's image of class j of a level of total
     // degree t, as the sphere's chart prints them.
     std::vector<const PrintedMonomial*> transferImage(std::int32_t t, const PrintedLevel& level,

@@ -40,11 +40,6 @@ int finish(int fd, std::string_view bytes) {
     return error;
 }
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The host's name, with anything but letters, digits, '.' and '_' made
 // '_', so that it fits in a file name and cannot be mistaken for its parts.
 std::string hostName() {
@@ -97,6 +92,11 @@ std::string hostPrefix() {
 }
 
 } // namespace
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
 
 std::string temporaryName(const std::string& path) {
     return path + marker + hostPrefix() + bootId() + "-" + std::to_string(getpid()) + "-" +

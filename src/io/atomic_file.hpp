@@ -15,6 +15,9 @@ namespace curtis {
 // (see sweepStaleTemporaries). Returns 0, or the errno of what failed.
 int createFileAtomically(const std::string& path, std::string_view bytes, int mode = 0666);
 
+// The directory a path names its file in: "." for a bare name.
+std::string directoryOf(const std::string& path);
+
 // The named temporary file this process gives path where it has to:
 // path.tmp-HOST-BOOT-PID-START.
 std::string temporaryName(const std::string& path);

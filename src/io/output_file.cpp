@@ -131,11 +131,6 @@ std::string followLinks(std::string path) {
     return "";
 }
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 int standardStreamDescriptor(const std::string& path) {

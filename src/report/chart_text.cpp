@@ -15,14 +15,15 @@ void writeWord(std::FILE* out, const PrintedMonomial& word) {
 void writeChartSection(std::FILE* out, const PrintedLevel& level) {
     std::fprintf(out, "homological degree s=%d (topological degree %d, coweight %d):\n", level.at.s,
                  level.at.topologicalDegree(), level.at.stem());
-    level.forEachLine([&](const PrintedMonomial& word, const PrintedMonomial* source, bool) {
-        writeWord(out, word);
-        if (source != nullptr) {
-            std::fputs("<-- ", out);
-            writeWord(out, *source);
-        }
-        std::fputs("\n", out);
-    });
+    level.forEachLine(
+        [&](const PrintedMonomial& word, const PrintedMonomial* source, const ChartClass*) {
+            writeWord(out, word);
+            if (source != nullptr) {
+                std::fputs("<-- ", out);
+                writeWord(out, *source);
+            }
+            std::fputs("\n", out);
+        });
 }
 
 } // namespace curtis

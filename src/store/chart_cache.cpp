@@ -16,8 +16,8 @@ namespace curtis {
 
 namespace {
 
-const std::string formatLine = "curtis-chart cache, format " + std::to_string(degreeFormat) +
-                               ", version " CURTIS_VERSION "\n";
+const std::string formatLine =
+    "curtis-chart cache, format " + std::to_string(degreeFormat) + ", version " CURTIS_VERSION "\n";
 
 std::uint32_t crcOf(std::uint32_t crc, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const Bytef*>(data);

@@ -97,15 +97,17 @@ void putLines(Writer& out, const PrintedLevel& level) {
     out.put(static_cast<std::int64_t>(level.classes.size() + level.arrows.size()));
     std::vector<std::size_t> classLines;
     std::size_t line = 0;
-    level.forEachLine([&](const PrintedMonomial& word, const PrintedMonomial* source, bool arrow) {
-        out.putAll(word);
-        out.putAll(source != nullptr ? *source : PrintedMonomial{});
-        out.put32(arrow ? 1 : 0);
-        if (!arrow) {
-            classLines.push_back(line);
-        }
-        ++line;
-    });
+    level.forEachLine(
+        [&](const PrintedMonomial& word, const PrintedMonomial* source, const ChartClass* c) {
+            const bool arrow = c == nullptr;
+            out.putAll(word);
+            out.putAll(source != nullptr ? *source : PrintedMonomial{});
+            out.put32(arrow ? 1 : 0);
+            if (!arrow) {
+                classLines.push_back(line);
+            }
+            ++line;
+        });
     out.putAll(classLines);
 }
 

@@ -46,19 +46,17 @@ public:
 private:
     // The classes and arrows in the chart's order.
     void lineRows(const PrintedLevel& level) {
-        auto arrow = level.arrows.begin();
-        for (std::size_t j = 0; j <= level.classes.size(); ++j) {
-            for (; arrow != level.arrows.end() && arrow->place == j; ++arrow) {
-                monomialRow(level.at, &arrow->target, "arrow", monomialText(arrow->source), "", "");
-            }
-            if (j == level.classes.size()) {
-                break;
-            }
-            const ChartClass& c = level.classes[j];
-            const std::string born = births_ && c.born ? std::to_string(*c.born) : "";
-            const std::string dies = births_ && c.dies ? std::to_string(*c.dies) : "";
-            monomialRow(level.at, &c.word, "survivor", monomialText(c.killer), born, dies);
-        }
+        level.forEachLine(
+            [&](const PrintedMonomial& word, const PrintedMonomial* source, const ChartClass* c) {
+                const std::string from = source != nullptr ? monomialText(*source) : "";
+                if (c == nullptr) {
+                    monomialRow(level.at, &word, "arrow", from, "", "");
+                    return;
+                }
+                const std::string born = births_ && c->born ? std::to_string(*c->born) : "";
+                const std::string dies = births_ && c->dies ? std::to_string(*c->dies) : "";
+                monomialRow(level.at, &word, "survivor", from, born, dies);
+            });
     }
 
     void productRows(const PrintedChart& chart, const PrintedLevel& level) {

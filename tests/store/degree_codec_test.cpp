@@ -43,10 +43,12 @@ CachedDegree everyKind() {
 // What a level says, in the chart's order, as text.
 std::string lines(const PrintedLevel& level) {
     std::string text;
-    level.forEachLine([&](const PrintedMonomial& word, const PrintedMonomial* source, bool arrow) {
-        text += (arrow ? "arrow " : "class ") + monomialText(word) +
-                (source != nullptr ? " <-- " + monomialText(*source) : "") + "; ";
-    });
+    level.forEachLine(
+        [&](const PrintedMonomial& word, const PrintedMonomial* source, const ChartClass* c) {
+            const bool arrow = c == nullptr;
+            text += (arrow ? "arrow " : "class ") + monomialText(word) +
+                    (source != nullptr ? " <-- " + monomialText(*source) : "") + "; ";
+        });
     return text;
 }
 
