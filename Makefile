@@ -62,10 +62,10 @@ test-clang: clang-packages
 	    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 	cmake --build $(CLANG_BUILD) -j $(JOBS)
 	ctest --test-dir $(CLANG_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
-	mkdir -p $(CLANG_BUILD)/corpus-degree_fuzz
-	./$(CLANG_BUILD)/curtis-chart --sphere -T 12 --products --ehp --cache $(CLANG_BUILD)/corpus-degree_fuzz -o $(CLANG_BUILD)/degree-fuzz-seeds.json
-	./$(CLANG_BUILD)/curtis-chart --bottom-cell 1 -T 10 --transfer --cache $(CLANG_BUILD)/corpus-degree_fuzz -o $(CLANG_BUILD)/degree-fuzz-seeds.json
-	for target in reply_fuzz options_fuzz degree_fuzz; do \
+	mkdir -p $(CLANG_BUILD)/corpus-table_fuzz
+	./$(CLANG_BUILD)/curtis-chart --sphere -T 12 --max-filtration 3 --cache $(CLANG_BUILD)/corpus-table_fuzz -o $(CLANG_BUILD)/table-fuzz-seeds.json
+	./$(CLANG_BUILD)/curtis-chart --bottom-cell 1 -T 12 --cache $(CLANG_BUILD)/corpus-table_fuzz -o $(CLANG_BUILD)/table-fuzz-seeds.json
+	for target in reply_fuzz options_fuzz table_fuzz; do \
 	    mkdir -p $(CLANG_BUILD)/corpus-$$target && \
 	    ./$(CLANG_BUILD)/tests/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	        -artifact_prefix=$(CLANG_BUILD)/ \

@@ -59,33 +59,4 @@ std::optional<std::int32_t> firstUnsoundDegree(const PrintedChart& chart) {
     return std::nullopt;
 }
 
-void keepPlannedReadings(PrintedDegree& degree, const ChartPlan& plan) {
-    const Readings& readings = plan.readings;
-    for (PrintedLevel& level : degree.levels) {
-        if (!readings.ehp) {
-            level.ehp.clear();
-        }
-        for (ChartClass& c : level.classes) {
-            if (!readings.products) {
-                c.products.reset();
-            }
-            for (std::size_t i = 0; c.products && i < c.products->terms.size(); ++i) {
-                if (!plan.productShown(degree.t, static_cast<int>(i))) {
-                    c.products->terms[i].reset();
-                }
-            }
-            if (!readings.births()) {
-                c.born.reset();
-            }
-            if (!readings.unstable) {
-                c.dies.reset();
-                c.killer.clear();
-            }
-            if (!readings.transfer) {
-                c.transfer.reset();
-            }
-        }
-    }
-}
-
 } // namespace curtis

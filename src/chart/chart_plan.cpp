@@ -32,23 +32,4 @@ bool ChartPlan::productShown(std::int32_t t, int i) const {
     return t + productShiftsByH[i] <= degrees.last;
 }
 
-bool ChartPlan::mayTakeCached(std::int32_t t, const std::set<std::int32_t>& computed) const {
-    for (const std::int32_t shift : productShifts()) {
-        if (computed.count(t - shift) > 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ChartPlan::cachedProductsComplete(std::int32_t t, std::int32_t productsThrough) const {
-    for (const std::int32_t shift : productShifts()) {
-        const std::int32_t target = t + shift;
-        if (target <= degrees.last && target > productsThrough) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace curtis

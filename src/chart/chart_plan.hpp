@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 
@@ -47,7 +46,7 @@ struct ChartPlan {
     Drawing drawing;
     std::string format;      // the name of the output format
     std::string output;      // empty: standard output
-    std::string cache;       // a directory of finished degrees; empty: none
+    std::string cache;       // a directory of tables' finished degrees; empty: none
     bool trustCache = false; // trust a cache that other users own or may write
     int threads = 1;         // threads that eliminate
 
@@ -64,15 +63,6 @@ struct ChartPlan {
     std::span<const std::int32_t> productShifts() const;
     // Whether product i of degree t lands within the chart.
     bool productShown(std::int32_t t, int i) const;
-    // Whether degree t may be taken from the cache: no degree computed in
-    // this run reads a product off t's tables.
-    bool mayTakeCached(std::int32_t t, const std::set<std::int32_t>& computed) const;
-    // Whether the products kept with degree t, read by a run that reached
-    // through productsThrough, are all the products this run shows.
-    bool cachedProductsComplete(std::int32_t t, std::int32_t productsThrough) const;
-    // How far the products kept with a degree computed here reach: they are
-    // complete for any run that reaches no further; 0 without products.
-    std::int32_t productsThrough() const { return readings.products ? degrees.last : 0; }
 };
 
 } // namespace curtis

@@ -3,7 +3,6 @@
 #include "chart/chart_check.hpp"
 
 #include "chart_tool/chart_formats.hpp"
-#include "chart_tool/degree_source.hpp"
 #include "chart_tool/options.hpp"
 #include "io/output_file.hpp"
 #include "readings/chart_products.hpp"
@@ -11,7 +10,7 @@
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
-#include "store/chart_cache.hpp"
+#include "store/table_cache.hpp"
 #include "system/memory_limit.hpp"
 #include "system/processors.hpp"
 
@@ -19,7 +18,6 @@
 #include <csignal>
 #include <cstdio>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -66,74 +64,52 @@ void reportProductFailure(Products::Status status) {
                stderr);
 }
 
-// The cache of the plan's degrees of this key, if the plan has a cache.
-std::optional<ChartCache> cacheOf(const ChartPlan& plan, std::string key) {
+// The cache of the plan's tables, if the plan has a cache.
+std::unique_ptr<TableCache> cacheOf(const ChartPlan& plan) {
     if (plan.cache.empty()) {
-        return std::nullopt;
+        return nullptr;
     }
-    return std::optional<ChartCache>(std::in_place, plan.cache, std::move(key), stderr,
-                                     plan.trustCache);
+    return std::make_unique<TableCache>(plan.cache, stderr, plan.trustCache);
 }
 
 // One run of curtis-chart, in the steps of its plan: the degrees, each
-// taken from the cache or computed and written as it comes; the sphere's
-// degrees the transfer reads; the readings off the tables; the degrees
-// stored; the end of the chart.
+// computed (or read from the cache's tables) and written as it comes; the
+// sphere's degrees the transfer reads; the readings off the tables; the end
+// of the chart.
 class ChartRun {
 public:
-    // refused: degrees not to take from the cache.
-    ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out,
-             const std::set<std::int32_t>& refused);
+    ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out);
 
     // The exit status, or nothing when everything is done and only the
     // output is left to commit.
     std::optional<int> run();
-    // After run: a degree taken from the cache that is not sound, set aside;
-    // the chart is to be made again without it. Nothing has been written
-    // then (only the text streams, and it reads no references).
-    std::optional<std::int32_t> unsound() const { return unsound_; }
 
 private:
     ComputationSettings settings(const ChartToolSeams& seams);
-    std::optional<CachedDegree> fromCache(std::int32_t t, const std::set<std::int32_t>& computed);
     void planComputation();
     std::optional<int> chartDegrees();
     std::optional<int> transferSphere();
     std::optional<int> readOff();
     std::optional<int> checkSound();
-    void storeRead();
 
     const ChartPlan& plan_;
     const ChartToolSeams& seams_;
     ProgressLine progress_;
+    // Before the computation, whose steps read and write it.
+    std::unique_ptr<TableCache> cache_;
     // One computation holds the sphere's tables and the space's: products
     // and the transfer read them after the chart's degrees are done.
     Computation computation_;
     std::unique_ptr<ChartWriter> writer_;
     WriterCalls calls_;
     PrintedChart chart_;
-    std::optional<ChartCache> cache_;
-    std::optional<ChartCache> sphereCache_;
-    DegreeSource source_;
-    std::set<std::int32_t> computed_;
-    const std::set<std::int32_t>& refused_;
-    std::optional<std::int32_t> unsound_;
     bool written_ = true;
 };
 
-ChartRun::ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out,
-                   const std::set<std::int32_t>& refused)
-    : plan_(plan), seams_(seams), progress_(stderr, out),
+ChartRun::ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out)
+    : plan_(plan), seams_(seams), progress_(stderr, out), cache_(cacheOf(plan)),
       computation_(plan.space.weight(), settings(seams)),
-      writer_(findChartFormat(plan.format)->make(out)), calls_(*writer_, out, progress_),
-      cache_(cacheOf(plan, chartKey(plan))), sphereCache_(cacheOf(plan, transferSphereKey(plan))),
-      source_(
-          [this](std::int32_t t, const std::function<bool(const FinishedLevel&)>& onLevel) {
-              return computation_.computeDegree(t, onLevel);
-          },
-          [this](const FinishedLevel& level) { return printChartLevel(level, plan_.readings); },
-          cache_ ? &*cache_ : nullptr, progress_),
-      refused_(refused) {
+      writer_(findChartFormat(plan.format)->make(out)), calls_(*writer_, out, progress_) {
     progress_.setRange(plan.degrees.first, plan.degrees.last);
     chart_.plan = plan;
 }
@@ -147,44 +123,21 @@ ComputationSettings ChartRun::settings(const ChartToolSeams& seams) {
     settings.onProgress = [this](const ComputationProgress& now) { progress_.update(now); };
     // The images of filtration F land in filtration F + 1 of the sphere.
     settings.sphereExtraFiltrations = plan_.readings.transfer && plan_.band ? 1 : 0;
+    settings.store = cache_.get();
     return settings;
 }
 
-// Degree t from the cache, if it may be taken: with products only when no
-// computed degree needs its tables to read a product off.
-std::optional<CachedDegree> ChartRun::fromCache(std::int32_t t,
-                                                const std::set<std::int32_t>& computed) {
-    if (!plan_.mayTakeCached(t, computed) || refused_.count(t) > 0) {
-        return std::nullopt;
-    }
-    std::optional<CachedDegree> cached = source_.cached(t);
-    if (cached && !plan_.cachedProductsComplete(t, cached->productsThrough)) {
-        return std::nullopt;
-    }
-    return cached;
-}
-
-// The degrees the cache does not hold now are computed together, on every
-// thread; one that a run beside this one finishes meanwhile is still taken
-// from the cache.
+// Every degree is computed together, on every thread; the transfer reads
+// the sphere's degrees t + 1 + a of them.
 void ChartRun::planComputation() {
-    std::set<std::int32_t> planned;
+    std::vector<std::int32_t> degrees;
     for (std::int32_t t = plan_.degrees.first; t <= plan_.degrees.last; ++t) {
-        if (!fromCache(t, planned)) {
-            planned.insert(t);
-        }
+        degrees.push_back(t);
     }
-    // The transfer reads the sphere's degrees t + 1 + a of these.
-    const std::int32_t sphereThrough = plan_.readings.transfer && !planned.empty()
-                                           ? plan_.space.transferDegree(*planned.rbegin())
+    const std::int32_t sphereThrough = plan_.readings.transfer && !degrees.empty()
+                                           ? plan_.space.transferDegree(degrees.back())
                                            : 0;
-    computation_.plan(std::vector<std::int32_t>(planned.begin(), planned.end()), sphereThrough);
-}
-
-// A cached degree as this run shows it.
-CachedDegree asPlanned(CachedDegree degree, const ChartPlan& plan) {
-    keepPlannedReadings(degree.degree, plan);
-    return degree;
+    computation_.plan(degrees, sphereThrough);
 }
 
 std::optional<int> ChartRun::chartDegrees() {
@@ -193,30 +146,22 @@ std::optional<int> ChartRun::chartDegrees() {
         PrintedDegree degree;
         degree.t = t;
         written_ = calls_([&](ChartWriter& w) { w.beginDegree(t); });
-        const DegreeSource::LevelSink sink = [&](PrintedLevel&& level) {
-            written_ = written_ && calls_([&](ChartWriter& w) { w.level(degree, level); });
-            degree.levels.push_back(std::move(level));
-            return written_;
-        };
-        const std::optional<CachedDegree> cached = fromCache(t, computed_);
-        if (cached) {
-            written_ = source_.take(asPlanned(*cached, plan_), sink) && written_;
-        } else {
-            computed_.insert(t);
-            const ComputationResult result = source_.compute(t, sink);
-            if (result.outcome == Outcome::Stopped) {
-                break; // the output failed; commit reports it
-            }
-            if (result.outcome != Outcome::Finished) {
-                progress_.clear();
-                return reportFailure(result);
-            }
-            if (!plan_.readings.afterDegrees()) {
-                source_.store(CachedDegree{degree, 0});
-                if (seams_.afterDegree) {
-                    seams_.afterDegree(t);
-                }
-            }
+        const ComputationResult result =
+            computation_.computeDegree(t, [&](const FinishedLevel& finished) {
+                PrintedLevel level = printChartLevel(finished, plan_.readings);
+                written_ = written_ && calls_([&](ChartWriter& w) { w.level(degree, level); });
+                degree.levels.push_back(std::move(level));
+                return written_;
+            });
+        if (result.outcome == Outcome::Stopped) {
+            break; // the output failed; commit reports it
+        }
+        if (result.outcome != Outcome::Finished) {
+            progress_.clear();
+            return reportFailure(result);
+        }
+        if (seams_.afterDegree) {
+            seams_.afterDegree(t);
         }
         written_ = calls_([&](ChartWriter& w) { w.endDegree(degree); });
         chart_.degrees.push_back(std::move(degree));
@@ -224,40 +169,21 @@ std::optional<int> ChartRun::chartDegrees() {
     return std::nullopt;
 }
 
-// The sphere's tables the transfer reads its images off: computed for every
-// degree computed here; the others' printed levels may come from the cache.
+// The sphere's tables the transfer reads its images off.
 std::optional<int> ChartRun::transferSphere() {
     const DegreeRange sphereDegrees = plan_.sphereDegrees();
     progress_.setRange(sphereDegrees.first, sphereDegrees.last);
-    DegreeSource sphere(
-        [&](std::int32_t t, const std::function<bool(const FinishedLevel&)>& onLevel) {
-            const ComputationResult result = computation_.extendSphere(t);
-            const SphereTable& table = computation_.sphere();
-            for (int k = 0; result.outcome == Outcome::Finished && k < table.band().finalLevels(t);
-                 ++k) {
-                onLevel(FinishedLevel{k, t, 0, &table});
-            }
-            return result;
-        },
-        printLevel, sphereCache_ ? &*sphereCache_ : nullptr, progress_);
+    const SphereTable& table = computation_.sphere();
     for (std::int32_t t = plan_.degrees.first; t <= plan_.degrees.last; ++t) {
         PrintedDegree degree;
         degree.t = plan_.space.transferDegree(t);
-        const DegreeSource::LevelSink sink = [&](PrintedLevel&& level) {
-            degree.levels.push_back(std::move(level));
-            return true;
-        };
-        const std::optional<CachedDegree> cached =
-            computed_.count(t) > 0 ? std::nullopt : sphere.cached(degree.t);
-        if (cached) {
-            sphere.take(*cached, sink);
-        } else {
-            const ComputationResult result = sphere.compute(degree.t, sink);
-            if (result.outcome != Outcome::Finished) {
-                progress_.clear();
-                return reportFailure(result);
-            }
-            sphere.store(CachedDegree{degree, 0});
+        const ComputationResult result = computation_.extendSphere(degree.t);
+        if (result.outcome != Outcome::Finished) {
+            progress_.clear();
+            return reportFailure(result);
+        }
+        for (int k = 0; k < table.band().finalLevels(degree.t); ++k) {
+            degree.levels.push_back(printLevel(FinishedLevel{k, degree.t, 0, &table}));
         }
         chart_.sphere.push_back(std::move(degree));
     }
@@ -280,33 +206,15 @@ std::optional<int> ChartRun::readOff() {
     return std::nullopt;
 }
 
-// A degree taken from the cache whose references point outside the chart
-// is set aside, to be computed again; one computed here would contradict
-// the tables.
+// A reading that points outside the chart would contradict the tables.
 std::optional<int> ChartRun::checkSound() {
-    const std::optional<std::int32_t> t =
-        writer_->readsReferences() ? firstUnsoundDegree(chart_) : std::nullopt;
-    if (!t) {
+    if (!writer_->readsReferences() || !firstUnsoundDegree(chart_)) {
         return std::nullopt;
     }
-    if (computed_.count(*t) > 0 || !cache_) {
-        progress_.clear();
-        std::fputs("Error: a reading of the chart points outside it; the table is contradicted!\n",
-                   stderr);
-        return exitStorage;
-    }
-    cache_->discardDegree(*t, "holds readings that do not fit the chart's other degrees");
-    unsound_ = t;
-    return std::nullopt;
-}
-
-// Degrees whose data came only after the degrees are stored complete.
-void ChartRun::storeRead() {
-    for (const PrintedDegree& degree : chart_.degrees) {
-        if (computed_.count(degree.t) > 0) {
-            source_.store(CachedDegree{degree, plan_.productsThrough()});
-        }
-    }
+    progress_.clear();
+    std::fputs("Error: a reading of the chart points outside it; the table is contradicted!\n",
+               stderr);
+    return exitStorage;
 }
 
 std::optional<int> ChartRun::run() {
@@ -325,12 +233,6 @@ std::optional<int> ChartRun::run() {
         }
         if (const std::optional<int> failed = checkSound()) {
             return failed;
-        }
-        if (unsound_) {
-            return std::nullopt;
-        }
-        if (plan_.readings.afterDegrees()) {
-            storeRead();
         }
     }
     progress_.clear();
@@ -362,18 +264,11 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
         return exitInputOutput;
     }
-    // A chart made again when a degree from the cache did not fit; each time
-    // one degree fewer is taken from it.
-    std::set<std::int32_t> refused;
-    for (;;) {
-        ChartRun run(plan, seams, output.stream(), refused);
+    {
+        ChartRun run(plan, seams, output.stream());
         if (const std::optional<int> failed = run.run()) {
             return *failed;
         }
-        if (!run.unsound()) {
-            break;
-        }
-        refused.insert(*run.unsound());
     }
     if (!output.commit()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());

@@ -53,6 +53,17 @@ Computation::Computation(std::int32_t w, ComputationSettings settings)
     for (int i = 0; i < std::max(settings_.threads, 1); ++i) {
         workers_.push_back(std::make_unique<Worker>());
     }
+    for (int table = 0; table < 2; ++table) {
+        mayLoad_[static_cast<std::size_t>(table)].assign(maxEntryDegree + 1, 0);
+        loaded_[static_cast<std::size_t>(table)].assign(maxEntryDegree + 1, 0);
+    }
+}
+
+TableName Computation::nameOf(int table) const {
+    if (table == 0) {
+        return TableName{};
+    }
+    return TableName{false, w_, space_->topCellOffset()};
 }
 
 Computation::~Computation() {
@@ -90,10 +101,16 @@ void Computation::scheduleSphere(std::int32_t t) {
     const TableBand& band = sphere_->band();
     for (std::int32_t d = sphereScheduled_ + 1; d <= t; ++d) {
         sphere_->openDegree(d);
+        const bool load = settings_.store && settings_.store->mayHold(nameOf(0), d);
+        mayLoad_[0][static_cast<std::size_t>(d)] = load;
         for (int L = 0; L < band.finalLevels(d); ++L) {
             std::vector<Key> after;
             if (L >= 1) {
                 after.push_back({0, d, L - 1});
+            }
+            // What the store gives is checked against every lower degree.
+            if (L == 0 && load && d > 1) {
+                after.push_back({0, d - 1, band.finalLevels(d - 1) - 1});
             }
             // Candidates come from level L - 1 of the lower degrees, and the
             // lookups walk suffixes of levels up to L there.
@@ -121,11 +138,14 @@ void Computation::scheduleSpace(std::int32_t t) {
     }
     spaceScheduled_[static_cast<std::size_t>(t - 1)] = true;
     space_->openDegree(t);
+    const bool load = settings_.store && settings_.store->mayHold(nameOf(1), t);
+    mayLoad_[1][static_cast<std::size_t>(t)] = load;
     const int sphereLevels = sphere_->band().finalLevels(t);
     for (int L = 0; L < finalLevels(t); ++L) {
         // The sphere's level L of every degree up to t, with the marks it
-        // leaves on level L + 1, which its own step then finishes.
-        std::vector<Key> after{{0, t, L}};
+        // leaves on level L + 1, which its own step then finishes; what the
+        // store gives is checked against the whole of the sphere's.
+        std::vector<Key> after{{0, t, L == 0 && load ? sphereLevels - 1 : L}};
         if (L + 1 < sphereLevels) {
             after.push_back({0, t, L + 1});
         }
@@ -170,9 +190,14 @@ std::optional<ComputationResult> Computation::runStep(const Key& key, int index)
     if (!allocateSet(worker)) {
         return failure(Outcome::WorkStorageFailed, L, sphere);
     }
+    if (L == 0 && mayLoad_[static_cast<std::size_t>(key.table)][static_cast<std::size_t>(t)]) {
+        loadDegree(table, key.table, t);
+    }
     Step step{table, sphere, t, L, worker, L + 1 < table.band().levels(t)};
     step.before = step.bytes();
-    if (table.band().whole(t) && L == t - 1) {
+    if (L < loaded_[static_cast<std::size_t>(key.table)][static_cast<std::size_t>(t)]) {
+        // Given by the store.
+    } else if (table.band().whole(t) && L == t - 1) {
         settleTopLevel(table, t);
     } else if (std::optional<ComputationResult> failed = eliminateStep(step)) {
         return failed;
@@ -241,12 +266,30 @@ bool Computation::carryOn(const Step& step, std::int64_t done, std::int64_t tota
            !graph_.stopping();
 }
 
+// Degree t of a table from the store, as far as it gives it.
+void Computation::loadDegree(CurtisTable& table, int index, std::int32_t t) {
+    std::uint64_t bytes = 0;
+    const int levels = table.band().levels(t);
+    const int final = settings_.store->load(table, nameOf(index), t, table.band().finalLevels(t));
+    for (int L = 0; L < levels; ++L) {
+        bytes += table.kept(t, L).bytes();
+    }
+    loaded_[static_cast<std::size_t>(index)][static_cast<std::size_t>(t)] = final;
+    tableBytes_ += bytes;
+}
+
 void Computation::finishStep(const Step& step) {
     // The level is final: its order is made now, while nothing else reads it.
     step.table.kept(step.t, step.L).increasing();
     tableBytes_ += step.bytes() - step.before;
     if (step.sphere && settings_.afterSphereLevel) {
         settings_.afterSphereLevel(*sphere_, step.t, step.L);
+    }
+    const int index = step.sphere ? 0 : 1;
+    const int final = step.table.band().finalLevels(step.t);
+    if (settings_.store && step.L == final - 1 &&
+        loaded_[static_cast<std::size_t>(index)][static_cast<std::size_t>(step.t)] < final) {
+        settings_.store->save(step.table, nameOf(index), step.t, final);
     }
 }
 

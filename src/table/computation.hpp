@@ -5,7 +5,9 @@
 #include "system/memory_limit.hpp"
 #include "table/curtis_table.hpp"
 #include "table/step_graph.hpp"
+#include "table/table_store.hpp"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -71,6 +73,10 @@ struct ComputationSettings {
     std::optional<ObtainableMemory> obtainable;
     // Threads that eliminate; the tables are the same for any number.
     int threads = 1;
+    // Where finished degrees are read from and kept, if anywhere; it must
+    // outlive the computation. A degree it gives is not eliminated again,
+    // and one it gives only in part is finished from there.
+    TableStore* store = nullptr;
     // Told how far the elimination is, from the calling thread while it
     // waits for a level: at once and then about ten times a second; how
     // often to show it is the caller's choice.
@@ -196,6 +202,8 @@ private:
     std::optional<ComputationResult> await(const Key& key);
     void tellProgress();
     bool withinMemory(std::uint64_t held, ComputationResult& result) const;
+    TableName nameOf(int table) const;
+    void loadDegree(CurtisTable& table, int index, std::int32_t t);
 
     std::int32_t w_;
     ComputationSettings settings_;
@@ -209,6 +217,11 @@ private:
     std::vector<bool> spaceScheduled_;
     std::vector<bool> computed_;
     std::int32_t asked_ = 0; // for the progress line
+    // Per table (sphere, space) and degree: whether the store may hold it,
+    // set when its steps are added; and the final levels it gave, set by
+    // the degree's first step, which every later step of it waits for.
+    std::array<std::vector<std::uint8_t>, 2> mayLoad_;
+    std::array<std::vector<int>, 2> loaded_;
     Key waitedFor_;
     // Last: its workers stop before anything they use goes.
     Graph graph_;

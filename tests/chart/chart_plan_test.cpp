@@ -38,40 +38,6 @@ TEST(Bidegree, TheGradingsOfALevelAgreeForEverySpace) {
     EXPECT_FALSE(Space(4, 5).singleCell());
 }
 
-// Which cached degrees a run with products may take: none whose tables a
-// computed degree reads a product off (t - 1, 2, 4, 8 computed), and none
-// whose kept products stop short of what this run shows.
-TEST(ChartPlan, TakesACachedDegreeOnlyWhenItsProductsAreComplete) {
-    ChartPlan plan;
-    plan.degrees = DegreeRange{1, 20};
-    plan.readings.products = true;
-    const std::set<std::int32_t> computed = {12};
-    const struct {
-        std::int32_t t;
-        std::int32_t productsThrough;
-        bool may;
-        bool complete;
-    } cases[] = {
-        {13, 20, false, true}, {14, 20, false, true}, {16, 20, false, true},  {20, 0, false, true},
-        {11, 20, true, true},  {10, 20, true, true},  {15, 20, true, true},   {12, 20, true, true},
-        {10, 18, true, true},  {10, 17, true, false}, {16, 19, false, false}, {19, 0, true, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(plan.mayTakeCached(c.t, computed), c.may) << c.t;
-        EXPECT_EQ(plan.cachedProductsComplete(c.t, c.productsThrough), c.complete)
-            << c.t << " through " << c.productsThrough;
-    }
-    EXPECT_EQ(plan.productsThrough(), 20);
-    EXPECT_TRUE(plan.productShown(12, 3));
-    EXPECT_FALSE(plan.productShown(13, 3));
-
-    // Without products every cached degree is whole.
-    plan.readings.products = false;
-    EXPECT_TRUE(plan.mayTakeCached(13, computed));
-    EXPECT_TRUE(plan.cachedProductsComplete(19, 0));
-    EXPECT_EQ(plan.productsThrough(), 0);
-}
-
 TEST(ChartPlan, TheTransfersSphereAndTheChartsName) {
     ChartPlan plan;
     plan.space = Space(1, std::nullopt);

@@ -1,8 +1,7 @@
-// Long runs that survive: a cache of finished degrees, checkpoints a killed
-// run resumes from, files that fail their checks, runs that share the cache,
-// and a cache that cannot be written. Every output is byte for byte that of
-// a run without the cache.
-#include "store/degree_codec.hpp"
+// Long runs that survive: a cache of tables' finished degrees, which a
+// killed run resumes from, files that fail their checks, runs that share the
+// cache, and a cache that cannot be written. Every output is byte for byte
+// that of a run without the cache.
 #include "support/chart_tool_process.hpp"
 #include "support/temporary_directory.hpp"
 
@@ -10,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -62,10 +62,10 @@ std::vector<std::string> namesHolding(const std::filesystem::path& directory,
     return names;
 }
 
-// A run killed after degree 20 goes on where it stopped: degrees 1 to 20
-// are taken from the cache and the rest computed, and the chart is that of a
-// run without the cache. --checkpoint-minutes, which earlier versions took,
-// is ignored with one warning.
+// A run killed after degree 20 goes on where it stopped: the tables of
+// degrees 1 to 20 are read from the cache and the rest computed, and the
+// chart is that of a run without the cache. --checkpoint-minutes, which
+// earlier versions took, is ignored with one warning.
 TEST(Cache, AKilledRunGoesOnWhereItStopped) {
     const TemporaryDirectory directory;
     const std::string cache = (directory / "cache").string();
@@ -75,27 +75,20 @@ TEST(Cache, AKilledRunGoesOnWhereItStopped) {
     killed.timeoutSeconds = 300;
     const ProcessResult first = runProcess(CHART_TOOL_SEAM_EXECUTABLE, killed);
     ASSERT_EQ(first.termSignal, SIGKILL) << first.err;
-    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 20u);
+    EXPECT_GE(namesHolding(cache, "space-w0-up-").size(), 20u);
 
-    ProcessOptions terminal;
-    terminal.errorOnTerminal = true;
-    const ProcessResult resumed = chartTool(with(cached, {"--checkpoint-minutes", "5"}), terminal);
+    const ProcessResult resumed = chartTool(with(cached, {"--checkpoint-minutes", "5"}));
     ASSERT_EQ(resumed.exitStatus, 0) << resumed.err;
     EXPECT_EQ(resumed.out, chartTool(range).out);
-    for (int t = 1; t <= 34; ++t) {
-        EXPECT_EQ(resumed.err.find("t=" + std::to_string(t) + " (1 to 34): taken from the cache") !=
-                      std::string::npos,
-                  t <= 20)
-            << t;
-    }
     EXPECT_EQ(resumed.err.rfind("curtis-chart: warning: --checkpoint-minutes is ignored", 0), 0u)
         << resumed.err;
-    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 34u);
+    EXPECT_EQ(namesHolding(cache, "space-w0-up-").size(), 34u);
+    EXPECT_EQ(namesHolding(cache, "sphere-").size(), 34u);
 }
 
-// Every kind of data a degree can hold comes back from the cache as it was
-// computed: products (reused only where the range reaches no further),
-// transfer images, births, unstable deaths, a band.
+// Every chart read off the cache's tables is the chart computed: products,
+// transfer images, births, unstable deaths; a band, a narrower band served
+// by its files, and the whole degrees going on from them.
 TEST(Cache, EveryKindOfDataComesBackTheSame) {
     const std::vector<std::vector<std::string>> runs{
         {"--sphere", "--max-degree", "14", "--products"},
@@ -104,12 +97,15 @@ TEST(Cache, EveryKindOfDataComesBackTheSame) {
         {"--sphere", "--max-degree", "16", "--ehp", "--format", "tsv"},
         {"--sphere", "--max-degree", "16", "--unstable", "3", "--format", "text"},
         {"--bottom-cell", "-2", "--max-degree", "20", "--max-filtration", "3"},
+        {"--bottom-cell", "-2", "--max-degree", "20", "--max-filtration", "1"},
+        {"--bottom-cell", "-2", "--max-degree", "20", "--format", "tsv"},
+        {"--bottom-cell", "-2", "--top-cell", "6", "--max-degree", "20", "--products"},
     };
     const TemporaryDirectory directory;
     const std::string cache = (directory / "cache").string();
     for (const std::vector<std::string>& run : runs) {
         const std::string expected = chartTool(run).out;
-        for (int time = 0; time < 2; ++time) { // computed and stored, then taken
+        for (int time = 0; time < 2; ++time) { // computed and stored, then read
             const ProcessResult result = chartTool(with(run, {"--cache", cache}));
             EXPECT_EQ(result.exitStatus, 0) << result.err;
             EXPECT_EQ(result.out, expected) << run[0] << " " << run[3] << " " << time;
@@ -134,7 +130,7 @@ TEST(Cache, AShorterRangeAfterALongerOneWithProducts) {
     }
 }
 
-// A file with one byte flipped, one cut short and one of another space are
+// A file with one byte flipped, one cut short and one of another table are
 // set aside with one warning each and computed again; the output does not
 // change.
 TEST(Cache, BadFilesAreSetAsideAndComputedAgain) {
@@ -143,25 +139,16 @@ TEST(Cache, BadFilesAreSetAsideAndComputedAgain) {
     const std::vector<std::string> small{"--weight", "0", "--max-degree", "12", "--cache", cache};
     const std::string expected = chartTool({"--weight", "0", "--max-degree", "12"}).out;
     ASSERT_EQ(chartTool(small).out, expected);
-    const std::vector<std::filesystem::path> own = filesEndingIn(cache, ".degree");
-    ASSERT_EQ(chartTool({"--sphere", "--max-degree", "12", "--cache", cache}).exitStatus, 0);
-    ASSERT_EQ(filesEndingIn(cache, ".degree").size(), 24u);
-    // The files of degree t, this space's and the sphere's.
+    ASSERT_EQ(filesEndingIn(cache, ".table").size(), 24u);
+    // The file of degree t, this space's or the sphere's.
     const auto file = [&](int t, bool sphere) {
-        for (const std::filesystem::path& path : filesEndingIn(cache, ".degree")) {
-            const bool ours = std::find(own.begin(), own.end(), path) != own.end();
-            if (path.filename().string().find("-t" + std::to_string(t) + ".") !=
-                    std::string::npos &&
-                ours != sphere) {
-                return path;
-            }
-        }
-        return std::filesystem::path();
+        const std::string n = std::to_string(t);
+        return std::filesystem::path(cache) /
+               ((sphere ? "sphere-t" : "space-w0-up-t") + n + "-f" + n + ".table");
     };
     const std::filesystem::path flipped = file(9, false);
     const std::filesystem::path cut = file(10, false);
     const std::filesystem::path foreign = file(11, false);
-    ASSERT_FALSE(flipped.empty() || cut.empty() || foreign.empty());
     {
         std::fstream stream(flipped, std::ios::in | std::ios::out | std::ios::binary);
         stream.seekg(-3, std::ios::end);
@@ -185,8 +172,8 @@ TEST(Cache, BadFilesAreSetAsideAndComputedAgain) {
     EXPECT_EQ(chartTool(small).err, ""); // sound now
 }
 
-// Two runs over halves of a range share one cache at the same time; a run
-// over the whole range then takes every degree from it, and its bytes are
+// Two runs over halves of a range extend one table at the same time; a run
+// over the whole range then reads every degree from it, and its bytes are
 // those of a single run.
 TEST(Cache, SplitRunsAssembleTheWholeRange) {
     const TemporaryDirectory directory;
@@ -204,12 +191,10 @@ TEST(Cache, SplitRunsAssembleTheWholeRange) {
     EXPECT_EQ(lower.exitStatus, 0) << lower.err;
     EXPECT_EQ(upper.exitStatus, 0) << upper.err;
     const std::vector<std::string> whole = with(range, {"--cache", cache, "--format", "tsv"});
-    ProcessOptions terminal;
-    terminal.errorOnTerminal = true;
-    const ProcessResult assembled = chartTool(whole, terminal);
+    const ProcessResult assembled = chartTool(whole);
     EXPECT_EQ(assembled.out, chartTool(with(range, {"--format", "tsv"})).out);
-    EXPECT_EQ(assembled.err.find("degree s="), std::string::npos) << "something was computed";
-    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 34u);
+    EXPECT_EQ(assembled.err, "");
+    EXPECT_EQ(filesEndingIn(cache, ".table").size(), 68u);
     EXPECT_TRUE(namesHolding(cache, ".tmp-").empty());
 }
 
@@ -227,21 +212,33 @@ TEST(Cache, AFullCacheWarnsOnceAndTheRunGoesOn) {
     EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
 }
 
-// A degree file remade with one hostile field, every checksum right: the
-// header's three lines, with the payload's size and CRC-32 made to fit.
-struct DegreeFile {
+// A table file remade with one hostile field, every checksum right: the
+// header's three lines, with the payload's size and CRC-32 made to fit, and
+// where each level's fields begin in the payload.
+struct TableFile {
     std::string format;
     std::string key;
     std::string payload;
+    struct Level {
+        std::size_t count, words, states, partners;
+    };
+    std::vector<Level> levels;
 
-    static DegreeFile read(const std::filesystem::path& path) {
+    static TableFile read(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
-        DegreeFile file;
+        TableFile file;
         std::string sizes;
         std::getline(in, file.format);
         std::getline(in, file.key);
         std::getline(in, sizes);
         file.payload.assign(std::istreambuf_iterator<char>(in), {});
+        for (std::size_t at = 0, L = 0; at + 4 <= file.payload.size(); ++L) {
+            std::uint32_t count = 0;
+            std::memcpy(&count, file.payload.data() + at, 4); // little endian, as here
+            const Level level{at, at + 4, at + 4 + count * (L + 1), at + 4 + count * (L + 2)};
+            file.levels.push_back(level);
+            at = level.partners + 4 * count;
+        }
         return file;
     }
     void write(const std::filesystem::path& path, const std::string& claimedSize = "") const {
@@ -253,8 +250,14 @@ struct DegreeFile {
         out << format << '\n'
             << key << '\n'
             << "payload " << (claimedSize.empty() ? std::to_string(payload.size()) : claimedSize)
-            << " crc32 " << sum << " records 0 crc32 00000000\n"
+            << " crc32 " << sum << "\n"
             << payload;
+    }
+    // Field i of a level: its first record's state, partner or word entry.
+    char& state(int L, std::size_t i) { return payload[levels[L].states + i]; }
+    char& partnerByte(int L, std::size_t i) { return payload[levels[L].partners + 4 * i]; }
+    char& entry(int L, std::size_t i, std::size_t e) {
+        return payload[levels[L].words + i * (L + 1) + e];
     }
 };
 
@@ -262,31 +265,29 @@ struct DegreeFile {
 // aside with one warning and its degree computed again: the output is that
 // of a run without the cache.
 TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
-    using Change = std::function<void(CachedDegree&, DegreeFile&, std::string&)>;
-    const auto level = [](CachedDegree& degree) -> PrintedLevel& {
-        return degree.degree.levels[1];
-    };
+    using Change = std::function<void(TableFile&, std::string&)>;
+    // Level 2 of the sphere's degree 10 holds a hit record, a source and a
+    // survivor, in that order.
     const std::vector<std::pair<const char*, Change>> rows{
         {"a size of 2^40",
-         [](CachedDegree&, DegreeFile&, std::string& size) { size = std::to_string(1ull << 40); }},
-        {"a product term past the classes above",
-         [&](CachedDegree& d, DegreeFile&, std::string&) {
-             level(d).classes[0].products->terms[0] = std::vector<std::size_t>{999};
+         [](TableFile&, std::string& size) { size = std::to_string(1ull << 40); }},
+        {"a huge count of records",
+         [](TableFile& f, std::string&) {
+             std::memset(f.payload.data() + f.levels[2].count, 0xF0, 4);
          }},
-        {"a class without its products",
-         [&](CachedDegree& d, DegreeFile&, std::string&) { level(d).classes[0].products.reset(); }},
-        {"levels out of order",
-         [](CachedDegree& d, DegreeFile&, std::string&) {
-             std::swap(d.degree.levels[0], d.degree.levels[1]);
+        {"a state that is none", [](TableFile& f, std::string&) { f.state(2, 0) = 7; }},
+        {"a partner past its level", [](TableFile& f, std::string&) { f.partnerByte(2, 1) = 99; }},
+        {"a source made a survivor", [](TableFile& f, std::string&) { f.state(2, 1) = 1; }},
+        {"a hit record made a survivor", [](TableFile& f, std::string&) { f.state(2, 0) = 1; }},
+        {"a word that is no E1 generator", // λ2 λ5 is not admissible
+         [](TableFile& f, std::string&) {
+             f.entry(2, 2, 1) = 2;
+             f.entry(2, 2, 2) = 5;
          }},
-        {"another degree", [](CachedDegree& d, DegreeFile&, std::string&) { d.degree.t += 1; }},
-        {"a huge count of levels",
-         [](CachedDegree&, DegreeFile& file, std::string&) {
-             for (int i = 0; i < 8; ++i) {
-                 file.payload[8 + static_cast<std::size_t>(i)] =
-                     static_cast<char>(i < 7 ? 0xFF : 0x3F);
-             }
-         }},
+        {"a level cut off",
+         [](TableFile& f, std::string&) { f.payload.resize(f.levels.back().count); }},
+        {"a byte past the levels", [](TableFile& f, std::string&) { f.payload += '\0'; }},
+        {"another degree's header", [](TableFile& f, std::string&) { f.key[f.key.size() - 1]++; }},
     };
     const TemporaryDirectory directory;
     const std::vector<std::string> run{"--sphere",   "--max-degree", "12",
@@ -296,27 +297,20 @@ TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
     for (const auto& [name, change] : rows) {
         const std::filesystem::path cache = directory / ("cache-" + std::to_string(row++));
         ASSERT_EQ(chartTool(with(run, {"--cache", cache.string()})).exitStatus, 0);
-        const std::vector<std::filesystem::path> files = filesEndingIn(cache, "-t5.degree");
-        ASSERT_EQ(files.size(), 1u);
-        DegreeFile file = DegreeFile::read(files[0]);
-        std::optional<CachedDegree> degree = decodeDegree(file.payload);
-        ASSERT_TRUE(degree && degree->degree.levels.size() >= 2 &&
-                    !degree->degree.levels[1].classes.empty())
-            << name;
+        const std::filesystem::path path = cache / "sphere-t10-f10.table";
+        TableFile file = TableFile::read(path);
+        ASSERT_EQ(file.levels.size(), 10u);
+        ASSERT_EQ(std::string(&file.state(2, 0), 3), std::string("\2\0\1", 3)) << name;
         std::string size;
-        const std::string before = file.payload;
-        change(*degree, file, size);
-        if (file.payload == before) {
-            file.payload = encodeDegree(*degree);
-        }
-        file.write(files[0], size);
+        change(file, size);
+        file.write(path, size);
 
         const ProcessResult result = chartTool(with(run, {"--cache", cache.string()}));
         EXPECT_EQ(result.exitStatus, 0) << name << result.err;
         EXPECT_EQ(result.out, expected) << name;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << name << result.err;
-        EXPECT_NE(result.err.find(files[0].string() + " "), std::string::npos) << name;
-        EXPECT_TRUE(std::filesystem::exists(files[0].string() + ".bad")) << name;
+        EXPECT_NE(result.err.find(path.string() + " "), std::string::npos) << name;
+        EXPECT_TRUE(std::filesystem::exists(path.string() + ".bad")) << name;
         EXPECT_EQ(chartTool(with(run, {"--cache", cache.string()})).err, "") << name;
     }
 }
@@ -330,7 +324,7 @@ TEST(Cache, AFifoOrALinkAtACacheNameIsSetAside) {
     const std::vector<std::string> run{"--sphere", "--max-degree", "8", "--cache", cache};
     const std::string expected = chartTool({"--sphere", "--max-degree", "8"}).out;
     ASSERT_EQ(chartTool(run).out, expected);
-    const std::vector<std::filesystem::path> files = filesEndingIn(cache, ".degree");
+    const std::vector<std::filesystem::path> files = filesEndingIn(cache, ".table");
     ASSERT_EQ(files.size(), 8u);
     std::filesystem::remove(files[3]);
     ASSERT_EQ(mkfifo(files[3].c_str(), 0600), 0);
@@ -361,13 +355,13 @@ TEST(Cache, ADirectoryOthersMayWriteIsNotTrusted) {
     EXPECT_EQ(untrusted.out, expected);
     EXPECT_EQ(std::count(untrusted.err.begin(), untrusted.err.end(), '\n'), 1) << untrusted.err;
     EXPECT_NE(untrusted.err.find("is not trusted"), std::string::npos) << untrusted.err;
-    EXPECT_TRUE(filesEndingIn(cache, ".degree").empty());
+    EXPECT_TRUE(filesEndingIn(cache, ".table").empty());
     const ProcessResult trusted = chartTool(with(run, {"--trust-cache"}));
     EXPECT_EQ(trusted.out, expected);
     EXPECT_EQ(trusted.err, "");
-    EXPECT_EQ(filesEndingIn(cache, ".degree").size(), 8u);
+    EXPECT_EQ(filesEndingIn(cache, ".table").size(), 8u);
     // Its files are made as the umask says: nobody else may write them.
-    for (const std::filesystem::path& file : filesEndingIn(cache, ".degree")) {
+    for (const std::filesystem::path& file : filesEndingIn(cache, ".table")) {
         EXPECT_EQ(std::filesystem::status(file).permissions() &
                       (std::filesystem::perms::group_write | std::filesystem::perms::others_write),
                   std::filesystem::perms::none);

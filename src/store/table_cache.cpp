@@ -1,6 +1,7 @@
-#include "store/chart_cache.hpp"
+#include "store/table_cache.hpp"
 
 #include "io/atomic_file.hpp"
+#include "store/table_codec.hpp"
 
 #include <atomic>
 #include <cerrno>
@@ -16,8 +17,7 @@ namespace curtis {
 
 namespace {
 
-const std::string formatLine =
-    "curtis-chart cache, format " + std::to_string(degreeFormat) + ", version " CURTIS_VERSION "\n";
+const std::string formatLine = "curtis-chart tables, format " + std::to_string(tableFormat) + "\n";
 
 std::uint32_t crcOf(std::uint32_t crc, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const Bytef*>(data);
@@ -42,8 +42,8 @@ std::string hex(std::uint32_t value) {
     return text;
 }
 
-// The largest cache file read: far above any degree this program computes,
-// far below what would strain the machine.
+// The largest cache file read: far above any degree of a table this program
+// computes, far below what would strain the machine.
 constexpr off_t largestFile = off_t{1} << 32;
 
 // Closes a descriptor when it goes.
@@ -85,11 +85,8 @@ std::string nextLine(const std::string& text, std::size_t& at) {
 
 } // namespace
 
-ChartCache::ChartCache(std::string directory, std::string key, std::FILE* warnings,
-                       bool trustShared)
-    : directory_(std::move(directory)), key_(std::move(key)), warnings_(warnings),
-      trustShared_(trustShared) {
-    name_ = "chart-" + hex(crcOf(0, key_.data(), key_.size()));
+TableCache::TableCache(std::string directory, std::FILE* warnings, bool trustShared)
+    : directory_(std::move(directory)), warnings_(warnings), trustShared_(trustShared) {
     // Nobody but its owner may write the cache, whatever the umask allows:
     // others could not trust it.
     mkdir(directory_.c_str(), 0755); // it may be there already
@@ -104,10 +101,8 @@ ChartCache::ChartCache(std::string directory, std::string key, std::FILE* warnin
     sweepStaleTemporaries(directory_);
 }
 
-void ChartCache::distrust(const std::string& what) {
-    // Once a run: the chart's cache and the transfer's sphere's share it.
-    static std::atomic<bool> warned{false};
-    if (!distrusted_ && !warned.exchange(true)) {
+void TableCache::distrust(const std::string& what) {
+    if (!distrustWarned_.exchange(true)) {
         std::fprintf(warnings_,
                      "curtis-chart: warning: %s is not trusted: another user owns it, or group "
                      "or others may write it; the run goes on without the cache "
@@ -117,16 +112,32 @@ void ChartCache::distrust(const std::string& what) {
     distrusted_ = true;
 }
 
-std::string ChartCache::path(std::int32_t t, const char* kind) const {
-    return directory_ + "/" + name_ + "-t" + std::to_string(t) + "." + kind;
+namespace {
+
+// A table's part of its files' names: a space's top cell at or above t - 1
+// is never reached, and such a space's degree t is that of P_{-w}.
+std::string tableKey(const TableName& name, std::int32_t t) {
+    if (name.sphere) {
+        return "sphere";
+    }
+    const bool top = name.topCellOffset != noTopCell && name.topCellOffset < t - 1;
+    return "space-w" + std::to_string(name.w) +
+           (top ? "-top" + std::to_string(name.topCellOffset) : std::string("-up"));
 }
 
-std::string ChartCache::header(std::int32_t t, const char* kind) const {
-    return std::string(formatLine) + "key " + key_ + "; t " + std::to_string(t) + "; " + kind +
-           "\n";
+} // namespace
+
+std::string TableCache::path(const TableName& name, std::int32_t t, int finalLevels) const {
+    return directory_ + "/" + tableKey(name, t) + "-t" + std::to_string(t) + "-f" +
+           std::to_string(finalLevels) + ".table";
 }
 
-void ChartCache::setAside(const std::string& file, const struct stat& read,
+std::string TableCache::header(const TableName& name, std::int32_t t, int finalLevels) const {
+    return formatLine + "table " + tableKey(name, t) + "; t " + std::to_string(t) +
+           "; final levels " + std::to_string(finalLevels) + "\n";
+}
+
+void TableCache::setAside(const std::string& file, const struct stat& read,
                           const std::string& why) {
     const std::string aside = file + ".bad";
     // Only the file that was read: another run may have put a sound one in
@@ -144,17 +155,16 @@ void ChartCache::setAside(const std::string& file, const struct stat& read,
                  why.c_str(), outcome.c_str());
 }
 
-void ChartCache::writeFailed(const std::string& file, int error) {
-    if (!writeWarned_) {
+void TableCache::writeFailed(const std::string& file, int error) {
+    if (!writeWarned_.exchange(true)) {
         std::fprintf(warnings_,
                      "curtis-chart: warning: cannot write %s (%s); the run goes on, and further "
                      "cache files it cannot write are not reported\n",
                      file.c_str(), std::strerror(error));
-        writeWarned_ = true;
     }
 }
 
-std::optional<std::string> ChartCache::readFile(const std::string& file, struct stat& status) {
+std::optional<std::string> TableCache::readFile(const std::string& file, struct stat& status) {
     const Descriptor fd(open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0 && errno == ENOENT) {
         return std::nullopt; // not there: nothing to say
@@ -175,7 +185,7 @@ std::optional<std::string> ChartCache::readFile(const std::string& file, struct 
         return std::nullopt;
     }
     if (status.st_size > largestFile) {
-        setAside(file, status, "is larger than any degree file");
+        setAside(file, status, "is larger than any table file");
         return std::nullopt;
     }
     std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
@@ -194,9 +204,8 @@ std::optional<std::string> ChartCache::readFile(const std::string& file, struct 
     return bytes;
 }
 
-std::optional<std::string> ChartCache::readPayload(const std::string& file, std::int32_t t,
-                                                   const char* kind) {
-    struct stat status {};
+std::optional<std::string> TableCache::readPayload(const std::string& file,
+                                                   const std::string& header, struct stat& status) {
     const std::optional<std::string> bytes = readFile(file, status);
     if (!bytes) {
         return std::nullopt;
@@ -209,20 +218,17 @@ std::optional<std::string> ChartCache::readPayload(const std::string& file, std:
         setAside(file, status, "has no complete header");
         return std::nullopt;
     }
-    if (format + key != header(t, kind)) {
-        setAside(file, status, "belongs to another version, space, option or degree");
+    if (format + key != header) {
+        setAside(file, status, "belongs to another format, table or degree");
         return std::nullopt;
     }
-    // The sizes line keeps the form of the files that carried records after
-    // the payload; a degree carries none. The payload fills the rest of the
-    // file exactly.
+    // The payload fills the rest of the file exactly.
     unsigned long long payloadSize = 0;
-    unsigned long long recordCount = 0;
     unsigned payloadCrc = 0;
-    unsigned crcOfRecords = 0;
-    if (std::sscanf(sizes.c_str(), "payload %llu crc32 %x records %llu crc32 %x\n", &payloadSize,
-                    &payloadCrc, &recordCount, &crcOfRecords) != 4 ||
-        recordCount != 0 || crcOfRecords != 0) {
+    char end = 0;
+    if (std::sscanf(sizes.c_str(), "payload %llu crc32 %8x%c", &payloadSize, &payloadCrc, &end) !=
+            3 ||
+        end != '\n') {
         setAside(file, status, "has a damaged header");
         return std::nullopt;
     }
@@ -238,76 +244,78 @@ std::optional<std::string> ChartCache::readPayload(const std::string& file, std:
     return payload;
 }
 
-std::optional<CachedDegree> ChartCache::degree(std::int32_t t) {
+bool TableCache::mayHold(const TableName& name, std::int32_t t) {
     if (distrusted_) {
-        return std::nullopt;
+        return false;
     }
-    const std::string file = path(t, "degree");
-    const std::optional<std::string> payload = readPayload(file, t, "degree");
-    if (!payload) {
-        return std::nullopt;
-    }
-    std::optional<CachedDegree> degree = decodeDegree(*payload);
-    if (!degree || degree->degree.t != t) {
+    for (int stored = 1; stored <= t; ++stored) {
         struct stat status {};
-        if (lstat(file.c_str(), &status) == 0) {
-            setAside(file, status, "does not hold a degree");
+        if (lstat(path(name, t, stored).c_str(), &status) == 0) {
+            return true;
         }
-        return std::nullopt;
     }
-    return degree;
+    return false;
 }
 
-void ChartCache::discardDegree(std::int32_t t, const std::string& why) {
-    const std::string file = path(t, "degree");
+int TableCache::loadFrom(CurtisTable& table, const TableName& name, std::int32_t t, int stored,
+                         int finalLevels) {
+    const std::string file = path(name, t, stored);
     struct stat status {};
-    if (lstat(file.c_str(), &status) == 0) {
-        setAside(file, status, why);
+    const std::optional<std::string> payload = readPayload(file, header(name, t, stored), status);
+    if (!payload) {
+        return 0;
     }
+    const int given = std::min(stored, finalLevels);
+    std::string why;
+    std::optional<std::vector<LevelRecords>> levels =
+        decodeTableDegree(*payload, t, stored, given, why);
+    if (levels) {
+        why = checkTableDegree(table, name, t, given, *levels);
+    }
+    if (!why.empty()) {
+        setAside(file, status, why);
+        return 0;
+    }
+    installTableDegree(table, t, std::move(*levels));
+    return given;
 }
 
-void ChartCache::writeFile(const std::string& file, const std::string& head,
-                           const std::string& payload) {
+int TableCache::load(CurtisTable& table, const TableName& name, std::int32_t t, int finalLevels) {
+    // The degree as asked for, then a wider band's, then the widest
+    // narrower band's to go on from.
+    std::vector<int> order;
+    for (int stored = finalLevels; stored <= t; ++stored) {
+        order.push_back(stored);
+    }
+    for (int stored = finalLevels - 1; stored >= 1; --stored) {
+        order.push_back(stored);
+    }
+    for (const int stored : order) {
+        struct stat status {};
+        if (distrusted_ || lstat(path(name, t, stored).c_str(), &status) != 0) {
+            continue;
+        }
+        if (const int given = loadFrom(table, name, t, stored, finalLevels); given > 0) {
+            return given;
+        }
+    }
+    return 0;
+}
+
+void TableCache::save(const CurtisTable& table, const TableName& name, std::int32_t t,
+                      int finalLevels) {
     if (distrusted_) {
         return;
     }
+    const std::string payload = encodeTableDegree(table, t, finalLevels);
     const std::string sizes = "payload " + std::to_string(payload.size()) + " crc32 " +
-                              hex(crcOf(0, payload.data(), payload.size())) +
-                              " records 0 crc32 00000000\n";
-    const int error = createFileAtomically(file, head + sizes + payload, 0644);
+                              hex(crcOf(0, payload.data(), payload.size())) + "\n";
+    const std::string file = path(name, t, finalLevels);
+    const int error =
+        createFileAtomically(file, header(name, t, finalLevels) + sizes + payload, 0644);
     if (error != 0) {
         writeFailed(file, error);
     }
-}
-
-void ChartCache::storeDegree(std::int32_t t, const CachedDegree& degree) {
-    writeFile(path(t, "degree"), header(t, "degree"), encodeDegree(degree));
-}
-
-namespace {
-
-// The key of a table's degrees: its space and band, and the readings kept
-// with them.
-std::string degreeKey(const Space& space, const std::optional<int>& band,
-                      const Readings& readings) {
-    const auto optional = [](const std::optional<int>& value) {
-        return value ? std::to_string(*value) : std::string("none");
-    };
-    return "bottom " + std::to_string(space.bottomCell()) + ", top " + optional(space.topCell()) +
-           ", filtrations " + (band ? "0 to " + std::to_string(*band) : std::string("all")) +
-           ", unstable " + optional(readings.unstable) + ", ehp " + (readings.ehp ? "yes" : "no") +
-           ", products " + (readings.products ? "yes" : "no") + ", transfer " +
-           (readings.transfer ? "yes" : "no");
-}
-
-} // namespace
-
-std::string chartKey(const ChartPlan& plan) {
-    return degreeKey(plan.space, plan.band, plan.readings);
-}
-
-std::string transferSphereKey(const ChartPlan& plan) {
-    return degreeKey(Space::sphere(), plan.sphereBand(), Readings{});
 }
 
 } // namespace curtis

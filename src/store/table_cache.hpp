@@ -1,0 +1,69 @@
+#pragma once
+
+#include "table/table_store.hpp"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+
+namespace curtis {
+
+// A directory of finished degrees of tables, shared by any number of runs,
+// at the same time too, and by every space: the sphere's degrees serve them
+// all. Each file holds one degree of one table with a number of final
+// levels: three header lines naming the format, the table, t and the final
+// levels, the payload's size and its checksum (CRC-32), then the payload. A
+// degree file is written once, atomically, and the first of two runs that
+// write the same one wins. A band's file serves every narrower band, and a
+// wider band or the whole degree goes on from it.
+//
+// Nothing read is trusted: a file that is not a regular file of this user,
+// fails its checks, holds another table or degree, or whose records are not
+// those of the table's lower degrees, is renamed aside (*.bad) with one
+// warning, and the degree computed again. A file that cannot be written
+// gives one warning, the first time, and the run goes on without it.
+class TableCache : public TableStore {
+public:
+    // warnings: where the warnings go. trustShared: trust a directory and
+    // files that other users own or may write (a directory shared on
+    // purpose); otherwise such a cache is not used, with one warning.
+    TableCache(std::string directory, std::FILE* warnings, bool trustShared = false);
+
+    bool mayHold(const TableName& name, std::int32_t t) override;
+    int load(CurtisTable& table, const TableName& name, std::int32_t t, int finalLevels) override;
+    void save(const CurtisTable& table, const TableName& name, std::int32_t t,
+              int finalLevels) override;
+
+    // The file of degree t of a table with finalLevels final levels.
+    std::string path(const TableName& name, std::int32_t t, int finalLevels) const;
+
+private:
+    std::string header(const TableName& name, std::int32_t t, int finalLevels) const;
+    // The whole file, read through one descriptor that never blocks, if it
+    // is a regular file this process may trust; status: what fstat said.
+    std::optional<std::string> readFile(const std::string& file, struct stat& status);
+    // The file's payload, its header checked.
+    std::optional<std::string> readPayload(const std::string& file, const std::string& header,
+                                           struct stat& status);
+    // Degree t from the file that holds it with `stored` final levels, if it
+    // is sound: the final levels given, or 0.
+    int loadFrom(CurtisTable& table, const TableName& name, std::int32_t t, int stored,
+                 int finalLevels);
+    // Renames the file that was read (of that status) aside, if it is still
+    // the one at its name, and says so in one warning.
+    void setAside(const std::string& file, const struct stat& read, const std::string& why);
+    void distrust(const std::string& what);
+    void writeFailed(const std::string& file, int error);
+
+    std::string directory_;
+    std::FILE* warnings_;
+    bool trustShared_ = false;
+    std::atomic<bool> writeWarned_{false};
+    std::atomic<bool> distrustWarned_{false};
+    std::atomic<bool> distrusted_{false}; // the directory is not trusted: no reads, no writes
+};
+
+} // namespace curtis
