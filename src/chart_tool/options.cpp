@@ -261,8 +261,8 @@ std::vector<OptionRow> runRows() {
                "the sphere's table (stem k is that of pi_{N+k}(S^N))",
                &Given::unstable, 1, cells),
         text("--cache", "DIR",
-             "keep every finished degree in DIR, and take from it what an\n"
-             "earlier run (or a run beside this one) finished",
+             "keep the tables' finished degrees in DIR, and read from it\n"
+             "what an earlier run (or a run beside this one) finished",
              &Given::cache),
         flag("--trust-cache",
              "use a cache directory that other users own or may write (a\n"
