@@ -66,15 +66,6 @@ void ProgressLine::updatePhase(const char* phase, std::int32_t t, int k) {
     draw(text);
 }
 
-void ProgressLine::note(std::int32_t t, const char* what) {
-    if (!due(true)) {
-        return;
-    }
-    char text[192];
-    std::snprintf(text, sizeof text, "t=%d (%d to %d): %s", t, first_, last_, what);
-    draw(text);
-}
-
 bool ProgressLine::due(bool atOnce) {
     if (!terminal_) {
         return false;

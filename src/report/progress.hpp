@@ -34,9 +34,6 @@ public:
     void update(const ComputationProgress& progress);
     // A phase after the elimination, named, at level k of total degree t.
     void updatePhase(const char* phase, std::int32_t t, int k);
-    // What happened to total degree t (taken from the cache, resumed), at
-    // once.
-    void note(std::int32_t t, const char* what);
     // Before and after a write to the chart.
     void suspend();
     void resume();
