@@ -40,10 +40,6 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
     Products products(computation);
     const CurtisTable& table = computation.table();
     for (PrintedDegree& printed : chart.degrees) {
-        // A degree taken from the cache has its products already.
-        if (!computation.computed(printed.t)) {
-            continue;
-        }
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
@@ -78,10 +74,6 @@ Products::Status addTransfers(PrintedChart& chart, const Computation& computatio
     Products products(computation);
     const CurtisTable& table = computation.table();
     for (PrintedDegree& printed : chart.degrees) {
-        // A degree taken from the cache has its images already.
-        if (!computation.computed(printed.t)) {
-            continue;
-        }
         const std::int32_t target = chart.plan.space.transferDegree(printed.t);
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();

@@ -6,16 +6,15 @@
 
 namespace curtis {
 
-// Fills in the products by h0 to h3 of every survivor of the chart's degrees
-// that the computation computed (the others, taken from the cache, have
-// theirs); every degree a product lands in must be computed too. A product
-// whose degree lies outside the chart stays empty. Returns the status of the
-// first product that failed, or Ok.
+// Fills in the products by h0 to h3 of every survivor of the chart's
+// degrees, which the computation holds. A product whose degree lies outside
+// the chart stays empty. Returns the status of the first product that
+// failed, or Ok.
 Products::Status addProducts(PrintedChart& chart, const Computation& computation,
                              ProgressLine& progress);
 
 // Fills in the image under the algebraic transfer of every survivor of the
-// chart of P_0^b or P_1^b in the degrees computed here, read off the
+// chart of P_0^b or P_1^b, read off the
 // sphere's tables of t + 1 + a. Returns the status of the first image that
 // failed, or Ok (a missing sphere degree is a failure).
 Products::Status addTransfers(PrintedChart& chart, const Computation& computation,

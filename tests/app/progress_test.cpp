@@ -25,8 +25,8 @@ ProcessResult run(const std::string& input, bool terminal) {
 }
 
 TEST(Progress, ShownOnATerminalAndErasedNeverOnAPipe) {
-    const ProcessResult piped = run("0\n30\n", false);
-    const ProcessResult shown = run("0\n30\n", true);
+    const ProcessResult piped = run("0\n50\n", false);
+    const ProcessResult shown = run("0\n50\n", true);
     EXPECT_EQ(piped.err, "");
     EXPECT_EQ(shown.out, piped.out);
 
@@ -36,7 +36,7 @@ TEST(Progress, ShownOnATerminalAndErasedNeverOnAPipe) {
     EXPECT_TRUE(shown.err.rfind("\rdegree s=", 0) == 0 ||
                 shown.err.rfind("\rthe sphere's t=", 0) == 0)
         << shown.err;
-    EXPECT_NE(shown.err.find(" of 30: "), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find(" of 50: "), std::string::npos) << shown.err;
     EXPECT_NE(shown.err.find(", 0:00:00 elapsed\033[K"), std::string::npos) << shown.err;
     // The line is rewritten in place, never erased while the chart goes to
     // a pipe: only at the end, which is the last thing written.
