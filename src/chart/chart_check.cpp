@@ -25,11 +25,20 @@ bool soundClass(const PrintedChart& chart, const PrintedLevel& level, const Char
         if (!c.products) {
             return false;
         }
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < productFactorCount; ++i) {
             const auto& terms = c.products->terms[static_cast<std::size_t>(i)];
             if (terms && !pointsInto(*terms, chart.productLevel(level, i))) {
                 return false;
             }
+        }
+    }
+    if (c.multiplied.size() != readings.multiply.size()) {
+        return false;
+    }
+    for (std::size_t x = 0; x < c.multiplied.size(); ++x) {
+        const PrintedSum& terms = c.multiplied[x];
+        if (terms && !pointsInto(*terms, chart.productLevel(level, readings.multiply[x]))) {
+            return false;
         }
     }
     if (readings.transfer) {

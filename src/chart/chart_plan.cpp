@@ -1,12 +1,17 @@
 #include "chart/chart_plan.hpp"
 
+#include <algorithm>
+
 namespace curtis {
 
-namespace {
+std::string SphereClassRef::name() const {
+    return std::to_string(stem) + ":" + std::to_string(filtration) + ":" + std::to_string(index);
+}
 
-constexpr std::int32_t productShiftsByH[] = {1, 2, 4, 8};
-
-} // namespace
+bool Readings::productBy(int i) const {
+    return products &&
+           std::find(productFactors.begin(), productFactors.end(), i) != productFactors.end();
+}
 
 std::string ChartPlan::name(Script script) const {
     if (readings.unstable) {
@@ -23,13 +28,8 @@ DegreeRange ChartPlan::sphereDegrees() const {
     return DegreeRange{space.transferDegree(degrees.first), space.transferDegree(degrees.last)};
 }
 
-std::span<const std::int32_t> ChartPlan::productShifts() const {
-    return readings.products ? std::span<const std::int32_t>(productShiftsByH)
-                             : std::span<const std::int32_t>();
-}
-
 bool ChartPlan::productShown(std::int32_t t, int i) const {
-    return t + productShiftsByH[i] <= degrees.last;
+    return t + (std::int32_t{1} << i) <= degrees.last;
 }
 
 } // namespace curtis

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
+#include <vector>
 
 namespace curtis {
 
@@ -15,17 +15,40 @@ struct DegreeRange {
     std::int32_t last = 0;
 };
 
+// The products by h0 .. h5 there can be: h_i is λ(2^i - 1).
+inline constexpr int productFactorCount = 6;
+
+// A class of the sphere by its place: its stem, its filtration and its
+// index among the survivors of that bidegree in the chart's order (as the
+// JSON lists them).
+struct SphereClassRef {
+    int stem = 0;
+    int filtration = 0;
+    std::size_t index = 0;
+
+    // The program's total degree t and level of the class.
+    std::int32_t t() const { return stem + filtration + 1; }
+    int level() const { return filtration; }
+    // "stem:filtration:index", as it is given.
+    std::string name() const;
+};
+
 // What a chart reads off its tables beside its classes and arrows.
 struct Readings {
-    bool products = false;       // the products by h0 to h3 of every class
+    bool products = false;       // the products by the h_i of productFactors of every class
     bool ehp = false;            // the sphere: births and EHP pairs
     std::optional<int> unstable; // the sphere: the unstable chart of S^N
     bool transfer = false;       // P_0^b, P_1^b: the images in the sphere
+    // With products: the i of the factors h_i, increasing.
+    std::vector<int> productFactors{0, 1, 2, 3};
+    // The products of every class by these classes of the sphere.
+    std::vector<SphereClassRef> multiply;
+    bool cycles = false; // every survivor's cycle
 
     // Every class carries the sphere it is born on.
     bool births() const { return ehp || unstable.has_value(); }
-    // Read off the tables once the chart's degrees are done.
-    bool afterDegrees() const { return products || transfer; }
+    // Whether the products by h_i are read.
+    bool productBy(int i) const;
 };
 
 // What a picture draws beyond the data.
@@ -58,9 +81,6 @@ struct ChartPlan {
     std::optional<int> sphereBand() const;
     DegreeRange sphereDegrees() const;
 
-    // The total degrees t + 2^i that the products of degree t by h0 .. h3
-    // land in: none without products.
-    std::span<const std::int32_t> productShifts() const;
     // Whether product i of degree t lands within the chart.
     bool productShown(std::int32_t t, int i) const;
 };

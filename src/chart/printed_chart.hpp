@@ -17,11 +17,16 @@ namespace curtis {
 // true cell index first, then the lambda indices).
 using PrintedMonomial = std::vector<std::int32_t>;
 
-// The products of a class by h0, h1, h2 and h3: each the classes of the
-// level above in total degree t + 2^i whose sum it is, as their indices
-// among that level's classes; nothing where that degree was not computed.
+// A reading whose value is a class: the classes of one level whose sum it
+// is, as their indices among that level's classes; nothing where that
+// level was not computed.
+using PrintedSum = std::optional<std::vector<std::size_t>>;
+
+// The products of a class by h0 .. h5: each the classes of the level above
+// in total degree t + 2^i whose sum it is; nothing for a factor the chart
+// does not read.
 struct PrintedProducts {
-    std::array<std::optional<std::vector<std::size_t>>, 4> terms;
+    std::array<PrintedSum, productFactorCount> terms;
 };
 
 // A class of a level (a survivor), with what the chart reads off it.
@@ -38,6 +43,12 @@ struct ChartClass {
     // sphere's classes of level s + 1 in total degree t + 1 + a whose sum it
     // is.
     std::optional<std::vector<std::size_t>> transfer;
+    // Its products by the plan's classes of the sphere, in their order: each
+    // in the level of t + t' - 1 and s + s' - 1.
+    std::vector<PrintedSum> multiplied;
+    // With cycles: its cycle, the word first, then the other words in
+    // decreasing order.
+    std::vector<PrintedMonomial> cycle;
 };
 
 // A pairing that changes the cell: source's elimination ended on target.
@@ -98,6 +109,11 @@ struct PrintedChart {
     // t + 2^i and s + 1, if the chart has it.
     const PrintedLevel* productLevel(const PrintedLevel& level, int i) const {
         return this->level(level.at.t + (std::int32_t{1} << i), level.at.s + 1);
+    }
+    // The level that the products of a level's classes by the sphere's
+    // class x land in, if the chart has it.
+    const PrintedLevel* productLevel(const PrintedLevel& level, const SphereClassRef& x) const {
+        return this->level(level.at.t + x.t() - 1, level.at.s + x.level());
     }
     // The sphere's level s of total degree t, if the chart has it.
     const PrintedLevel* sphereLevel(std::int32_t t, int s) const;

@@ -19,6 +19,7 @@ struct ChartFormat {
     bool showsProducts; // --products applies
     bool showsEhp;      // --ehp applies
     bool showsTransfer; // --transfer applies
+    bool listsReadings; // --multiply and --cycles apply
     std::unique_ptr<ChartWriter> (*make)(std::FILE* out);
 };
 

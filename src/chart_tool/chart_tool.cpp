@@ -191,11 +191,35 @@ std::optional<int> ChartRun::transferSphere() {
 }
 
 std::optional<int> ChartRun::readOff() {
+    const Readings& readings = plan_.readings;
     Products::Status status = Products::Status::Ok;
-    if (plan_.readings.products) {
+    if (readings.products) {
         status = addProducts(chart_, computation_, progress_);
     }
-    if (plan_.readings.transfer && status == Products::Status::Ok) {
+    if (!readings.multiply.empty() && status == Products::Status::Ok) {
+        std::vector<SphereSurvivor> by;
+        for (const SphereClassRef& x : readings.multiply) {
+            std::string why;
+            const std::optional<SphereSurvivor> found = findSphereClass(computation_, x, why);
+            if (!found) {
+                progress_.clear();
+                std::fprintf(stderr, "curtis-chart: %s\n", why.c_str());
+                return exitBadArguments;
+            }
+            by.push_back(*found);
+        }
+        status = addMultiplied(chart_, computation_, by, progress_);
+    }
+    if (readings.cycles && status == Products::Status::Ok) {
+        std::string refusal;
+        status = addCycles(chart_, computation_, progress_, refusal);
+        if (!refusal.empty()) {
+            progress_.clear();
+            std::fprintf(stderr, "Error: %s!\n", refusal.c_str());
+            return exitStorage;
+        }
+    }
+    if (readings.transfer && status == Products::Status::Ok) {
         status = addTransfers(chart_, computation_, progress_);
     }
     if (status != Products::Status::Ok) {

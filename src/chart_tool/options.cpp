@@ -69,6 +69,88 @@ std::string degreeRefusal(const ChartOptions& options) {
     return "";
 }
 
+// A whole number of at most four digits from text, or -1.
+int smallNumber(const std::string& text) {
+    if (text.empty() || text.size() > 4 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return -1;
+    }
+    return std::stoi(text);
+}
+
+// The factors h_i of --products: N for h0 .. hN, or a list such as h0,h4;
+// or why not.
+std::string settleFactors(const std::string& given, std::vector<int>& factors) {
+    const std::string refusal = "--products " + given +
+                                " is neither N (0 to 5: h0 to hN) nor a list of h0 to h5 "
+                                "such as h0,h4";
+    factors.clear();
+    if (const int n = smallNumber(given); n >= 0) {
+        for (int i = 0; i <= n && n < productFactorCount; ++i) {
+            factors.push_back(i);
+        }
+        return factors.empty() ? refusal : "";
+    }
+    std::size_t at = 0;
+    while (at <= given.size()) {
+        const std::size_t end = std::min(given.find(',', at), given.size());
+        const std::string item = given.substr(at, end - at);
+        const int i = item.size() == 2 && item[0] == 'h' ? smallNumber(item.substr(1)) : -1;
+        if (i < 0 || i >= productFactorCount ||
+            std::find(factors.begin(), factors.end(), i) != factors.end()) {
+            return refusal;
+        }
+        factors.push_back(i);
+        at = end + 1;
+    }
+    std::sort(factors.begin(), factors.end());
+    return "";
+}
+
+// The classes of --multiply, STEM:FILTRATION:INDEX each, or why not.
+std::string settleMultiply(const std::vector<std::string>& given,
+                           std::vector<SphereClassRef>& classes) {
+    for (const std::string& text : given) {
+        const std::size_t first = text.find(':');
+        const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+        const int stem = smallNumber(text.substr(0, first));
+        const int filtration = second == std::string::npos
+                                   ? -1
+                                   : smallNumber(text.substr(first + 1, second - first - 1));
+        const int index = second == std::string::npos ? -1 : smallNumber(text.substr(second + 1));
+        if (stem < 0 || filtration < 0 || index < 0) {
+            return "--multiply " + text +
+                   " is not STEM:FILTRATION:INDEX (14:4:0: the first class of stem 14, "
+                   "filtration 4)";
+        }
+        classes.push_back(SphereClassRef{stem, filtration, static_cast<std::size_t>(index)});
+    }
+    return "";
+}
+
+// Why the readings of classes cannot be had as given, or nothing.
+std::string readingsRefusal(const ChartOptions& options) {
+    const std::string format = options.format->name;
+    for (const auto& [given, name] : {std::pair{!options.multiply.empty(), "--multiply"},
+                                      std::pair{options.cycles, "--cycles"}}) {
+        if (given && !options.format->listsReadings) {
+            return std::string(name) + " does nothing with --format " + format +
+                   ": json and tsv list what it reads";
+        }
+    }
+    for (const SphereClassRef& x : options.multiply) {
+        if (x.t() > options.maxDegree) {
+            return "--multiply " + x.name() + " lies in t = " + std::to_string(x.t()) +
+                   ", above --max-degree " + std::to_string(options.maxDegree);
+        }
+        if (options.maxFiltration && x.filtration > *options.maxFiltration) {
+            return "--multiply " + x.name() + " lies above --max-filtration " +
+                   std::to_string(*options.maxFiltration);
+        }
+    }
+    return "";
+}
+
 // Why a combination of options is refused, or nothing: an option that would
 // do nothing in the chosen format or without its companion is refused
 // rather than ignored.
@@ -98,7 +180,8 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     if (options.unstable) {
         for (const auto& [given, name] :
              {std::pair{options.products, "--products"}, std::pair{options.arrows > 0, "--arrows"},
-              std::pair{options.ehp, "--ehp"}}) {
+              std::pair{options.ehp, "--ehp"}, std::pair{!options.multiply.empty(), "--multiply"},
+              std::pair{options.cycles, "--cycles"}}) {
             if (given) {
                 return std::string(name) + " does not go with --unstable: an unstable chart " +
                        "lists its classes with the spheres they die on, and no more";
@@ -120,7 +203,8 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
         return "--min-degree " + std::to_string(options.minDegree) +
                " is larger than --max-degree " + std::to_string(options.maxDegree);
     }
-    return degreeRefusal(options);
+    const std::string readings = readingsRefusal(options);
+    return readings.empty() ? degreeRefusal(options) : readings;
 }
 
 // The command line as given, before the space and the range are settled.
@@ -134,7 +218,9 @@ struct Given {
     long long maxFiltration = 0;
     std::string format = chartFormats().front().name;
     long long arrows = 0;
-    bool products = false;
+    std::string products;
+    std::vector<std::string> multiply;
+    bool cycles = false;
     bool h3Lines = false;
     bool ehp = false;
     bool transfer = false;
@@ -152,12 +238,15 @@ struct OptionRow {
     const char* names;
     const char* value; // the value's name in the help; null for a flag
     std::string help;
-    std::variant<long long Given::*, bool Given::*, std::string Given::*> target;
+    std::variant<long long Given::*, bool Given::*, std::string Given::*,
+                 std::vector<std::string> Given::*>
+        target;
     long long low = 0;
     long long high = 0;
     bool required = false;
-    bool valueOptional = false; // the value may be left out: then it is 1
+    bool valueOptional = false; // the value may be left out: then it is `fallback`
     std::vector<std::string> choices;
+    const char* fallback = "1";
 };
 
 OptionRow number(const char* names, const char* value, std::string help, long long Given::*target,
@@ -229,11 +318,33 @@ std::vector<OptionRow> outputRows() {
                     "--arrows 2 leaves out the Sq^1 pairings)",
                     &Given::arrows, 1, cells),
              [](OptionRow& row) { row.valueOptional = true; }),
-        flag("--products",
-             "the products by h0, h1, h2 and h3 of every survivor whose\n"
-             "product lands within the computed degrees (" +
-                 formatsThat(&ChartFormat::showsProducts) + ")",
-             &Given::products),
+        with(text("--products", "[N|LIST]",
+                  "the products by h0, h1, h2 and h3 of every survivor whose\n"
+                  "product lands within the computed degrees (" +
+                      formatsThat(&ChartFormat::showsProducts) +
+                      "); --products N:\nby h0 to hN (N up to 5), --products h0,h4: by those",
+                  &Given::products),
+             [](OptionRow& row) {
+                 row.valueOptional = true;
+                 row.fallback = "3";
+             }),
+        OptionRow{"--multiply",
+                  "STEM:FILTRATION:INDEX",
+                  "the product of every survivor by the sphere's class of that\n"
+                  "stem and filtration, numbered from 0 as the JSON lists them\n"
+                  "(14:4:0 is h0 d0); may be given more than once (json, tsv;\n"
+                  "a product of more than 2^30 terms is refused)",
+                  &Given::multiply,
+                  0,
+                  0,
+                  false,
+                  false,
+                  {}},
+        flag("--cycles",
+             "the cycle of every survivor: the survivor and the words its\n"
+             "elimination added (json, tsv; a cycle of more than 100000\n"
+             "terms is refused)",
+             &Given::cycles),
         flag("--h3-lines", "svg with --products: draw h3 lines too", &Given::h3Lines),
         flag("--ehp",
              "with --sphere: the table read as the algebraic EHP sequence:\n"
@@ -304,6 +415,8 @@ void addOption(CLI::App& app, const OptionRow& row, Given& given) {
     if (const auto* number = std::get_if<long long Given::*>(&row.target)) {
         option = app.add_option(row.names, given.**number, row.help)
                      ->check(wholeNumber(row.low, row.high));
+    } else if (const auto* list = std::get_if<std::vector<std::string> Given::*>(&row.target)) {
+        option = app.add_option(row.names, given.**list, row.help)->expected(1)->take_all();
     } else {
         option =
             app.add_option(row.names, given.*std::get<std::string Given::*>(row.target), row.help);
@@ -313,7 +426,7 @@ void addOption(CLI::App& app, const OptionRow& row, Given& given) {
         option->required();
     }
     if (row.valueOptional) {
-        option->expected(0, 1)->default_str("1");
+        option->expected(0, 1)->default_str(row.fallback);
     }
     if (!row.choices.empty()) {
         option->check(CLI::IsMember(row.choices).description(""));
@@ -358,9 +471,10 @@ ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FI
         complain(err, error.what());
         return ParseOutcome::Error;
     }
-    // Flags may be given again without complaint from the parser.
+    // Flags may be given again without complaint from the parser; only
+    // --multiply may be given more than once.
     for (const CLI::Option* option : app.get_options()) {
-        if (option->count() > 1) {
+        if (option->count() > 1 && option->get_name() != "--multiply") {
             complain(err, option->get_name() + " was given more than once; give it once");
             return ParseOutcome::Error;
         }
@@ -411,7 +525,8 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     }
     options.format = findChartFormat(given.format);
     options.arrows = count(app, "--arrows") > 0 ? static_cast<int>(given.arrows) : 0;
-    options.products = given.products;
+    options.products = count(app, "--products") > 0;
+    options.cycles = given.cycles;
     options.h3Lines = given.h3Lines;
     options.ehp = given.ehp;
     options.transfer = given.transfer;
@@ -443,6 +558,12 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         return outcome;
     }
     std::string refusal = settleSpace(app, given, options);
+    if (refusal.empty() && count(app, "--products") > 0) {
+        refusal = settleFactors(given.products, options.productFactors);
+    }
+    if (refusal.empty()) {
+        refusal = settleMultiply(given.multiply, options.multiply);
+    }
     if (refusal.empty()) {
         settleTheRest(app, given, options);
         if (count(app, "--checkpoint-minutes") > 0) {
@@ -467,7 +588,9 @@ ChartPlan planOf(const ChartOptions& options) {
     plan.space = Space(-options.weight, options.topCell);
     plan.degrees = DegreeRange{options.minDegree, options.maxDegree};
     plan.band = options.maxFiltration;
-    plan.readings = Readings{options.products, options.ehp, options.unstable, options.transfer};
+    plan.readings =
+        Readings{options.products,       options.ehp,      options.unstable, options.transfer,
+                 options.productFactors, options.multiply, options.cycles};
     plan.drawing = Drawing{options.arrows, options.h3Lines};
     plan.format = options.format->name;
     plan.output = options.output;

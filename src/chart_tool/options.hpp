@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace curtis {
 
@@ -23,15 +24,18 @@ struct ChartOptions {
     int arrows = 0;
     // Only the Adams filtrations 0 .. F, which reach further in t.
     std::optional<int> maxFiltration;
-    bool products = false;       // the products by h0 to h3 of every survivor
-    bool h3Lines = false;        // svg: draw the h3 products too
-    bool ehp = false;            // the sphere: births and EHP pairs
-    std::optional<int> unstable; // the sphere: the unstable chart of S^N
-    bool transfer = false;       // P_0^b, P_1^b: the algebraic transfer to the sphere
-    std::string output;          // empty: standard output
-    std::string cache;           // a directory of finished degrees; empty: none
-    bool trustCache = false;     // a cache shared on purpose
-    int threads = 0;             // threads that eliminate; 0: one per processor
+    bool products = false;                       // the products by h_i of every survivor
+    std::vector<int> productFactors{0, 1, 2, 3}; // the i of those h_i, increasing
+    std::vector<SphereClassRef> multiply;        // the products by these classes
+    bool cycles = false;                         // every survivor's cycle
+    bool h3Lines = false;                        // svg: draw the h3 products too
+    bool ehp = false;                            // the sphere: births and EHP pairs
+    std::optional<int> unstable;                 // the sphere: the unstable chart of S^N
+    bool transfer = false;   // P_0^b, P_1^b: the algebraic transfer to the sphere
+    std::string output;      // empty: standard output
+    std::string cache;       // a directory of tables' finished degrees; empty: none
+    bool trustCache = false; // a cache shared on purpose
+    int threads = 0;         // threads that eliminate; 0: one per processor
 };
 
 enum class ParseOutcome {

@@ -47,7 +47,7 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
             for (ChartClass& c : level.classes) {
                 c.products.emplace();
             }
-            for (int i = 0; i < 4; ++i) {
+            for (const int i : chart.plan.readings.productFactors) {
                 const std::int32_t target = printed.t + (1 << i);
                 if (!chart.plan.productShown(printed.t, i) || !computation.computed(target) ||
                     k + 1 >= computation.finalLevels(target)) {
@@ -62,6 +62,92 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
                     }
                     level.classes[j].products->terms[static_cast<std::size_t>(i)] =
                         survivorIndices(*terms, table.kept(target, k + 1));
+                }
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
+std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
+                                              const SphereClassRef& x, std::string& why) {
+    const SphereTable& sphere = computation.sphere();
+    const std::int32_t t = x.t();
+    const int k = x.level();
+    std::vector<std::int32_t> survivors;
+    if (sphere.hasLevel(t, k) && k < sphere.band().finalLevels(t)) {
+        survivors = survivorRecords(sphere.kept(t, k));
+    }
+    if (x.index < survivors.size()) {
+        return SphereSurvivor{t, k, sphere.kept(t, k).word(survivors[x.index])};
+    }
+    why = "--multiply " + x.name() + ": the sphere has " + std::to_string(survivors.size()) +
+          (survivors.size() == 1 ? " class" : " classes") + " at stem " + std::to_string(x.stem) +
+          ", filtration " + std::to_string(x.filtration) + ", numbered from 0";
+    return std::nullopt;
+}
+
+Products::Status addMultiplied(PrintedChart& chart, const Computation& computation,
+                               const std::vector<SphereSurvivor>& by, ProgressLine& progress) {
+    Products products(computation);
+    const CurtisTable& table = computation.table();
+    for (PrintedDegree& printed : chart.degrees) {
+        for (PrintedLevel& level : printed.levels) {
+            const int k = level.at.k();
+            const LevelRecords& records = table.kept(printed.t, k);
+            const std::vector<std::int32_t> sources = survivorRecords(records);
+            for (std::size_t j = 0; j < sources.size(); ++j) {
+                ChartClass& c = level.classes[j];
+                for (std::size_t x = 0; x < by.size(); ++x) {
+                    progress.updatePhase("products", printed.t, k);
+                    const PrintedLevel* target =
+                        chart.productLevel(level, chart.plan.readings.multiply[x]);
+                    std::optional<std::vector<std::int32_t>> terms;
+                    if (target != nullptr) {
+                        terms = products.productBy(printed.t, k, records.word(sources[j]), by[x]);
+                    }
+                    if (products.status() != Products::Status::Ok) {
+                        return products.status();
+                    }
+                    c.multiplied.push_back(
+                        terms ? PrintedSum(survivorIndices(
+                                    *terms, table.kept(target->at.t, target->at.k())))
+                              : std::nullopt);
+                }
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
+Products::Status addCycles(PrintedChart& chart, const Computation& computation,
+                           ProgressLine& progress, std::string& refusal) {
+    Products products(computation);
+    const CurtisTable& table = computation.table();
+    std::vector<Entry> words;
+    for (PrintedDegree& printed : chart.degrees) {
+        for (PrintedLevel& level : printed.levels) {
+            const int k = level.at.k();
+            const std::size_t length = static_cast<std::size_t>(k) + 1;
+            const LevelRecords& records = table.kept(printed.t, k);
+            const std::vector<std::int32_t> sources = survivorRecords(records);
+            for (std::size_t j = 0; j < sources.size(); ++j) {
+                progress.updatePhase("cycles", printed.t, k);
+                if (!products.cycle(printed.t, k, records.word(sources[j]), words)) {
+                    return products.status();
+                }
+                ChartClass& c = level.classes[j];
+                if (words.size() / length > maxCycleTerms) {
+                    refusal = "the cycle of " + monomialText(c.word) + " (stem " +
+                              std::to_string(level.at.stem()) + ", filtration " +
+                              std::to_string(level.at.filtration()) + ") has " +
+                              std::to_string(words.size() / length) + " terms, more than the " +
+                              std::to_string(maxCycleTerms) + " a chart writes";
+                    return Products::Status::Ok;
+                }
+                for (std::size_t w = 0; w < words.size(); w += length) {
+                    c.cycle.push_back(
+                        printMonomial(words.data() + w, static_cast<int>(length), table.weight()));
                 }
             }
         }

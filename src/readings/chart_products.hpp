@@ -4,6 +4,10 @@
 #include "readings/products.hpp"
 #include "report/progress.hpp"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace curtis {
 
 // Fills in the products by h0 to h3 of every survivor of the chart's
@@ -12,6 +16,27 @@ namespace curtis {
 // failed, or Ok.
 Products::Status addProducts(PrintedChart& chart, const Computation& computation,
                              ProgressLine& progress);
+
+// The class of the sphere that x names, a survivor of the computation's
+// sphere table; nothing, with why in one line, if there is no such class.
+std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
+                                              const SphereClassRef& x, std::string& why);
+
+// Fills in the products of every survivor of the chart's degrees by the
+// sphere's classes `by` (those of the plan's --multiply, in order), null
+// where the product's level is not in the chart. Returns the status of the
+// first product that failed, or Ok.
+Products::Status addMultiplied(PrintedChart& chart, const Computation& computation,
+                               const std::vector<SphereSurvivor>& by, ProgressLine& progress);
+
+// The most terms a cycle the chart writes may have: a larger one is refused.
+inline constexpr std::size_t maxCycleTerms = 100000;
+
+// Fills in the cycle of every survivor of the chart's degrees. A cycle of
+// more than maxCycleTerms terms stops it, with `refusal` saying which, in
+// one line. Returns the status of the cycle that failed, or Ok.
+Products::Status addCycles(PrintedChart& chart, const Computation& computation,
+                           ProgressLine& progress, std::string& refusal);
 
 // Fills in the image under the algebraic transfer of every survivor of the
 // chart of P_0^b or P_1^b, read off the

@@ -47,8 +47,8 @@ PrintedLevel printEhpLevel(const FinishedLevel& level) {
     forEachClass(
         level,
         [&](const Entry* word, int born) {
-            printed.classes.push_back(
-                ChartClass{printMonomial(word, level.k + 1, level.w), {}, born, {}, {}, {}});
+            printed.classes.push_back(ChartClass{
+                printMonomial(word, level.k + 1, level.w), {}, born, {}, {}, {}, {}, {}});
         },
         [&](const Entry* word, const Entry* tag, int born, int dies) {
             if (born != dies) {
@@ -63,8 +63,14 @@ PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
     PrintedLevel printed = levelHeader(level);
     const auto add = [&](const Entry* word, int born, PrintedMonomial killer,
                          std::optional<int> dies) {
-        printed.classes.push_back(ChartClass{
-            printMonomial(word, level.k + 1, level.w), {}, born, dies, std::move(killer), {}});
+        printed.classes.push_back(ChartClass{printMonomial(word, level.k + 1, level.w),
+                                             {},
+                                             born,
+                                             dies,
+                                             std::move(killer),
+                                             {},
+                                             {},
+                                             {}});
     };
     forEachClass(
         level,

@@ -155,6 +155,76 @@ std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const
     return terms;
 }
 
+bool Products::cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words) {
+    cycle_.clear(k + 1);
+    if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
+        return false;
+    }
+    const std::size_t length = static_cast<std::size_t>(k) + 1;
+    std::vector<const Entry*> rows;
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        rows.push_back(cycle_.row(r));
+    }
+    std::sort(rows.begin(), rows.end(), [&](const Entry* a, const Entry* b) {
+        return compareMonomials(a, b, static_cast<int>(length)) > 0;
+    });
+    words.clear();
+    for (const Entry* row : rows) {
+        words.insert(words.end(), row, row + length);
+    }
+    return true;
+}
+
+const std::vector<Entry>& Products::sphereCycle(const SphereSurvivor& y) {
+    std::vector<Entry> key{static_cast<Entry>(y.t), static_cast<Entry>(y.k)};
+    key.insert(key.end(), y.word, y.word + y.k + 1);
+    if (key != yOf_) {
+        cycleOfY_.clear();
+        boundary_.clear(y.k + 1);
+        if (addCycle(computation_.sphere(), y.t, y.k, y.word, boundary_)) {
+            for (std::int32_t r = 0; r < boundary_.rowCount(); ++r) {
+                cycleOfY_.insert(cycleOfY_.end(), boundary_.row(r), boundary_.row(r) + y.k + 1);
+            }
+            yOf_ = std::move(key);
+        }
+    }
+    return cycleOfY_;
+}
+
+std::optional<std::vector<std::int32_t>>
+Products::productBy(std::int32_t t, int k, const Entry* word, const SphereSurvivor& y) {
+    const std::int32_t target = t + y.t - 1;
+    const int level = k + y.k;
+    if (!computation_.computed(t) || !computation_.computed(target) ||
+        level >= computation_.finalLevels(target) || status_ != Status::Ok) {
+        return std::nullopt;
+    }
+    const std::vector<Entry>& ys = sphereCycle(y);
+    cycle_.clear(k + 1);
+    if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
+        return std::nullopt;
+    }
+    // Each word of x's cycle followed by the lambdas of each of y's: only
+    // the pair where they meet may break admissibility.
+    const std::size_t yLength = static_cast<std::size_t>(y.k) + 1;
+    const PairRange meeting =
+        k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)} : noPair;
+    product_.clear(level + 1);
+    Entry mapped[maxMonomialLength];
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        copyMonomial(mapped, cycle_.row(r), k + 1);
+        for (std::size_t q = 0; q < ys.size(); q += yLength) {
+            std::copy(ys.begin() + static_cast<std::ptrdiff_t>(q + 1),
+                      ys.begin() + static_cast<std::ptrdiff_t>(q + yLength), mapped + k + 1);
+            if (!toggleReduced(product_, mapped, monomialHash(mapped, level + 1), meeting)) {
+                fail(Status::TermSetFull);
+                return std::nullopt;
+            }
+        }
+    }
+    return classOf(product_, computation_.table(), target, level);
+}
+
 std::optional<std::vector<std::int32_t>> Products::transfer(std::int32_t t, int k,
                                                             const Entry* word) {
     const SphereTable& sphere = computation_.sphere();

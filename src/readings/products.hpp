@@ -29,6 +29,14 @@ namespace curtis {
 //
 // The same reading gives the algebraic transfer from P_1^b and P_0^b to the
 // sphere (see transfer). Every record is found through the tables' lookup.
+// A class of the sphere: the survivor `word` (k + 1 entries) of level k in
+// total degree t of the sphere's table.
+struct SphereSurvivor {
+    std::int32_t t = 0;
+    int k = 0;
+    const Entry* word = nullptr;
+};
+
 class Products {
 public:
     enum class Status {
@@ -48,6 +56,21 @@ public:
     // band). On a failure status() says which.
     std::optional<std::vector<std::int32_t>> product(std::int32_t t, int k, const Entry* word,
                                                      int i);
+
+    // The product of the survivor `word` of level k in total degree t by the
+    // sphere's class y, in the ring Ext of the sphere, or for a space P_a^b
+    // in its module over it: the product of their cycles in the Lambda
+    // algebra, x's on the left, reduced to admissible form, read off the
+    // table of total degree t + y.t - 1 (internal degrees add) at level
+    // k + y.k: the survivors whose sum it is, as their records; nothing
+    // when that level was not computed. On a failure status() says which.
+    std::optional<std::vector<std::int32_t>> productBy(std::int32_t t, int k, const Entry* word,
+                                                       const SphereSurvivor& y);
+
+    // The cycle of the survivor `word` of level k in total degree t: its
+    // words (k + 1 entries each) in decreasing order, the survivor first;
+    // false on a failure (status() says which).
+    bool cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words);
 
     // The image under the algebraic transfer of the survivor `word` of level
     // k in total degree t of P_a^b, a = 0 or 1: its cycle, each word
@@ -78,6 +101,9 @@ private:
     bool addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,
                              const Entry* claimed, TermSet& set);
     bool fail(Status status);
+    // The words of the cycle of the sphere's class y, as the last call
+    // with this class left them.
+    const std::vector<Entry>& sphereCycle(const SphereSurvivor& y);
 
     const Computation& computation_;
     TermSet cycle_;
@@ -85,6 +111,8 @@ private:
     TermSet product_;
     TermSet work_;
     Status status_ = Status::Ok;
+    std::vector<Entry> cycleOfY_; // the cycle of yOf_
+    std::vector<Entry> yOf_;      // t, k, then the word
 };
 
 } // namespace curtis

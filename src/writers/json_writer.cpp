@@ -84,8 +84,21 @@ void transferImages(JsonEmitter& json, const PrintedChart& chart, const PrintedD
     json.endArray();
 }
 
+// A sum of the classes of a level: their monomials, or null where the
+// level was not computed.
+void sum(JsonEmitter& json, const PrintedSum& terms, const PrintedLevel* target) {
+    if (!terms) {
+        json.null();
+        return;
+    }
+    json.beginArray();
+    for (const std::size_t term : *terms) {
+        json.numbers(target->classes[term].word);
+    }
+    json.endArray();
+}
+
 void products(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
-    const char* const names[] = {"h0", "h1", "h2", "h3"};
     json.key("products");
     json.beginArray();
     for (const ChartClass& c : level.classes) {
@@ -93,20 +106,44 @@ void products(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& 
             continue;
         }
         json.beginObject();
-        for (int i = 0; i < 4; ++i) {
-            json.key(names[i]);
-            const auto& terms = c.products->terms[static_cast<std::size_t>(i)];
-            if (!terms) {
-                json.null();
-                continue;
-            }
-            const PrintedLevel* target = chart.productLevel(level, i);
-            json.beginArray();
-            for (const std::size_t term : *terms) {
-                json.numbers(target->classes[term].word);
-            }
-            json.endArray();
+        for (const int i : chart.plan.readings.productFactors) {
+            const char name[] = {'h', static_cast<char>('0' + i), '\0'};
+            json.key(name);
+            sum(json, c.products->terms[static_cast<std::size_t>(i)], chart.productLevel(level, i));
         }
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void multiplied(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    const std::vector<SphereClassRef>& by = chart.plan.readings.multiply;
+    json.key("multiplied");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        json.beginObject();
+        for (std::size_t x = 0; x < by.size(); ++x) {
+            json.key(by[x].name().c_str());
+            sum(json, c.multiplied[x], chart.productLevel(level, by[x]));
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void cycles(JsonEmitter& json, const PrintedLevel& level) {
+    json.key("cycles");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        json.beginObject();
+        json.key("size");
+        json.value(static_cast<long long>(c.cycle.size()));
+        json.key("terms");
+        json.beginArray();
+        for (const PrintedMonomial& term : c.cycle) {
+            json.numbers(term);
+        }
+        json.endArray();
         json.endObject();
     }
     json.endArray();
@@ -139,6 +176,12 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     }
     if (chart.plan.readings.products) {
         products(json, chart, level);
+    }
+    if (!chart.plan.readings.multiply.empty()) {
+        multiplied(json, chart, level);
+    }
+    if (chart.plan.readings.cycles) {
+        cycles(json, level);
     }
     json.endObject();
 }
@@ -175,8 +218,13 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
 //     "arrows": [{"target": [...], "source": [...]}, ...]}, ...]}, ...]}
 // with survivors and arrows in the chart's order; with products each level
 // also has "products", aligned with "survivors": for each survivor
-// {"h0": [...], "h1": [...], "h2": [...], "h3": [...]}, the monomials of the
-// survivors whose sum the product is, null where its degree was not computed.
+// {"h0": [...], "h1": [...], "h2": [...], "h3": [...]} (or the factors asked
+// for), the monomials of the survivors whose sum the product is, null where
+// its degree was not computed. With --multiply, "multiplied", aligned with
+// "survivors": for each survivor {"STEM:FILTRATION:INDEX": [...]}, the
+// product by that class of the sphere, likewise. With --cycles, "cycles",
+// aligned with "survivors": {"size": N, "terms": [[...], ...]}, the N
+// monomials of the survivor's cycle, the survivor first.
 // With births (the sphere's EHP reading) each level has "born", aligned with
 // "survivors", and with --ehp "ehp": [{"target", "source", "born", "dies"}];
 // an unstable chart has "unstable": N at the top and "dies" in each level,

@@ -16,6 +16,9 @@ namespace {
 // kind h0 to h3, the term's own bidegree, cell and monomial, and the
 // survivor multiplied as source; a product that is zero is one row with an
 // empty cell and monomial, and a product that was not computed has no row.
+// Products by a class X of the sphere (--multiply) are rows of kind "by X"
+// likewise; with --cycles, rows of kind "cycle" give each survivor's cycle,
+// the survivor as source.
 // With births (the sphere's EHP reading) two columns follow, born and dies:
 // the spheres a class is born and dies on, where the row has them; EHP pairs
 // are rows of kind "ehp" after the level's survivors, the target as
@@ -38,6 +41,8 @@ public:
                                 std::to_string(pair.born), std::to_string(pair.dies));
                 }
                 productRows(chart, level);
+                multipliedRows(chart, level);
+                cycleRows(level);
                 transferRows(chart, degree, level);
             }
         }
@@ -64,22 +69,50 @@ private:
             if (!c.products) {
                 continue;
             }
+            for (const int i : chart.plan.readings.productFactors) {
+                sumRows(c.products->terms[static_cast<std::size_t>(i)],
+                        chart.productLevel(level, i), std::string{'h', static_cast<char>('0' + i)},
+                        c);
+            }
+        }
+    }
+
+    // The products by the classes of --multiply, as rows of kind "by X".
+    void multipliedRows(const PrintedChart& chart, const PrintedLevel& level) {
+        const std::vector<SphereClassRef>& by = chart.plan.readings.multiply;
+        for (const ChartClass& c : level.classes) {
+            for (std::size_t x = 0; x < c.multiplied.size(); ++x) {
+                sumRows(c.multiplied[x], chart.productLevel(level, by[x]), "by " + by[x].name(), c);
+            }
+        }
+    }
+
+    // A sum of classes of the target level read off class c: a row per
+    // term, the class as source; zero is one row with an empty cell and
+    // monomial, and a sum that was not computed has no row.
+    void sumRows(const PrintedSum& terms, const PrintedLevel* target, const std::string& kind,
+                 const ChartClass& c) {
+        if (!terms) {
+            return;
+        }
+        const std::string source = monomialText(c.word);
+        if (terms->empty()) {
+            monomialRow(target->at, nullptr, kind, source, "", "");
+        }
+        for (const std::size_t term : *terms) {
+            const PrintedMonomial& word = target->classes[term].word;
+            monomialRow(target->at, &word, kind, source,
+                        births_ ? std::to_string(birthSphere(word)) : "", "");
+        }
+    }
+
+    // Each survivor's cycle: a row per term, of kind "cycle", the survivor
+    // as source.
+    void cycleRows(const PrintedLevel& level) {
+        for (const ChartClass& c : level.classes) {
             const std::string source = monomialText(c.word);
-            for (int i = 0; i < 4; ++i) {
-                const auto& terms = c.products->terms[static_cast<std::size_t>(i)];
-                if (!terms) {
-                    continue;
-                }
-                const PrintedLevel& target = *chart.productLevel(level, i);
-                const std::string kind = std::string("h") + static_cast<char>('0' + i);
-                if (terms->empty()) {
-                    monomialRow(target.at, nullptr, kind, source, "", "");
-                }
-                for (const std::size_t term : *terms) {
-                    const PrintedMonomial& word = target.classes[term].word;
-                    monomialRow(target.at, &word, kind, source,
-                                births_ ? std::to_string(birthSphere(word)) : "", "");
-                }
+            for (const PrintedMonomial& term : c.cycle) {
+                monomialRow(level.at, &term, "cycle", source, "", "");
             }
         }
     }

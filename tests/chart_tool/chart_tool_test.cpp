@@ -2,6 +2,7 @@
 // its picture against its JSON, and its refusals.
 #include "support/chart_json.hpp"
 #include "support/chart_tool_process.hpp"
+#include "support/lambda_complex.hpp"
 #include "support/run_process.hpp"
 #include "support/temporary_directory.hpp"
 #include "table/computation.hpp"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -26,8 +28,10 @@ using testing::ProcessOptions;
 using testing::ProcessResult;
 using testing::runProcess;
 
+using testing::Chain;
 using testing::chartTool;
 using testing::contents;
+using testing::Word;
 
 // The program's chart for w and t: from the first section header through
 // "Computation finished!" and the empty line after it.
@@ -411,6 +415,76 @@ TEST(ChartTool, ProductsInEveryFormat) {
               static_cast<std::size_t>(terms["h3"]));
 }
 
+// The readings of classes, for spaces and bands: every cycle's boundary is
+// zero in an independent Lambda complex and its first term is its
+// survivor; products by the classes h1 and h2 are those by h1 and h2;
+// products by h0 .. h5 and by a list of them agree; and TSV rows hold what
+// the JSON holds.
+TEST(ChartTool, CyclesAndProductsByClassesAgreeEverywhere) {
+    const std::vector<std::vector<std::string>> spaces{
+        {"--sphere", "--max-degree", "20"},
+        {"--bottom-cell", "1", "--max-degree", "16"},
+        {"--bottom-cell", "-3", "--top-cell", "5", "--max-degree", "16", "--max-filtration", "3"},
+    };
+    const std::vector<std::string> readings{"--cycles", "--multiply", "1:1:0", "--multiply",
+                                            "3:1:0",    "--products", "5"};
+    for (const std::vector<std::string>& space : spaces) {
+        std::vector<std::string> arguments = space;
+        arguments.insert(arguments.end(), readings.begin(), readings.end());
+        const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
+        const int w = chart.at("weight").get<int>();
+        std::vector<std::string> listed = space;
+        listed.insert(listed.end(), {"--products", "h1,h4"});
+        const nlohmann::json some = nlohmann::json::parse(chartTool(listed).out);
+        std::map<Word, Chain> memo;
+        std::multiset<std::string> rows; // kind, monomial, source, as the TSV writes them
+        for (std::size_t d = 0; d < chart.at("degrees").size(); ++d) {
+            const nlohmann::json& levels = chart.at("degrees")[d].at("levels");
+            for (std::size_t l = 0; l < levels.size(); ++l) {
+                const nlohmann::json& level = levels[l];
+                for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                    const nlohmann::json& survivor = level.at("survivors")[j];
+                    const nlohmann::json& cycle = level.at("cycles")[j];
+                    ASSERT_EQ(cycle.at("size").get<std::size_t>(), cycle.at("terms").size());
+                    EXPECT_EQ(cycle.at("terms")[0], survivor);
+                    Chain boundary;
+                    for (const nlohmann::json& term : cycle.at("terms")) {
+                        testing::addChain(boundary,
+                                          testing::reducedBoundary(term.get<Word>(), w, memo));
+                        rows.insert("cycle " + testing::monomialWords(term) + " " +
+                                    testing::monomialWords(survivor));
+                    }
+                    EXPECT_TRUE(boundary.empty()) << printed(survivor);
+                    const nlohmann::json& by = level.at("multiplied")[j];
+                    const nlohmann::json& products = level.at("products")[j];
+                    EXPECT_EQ(by.at("1:1:0"), products.at("h1"));
+                    EXPECT_EQ(by.at("3:1:0"), products.at("h2"));
+                    EXPECT_EQ(products.size(), 6u);
+                    const nlohmann::json& listedProducts =
+                        some.at("degrees")[d].at("levels")[l].at("products")[j];
+                    EXPECT_EQ(listedProducts.size(), 2u);
+                    EXPECT_EQ(listedProducts.at("h1"), products.at("h1"));
+                    EXPECT_EQ(listedProducts.at("h4"), products.at("h4"));
+                }
+            }
+        }
+        arguments.insert(arguments.end(), {"--format", "tsv"});
+        std::multiset<std::string> tsvRows;
+        std::istringstream tsv(chartTool(arguments).out);
+        for (std::string line; std::getline(tsv, line);) {
+            std::vector<std::string> fields;
+            std::istringstream cells(line);
+            for (std::string field; std::getline(cells, field, '\t');) {
+                fields.push_back(field);
+            }
+            if (fields.size() == 8 && fields[6] == "cycle") {
+                tsvRows.insert("cycle " + fields[5] + " " + fields[7]);
+            }
+        }
+        EXPECT_EQ(tsvRows, rows);
+    }
+}
+
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     const testing::TemporaryDirectory directory;
     const std::filesystem::path file = directory / "refused.json";
@@ -458,6 +532,16 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "1", "--max-degree", "4", "--transfer", "--format", "svg"},
         {"--bottom-cell", "1", "--max-degree", "4", "--transfer", "--format", "text"},
         {"--sphere", "--max-degree", "4", "--transfer", "--unstable", "2"},
+        // Products by factors and classes there are not, cycles and
+        // products by classes where they do not show.
+        {"--sphere", "--max-degree", "8", "--products", "h6"},
+        {"--sphere", "--max-degree", "8", "--products", "h1,h1"},
+        {"--sphere", "--max-degree", "8", "--multiply", "1:1"},
+        {"--sphere", "--max-degree", "8", "--multiply", "14:4:0"},
+        {"--sphere", "--max-degree", "8", "--multiply", "1:1:1"},
+        {"--bottom-cell", "1", "--max-degree", "8", "--max-filtration", "1", "--multiply", "3:2:0"},
+        {"--sphere", "--max-degree", "8", "--cycles", "--format", "svg"},
+        {"--sphere", "--max-degree", "8", "--unstable", "3", "--cycles"},
         // Options given twice.
         {"--sphere", "--max-degree", "4", "-T", "5"},
         {"--sphere", "--sphere", "--max-degree", "4"},

@@ -57,6 +57,39 @@ public:
         EXPECT_EQ(products_.status(), Products::Status::Ok);
         return result;
     }
+    // x y for a sum y of the sphere's survivors, read off y's cycles.
+    Element times(const Element& x, const Element& y) {
+        Element result{x.t + y.t - 1, x.k + y.k, {}};
+        const LevelRecords& level = tables_.table().kept(x.t, x.k);
+        const LevelRecords& ys = tables_.computation().sphere().kept(y.t, y.k);
+        for (const std::int32_t survivor : x.survivors) {
+            for (const std::int32_t other : y.survivors) {
+                const std::optional<std::vector<std::int32_t>> product = products_.productBy(
+                    x.t, x.k, level.word(survivor), SphereSurvivor{y.t, y.k, ys.word(other)});
+                EXPECT_TRUE(product.has_value()) << "t " << x.t << " level " << x.k;
+                for (const std::int32_t term : product.value_or(std::vector<std::int32_t>{})) {
+                    if (!result.survivors.insert(term).second) {
+                        result.survivors.erase(term);
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(products_.status(), Products::Status::Ok);
+        return result;
+    }
+    // Every survivor of degrees 2 .. last, each alone.
+    std::vector<Element> classes(int last) const {
+        std::vector<Element> all;
+        for (int t = 2; t <= last; ++t) {
+            for (int k = 0; k < t; ++k) {
+                for (const std::int32_t i : survivors(t, k).survivors) {
+                    all.push_back(Element{t, k, {i}});
+                }
+            }
+        }
+        return all;
+    }
+
     Element times(Element x, std::initializer_list<int> factors) {
         for (const int i : factors) {
             x = times(x, i);
@@ -128,6 +161,71 @@ TEST(Products, TowersOfRPInfinity) {
             tower = rp.times(tower, 0);
         }
         EXPECT_TRUE(tower.survivors.empty()) << "e^" << t;
+    }
+}
+
+// Products by any class: the sphere's ring is commutative and associative,
+// a space's module over it associative, and products by the classes h_i
+// are those by h_i, in every bidegree the tables reach.
+TEST(Products, TheRingLawsAndTheModulesOverIt) {
+    constexpr int last = 24;
+    Algebra sphere(last, 0, 0);
+    const std::vector<Element> classes = sphere.classes(last);
+    const auto h = [&](int i) { return sphere.survivors((1 << i) + 1, 1); };
+    for (const Element& x : classes) {
+        for (int i = 0; (1 << i) + x.t <= last; ++i) {
+            EXPECT_EQ(sphere.times(x, h(i)).survivors, sphere.times(x, i).survivors);
+        }
+        for (const Element& y : classes) {
+            if (x.t + y.t - 1 > last) {
+                continue;
+            }
+            const Element xy = sphere.times(x, y);
+            EXPECT_EQ(xy.survivors, sphere.times(y, x).survivors) << x.t << " " << y.t;
+            for (const Element& z : classes) {
+                if (xy.t + z.t - 1 <= last) {
+                    EXPECT_EQ(sphere.times(xy, z).survivors,
+                              sphere.times(x, sphere.times(y, z)).survivors);
+                }
+            }
+        }
+    }
+    constexpr int spaceLast = 18;
+    for (const auto& [w, top] : {std::pair<std::int32_t, std::optional<std::int32_t>>{-1, {}},
+                                 std::pair<std::int32_t, std::optional<std::int32_t>>{3, 5}}) {
+        Algebra space(spaceLast, w, top);
+        for (const Element& x : space.classes(spaceLast)) {
+            for (const Element& a : classes) {
+                for (const Element& b : classes) {
+                    if (x.t + a.t + b.t - 2 <= spaceLast) {
+                        EXPECT_EQ(space.times(space.times(x, a), b).survivors,
+                                  space.times(x, sphere.times(a, b)).survivors);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Products the literature gives, read off the cycles of the classes: h0 h1
+// = 0, h2^3 = h1^2 h3, h0 h2^2 = 0, h1 c0 != 0 = h0 c0, and the h0-tower on
+// h4 of eight classes.
+TEST(Products, KnownProductsOfClasses) {
+    Algebra sphere(25, 0, 0);
+    const auto h = [&](int i) { return sphere.survivors((1 << i) + 1, 1); };
+    const Element c0 = sphere.survivors(12, 3);
+    ASSERT_EQ(c0.survivors.size(), 1u);
+    EXPECT_TRUE(sphere.times(h(0), h(1)).survivors.empty());
+    const Element h2cubed = sphere.times(sphere.times(h(2), h(2)), h(2));
+    EXPECT_EQ(h2cubed.survivors.size(), 1u);
+    EXPECT_EQ(h2cubed.survivors, sphere.times(sphere.times(h(1), h(1)), h(3)).survivors);
+    EXPECT_TRUE(sphere.times(h(0), sphere.times(h(2), h(2))).survivors.empty());
+    EXPECT_EQ(sphere.times(h(1), c0).survivors.size(), 1u);
+    EXPECT_TRUE(sphere.times(h(0), c0).survivors.empty());
+    Element tower = h(4);
+    for (int k = 1; k <= 8; ++k) {
+        tower = sphere.times(h(0), tower);
+        EXPECT_EQ(tower.survivors.empty(), k == 8) << "h0^" << k << " h4";
     }
 }
 
