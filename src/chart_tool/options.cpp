@@ -166,6 +166,11 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     if (options.products && !options.format->showsProducts) {
         return "--products does nothing with --format " + format + ", which shows no products";
     }
+    if (options.h3Lines &&
+        std::find(options.productFactors.begin(), options.productFactors.end(), 3) ==
+            options.productFactors.end()) {
+        return "--h3-lines draws the products by h3, which --products leaves out";
+    }
     if (options.h3Lines && !options.format->drawsArrows) {
         return "--h3-lines draws lines in a picture: it does nothing with --format " + format +
                " (JSON and TSV list every product)";
@@ -318,11 +323,17 @@ std::vector<OptionRow> outputRows() {
                     "--arrows 2 leaves out the Sq^1 pairings)",
                     &Given::arrows, 1, cells),
              [](OptionRow& row) { row.valueOptional = true; }),
+    };
+}
+
+// What the chart reads off its classes.
+std::vector<OptionRow> readingRows() {
+    return {
         with(text("--products", "[N|LIST]",
                   "the products by h0, h1, h2 and h3 of every survivor whose\n"
                   "product lands within the computed degrees (" +
                       formatsThat(&ChartFormat::showsProducts) +
-                      "); --products N:\nby h0 to hN (N up to 5), --products h0,h4: by those",
+                      ");\nN: by h0 to hN (N up to 5); a list such as h0,h4: by those",
                   &Given::products),
              [](OptionRow& row) {
                  row.valueOptional = true;
@@ -332,7 +343,7 @@ std::vector<OptionRow> outputRows() {
                   "STEM:FILTRATION:INDEX",
                   "the product of every survivor by the sphere's class of that\n"
                   "stem and filtration, numbered from 0 as the JSON lists them\n"
-                  "(14:4:0 is h0 d0); may be given more than once (json, tsv;\n"
+                  "(14:4:0 is d0); may be given more than once (json, tsv;\n"
                   "a product of more than 2^30 terms is refused)",
                   &Given::multiply,
                   0,
@@ -397,7 +408,7 @@ std::vector<OptionRow> runRows() {
 // Every option, in the order of the help.
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
-    for (std::vector<OptionRow> more : {outputRows(), runRows()}) {
+    for (std::vector<OptionRow> more : {outputRows(), readingRows(), runRows()}) {
         for (OptionRow& row : more) {
             rows.push_back(std::move(row));
         }

@@ -536,6 +536,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         // products by classes where they do not show.
         {"--sphere", "--max-degree", "8", "--products", "h6"},
         {"--sphere", "--max-degree", "8", "--products", "h1,h1"},
+        {"--sphere", "--max-degree", "8", "--products", "2", "--format", "svg", "--h3-lines"},
         {"--sphere", "--max-degree", "8", "--multiply", "1:1"},
         {"--sphere", "--max-degree", "8", "--multiply", "14:4:0"},
         {"--sphere", "--max-degree", "8", "--multiply", "1:1:1"},
