@@ -166,9 +166,8 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     if (options.products && !options.format->showsProducts) {
         return "--products does nothing with --format " + format + ", which shows no products";
     }
-    if (options.h3Lines &&
-        std::find(options.productFactors.begin(), options.productFactors.end(), 3) ==
-            options.productFactors.end()) {
+    if (options.h3Lines && std::find(options.productFactors.begin(), options.productFactors.end(),
+                                     3) == options.productFactors.end()) {
         return "--h3-lines draws the products by h3, which --products leaves out";
     }
     if (options.h3Lines && !options.format->drawsArrows) {
