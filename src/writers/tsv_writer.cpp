@@ -9,7 +9,8 @@ namespace curtis {
 namespace {
 
 // The chart as tab-separated values, written at the end: a header row
-// t, s, stem, filtration, cell, monomial, kind, source, then one row per
+// t, s, stem, filtration, cell, monomial, kind, source (then born, dies
+// with births), internal_degree, then one row per
 // survivor (kind "survivor", source empty) and per arrow (kind "arrow") in
 // the chart's order; a monomial is its printed entries separated by blanks.
 // With products, after each level's rows, a row per term of each product:
@@ -24,15 +25,19 @@ namespace {
 // are rows of kind "ehp" after the level's survivors, the target as
 // monomial, the class that kills it as source. An unstable target is a
 // survivor row with its killer as source. With the transfer, rows of kind
-// "transfer" give each survivor's image in the sphere.
+// "transfer" give each survivor's image in the sphere, at the image's
+// bidegree, and five columns at the end, source_t, source_s, source_stem,
+// source_filtration and source_internal_degree, give the source's
+// bidegree in the space (empty in every other row).
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
         births_ = chart.plan.readings.births();
+        transfer_ = chart.plan.readings.transfer;
         row({"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"},
-            {"born", "dies"});
+            {"born", "dies"}, "internal_degree");
         for (const PrintedDegree& degree : chart.degrees) {
             for (const PrintedLevel& level : degree.levels) {
                 lineRows(level);
@@ -132,12 +137,14 @@ private:
             const std::string source = monomialText(level.classes[j].word);
             const std::vector<const PrintedMonomial*> image =
                 chart.transferImage(degree.t, level, j);
+            sourceAt_ = &level.at;
             if (image.empty()) {
                 monomialRow(target, nullptr, "transfer", source, "", "");
             }
             for (const PrintedMonomial* term : image) {
                 monomialRow(target, term, "transfer", source, "", "");
             }
+            sourceAt_ = nullptr;
         }
     }
 
@@ -149,13 +156,14 @@ private:
         row({std::to_string(at.t), std::to_string(at.s), std::to_string(at.stem()),
              std::to_string(at.filtration()), word ? std::to_string(word->front()) : "",
              word ? monomialText(*word) : "", kind, source},
-            {born, dies});
+            {born, dies}, std::to_string(at.internalDegree()));
     }
 
     // The fields separated by tabs, then a newline; the birth fields only
-    // in a chart with births.
+    // in a chart with births; the internal degree last, so that every other
+    // column keeps its place.
     void row(std::initializer_list<std::string> fields,
-             std::initializer_list<std::string> birthFields) {
+             std::initializer_list<std::string> birthFields, const std::string& internal) {
         bool first = true;
         for (const auto& list : {fields, birthFields}) {
             if (!first && !births_) {
@@ -169,11 +177,36 @@ private:
                 first = false;
             }
         }
+        std::fputc('\t', out_);
+        std::fputs(internal.c_str(), out_);
+        if (transfer_) {
+            transferSource(internal == "internal_degree");
+        }
         std::fputc('\n', out_);
+    }
+
+    // A transfer chart's last columns: the bidegree of a transfer row's
+    // source in the space, empty in every other row.
+    void transferSource(bool header) {
+        const char* const names[] = {"source_t", "source_s", "source_stem", "source_filtration",
+                                     "source_internal_degree"};
+        for (int i = 0; i < 5; ++i) {
+            std::fputc('\t', out_);
+            if (header) {
+                std::fputs(names[i], out_);
+            } else if (sourceAt_ != nullptr) {
+                const Bidegree& at = *sourceAt_;
+                const std::int32_t values[] = {at.t, at.s, at.stem(), at.filtration(),
+                                               at.internalDegree()};
+                std::fputs(std::to_string(values[i]).c_str(), out_);
+            }
+        }
     }
 
     std::FILE* out_;
     bool births_ = false;
+    bool transfer_ = false;
+    const Bidegree* sourceAt_ = nullptr; // while transfer rows are written
 };
 
 } // namespace

@@ -218,7 +218,7 @@ TEST(ChartTool, TheTableReadBackAgreesWithTheJson) {
 
     const auto words = testing::monomialWords;
     std::vector<std::vector<std::string>> expected{
-        {"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"}};
+        {"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source", "internal_degree"}};
     for (const nlohmann::json& degree : chart.at("degrees")) {
         const std::string t = std::to_string(degree.at("t").get<int>());
         for (const nlohmann::json& level : degree.at("levels")) {
@@ -244,6 +244,7 @@ TEST(ChartTool, TheTableReadBackAgreesWithTheJson) {
             for (const auto& [word, rest] : lines) {
                 std::vector<std::string> row = bidegree;
                 row.insert(row.end(), rest.begin(), rest.end());
+                row.push_back(std::to_string(level.at("internal_degree").get<int>()));
                 expected.push_back(row);
             }
         }
@@ -388,7 +389,7 @@ TEST(ChartTool, ProductsInEveryFormat) {
             fields.push_back(field);
         }
         if (fields.size() >= 7 && fields[6].size() == 2 && fields[6][0] == 'h') {
-            ASSERT_EQ(fields.size(), 8u) << line;
+            ASSERT_EQ(fields.size(), 9u) << line;
             std::ostringstream row;
             row << fields[0] << ' ' << fields[1] << ' ' << fields[6] << ' ' << fields[5] << " < "
                 << fields[7];
@@ -477,7 +478,7 @@ TEST(ChartTool, CyclesAndProductsByClassesAgreeEverywhere) {
             for (std::string field; std::getline(cells, field, '\t');) {
                 fields.push_back(field);
             }
-            if (fields.size() == 8 && fields[6] == "cycle") {
+            if (fields.size() == 9 && fields[6] == "cycle") {
                 tsvRows.insert("cycle " + fields[5] + " " + fields[7]);
             }
         }

@@ -114,12 +114,17 @@ TEST(Transfer, TheBottomClassesGoToTheHopfClassesInEveryFormat) {
     EXPECT_EQ(plus.at("degrees")[0].at("levels")[0].at("transfer"), (nlohmann::json{{{0, 0}}}));
 
     // The TSV rows of kind transfer: the image's bidegree in the sphere, a
-    // zero image as an empty monomial.
+    // zero image as an empty monomial, and the source's bidegree last.
     std::vector<std::string> expected;
     for (const nlohmann::json& degree : rp.at("degrees")) {
         for (const nlohmann::json& level : degree.at("levels")) {
-            const std::string at = std::to_string(degree.at("t").get<int>() + 2) + " " +
-                                   std::to_string(level.at("s").get<int>() + 1) + " ";
+            const std::string source = "< " + std::to_string(degree.at("t").get<int>()) + " " +
+                                       std::to_string(level.at("s").get<int>()) + " " +
+                                       std::to_string(level.at("stem").get<int>()) + " " +
+                                       std::to_string(level.at("filtration").get<int>()) + " " +
+                                       std::to_string(level.at("internal_degree").get<int>());
+            const std::string at = source + " > " + std::to_string(degree.at("t").get<int>() + 2) +
+                                   " " + std::to_string(level.at("s").get<int>() + 1) + " ";
             for (const nlohmann::json& image : level.at("transfer")) {
                 if (image.empty()) {
                     expected.push_back(at);
@@ -144,8 +149,9 @@ TEST(Transfer, TheBottomClassesGoToTheHopfClassesInEveryFormat) {
         for (std::string field; std::getline(fields, field, '\t');) {
             f.push_back(field);
         }
-        if (f.size() > 6 && f[6] == "transfer") {
-            std::string text = f[0] + " " + f[1] + " ";
+        if (f.size() == 14 && f[6] == "transfer") {
+            std::string text = "< " + f[9] + " " + f[10] + " " + f[11] + " " + f[12] + " " + f[13] +
+                               " > " + f[0] + " " + f[1] + " ";
             std::istringstream entries(f[5]);
             for (std::string entry; entries >> entry;) {
                 text += entry + ' ';
