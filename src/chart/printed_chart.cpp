@@ -1,5 +1,7 @@
 #include "chart/printed_chart.hpp"
 
+#include <algorithm>
+
 #include "chart/chart_lines.hpp"
 
 namespace curtis {
@@ -82,6 +84,24 @@ PrintedChart::transferImage(std::int32_t t, const PrintedLevel& level, std::size
         }
     }
     return image;
+}
+
+std::vector<const PrintedMonomial*> PrintedChart::transferPreimage(const PrintedLevel& above,
+                                                                   std::size_t j) const {
+    std::vector<const PrintedMonomial*> preimage;
+    // The space's degree t whose images land in the sphere's t + 1 + a.
+    const std::int32_t t = above.at.t - (plan.space.transferDegree(0));
+    const PrintedLevel* from = level(t, above.at.s - 1);
+    if (from == nullptr) {
+        return preimage;
+    }
+    for (const ChartClass& c : from->classes) {
+        if (c.transfer &&
+            std::find(c.transfer->begin(), c.transfer->end(), j) != c.transfer->end()) {
+            preimage.push_back(&c.word);
+        }
+    }
+    return preimage;
 }
 
 } // namespace curtis

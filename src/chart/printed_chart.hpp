@@ -121,6 +121,11 @@ struct PrintedChart {
     // degree t, as the sphere's chart prints them.
     std::vector<const PrintedMonomial*> transferImage(std::int32_t t, const PrintedLevel& level,
                                                       std::size_t j) const;
+    // The transfer inverted: the monomials of the chart's classes whose
+    // images hold class j of the sphere's level `above`, in the chart's
+    // order.
+    std::vector<const PrintedMonomial*> transferPreimage(const PrintedLevel& above,
+                                                         std::size_t j) const;
 };
 
 // A stored word of `length` entries as printed, the cell index restored.

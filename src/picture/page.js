@@ -148,6 +148,17 @@
     });
   }
 
+  // The sphere's classes the transfer lands in, with the classes mapping to
+  // each, by "t:s:monomial".
+  const transferFrom = new Map();
+  for (const degree of data.sphere || []) {
+    for (const level of degree.levels) {
+      level.survivors.forEach(function (word, j) {
+        transferFrom.set(degree.t + ':' + level.s + ':' + word.join(' '), level.transfer_from[j]);
+      });
+    }
+  }
+
   // What a dot is, in the panel.
   function text(word) { return word.join(' '); }
   function sum(terms) {
@@ -160,9 +171,17 @@
                   ['cell', String(c.word[0])], ['monomial', text(c.word)]];
     if (level.products) {
       const p = level.products[j];
-      rows.push(['products', ['h0', 'h1', 'h2', 'h3'].map(function (h) { return h + ': ' + sum(p[h]); }).join('; ')]);
+      rows.push(['products', Object.keys(p).map(function (h) { return h + ': ' + sum(p[h]); }).join('; ')]);
     }
-    if (level.transfer) rows.push(['transfer', sum(level.transfer[j])]);
+    if (level.transfer) {
+      rows.push(['transfer', sum(level.transfer[j])]);
+      // The transfer inverted: every class of this chart that hits each term.
+      const at = (c.t + 1 + data.bottom_cell) + ':' + (level.s + 1) + ':';
+      const hits = level.transfer[j].map(function (term) {
+        return text(term) + ' \u2190 ' + (transferFrom.get(at + text(term)) || []).map(text).join(', ');
+      });
+      if (hits.length > 0) rows.push(['its terms are hit by', hits.join('; ')]);
+    }
     if (level.born) rows.push(['born on', 'S^' + level.born[j]]);
     if (level.dies && level.dies[j] !== null) rows.push(['dies on', 'S^' + level.dies[j]]);
     const h2 = document.createElement('h2');

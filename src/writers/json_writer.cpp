@@ -207,6 +207,47 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
     }
 }
 
+// The sphere's levels the transfer lands in, each class with the classes
+// of the chart that map to it: the transfer inverted.
+void transferPreimages(JsonEmitter& json, const PrintedChart& chart) {
+    json.key("sphere");
+    json.beginArray();
+    for (const PrintedDegree& degree : chart.sphere) {
+        json.beginObject();
+        json.key("t");
+        json.value(degree.t);
+        json.key("levels");
+        json.beginArray();
+        for (const PrintedLevel& level : degree.levels) {
+            json.beginObject();
+            json.key("s");
+            json.value(level.at.s);
+            json.key("stem");
+            json.value(level.at.stem());
+            json.key("filtration");
+            json.value(level.at.filtration());
+            json.key("internal_degree");
+            json.value(level.at.internalDegree());
+            json.key("survivors");
+            classWords(json, level);
+            json.key("transfer_from");
+            json.beginArray();
+            for (std::size_t j = 0; j < level.classes.size(); ++j) {
+                json.beginArray();
+                for (const PrintedMonomial* word : chart.transferPreimage(level, j)) {
+                    json.numbers(*word);
+                }
+                json.endArray();
+            }
+            json.endArray();
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+}
+
 } // namespace
 
 // The chart as JSON, written at the end straight to the stream:
@@ -231,7 +272,11 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
 // aligned with "survivors", null for a class that lives on every sphere.
 // With the transfer each level has "transfer", aligned with "survivors": the
 // sphere's survivors whose sum the image is, as the sphere's chart writes
-// them ([] for zero). A band of filtrations 0 .. F has "max_filtration": F at
+// them ([] for zero), and the chart ends with "sphere": the sphere's
+// degrees t + 1 + a, [{"t", "levels": [{"s", "stem", "filtration",
+// "internal_degree", "survivors", "transfer_from"}]}], "transfer_from"
+// aligned with "survivors": the chart's survivors whose images hold that
+// class, the transfer inverted. A band of filtrations 0 .. F has "max_filtration": F at
 // the top, and only those levels.
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);
@@ -252,6 +297,9 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
         json.endObject();
     }
     json.endArray();
+    if (chart.plan.readings.transfer) {
+        transferPreimages(json, chart);
+    }
     json.endObject();
     std::fputc('\n', out);
 }

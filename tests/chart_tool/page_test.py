@@ -42,7 +42,7 @@ def main():
     with tempfile.TemporaryDirectory(dir=scratch) as directory:
         page = os.path.join(directory, "rp.html")
         subprocess.run([program, "--bottom-cell", "1", "--max-degree", "20", "--products",
-                        "--format", "html", "--output", page], check=True)
+                        "--transfer", "--format", "html", "--output", page], check=True)
         failures = []
 
         def check(condition, what):
@@ -59,7 +59,8 @@ def main():
             embedded = driver.execute_script(
                 "return document.getElementById('chart-data').textContent")
             plain = subprocess.run([program, "--bottom-cell", "1", "--max-degree", "20",
-                                    "--products"], check=True, capture_output=True, text=True)
+                                    "--products", "--transfer"], check=True, capture_output=True,
+                                   text=True)
             check(embedded == plain.stdout, "the page holds the JSON unchanged")
             chart = json.loads(embedded)
             survivors = [(degree["t"], level["s"], j, word)
@@ -79,6 +80,14 @@ def main():
             text = " ".join(str(entry) for entry in word)
             panel = driver.find_element(By.ID, "panel").text
             check(text in panel, "pointing at %s shows it (%r)" % (text, panel[:80]))
+
+            # The transfer inverted: e^1 goes to h1, which e^1 alone hits.
+            dot = driver.find_element(
+                By.CSS_SELECTOR, 'circle.survivor[data-t="1"][data-s="1"][data-j="0"]')
+            ActionChains(driver).move_to_element(dot).perform()
+            panel = driver.find_element(By.ID, "panel").text
+            check("0 1 \u2190 1" in panel,
+                  "the panel says what hits each term of the image (%r)" % panel[-60:])
 
             check(visible(driver, ".arrows line") == 0, "no arrow shows at first")
             driver.find_element(By.ID, "show-arrows").click()

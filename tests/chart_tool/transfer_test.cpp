@@ -49,7 +49,8 @@ std::size_t rank(std::vector<std::vector<bool>> rows) {
 }
 
 // In every bidegree of the sphere of positive stem up to t = 22, the images
-// of RP^∞'s classes up to t = 20 span the sphere's classes.
+// of RP^∞'s classes up to t = 20 span the sphere's classes; the chart's
+// "sphere" holds those classes, each with the classes that map to it.
 TEST(Transfer, IsOntoInPositiveStems) {
     const nlohmann::json rp = chart({"--bottom-cell", "1", "--max-degree", "20", "--transfer"});
     const nlohmann::json sphere = chart({"--sphere", "--max-degree", "22"});
@@ -57,6 +58,7 @@ TEST(Transfer, IsOntoInPositiveStems) {
     // the sphere they land in: t + 2, s + 1.
     std::map<std::pair<int, int>, nlohmann::json> classes;
     std::map<std::pair<int, int>, std::vector<nlohmann::json>> images;
+    std::map<std::pair<std::pair<int, int>, nlohmann::json>, nlohmann::json> inverse;
     for (const nlohmann::json& degree : sphere.at("degrees")) {
         for (const nlohmann::json& level : degree.at("levels")) {
             classes[{degree.at("t"), level.at("s")}] = level.at("survivors");
@@ -65,9 +67,13 @@ TEST(Transfer, IsOntoInPositiveStems) {
     for (const nlohmann::json& degree : rp.at("degrees")) {
         for (const nlohmann::json& level : degree.at("levels")) {
             ASSERT_EQ(level.at("transfer").size(), level.at("survivors").size());
-            for (const nlohmann::json& image : level.at("transfer")) {
-                images[{degree.at("t").get<int>() + 2, level.at("s").get<int>() + 1}].push_back(
-                    image);
+            const std::pair<int, int> at{degree.at("t").get<int>() + 2,
+                                         level.at("s").get<int>() + 1};
+            for (std::size_t j = 0; j < level.at("transfer").size(); ++j) {
+                images[at].push_back(level.at("transfer")[j]);
+                for (const nlohmann::json& term : level.at("transfer")[j]) {
+                    inverse[{at, term}].push_back(level.at("survivors")[j]);
+                }
             }
         }
     }
@@ -94,6 +100,20 @@ TEST(Transfer, IsOntoInPositiveStems) {
         ++checked;
     }
     EXPECT_GT(checked, 30);
+    std::size_t inverted = 0;
+    for (const nlohmann::json& degree : rp.at("sphere")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            const std::pair<int, int> at{degree.at("t"), level.at("s")};
+            EXPECT_EQ(level.at("survivors"), classes[at]);
+            for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                const auto found = inverse.find({at, level.at("survivors")[j]});
+                EXPECT_EQ(level.at("transfer_from")[j],
+                          found == inverse.end() ? nlohmann::json::array() : found->second);
+                inverted += found != inverse.end();
+            }
+        }
+    }
+    EXPECT_EQ(inverted, inverse.size());
 }
 
 // e^1, e^3 and e^7 of RP^∞ go to h1, h2 and h3; e^0 of RP^∞_+ goes to h0;
