@@ -369,7 +369,8 @@ TEST(Writers, BirthsAndUnstableClassesInEveryFormat) {
     EXPECT_EQ(sorted(captures(svg, "<text class=\"born\"", ">", "</text>")), sorted(labels));
 
     // S^3: every class a survivor; a class that dies has its sphere and its
-    // killer, which the text shows as "y <-- x".
+    // killer, which the text shows as a class with its death after it,
+    // "y (dies on S^5, killed by x)", never with "<--".
     const nlohmann::json unstable =
         nlohmann::json::parse(run({"--sphere", "--max-degree", "16", "--unstable", "3"}));
     EXPECT_EQ(unstable.at("unstable"), 3);
@@ -381,7 +382,8 @@ TEST(Writers, BirthsAndUnstableClassesInEveryFormat) {
                 EXPECT_LE(level.at("born")[j].get<int>(), 3);
                 if (!level.at("dies")[j].is_null()) {
                     EXPECT_GT(level.at("dies")[j].get<int>(), 3);
-                    killed.push_back(words(level.at("survivors")[j]));
+                    killed.push_back(words(level.at("survivors")[j]) + " (dies on S^" +
+                                     std::to_string(level.at("dies")[j].get<int>()));
                 }
             }
         }
@@ -393,8 +395,9 @@ TEST(Writers, BirthsAndUnstableClassesInEveryFormat) {
     std::vector<std::string> textKilled;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        if (line.find(" <-- ") != std::string::npos) {
-            textKilled.push_back(line.substr(0, line.find(" <-- ")));
+        EXPECT_EQ(line.find("<--"), std::string::npos) << line;
+        if (line.find(" (dies on S^") != std::string::npos) {
+            textKilled.push_back(line.substr(0, line.find(',')));
         }
     }
     EXPECT_EQ(textKilled, killed);
