@@ -444,9 +444,11 @@ void addOption(CLI::App& app, const OptionRow& row, Given& given) {
 }
 
 const char* const footer =
-    "Reading the JSON: for an Adams chart take \"stem\" as x and \"filtration\" (s - 1)\n"
-    "as y; a class lies in Ext^{s',t'} with s' = \"filtration\" and t' =\n"
-    "\"internal_degree\" (stem + s'). \"t\" and \"s\" are the program's own degrees.\n"
+    "Ext^{s,t}: s the filtration, t - s the stem. Reading the JSON or the TSV: a\n"
+    "class lies in Ext^{s,t} with s = \"filtration\" and t = \"internal_degree\"\n"
+    "(stem + s); for an Adams chart take \"stem\" as x and \"filtration\" as y.\n"
+    "The fields \"t\" and \"s\" are the program's own degrees (its s is the\n"
+    "filtration + 1), and --max-degree counts its t.\n"
     "A dot's cell is the cell that detects the class in the algebraic\n"
     "Atiyah-Hirzebruch spectral sequence.\n\n"
     "Exit status: 0 done, 1 the output could not be written, 2 bad arguments,\n"

@@ -167,7 +167,10 @@
   }
   function describe(c) {
     const level = c.level, j = c.j;
-    const rows = [['t, s', c.t + ', ' + level.s], ['stem, filtration', level.stem + ', ' + level.filtration],
+    const rows = [['stem, filtration', level.stem + ', ' + level.filtration],
+                  ['Ext^{s,t}', 's = ' + level.filtration + ', t = ' + level.internal_degree +
+                   ' (s the filtration, t \u2212 s the stem)'],
+                  ["the program's t, s", c.t + ', ' + level.s],
                   ['cell', String(c.word[0])], ['monomial', text(c.word)]];
     if (level.products) {
       const p = level.products[j];

@@ -149,10 +149,11 @@ void writePictureGrid(std::FILE* out, const PictureLayout& layout) {
     put(out, line("axis", axisX, axisY, right + unit / 2, axisY));
     put(out, line("axis", axisX, axisY, axisX, layout.y(layout.filtrations() - 1) - unit / 2));
     put(out, label(Layout::left + (layout.stems() - 1) * unit / 2, layout.height() - 6,
-                   "stem t - s - w in " + layout.space(), " text-anchor=\"middle\""));
+                   "stem in " + layout.space() + "; Ext^{s,t}: s the filtration, t − s the stem",
+                   " text-anchor=\"middle\""));
     put(out, "<text class=\"label\" transform=\"translate(14 " +
                  pictureNumber(layout.y((layout.filtrations() - 1) / 2.0)) +
-                 ") rotate(-90)\" text-anchor=\"middle\">Adams filtration s - 1</text>\n");
+                 ") rotate(-90)\" text-anchor=\"middle\">Adams filtration s</text>\n");
     put(out, "</g>\n");
 }
 

@@ -189,8 +189,9 @@ TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
         // The space and the axes named as topologists do.
         EXPECT_NE(text.find("<title>Curtis chart of P_{-1}^∞, total degrees 1 to 20</title>"),
                   std::string::npos);
-        EXPECT_NE(text.find(">stem t - s - w in P_{-1}^∞</text>"), std::string::npos);
-        EXPECT_NE(text.find(">Adams filtration s - 1</text>"), std::string::npos);
+        EXPECT_NE(text.find(">stem in P_{-1}^∞; Ext^{s,t}: s the filtration, t − s the stem</text>"),
+                  std::string::npos);
+        EXPECT_NE(text.find(">Adams filtration s</text>"), std::string::npos);
     }
 }
 
