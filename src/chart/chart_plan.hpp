@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/bidegree.hpp"
 #include "chart/space.hpp"
 
 #include <cstdint>
@@ -13,6 +14,13 @@ namespace curtis {
 struct DegreeRange {
     std::int32_t first = 1;
     std::int32_t last = 0;
+};
+
+// The stems a chart shows, from first to last: asked for as a range of
+// stems rather than of total degrees.
+struct StemRange {
+    int first = 0;
+    int last = 0;
 };
 
 // The products by h0 .. h5 there can be: h_i is λ(2^i - 1).
@@ -65,6 +73,8 @@ struct ChartPlan {
     Space space = Space::sphere();
     DegreeRange degrees;
     std::optional<int> band; // only the Adams filtrations 0 .. band
+    // Only these stems are shown, of the degrees computed for them.
+    std::optional<StemRange> stems;
     Readings readings;
     Drawing drawing;
     std::string format;      // the name of the output format
@@ -81,6 +91,10 @@ struct ChartPlan {
     std::optional<int> sphereBand() const;
     DegreeRange sphereDegrees() const;
 
+    // Whether the chart shows a level of this bidegree.
+    bool shows(const Bidegree& at) const {
+        return !stems || (at.stem() >= stems->first && at.stem() <= stems->last);
+    }
     // Whether product i of degree t lands within the chart.
     bool productShown(std::int32_t t, int i) const;
 };

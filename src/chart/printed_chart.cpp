@@ -86,13 +86,38 @@ PrintedChart::transferImage(std::int32_t t, const PrintedLevel& level, std::size
     return image;
 }
 
+void leaveOutUnshownProducts(PrintedChart& chart) {
+    if (!chart.plan.stems) {
+        return;
+    }
+    const auto shown = [&](const PrintedLevel* level) {
+        return level != nullptr && chart.plan.shows(level->at);
+    };
+    for (PrintedDegree& degree : chart.degrees) {
+        for (PrintedLevel& level : degree.levels) {
+            for (ChartClass& c : level.classes) {
+                for (int i = 0; c.products && i < productFactorCount; ++i) {
+                    if (!shown(chart.productLevel(level, i))) {
+                        c.products->terms[static_cast<std::size_t>(i)].reset();
+                    }
+                }
+                for (std::size_t x = 0; x < c.multiplied.size(); ++x) {
+                    if (!shown(chart.productLevel(level, chart.plan.readings.multiply[x]))) {
+                        c.multiplied[x].reset();
+                    }
+                }
+            }
+        }
+    }
+}
+
 std::vector<const PrintedMonomial*> PrintedChart::transferPreimage(const PrintedLevel& above,
                                                                    std::size_t j) const {
     std::vector<const PrintedMonomial*> preimage;
     // The space's degree t whose images land in the sphere's t + 1 + a.
     const std::int32_t t = above.at.t - (plan.space.transferDegree(0));
     const PrintedLevel* from = level(t, above.at.s - 1);
-    if (from == nullptr) {
+    if (from == nullptr || !plan.shows(from->at)) {
         return preimage;
     }
     for (const ChartClass& c : from->classes) {

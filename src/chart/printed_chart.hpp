@@ -128,6 +128,10 @@ struct PrintedChart {
                                                          std::size_t j) const;
 };
 
+// In a chart asked for by stems, the products that land in a level the
+// chart does not show are left out: as if not computed.
+void leaveOutUnshownProducts(PrintedChart& chart);
+
 // A stored word of `length` entries as printed, the cell index restored.
 PrintedMonomial printMonomial(const Entry* entries, int length, std::int32_t w);
 

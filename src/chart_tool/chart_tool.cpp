@@ -258,6 +258,7 @@ std::optional<int> ChartRun::run() {
         if (const std::optional<int> failed = checkSound()) {
             return failed;
         }
+        leaveOutUnshownProducts(chart_);
     }
     progress_.clear();
     if (written_) {

@@ -219,6 +219,8 @@ struct Given {
     bool sphere = false;
     long long maxDegree = 0;
     long long minDegree = 1;
+    long long maxStem = 0;
+    long long minStem = 0;
     long long maxFiltration = 0;
     std::string format = chartFormats().front().name;
     long long arrows = 0;
@@ -291,12 +293,19 @@ std::vector<OptionRow> spaceRows() {
                    ": the\nfinite space P_A^B (RP^n is --bottom-cell 1 --top-cell n);\n"
                    "with --weight or --bottom-cell",
                &Given::topCell, -cells, cells),
-        with(number("-T,--max-degree", "T REQUIRED",
-                    "the largest total degree t computed, 1 to " + std::to_string(maxTotalDegree),
-                    &Given::maxDegree, 1, maxBandDegree),
-             [](OptionRow& row) { row.required = true; }),
+        number("-T,--max-degree", "T",
+               "the largest total degree t computed, 1 to " + std::to_string(maxTotalDegree) +
+                   "\n(this or --max-stem is required)",
+               &Given::maxDegree, 1, maxBandDegree),
         number("--min-degree", "T0", "the smallest total degree t computed (default 1)",
                &Given::minDegree, 1, maxBandDegree),
+        number("--max-stem", "N",
+               "the stems up to N, in every filtration of --max-filtration;\n"
+               "for the sphere without it, every filtration Adams' vanishing\n"
+               "line leaves (the tower of stem 0 cut there)",
+               &Given::maxStem, -cells, cells),
+        number("--min-stem", "M", "with --max-stem: the stems from M (default: the bottom cell)",
+               &Given::minStem, -cells, cells),
         number("--max-filtration", "F",
                "only the Adams filtrations 0 to F (levels s <= F + 1), exact,\n"
                "and far faster than the whole degrees",
@@ -551,6 +560,62 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     options.output = given.output;
 }
 
+// The largest Adams filtration s in which the sphere has a class of a stem
+// from 1 to n: Ext^{s,t} = 0 for 0 < t - s < U(s), with U(4k) = 8k - 1,
+// U(4k + 1) = 8k + 1, U(4k + 2) = 8k + 2 and U(4k + 3) = 8k + 3.
+int vanishingFiltration(long long n) {
+    const auto bound = [](int s) { return 8 * (s / 4) + (s % 4 == 0 ? -1 : s % 4); };
+    int s = 0;
+    while (bound(s + 1) <= n) {
+        ++s;
+    }
+    return s;
+}
+
+// The degrees of a range asked for by stems, or why it cannot be had.
+std::string settleStems(const CLI::App& app, const Given& given, ChartOptions& options) {
+    const bool byStem = count(app, "--max-stem") > 0;
+    if (!byStem) {
+        return count(app, "--min-stem") > 0 ? "--min-stem goes with --max-stem"
+               : count(app, "--max-degree") == 0
+                   ? "the range is required: --max-degree T, or --max-stem N"
+                   : "";
+    }
+    if (count(app, "--max-degree") > 0 || count(app, "--min-degree") > 0) {
+        return "give the range by stems (--max-stem, --min-stem) or by total degrees "
+               "(--max-degree, --min-degree), not both";
+    }
+    if (!options.format->drawsArrows && !options.format->listsReadings) {
+        return "--max-stem shows a rectangle of stems; the text format is the chart of whole "
+               "total degrees, asked for with --max-degree";
+    }
+    const long long a = -options.weight;
+    const long long first = count(app, "--min-stem") > 0 ? given.minStem : a;
+    const long long last = given.maxStem;
+    if (first > last) {
+        return "--min-stem " + std::to_string(first) + " is above --max-stem " +
+               std::to_string(last);
+    }
+    if (!options.maxFiltration) {
+        if (!options.topCell || *options.topCell != a) {
+            return "--max-stem needs --max-filtration for P_A^B: each cell brings an h0-tower, "
+                   "and towers remain (at stem A for even A, at stem B for odd B), so no "
+                   "filtration bounds a range of stems";
+        }
+        options.maxFiltration = vanishingFiltration(last - a);
+    }
+    // Stem k and filtration f lie in total degree k - a + f + 1.
+    const long long maxT = last - a + *options.maxFiltration + 1;
+    if (maxT < 1 || maxT > maxBandDegree) {
+        return "--max-stem " + std::to_string(last) + " needs the total degrees up to t = " +
+               std::to_string(maxT) + ", outside 1 to " + std::to_string(maxBandDegree);
+    }
+    options.maxDegree = static_cast<std::int32_t>(maxT);
+    options.minDegree = static_cast<std::int32_t>(std::max(1LL, first - a + 1));
+    options.stems = StemRange{static_cast<int>(first), static_cast<int>(last)};
+    return "";
+}
+
 } // namespace
 
 ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& options,
@@ -578,6 +643,9 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
     }
     if (refusal.empty()) {
         settleTheRest(app, given, options);
+        refusal = settleStems(app, given, options);
+    }
+    if (refusal.empty()) {
         if (count(app, "--checkpoint-minutes") > 0) {
             std::fputs("curtis-chart: warning: --checkpoint-minutes is ignored: a degree is "
                        "computed from the sphere's tables in seconds and saves no checkpoints\n",
@@ -600,6 +668,7 @@ ChartPlan planOf(const ChartOptions& options) {
     plan.space = Space(-options.weight, options.topCell);
     plan.degrees = DegreeRange{options.minDegree, options.maxDegree};
     plan.band = options.maxFiltration;
+    plan.stems = options.stems;
     plan.readings =
         Readings{options.products,       options.ehp,      options.unstable, options.transfer,
                  options.productFactors, options.multiply, options.cycles};

@@ -24,6 +24,8 @@ struct ChartOptions {
     int arrows = 0;
     // Only the Adams filtrations 0 .. F, which reach further in t.
     std::optional<int> maxFiltration;
+    // Asked for by stems: the stems shown, the degrees above computed for them.
+    std::optional<StemRange> stems;
     bool products = false;                       // the products by h_i of every survivor
     std::vector<int> productFactors{0, 1, 2, 3}; // the i of those h_i, increasing
     std::vector<SphereClassRef> multiply;        // the products by these classes

@@ -5,14 +5,21 @@
 namespace curtis {
 
 PictureLayout::PictureLayout(const PrintedChart& chart)
-    : firstStem_(chart.plan.space.bottomCell()) {
+    : firstStem_(chart.plan.space.bottomCell()), bottomCell_(chart.plan.space.bottomCell()) {
     minDegree_ = chart.degrees.empty() ? 0 : chart.degrees.front().t;
     maxDegree_ = chart.degrees.empty() ? 1 : chart.degrees.back().t;
     maxFiltration_ = chart.plan.band.value_or(maxDegree_);
     // In total degree t the stems run from a (level t - 1) to a + t - 1
-    // (level 0), the filtrations from 0 to t - 1.
+    // (level 0), the filtrations from 0 to t - 1; a band is as tall as its
+    // filtrations, and a chart of stems as wide as its stems.
     stems_ = std::max(maxDegree_, 2);
-    filtrations_ = std::max(maxDegree_, 2);
+    filtrations_ = std::max(std::min(maxDegree_, maxFiltration_ + 1), 2);
+    if (chart.plan.stems) {
+        firstStem_ = chart.plan.stems->first;
+        stems_ = std::max(chart.plan.stems->last - chart.plan.stems->first + 1, 2);
+        firstShown_ = chart.plan.stems->first;
+        lastShown_ = chart.plan.stems->last;
+    }
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
             for (const ChartClass& c : level.classes) {
@@ -21,14 +28,19 @@ PictureLayout::PictureLayout(const PrintedChart& chart)
         }
     }
     space_ = chart.plan.name();
-    title_ = "Curtis chart of " + space_ + ", total degrees " + std::to_string(minDegree_) +
-             " to " + std::to_string(maxDegree_);
+    title_ = "Curtis chart of " + space_ +
+             (chart.plan.stems ? ", stems " + std::to_string(firstShown_) + " to " +
+                                     std::to_string(lastShown_)
+                               : ", total degrees " + std::to_string(minDegree_) + " to " +
+                                     std::to_string(maxDegree_));
 }
 
 bool PictureLayout::computed(int dx, int filtration) const {
-    // Stem a + dx and filtration y belong to total degree t = dx + y + 1.
-    const int t = dx + filtration + 1;
-    return t >= minDegree_ && t <= maxDegree_ && filtration <= maxFiltration_;
+    // Stem s and filtration y belong to total degree t = s - a + y + 1.
+    const int stem = firstStem_ + dx;
+    const int t = stem - bottomCell_ + filtration + 1;
+    return t >= minDegree_ && t <= maxDegree_ && filtration <= maxFiltration_ &&
+           (firstShown_ > lastShown_ || (stem >= firstShown_ && stem <= lastShown_));
 }
 
 PictureLayout::Point PictureLayout::dot(const PrintedLevel& level, std::size_t j) const {

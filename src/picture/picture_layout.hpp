@@ -60,12 +60,16 @@ public:
     // Every survivor has the same cell: cell labels and colours say nothing.
     bool oneCell() const { return cells_.size() <= 1; }
 
-    // "Curtis chart of SPACE, total degrees T0 to T".
+    // "Curtis chart of SPACE, total degrees T0 to T" (or "stems M to N").
     const std::string& title() const { return title_; }
     const std::string& space() const { return space_; }
 
 private:
     std::int32_t firstStem_;
+    std::int32_t bottomCell_;
+    // The stems shown, in a chart asked for by stems (else none: first > last).
+    std::int32_t firstShown_ = 1;
+    std::int32_t lastShown_ = 0;
     int stems_;
     int filtrations_;
     std::int32_t minDegree_;

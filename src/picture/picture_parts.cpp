@@ -162,8 +162,13 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
     put(out, "<g class=\"arrows\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
+            if (!chart.plan.shows(level.at)) {
+                continue;
+            }
             for (const ChartArrow& arrow : level.arrows) {
-                if (arrow.source.front() - arrow.target.front() < fromCellDifference) {
+                // Its source lies one stem to the right, which must be shown.
+                if (arrow.source.front() - arrow.target.front() < fromCellDifference ||
+                    (chart.plan.stems && level.at.stem() + 1 > chart.plan.stems->last)) {
                     continue;
                 }
                 // From the source towards the target, stopping short of the
@@ -196,6 +201,9 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
     const char* const classes[] = {"h0", "h1", "h2", "h3"};
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
+            if (!chart.plan.shows(level.at)) {
+                continue;
+            }
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
                 if (!level.classes[j].products) {
                     continue;
@@ -232,6 +240,9 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
     put(out, "<g class=\"dots\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
+            if (!chart.plan.shows(level.at)) {
+                continue;
+            }
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
                 const PrintedMonomial& monomial = level.classes[j].word;
                 const Layout::Point at = layout.dot(level, j);

@@ -201,6 +201,12 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
         json.key("max_filtration");
         json.value(*plan.band);
     }
+    if (plan.stems) {
+        json.key("min_stem");
+        json.value(plan.stems->first);
+        json.key("max_stem");
+        json.value(plan.stems->last);
+    }
     if (plan.readings.unstable) {
         json.key("unstable");
         json.value(*plan.readings.unstable);
@@ -219,6 +225,9 @@ void transferPreimages(JsonEmitter& json, const PrintedChart& chart) {
         json.key("levels");
         json.beginArray();
         for (const PrintedLevel& level : degree.levels) {
+            if (!chart.plan.shows(level.at)) {
+                continue;
+            }
             json.beginObject();
             json.key("s");
             json.value(level.at.s);
@@ -291,7 +300,9 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
         json.key("levels");
         json.beginArray();
         for (const PrintedLevel& level : degree.levels) {
-            levelJson(json, chart, degree, level);
+            if (chart.plan.shows(level.at)) {
+                levelJson(json, chart, degree, level);
+            }
         }
         json.endArray();
         json.endObject();

@@ -40,6 +40,9 @@ public:
             {"born", "dies"}, "internal_degree");
         for (const PrintedDegree& degree : chart.degrees) {
             for (const PrintedLevel& level : degree.levels) {
+                if (!chart.plan.shows(level.at)) {
+                    continue;
+                }
                 lineRows(level);
                 for (const PrintedEhp& pair : level.ehp) {
                     monomialRow(level.at, &pair.target, "ehp", monomialText(pair.source),

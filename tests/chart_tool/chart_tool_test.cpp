@@ -189,8 +189,9 @@ TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
         // The space and the axes named as topologists do.
         EXPECT_NE(text.find("<title>Curtis chart of P_{-1}^∞, total degrees 1 to 20</title>"),
                   std::string::npos);
-        EXPECT_NE(text.find(">stem in P_{-1}^∞; Ext^{s,t}: s the filtration, t − s the stem</text>"),
-                  std::string::npos);
+        EXPECT_NE(
+            text.find(">stem in P_{-1}^∞; Ext^{s,t}: s the filtration, t − s the stem</text>"),
+            std::string::npos);
         EXPECT_NE(text.find(">Adams filtration s</text>"), std::string::npos);
     }
 }
@@ -487,6 +488,75 @@ TEST(ChartTool, CyclesAndProductsByClassesAgreeEverywhere) {
     }
 }
 
+// A range of stems is the rectangle of its degrees: the levels of the
+// degrees it needs whose stems it asks for, with products that land outside
+// left out; the sphere without a band takes the filtrations that Adams'
+// vanishing line leaves. Its picture is as wide as its stems and as tall as
+// its band.
+TEST(ChartTool, ARangeOfStemsIsTheRectangleOfItsDegrees) {
+    const struct {
+        std::vector<std::string> byStems, byDegrees;
+        int first, last, band;
+    } cases[] = {
+        {{"--sphere", "--max-stem", "20"},
+         {"--sphere", "-T", "32", "--max-filtration", "11"},
+         0,
+         20,
+         11},
+        {{"--bottom-cell", "1", "--min-stem", "5", "--max-stem", "12", "--max-filtration", "3"},
+         {"--bottom-cell", "1", "--min-degree", "5", "-T", "15", "--max-filtration", "3"},
+         5,
+         12,
+         3},
+        {{"--bottom-cell", "-3", "--top-cell", "5", "--max-stem", "6", "--max-filtration", "2",
+          "--products"},
+         {"--bottom-cell", "-3", "--top-cell", "5", "-T", "12", "--max-filtration", "2",
+          "--products"},
+         -3,
+         6,
+         2},
+    };
+    for (const auto& c : cases) {
+        const nlohmann::json stems = nlohmann::json::parse(chartTool(c.byStems).out);
+        const nlohmann::json degrees = nlohmann::json::parse(chartTool(c.byDegrees).out);
+        EXPECT_EQ(stems.at("max_filtration"), c.band);
+        EXPECT_EQ(stems.at("max_stem"), c.last);
+        ASSERT_EQ(stems.at("degrees").size(), degrees.at("degrees").size());
+        std::size_t shown = 0;
+        for (std::size_t d = 0; d < degrees.at("degrees").size(); ++d) {
+            std::vector<nlohmann::json> expected;
+            for (nlohmann::json level : degrees.at("degrees")[d].at("levels")) {
+                const int stem = level.at("stem").get<int>();
+                if (stem < c.first || stem > c.last) {
+                    continue;
+                }
+                for (nlohmann::json& products : level.value("products", nlohmann::json::array())) {
+                    for (auto& [factor, terms] : products.items()) {
+                        const int shift = factor == "h1"   ? 1
+                                          : factor == "h2" ? 3
+                                          : factor == "h3" ? 7
+                                                           : 0;
+                        if (stem + shift > c.last) {
+                            terms = nullptr;
+                        }
+                    }
+                }
+                expected.push_back(level);
+            }
+            shown += expected.size();
+            EXPECT_EQ(stems.at("degrees")[d].at("levels"), nlohmann::json(expected)) << d;
+        }
+        EXPECT_GT(shown, 10u);
+        std::vector<std::string> svg = c.byStems;
+        svg.insert(svg.end(), {"--format", "svg"});
+        const std::string picture = chartTool(svg).out;
+        std::ostringstream size;
+        size << "width=\"" << 56 + (c.last - c.first) * 24 + 32 + 230 << ".0\" height=\""
+             << 48 + c.band * 24 + 48 << ".0\"";
+        EXPECT_NE(picture.find(size.str()), std::string::npos) << size.str();
+    }
+}
+
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     const testing::TemporaryDirectory directory;
     const std::filesystem::path file = directory / "refused.json";
@@ -545,6 +615,13 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "1", "--max-degree", "8", "--max-filtration", "1", "--multiply", "3:2:0"},
         {"--sphere", "--max-degree", "8", "--cycles", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--unstable", "3", "--cycles"},
+        // Ranges of stems that cannot be had.
+        {"--bottom-cell", "1", "--max-stem", "10"},
+        {"--sphere", "--max-stem", "10", "--max-degree", "12"},
+        {"--sphere", "--max-stem", "10", "--format", "text"},
+        {"--sphere", "--min-stem", "3"},
+        {"--sphere", "--min-stem", "5", "--max-stem", "4"},
+        {"--sphere", "--max-stem", "250", "--max-filtration", "10"},
         // Options given twice.
         {"--sphere", "--max-degree", "4", "-T", "5"},
         {"--sphere", "--sphere", "--max-degree", "4"},
