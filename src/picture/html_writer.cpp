@@ -60,12 +60,10 @@ private:
             checkbox("show-h2", "h2", true);
             checkbox("show-h3", "h3", chart.plan.drawing.h3Lines);
         }
-        checkbox("show-labels", "labels", true);
-        if (chart.plan.readings.births()) {
-            std::fputs(
-                "<label>colour <select id=\"colour\"><option value=\"cell\">by cell"
-                "</option><option value=\"born\">by birth sphere</option></select></label>\n",
-                out_);
+        // Dots are labelled with their cells where there are several, and
+        // with their birth spheres where the data has births.
+        if (chart.plan.readings.births() || !PictureLayout(chart).oneCell()) {
+            checkbox("show-labels", "labels", true);
         }
         std::fputs("<label>find <input type=\"search\" id=\"search\" "
                    "placeholder=\"a monomial (1 2 1) or a cell\" aria-describedby=\"found\">"
@@ -82,15 +80,16 @@ private:
                      "%s\" role=\"img\" aria-label=\"%s\" font-family=\"sans-serif\" "
                      "font-size=\"11\" data-width=\"%s\" data-height=\"%s\" data-unit=\"%s\" "
                      "data-left=\"%s\" data-top=\"%s\" data-first-stem=\"%d\" data-stems=\"%d\" "
-                     "data-filtrations=\"%d\" data-palette='%s'>\n",
+                     "data-filtrations=\"%d\" data-colour=\"%s\" data-palette='%s'>\n",
                      width.c_str(), height.c_str(), escapedXml(layout.title()).c_str(),
                      width.c_str(), height.c_str(), pictureNumber(PictureLayout::unit).c_str(),
                      pictureNumber(PictureLayout::left).c_str(),
                      pictureNumber(PictureLayout::top).c_str(), layout.firstStem(), layout.stems(),
-                     layout.filtrations(), paletteJson().c_str());
+                     layout.filtrations(), chart.plan.readings.births() ? "born" : "cell",
+                     paletteJson().c_str());
         writePictureStyle(out_);
         writePictureShading(out_, layout);
-        writePictureGrid(out_, layout);
+        writePictureGrid(out_, layout, false);
         // Every arrow there is to show (all of them but with --arrows N),
         // and every product line; the controls show and hide them.
         if (hasArrows(chart)) {

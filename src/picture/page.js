@@ -23,7 +23,6 @@
     }
   }
   const dots = Array.from(svg.querySelectorAll('circle.survivor'));
-  const cellFill = new Map(dots.map(function (dot) { return [dot, dot.getAttribute('fill')]; }));
 
   // Picture coordinates and degrees.
   function stemAt(x) { return firstStem + (x - left) / unit; }
@@ -134,18 +133,15 @@
   toggle('show-arrows', 'hide-arrows');
   ['h0', 'h1', 'h2', 'h3'].forEach(function (h) { toggle('show-' + h, 'hide-' + h); });
   toggle('show-labels', 'hide-labels');
-  const colour = document.getElementById('colour');
-  if (colour) {
-    colour.addEventListener('change', function () {
-      for (const dot of dots) {
-        const c = classes.get(dot.dataset.t + ':' + dot.dataset.s + ':' + dot.dataset.j);
-        if (colour.value === 'born' && c && c.level.born) {
-          dot.setAttribute('fill', palette[((c.level.born[c.j] % palette.length) + palette.length) % palette.length]);
-        } else {
-          dot.setAttribute('fill', cellFill.get(dot));
-        }
+  // Dots are coloured by the sphere they are born on where the data has
+  // births (the sphere's one cell says nothing), else by cell.
+  if (svg.dataset.colour === 'born') {
+    for (const dot of dots) {
+      const c = classes.get(dot.dataset.t + ':' + dot.dataset.s + ':' + dot.dataset.j);
+      if (c && c.level.born) {
+        dot.setAttribute('fill', palette[((c.level.born[c.j] % palette.length) + palette.length) % palette.length]);
       }
-    });
+    }
   }
 
   // The sphere's classes the transfer lands in, with the classes mapping to

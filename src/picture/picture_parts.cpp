@@ -123,7 +123,7 @@ void writePictureShading(std::FILE* out, const PictureLayout& layout) {
     put(out, "</g>\n");
 }
 
-void writePictureGrid(std::FILE* out, const PictureLayout& layout) {
+void writePictureGrid(std::FILE* out, const PictureLayout& layout, bool numbers) {
     // Grid and ticks every degree, labels every labelStep.
     put(out, "<g class=\"grid-lines\">\n");
     const double unit = Layout::unit;
@@ -135,14 +135,14 @@ void writePictureGrid(std::FILE* out, const PictureLayout& layout) {
         put(out, line("grid", x, layout.y(0), x, layout.y(layout.filtrations() - 1)));
         put(out, line("axis", x, axisY, x, axisY + 4));
         const std::int64_t stem = std::int64_t{layout.firstStem()} + dx;
-        if (stem % layout.labelStep() == 0) {
+        if (numbers && stem % layout.labelStep() == 0) {
             put(out, label(x, axisY + 16, std::to_string(stem), " text-anchor=\"middle\""));
         }
     }
     for (int y = 0; y < layout.filtrations(); ++y) {
         put(out, line("grid", Layout::left, layout.y(y), right, layout.y(y)));
         put(out, line("axis", axisX - 4, layout.y(y), axisX, layout.y(y)));
-        if (y % layout.labelStep() == 0) {
+        if (numbers && y % layout.labelStep() == 0) {
             put(out, label(axisX - 7, layout.y(y) + 4, std::to_string(y), " text-anchor=\"end\""));
         }
     }

@@ -22,7 +22,9 @@ void writePictureHeading(std::FILE* out, const PictureLayout& layout);
 void writePictureShading(std::FILE* out, const PictureLayout& layout);
 
 // The grid, the ticks and labels of both axes, and the axes' names.
-void writePictureGrid(std::FILE* out, const PictureLayout& layout);
+// numbers: the stems and filtrations along the axes (the page draws its
+// own, which stay in view).
+void writePictureGrid(std::FILE* out, const PictureLayout& layout, bool numbers = true);
 
 // A picture for a page (identified) marks each element with what it shows:
 // a dot its t, s and survivor index j (data-t, data-s, data-j) and takes the

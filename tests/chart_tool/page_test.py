@@ -111,6 +111,22 @@ def main():
                        for e in driver.find_elements(By.CSS_SELECTOR, "circle.survivor.match")}
                 check(lit == {x[:3] for x in matches} and lit,
                       "searching %r lights exactly its %d dots" % (query, len(matches)))
+
+            # The sphere with births: coloured by birth from the start, with
+            # no colour-by-cell control; each axis drawn once, by the page.
+            sphere = os.path.join(directory, "sphere.html")
+            subprocess.run([program, "--sphere", "--max-degree", "16", "--ehp", "--format",
+                            "html", "--output", sphere], check=True)
+            driver.get("file://" + sphere)
+            check(not driver.find_elements(By.ID, "colour"), "the sphere's page has no colour control")
+            fills = driver.execute_script(
+                "return new Set(Array.from(document.querySelectorAll('circle.survivor'))"
+                ".map(d => d.getAttribute('fill'))).size")
+            check(fills > 3, "its dots are coloured by the sphere they are born on (%d colours)" % fills)
+            numbers = driver.execute_script(
+                "return document.querySelectorAll('#picture .grid-lines text').length")
+            check(numbers == 2, "the picture holds only the axes' titles (%d texts)" % numbers)
+            check(visible(driver, "#x-axis text") > 3, "the page draws the stems along the axis")
         finally:
             driver.quit()
     if failures:
