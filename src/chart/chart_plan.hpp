@@ -65,6 +65,7 @@ struct Drawing {
     // arrows; 0 draws none.
     int arrowsFromCellDifference = 0;
     bool h3Lines = false; // with products: the h3 lines too
+    bool uncut = false;   // towers whole: every filtration drawn
 };
 
 // A chart to make: the one place where the command line becomes what is

@@ -170,6 +170,9 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
                                      3) == options.productFactors.end()) {
         return "--h3-lines draws the products by h3, which --products leaves out";
     }
+    if (options.uncut && options.format->name != std::string("svg")) {
+        return "--uncut draws a picture whole: it goes with --format svg (the page moves its cut)";
+    }
     if (options.h3Lines && !options.format->drawsArrows) {
         return "--h3-lines draws lines in a picture: it does nothing with --format " + format +
                " (JSON and TSV list every product)";
@@ -228,6 +231,7 @@ struct Given {
     std::vector<std::string> multiply;
     bool cycles = false;
     bool h3Lines = false;
+    bool uncut = false;
     bool ehp = false;
     bool transfer = false;
     long long unstable = 0;
@@ -365,6 +369,10 @@ std::vector<OptionRow> readingRows() {
              "terms is refused)",
              &Given::cycles),
         flag("--h3-lines", "svg with --products: draw h3 lines too", &Given::h3Lines),
+        flag("--uncut",
+             "svg: draw every filtration; by default a tower is cut two rows\n"
+             "above every other class, with an arrow (the page moves the cut)",
+             &Given::uncut),
         flag("--ehp",
              "with --sphere: the table read as the algebraic EHP sequence:\n"
              "the sphere each survivor is born on, and every pairing that\n"
@@ -549,6 +557,7 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     options.products = count(app, "--products") > 0;
     options.cycles = given.cycles;
     options.h3Lines = given.h3Lines;
+    options.uncut = given.uncut;
     options.ehp = given.ehp;
     options.transfer = given.transfer;
     if (count(app, "--unstable") > 0) {
@@ -672,7 +681,7 @@ ChartPlan planOf(const ChartOptions& options) {
     plan.readings =
         Readings{options.products,       options.ehp,      options.unstable, options.transfer,
                  options.productFactors, options.multiply, options.cycles};
-    plan.drawing = Drawing{options.arrows, options.h3Lines};
+    plan.drawing = Drawing{options.arrows, options.h3Lines, options.uncut};
     plan.format = options.format->name;
     plan.output = options.output;
     plan.cache = options.cache;

@@ -31,6 +31,7 @@ struct ChartOptions {
     std::vector<SphereClassRef> multiply;        // the products by these classes
     bool cycles = false;                         // every survivor's cycle
     bool h3Lines = false;                        // svg: draw the h3 products too
+    bool uncut = false;                          // svg: towers whole
     bool ehp = false;                            // the sphere: births and EHP pairs
     std::optional<int> unstable;                 // the sphere: the unstable chart of S^N
     bool transfer = false;   // P_0^b, P_1^b: the algebraic transfer to the sphere

@@ -19,7 +19,7 @@ public:
     explicit HtmlWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
-        const PictureLayout layout(chart);
+        const PictureLayout layout(chart, false);
         const std::string title = escapedXml(layout.title());
         std::fprintf(out_,
                      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -62,8 +62,17 @@ private:
         }
         // Dots are labelled with their cells where there are several, and
         // with their birth spheres where the data has births.
-        if (chart.plan.readings.births() || !PictureLayout(chart).oneCell()) {
+        const PictureLayout layout(chart, false);
+        if (chart.plan.readings.births() || !layout.oneCell()) {
             checkbox("show-labels", "labels", true);
+        }
+        // Towers are cut where the picture would be mostly tower; the
+        // reader moves the cut.
+        if (layout.towerCut()) {
+            std::fprintf(out_,
+                         "<label>towers cut at filtration <input type=\"number\" id=\"tower-cut\" "
+                         "min=\"1\" max=\"%d\" value=\"%d\"></label>\n",
+                         layout.filtrations() - 1, *layout.towerCut());
         }
         std::fputs("<label>find <input type=\"search\" id=\"search\" "
                    "placeholder=\"a monomial (1 2 1) or a cell\" aria-describedby=\"found\">"

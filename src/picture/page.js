@@ -9,7 +9,7 @@
   const unit = +svg.dataset.unit, left = +svg.dataset.left, top = +svg.dataset.top;
   const firstStem = +svg.dataset.firstStem, stems = +svg.dataset.stems;
   const filtrations = +svg.dataset.filtrations;
-  const full = { x: 0, y: 0, w: +svg.dataset.width, h: +svg.dataset.height };
+  let full = { x: 0, y: 0, w: +svg.dataset.width, h: +svg.dataset.height };
   let view = Object.assign({}, full);
   const svgNS = 'http://www.w3.org/2000/svg';
 
@@ -81,6 +81,14 @@
     apply();
   }
   function fit() { view = Object.assign({}, full); apply(); }
+  // The cut of the towers: the whole view ends half a row above it.
+  const cut = document.getElementById('tower-cut');
+  function cutTowers() {
+    const at = Math.min(filtrations - 1, Math.max(1, Math.round(+cut.value)));
+    const y = Math.max(0, (filtrations - 1 - at - 0.5) * unit);
+    full = { x: 0, y: y, w: +svg.dataset.width, h: +svg.dataset.height - y };
+    fit();
+  }
   function pointAt(event) {
     const point = svg.createSVGPoint();
     point.x = event.clientX; point.y = event.clientY;
@@ -121,6 +129,10 @@
     event.preventDefault();
   });
   window.addEventListener('resize', drawAxes);
+  if (cut) {
+    cut.addEventListener('change', cutTowers);
+    cutTowers();
+  }
 
   // Toggles.
   function toggle(id, cls) {

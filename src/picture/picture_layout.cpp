@@ -4,7 +4,7 @@
 
 namespace curtis {
 
-PictureLayout::PictureLayout(const PrintedChart& chart)
+PictureLayout::PictureLayout(const PrintedChart& chart, bool cutTowers)
     : firstStem_(chart.plan.space.bottomCell()), bottomCell_(chart.plan.space.bottomCell()) {
     minDegree_ = chart.degrees.empty() ? 0 : chart.degrees.front().t;
     maxDegree_ = chart.degrees.empty() ? 1 : chart.degrees.back().t;
@@ -27,12 +27,58 @@ PictureLayout::PictureLayout(const PrintedChart& chart)
             }
         }
     }
+    findTowerCut(chart);
+    if (cutTowers && towerCut_) {
+        cut_ = true;
+        filtrations_ = *towerCut_ + 1;
+    }
     space_ = chart.plan.name();
     title_ = "Curtis chart of " + space_ +
              (chart.plan.stems ? ", stems " + std::to_string(firstShown_) + " to " +
                                      std::to_string(lastShown_)
                                : ", total degrees " + std::to_string(minDegree_) + " to " +
                                      std::to_string(maxDegree_));
+}
+
+void PictureLayout::findTowerCut(const PrintedChart& chart) {
+    std::set<std::pair<std::int32_t, int>> occupied; // (stem, filtration)
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            if (!level.classes.empty() && chart.plan.shows(level.at)) {
+                occupied.insert({level.at.stem(), level.at.filtration()});
+            }
+        }
+    }
+    std::set<std::pair<std::int32_t, int>> towers;
+    for (int dx = 0; dx < stems_; ++dx) {
+        const std::int32_t stem = firstStem_ + dx;
+        // A tower reaches the top row of the picture.
+        const int top = filtrations_ - 1;
+        if (!computed(dx, top)) {
+            continue;
+        }
+        int below = top;
+        while (below >= 0 && occupied.count({stem, below}) > 0) {
+            --below;
+        }
+        if (top - below >= 3) {
+            towerStems_.insert(stem);
+            for (int f = below + 1; f <= top; ++f) {
+                towers.insert({stem, f});
+            }
+        }
+    }
+    int highest = 0;
+    for (const auto& bidegree : occupied) {
+        if (towers.count(bidegree) == 0) {
+            highest = std::max(highest, bidegree.second);
+        }
+    }
+    if (!towerStems_.empty() && highest + 2 < filtrations_ - 1) {
+        towerCut_ = highest + 2;
+    } else {
+        towerStems_.clear();
+    }
 }
 
 bool PictureLayout::computed(int dx, int filtration) const {

@@ -3,6 +3,7 @@
 #include "chart/printed_chart.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -31,7 +32,10 @@ public:
         double y;
     };
 
-    explicit PictureLayout(const PrintedChart& chart);
+    // cutTowers: the picture ends at the tower cut, if there is one; else it
+    // holds every filtration and only names the cut (for the page, whose
+    // reader moves it).
+    explicit PictureLayout(const PrintedChart& chart, bool cutTowers = true);
 
     std::int32_t firstStem() const { return firstStem_; }
     int stems() const { return stems_; }
@@ -60,6 +64,17 @@ public:
     // Every survivor has the same cell: cell labels and colours say nothing.
     bool oneCell() const { return cells_.size() <= 1; }
 
+    // Where towers are cut: the highest filtration of any class that is not
+    // part of a tower (a run of at least three classes up a stem to the
+    // top row of the picture) plus two; none when every class fits
+    // below it. The stems of the towers it cuts.
+    std::optional<int> towerCut() const { return towerCut_; }
+    const std::set<std::int32_t>& towerStems() const { return towerStems_; }
+    // Whether a level's dots are drawn: below the cut, where the picture is cut.
+    bool drawn(const Bidegree& at) const {
+        return !cut_ || at.filtration() <= *towerCut_;
+    }
+
     // "Curtis chart of SPACE, total degrees T0 to T" (or "stems M to N").
     const std::string& title() const { return title_; }
     const std::string& space() const { return space_; }
@@ -76,6 +91,11 @@ private:
     std::int32_t maxDegree_;
     int maxFiltration_;
     std::set<std::int32_t> cells_;
+    std::optional<int> towerCut_;
+    std::set<std::int32_t> towerStems_;
+    bool cut_ = false; // the picture ends at the cut
+
+    void findTowerCut(const PrintedChart& chart);
     std::string space_;
     std::string title_;
 };

@@ -162,7 +162,7 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
     put(out, "<g class=\"arrows\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            if (!chart.plan.shows(level.at)) {
+            if (!chart.plan.shows(level.at) || !layout.drawn(level.at)) {
                 continue;
             }
             for (const ChartArrow& arrow : level.arrows) {
@@ -201,7 +201,7 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
     const char* const classes[] = {"h0", "h1", "h2", "h3"};
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            if (!chart.plan.shows(level.at)) {
+            if (!chart.plan.shows(level.at) || !layout.drawn(level.at)) {
                 continue;
             }
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
@@ -216,6 +216,9 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
                         continue;
                     }
                     const PrintedLevel* target = chart.productLevel(level, i);
+                    if (!layout.drawn(target->at)) {
+                        continue; // above the tower cut
+                    }
                     const std::string cls =
                         std::string(classes[i]) + (terms->size() > 1 ? " sum" : "");
                     for (const std::size_t term : *terms) {
@@ -235,12 +238,27 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
     put(out, "</g>\n");
 }
 
+void writePictureTowerCuts(std::FILE* out, const PictureLayout& layout) {
+    if (!layout.towerCut() || layout.filtrations() != *layout.towerCut() + 1) {
+        return; // not cut here
+    }
+    put(out, "<g class=\"tower-cuts\">\n");
+    const double y = layout.y(*layout.towerCut());
+    for (const std::int32_t stem : layout.towerStems()) {
+        put(out, line("tower", layout.x(stem), y - Layout::dotSpacing, layout.x(stem),
+                      y - Layout::unit * 0.9, " marker-end=\"url(#head)\"",
+                      "the tower goes on above filtration " +
+                          std::to_string(*layout.towerCut())));
+    }
+    put(out, "</g>\n");
+}
+
 void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
                       bool identified) {
     put(out, "<g class=\"dots\">\n");
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            if (!chart.plan.shows(level.at)) {
+            if (!chart.plan.shows(level.at) || !layout.drawn(level.at)) {
                 continue;
             }
             for (std::size_t j = 0; j < level.classes.size(); ++j) {

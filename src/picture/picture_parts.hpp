@@ -46,6 +46,10 @@ void writePictureProducts(std::FILE* out, const PictureLayout& layout, const Pri
 
 // A dot per survivor, its monomial as its title, coloured and labelled by its
 // cell where the cells differ.
+// Where the picture cuts towers: an arrow up from the top of each, which
+// says that it goes on.
+void writePictureTowerCuts(std::FILE* out, const PictureLayout& layout);
+
 void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
                       bool identified = false);
 

@@ -14,7 +14,7 @@ public:
     explicit SvgWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
-        const PictureLayout layout(chart);
+        const PictureLayout layout(chart, !chart.plan.drawing.uncut);
         const std::string width = pictureNumber(layout.width());
         const std::string height = pictureNumber(layout.height());
         std::fprintf(out_,
@@ -35,6 +35,7 @@ public:
         }
         writePictureProducts(out_, layout, chart, drawing.h3Lines);
         writePictureDots(out_, layout, chart);
+        writePictureTowerCuts(out_, layout);
         writePictureLegend(out_, layout, chart);
         std::fputs("</svg>\n", out_);
     }

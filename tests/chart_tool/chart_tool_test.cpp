@@ -163,8 +163,9 @@ TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
     EXPECT_GT(survivors, 20u);
     EXPECT_GT(arrows, 20u);
     for (const bool withArrows : {false, true}) {
-        std::vector<std::string> arguments{"--weight", "1",   "--max-degree", "20",
-                                           "--format", "svg", "--output",     picture.string()};
+        std::vector<std::string> arguments{"--weight", "1",        "--max-degree",
+                                           "20",       "--format", "svg",
+                                           "--uncut",  "--output", picture.string()};
         if (withArrows) {
             arguments.push_back("--arrows");
         }
@@ -406,7 +407,7 @@ TEST(ChartTool, ProductsInEveryFormat) {
     // one of the latter. Up to t = 12 every product of the sphere is one
     // class.
     arguments = sphere;
-    arguments.insert(arguments.end(), {"--products", "--format", "svg"});
+    arguments.insert(arguments.end(), {"--products", "--format", "svg", "--uncut"});
     const std::string svg = chartTool(arguments).out;
     EXPECT_EQ(occurrences(svg, "<line class=\"h0\""), static_cast<std::size_t>(terms["h0"]));
     EXPECT_EQ(occurrences(svg, "<line class=\"h1\""), static_cast<std::size_t>(terms["h1"]));
@@ -557,6 +558,47 @@ TEST(ChartTool, ARangeOfStemsIsTheRectangleOfItsDegrees) {
     }
 }
 
+// The tower of stem 0 is cut two rows above every other class: the
+// picture is that tall, draws the dots below the cut and an arrow on the
+// tower, and the page opens at the same cut, which its reader may move.
+TEST(ChartTool, TheTowerIsCutAboveEveryOtherClass) {
+    for (const std::vector<std::string>& space :
+         {std::vector<std::string>{"--sphere", "--max-degree", "30"},
+          std::vector<std::string>{"--weight", "0", "--max-degree", "24"}}) {
+        const nlohmann::json chart = nlohmann::json::parse(chartTool(space).out);
+        int highest = 0;
+        std::vector<int> filtrations; // of every survivor
+        for (const nlohmann::json& degree : chart.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                const int f = level.at("filtration").get<int>();
+                for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                    filtrations.push_back(f);
+                    if (level.at("stem").get<int>() != 0) {
+                        highest = std::max(highest, f);
+                    }
+                }
+            }
+        }
+        const int cut = highest + 2;
+        std::vector<std::string> arguments = space;
+        arguments.insert(arguments.end(), {"--format", "svg"});
+        const std::string svg = chartTool(arguments).out;
+        EXPECT_EQ(occurrences(svg, "<circle class=\"survivor\""),
+                  static_cast<std::size_t>(std::count_if(filtrations.begin(), filtrations.end(),
+                                                         [&](int f) { return f <= cut; })));
+        EXPECT_EQ(occurrences(svg, "<line class=\"tower\" x1=\"56.0\""), 1u);
+        EXPECT_EQ(occurrences(svg, "the tower goes on above filtration " + std::to_string(cut)),
+                  1u);
+        EXPECT_NE(svg.find("height=\"" + std::to_string(48 + cut * 24 + 48) + ".0\""),
+                  std::string::npos);
+        arguments.back() = "html";
+        EXPECT_NE(chartTool(arguments).out.find("id=\"tower-cut\" min=\"1\" max=\"" +
+                                                std::to_string(space[2] == "30" ? 29 : 23) +
+                                                "\" value=\"" + std::to_string(cut) + "\""),
+                  std::string::npos);
+    }
+}
+
 TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     const testing::TemporaryDirectory directory;
     const std::filesystem::path file = directory / "refused.json";
@@ -615,6 +657,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "1", "--max-degree", "8", "--max-filtration", "1", "--multiply", "3:2:0"},
         {"--sphere", "--max-degree", "8", "--cycles", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--unstable", "3", "--cycles"},
+        {"--sphere", "--max-degree", "8", "--uncut"},
         // Ranges of stems that cannot be had.
         {"--bottom-cell", "1", "--max-stem", "10"},
         {"--sphere", "--max-stem", "10", "--max-degree", "12"},

@@ -207,7 +207,7 @@ TEST(Writers, EveryFormatHoldsTheSameChartForEverySpace) {
         EXPECT_EQ(sorted(text.arrows), sorted(json.arrows)) << name;
 
         const Contents svg =
-            fromSvg(run({"--products", "--h3-lines", "--format", "svg", "--arrows"}));
+            fromSvg(run({"--products", "--h3-lines", "--format", "svg", "--arrows", "--uncut"}));
         EXPECT_EQ(sorted(svg.survivors), monomialsOnly(json.survivors)) << name;
         EXPECT_EQ(sorted(svg.arrows), monomialsOnly(json.arrows)) << name;
         std::vector<std::string> factors;
@@ -228,7 +228,8 @@ TEST(Writers, EveryFormatHoldsTheSameChartForEverySpace) {
             const int source = std::stoi(arrow.substr(arrow.find(" < ") + 3));
             far += source - target >= 2 ? 1 : 0;
         }
-        EXPECT_EQ(fromSvg(run({"--format", "svg", "--arrows", "2"})).arrows.size(), far) << name;
+        EXPECT_EQ(fromSvg(run({"--format", "svg", "--arrows", "2", "--uncut"})).arrows.size(), far)
+            << name;
     }
 }
 
@@ -365,7 +366,8 @@ TEST(Writers, BirthsAndUnstableClassesInEveryFormat) {
     EXPECT_EQ(tsvSurvivors, survivors);
     EXPECT_EQ(tsvPairs, pairs);
     // The picture labels each dot with the sphere it is born on.
-    const std::string svg = run({"--sphere", "--max-degree", "16", "--ehp", "--format", "svg"});
+    const std::string svg =
+        run({"--sphere", "--max-degree", "16", "--ehp", "--format", "svg", "--uncut"});
     EXPECT_EQ(sorted(captures(svg, "<text class=\"born\"", ">", "</text>")), sorted(labels));
 
     // S^3: every class a survivor; a class that dies has its sphere and its
