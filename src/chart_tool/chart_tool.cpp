@@ -194,7 +194,8 @@ std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
     Products::Status status = Products::Status::Ok;
     if (readings.products) {
-        status = addProducts(chart_, computation_, progress_);
+        status = readings.unstable ? addUnstableProducts(chart_, computation_, progress_)
+                                   : addProducts(chart_, computation_, progress_);
     }
     if (!readings.multiply.empty() && status == Products::Status::Ok) {
         std::vector<SphereSurvivor> by;

@@ -186,7 +186,7 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     }
     if (options.unstable) {
         for (const auto& [given, name] :
-             {std::pair{options.products, "--products"}, std::pair{options.arrows > 0, "--arrows"},
+             {std::pair{options.arrows > 0, "--arrows"},
               std::pair{options.ehp, "--ehp"}, std::pair{!options.multiply.empty(), "--multiply"},
               std::pair{options.cycles, "--cycles"}}) {
             if (given) {

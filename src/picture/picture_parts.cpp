@@ -273,11 +273,18 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
                               "\" tabindex=\"0\" role=\"button\" aria-label=\"" +
                               escapedXml(monomialText(monomial)) + "\" "
                         : "";
+                // A class that a later sphere kills: a ring, labelled with
+                // that sphere.
+                const std::optional<int>& dies = level.classes[j].dies;
+                const std::string paint =
+                    dies ? "white\" stroke=\"" + colour + "\" stroke-width=\"1.5" : colour;
+                const std::string title =
+                    monomialText(monomial) +
+                    (dies ? ", dies on S^" + std::to_string(*dies) : std::string());
                 std::string dot = "<g class=\"survivor-dot\"><circle class=\"survivor\" " + marks +
                                   "cx=\"" + pictureNumber(at.x) + "\" cy=\"" + pictureNumber(at.y) +
                                   "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
-                                  colour + "\"><title>" + escapedXml(monomialText(monomial)) +
-                                  "</title></circle>";
+                                  paint + "\"><title>" + escapedXml(title) + "</title></circle>";
                 // The label: the sphere the class is born on where the chart
                 // has births, else its cell where cells differ.
                 const bool births = chart.plan.readings.births();
@@ -288,6 +295,11 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
                            std::to_string(births ? level.classes[j].born.value_or(0)
                                                  : monomial.front()) +
                            "</text>";
+                }
+                if (dies) {
+                    dot += "<text class=\"dies\" x=\"" + pictureNumber(at.x + Layout::dotRadius) +
+                           "\" y=\"" + pictureNumber(at.y + Layout::dotRadius + 7) + "\">\u2020" +
+                           std::to_string(*dies) + "</text>";
                 }
                 put(out, dot + "</g>\n");
             }
@@ -348,6 +360,11 @@ void writePictureLegend(std::FILE* out, const PictureLayout& layout, const Print
     if (chart.plan.readings.births()) {
         put(out, label(x, y, "each dot is labelled with N,"));
         put(out, label(x, y + 14, "the sphere S^N it is born on"));
+        y += 36;
+    }
+    if (chart.plan.readings.unstable) {
+        put(out, label(x, y, "a ring labelled \u2020M: a class"));
+        put(out, label(x, y + 14, "that dies on S^M"));
         y += 36;
     }
     if (chart.plan.readings.products) {

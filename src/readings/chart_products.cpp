@@ -69,6 +69,66 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
     return Products::Status::Ok;
 }
 
+namespace {
+
+std::vector<Entry> storedWord(const PrintedMonomial& word) {
+    return std::vector<Entry>(word.begin(), word.end()); // the sphere: cell 0, no shift
+}
+
+// The places among a level's classes of the classes with these words.
+std::vector<std::size_t> classIndices(const std::vector<std::vector<Entry>>& words,
+                                      const PrintedLevel& level) {
+    std::vector<std::size_t> indices;
+    for (const std::vector<Entry>& word : words) {
+        const PrintedMonomial printed(word.begin(), word.end());
+        for (std::size_t j = 0; j < level.classes.size(); ++j) {
+            if (level.classes[j].word == printed) {
+                indices.push_back(j);
+            }
+        }
+    }
+    std::sort(indices.begin(), indices.end());
+    return indices;
+}
+
+} // namespace
+
+Products::Status addUnstableProducts(PrintedChart& chart, const Computation& computation,
+                                     ProgressLine& progress) {
+    Products products(computation);
+    const int sphere = *chart.plan.readings.unstable;
+    for (PrintedDegree& printed : chart.degrees) {
+        for (PrintedLevel& level : printed.levels) {
+            const int k = level.at.k();
+            for (ChartClass& c : level.classes) {
+                c.products.emplace();
+                const std::vector<Entry> word = storedWord(c.word);
+                const std::vector<Entry> killer = storedWord(c.killer);
+                for (const int i : chart.plan.readings.productFactors) {
+                    const PrintedLevel* target = chart.productLevel(level, i);
+                    // h_i lives on S^(N + k) from 2^i on.
+                    if (!chart.plan.productShown(printed.t, i) || target == nullptr ||
+                        sphere + level.at.stem() < (1 << i)) {
+                        continue;
+                    }
+                    progress.updatePhase("products", printed.t, k);
+                    const auto terms = products.unstableProduct(
+                        printed.t, k, word.data(), c.killer.empty() ? nullptr : killer.data(), i,
+                        sphere);
+                    if (products.status() != Products::Status::Ok) {
+                        return products.status();
+                    }
+                    if (terms) {
+                        c.products->terms[static_cast<std::size_t>(i)] =
+                            classIndices(*terms, *target);
+                    }
+                }
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
 std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
                                               const SphereClassRef& x, std::string& why) {
     const SphereTable& sphere = computation.sphere();

@@ -17,6 +17,12 @@ namespace curtis {
 Products::Status addProducts(PrintedChart& chart, const Computation& computation,
                              ProgressLine& progress);
 
+// The products by h_i of every class of an unstable chart of S^N: null
+// where h_i is not yet there (N + stem < 2^i) or the product's level is not
+// in the chart.
+Products::Status addUnstableProducts(PrintedChart& chart, const Computation& computation,
+                                     ProgressLine& progress);
+
 // The class of the sphere that x names, a survivor of the computation's
 // sphere table; nothing, with why in one line, if there is no such class.
 std::optional<SphereSurvivor> findSphereClass(const Computation& computation,

@@ -155,6 +155,82 @@ std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const
     return terms;
 }
 
+namespace {
+
+// The sphere a word of level k is born on: one above its first index.
+int bornOn(const Entry* word, int k) {
+    return k == 0 ? 0 : word[1] + 1;
+}
+
+} // namespace
+
+std::optional<std::vector<std::vector<Entry>>>
+Products::unstableProduct(std::int32_t t, int k, const Entry* word, const Entry* killer, int i,
+                          int sphere) {
+    const std::int32_t shift = std::int32_t{1} << i;
+    if (!computation_.computed(t) || !computation_.computed(t + shift) ||
+        k + 1 >= computation_.finalLevels(t + shift) || status_ != Status::Ok) {
+        return std::nullopt;
+    }
+    const CurtisTable& table = computation_.table();
+    cycle_.clear(k + 1);
+    const bool formed = killer != nullptr
+                            ? addClaimingBoundary(table, t, k - 1, killer, word, cycle_)
+                            : addCycle(table, t, k, word, cycle_);
+    if (!formed) {
+        return std::nullopt;
+    }
+    product_.clear(k + 2);
+    Entry mapped[maxMonomialLength];
+    const PairRange last =
+        k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)} : noPair;
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        copyMonomial(mapped, cycle_.row(r), k + 1);
+        mapped[k + 1] = static_cast<Entry>(shift - 1);
+        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), last)) {
+            fail(Status::TermSetFull);
+            return std::nullopt;
+        }
+    }
+    return unstableClassOf(product_, t + shift, k + 1, sphere);
+}
+
+std::optional<std::vector<std::vector<Entry>>>
+Products::unstableClassOf(TermSet& chain, std::int32_t t, int k, int sphere) {
+    const CurtisTable& table = computation_.table();
+    std::vector<std::vector<Entry>> terms;
+    Entry leading[maxMonomialLength];
+    Entry tag[maxMonomialLength];
+    while (chain.rowCount() > 0) {
+        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
+        const GeneratorState state = table.record(t, k, leading, tag);
+        if (bornOn(leading, k) > sphere || state == Source) {
+            fail(Status::Contradiction); // it left Λ(N), or neither survives nor is hit
+            return std::nullopt;
+        }
+        bool added = false;
+        if (state == Alive) {
+            terms.emplace_back(leading, leading + k + 1);
+            boundary_.clear(k + 1);
+            added = addCycle(table, t, k, leading, boundary_) && addRows(boundary_, chain);
+        } else {
+            // Hit from above S^N, a class of S^N whose cycle is the boundary
+            // that claims it; or from within, a boundary of Λ(N).
+            if (bornOn(tag, k - 1) > sphere) {
+                terms.emplace_back(leading, leading + k + 1);
+            }
+            added = addClaimingBoundary(table, t, k - 1, tag, leading, chain);
+        }
+        if (!added) {
+            if (status_ == Status::Ok) {
+                fail(Status::TermSetFull);
+            }
+            return std::nullopt;
+        }
+    }
+    return terms;
+}
+
 bool Products::cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words) {
     cycle_.clear(k + 1);
     if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {

@@ -67,6 +67,18 @@ public:
     std::optional<std::vector<std::int32_t>> productBy(std::int32_t t, int k, const Entry* word,
                                                        const SphereSurvivor& y);
 
+    // In the unstable chart of S^N (the homology of Λ(N), the words of first
+    // index below N): the product by h_i of its class `word` of level k in
+    // total degree t, of stem at least 2^i - N, which is the survivor or,
+    // given its killer (level k - 1, born above S^N), the target word. Its
+    // cycle in Λ(N) is the survivor's, or the boundary of its killer's
+    // reduced chain; times λ(2^i - 1) it stays in Λ(N), and the sphere's
+    // table reads its class there: the classes of S^N (level k + 1 words)
+    // whose sum it is. Nothing where that level was not computed; a term
+    // that leaves Λ(N) contradicts the algebra.
+    std::optional<std::vector<std::vector<Entry>>>
+    unstableProduct(std::int32_t t, int k, const Entry* word, const Entry* killer, int i, int sphere);
+
     // The cycle of the survivor `word` of level k in total degree t: its
     // words (k + 1 entries each) in decreasing order, the survivor first;
     // false on a failure (status() says which).
@@ -93,6 +105,10 @@ private:
     // table, which it empties): the survivors whose sum it is.
     std::optional<std::vector<std::int32_t>> classOf(TermSet& chain, const CurtisTable& table,
                                                      std::int32_t t, int k);
+    // The class of the cycle in `chain` (rows of level k of degree t of the
+    // sphere's table, in Λ(N)) among the classes of S^N.
+    std::optional<std::vector<std::vector<Entry>>> unstableClassOf(TermSet& chain, std::int32_t t,
+                                                                   int k, int sphere);
     // Adds the cycle of the survivor `word` (level k of degree t of table)
     // to set (rows of level k).
     bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);

@@ -636,7 +636,6 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "1", "--max-degree", "4", "--ehp"},
         {"--weight", "0", "--max-degree", "4", "--unstable", "3"},
         {"--sphere", "--max-degree", "4", "--ehp", "--format", "text"},
-        {"--sphere", "--max-degree", "4", "--unstable", "3", "--products"},
         {"--sphere", "--max-degree", "4", "--unstable", "3", "--ehp"},
         {"--sphere", "--max-degree", "4", "--unstable", "3", "--format", "svg", "--arrows"},
         {"--sphere", "--max-degree", "4", "--unstable", "0"},

@@ -408,5 +408,66 @@ TEST(Writers, BirthsAndUnstableClassesInEveryFormat) {
               std::string::npos);
 }
 
+// Products in the unstable charts of S^N: every term a class of S^N (none
+// leaves Λ(N), or the run would stop), null where h_i is not yet there,
+// and the stable products in the stable range; the picture rings the
+// classes that die later.
+TEST(Writers, UnstableProductsStayInTheirSphereAndAgreeWithTheStableOnes) {
+    const auto json = [](std::vector<std::string> arguments) {
+        const testing::ProcessResult result = chartTool(arguments);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        return nlohmann::json::parse(result.out);
+    };
+    const nlohmann::json stable = json({"--sphere", "--max-degree", "18", "--products"});
+    std::size_t compared = 0;
+    for (const int n : {2, 3, 5, 9}) {
+        const std::string sphere = std::to_string(n);
+        const nlohmann::json chart =
+            json({"--sphere", "--max-degree", "18", "--unstable", sphere, "--products"});
+        std::size_t dying = 0;
+        for (std::size_t d = 0; d < chart.at("degrees").size(); ++d) {
+            const nlohmann::json& levels = chart.at("degrees")[d].at("levels");
+            for (std::size_t l = 0; l < levels.size(); ++l) {
+                const nlohmann::json& level = levels[l];
+                const nlohmann::json& plain = stable.at("degrees")[d].at("levels")[l];
+                const int stem = level.at("stem").get<int>();
+                for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                    dying += level.at("dies")[j].is_null() ? 0 : 1;
+                    const nlohmann::json& word = level.at("survivors")[j];
+                    for (int i = 0; i < 4; ++i) {
+                        const std::string h{'h', static_cast<char>('0' + i)};
+                        const nlohmann::json& product = level.at("products")[j].at(h);
+                        if (n + stem < (1 << i)) {
+                            EXPECT_TRUE(product.is_null()) << n << " " << h;
+                        }
+                        for (const nlohmann::json& term :
+                             product.is_null() ? nlohmann::json::array() : product) {
+                            EXPECT_LE(term.size() > 1 ? term[1].get<int>() + 1 : 0, n) << term;
+                        }
+                        const auto same = std::find(plain.at("survivors").begin(),
+                                                    plain.at("survivors").end(), word);
+                        if (stem + (1 << i) - 1 <= n - 2 && !product.is_null() &&
+                            same != plain.at("survivors").end()) {
+                            const auto at = same - plain.at("survivors").begin();
+                            EXPECT_EQ(product, plain.at("products")[at].at(h)) << n << " " << word;
+                            ++compared;
+                        }
+                    }
+                }
+            }
+        }
+        const std::string svg = chartTool({"--sphere", "--max-degree", "18", "--unstable", sphere,
+                                           "--products", "--format", "svg", "--uncut"})
+                                    .out;
+        std::size_t rings = 0;
+        for (std::size_t at = svg.find("<text class=\"dies\""); at != std::string::npos;
+             at = svg.find("<text class=\"dies\"", at + 1)) {
+            ++rings;
+        }
+        EXPECT_EQ(rings, dying) << n;
+    }
+    EXPECT_GT(compared, 30u);
+}
+
 } // namespace
 } // namespace curtis
