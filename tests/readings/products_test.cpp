@@ -45,14 +45,7 @@ public:
         Element result{x.t + (1 << i), x.k + 1, {}};
         const LevelRecords& level = tables_.table().kept(x.t, x.k);
         for (const std::int32_t survivor : x.survivors) {
-            const std::optional<std::vector<std::int32_t>> product =
-                products_.product(x.t, x.k, level.word(survivor), i);
-            EXPECT_TRUE(product.has_value()) << "t " << x.t << " level " << x.k;
-            for (const std::int32_t term : product.value_or(std::vector<std::int32_t>{})) {
-                if (!result.survivors.insert(term).second) {
-                    result.survivors.erase(term);
-                }
-            }
+            add(result, products_.product(x.t, x.k, level.word(survivor), i));
         }
         EXPECT_EQ(products_.status(), Products::Status::Ok);
         return result;
@@ -64,14 +57,8 @@ public:
         const LevelRecords& ys = tables_.computation().sphere().kept(y.t, y.k);
         for (const std::int32_t survivor : x.survivors) {
             for (const std::int32_t other : y.survivors) {
-                const std::optional<std::vector<std::int32_t>> product = products_.productBy(
-                    x.t, x.k, level.word(survivor), SphereSurvivor{y.t, y.k, ys.word(other)});
-                EXPECT_TRUE(product.has_value()) << "t " << x.t << " level " << x.k;
-                for (const std::int32_t term : product.value_or(std::vector<std::int32_t>{})) {
-                    if (!result.survivors.insert(term).second) {
-                        result.survivors.erase(term);
-                    }
-                }
+                add(result, products_.productBy(x.t, x.k, level.word(survivor),
+                                                SphereSurvivor{y.t, y.k, ys.word(other)}));
             }
         }
         EXPECT_EQ(products_.status(), Products::Status::Ok);
@@ -101,6 +88,16 @@ public:
     Products& products() { return products_; }
 
 private:
+    // Adds a product, a sum mod 2 of survivors, to result.
+    static void add(Element& result, const std::optional<std::vector<std::int32_t>>& product) {
+        EXPECT_TRUE(product.has_value()) << "t " << result.t << " level " << result.k;
+        for (const std::int32_t term : product.value_or(std::vector<std::int32_t>{})) {
+            if (!result.survivors.insert(term).second) {
+                result.survivors.erase(term);
+            }
+        }
+    }
+
     testing::Tables tables_;
     Products products_;
 };
