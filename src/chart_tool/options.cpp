@@ -186,8 +186,8 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
     }
     if (options.unstable) {
         for (const auto& [given, name] :
-             {std::pair{options.arrows > 0, "--arrows"},
-              std::pair{options.ehp, "--ehp"}, std::pair{!options.multiply.empty(), "--multiply"},
+             {std::pair{options.arrows > 0, "--arrows"}, std::pair{options.ehp, "--ehp"},
+              std::pair{!options.multiply.empty(), "--multiply"},
               std::pair{options.cycles, "--cycles"}}) {
             if (given) {
                 return std::string(name) + " does not go with --unstable: an unstable chart " +
@@ -616,8 +616,9 @@ std::string settleStems(const CLI::App& app, const Given& given, ChartOptions& o
     // Stem k and filtration f lie in total degree k - a + f + 1.
     const long long maxT = last - a + *options.maxFiltration + 1;
     if (maxT < 1 || maxT > maxBandDegree) {
-        return "--max-stem " + std::to_string(last) + " needs the total degrees up to t = " +
-               std::to_string(maxT) + ", outside 1 to " + std::to_string(maxBandDegree);
+        return "--max-stem " + std::to_string(last) +
+               " needs the total degrees up to t = " + std::to_string(maxT) + ", outside 1 to " +
+               std::to_string(maxBandDegree);
     }
     options.maxDegree = static_cast<std::int32_t>(maxT);
     options.minDegree = static_cast<std::int32_t>(std::max(1LL, first - a + 1));

@@ -34,10 +34,10 @@ PictureLayout::PictureLayout(const PrintedChart& chart, bool cutTowers)
     }
     space_ = chart.plan.name();
     title_ = "Curtis chart of " + space_ +
-             (chart.plan.stems ? ", stems " + std::to_string(firstShown_) + " to " +
-                                     std::to_string(lastShown_)
-                               : ", total degrees " + std::to_string(minDegree_) + " to " +
-                                     std::to_string(maxDegree_));
+             (chart.plan.stems
+                  ? ", stems " + std::to_string(firstShown_) + " to " + std::to_string(lastShown_)
+                  : ", total degrees " + std::to_string(minDegree_) + " to " +
+                        std::to_string(maxDegree_));
 }
 
 void PictureLayout::findTowerCut(const PrintedChart& chart) {

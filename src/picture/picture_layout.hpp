@@ -71,9 +71,7 @@ public:
     std::optional<int> towerCut() const { return towerCut_; }
     const std::set<std::int32_t>& towerStems() const { return towerStems_; }
     // Whether a level's dots are drawn: below the cut, where the picture is cut.
-    bool drawn(const Bidegree& at) const {
-        return !cut_ || at.filtration() <= *towerCut_;
-    }
+    bool drawn(const Bidegree& at) const { return !cut_ || at.filtration() <= *towerCut_; }
 
     // "Curtis chart of SPACE, total degrees T0 to T" (or "stems M to N").
     const std::string& title() const { return title_; }

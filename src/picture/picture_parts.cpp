@@ -247,8 +247,7 @@ void writePictureTowerCuts(std::FILE* out, const PictureLayout& layout) {
     for (const std::int32_t stem : layout.towerStems()) {
         put(out, line("tower", layout.x(stem), y - Layout::dotSpacing, layout.x(stem),
                       y - Layout::unit * 0.9, " marker-end=\"url(#head)\"",
-                      "the tower goes on above filtration " +
-                          std::to_string(*layout.towerCut())));
+                      "the tower goes on above filtration " + std::to_string(*layout.towerCut())));
     }
     put(out, "</g>\n");
 }

@@ -164,9 +164,10 @@ int bornOn(const Entry* word, int k) {
 
 } // namespace
 
-std::optional<std::vector<std::vector<Entry>>>
-Products::unstableProduct(std::int32_t t, int k, const Entry* word, const Entry* killer, int i,
-                          int sphere) {
+std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::int32_t t, int k,
+                                                                         const Entry* word,
+                                                                         const Entry* killer, int i,
+                                                                         int sphere) {
     const std::int32_t shift = std::int32_t{1} << i;
     if (!computation_.computed(t) || !computation_.computed(t + shift) ||
         k + 1 >= computation_.finalLevels(t + shift) || status_ != Status::Ok) {

@@ -76,8 +76,10 @@ public:
     // table reads its class there: the classes of S^N (level k + 1 words)
     // whose sum it is. Nothing where that level was not computed; a term
     // that leaves Λ(N) contradicts the algebra.
-    std::optional<std::vector<std::vector<Entry>>>
-    unstableProduct(std::int32_t t, int k, const Entry* word, const Entry* killer, int i, int sphere);
+    std::optional<std::vector<std::vector<Entry>>> unstableProduct(std::int32_t t, int k,
+                                                                   const Entry* word,
+                                                                   const Entry* killer, int i,
+                                                                   int sphere);
 
     // The cycle of the survivor `word` of level k in total degree t: its
     // words (k + 1 entries each) in decreasing order, the survivor first;
