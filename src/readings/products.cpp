@@ -89,14 +89,8 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
         return std::nullopt;
     }
     // The cycle of the survivor, then each of its words with λ(2^i - 1)
-    // appended: only the new last pair may break admissibility.
-    const bool formed = imageOfCycle(t, k, word, [&](const Entry* row, Entry* image) {
-        copyMonomial(image, row, k + 1);
-        image[k + 1] = static_cast<Entry>(shift - 1);
-        return k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)}
-                      : noPair;
-    });
-    if (!formed) {
+    // appended.
+    if (!imageOfCycle(t, k, word, appending(k, static_cast<Entry>(shift - 1)))) {
         return std::nullopt;
     }
     // Its class in the table of t + 2^i.
@@ -106,9 +100,10 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
 bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
                             const std::function<PairRange(const Entry*, Entry*)>& image) {
     cycle_.clear(k + 1);
-    if (!addCycle(computation_.table(), t, k, word, cycle_)) {
-        return false;
-    }
+    return addCycle(computation_.table(), t, k, word, cycle_) && mapCycle(k, image);
+}
+
+bool Products::mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image) {
     product_.clear(k + 2);
     Entry mapped[maxMonomialLength];
     for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
@@ -120,39 +115,14 @@ bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
     return true;
 }
 
-std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const CurtisTable& table,
-                                                           std::int32_t t, int k) {
-    std::vector<std::int32_t> terms;
-    const LevelRecords& level = table.kept(t, k);
-    Entry leading[maxMonomialLength];
-    Entry tag[maxMonomialLength];
-    while (chain.rowCount() > 0) {
-        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
-        const GeneratorState state = table.record(t, k, leading, tag);
-        bool added = false;
-        if (state == Alive) {
-            const std::int32_t survivor = level.find(leading);
-            if (survivor == LevelRecords::none || level.state(survivor) != Alive) {
-                fail(Status::Contradiction);
-                return std::nullopt;
-            }
-            terms.push_back(survivor);
-            boundary_.clear(k + 1);
-            added = addCycle(table, t, k, leading, boundary_) && addRows(boundary_, chain);
-        } else if (state == Hit) {
-            added = addClaimingBoundary(table, t, k - 1, tag, leading, chain);
-        } else {
-            fail(Status::Contradiction);
-            return std::nullopt;
-        }
-        if (!added) {
-            if (status_ == Status::Ok) {
-                fail(Status::TermSetFull);
-            }
-            return std::nullopt;
-        }
-    }
-    return terms;
+std::function<PairRange(const Entry*, Entry*)> Products::appending(int k, Entry index) {
+    // Only the new last pair may break admissibility.
+    return [k, index](const Entry* row, Entry* image) {
+        copyMonomial(image, row, k + 1);
+        image[k + 1] = index;
+        return k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)}
+                      : noPair;
+    };
 }
 
 namespace {
@@ -163,6 +133,49 @@ int bornOn(const Entry* word, int k) {
 }
 
 } // namespace
+
+bool Products::readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k,
+                         int sphere, const std::function<bool(const Entry*)>& term) {
+    Entry leading[maxMonomialLength];
+    Entry tag[maxMonomialLength];
+    while (chain.rowCount() > 0) {
+        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
+        const GeneratorState state = table.record(t, k, leading, tag);
+        if (bornOn(leading, k) > sphere || state == Source) {
+            return fail(Status::Contradiction); // it left Λ(N), or neither survives nor is hit
+        }
+        bool added = false;
+        if (state == Alive) {
+            boundary_.clear(k + 1);
+            added = term(leading) && addCycle(table, t, k, leading, boundary_) &&
+                    addRows(boundary_, chain);
+        } else {
+            // Hit from above S^N: a class of S^N whose cycle is the boundary
+            // that claims it; from within, a boundary.
+            added = (bornOn(tag, k - 1) <= sphere || term(leading)) &&
+                    addClaimingBoundary(table, t, k - 1, tag, leading, chain);
+        }
+        if (!added) {
+            return status_ == Status::Ok ? fail(Status::TermSetFull) : false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const CurtisTable& table,
+                                                           std::int32_t t, int k) {
+    std::vector<std::int32_t> terms;
+    const LevelRecords& level = table.kept(t, k);
+    const bool read = readClass(chain, table, t, k, stableSphere, [&](const Entry* leading) {
+        const std::int32_t survivor = level.find(leading);
+        if (survivor == LevelRecords::none || level.state(survivor) != Alive) {
+            return fail(Status::Contradiction);
+        }
+        terms.push_back(survivor);
+        return true;
+    });
+    return read ? std::optional(std::move(terms)) : std::nullopt;
+}
 
 std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::int32_t t, int k,
                                                                          const Entry* word,
@@ -181,55 +194,16 @@ std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::in
     if (!formed) {
         return std::nullopt;
     }
-    product_.clear(k + 2);
-    Entry mapped[maxMonomialLength];
-    const PairRange last =
-        k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)} : noPair;
-    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-        copyMonomial(mapped, cycle_.row(r), k + 1);
-        mapped[k + 1] = static_cast<Entry>(shift - 1);
-        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), last)) {
-            fail(Status::TermSetFull);
-            return std::nullopt;
-        }
+    if (!mapCycle(k, appending(k, static_cast<Entry>(shift - 1)))) {
+        return std::nullopt;
     }
-    return unstableClassOf(product_, t + shift, k + 1, sphere);
-}
-
-std::optional<std::vector<std::vector<Entry>>>
-Products::unstableClassOf(TermSet& chain, std::int32_t t, int k, int sphere) {
-    const CurtisTable& table = computation_.table();
     std::vector<std::vector<Entry>> terms;
-    Entry leading[maxMonomialLength];
-    Entry tag[maxMonomialLength];
-    while (chain.rowCount() > 0) {
-        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
-        const GeneratorState state = table.record(t, k, leading, tag);
-        if (bornOn(leading, k) > sphere || state == Source) {
-            fail(Status::Contradiction); // it left Λ(N), or neither survives nor is hit
-            return std::nullopt;
-        }
-        bool added = false;
-        if (state == Alive) {
-            terms.emplace_back(leading, leading + k + 1);
-            boundary_.clear(k + 1);
-            added = addCycle(table, t, k, leading, boundary_) && addRows(boundary_, chain);
-        } else {
-            // Hit from above S^N, a class of S^N whose cycle is the boundary
-            // that claims it; or from within, a boundary of Λ(N).
-            if (bornOn(tag, k - 1) > sphere) {
-                terms.emplace_back(leading, leading + k + 1);
-            }
-            added = addClaimingBoundary(table, t, k - 1, tag, leading, chain);
-        }
-        if (!added) {
-            if (status_ == Status::Ok) {
-                fail(Status::TermSetFull);
-            }
-            return std::nullopt;
-        }
-    }
-    return terms;
+    const bool read =
+        readClass(product_, table, t + shift, k + 1, sphere, [&](const Entry* leading) {
+            terms.emplace_back(leading, leading + k + 2);
+            return true;
+        });
+    return read ? std::optional(std::move(terms)) : std::nullopt;
 }
 
 bool Products::cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words) {

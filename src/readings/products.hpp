@@ -98,19 +98,27 @@ public:
 
 private:
     // Fills product_ (rows of level k + 1) with the sum, reduced, of the
-    // images of the words of the cycle of the survivor (level k): image
+    // images of the words of the cycle of the survivor (level k), which it
+    // puts in cycle_; mapCycle does so for the words cycle_ holds. image
     // writes a row's image and returns the range of its pairs that may break
     // admissibility.
     bool imageOfCycle(std::int32_t t, int k, const Entry* word,
                       const std::function<PairRange(const Entry*, Entry*)>& image);
+    bool mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image);
+    // The image that appends λ(index) to a word of level k.
+    static std::function<PairRange(const Entry*, Entry*)> appending(int k, Entry index);
+    // Reduces the cycle in `chain` (rows of level k of degree t of table,
+    // in Λ(sphere)) to zero through the table, handing term() each class it
+    // meets: a survivor, or a word hit from above S^sphere. False on a
+    // failure, from the table or from term.
+    bool readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k, int sphere,
+                   const std::function<bool(const Entry*)>& term);
+    // Λ itself: every word lies below it, and nothing is hit from above.
+    static constexpr int stableSphere = maxMonomialLength + 1;
     // The class of the cycle in `chain` (rows of level k of degree t of
     // table, which it empties): the survivors whose sum it is.
     std::optional<std::vector<std::int32_t>> classOf(TermSet& chain, const CurtisTable& table,
                                                      std::int32_t t, int k);
-    // The class of the cycle in `chain` (rows of level k of degree t of the
-    // sphere's table, in Λ(N)) among the classes of S^N.
-    std::optional<std::vector<std::vector<Entry>>> unstableClassOf(TermSet& chain, std::int32_t t,
-                                                                   int k, int sphere);
     // Adds the cycle of the survivor `word` (level k of degree t of table)
     // to set (rows of level k).
     bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);

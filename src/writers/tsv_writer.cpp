@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace curtis {
 
@@ -36,8 +37,13 @@ public:
     void end(const PrintedChart& chart) override {
         births_ = chart.plan.readings.births();
         transfer_ = chart.plan.readings.transfer;
+        std::vector<std::string> tail{"internal_degree"};
+        if (transfer_) {
+            tail.insert(tail.end(), {"source_t", "source_s", "source_stem", "source_filtration",
+                                     "source_internal_degree"});
+        }
         row({"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"},
-            {"born", "dies"}, "internal_degree");
+            {"born", "dies"}, tail);
         for (const PrintedDegree& degree : chart.degrees) {
             for (const PrintedLevel& level : degree.levels) {
                 if (!chart.plan.shows(level.at)) {
@@ -140,33 +146,43 @@ private:
             const std::string source = monomialText(level.classes[j].word);
             const std::vector<const PrintedMonomial*> image =
                 chart.transferImage(degree.t, level, j);
-            sourceAt_ = &level.at;
             if (image.empty()) {
-                monomialRow(target, nullptr, "transfer", source, "", "");
+                monomialRow(target, nullptr, "transfer", source, "", "", &level.at);
             }
             for (const PrintedMonomial* term : image) {
-                monomialRow(target, term, "transfer", source, "", "");
+                monomialRow(target, term, "transfer", source, "", "", &level.at);
             }
-            sourceAt_ = nullptr;
         }
     }
 
     // A row for a monomial of a level (none: the empty monomial of a zero
-    // product): its bidegree, cell, entries, kind and source, and with
-    // births the spheres it is born and dies on.
+    // product): its bidegree, cell, entries, kind and source, with births
+    // the spheres it is born and dies on, its internal degree, and in a
+    // transfer chart the bidegree of a transfer row's source in the space
+    // (empty in every other row).
     void monomialRow(const Bidegree& at, const PrintedMonomial* word, const std::string& kind,
-                     const std::string& source, const std::string& born, const std::string& dies) {
+                     const std::string& source, const std::string& born, const std::string& dies,
+                     const Bidegree* from = nullptr) {
+        std::vector<std::string> tail{std::to_string(at.internalDegree())};
+        if (transfer_ && from != nullptr) {
+            for (const std::int32_t value :
+                 {from->t, from->s, from->stem(), from->filtration(), from->internalDegree()}) {
+                tail.push_back(std::to_string(value));
+            }
+        } else if (transfer_) {
+            tail.resize(6);
+        }
         row({std::to_string(at.t), std::to_string(at.s), std::to_string(at.stem()),
              std::to_string(at.filtration()), word ? std::to_string(word->front()) : "",
              word ? monomialText(*word) : "", kind, source},
-            {born, dies}, std::to_string(at.internalDegree()));
+            {born, dies}, tail);
     }
 
     // The fields separated by tabs, then a newline; the birth fields only
-    // in a chart with births; the internal degree last, so that every other
-    // column keeps its place.
+    // in a chart with births; the tail last, so that every other column
+    // keeps its place.
     void row(std::initializer_list<std::string> fields,
-             std::initializer_list<std::string> birthFields, const std::string& internal) {
+             std::initializer_list<std::string> birthFields, const std::vector<std::string>& tail) {
         bool first = true;
         for (const auto& list : {fields, birthFields}) {
             if (!first && !births_) {
@@ -180,36 +196,16 @@ private:
                 first = false;
             }
         }
-        std::fputc('\t', out_);
-        std::fputs(internal.c_str(), out_);
-        if (transfer_) {
-            transferSource(internal == "internal_degree");
+        for (const std::string& field : tail) {
+            std::fputc('\t', out_);
+            std::fputs(field.c_str(), out_);
         }
         std::fputc('\n', out_);
-    }
-
-    // A transfer chart's last columns: the bidegree of a transfer row's
-    // source in the space, empty in every other row.
-    void transferSource(bool header) {
-        const char* const names[] = {"source_t", "source_s", "source_stem", "source_filtration",
-                                     "source_internal_degree"};
-        for (int i = 0; i < 5; ++i) {
-            std::fputc('\t', out_);
-            if (header) {
-                std::fputs(names[i], out_);
-            } else if (sourceAt_ != nullptr) {
-                const Bidegree& at = *sourceAt_;
-                const std::int32_t values[] = {at.t, at.s, at.stem(), at.filtration(),
-                                               at.internalDegree()};
-                std::fputs(std::to_string(values[i]).c_str(), out_);
-            }
-        }
     }
 
     std::FILE* out_;
     bool births_ = false;
     bool transfer_ = false;
-    const Bidegree* sourceAt_ = nullptr; // while transfer rows are written
 };
 
 } // namespace

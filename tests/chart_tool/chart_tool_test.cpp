@@ -385,15 +385,9 @@ TEST(ChartTool, ProductsInEveryFormat) {
 
     arguments.insert(arguments.end(), {"--format", "tsv"});
     std::vector<std::string> tsvRows;
-    std::istringstream tsv(chartTool(arguments).out);
-    for (std::string line; std::getline(tsv, line);) {
-        std::vector<std::string> fields;
-        std::istringstream cells(line);
-        for (std::string field; std::getline(cells, field, '\t');) {
-            fields.push_back(field);
-        }
+    for (const std::vector<std::string>& fields : testing::tsvRows(chartTool(arguments).out)) {
         if (fields.size() >= 7 && fields[6].size() == 2 && fields[6][0] == 'h') {
-            ASSERT_EQ(fields.size(), 9u) << line;
+            ASSERT_EQ(fields.size(), 9u) << fields[5];
             std::ostringstream row;
             row << fields[0] << ' ' << fields[1] << ' ' << fields[6] << ' ' << fields[5] << " < "
                 << fields[7];
@@ -475,13 +469,7 @@ TEST(ChartTool, CyclesAndProductsByClassesAgreeEverywhere) {
         }
         arguments.insert(arguments.end(), {"--format", "tsv"});
         std::multiset<std::string> tsvRows;
-        std::istringstream tsv(chartTool(arguments).out);
-        for (std::string line; std::getline(tsv, line);) {
-            std::vector<std::string> fields;
-            std::istringstream cells(line);
-            for (std::string field; std::getline(cells, field, '\t');) {
-                fields.push_back(field);
-            }
+        for (const std::vector<std::string>& fields : testing::tsvRows(chartTool(arguments).out)) {
             if (fields.size() == 9 && fields[6] == "cycle") {
                 tsvRows.insert("cycle " + fields[5] + " " + fields[7]);
             }

@@ -1,6 +1,7 @@
 // The algebraic transfer from RP^∞ to the sphere against what is known of
 // it: it is onto in every positive stem, and it sends the bottom classes on
 // the cells e^(2^j - 1) to h_j.
+#include "support/chart_json.hpp"
 #include "support/chart_tool_process.hpp"
 
 #include <gtest/gtest.h>
@@ -162,13 +163,7 @@ TEST(Transfer, TheBottomClassesGoToTheHopfClassesInEveryFormat) {
     const testing::ProcessResult tsv =
         chartTool({"--bottom-cell", "1", "--max-degree", "7", "--transfer", "--format", "tsv"});
     std::vector<std::string> rows;
-    std::istringstream lines(tsv.out);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> f;
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, '\t');) {
-            f.push_back(field);
-        }
+    for (const std::vector<std::string>& f : testing::tsvRows(tsv.out)) {
         if (f.size() == 14 && f[6] == "transfer") {
             std::string text = "< " + f[9] + " " + f[10] + " " + f[11] + " " + f[12] + " " + f[13] +
                                " > " + f[0] + " " + f[1] + " ";

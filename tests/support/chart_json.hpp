@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace curtis::testing {
 
@@ -16,6 +18,21 @@ inline std::string monomialWords(const nlohmann::json& monomial) {
         text += std::to_string(entry.get<int>());
     }
     return text;
+}
+
+// A TSV's rows, each its tab-separated fields, the header first.
+inline std::vector<std::vector<std::string>> tsvRows(const std::string& tsv) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(tsv);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string field; std::getline(cells, field, '\t');) {
+            fields.push_back(field);
+        }
+        rows.push_back(std::move(fields));
+    }
+    return rows;
 }
 
 } // namespace curtis::testing

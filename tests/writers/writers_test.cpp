@@ -101,15 +101,9 @@ Contents fromJson(const nlohmann::json& chart) {
 
 Contents fromTsv(const std::string& tsv) {
     Contents contents;
-    std::istringstream lines(tsv);
-    std::string line;
-    std::getline(lines, line); // the header
-    while (std::getline(lines, line)) {
-        std::vector<std::string> f;
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, '\t');) {
-            f.push_back(field);
-        }
+    std::vector<std::vector<std::string>> rows = testing::tsvRows(tsv);
+    for (std::size_t r = 1; r < rows.size(); ++r) { // after the header
+        std::vector<std::string>& f = rows[r];
         f.resize(8);
         const std::string at = f[0] + " " + f[1];
         if (f[6] == "survivor") {
@@ -308,17 +302,11 @@ TEST(Writers, SpacesHaveTheirNamesAndSingleCellsNoCellMarks) {
 namespace curtis {
 namespace {
 
+// The rows of a TSV with births, each of its ten fields.
 std::vector<std::vector<std::string>> tsvRows(const std::string& tsv) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(tsv);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> fields;
-        std::istringstream cells(line);
-        for (std::string field; std::getline(cells, field, '\t');) {
-            fields.push_back(field);
-        }
+    std::vector<std::vector<std::string>> rows = testing::tsvRows(tsv);
+    for (std::vector<std::string>& fields : rows) {
         fields.resize(10);
-        rows.push_back(fields);
     }
     return rows;
 }
