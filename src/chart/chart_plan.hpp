@@ -52,9 +52,15 @@ struct Readings {
     // The products of every class by these classes of the sphere.
     std::vector<SphereClassRef> multiply;
     bool cycles = false; // every survivor's cycle
+    bool names = false;  // every class named by the sphere's generators
+    // The Massey products <A, B, C> of the sphere asked for, each "A,B,C".
+    std::vector<std::string> massey;
+    bool periodicity = false; // P(x) = <h3, h0^4, x> of every class of the sphere
 
     // Every class carries the sphere it is born on.
     bool births() const { return ehp || unstable.has_value(); }
+    // Whether the sphere's generators are read.
+    bool namesClasses() const { return names || !massey.empty() || periodicity; }
     // Whether the products by h_i are read.
     bool productBy(int i) const;
 };

@@ -43,7 +43,7 @@ PrintedLevel printLevel(const FinishedLevel& level) {
                                                 printMonomial(line.source, level.k, level.w),
                                                 printed.classes.size()});
         } else {
-            printed.classes.push_back(ChartClass{std::move(word), {}, {}, {}, {}, {}, {}, {}});
+            printed.classes.push_back(ChartClass{std::move(word), {}, {}, {}, {}, {}, {}, {}, {}, {}});
         }
     });
     return printed;

@@ -29,6 +29,44 @@ struct PrintedProducts {
     std::array<PrintedSum, productFactorCount> terms;
 };
 
+// A class named, with its sum of a level's classes: a reading's value.
+struct NamedSum {
+    Bidegree at;                    // the level it lies in
+    std::vector<std::size_t> terms; // that level's classes whose sum it is
+    std::string name;
+};
+
+// With names: a class's name and the names of what the chart reads off it
+// (none where the reading is not there).
+struct ClassNames {
+    std::string name;
+    std::array<std::optional<std::string>, productFactorCount> products;
+    std::vector<std::optional<std::string>> multiplied;
+    std::optional<std::string> transfer;
+};
+
+// Adams periodicity P(x) = <h3, h0^4, x> of a class of the sphere: defined
+// where h0^4 x is zero; no value where it lies past the chart.
+struct PrintedPeriodicity {
+    bool defined = false;
+    std::optional<NamedSum> value;
+    std::vector<NamedSum> indeterminacy; // a basis
+};
+
+// A Massey product <A, B, C> asked for, A, B and C as given.
+struct PrintedMassey {
+    std::vector<std::string> factors;
+    std::optional<NamedSum> value; // none where it lies past the chart
+    std::vector<NamedSum> indeterminacy;
+};
+
+// A generator of the sphere's ring, as the chart names it.
+struct PrintedGenerator {
+    Bidegree at;
+    std::size_t index = 0; // its class in that level
+    std::string name;
+};
+
 // A class of a level (a survivor), with what the chart reads off it.
 struct ChartClass {
     PrintedMonomial word;
@@ -49,6 +87,8 @@ struct ChartClass {
     // With cycles: its cycle, the word first, then the other words in
     // decreasing order.
     std::vector<PrintedMonomial> cycle;
+    std::optional<ClassNames> names;               // with --names
+    std::optional<PrintedPeriodicity> periodicity; // with --periodicity
 };
 
 // A pairing that changes the cell: source's elimination ended on target.
@@ -102,6 +142,9 @@ struct PrintedChart {
     // With the transfer: the sphere's degrees t + 1 + a, whose levels hold
     // the images' classes.
     std::vector<PrintedDegree> sphere;
+    // With names, of the sphere: its generators, in the order of stems.
+    std::vector<PrintedGenerator> generators;
+    std::vector<PrintedMassey> massey; // the Massey products asked for
 
     // Level s of total degree t, if the chart has it.
     const PrintedLevel* level(std::int32_t t, int s) const;

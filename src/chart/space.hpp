@@ -23,6 +23,8 @@ public:
     std::int32_t weight() const { return -bottomCell_; }
     // A single cell has no pairings that change the cell.
     bool singleCell() const { return topCell_ == bottomCell_; }
+    // P_0^0: the sphere itself.
+    bool isSphere() const { return bottomCell_ == 0 && singleCell(); }
     std::string name(Script script = Script::Unicode) const {
         return spaceName(bottomCell_, topCell_, script);
     }

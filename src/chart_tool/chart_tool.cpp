@@ -5,6 +5,7 @@
 #include "chart_tool/chart_formats.hpp"
 #include "chart_tool/options.hpp"
 #include "io/output_file.hpp"
+#include "readings/chart_names.hpp"
 #include "readings/chart_products.hpp"
 #include "readings/ehp_reading.hpp"
 #include "report/exit_status.hpp"
@@ -222,6 +223,19 @@ std::optional<int> ChartRun::readOff() {
     }
     if (readings.transfer && status == Products::Status::Ok) {
         status = addTransfers(chart_, computation_, progress_);
+    }
+    if (readings.namesClasses() && status == Products::Status::Ok) {
+        std::vector<std::string> warnings;
+        std::string refusal;
+        status = addNames(chart_, computation_, progress_, warnings, refusal);
+        progress_.clear();
+        for (const std::string& warning : warnings) {
+            std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());
+        }
+        if (!refusal.empty() && status == Products::Status::Ok) {
+            std::fprintf(stderr, "curtis-chart: %s\n", refusal.c_str());
+            return exitBadArguments;
+        }
     }
     if (status != Products::Status::Ok) {
         progress_.clear();

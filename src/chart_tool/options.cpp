@@ -128,6 +128,35 @@ std::string settleMultiply(const std::vector<std::string>& given,
     return "";
 }
 
+// Why the names, Massey products and periodicity cannot be had as given,
+// or nothing.
+std::string namesRefusal(const ChartOptions& options) {
+    const std::string format = options.format->name;
+    if (options.names && !options.format->showsProducts) {
+        return "--names does nothing with --format " + format + ", which shows no classes' names";
+    }
+    for (const auto& [given, name] : {std::pair{!options.massey.empty(), "--massey"},
+                                      std::pair{options.periodicity, "--periodicity"}}) {
+        if (given && !options.format->listsReadings) {
+            return std::string(name) + " does nothing with --format " + format +
+                   ": json and tsv list what it reads";
+        }
+        if (given && (options.weight != 0 || !options.topCell || *options.topCell != 0)) {
+            return std::string(name) + " reads the sphere's ring: it goes with --sphere";
+        }
+    }
+    for (const std::string& text : options.massey) {
+        if (std::count(text.begin(), text.end(), ',') != 2) {
+            return "--massey " + text + " is not A,B,C (three classes, such as h1,h0,h2^2)";
+        }
+    }
+    if (options.unstable && (options.names || !options.massey.empty() || options.periodicity)) {
+        return "--names, --massey and --periodicity read the stable sphere: they do not go with "
+               "--unstable";
+    }
+    return "";
+}
+
 // Why the readings of classes cannot be had as given, or nothing.
 std::string readingsRefusal(const ChartOptions& options) {
     const std::string format = options.format->name;
@@ -138,6 +167,11 @@ std::string readingsRefusal(const ChartOptions& options) {
                    ": json and tsv list what it reads";
         }
     }
+    return namesRefusal(options);
+}
+
+// Why the readings of classes cannot be had as given, or nothing.
+std::string classesRefusal(const ChartOptions& options) {
     for (const SphereClassRef& x : options.multiply) {
         if (x.t() > options.maxDegree) {
             return "--multiply " + x.name() + " lies in t = " + std::to_string(x.t()) +
@@ -210,7 +244,10 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
         return "--min-degree " + std::to_string(options.minDegree) +
                " is larger than --max-degree " + std::to_string(options.maxDegree);
     }
-    const std::string readings = readingsRefusal(options);
+    std::string readings = readingsRefusal(options);
+    if (readings.empty()) {
+        readings = classesRefusal(options);
+    }
     return readings.empty() ? degreeRefusal(options) : readings;
 }
 
@@ -230,6 +267,9 @@ struct Given {
     std::string products;
     std::vector<std::string> multiply;
     bool cycles = false;
+    bool names = false;
+    std::vector<std::string> massey;
+    bool periodicity = false;
     bool h3Lines = false;
     bool uncut = false;
     bool ehp = false;
@@ -368,6 +408,28 @@ std::vector<OptionRow> readingRows() {
              "elimination added (json, tsv; a cycle of more than 100000\n"
              "terms is refused)",
              &Given::cycles),
+        flag("--names",
+             "every class named: the sphere's as a sum of monomials in its\n"
+             "algebra generators, named as the literature names them\n"
+             "(h0^4 h4 + h1 d0); a class of P_A^B by the sphere's class of\n"
+             "its leading term on its cell (h1[3]) (json, svg, tsv, html)",
+             &Given::names),
+        OptionRow{"--massey",
+                  "A,B,C",
+                  "with --sphere: the Massey product <A, B, C> and its\n"
+                  "indeterminacy, each class a generator's name, a product of\n"
+                  "them (h2^2) or STEM:FILTRATION:INDEX; may be given more\n"
+                  "than once (json, tsv)",
+                  &Given::massey,
+                  0,
+                  0,
+                  false,
+                  false,
+                  {}},
+        flag("--periodicity",
+             "with --sphere: P(x) = <h3, h0^4, x> of every class where\n"
+             "h0^4 x = 0, with its indeterminacy (json, tsv)",
+             &Given::periodicity),
         flag("--h3-lines", "svg with --products: draw h3 lines too", &Given::h3Lines),
         flag("--uncut",
              "svg: draw every filtration; by default a tower is cut two rows\n"
@@ -501,9 +563,10 @@ ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FI
         return ParseOutcome::Error;
     }
     // Flags may be given again without complaint from the parser; only
-    // --multiply may be given more than once.
+    // --multiply and --massey may be given more than once.
     for (const CLI::Option* option : app.get_options()) {
-        if (option->count() > 1 && option->get_name() != "--multiply") {
+        if (option->count() > 1 && option->get_name() != "--multiply" &&
+            option->get_name() != "--massey") {
             complain(err, option->get_name() + " was given more than once; give it once");
             return ParseOutcome::Error;
         }
@@ -556,6 +619,9 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     options.arrows = count(app, "--arrows") > 0 ? static_cast<int>(given.arrows) : 0;
     options.products = count(app, "--products") > 0;
     options.cycles = given.cycles;
+    options.names = given.names;
+    options.massey = given.massey;
+    options.periodicity = given.periodicity;
     options.h3Lines = given.h3Lines;
     options.uncut = given.uncut;
     options.ehp = given.ehp;
@@ -680,8 +746,9 @@ ChartPlan planOf(const ChartOptions& options) {
     plan.band = options.maxFiltration;
     plan.stems = options.stems;
     plan.readings =
-        Readings{options.products,       options.ehp,      options.unstable, options.transfer,
-                 options.productFactors, options.multiply, options.cycles};
+        Readings{options.products,       options.ehp,        options.unstable, options.transfer,
+                 options.productFactors, options.multiply,   options.cycles,   options.names,
+                 options.massey,         options.periodicity};
     plan.drawing = Drawing{options.arrows, options.h3Lines, options.uncut};
     plan.format = options.format->name;
     plan.output = options.output;

@@ -30,6 +30,9 @@ struct ChartOptions {
     std::vector<int> productFactors{0, 1, 2, 3}; // the i of those h_i, increasing
     std::vector<SphereClassRef> multiply;        // the products by these classes
     bool cycles = false;                         // every survivor's cycle
+    bool names = false;                          // every class named
+    std::vector<std::string> massey;             // Massey products, each "A,B,C"
+    bool periodicity = false;                    // P(x) of every class of the sphere
     bool h3Lines = false;                        // svg: draw the h3 products too
     bool uncut = false;                          // svg: towers whole
     bool ehp = false;                            // the sphere: births and EHP pairs

@@ -6,19 +6,6 @@ namespace curtis {
 
 namespace {
 
-// The survivors of a level, as their records, in the order in which the
-// chart lists them.
-std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
-    std::vector<std::int32_t> survivors;
-    const std::vector<std::int32_t>& order = level.increasing();
-    for (auto i = order.rbegin(); i != order.rend(); ++i) {
-        if (level.state(*i) == Alive) {
-            survivors.push_back(*i);
-        }
-    }
-    return survivors;
-}
-
 // The terms of a reading, given as records of the survivors of `level`, as
 // their places among those survivors in the chart's order.
 std::vector<std::size_t> survivorIndices(const std::vector<std::int32_t>& terms,

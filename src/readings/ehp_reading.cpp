@@ -48,7 +48,7 @@ PrintedLevel printEhpLevel(const FinishedLevel& level) {
         level,
         [&](const Entry* word, int born) {
             printed.classes.push_back(ChartClass{
-                printMonomial(word, level.k + 1, level.w), {}, born, {}, {}, {}, {}, {}});
+                printMonomial(word, level.k + 1, level.w), {}, born, {}, {}, {}, {}, {}, {}, {}});
         },
         [&](const Entry* word, const Entry* tag, int born, int dies) {
             if (born != dies) {
@@ -68,6 +68,8 @@ PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
                                              born,
                                              dies,
                                              std::move(killer),
+                                             {},
+                                             {},
                                              {},
                                              {},
                                              {}});

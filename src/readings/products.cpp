@@ -21,6 +21,17 @@ bool addRows(const TermSet& from, TermSet& to) {
 
 } // namespace
 
+std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
+    std::vector<std::int32_t> survivors;
+    const std::vector<std::int32_t>& order = level.increasing();
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        if (level.state(*i) == Alive) {
+            survivors.push_back(*i);
+        }
+    }
+    return survivors;
+}
+
 Products::Products(const Computation& computation) : computation_(computation) {
     for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
         if (!set->allocate(TermSet::maxRowLimit, maxMonomialLength)) {
@@ -59,12 +70,14 @@ bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const E
 }
 
 bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
-                                   const Entry* tag, const Entry* claimed, TermSet& set) {
+                                   const Entry* tag, const Entry* claimed, TermSet& set,
+                                   TermSet* chain) {
     Entry current[maxMonomialLength];
     copyMonomial(current, tag, k + 1);
     work_.clear(k + 2);
     for (;;) {
-        if (!appendReducedBoundary(current, k, table.weight(), work_)) {
+        if ((chain != nullptr && !chain->toggle(current)) ||
+            !appendReducedBoundary(current, k, table.weight(), work_)) {
             return fail(Status::TermSetFull);
         }
         if (work_.rowCount() == 0) {
@@ -255,25 +268,151 @@ Products::productBy(std::int32_t t, int k, const Entry* word, const SphereSurviv
     if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
         return std::nullopt;
     }
-    // Each word of x's cycle followed by the lambdas of each of y's: only
-    // the pair where they meet may break admissibility.
-    const std::size_t yLength = static_cast<std::size_t>(y.k) + 1;
+    if (!multiplyInto(cycle_, k, ys, y.k)) {
+        return std::nullopt;
+    }
+    return classOf(product_, computation_.table(), target, level);
+}
+
+bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk) {
+    // Each word of x followed by the lambdas of each of y's: only the pair
+    // where they meet may break admissibility.
+    const std::size_t yLength = static_cast<std::size_t>(yk) + 1;
+    const int level = k + yk;
     const PairRange meeting =
         k >= 1 ? PairRange{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k)} : noPair;
     product_.clear(level + 1);
     Entry mapped[maxMonomialLength];
-    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-        copyMonomial(mapped, cycle_.row(r), k + 1);
+    for (std::int32_t r = 0; r < xs.rowCount(); ++r) {
+        copyMonomial(mapped, xs.row(r), k + 1);
         for (std::size_t q = 0; q < ys.size(); q += yLength) {
             std::copy(ys.begin() + static_cast<std::ptrdiff_t>(q + 1),
                       ys.begin() + static_cast<std::ptrdiff_t>(q + yLength), mapped + k + 1);
             if (!toggleReduced(product_, mapped, monomialHash(mapped, level + 1), meeting)) {
-                fail(Status::TermSetFull);
-                return std::nullopt;
+                return fail(Status::TermSetFull);
             }
         }
     }
-    return classOf(product_, computation_.table(), target, level);
+    return true;
+}
+
+void Products::chainOf(const TermSet& set, std::int32_t t, int k, SphereChain& out) {
+    out.t = t;
+    out.k = k;
+    out.words.clear();
+    for (std::int32_t r = 0; r < set.rowCount(); ++r) {
+        out.words.insert(out.words.end(), set.row(r), set.row(r) + k + 1);
+    }
+}
+
+bool Products::sphereFinal(std::int32_t t, int k) const {
+    const SphereTable& sphere = computation_.sphere();
+    return t >= 1 && k >= 0 && t <= sphere.degrees() && sphere.hasLevel(t, k) &&
+           k < sphere.band().finalLevels(t);
+}
+
+bool Products::sphereCycle(std::int32_t t, int k, const std::vector<std::int32_t>& survivors,
+                           SphereChain& out) {
+    if (status_ != Status::Ok || !sphereFinal(t, k)) {
+        return false;
+    }
+    const SphereTable& sphere = computation_.sphere();
+    cycle_.clear(k + 1);
+    for (const std::int32_t survivor : survivors) {
+        if (!addCycle(sphere, t, k, sphere.kept(t, k).word(survivor), cycle_)) {
+            return false;
+        }
+    }
+    chainOf(cycle_, t, k, out);
+    return true;
+}
+
+bool Products::sphereProduct(const SphereChain& x, const SphereChain& y, SphereChain& out) {
+    if (status_ != Status::Ok) {
+        return false;
+    }
+    cycle_.clear(x.k + 1);
+    for (std::size_t w = 0; w < x.words.size(); w += static_cast<std::size_t>(x.k) + 1) {
+        if (!cycle_.toggle(x.words.data() + w)) {
+            return fail(Status::TermSetFull);
+        }
+    }
+    if (!multiplyInto(cycle_, x.k, y.words, y.k)) {
+        return false;
+    }
+    chainOf(product_, x.t + y.t - 1, x.k + y.k, out);
+    return true;
+}
+
+std::optional<std::vector<std::int32_t>> Products::sphereClass(const SphereChain& cycle) {
+    if (status_ != Status::Ok || !sphereFinal(cycle.t, cycle.k)) {
+        return std::nullopt;
+    }
+    product_.clear(cycle.k + 1);
+    for (std::size_t w = 0; w < cycle.words.size(); w += static_cast<std::size_t>(cycle.k) + 1) {
+        if (!product_.toggle(cycle.words.data() + w)) {
+            fail(Status::TermSetFull);
+            return std::nullopt;
+        }
+    }
+    return classOf(product_, computation_.sphere(), cycle.t, cycle.k);
+}
+
+bool Products::sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds) {
+    bounds = false;
+    if (status_ != Status::Ok || z.k < 1 || !sphereFinal(z.t, z.k)) {
+        return false;
+    }
+    const SphereTable& sphere = computation_.sphere();
+    product_.clear(z.k + 1);
+    for (std::size_t w = 0; w < z.words.size(); w += static_cast<std::size_t>(z.k) + 1) {
+        if (!product_.toggle(z.words.data() + w)) {
+            return fail(Status::TermSetFull);
+        }
+    }
+    // Each leading term is Hit: the boundary that claims it, and the chain
+    // whose boundary that is, are added, until nothing is left.
+    boundary_.clear(z.k);
+    Entry leading[maxMonomialLength];
+    Entry tag[maxMonomialLength];
+    while (product_.rowCount() > 0) {
+        copyMonomial(leading, product_.row(product_.greatestRow()), z.k + 1);
+        const GeneratorState state = sphere.record(z.t, z.k, leading, tag);
+        if (state == Alive) {
+            return true; // a survivor: z is not a boundary
+        }
+        if (state != Hit) {
+            return fail(Status::Contradiction);
+        }
+        if (!addClaimingBoundary(sphere, z.t, z.k - 1, tag, leading, product_, &boundary_)) {
+            return status_ == Status::Ok ? fail(Status::TermSetFull) : false;
+        }
+    }
+    chainOf(boundary_, z.t, z.k - 1, u);
+    bounds = true;
+    return true;
+}
+
+void Products::addChain(SphereChain& x, const SphereChain& y) {
+    const int length = x.k + 1;
+    const std::size_t step = static_cast<std::size_t>(length);
+    std::vector<const Entry*> words;
+    for (const SphereChain* chain : std::initializer_list<const SphereChain*>{&x, &y}) {
+        for (std::size_t w = 0; w < chain->words.size(); w += step) {
+            words.push_back(chain->words.data() + w);
+        }
+    }
+    std::sort(words.begin(), words.end(),
+              [&](const Entry* a, const Entry* b) { return compareMonomials(a, b, length) < 0; });
+    std::vector<Entry> sum;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i + 1 < words.size() && sameMonomial(words[i], words[i + 1], length)) {
+            ++i; // twice: cancels
+            continue;
+        }
+        sum.insert(sum.end(), words[i], words[i] + length);
+    }
+    x.words = std::move(sum);
 }
 
 std::optional<std::vector<std::int32_t>> Products::transfer(std::int32_t t, int k,

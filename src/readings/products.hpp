@@ -37,6 +37,20 @@ struct SphereSurvivor {
     const Entry* word = nullptr;
 };
 
+// A chain of the sphere's complex: words of level k (k + 1 entries each, the
+// cell 0 first) in total degree t, each once, in no order.
+struct SphereChain {
+    std::int32_t t = 0;
+    int k = 0;
+    std::vector<Entry> words;
+
+    std::size_t size() const { return words.size() / (static_cast<std::size_t>(k) + 1); }
+};
+
+// The survivors of a level, as their records, in the order in which the
+// chart lists them: decreasing words.
+std::vector<std::int32_t> survivorRecords(const LevelRecords& level);
+
 class Products {
 public:
     enum class Status {
@@ -94,7 +108,30 @@ public:
     // of the sphere is not there. On a failure status() says which.
     std::optional<std::vector<std::int32_t>> transfer(std::int32_t t, int k, const Entry* word);
 
+    // The sphere's Lambda algebra, for readings that work with chains: the
+    // cycle of a sum of the survivors of level k in total degree t (their
+    // records); false on a failure.
+    bool sphereCycle(std::int32_t t, int k, const std::vector<std::int32_t>& survivors,
+                     SphereChain& out);
+    // The product x y in the Lambda algebra reduced to admissible form: level
+    // x.k + y.k in total degree x.t + y.t - 1.
+    bool sphereProduct(const SphereChain& x, const SphereChain& y, SphereChain& out);
+    // The class of a cycle: the survivors (records of its level) whose sum
+    // it is; nothing where its level is not final, or on a failure.
+    std::optional<std::vector<std::int32_t>> sphereClass(const SphereChain& cycle);
+    // A chain u of level z.k - 1 whose boundary is the cycle z, found
+    // through the table; `bounds` false (and true returned) when z's class
+    // is not zero. False on a failure.
+    bool sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds);
+    // Whether the sphere's level k of total degree t holds final states.
+    bool sphereFinal(std::int32_t t, int k) const;
+    // x + y, mod 2: words in both cancel.
+    static void addChain(SphereChain& x, const SphereChain& y);
+
     Status status() const { return status_; }
+    const Computation& computation() const { return computation_; }
+    // Records a failure; false, to return.
+    bool fail(Status status);
 
 private:
     // Fills product_ (rows of level k + 1) with the sum, reduced, of the
@@ -124,9 +161,15 @@ private:
     bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);
     // Adds to set (rows of level k + 1) the boundary whose leading term is
     // `claimed` of level k + 1, Hit by `tag` of level k.
+    // With `chain`, the chain (rows of level k) whose boundary that is is
+    // added to it.
     bool addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,
-                             const Entry* claimed, TermSet& set);
-    bool fail(Status status);
+                             const Entry* claimed, TermSet& set, TermSet* chain = nullptr);
+    // The product of the words of x's chain (level k, rows of `xs`) by the
+    // words ys of level yk, into product_.
+    bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk);
+    // The rows of set (level k) as a chain.
+    static void chainOf(const TermSet& set, std::int32_t t, int k, SphereChain& out);
     // The words of the cycle of the sphere's class y, as the last call
     // with this class left them.
     const std::vector<Entry>& sphereCycle(const SphereSurvivor& y);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace curtis {
@@ -33,6 +34,26 @@ public:
     void null() {
         separate();
         std::fputs("null", out_);
+    }
+    void boolean(bool truth) {
+        separate();
+        std::fputs(truth ? "true" : "false", out_);
+    }
+    // A string, escaped: quotes, backslashes and control characters.
+    void text(const std::string& string) {
+        separate();
+        std::fputc('"', out_);
+        for (const char c : string) {
+            if (c == '"' || c == '\\') {
+                std::fputc('\\', out_);
+                std::fputc(c, out_);
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                std::fprintf(out_, "\\u%04x", static_cast<unsigned>(c));
+            } else {
+                std::fputc(c, out_);
+            }
+        }
+        std::fputc('"', out_);
     }
     // An array of numbers.
     template <typename Numbers> void numbers(const Numbers& values) {

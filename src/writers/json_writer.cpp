@@ -149,6 +149,108 @@ void cycles(JsonEmitter& json, const PrintedLevel& level) {
     json.endArray();
 }
 
+void optionalText(JsonEmitter& json, const std::optional<std::string>& text) {
+    text ? json.text(*text) : json.null();
+}
+
+// With names: each class's name, and the names of its readings.
+void names(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    json.key("names");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        json.text(c.names ? c.names->name : "");
+    }
+    json.endArray();
+    const Readings& readings = chart.plan.readings;
+    if (readings.products) {
+        json.key("product_names");
+        json.beginArray();
+        for (const ChartClass& c : level.classes) {
+            json.beginObject();
+            for (const int i : readings.productFactors) {
+                const char name[] = {'h', static_cast<char>('0' + i), '\0'};
+                json.key(name);
+                optionalText(json, c.names->products[static_cast<std::size_t>(i)]);
+            }
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (!readings.multiply.empty()) {
+        json.key("multiplied_names");
+        json.beginArray();
+        for (const ChartClass& c : level.classes) {
+            json.beginObject();
+            for (std::size_t x = 0; x < readings.multiply.size(); ++x) {
+                json.key(readings.multiply[x].name().c_str());
+                optionalText(json, c.names->multiplied[x]);
+            }
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (readings.transfer) {
+        json.key("transfer_names");
+        json.beginArray();
+        for (const ChartClass& c : level.classes) {
+            optionalText(json, c.names->transfer);
+        }
+        json.endArray();
+    }
+}
+
+// A named value: {"terms": [monomials], "name": "..."}.
+void namedSum(JsonEmitter& json, const PrintedChart& chart, const NamedSum& sum) {
+    const PrintedLevel* level = chart.level(sum.at.t, sum.at.s);
+    json.beginObject();
+    json.key("stem");
+    json.value(sum.at.stem());
+    json.key("filtration");
+    json.value(sum.at.filtration());
+    json.key("terms");
+    json.beginArray();
+    for (const std::size_t term : sum.terms) {
+        json.numbers(level->classes[term].word);
+    }
+    json.endArray();
+    json.key("name");
+    json.text(sum.name);
+    json.endObject();
+}
+
+// A Massey product's value (null past the chart) and its indeterminacy.
+void valueAndIndeterminacy(JsonEmitter& json, const PrintedChart& chart,
+                           const std::optional<NamedSum>& value,
+                           const std::vector<NamedSum>& indeterminacy) {
+    json.key("value");
+    value ? namedSum(json, chart, *value) : json.null();
+    json.key("indeterminacy");
+    json.beginArray();
+    for (const NamedSum& element : indeterminacy) {
+        namedSum(json, chart, element);
+    }
+    json.endArray();
+}
+
+void periodicity(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    json.key("periodicity");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        if (!c.periodicity) {
+            json.null();
+            continue;
+        }
+        json.beginObject();
+        json.key("defined");
+        json.boolean(c.periodicity->defined);
+        if (c.periodicity->defined) {
+            valueAndIndeterminacy(json, chart, c.periodicity->value, c.periodicity->indeterminacy);
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
 void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree& degree,
                const PrintedLevel& level) {
     json.beginObject();
@@ -183,7 +285,49 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     if (chart.plan.readings.cycles) {
         cycles(json, level);
     }
+    if (chart.plan.readings.names) {
+        names(json, chart, level);
+    }
+    if (chart.plan.readings.periodicity) {
+        periodicity(json, chart, level);
+    }
     json.endObject();
+}
+
+// The sphere's generators, and the Massey products asked for.
+void ringJson(JsonEmitter& json, const PrintedChart& chart) {
+    json.key("generators");
+    json.beginArray();
+    for (const PrintedGenerator& g : chart.generators) {
+        json.beginObject();
+        json.key("name");
+        json.text(g.name);
+        json.key("stem");
+        json.value(g.at.stem());
+        json.key("filtration");
+        json.value(g.at.filtration());
+        json.key("index");
+        json.value(static_cast<long long>(g.index));
+        json.endObject();
+    }
+    json.endArray();
+    if (chart.plan.readings.massey.empty()) {
+        return;
+    }
+    json.key("massey");
+    json.beginArray();
+    for (const PrintedMassey& m : chart.massey) {
+        json.beginObject();
+        json.key("of");
+        json.beginArray();
+        for (const std::string& factor : m.factors) {
+            json.text(factor);
+        }
+        json.endArray();
+        valueAndIndeterminacy(json, chart, m.value, m.indeterminacy);
+        json.endObject();
+    }
+    json.endArray();
 }
 
 void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
@@ -310,6 +454,9 @@ void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     json.endArray();
     if (chart.plan.readings.transfer) {
         transferPreimages(json, chart);
+    }
+    if (chart.plan.readings.namesClasses()) {
+        ringJson(json, chart);
     }
     json.endObject();
     std::fputc('\n', out);

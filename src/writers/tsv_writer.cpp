@@ -30,6 +30,18 @@ namespace {
 // bidegree, and five columns at the end, source_t, source_s, source_stem,
 // source_filtration and source_internal_degree, give the source's
 // bidegree in the space (empty in every other row).
+// Sets the name the rows written while it lives carry.
+class NameOfRows {
+public:
+    NameOfRows(std::string& name, std::string value) : name_(name) { name_ = std::move(value); }
+    ~NameOfRows() { name_.clear(); }
+    NameOfRows(const NameOfRows&) = delete;
+    NameOfRows& operator=(const NameOfRows&) = delete;
+
+private:
+    std::string& name_;
+};
+
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
@@ -37,10 +49,15 @@ public:
     void end(const PrintedChart& chart) override {
         births_ = chart.plan.readings.births();
         transfer_ = chart.plan.readings.transfer;
+        names_ = chart.plan.readings.namesClasses();
+        chart_ = &chart;
         std::vector<std::string> tail{"internal_degree"};
         if (transfer_) {
             tail.insert(tail.end(), {"source_t", "source_s", "source_stem", "source_filtration",
                                      "source_internal_degree"});
+        }
+        if (names_) {
+            tail.push_back("name");
         }
         row({"t", "s", "stem", "filtration", "cell", "monomial", "kind", "source"},
             {"born", "dies"}, tail);
@@ -58,7 +75,13 @@ public:
                 multipliedRows(chart, level);
                 cycleRows(level);
                 transferRows(chart, degree, level);
+                periodicityRows(level);
             }
+        }
+        for (const PrintedMassey& m : chart.massey) {
+            const std::string of =
+                "<" + m.factors[0] + ", " + m.factors[1] + ", " + m.factors[2] + ">";
+            namedRows(m.value, m.indeterminacy, "massey", of);
         }
     }
 
@@ -74,6 +97,7 @@ private:
                 }
                 const std::string born = births_ && c->born ? std::to_string(*c->born) : "";
                 const std::string dies = births_ && c->dies ? std::to_string(*c->dies) : "";
+                const NameOfRows named(name_, c->names ? c->names->name : "");
                 monomialRow(level.at, &word, "survivor", from, born, dies);
             });
     }
@@ -86,7 +110,7 @@ private:
             for (const int i : chart.plan.readings.productFactors) {
                 sumRows(c.products->terms[static_cast<std::size_t>(i)],
                         chart.productLevel(level, i), std::string{'h', static_cast<char>('0' + i)},
-                        c);
+                        c, c.names ? c.names->products[static_cast<std::size_t>(i)] : std::nullopt);
             }
         }
     }
@@ -96,19 +120,22 @@ private:
         const std::vector<SphereClassRef>& by = chart.plan.readings.multiply;
         for (const ChartClass& c : level.classes) {
             for (std::size_t x = 0; x < c.multiplied.size(); ++x) {
-                sumRows(c.multiplied[x], chart.productLevel(level, by[x]), "by " + by[x].name(), c);
+                sumRows(c.multiplied[x], chart.productLevel(level, by[x]), "by " + by[x].name(), c,
+                        c.names ? c.names->multiplied[x] : std::nullopt);
             }
         }
     }
 
     // A sum of classes of the target level read off class c: a row per
     // term, the class as source; zero is one row with an empty cell and
-    // monomial, and a sum that was not computed has no row.
+    // monomial, and a sum that was not computed has no row. With names each
+    // row carries the name of the whole sum.
     void sumRows(const PrintedSum& terms, const PrintedLevel* target, const std::string& kind,
-                 const ChartClass& c) {
+                 const ChartClass& c, const std::optional<std::string>& name) {
         if (!terms) {
             return;
         }
+        const NameOfRows named(name_, name.value_or(""));
         const std::string source = monomialText(c.word);
         if (terms->empty()) {
             monomialRow(target->at, nullptr, kind, source, "", "");
@@ -144,6 +171,8 @@ private:
                 continue;
             }
             const std::string source = monomialText(level.classes[j].word);
+            const NameOfRows named(
+                name_, level.classes[j].names ? level.classes[j].names->transfer.value_or("") : "");
             const std::vector<const PrintedMonomial*> image =
                 chart.transferImage(degree.t, level, j);
             if (image.empty()) {
@@ -155,6 +184,44 @@ private:
         }
     }
 
+    // P(x) of each survivor where it is defined and computed: rows of kind
+    // "P", then "P indeterminacy", the survivor as source.
+    void periodicityRows(const PrintedLevel& level) {
+        for (const ChartClass& c : level.classes) {
+            if (c.periodicity && c.periodicity->defined) {
+                namedRows(c.periodicity->value, c.periodicity->indeterminacy, "P",
+                          monomialText(c.word));
+            }
+        }
+    }
+
+    // A named value, one row with its terms joined by " + " in the monomial
+    // column (empty for zero), then a row for each element of the basis of
+    // its indeterminacy, of kind "<kind> indeterminacy"; nothing where the
+    // value lies past the chart.
+    void namedRows(const std::optional<NamedSum>& value, const std::vector<NamedSum>& indeterminacy,
+                   const std::string& kind, const std::string& source) {
+        if (!value) {
+            return;
+        }
+        sumRow(*value, kind, source);
+        for (const NamedSum& element : indeterminacy) {
+            sumRow(element, kind + " indeterminacy", source);
+        }
+    }
+
+    void sumRow(const NamedSum& sum, const std::string& kind, const std::string& source) {
+        const PrintedLevel* level = chart_->level(sum.at.t, sum.at.s);
+        std::string terms;
+        for (const std::size_t term : sum.terms) {
+            terms += (terms.empty() ? "" : " + ") + monomialText(level->classes[term].word);
+        }
+        const NameOfRows named(name_, sum.name);
+        row({std::to_string(sum.at.t), std::to_string(sum.at.s), std::to_string(sum.at.stem()),
+             std::to_string(sum.at.filtration()), "", terms, kind, source},
+            {"", ""}, tailOf(sum.at, nullptr));
+    }
+
     // A row for a monomial of a level (none: the empty monomial of a zero
     // product): its bidegree, cell, entries, kind and source, with births
     // the spheres it is born and dies on, its internal degree, and in a
@@ -163,6 +230,16 @@ private:
     void monomialRow(const Bidegree& at, const PrintedMonomial* word, const std::string& kind,
                      const std::string& source, const std::string& born, const std::string& dies,
                      const Bidegree* from = nullptr) {
+        const std::vector<std::string> tail = tailOf(at, from);
+        row({std::to_string(at.t), std::to_string(at.s), std::to_string(at.stem()),
+             std::to_string(at.filtration()), word ? std::to_string(word->front()) : "",
+             word ? monomialText(*word) : "", kind, source},
+            {born, dies}, tail);
+    }
+
+    // The last columns: the internal degree, in a transfer chart the
+    // bidegree of a transfer row's source, and with names the row's name.
+    std::vector<std::string> tailOf(const Bidegree& at, const Bidegree* from) const {
         std::vector<std::string> tail{std::to_string(at.internalDegree())};
         if (transfer_ && from != nullptr) {
             for (const std::int32_t value :
@@ -172,10 +249,10 @@ private:
         } else if (transfer_) {
             tail.resize(6);
         }
-        row({std::to_string(at.t), std::to_string(at.s), std::to_string(at.stem()),
-             std::to_string(at.filtration()), word ? std::to_string(word->front()) : "",
-             word ? monomialText(*word) : "", kind, source},
-            {born, dies}, tail);
+        if (names_) {
+            tail.push_back(name_);
+        }
+        return tail;
     }
 
     // The fields separated by tabs, then a newline; the birth fields only
@@ -206,6 +283,9 @@ private:
     std::FILE* out_;
     bool births_ = false;
     bool transfer_ = false;
+    bool names_ = false;
+    std::string name_; // the name of the row being written
+    const PrintedChart* chart_ = nullptr;
 };
 
 } // namespace

@@ -1,0 +1,283 @@
+#include "readings/chart_names.hpp"
+
+#include "readings/massey.hpp"
+#include "readings/sphere_names.hpp"
+
+#include <algorithm>
+#include <bit>
+
+namespace curtis {
+
+namespace {
+
+ClassBits bitsOf(const std::vector<std::size_t>& terms) {
+    ClassBits bits = 0;
+    for (const std::size_t term : terms) {
+        bits ^= ClassBits{1} << term;
+    }
+    return bits;
+}
+
+std::vector<std::size_t> termsOf(ClassBits bits) {
+    std::vector<std::size_t> terms;
+    for (; bits != 0; bits &= bits - 1) {
+        terms.push_back(static_cast<std::size_t>(std::countr_zero(bits)));
+    }
+    return terms;
+}
+
+// Names a chart's classes and sums of them: the sphere's by its names, a
+// space's by the sphere's class of each leading term's lambda part on its
+// cell.
+class ChartNamer {
+public:
+    ChartNamer(SphereNames& names, const PrintedChart& chart, const Computation& computation)
+        : names_(names), computation_(computation), sphere_(chart.plan.space.isSphere()) {}
+
+    std::string classNameOf(const PrintedLevel& level, std::size_t j) const {
+        if (sphere_) {
+            return names_.name({level.at.t, level.at.k(), ClassBits{1} << j}).value_or("");
+        }
+        // The lambda part, on the sphere's one cell, lies in total degree
+        // t - (the stored cell).
+        const PrintedMonomial& word = level.classes[j].word;
+        const std::int32_t cell = word.front();
+        const std::int32_t stored = cell + computation_.weight();
+        std::vector<Entry> lambdas(word.begin(), word.end());
+        lambdas.front() = 0;
+        const std::int32_t t = level.at.t - stored;
+        const int k = level.at.k();
+        const std::vector<std::int32_t>* survivors = names_.survivors(t, k);
+        if (survivors == nullptr) {
+            return "";
+        }
+        const LevelRecords& records = computation_.sphere().kept(t, k);
+        const std::int32_t record = records.find(lambdas.data());
+        if (record == LevelRecords::none ||
+            std::find(survivors->begin(), survivors->end(), record) == survivors->end()) {
+            return "";
+        }
+        const std::string base = names_.name({t, k, names_.bitsOf(t, k, {record})}).value_or("");
+        const bool sum = base.find(" + ") != std::string::npos;
+        return (sum ? "(" + base + ")" : base) + "[" + std::to_string(cell) + "]";
+    }
+
+    // The name of a sum of a level's classes; nothing where it was not read.
+    std::optional<std::string> sumName(const PrintedSum& terms, const PrintedLevel* level) const {
+        if (!terms || level == nullptr) {
+            return std::nullopt;
+        }
+        if (sphere_) {
+            return names_.name({level->at.t, level->at.k(), bitsOf(*terms)});
+        }
+        std::string text;
+        for (const std::size_t term : *terms) {
+            text += (text.empty() ? "" : " + ") + level->classes[term].names->name;
+        }
+        return text.empty() ? "0" : text;
+    }
+
+    // The sphere's classes of a transfer's target, by the sphere's names.
+    std::optional<std::string> sphereSumName(const std::vector<std::size_t>& terms,
+                                             const PrintedLevel* level) const {
+        if (level == nullptr) {
+            return std::nullopt;
+        }
+        return names_.name({level->at.t, level->at.k(), bitsOf(terms)});
+    }
+
+private:
+    SphereNames& names_;
+    const Computation& computation_;
+    bool sphere_;
+};
+
+void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
+    for (PrintedDegree& degree : chart.degrees) {
+        for (PrintedLevel& level : degree.levels) {
+            for (std::size_t j = 0; j < level.classes.size(); ++j) {
+                level.classes[j].names.emplace();
+                level.classes[j].names->name = namer.classNameOf(level, j);
+            }
+        }
+    }
+    for (PrintedDegree& degree : chart.degrees) {
+        for (PrintedLevel& level : degree.levels) {
+            for (ChartClass& c : level.classes) {
+                for (const int i : chart.plan.readings.productFactors) {
+                    if (c.products) {
+                        c.names->products[static_cast<std::size_t>(i)] =
+                            namer.sumName(c.products->terms[static_cast<std::size_t>(i)],
+                                          chart.productLevel(level, i));
+                    }
+                }
+                for (std::size_t x = 0; x < c.multiplied.size(); ++x) {
+                    c.names->multiplied.push_back(
+                        namer.sumName(c.multiplied[x],
+                                      chart.productLevel(level, chart.plan.readings.multiply[x])));
+                }
+                if (c.transfer) {
+                    c.names->transfer = namer.sphereSumName(
+                        *c.transfer, chart.sphereLevel(chart.plan.space.transferDegree(degree.t),
+                                                       level.at.s + 1));
+                }
+            }
+        }
+    }
+}
+
+// A value of the sphere as the chart holds it: nothing where its level is
+// not in the chart.
+std::optional<NamedSum> namedSum(const PrintedChart& chart, SphereNames& names,
+                                 const SphereValue& value) {
+    const PrintedLevel* level = chart.level(value.t, value.k + 1);
+    const std::optional<std::string> name = names.name(value);
+    if (level == nullptr || !name) {
+        return std::nullopt;
+    }
+    return NamedSum{level->at, termsOf(value.bits), *name};
+}
+
+// A class as --massey gives it: a name, or STEM:FILTRATION:INDEX.
+std::optional<SphereValue> givenClass(SphereNames& names, const std::string& text,
+                                      std::string& why) {
+    int stem = 0;
+    int filtration = 0;
+    std::size_t index = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%d:%d:%zu%c", &stem, &filtration, &index, &end) == 3) {
+        const std::vector<std::int32_t>* survivors =
+            names.survivors(stem + filtration + 1, filtration);
+        if (stem < 0 || filtration < 0 || survivors == nullptr || index >= survivors->size()) {
+            why = text + " is no class of the sphere the chart reads";
+            return std::nullopt;
+        }
+        return SphereValue{stem + filtration + 1, filtration, ClassBits{1} << index};
+    }
+    return names.parse(text, why);
+}
+
+void fill(const PrintedChart& chart, SphereNames& names, const MasseyValue& found,
+          std::optional<NamedSum>& value, std::vector<NamedSum>& indeterminacy) {
+    value = namedSum(chart, names, found.value);
+    for (const SphereValue& element : found.indeterminacy) {
+        if (const std::optional<NamedSum> named = namedSum(chart, names, element)) {
+            indeterminacy.push_back(*named);
+        }
+    }
+}
+
+Products::Status addMassey(PrintedChart& chart, SphereNames& names, std::string& refusal) {
+    for (const std::string& text : chart.plan.readings.massey) {
+        PrintedMassey printed;
+        std::vector<SphereValue> classes;
+        for (std::size_t from = 0; from <= text.size();) {
+            const std::size_t comma = std::min(text.find(',', from), text.size());
+            printed.factors.push_back(text.substr(from, comma - from));
+            from = comma + 1;
+        }
+        for (const std::string& factor : printed.factors) {
+            std::string why;
+            const std::optional<SphereValue> value = givenClass(names, factor, why);
+            if (!value) {
+                refusal = "--massey " + text + ": " + why;
+                return names.products().status();
+            }
+            classes.push_back(*value);
+        }
+        MasseyValue found;
+        std::string why;
+        switch (
+            masseyProduct(names, classes[0], classes[1], classes[2], printed.factors, found, why)) {
+        case MasseyOutcome::Failed:
+            return names.products().status();
+        case MasseyOutcome::NotZero:
+            refusal = "--massey " + text + ": " + why;
+            return Products::Status::Ok;
+        case MasseyOutcome::Outside:
+            break;
+        case MasseyOutcome::Found:
+            fill(chart, names, found, printed.value, printed.indeterminacy);
+            break;
+        }
+        chart.massey.push_back(std::move(printed));
+    }
+    return Products::Status::Ok;
+}
+
+Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names, ProgressLine& progress) {
+    std::string why;
+    const std::optional<SphereValue> h3 = names.parse("h3", why);
+    const std::optional<SphereValue> h04 = names.parse("h0^4", why);
+    if (!h3 || !h04) {
+        return names.products().status(); // the chart is too short for any
+    }
+    const std::size_t h0Place = static_cast<std::size_t>(
+        std::find_if(names.generators().begin(), names.generators().end(),
+                     [](const SphereGenerator& g) { return g.name == "h0"; }) -
+        names.generators().begin());
+    for (PrintedDegree& degree : chart.degrees) {
+        for (PrintedLevel& level : degree.levels) {
+            for (std::size_t j = 0; j < level.classes.size(); ++j) {
+                progress.updatePhase("periodicity", degree.t, level.at.k());
+                std::optional<SphereValue> x =
+                    SphereValue{degree.t, level.at.k(), ClassBits{1} << j};
+                const SphereValue given = *x;
+                for (int power = 0; power < 4 && x; ++power) {
+                    x = names.times(*x, h0Place);
+                }
+                if (!x) {
+                    if (names.products().status() != Products::Status::Ok) {
+                        return names.products().status();
+                    }
+                    continue; // h0^4 x lies past the chart
+                }
+                PrintedPeriodicity& p = level.classes[j].periodicity.emplace();
+                p.defined = x->bits == 0;
+                MasseyValue found;
+                const MasseyOutcome outcome =
+                    p.defined
+                        ? masseyProduct(names, *h3, *h04, given, {"h3", "h0^4", "x"}, found, why)
+                        : MasseyOutcome::NotZero;
+                if (outcome == MasseyOutcome::Failed) {
+                    return names.products().status();
+                }
+                if (outcome == MasseyOutcome::Found) {
+                    fill(chart, names, found, p.value, p.indeterminacy);
+                }
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
+} // namespace
+
+Products::Status addNames(PrintedChart& chart, const Computation& computation,
+                          ProgressLine& progress, std::vector<std::string>& warnings,
+                          std::string& refusal) {
+    Products products(computation);
+    SphereNames names(products);
+    if (!names.compute(computation.sphere().degrees(), progress, warnings, refusal)) {
+        return products.status();
+    }
+    for (const SphereGenerator& g : names.generators()) {
+        chart.generators.push_back(
+            {Space::sphere().bidegree(g.stem + g.filtration + 1, g.filtration + 1), g.index,
+             g.name});
+    }
+    const Readings& readings = chart.plan.readings;
+    if (readings.names) {
+        nameClasses(chart, ChartNamer(names, chart, computation));
+    }
+    Products::Status status = Products::Status::Ok;
+    if (!readings.massey.empty()) {
+        status = addMassey(chart, names, refusal);
+    }
+    if (readings.periodicity && status == Products::Status::Ok && refusal.empty()) {
+        status = addPeriodicity(chart, names, progress);
+    }
+    return status;
+}
+
+} // namespace curtis

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "chart/printed_chart.hpp"
+#include "readings/products.hpp"
+#include "report/progress.hpp"
+
+#include <string>
+#include <vector>
+
+namespace curtis {
+
+// What the chart's plan asks of the sphere's generators: reads them off
+// the sphere's tables the computation holds, then names every class of the
+// chart and what is read off it (--names), and adds the Massey products
+// (--massey) and Adams periodicity (--periodicity). Each bidegree whose
+// number of generators differs from the literature's table adds a line to
+// `warnings`. A Massey product that is not defined, or a class that is
+// none, stops it with `refusal` saying why in one line. Returns the status
+// of the first product that failed, or Ok.
+Products::Status addNames(PrintedChart& chart, const Computation& computation,
+                          ProgressLine& progress, std::vector<std::string>& warnings,
+                          std::string& refusal);
+
+} // namespace curtis
