@@ -157,20 +157,7 @@ std::string namesRefusal(const ChartOptions& options) {
     return "";
 }
 
-// Why the readings of classes cannot be had as given, or nothing.
-std::string readingsRefusal(const ChartOptions& options) {
-    const std::string format = options.format->name;
-    for (const auto& [given, name] : {std::pair{!options.multiply.empty(), "--multiply"},
-                                      std::pair{options.cycles, "--cycles"}}) {
-        if (given && !options.format->listsReadings) {
-            return std::string(name) + " does nothing with --format " + format +
-                   ": json and tsv list what it reads";
-        }
-    }
-    return namesRefusal(options);
-}
-
-// Why the readings of classes cannot be had as given, or nothing.
+// Why the classes --multiply names cannot be had, or nothing.
 std::string classesRefusal(const ChartOptions& options) {
     for (const SphereClassRef& x : options.multiply) {
         if (x.t() > options.maxDegree) {
@@ -183,6 +170,20 @@ std::string classesRefusal(const ChartOptions& options) {
         }
     }
     return "";
+}
+
+// Why the readings of classes cannot be had as given, or nothing.
+std::string readingsRefusal(const ChartOptions& options) {
+    const std::string format = options.format->name;
+    for (const auto& [given, name] : {std::pair{!options.multiply.empty(), "--multiply"},
+                                      std::pair{options.cycles, "--cycles"}}) {
+        if (given && !options.format->listsReadings) {
+            return std::string(name) + " does nothing with --format " + format +
+                   ": json and tsv list what it reads";
+        }
+    }
+    const std::string names = namesRefusal(options);
+    return names.empty() ? classesRefusal(options) : names;
 }
 
 // Why a combination of options is refused, or nothing: an option that would
@@ -244,10 +245,7 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
         return "--min-degree " + std::to_string(options.minDegree) +
                " is larger than --max-degree " + std::to_string(options.maxDegree);
     }
-    std::string readings = readingsRefusal(options);
-    if (readings.empty()) {
-        readings = classesRefusal(options);
-    }
+    const std::string readings = readingsRefusal(options);
     return readings.empty() ? degreeRefusal(options) : readings;
 }
 
@@ -408,28 +406,6 @@ std::vector<OptionRow> readingRows() {
              "elimination added (json, tsv; a cycle of more than 100000\n"
              "terms is refused)",
              &Given::cycles),
-        flag("--names",
-             "every class named: the sphere's as a sum of monomials in its\n"
-             "algebra generators, named as the literature names them\n"
-             "(h0^4 h4 + h1 d0); a class of P_A^B by the sphere's class of\n"
-             "its leading term on its cell (h1[3]) (json, svg, tsv, html)",
-             &Given::names),
-        OptionRow{"--massey",
-                  "A,B,C",
-                  "with --sphere: the Massey product <A, B, C> and its\n"
-                  "indeterminacy, each class a generator's name, a product of\n"
-                  "them (h2^2) or STEM:FILTRATION:INDEX; may be given more\n"
-                  "than once (json, tsv)",
-                  &Given::massey,
-                  0,
-                  0,
-                  false,
-                  false,
-                  {}},
-        flag("--periodicity",
-             "with --sphere: P(x) = <h3, h0^4, x> of every class where\n"
-             "h0^4 x = 0, with its indeterminacy (json, tsv)",
-             &Given::periodicity),
         flag("--h3-lines", "svg with --products: draw h3 lines too", &Given::h3Lines),
         flag("--uncut",
              "svg: draw every filtration; by default a tower is cut two rows\n"
@@ -484,9 +460,37 @@ std::vector<OptionRow> runRows() {
 }
 
 // Every option, in the order of the help.
+// What the chart reads of the sphere's ring by name.
+std::vector<OptionRow> nameRows() {
+    return {
+        flag("--names",
+             "every class named: the sphere's as a sum of monomials in its\n"
+             "algebra generators, named as the literature names them\n"
+             "(h0^4 h4 + h1 d0); a class of P_A^B by the sphere's class of\n"
+             "its leading term on its cell (h1[3]) (json, svg, tsv, html)",
+             &Given::names),
+        OptionRow{"--massey",
+                  "A,B,C",
+                  "with --sphere: the Massey product <A, B, C> and its\n"
+                  "indeterminacy, each class a generator's name, a product of\n"
+                  "them (h2^2) or STEM:FILTRATION:INDEX; may be given more\n"
+                  "than once (json, tsv)",
+                  &Given::massey,
+                  0,
+                  0,
+                  false,
+                  false,
+                  {}},
+        flag("--periodicity",
+             "with --sphere: P(x) = <h3, h0^4, x> of every class where\n"
+             "h0^4 x = 0, with its indeterminacy (json, tsv)",
+             &Given::periodicity),
+    };
+}
+
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
-    for (std::vector<OptionRow> more : {outputRows(), readingRows(), runRows()}) {
+    for (std::vector<OptionRow> more : {outputRows(), readingRows(), nameRows(), runRows()}) {
         for (OptionRow& row : more) {
             rows.push_back(std::move(row));
         }

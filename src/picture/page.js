@@ -195,8 +195,25 @@
     }
     if (level.born) rows.push(['born on', 'S^' + level.born[j]]);
     if (level.dies && level.dies[j] !== null) rows.push(['dies on', 'S^' + level.dies[j]]);
+    if (level.names) {
+      rows.unshift(['name', level.names[j]]);
+      if (level.product_names) {
+        const p = level.product_names[j];
+        rows.push(['products, named', Object.keys(p).map(function (h) {
+          return h + ': ' + (p[h] === null ? 'not computed' : p[h]);
+        }).join('; ')]);
+      }
+      if (level.transfer_names) rows.push(['transfer, named', level.transfer_names[j]]);
+    }
+    if (level.periodicity && level.periodicity[j]) {
+      const p = level.periodicity[j];
+      rows.push(['P(x)', !p.defined ? 'not defined: h0^4 x is not 0'
+                 : p.value === null ? 'past the chart'
+                 : p.value.name + (p.indeterminacy.length === 0 ? ''
+                   : ' (indeterminacy ' + p.indeterminacy.map(function (e) { return e.name; }).join(', ') + ')')]);
+    }
     const h2 = document.createElement('h2');
-    h2.textContent = text(c.word);
+    h2.textContent = level.names ? level.names[j] + ' \u2014 ' + text(c.word) : text(c.word);
     const list = document.createElement('dl');
     for (const row of rows) {
       const dt = document.createElement('dt'); dt.textContent = row[0];
@@ -233,17 +250,22 @@
     });
   }
 
-  // Search: a monomial (two numbers or more) or a cell (one number).
+  // Search: a monomial (two numbers or more), a cell (one number), or with
+  // names a name ("h1 d0": every class whose name has that term).
   const search = document.getElementById('search');
   const found = document.getElementById('found');
   search.addEventListener('input', function () {
     const words = search.value.trim().split(/\s+/).filter(function (w) { return w !== ''; });
     let count = 0;
-    const valid = words.length > 0 && words.every(function (w) { return /^-?\d+$/.test(w); });
+    const numbers = words.length > 0 && words.every(function (w) { return /^-?\d+$/.test(w); });
+    const wanted = words.join(' ');
+    const valid = numbers || (words.length > 0 && data.generators !== undefined);
     for (const dot of dots) {
       const c = classes.get(key(dot));
-      const match = valid && c && (words.length === 1 ? String(c.word[0]) === words[0]
-                                                       : text(c.word) === words.join(' '));
+      const name = c && c.level.names ? c.level.names[c.j] : null;
+      const match = valid && c && (numbers ? (words.length === 1 ? String(c.word[0]) === words[0]
+                                                                  : text(c.word) === wanted)
+                                           : name !== null && name.split(' + ').indexOf(wanted) >= 0);
       dot.classList.toggle('match', !!match);
       count += match ? 1 : 0;
     }

@@ -97,6 +97,7 @@ void writePictureStyle(std::FILE* out) {
              "  .survivor { stroke: #222; stroke-width: 0.6; }\n"
              "  .label { fill: #333; }\n"
              "  .cell, .born { fill: #222; font-size: 6.5px; }\n"
+             "  .name { fill: #222; font-size: 5.5px; }\n"
              "  .h0, .h1, .h2 { stroke: #333; stroke-width: 1; }\n"
              "  .h3 { stroke: #333; stroke-width: 1; stroke-dasharray: 3 2; }\n"
              "  .sum { stroke: #C0306A; stroke-width: 1.3; stroke-dasharray: 2.5 2; }\n"
@@ -252,6 +253,27 @@ void writePictureTowerCuts(std::FILE* out, const PictureLayout& layout) {
     put(out, "</g>\n");
 }
 
+namespace {
+
+// A dot's label: its name where the chart names classes, else the sphere it
+// is born on where the chart has births, else its cell where cells differ.
+std::string dotLabel(const PrintedChart& chart, const PictureLayout& layout, const ChartClass& c,
+                     const Layout::Point& at) {
+    const std::string place = "\" x=\"" + pictureNumber(at.x + Layout::dotRadius) + "\" y=\"" +
+                              pictureNumber(at.y - Layout::dotRadius + 1) + "\">";
+    if (c.names) {
+        return "<text class=\"name" + place + escapedXml(c.names->name) + "</text>";
+    }
+    const bool births = chart.plan.readings.births();
+    if (!births && layout.oneCell()) {
+        return "";
+    }
+    return std::string("<text class=\"") + (births ? "born" : "cell") + place +
+           std::to_string(births ? c.born.value_or(0) : c.word.front()) + "</text>";
+}
+
+} // namespace
+
 void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
                       bool identified) {
     put(out, "<g class=\"dots\">\n");
@@ -277,24 +299,16 @@ void writePictureDots(std::FILE* out, const PictureLayout& layout, const Printed
                 const std::optional<int>& dies = level.classes[j].dies;
                 const std::string paint =
                     dies ? "white\" stroke=\"" + colour + "\" stroke-width=\"1.5" : colour;
+                const std::optional<ClassNames>& names = level.classes[j].names;
                 const std::string title =
+                    (names && !names->name.empty() ? names->name + ": " : std::string()) +
                     monomialText(monomial) +
                     (dies ? ", dies on S^" + std::to_string(*dies) : std::string());
                 std::string dot = "<g class=\"survivor-dot\"><circle class=\"survivor\" " + marks +
                                   "cx=\"" + pictureNumber(at.x) + "\" cy=\"" + pictureNumber(at.y) +
                                   "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" +
                                   paint + "\"><title>" + escapedXml(title) + "</title></circle>";
-                // The label: the sphere the class is born on where the chart
-                // has births, else its cell where cells differ.
-                const bool births = chart.plan.readings.births();
-                if (births || !layout.oneCell()) {
-                    dot += std::string("<text class=\"") + (births ? "born" : "cell") + "\" x=\"" +
-                           pictureNumber(at.x + Layout::dotRadius) + "\" y=\"" +
-                           pictureNumber(at.y - Layout::dotRadius + 1) + "\">" +
-                           std::to_string(births ? level.classes[j].born.value_or(0)
-                                                 : monomial.front()) +
-                           "</text>";
-                }
+                dot += dotLabel(chart, layout, level.classes[j], at);
                 if (dies) {
                     dot += "<text class=\"dies\" x=\"" + pictureNumber(at.x + Layout::dotRadius) +
                            "\" y=\"" + pictureNumber(at.y + Layout::dotRadius + 7) + "\">\u2020" +

@@ -131,25 +131,11 @@ std::optional<SphereValue> SphereNames::classOf(const SphereChain& cycle) {
     return SphereValue{cycle.t, cycle.k, bitsOf(cycle.t, cycle.k, *terms)};
 }
 
-bool SphereNames::readLevel(std::int32_t t, int k, std::string& why) {
-    Level read;
-    read.survivors = survivorRecords(products_.computation().sphere().kept(t, k));
-    const int size = static_cast<int>(read.survivors.size());
-    if (size > maxNamedClasses) {
-        why = "the sphere has " + std::to_string(size) + " classes at stem " +
-              std::to_string(t - k - 1) + ", filtration " + std::to_string(k) + ", more than the " +
-              std::to_string(maxNamedClasses) + " names are given for";
-        return false;
-    }
-    if (t == 1 && k == 0 && size == 1) { // the unit, the empty monomial
-        read.basis.emplace_back();
-        read.values.push_back(1);
-        addRow(read.rows, 1, 0);
-    }
+bool SphereNames::decomposables(std::int32_t t, int k,
+                                std::vector<std::pair<Monomial, ClassBits>>& candidates) {
     // The decomposables: g m for each generator g of lower filtration and
     // each basis element m of the rest.
-    std::vector<std::pair<Monomial, ClassBits>> candidates;
-    for (std::size_t g = 0; g < generators_.size() && size > 0 && k > 0; ++g) {
+    for (std::size_t g = 0; g < generators_.size(); ++g) {
         const int restK = k - generators_[g].filtration;
         const std::int32_t restT = t - degreeOf(generators_[g].stem, generators_[g].filtration) + 1;
         const Level* rest = level(restT, restK);
@@ -171,6 +157,28 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::string& why) {
                      g);
             candidates.emplace_back(std::move(m), value);
         }
+    }
+    return true;
+}
+
+bool SphereNames::readLevel(std::int32_t t, int k, std::string& why) {
+    Level read;
+    read.survivors = survivorRecords(products_.computation().sphere().kept(t, k));
+    const int size = static_cast<int>(read.survivors.size());
+    if (size > maxNamedClasses) {
+        why = "the sphere has " + std::to_string(size) + " classes at stem " +
+              std::to_string(t - k - 1) + ", filtration " + std::to_string(k) + ", more than the " +
+              std::to_string(maxNamedClasses) + " names are given for";
+        return false;
+    }
+    if (t == 1 && k == 0 && size == 1) { // the unit, the empty monomial
+        read.basis.emplace_back();
+        read.values.push_back(1);
+        addRow(read.rows, 1, 0);
+    }
+    std::vector<std::pair<Monomial, ClassBits>> candidates;
+    if (size > 0 && k > 0 && !decomposables(t, k, candidates)) {
+        return false;
     }
     std::stable_sort(candidates.begin(), candidates.end(), [&](const auto& a, const auto& b) {
         return monomialBefore(a.first, b.first);

@@ -97,6 +97,10 @@ private:
     };
 
     bool readLevel(std::int32_t t, int k, std::string& why);
+    // The products g m for each generator g of lower filtration and each
+    // basis element m of the rest, as monomials with their values.
+    bool decomposables(std::int32_t t, int k,
+                       std::vector<std::pair<Monomial, ClassBits>>& candidates);
     std::optional<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
     void nameGenerators(std::vector<std::string>& warnings);
     bool before(std::size_t a, std::size_t b) const;

@@ -414,6 +414,73 @@ TEST(ChartTool, ProductsInEveryFormat) {
               static_cast<std::size_t>(terms["h3"]));
 }
 
+// Names for the sphere and for spaces: one per survivor, a space's on its
+// cell, the same in the JSON, the TSV and the picture; the products' names
+// are those of their sums; a Massey product's row holds its name.
+TEST(ChartTool, NamesAgreeAcrossFormats) {
+    const std::vector<std::vector<std::string>> spaces{
+        {"--sphere", "--max-degree", "20", "--massey", "h1,h0,h2^2"},
+        {"--bottom-cell", "1", "--max-degree", "14"},
+        {"--bottom-cell", "-3", "--top-cell", "5", "--max-degree", "14", "--max-filtration", "3"},
+    };
+    for (std::vector<std::string> arguments : spaces) {
+        const bool sphere = arguments.front() == "--sphere";
+        arguments.insert(arguments.end(), {"--names", "--products", "1"});
+        const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
+        std::map<std::string, std::string> names; // by monomial
+        for (const nlohmann::json& degree : chart.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                ASSERT_EQ(level.at("names").size(), level.at("survivors").size());
+                for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                    const std::string word = testing::monomialWords(level.at("survivors")[j]);
+                    const std::string name = level.at("names")[j];
+                    names[word] = name;
+                    const std::string cell = std::to_string(level.at("survivors")[j][0].get<int>());
+                    EXPECT_TRUE(sphere ? name.find('[') == std::string::npos
+                                       : name.size() > cell.size() + 2 &&
+                                             name.substr(name.size() - cell.size() - 2) ==
+                                                 "[" + cell + "]")
+                        << name;
+                }
+            }
+        }
+        // A product by h0 or h1 that is one class has that class's name.
+        std::size_t single = 0;
+        for (const nlohmann::json& degree : chart.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                    for (const char* h : {"h0", "h1"}) {
+                        const nlohmann::json& product = level.at("products")[j].at(h);
+                        if (!product.is_null() && product.size() == 1) {
+                            EXPECT_EQ(level.at("product_names")[j].at(h),
+                                      names.at(testing::monomialWords(product[0])));
+                            ++single;
+                        }
+                    }
+                }
+            }
+        }
+        EXPECT_GT(single, 10u);
+        std::vector<std::string> tsv = arguments;
+        tsv.insert(tsv.end(), {"--format", "tsv"});
+        std::size_t survivors = 0;
+        for (const std::vector<std::string>& row : testing::tsvRows(chartTool(tsv).out)) {
+            if (row[6] == "survivor") {
+                EXPECT_EQ(row.back(), names.at(row[5]));
+                ++survivors;
+            }
+            if (row[6] == "massey") {
+                EXPECT_EQ(row[7] + " " + row.back(), "<h1, h0, h2^2> c0");
+            }
+        }
+        EXPECT_EQ(survivors, names.size());
+        std::vector<std::string> svg(arguments.begin(), arguments.begin() + (sphere ? 3 : 0));
+        svg.insert(svg.end(), arguments.begin() + (sphere ? 5 : 0), arguments.end());
+        svg.insert(svg.end(), {"--format", "svg", "--uncut"});
+        EXPECT_EQ(occurrences(chartTool(svg).out, "<text class=\"name\""), names.size());
+    }
+}
+
 // The readings of classes, for spaces and bands: every cycle's boundary is
 // zero in an independent Lambda complex and its first term is its
 // survivor; products by the classes h1 and h2 are those by h1 and h2;
@@ -538,7 +605,7 @@ TEST(ChartTool, ARangeOfStemsIsTheRectangleOfItsDegrees) {
         }
         EXPECT_GT(shown, 10u);
         std::vector<std::string> svg = c.byStems;
-        svg.insert(svg.end(), {"--format", "svg"});
+        svg.insert(svg.end(), {"--format", "svg", "--uncut"});
         const std::string picture = chartTool(svg).out;
         std::ostringstream size;
         size << "width=\"" << 56 + (c.last - c.first) * 24 + 32 + 230 << ".0\" height=\""
@@ -646,6 +713,15 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--cycles", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--unstable", "3", "--cycles"},
         {"--sphere", "--max-degree", "8", "--uncut"},
+        // Names, Massey products and periodicity where they cannot be had.
+        {"--sphere", "--max-degree", "8", "--names", "--format", "text"},
+        {"--sphere", "--max-degree", "8", "--unstable", "3", "--names"},
+        {"--bottom-cell", "1", "--max-degree", "8", "--massey", "h0,h1,h0"},
+        {"--sphere", "--max-degree", "8", "--periodicity", "--format", "svg"},
+        {"--sphere", "--max-degree", "8", "--massey", "h0,h1"},
+        {"--sphere", "--max-degree", "8", "--massey", "h1,h1,h0"},
+        {"--sphere", "--max-degree", "8", "--massey", "h0,h1,q9"},
+        {"--sphere", "--max-degree", "8", "--massey", "h0,h1,0:1:1"},
         // Ranges of stems that cannot be had.
         {"--bottom-cell", "1", "--max-stem", "10"},
         {"--sphere", "--max-stem", "10", "--max-degree", "12"},
