@@ -137,9 +137,12 @@ std::string namesRefusal(const ChartOptions& options) {
     }
     for (const auto& [given, name] : {std::pair{!options.massey.empty(), "--massey"},
                                       std::pair{options.periodicity, "--periodicity"}}) {
-        if (given && !options.format->listsReadings) {
+        // The page draws P(x) on request.
+        const bool drawn = name == std::string("--periodicity") && format == "html";
+        if (given && !options.format->listsReadings && !drawn) {
             return std::string(name) + " does nothing with --format " + format +
-                   ": json and tsv list what it reads";
+                   ": json and tsv list what it reads" +
+                   (name == std::string("--periodicity") ? ", html draws it" : "");
         }
         if (given && (options.weight != 0 || !options.topCell || *options.topCell != 0)) {
             return std::string(name) + " reads the sphere's ring: it goes with --sphere";
@@ -483,7 +486,8 @@ std::vector<OptionRow> nameRows() {
                   {}},
         flag("--periodicity",
              "with --sphere: P(x) = <h3, h0^4, x> of every class where\n"
-             "h0^4 x = 0, with its indeterminacy (json, tsv)",
+             "h0^4 x = 0, with its indeterminacy (json, tsv; html draws\n"
+             "it on request)",
              &Given::periodicity),
     };
 }

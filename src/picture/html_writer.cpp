@@ -60,10 +60,14 @@ private:
             checkbox("show-h2", "h2", true);
             checkbox("show-h3", "h3", chart.plan.drawing.h3Lines);
         }
-        // Dots are labelled with their cells where there are several, and
-        // with their birth spheres where the data has births.
+        if (chart.plan.readings.periodicity) {
+            checkbox("show-periodicity", "P", false);
+        }
+        // Dots are labelled with their names where the chart names them,
+        // with their cells where there are several, and with their birth
+        // spheres where the data has births.
         const PictureLayout layout(chart, false);
-        if (chart.plan.readings.births() || !layout.oneCell()) {
+        if (chart.plan.readings.names || chart.plan.readings.births() || !layout.oneCell()) {
             checkbox("show-labels", "labels", true);
         }
         // Towers are cut where the picture would be mostly tower; the

@@ -145,6 +145,43 @@
   toggle('show-arrows', 'hide-arrows');
   ['h0', 'h1', 'h2', 'h3'].forEach(function (h) { toggle('show-' + h, 'hide-' + h); });
   toggle('show-labels', 'hide-labels');
+  // Adams periodicity on request: a line from each class x to each term of
+  // P(x), drawn from the data.
+  const periodicity = document.getElementById('show-periodicity');
+  if (periodicity) {
+    const ns = 'http://www.w3.org/2000/svg';
+    const group = document.createElementNS(ns, 'g');
+    group.setAttribute('class', 'periodicity');
+    const dotOf = new Map();
+    for (const dot of dots) {
+      const c = classes.get(dot.dataset.t + ':' + dot.dataset.s + ':' + dot.dataset.j);
+      if (c) dotOf.set(c.t + ':' + c.level.s + ':' + c.word.join(' '), dot);
+    }
+    for (const degree of data.degrees) {
+      for (const level of degree.levels) {
+        (level.periodicity || []).forEach(function (p, j) {
+          if (!p || !p.defined || p.value === null) return;
+          const from = dotOf.get(degree.t + ':' + level.s + ':' + level.survivors[j].join(' '));
+          const at = (p.value.stem + p.value.filtration + 1) + ':' + (p.value.filtration + 1) + ':';
+          for (const term of p.value.terms) {
+            const to = dotOf.get(at + term.join(' '));
+            if (!from || !to) continue;
+            const line = document.createElementNS(ns, 'line');
+            line.setAttribute('class', 'periodicity');
+            for (const [end, dot] of [['1', from], ['2', to]]) {
+              line.setAttribute('x' + end, dot.getAttribute('cx'));
+              line.setAttribute('y' + end, dot.getAttribute('cy'));
+            }
+            group.appendChild(line);
+          }
+        });
+      }
+    }
+    svg.insertBefore(group, svg.querySelector('g.dots'));
+    const set = function () { group.style.display = periodicity.checked ? '' : 'none'; };
+    periodicity.addEventListener('change', set);
+    set();
+  }
   // Dots are coloured by the sphere they are born on where the data has
   // births (the sphere's one cell says nothing), else by cell.
   if (svg.dataset.colour === 'born') {

@@ -14,10 +14,12 @@ struct KnownGenerator {
 
 // The literature's algebra generators by stem and filtration, each
 // bidegree's in the order the literature lists them, through
-// knownGeneratorsThroughStem.
+// stem 45.
 std::span<const KnownGenerator> knownGenerators();
 
-// The last stem the table covers whole.
-inline constexpr int knownGeneratorsThroughStem = 45;
+// The last stem through which the table is whole; past it, it names some
+// generators (u, f1, c2, v, g2, w, ...) and leaves others to be named by
+// their place.
+inline constexpr int knownGeneratorsThroughStem = 38;
 
 } // namespace curtis
