@@ -72,6 +72,7 @@ struct Drawing {
     int arrowsFromCellDifference = 0;
     bool h3Lines = false; // with products: the h3 lines too
     bool uncut = false;   // towers whole: every filtration drawn
+    bool texBody = false; // tex: the page alone, without a document around it
 };
 
 // A chart to make: the one place where the command line becomes what is

@@ -48,6 +48,14 @@ constexpr ChartFormat formats[] = {
      .showsTransfer = true,
      .listsReadings = false,
      .make = makeHtmlWriter},
+    {.name = "tex",
+     .help = "an Adams chart in LaTeX, drawn with the package spectralsequences",
+     .drawsArrows = false,
+     .showsProducts = true,
+     .showsEhp = false,
+     .showsTransfer = false,
+     .listsReadings = false,
+     .make = makeTexWriter},
 };
 
 } // namespace

@@ -189,10 +189,8 @@ std::string readingsRefusal(const ChartOptions& options) {
     return names.empty() ? classesRefusal(options) : names;
 }
 
-// Why a combination of options is refused, or nothing: an option that would
-// do nothing in the chosen format or without its companion is refused
-// rather than ignored.
-std::string refusalOf(const ChartOptions& options, bool sphere) {
+// Why what a picture draws cannot be had as given, or nothing.
+std::string drawingRefusal(const ChartOptions& options) {
     const std::string format = options.format->name;
     if (options.arrows > 0 && !options.format->drawsArrows) {
         return "--arrows draws arrows in a picture: it does nothing with --format " + format +
@@ -208,12 +206,28 @@ std::string refusalOf(const ChartOptions& options, bool sphere) {
                                      3) == options.productFactors.end()) {
         return "--h3-lines draws the products by h3, which --products leaves out";
     }
-    if (options.uncut && options.format->name != std::string("svg")) {
-        return "--uncut draws a picture whole: it goes with --format svg (the page moves its cut)";
+    if (options.texBody && options.format->name != std::string("tex")) {
+        return "--tex-body is a part of a LaTeX document: it goes with --format tex";
     }
-    if (options.h3Lines && !options.format->drawsArrows) {
+    if (options.uncut && options.format->name != std::string("svg") &&
+        options.format->name != std::string("tex")) {
+        return "--uncut draws a picture whole: it goes with --format svg or tex (the page moves "
+               "its cut)";
+    }
+    if (options.h3Lines && !options.format->drawsArrows && format != "tex") {
         return "--h3-lines draws lines in a picture: it does nothing with --format " + format +
                " (JSON and TSV list every product)";
+    }
+    return "";
+}
+
+// Why a combination of options is refused, or nothing: an option that would
+// do nothing in the chosen format or without its companion is refused
+// rather than ignored.
+std::string refusalOf(const ChartOptions& options, bool sphere) {
+    const std::string format = options.format->name;
+    if (const std::string drawing = drawingRefusal(options); !drawing.empty()) {
+        return drawing;
     }
     if ((options.ehp || options.unstable) && !sphere) {
         return std::string(options.ehp ? "--ehp" : "--unstable") +
@@ -273,6 +287,7 @@ struct Given {
     bool periodicity = false;
     bool h3Lines = false;
     bool uncut = false;
+    bool texBody = false;
     bool ehp = false;
     bool transfer = false;
     long long unstable = 0;
@@ -409,7 +424,11 @@ std::vector<OptionRow> readingRows() {
              "elimination added (json, tsv; a cycle of more than 100000\n"
              "terms is refused)",
              &Given::cycles),
-        flag("--h3-lines", "svg with --products: draw h3 lines too", &Given::h3Lines),
+        flag("--h3-lines", "svg, tex with --products: draw h3 lines too", &Given::h3Lines),
+        flag("--tex-body",
+             "tex: the spectralsequences page alone, to put in a document\n"
+             "that loads the package",
+             &Given::texBody),
         flag("--uncut",
              "svg: draw every filtration; by default a tower is cut two rows\n"
              "above every other class, with an arrow (the page moves the cut)",
@@ -632,6 +651,7 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     options.periodicity = given.periodicity;
     options.h3Lines = given.h3Lines;
     options.uncut = given.uncut;
+    options.texBody = given.texBody;
     options.ehp = given.ehp;
     options.transfer = given.transfer;
     if (count(app, "--unstable") > 0) {
@@ -757,7 +777,7 @@ ChartPlan planOf(const ChartOptions& options) {
         Readings{options.products,       options.ehp,        options.unstable, options.transfer,
                  options.productFactors, options.multiply,   options.cycles,   options.names,
                  options.massey,         options.periodicity};
-    plan.drawing = Drawing{options.arrows, options.h3Lines, options.uncut};
+    plan.drawing = Drawing{options.arrows, options.h3Lines, options.uncut, options.texBody};
     plan.format = options.format->name;
     plan.output = options.output;
     plan.cache = options.cache;

@@ -35,6 +35,7 @@ struct ChartOptions {
     bool periodicity = false;                    // P(x) of every class of the sphere
     bool h3Lines = false;                        // svg: draw the h3 products too
     bool uncut = false;                          // svg: towers whole
+    bool texBody = false;                        // tex: the page alone
     bool ehp = false;                            // the sphere: births and EHP pairs
     std::optional<int> unstable;                 // the sphere: the unstable chart of S^N
     bool transfer = false;   // P_0^b, P_1^b: the algebraic transfer to the sphere

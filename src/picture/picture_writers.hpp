@@ -11,5 +11,8 @@ namespace curtis {
 // explore it in a browser.
 std::unique_ptr<ChartWriter> makeSvgWriter(std::FILE* out);
 std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out);
+// The chart as a LaTeX document, or its page alone, drawn with the package
+// spectralsequences, for papers.
+std::unique_ptr<ChartWriter> makeTexWriter(std::FILE* out);
 
 } // namespace curtis

@@ -489,6 +489,83 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
     }
 }
 
+// A binary PGM's dark pixels, or -1 if it is none.
+long darkPixels(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    long width = 0;
+    long height = 0;
+    int maximum = 0;
+    if (!(in >> magic >> width >> height >> maximum) || magic != "P5" || maximum != 255) {
+        return -1;
+    }
+    in.get();
+    long dark = 0;
+    for (long i = 0; i < width * height; ++i) {
+        dark += in.get() < 128 ? 1 : 0;
+    }
+    return in ? dark : -1;
+}
+
+// The LaTeX charts of the sphere, a space and a band: one \class per
+// survivor, one \structline per term of each product by h0, h1 and h2;
+// --tex-body is the page alone; the document compiles with pdflatex into a
+// page that is not blank.
+TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
+    const std::vector<std::vector<std::string>> charts{
+        {"--sphere", "--max-degree", "20", "--names"},
+        {"--bottom-cell", "1", "--max-degree", "14"},
+        {"--bottom-cell", "-3", "--top-cell", "5", "--max-degree", "14", "--max-filtration", "3"},
+    };
+    std::string document;
+    for (std::vector<std::string> arguments : charts) {
+        arguments.push_back("--products");
+        const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
+        std::size_t survivors = 0;
+        std::size_t terms = 0;
+        for (const nlohmann::json& degree : chart.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                survivors += level.at("survivors").size();
+                for (const nlohmann::json& products : level.at("products")) {
+                    for (const char* h : {"h0", "h1", "h2"}) {
+                        terms += products.at(h).is_null() ? 0 : products.at(h).size();
+                    }
+                }
+            }
+        }
+        arguments.insert(arguments.end(), {"--format", "tex", "--uncut"});
+        const std::string tex = chartTool(arguments).out;
+        EXPECT_EQ(occurrences(tex, "\\class["), survivors);
+        EXPECT_EQ(occurrences(tex, "\\structline"), terms);
+        EXPECT_GT(terms, 10u);
+        arguments.push_back("--tex-body");
+        const std::string body = chartTool(arguments).out;
+        EXPECT_EQ(body.rfind("\\sseqset", 0), 0u);
+        EXPECT_EQ(occurrences(body, "\\documentclass"), 0u);
+        EXPECT_EQ(occurrences(body, "\\class["), survivors);
+        if (document.empty()) {
+            document = tex;
+        }
+    }
+    if (std::system("command -v pdflatex >/dev/null 2>&1 && command -v pdftoppm >/dev/null 2>&1") !=
+        0) {
+        GTEST_SKIP() << "pdflatex or pdftoppm is not installed (texlive-latex-base, "
+                        "texlive-pictures, poppler-utils): the LaTeX chart is not compiled";
+    }
+    testing::TemporaryDirectory directory;
+    std::ofstream(directory / "chart.tex") << document;
+    testing::ProcessOptions options;
+    options.arguments = {"-c", "cd '" + directory.path().string() +
+                                   "' && pdflatex -interaction=nonstopmode -halt-on-error "
+                                   "chart.tex >/dev/null && pdftoppm -gray -r 30 -singlefile "
+                                   "chart.pdf page"};
+    options.timeoutSeconds = 180;
+    const ProcessResult compiled = testing::runProcess("/bin/sh", options);
+    ASSERT_EQ(compiled.exitStatus, 0) << compiled.err;
+    const long dark = darkPixels(directory / "page.pgm");
+    EXPECT_GT(dark, 300); // dots, lines and numbers
+}
+
 // The readings of classes, for spaces and bands: every cycle's boundary is
 // zero in an independent Lambda complex and its first term is its
 // survivor; products by the classes h1 and h2 are those by h1 and h2;
@@ -723,6 +800,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--uncut"},
         // Names, Massey products and periodicity where they cannot be had.
         {"--sphere", "--max-degree", "8", "--names", "--format", "text"},
+        {"--sphere", "--max-degree", "8", "--tex-body"},
         {"--sphere", "--max-degree", "8", "--unstable", "3", "--names"},
         {"--bottom-cell", "1", "--max-degree", "8", "--massey", "h0,h1,h0"},
         {"--sphere", "--max-degree", "8", "--periodicity", "--format", "svg"},

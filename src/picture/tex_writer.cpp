@@ -1,0 +1,203 @@
+#include "picture/picture_layout.hpp"
+#include "picture/picture_writers.hpp"
+
+#include <cctype>
+#include <string>
+
+namespace curtis {
+
+namespace {
+
+using Layout = PictureLayout;
+
+// A name of the program's in TeX's math: a digit run after a letter is its
+// index (h0 is h_{0}, x39_15 is x_{39,15}), one after ^ its power (h0^12 is
+// h_{0}^{12}), ∞ is \infty; the rest as it is.
+std::string texMath(const std::string& name) {
+    std::string tex;
+    for (std::size_t i = 0; i < name.size();) {
+        if (name.compare(i, 3, "\u221e") == 0) {
+            tex += "\\infty ";
+            i += 3;
+            continue;
+        }
+        const char c = name[i];
+        tex += c;
+        ++i;
+        if (c == '^' && i < name.size() && std::isdigit(static_cast<unsigned char>(name[i]))) {
+            std::string power;
+            while (i < name.size() && std::isdigit(static_cast<unsigned char>(name[i]))) {
+                power += name[i++];
+            }
+            tex += "{" + power + "}";
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(c)) || i >= name.size() ||
+            !std::isdigit(static_cast<unsigned char>(name[i]))) {
+            continue;
+        }
+        std::string index;
+        while (i < name.size() && (std::isdigit(static_cast<unsigned char>(name[i])) ||
+                                   (name[i] == '_' && i + 1 < name.size() &&
+                                    std::isdigit(static_cast<unsigned char>(name[i + 1]))))) {
+            index += name[i] == '_' ? ',' : name[i];
+            ++i;
+        }
+        tex += "_{" + index + "}";
+    }
+    return tex;
+}
+
+// spectralsequences 1.3.2 (TeX Live 2022, Debian 12) checks pgfkeys'
+// \pgfkeys@case@one against pgf 3.1.9's definition and refuses to load
+// with pgf 3.1.10, which added a test for keys whose code is \relax (fixed
+// in spectralsequences 1.3.3). Where that version is installed, the
+// document gives pgfkeys the definition it checks for; such a key is then
+// run rather than reported unknown, and nothing else changes.
+constexpr const char* keysPatch = R"(\makeatletter
+\newread\curtis@file
+\newif\ifcurtis@patch
+\openin\curtis@file=spectralsequences.sty
+\ifeof\curtis@file\else
+  \loop\unless\ifeof\curtis@file
+    \readline\curtis@file to \curtis@line
+    \edef\curtis@test{\noexpand\in@{\detokenize{v1.3.2]}}{\curtis@line}}\curtis@test
+    \ifin@\curtis@patchtrue\fi
+  \repeat
+  \closein\curtis@file
+\fi
+\ifcurtis@patch
+\def\pgfkeys@case@one{%
+  \pgfkeysifdefined{\pgfkeyscurrentkey/.@cmd}%
+  {\pgfkeysgetvalue{\pgfkeyscurrentkey/.@cmd}{\pgfkeys@code}%
+   \expandafter\pgfkeys@code\pgfkeyscurrentvalue\pgfeov}
+  {\pgfkeys@case@two}%
+}
+\fi
+\makeatother
+)";
+
+// A class's label: its name, or its monomial's entries.
+std::string classLabel(const ChartClass& c) {
+    if (c.names && !c.names->name.empty()) {
+        return texMath(c.names->name);
+    }
+    std::string label;
+    for (const std::int32_t entry : c.word) {
+        label += (label.empty() ? "" : "\\,") + std::to_string(entry);
+    }
+    return label;
+}
+
+// The chart as a spectralsequences page: one \class per survivor at (stem,
+// filtration), in each bidegree in the chart's order (so the n-th class of
+// a bidegree is its survivor n - 1); \structline for the products by h0, h1
+// and h2 (and h3 with --h3-lines), a product that is a sum in the style
+// "sum" to each term; the bidegrees not computed shaded; towers cut where
+// the picture cuts them. With --tex-body only the sseqpage environment,
+// else a document around it.
+class TexWriter : public ChartWriter {
+public:
+    explicit TexWriter(std::FILE* out) : out_(out) {}
+
+    void end(const PrintedChart& chart) override {
+        const PictureLayout layout(chart, !chart.plan.drawing.uncut);
+        const bool document = !chart.plan.drawing.texBody;
+        if (document) {
+            // A page as large as the chart.
+            std::fprintf(out_,
+                         "\\documentclass{article}\n"
+                         "\\usepackage[paperwidth=%dcm,paperheight=%dcm,margin=1cm]{geometry}\n"
+                         "\\usepackage{tikz}\n%s"
+                         "\\usepackage{spectralsequences}\n"
+                         "\\pagestyle{empty}\n"
+                         "\\begin{document}\n",
+                         layout.stems() / 2 + 5, layout.filtrations() / 2 + 5, keysPatch);
+        }
+        page(chart, layout);
+        if (document) {
+            std::fputs("\\end{document}\n", out_);
+        }
+    }
+
+private:
+    void page(const PrintedChart& chart, const PictureLayout& layout) {
+        const std::string& title = layout.title();
+        const std::string space = layout.space();
+        const std::size_t unstable = space.find(" (unstable)");
+        const std::string named = "Curtis chart of $" + texMath(space.substr(0, unstable)) + "$" +
+                                  (unstable == std::string::npos ? "" : " (unstable)") +
+                                  title.substr(16 + space.size());
+        // Sums in a style of their own, for the reader to restyle.
+        std::fputs("\\sseqset{sum/.sseq style = {dashed, red}}\n", out_);
+        std::fprintf(out_,
+                     "\\begin{sseqpage}[title = {%s}, x range = {%d}{%d}, y range = {0}{%d}, "
+                     "scale = 0.5, x tick step = %d, y tick step = %d, classes = {fill, "
+                     "minimum size = 0.25em}, class labels = {font = \\tiny, above right}, "
+                     "class placement transform = {scale = 1.6}]\n",
+                     named.c_str(), layout.firstStem(), layout.firstStem() + layout.stems() - 1,
+                     layout.filtrations() - 1, layout.labelStep(), layout.labelStep());
+        for (int dx = 0; dx < layout.stems(); ++dx) {
+            for (int y = 0; y < layout.filtrations(); ++y) {
+                if (!layout.computed(dx, y)) {
+                    const int x = layout.firstStem() + dx;
+                    std::fprintf(out_,
+                                 "\\draw[draw = none, fill = black!8] (%d - 0.5, %d - 0.5) "
+                                 "rectangle (%d + 0.5, %d + 0.5);\n",
+                                 x, y, x, y);
+                }
+            }
+        }
+        forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
+            for (const ChartClass& c : level.classes) {
+                std::fprintf(out_, "\\class[\"%s\"](%d,%d)\n", classLabel(c).c_str(),
+                             level.at.stem(), level.at.filtration());
+            }
+        });
+        forEachDrawn(chart, layout,
+                     [&](const PrintedLevel& level) { structlines(chart, layout, level); });
+        std::fputs("\\end{sseqpage}\n", out_);
+    }
+
+    template <typename F>
+    static void forEachDrawn(const PrintedChart& chart, const PictureLayout& layout, F&& each) {
+        for (const PrintedDegree& degree : chart.degrees) {
+            for (const PrintedLevel& level : degree.levels) {
+                if (chart.plan.shows(level.at) && layout.drawn(level.at)) {
+                    each(level);
+                }
+            }
+        }
+    }
+
+    void structlines(const PrintedChart& chart, const PictureLayout& layout,
+                     const PrintedLevel& level) {
+        for (std::size_t j = 0; j < level.classes.size(); ++j) {
+            const ChartClass& c = level.classes[j];
+            for (int i = 0; i <= 3 && c.products; ++i) {
+                const PrintedSum& terms = c.products->terms[static_cast<std::size_t>(i)];
+                const PrintedLevel* target = chart.productLevel(level, i);
+                if (!terms || target == nullptr || (i == 3 && !chart.plan.drawing.h3Lines) ||
+                    !chart.plan.shows(target->at) || !layout.drawn(target->at)) {
+                    continue;
+                }
+                for (const std::size_t term : *terms) {
+                    std::fprintf(out_, "\\structline%s(%d,%d,%zu)(%d,%d,%zu)\n",
+                                 terms->size() > 1 ? "[sum]" : "", level.at.stem(),
+                                 level.at.filtration(), j + 1, target->at.stem(),
+                                 target->at.filtration(), term + 1);
+                }
+            }
+        }
+    }
+
+    std::FILE* out_;
+};
+
+} // namespace
+
+std::unique_ptr<ChartWriter> makeTexWriter(std::FILE* out) {
+    return std::make_unique<TexWriter>(out);
+}
+
+} // namespace curtis
