@@ -104,7 +104,8 @@ TEST_F(SphereRing, MasseyProductsOfTheLiterature) {
         const char* value;
     } cases[] = {
         {"h0", "h1", "h0", "h1^2"},  {"h1", "h0", "h1", "h0 h2"}, {"h1", "h0", "h2^2", "c0"},
-        {"h3", "h0^4", "h1", "Ph1"}, {"h3", "h0^4", "h2", "Ph2"},
+        {"h2", "h1", "h2", "h1 h3"}, {"h1", "h2", "h1", "h2^2"},  {"h3", "h0^4", "h1", "Ph1"},
+        {"h3", "h0^4", "h2", "Ph2"},
     };
     for (const auto& c : cases) {
         MasseyValue found;
@@ -122,6 +123,31 @@ TEST_F(SphereRing, MasseyProductsOfTheLiterature) {
                             found, why),
               MasseyOutcome::NotZero);
     EXPECT_EQ(why, "h1 h1 is h1^2, not zero");
+}
+
+// The literature's P^k x are the images of Adams periodicity: the table's
+// names of each family agree with <h3, h0^4, x> computed, with no
+// indeterminacy.
+TEST_F(SphereRing, PeriodicityFamiliesBearTheirNames) {
+    const std::vector<std::vector<const char*>> families{
+        {"h1", "Ph1", "P^2h1", "P^3h1"},
+        {"h2", "Ph2", "P^2h2"},
+        {"c0", "Pc0", "P^2c0"},
+        {"d0", "Pd0"},
+        {"e0", "Pe0"},
+    };
+    for (const std::vector<const char*>& family : families) {
+        for (std::size_t k = 0; k + 1 < family.size(); ++k) {
+            MasseyValue found;
+            std::string why;
+            ASSERT_EQ(masseyProduct(names_, named("h3"), named("h0^4"), named(family[k]),
+                                    {"h3", "h0^4", family[k]}, found, why),
+                      MasseyOutcome::Found)
+                << family[k] << ": " << why;
+            EXPECT_EQ(names_.name(found.value), family[k + 1]);
+            EXPECT_TRUE(found.indeterminacy.empty()) << family[k];
+        }
+    }
 }
 
 } // namespace
