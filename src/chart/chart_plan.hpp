@@ -65,6 +65,11 @@ struct Readings {
     bool productBy(int i) const;
 };
 
+// Which chart a picture draws: the Adams chart, or the sphere's algebraic
+// EHP spectral sequence (y the sphere of birth), or P_A^B's algebraic
+// Atiyah-Hirzebruch spectral sequence (y the cell).
+enum class ChartKind { Adams, Ehp, Cells };
+
 // What a picture draws beyond the data.
 struct Drawing {
     // Pairings that change the cell by at least this much are drawn as
@@ -73,6 +78,7 @@ struct Drawing {
     bool h3Lines = false; // with products: the h3 lines too
     bool uncut = false;   // towers whole: every filtration drawn
     bool texBody = false; // tex: the page alone, without a document around it
+    ChartKind chart = ChartKind::Adams;
 };
 
 // A chart to make: the one place where the command line becomes what is

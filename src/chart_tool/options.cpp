@@ -206,6 +206,18 @@ std::string drawingRefusal(const ChartOptions& options) {
                                      3) == options.productFactors.end()) {
         return "--h3-lines draws the products by h3, which --products leaves out";
     }
+    if (options.chart != ChartKind::Adams && format != "svg" && format != "tex") {
+        return "--chart ehp and --chart cells draw svg and tex; json and tsv list the same "
+               "pairings";
+    }
+    if (options.chart == ChartKind::Ehp && !options.ehp) {
+        return "--chart ehp draws the sphere's EHP pairings: it goes with --sphere --ehp";
+    }
+    if (options.chart == ChartKind::Cells &&
+        (options.topCell && *options.topCell == -options.weight)) {
+        return "--chart cells draws the cells of P_A^B, and a single cell has no pairings "
+               "between cells";
+    }
     if (options.texBody && options.format->name != std::string("tex")) {
         return "--tex-body is a part of a LaTeX document: it goes with --format tex";
     }
@@ -288,6 +300,7 @@ struct Given {
     bool h3Lines = false;
     bool uncut = false;
     bool texBody = false;
+    std::string chart = "adams";
     bool ehp = false;
     bool transfer = false;
     long long unstable = 0;
@@ -425,10 +438,6 @@ std::vector<OptionRow> readingRows() {
              "terms is refused)",
              &Given::cycles),
         flag("--h3-lines", "svg, tex with --products: draw h3 lines too", &Given::h3Lines),
-        flag("--tex-body",
-             "tex: the spectralsequences page alone, to put in a document\n"
-             "that loads the package",
-             &Given::texBody),
         flag("--uncut",
              "svg: draw every filtration; by default a tower is cut two rows\n"
              "above every other class, with an arrow (the page moves the cut)",
@@ -482,6 +491,27 @@ std::vector<OptionRow> runRows() {
 }
 
 // Every option, in the order of the help.
+// Which chart a picture draws, and how LaTeX gets it.
+std::vector<OptionRow> chartRows() {
+    return {
+        with(text("--chart", "adams|ehp|cells",
+                  "svg, tex: the chart drawn: adams (x the stem, y the Adams\n"
+                  "filtration; the default), ehp (with --sphere --ehp: y the\n"
+                  "sphere a class is born on, an arrow for each EHP pairing)\n"
+                  "or cells (P_A^B: y the cell, an arrow for each pairing that\n"
+                  "changes the cell, a differential of the algebraic\n"
+                  "Atiyah-Hirzebruch spectral sequence)",
+                  &Given::chart),
+             [](OptionRow& row) {
+                 row.choices = {"adams", "ehp", "cells"};
+             }),
+        flag("--tex-body",
+             "tex: the spectralsequences page alone, to put in a document\n"
+             "that loads the package",
+             &Given::texBody),
+    };
+}
+
 // What the chart reads of the sphere's ring by name.
 std::vector<OptionRow> nameRows() {
     return {
@@ -513,7 +543,8 @@ std::vector<OptionRow> nameRows() {
 
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
-    for (std::vector<OptionRow> more : {outputRows(), readingRows(), nameRows(), runRows()}) {
+    for (std::vector<OptionRow> more :
+         {outputRows(), readingRows(), chartRows(), nameRows(), runRows()}) {
         for (OptionRow& row : more) {
             rows.push_back(std::move(row));
         }
@@ -652,6 +683,9 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     options.h3Lines = given.h3Lines;
     options.uncut = given.uncut;
     options.texBody = given.texBody;
+    options.chart = given.chart == "ehp"     ? ChartKind::Ehp
+                    : given.chart == "cells" ? ChartKind::Cells
+                                             : ChartKind::Adams;
     options.ehp = given.ehp;
     options.transfer = given.transfer;
     if (count(app, "--unstable") > 0) {
@@ -777,7 +811,8 @@ ChartPlan planOf(const ChartOptions& options) {
         Readings{options.products,       options.ehp,        options.unstable, options.transfer,
                  options.productFactors, options.multiply,   options.cycles,   options.names,
                  options.massey,         options.periodicity};
-    plan.drawing = Drawing{options.arrows, options.h3Lines, options.uncut, options.texBody};
+    plan.drawing =
+        Drawing{options.arrows, options.h3Lines, options.uncut, options.texBody, options.chart};
     plan.format = options.format->name;
     plan.output = options.output;
     plan.cache = options.cache;

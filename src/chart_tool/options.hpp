@@ -36,6 +36,7 @@ struct ChartOptions {
     bool h3Lines = false;                        // svg: draw the h3 products too
     bool uncut = false;                          // svg: towers whole
     bool texBody = false;                        // tex: the page alone
+    ChartKind chart = ChartKind::Adams;          // svg, tex: which chart
     bool ehp = false;                            // the sphere: births and EHP pairs
     std::optional<int> unstable;                 // the sphere: the unstable chart of S^N
     bool transfer = false;   // P_0^b, P_1^b: the algebraic transfer to the sphere

@@ -1,6 +1,7 @@
 #include "picture/picture_layout.hpp"
 #include "picture/picture_parts.hpp"
 #include "picture/picture_writers.hpp"
+#include "picture/plane_chart.hpp"
 
 namespace curtis {
 
@@ -14,6 +15,10 @@ public:
     explicit SvgWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
+        if (chart.plan.drawing.chart != ChartKind::Adams) {
+            writePlaneSvg(out_, planeOf(chart));
+            return;
+        }
         const PictureLayout layout(chart, !chart.plan.drawing.uncut);
         const std::string width = pictureNumber(layout.width());
         const std::string height = pictureNumber(layout.height());

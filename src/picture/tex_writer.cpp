@@ -1,8 +1,12 @@
 #include "picture/picture_layout.hpp"
 #include "picture/picture_writers.hpp"
+#include "picture/plane_chart.hpp"
 
 #include <cctype>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace curtis {
 
@@ -77,6 +81,47 @@ constexpr const char* keysPatch = R"(\makeatletter
 \makeatother
 )";
 
+// Text for TeX: each word with ^, _ or ∞ in it set in math.
+std::string texText(const std::string& text) {
+    std::string tex;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t end = std::min(text.find(' ', from), text.size());
+        const std::string word = text.substr(from, end - from);
+        const bool math = word.find_first_of("^_") != std::string::npos ||
+                          word.find("\u221e") != std::string::npos;
+        if (math) {
+            tex += '$';
+            tex += texMath(word);
+            tex += '$';
+        } else {
+            tex += word;
+        }
+        if (end < text.size()) {
+            tex += ' ';
+        }
+        from = end + 1;
+    }
+    return tex;
+}
+
+// A class pattern that places up to `most` classes of one position side by
+// side in a row (the package's own stop at six).
+std::string classPattern(std::size_t most) {
+    std::string pattern = "\\sseqnewclasspattern{curtis}{";
+    for (std::size_t n = 1; n <= std::max<std::size_t>(most, 1); ++n) {
+        const double spread = std::min(0.8 / static_cast<double>(n), 0.3);
+        for (std::size_t i = 0; i < n; ++i) {
+            char offset[48];
+            std::snprintf(offset, sizeof offset, "(%.3f,0)",
+                          (static_cast<double>(i) - static_cast<double>(n - 1) / 2) * spread);
+            pattern += offset;
+        }
+        pattern += "; ";
+    }
+    return pattern + "}\n";
+}
+
 // A class's label: its name, or its monomial's entries.
 std::string classLabel(const ChartClass& c) {
     if (c.names && !c.names->name.empty()) {
@@ -103,18 +148,23 @@ public:
     void end(const PrintedChart& chart) override {
         const PictureLayout layout(chart, !chart.plan.drawing.uncut);
         const bool document = !chart.plan.drawing.texBody;
+        const bool adams = chart.plan.drawing.chart == ChartKind::Adams;
+        const PlaneChart plane = adams ? PlaneChart{} : planeOf(chart);
         if (document) {
             // A page as large as the chart.
-            std::fprintf(out_,
-                         "\\documentclass{article}\n"
-                         "\\usepackage[paperwidth=%dcm,paperheight=%dcm,margin=1cm]{geometry}\n"
-                         "\\usepackage{tikz}\n%s"
-                         "\\usepackage{spectralsequences}\n"
-                         "\\pagestyle{empty}\n"
-                         "\\begin{document}\n",
-                         layout.stems() / 2 + 5, layout.filtrations() / 2 + 5, keysPatch);
+            std::fprintf(
+                out_,
+                "\\documentclass{article}\n"
+                "\\usepackage[paperwidth=%dcm,paperheight=%dcm,margin=1cm]{geometry}\n"
+                "\\usepackage{tikz}\n%s"
+                "\\usepackage{spectralsequences}\n"
+                "\\pagestyle{empty}\n"
+                "\\begin{document}\n",
+                adams ? layout.stems() / 2 + 5 : std::max(20, (plane.lastX - plane.firstX) / 2 + 8),
+                adams ? layout.filtrations() / 2 + 5 : (plane.lastY - plane.firstY) / 2 + 8,
+                keysPatch);
         }
-        page(chart, layout);
+        adams ? page(chart, layout) : planePage(plane);
         if (document) {
             std::fputs("\\end{document}\n", out_);
         }
@@ -130,9 +180,15 @@ private:
                                   title.substr(16 + space.size());
         // Sums in a style of their own, for the reader to restyle.
         std::fputs("\\sseqset{sum/.sseq style = {dashed, red}}\n", out_);
+        std::size_t most = 0;
+        forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
+            most = std::max(most, level.classes.size());
+        });
+        std::fputs(classPattern(most).c_str(), out_);
         std::fprintf(out_,
                      "\\begin{sseqpage}[title = {%s}, x range = {%d}{%d}, y range = {0}{%d}, "
-                     "scale = 0.5, x tick step = %d, y tick step = %d, classes = {fill, "
+                     "scale = 0.5, class pattern = curtis, x tick step = %d, y tick step = %d, "
+                     "classes = {fill, "
                      "minimum size = 0.25em}, class labels = {font = \\tiny, above right}, "
                      "class placement transform = {scale = 1.6}]\n",
                      named.c_str(), layout.firstStem(), layout.firstStem() + layout.stems() - 1,
@@ -157,6 +213,43 @@ private:
         forEachDrawn(chart, layout,
                      [&](const PrintedLevel& level) { structlines(chart, layout, level); });
         std::fputs("\\end{sseqpage}\n", out_);
+    }
+
+    // The EHP or the cells chart: a \class per dot, in each place in their
+    // order, and an arrow per pairing from its source to its target.
+    void planePage(const PlaneChart& plane) {
+        std::fputs(planePattern(plane).c_str(), out_);
+        std::fprintf(
+            out_,
+            "\\begin{sseqpage}[title = {%s}, x range = {%d}{%d}, y range = {%d}{%d}, "
+            "scale = 0.5, class pattern = curtis, classes = {fill, minimum size = 0.25em}, "
+            "class labels = {font = \\tiny, above right}, class placement transform = "
+            "{scale = 1.6}, x label = {stem}, y label = {%s}]\n",
+            texText(plane.title).c_str(), plane.firstX, plane.lastX, plane.firstY, plane.lastY,
+            texText(plane.yName).c_str());
+        std::map<std::pair<int, int>, std::size_t> placed;
+        std::vector<std::size_t> place; // each dot's number in its place, from 1
+        for (const PlaneDot& dot : plane.dots) {
+            place.push_back(++placed[{dot.x, dot.y}]);
+            std::fprintf(out_, "\\class[\"%s\"%s](%d,%d)\n", texMath(dot.label).c_str(),
+                         dot.diesOn ? ", fill = none" : "", dot.x, dot.y);
+        }
+        for (const PlaneArrow& arrow : plane.arrows) {
+            const PlaneDot& from = plane.dots[arrow.from];
+            const PlaneDot& to = plane.dots[arrow.to];
+            std::fprintf(out_, "\\structline[->, red](%d,%d,%zu)(%d,%d,%zu)\n", from.x, from.y,
+                         place[arrow.from], to.x, to.y, place[arrow.to]);
+        }
+        std::fputs("\\end{sseqpage}\n", out_);
+    }
+
+    static std::string planePattern(const PlaneChart& plane) {
+        std::map<std::pair<int, int>, std::size_t> count;
+        std::size_t most = 0;
+        for (const PlaneDot& dot : plane.dots) {
+            most = std::max(most, ++count[{dot.x, dot.y}]);
+        }
+        return classPattern(most);
     }
 
     template <typename F>

@@ -489,6 +489,49 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
     }
 }
 
+// The EHP and cells charts, in SVG and LaTeX: one dot per survivor and per
+// end of each pairing, one arrow per pairing, the axes as named.
+TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
+    const struct {
+        std::vector<std::string> space;
+        const char* chart;
+        const char* pairings; // the JSON's list of them
+        const char* axis;
+    } cases[] = {
+        {{"--sphere", "--max-degree", "14", "--ehp"},
+         "ehp",
+         "ehp",
+         "y: the sphere S^N a class is born on"},
+        {{"--bottom-cell", "1", "--max-degree", "12"}, "cells", "arrows", "y: the cell"},
+        {{"--bottom-cell", "-3", "--top-cell", "5", "--max-degree", "14", "--max-filtration", "3"},
+         "cells",
+         "arrows",
+         "y: the cell"},
+    };
+    for (const auto& c : cases) {
+        const nlohmann::json chart = nlohmann::json::parse(chartTool(c.space).out);
+        std::size_t survivors = 0;
+        std::size_t pairings = 0;
+        for (const nlohmann::json& degree : chart.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                survivors += level.at("survivors").size();
+                pairings += level.at(c.pairings).size();
+            }
+        }
+        EXPECT_GT(pairings, 5u) << c.chart;
+        std::vector<std::string> arguments = c.space;
+        arguments.insert(arguments.end(), {"--chart", c.chart, "--format", "svg"});
+        const std::string svg = chartTool(arguments).out;
+        EXPECT_EQ(occurrences(svg, "<circle class=\"class\""), survivors + 2 * pairings);
+        EXPECT_EQ(occurrences(svg, "class=\"pairing\""), pairings);
+        EXPECT_EQ(occurrences(svg, c.axis), 1u) << c.chart;
+        arguments.back() = "tex";
+        const std::string tex = chartTool(arguments).out;
+        EXPECT_EQ(occurrences(tex, "\\class["), survivors + 2 * pairings);
+        EXPECT_EQ(occurrences(tex, "\\structline[->"), pairings);
+    }
+}
+
 // A binary PGM's dark pixels, or -1 if it is none.
 long darkPixels(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -801,6 +844,10 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         // Names, Massey products and periodicity where they cannot be had.
         {"--sphere", "--max-degree", "8", "--names", "--format", "text"},
         {"--sphere", "--max-degree", "8", "--tex-body"},
+        {"--sphere", "--max-degree", "8", "--chart", "ehp", "--format", "svg"},
+        {"--sphere", "--max-degree", "8", "--ehp", "--chart", "ehp"},
+        {"--sphere", "--max-degree", "8", "--chart", "cells", "--format", "svg"},
+        {"--sphere", "--max-degree", "8", "--chart", "hopf", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--unstable", "3", "--names"},
         {"--bottom-cell", "1", "--max-degree", "8", "--massey", "h0,h1,h0"},
         {"--sphere", "--max-degree", "8", "--periodicity", "--format", "svg"},
