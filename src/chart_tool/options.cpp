@@ -206,8 +206,9 @@ std::string drawingRefusal(const ChartOptions& options) {
                                      3) == options.productFactors.end()) {
         return "--h3-lines draws the products by h3, which --products leaves out";
     }
-    if (options.chart != ChartKind::Adams && format != "svg" && format != "tex") {
-        return "--chart ehp and --chart cells draw svg and tex; json and tsv list the same "
+    if (options.chart != ChartKind::Adams && format != "svg" && format != "html" &&
+        format != "tex") {
+        return "--chart ehp and --chart cells draw svg, html and tex; json and tsv list the same "
                "pairings";
     }
     if (options.chart == ChartKind::Ehp && !options.ehp) {
@@ -495,7 +496,7 @@ std::vector<OptionRow> runRows() {
 std::vector<OptionRow> chartRows() {
     return {
         with(text("--chart", "adams|ehp|cells",
-                  "svg, tex: the chart drawn: adams (x the stem, y the Adams\n"
+                  "svg, html, tex: the chart drawn: adams (x the stem, y the Adams\n"
                   "filtration; the default), ehp (with --sphere --ehp: y the\n"
                   "sphere a class is born on, an arrow for each EHP pairing)\n"
                   "or cells (P_A^B: y the cell, an arrow for each pairing that\n"

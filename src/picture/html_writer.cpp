@@ -2,6 +2,7 @@
 #include "picture/picture_layout.hpp"
 #include "picture/picture_parts.hpp"
 #include "picture/picture_writers.hpp"
+#include "picture/plane_chart.hpp"
 #include "writers/writers.hpp"
 
 namespace curtis {
@@ -13,36 +14,38 @@ namespace {
 // what it shows), controls to zoom, pan, point, toggle and search, the style
 // and the script inline, and the chart's JSON, as --format json writes it, in
 // <script type="application/json" id="chart-data">. It loads nothing from
-// anywhere and works from a file:// URL.
+// anywhere and works from a file:// URL. The EHP and cells charts get a
+// page of their own: their plane, and its dots and pairings as JSON
+// (#plane-data) besides the chart's.
 class HtmlWriter : public ChartWriter {
 public:
     explicit HtmlWriter(std::FILE* out) : out_(out) {}
 
     void end(const PrintedChart& chart) override {
+        if (chart.plan.drawing.chart != ChartKind::Adams) {
+            writePlanePage(chart, planeOf(chart));
+            return;
+        }
         const PictureLayout layout(chart, false);
         const std::string title = escapedXml(layout.title());
+        writeHead(title);
+        writeControls(chart, title);
+        writePicture(chart, layout);
+        writePanelAndChart(chart);
+        std::fprintf(out_, "</script>\n<script>%s%s</script>\n</body>\n</html>\n", viewScript(),
+                     pageScript());
+    }
+
+private:
+    void writeHead(const std::string& title) {
         std::fprintf(out_,
                      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
                      "<title>%s</title>\n<style>\n%s</style>\n</head>\n",
                      title.c_str(), pageStyle());
-        writeControls(chart, title);
-        writePicture(chart, layout);
-        std::fputs("<aside id=\"panel\" aria-live=\"polite\"><p>Point at a dot to see its class; "
-                   "click it (or press Enter on it) to keep it and light up its lines.</p>"
-                   "</aside>\n</main>\n<script type=\"application/json\" id=\"chart-data\">",
-                   out_);
-        writeChartJson(out_, chart);
-        std::fprintf(out_, "</script>\n<script>%s</script>\n</body>\n</html>\n", pageScript());
     }
 
-private:
-    void checkbox(const char* id, const char* label, bool checked) {
-        std::fprintf(out_, "<label><input type=\"checkbox\" id=\"%s\"%s> %s</label>\n", id,
-                     checked ? " checked" : "", label);
-    }
-
-    void writeControls(const PrintedChart& chart, const std::string& title) {
+    void writeZoom(const std::string& title) {
         std::fprintf(
             out_,
             "<body>\n<header>\n<h1>%s</h1>\n"
@@ -51,6 +54,61 @@ private:
             "<button id=\"zoom-out\" type=\"button\" title=\"zoom out (-)\">-</button>\n"
             "<button id=\"fit\" type=\"button\" title=\"the whole chart (0)\">fit</button>\n",
             title.c_str());
+    }
+
+    void writeSearch(const char* placeholder) {
+        std::fprintf(out_,
+                     "<label>find <input type=\"search\" id=\"search\" placeholder=\"%s\" "
+                     "aria-describedby=\"found\"></label> <span id=\"found\" "
+                     "aria-live=\"polite\"></span>\n</div>\n</header>\n",
+                     placeholder);
+    }
+
+    // The panel, and the chart's JSON in a script element left open.
+    void writePanelAndChart(const PrintedChart& chart) {
+        std::fputs("<aside id=\"panel\" aria-live=\"polite\"><p>Point at a dot to see its class; "
+                   "click it (or press Enter on it) to keep it and light up its lines.</p>"
+                   "</aside>\n</main>\n<script type=\"application/json\" id=\"chart-data\">",
+                   out_);
+        writeChartJson(out_, chart);
+    }
+
+    void writePlanePage(const PrintedChart& chart, const PlaneChart& plane) {
+        const PlaneLayout layout(plane);
+        const std::string title = escapedXml(plane.title);
+        writeHead(title);
+        writeZoom(title);
+        checkbox("show-labels", "labels", true);
+        writeSearch("a monomial (0 1 2), a value of y, or a label");
+        const std::string width = pictureNumber(layout.width);
+        const std::string height = pictureNumber(layout.height);
+        std::fprintf(out_,
+                     "<main>\n<div id=\"view\">\n<svg id=\"y-axis\" aria-hidden=\"true\"></svg>\n"
+                     "<svg id=\"picture\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %s "
+                     "%s\" role=\"img\" aria-label=\"%s\" font-family=\"sans-serif\" "
+                     "font-size=\"11\" data-width=\"%s\" data-height=\"%s\" data-unit=\"%s\" "
+                     "data-left=\"%s\" data-top=\"%s\" data-first-stem=\"%d\" data-stems=\"%d\" "
+                     "data-first-row=\"%d\" data-filtrations=\"%d\">\n",
+                     width.c_str(), height.c_str(), title.c_str(), width.c_str(), height.c_str(),
+                     pictureNumber(layout.unit).c_str(), pictureNumber(PlaneLayout::left).c_str(),
+                     pictureNumber(PlaneLayout::top).c_str(), plane.firstX, layout.columns,
+                     plane.firstY, layout.rows);
+        writePlaneParts(out_, plane, layout, false);
+        std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
+        writePanelAndChart(chart);
+        std::fputs("</script>\n<script type=\"application/json\" id=\"plane-data\">", out_);
+        writePlaneJson(out_, plane);
+        std::fprintf(out_, "</script>\n<script>%s%s</script>\n</body>\n</html>\n", viewScript(),
+                     planeScript());
+    }
+
+    void checkbox(const char* id, const char* label, bool checked) {
+        std::fprintf(out_, "<label><input type=\"checkbox\" id=\"%s\"%s> %s</label>\n", id,
+                     checked ? " checked" : "", label);
+    }
+
+    void writeControls(const PrintedChart& chart, const std::string& title) {
+        writeZoom(title);
         if (hasArrows(chart)) {
             checkbox("show-arrows", "arrows", chart.plan.drawing.arrowsFromCellDifference > 0);
         }
@@ -78,10 +136,7 @@ private:
                          "min=\"1\" max=\"%d\" value=\"%d\"></label>\n",
                          layout.filtrations() - 1, *layout.towerCut());
         }
-        std::fputs("<label>find <input type=\"search\" id=\"search\" "
-                   "placeholder=\"a monomial (1 2 1) or a cell\" aria-describedby=\"found\">"
-                   "</label> <span id=\"found\" aria-live=\"polite\"></span>\n</div>\n</header>\n",
-                   out_);
+        writeSearch("a monomial (1 2 1) or a cell");
     }
 
     void writePicture(const PrintedChart& chart, const PictureLayout& layout) {

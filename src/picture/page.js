@@ -6,12 +6,8 @@
   const panel = document.getElementById('panel');
   const data = JSON.parse(document.getElementById('chart-data').textContent);
   const palette = JSON.parse(svg.dataset.palette);
-  const unit = +svg.dataset.unit, left = +svg.dataset.left, top = +svg.dataset.top;
-  const firstStem = +svg.dataset.firstStem, stems = +svg.dataset.stems;
+  const unit = +svg.dataset.unit;
   const filtrations = +svg.dataset.filtrations;
-  let full = { x: 0, y: 0, w: +svg.dataset.width, h: +svg.dataset.height };
-  let view = Object.assign({}, full);
-  const svgNS = 'http://www.w3.org/2000/svg';
 
   // Every survivor by "t:s:j", with its level of the JSON.
   const classes = new Map();
@@ -24,127 +20,22 @@
   }
   const dots = Array.from(svg.querySelectorAll('circle.survivor'));
 
-  // Picture coordinates and degrees.
-  function stemAt(x) { return firstStem + (x - left) / unit; }
-  function filtrationAt(y) { return filtrations - 1 - (y - top) / unit; }
-  function visibleStems() {
-    const low = Math.max(firstStem, Math.ceil(stemAt(view.x)));
-    const high = Math.min(firstStem + stems - 1, Math.floor(stemAt(view.x + view.w)));
-    return [low, high];
-  }
-  function visibleFiltrations() {
-    return [Math.max(0, Math.ceil(filtrationAt(view.y + view.h))),
-            Math.min(filtrations - 1, Math.floor(filtrationAt(view.y)))];
-  }
-  function drawAxes() {
-    const box = svg.getBoundingClientRect();
-    const sx = box.width / view.w, sy = box.height / view.h;
-    const scale = Math.min(sx, sy); // preserveAspectRatio: xMidYMid meet
-    const ox = (box.width - view.w * scale) / 2, oy = (box.height - view.h * scale) / 2;
-    const step = Math.max(1, Math.ceil(24 / (unit * scale)));
-    function labels(axis, values, place) {
-      while (axis.firstChild) axis.removeChild(axis.firstChild);
-      for (const value of values) {
-        if (value % step !== 0) continue;
-        const text = document.createElementNS(svgNS, 'text');
-        text.setAttribute('class', 'axis-label');
-        place(text, value);
-        text.textContent = value;
-        axis.appendChild(text);
-      }
-    }
-    const s = visibleStems(), f = visibleFiltrations();
-    const stemValues = [], filtrationValues = [];
-    for (let v = s[0]; v <= s[1]; ++v) stemValues.push(v);
-    for (let v = f[0]; v <= f[1]; ++v) filtrationValues.push(v);
-    labels(xAxis, stemValues, function (text, stem) {
-      text.setAttribute('x', ox + (left + (stem - firstStem) * unit - view.x) * scale);
-      text.setAttribute('y', 16);
-      text.setAttribute('text-anchor', 'middle');
-    });
-    labels(yAxis, filtrationValues, function (text, filtration) {
-      text.setAttribute('x', 34);
-      text.setAttribute('y', oy + (top + (filtrations - 1 - filtration) * unit - view.y) * scale + 4);
-      text.setAttribute('text-anchor', 'end');
-    });
-  }
-  function apply() {
-    svg.setAttribute('viewBox', view.x + ' ' + view.y + ' ' + view.w + ' ' + view.h);
-    drawAxes();
-  }
-  // Zooms by factor about the picture point (cx, cy), which stays put.
-  function zoomBy(factor, cx, cy) {
-    if (cx === undefined) { cx = view.x + view.w / 2; cy = view.y + view.h / 2; }
-    const w = Math.min(full.w, Math.max(unit * 3, view.w * factor));
-    const h = w * view.h / view.w;
-    view = { x: cx - (cx - view.x) * w / view.w, y: cy - (cy - view.y) * h / view.h, w: w, h: h };
-    apply();
-  }
-  function fit() { view = Object.assign({}, full); apply(); }
+  const view = curtisView(svg, xAxis, yAxis, 'circle.survivor');
   // The cut of the towers: the whole view ends half a row above it.
   const cut = document.getElementById('tower-cut');
   function cutTowers() {
     const at = Math.min(filtrations - 1, Math.max(1, Math.round(+cut.value)));
-    const y = Math.max(0, (filtrations - 1 - at - 0.5) * unit);
-    full = { x: 0, y: y, w: +svg.dataset.width, h: +svg.dataset.height - y };
-    fit();
+    view.startAt(Math.max(0, (filtrations - 1 - at - 0.5) * unit));
   }
-  function pointAt(event) {
-    const point = svg.createSVGPoint();
-    point.x = event.clientX; point.y = event.clientY;
-    return point.matrixTransform(svg.getScreenCTM().inverse());
-  }
-  svg.addEventListener('wheel', function (event) {
-    event.preventDefault();
-    const p = pointAt(event);
-    zoomBy(event.deltaY < 0 ? 0.8 : 1.25, p.x, p.y);
-  }, { passive: false });
-  let drag = null;
-  svg.addEventListener('pointerdown', function (event) {
-    if (event.target.classList.contains('survivor')) return;
-    drag = { x: event.clientX, y: event.clientY, view: Object.assign({}, view) };
-    svg.classList.add('dragging');
-    svg.setPointerCapture(event.pointerId);
-  });
-  svg.addEventListener('pointermove', function (event) {
-    if (!drag) return;
-    const box = svg.getBoundingClientRect();
-    const scale = Math.min(box.width / view.w, box.height / view.h);
-    view.x = drag.view.x - (event.clientX - drag.x) / scale;
-    view.y = drag.view.y - (event.clientY - drag.y) / scale;
-    apply();
-  });
-  function endDrag() { drag = null; svg.classList.remove('dragging'); }
-  svg.addEventListener('pointerup', endDrag);
-  svg.addEventListener('pointercancel', endDrag);
-  document.getElementById('zoom-in').addEventListener('click', function () { zoomBy(0.8); });
-  document.getElementById('zoom-out').addEventListener('click', function () { zoomBy(1.25); });
-  document.getElementById('fit').addEventListener('click', fit);
-  document.addEventListener('keydown', function (event) {
-    if (event.target.tagName === 'INPUT' || event.target.tagName === 'SELECT') return;
-    if (event.key === '+' || event.key === '=') zoomBy(0.8);
-    else if (event.key === '-') zoomBy(1.25);
-    else if (event.key === '0') fit();
-    else return;
-    event.preventDefault();
-  });
-  window.addEventListener('resize', drawAxes);
   if (cut) {
     cut.addEventListener('change', cutTowers);
     cutTowers();
   }
 
   // Toggles.
-  function toggle(id, cls) {
-    const box = document.getElementById(id);
-    if (!box) return;
-    const set = function () { document.body.classList.toggle(cls, !box.checked); };
-    box.addEventListener('change', set);
-    set();
-  }
-  toggle('show-arrows', 'hide-arrows');
-  ['h0', 'h1', 'h2', 'h3'].forEach(function (h) { toggle('show-' + h, 'hide-' + h); });
-  toggle('show-labels', 'hide-labels');
+  curtisToggle('show-arrows', 'hide-arrows');
+  ['h0', 'h1', 'h2', 'h3'].forEach(function (h) { curtisToggle('show-' + h, 'hide-' + h); });
+  curtisToggle('show-labels', 'hide-labels');
   // Adams periodicity on request: a line from each class x to each term of
   // P(x), drawn from the data.
   const periodicity = document.getElementById('show-periodicity');
@@ -309,6 +200,5 @@
     found.textContent = valid ? count + (count === 1 ? ' class' : ' classes') : '';
   });
 
-  window.curtisChart = { zoomBy: zoomBy, fit: fit, visibleStems: visibleStems };
-  apply();
+  window.curtisChart = view;
 })();

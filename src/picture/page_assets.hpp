@@ -1,13 +1,18 @@
 #pragma once
 
-// The style sheet and the script of the chart's page, inline in it: the page
-// loads nothing else. The script reads the chart from the page's own JSON
-// (the element #chart-data) and the picture's layout from the data
-// attributes of its <svg id="picture">.
+// The style sheet and the scripts of the chart's page, inline in it: the
+// page loads nothing else. The scripts read the chart from the page's own
+// JSON (the element #chart-data, and #plane-data on the EHP and cells
+// charts) and the picture's layout from the data attributes of its
+// <svg id="picture">.
 
 namespace curtis {
 
 const char* pageStyle();
+// The view every page shares (zoom, pan, axes), defining curtisView; the
+// Adams chart's page; the EHP and cells charts' page.
+const char* viewScript();
 const char* pageScript();
+const char* planeScript();
 
 } // namespace curtis

@@ -1,8 +1,10 @@
 #include "picture/plane_chart.hpp"
 
 #include "picture/picture_parts.hpp"
+#include "writers/json_emitter.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <utility>
 
@@ -36,8 +38,26 @@ std::size_t addDot(PlaneChart& plane, PlaneDot dot) {
     return plane.dots.size() - 1;
 }
 
+// Adds a pairing: its target at the level's stem, its source one stem up.
+void addPairing(PlaneChart& plane, PlaneDot target, PlaneDot source) {
+    const std::size_t to = addDot(plane, std::move(target));
+    const std::size_t from = addDot(plane, std::move(source));
+    plane.arrows.push_back({from, to});
+}
+
 std::string nameOr(const ChartClass& c, const std::string& otherwise) {
     return c.names && !c.names->name.empty() ? c.names->name : otherwise;
+}
+
+// Calls each(level) for every level the chart shows.
+template <typename F> void forEachShown(const PrintedChart& chart, F&& each) {
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            if (chart.plan.shows(level.at)) {
+                each(level);
+            }
+        }
+    }
 }
 
 } // namespace
@@ -46,33 +66,28 @@ PlaneChart ehpPlane(const PrintedChart& chart) {
     PlaneChart plane;
     plane.title = "The algebraic EHP spectral sequence of S^0 read off the Curtis table";
     plane.yName = "the sphere S^N a class is born on";
-    for (const PrintedDegree& degree : chart.degrees) {
-        for (const PrintedLevel& level : degree.levels) {
-            if (!chart.plan.shows(level.at)) {
-                continue;
-            }
-            const int stem = level.at.stem();
-            for (const ChartClass& c : level.classes) {
-                addDot(plane, {stem, c.born.value_or(0), nameOr(c, monomialText(c.word)),
-                               monomialText(c.word) + ", on every sphere from S^" +
-                                   std::to_string(c.born.value_or(0)),
-                               std::nullopt});
-            }
-            for (const PrintedEhp& pair : level.ehp) {
-                const std::size_t to = addDot(
-                    plane, {stem, pair.born, monomialText(pair.target),
-                            monomialText(pair.target) + ", born on S^" + std::to_string(pair.born) +
-                                ", dies on S^" + std::to_string(pair.dies),
-                            pair.dies});
-                const std::size_t from = addDot(
-                    plane, {stem + 1, pair.dies, monomialText(pair.source),
-                            monomialText(pair.source) + ", born on S^" + std::to_string(pair.dies) +
-                                ", kills " + monomialText(pair.target),
-                            std::nullopt});
-                plane.arrows.push_back({from, to});
-            }
+    forEachShown(chart, [&](const PrintedLevel& level) {
+        const int stem = level.at.stem();
+        for (const ChartClass& c : level.classes) {
+            const std::string word = monomialText(c.word);
+            const int born = c.born.value_or(0);
+            addDot(plane,
+                   {stem, born, nameOr(c, word),
+                    word + ", on every sphere from S^" + std::to_string(born), word, std::nullopt});
         }
-    }
+        for (const PrintedEhp& pair : level.ehp) {
+            const std::string target = monomialText(pair.target);
+            const std::string source = monomialText(pair.source);
+            addPairing(plane,
+                       {stem, pair.born, target,
+                        target + ", born on S^" + std::to_string(pair.born) + ", dies on S^" +
+                            std::to_string(pair.dies),
+                        target, pair.dies},
+                       {stem + 1, pair.dies, source,
+                        source + ", born on S^" + std::to_string(pair.dies) + ", kills " + target,
+                        source, std::nullopt});
+        }
+    });
     return plane;
 }
 
@@ -81,39 +96,32 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
     plane.title = "The algebraic Atiyah-Hirzebruch spectral sequence of " + chart.plan.name() +
                   " read off the Curtis table";
     plane.yName = "the cell";
-    for (const PrintedDegree& degree : chart.degrees) {
-        for (const PrintedLevel& level : degree.levels) {
-            if (!chart.plan.shows(level.at)) {
+    forEachShown(chart, [&](const PrintedLevel& level) {
+        const int stem = level.at.stem();
+        for (const ChartClass& c : level.classes) {
+            std::string name = nameOr(c, lambdaText(c.word));
+            if (c.names && name.size() > 2 && name.back() == ']') {
+                name.erase(name.rfind('[')); // the cell is y
+            }
+            const std::string word = monomialText(c.word);
+            addDot(plane, {stem, c.word.front(), name, word + ", survives", word, std::nullopt});
+        }
+        for (const ChartArrow& arrow : level.arrows) {
+            // With --arrows N only the differentials of length N or more.
+            if (arrow.source.front() - arrow.target.front() <
+                chart.plan.drawing.arrowsFromCellDifference) {
                 continue;
             }
-            const int stem = level.at.stem();
-            for (const ChartClass& c : level.classes) {
-                std::string name = nameOr(c, lambdaText(c.word));
-                if (c.names && name.size() > 2 && name.back() == ']') {
-                    name.erase(name.rfind('[')); // the cell is y
-                }
-                addDot(plane, {stem, c.word.front(), name, monomialText(c.word) + ", survives",
-                               std::nullopt});
-            }
-            for (const ChartArrow& arrow : level.arrows) {
-                // With --arrows N only the differentials of length N or more.
-                if (arrow.source.front() - arrow.target.front() <
-                    chart.plan.drawing.arrowsFromCellDifference) {
-                    continue;
-                }
-                const std::size_t to =
-                    addDot(plane, {stem, arrow.target.front(), lambdaText(arrow.target),
-                                   monomialText(arrow.target) + ", hit from cell " +
-                                       std::to_string(arrow.source.front()),
-                                   std::nullopt});
-                const std::size_t from = addDot(
-                    plane, {stem + 1, arrow.source.front(), lambdaText(arrow.source),
-                            monomialText(arrow.source) + ", hits " + monomialText(arrow.target),
-                            std::nullopt});
-                plane.arrows.push_back({from, to});
-            }
+            const std::string target = monomialText(arrow.target);
+            const std::string source = monomialText(arrow.source);
+            addPairing(plane,
+                       {stem, arrow.target.front(), lambdaText(arrow.target),
+                        target + ", hit from cell " + std::to_string(arrow.source.front()), target,
+                        std::nullopt},
+                       {stem + 1, arrow.source.front(), lambdaText(arrow.source),
+                        source + ", hits " + target, source, std::nullopt});
         }
-    }
+    });
     return plane;
 }
 
@@ -121,114 +129,178 @@ PlaneChart planeOf(const PrintedChart& chart) {
     return chart.plan.drawing.chart == ChartKind::Ehp ? ehpPlane(chart) : cellsPlane(chart);
 }
 
-namespace {
-
-constexpr double unit = 28;
-constexpr double left = 64;
-constexpr double top = 48;
-constexpr double radius = 4;
-
-// The centres of the dots: those of one place side by side.
-std::vector<std::pair<double, double>> centres(const PlaneChart& plane) {
+PlaneLayout::PlaneLayout(const PlaneChart& plane)
+    : columns(std::max(1, plane.lastX - plane.firstX + 1)),
+      rows(std::max(1, plane.lastY - plane.firstY + 1)) {
     std::map<std::pair<int, int>, int> count;
+    int most = 1;
     for (const PlaneDot& dot : plane.dots) {
-        ++count[{dot.x, dot.y}];
+        most = std::max(most, ++count[{dot.x, dot.y}]);
     }
+    // The fullest place holds its dots in a square of side `across`; the
+    // grid's unit grows to hold it with room between places.
+    const int across = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(most))));
+    unit = std::max(28.0, 8.0 * across + 10);
+    const double spacing = std::min(9.0, (unit - 10) / across);
+    radius = std::min(4.0, spacing * 0.4);
+    width =
+        std::max(left + columns * unit + 24, left + 7.5 * static_cast<double>(plane.title.size()));
+    height = top + rows * unit + 40;
     std::map<std::pair<int, int>, int> placed;
-    std::vector<std::pair<double, double>> at;
     for (const PlaneDot& dot : plane.dots) {
         const int n = count[{dot.x, dot.y}];
         const int i = placed[{dot.x, dot.y}]++;
-        const double spread = std::min(unit * 0.8 / n, 9.0);
-        at.emplace_back(left + (dot.x - plane.firstX) * unit + (i - (n - 1) / 2.0) * spread,
-                        top + (plane.lastY - dot.y) * unit);
+        const int wide = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
+        const int high = (n + wide - 1) / wide;
+        sharing.push_back(n);
+        centres.emplace_back(
+            left + (dot.x - plane.firstX) * unit + (i % wide - (wide - 1) / 2.0) * spacing,
+            top + (plane.lastY - dot.y) * unit + (i / wide - (high - 1) / 2.0) * spacing);
     }
-    return at;
 }
-
-} // namespace
 
 namespace {
 
-// The grid, the stems and the y values, and the axes' names.
-void writePlaneGrid(std::FILE* out, const PlaneChart& plane, int columns, int rows, double height) {
-    for (int dx = 0; dx < columns; ++dx) {
-        const double x = left + dx * unit;
-        std::fprintf(out,
-                     "<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#ddd\"/>"
-                     "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">%d</text>\n",
-                     pictureNumber(x).c_str(), pictureNumber(top).c_str(), pictureNumber(x).c_str(),
-                     pictureNumber(top + (rows - 1) * unit).c_str(), pictureNumber(x).c_str(),
-                     pictureNumber(top + rows * unit).c_str(), plane.firstX + dx);
+// The grid and the axes' names; in the SVG document also the stems and the
+// y values, which the page draws along its edges instead.
+void writePlaneGrid(std::FILE* out, const PlaneChart& plane, const PlaneLayout& layout,
+                    bool numbers) {
+    const double left = PlaneLayout::left;
+    const double top = PlaneLayout::top;
+    const double unit = layout.unit;
+    std::fputs("<g class=\"grid-lines\">\n", out);
+    for (int dx = 0; dx < layout.columns; ++dx) {
+        const std::string x = pictureNumber(left + dx * unit);
+        std::fprintf(out, "<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#ddd\"/>",
+                     x.c_str(), pictureNumber(top).c_str(), x.c_str(),
+                     pictureNumber(top + (layout.rows - 1) * unit).c_str());
+        if (numbers) {
+            std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">%d</text>", x.c_str(),
+                         pictureNumber(top + (layout.rows - 0.5) * unit + 12).c_str(),
+                         plane.firstX + dx);
+        }
+        std::fputc('\n', out);
     }
-    for (int dy = 0; dy < rows; ++dy) {
-        const double y = top + (rows - 1 - dy) * unit;
-        std::fprintf(out,
-                     "<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#ddd\"/>"
-                     "<text x=\"%s\" y=\"%s\" text-anchor=\"end\">%d</text>\n",
+    for (int dy = 0; dy < layout.rows; ++dy) {
+        const double y = top + (layout.rows - 1 - dy) * unit;
+        std::fprintf(out, "<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#ddd\"/>",
                      pictureNumber(left).c_str(), pictureNumber(y).c_str(),
-                     pictureNumber(left + (columns - 1) * unit).c_str(), pictureNumber(y).c_str(),
-                     pictureNumber(left - 10).c_str(), pictureNumber(y + 4).c_str(),
-                     plane.firstY + dy);
+                     pictureNumber(left + (layout.columns - 1) * unit).c_str(),
+                     pictureNumber(y).c_str());
+        if (numbers) {
+            std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"end\">%d</text>",
+                         pictureNumber(left - unit / 2 - 2).c_str(), pictureNumber(y + 4).c_str(),
+                         plane.firstY + dy);
+        }
+        std::fputc('\n', out);
     }
-    std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">stem; y: %s</text>\n",
-                 pictureNumber(left + (columns - 1) * unit / 2).c_str(),
-                 pictureNumber(height - 8).c_str(), escapedXml(plane.yName).c_str());
+    std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">stem; y: %s</text>\n</g>\n",
+                 pictureNumber(left + (layout.columns - 1) * unit / 2).c_str(),
+                 pictureNumber(layout.height - 8).c_str(), escapedXml(plane.yName).c_str());
+}
+
+// A dot, its label where its place holds at most two (more would cover
+// each other; the title and the page tell them), and a death's sphere.
+void writePlaneDot(std::FILE* out, const PlaneDot& dot, const PlaneLayout& layout, std::size_t d) {
+    const auto [cx, cy] = layout.centres[d];
+    const double r = layout.radius;
+    std::fprintf(out,
+                 "<g class=\"class-dot\"><circle class=\"class\" data-dot=\"%zu\" cx=\"%s\" "
+                 "cy=\"%s\" r=\"%s\" fill=\"%s\" stroke=\"#2166ac\" tabindex=\"0\">"
+                 "<title>%s</title></circle>",
+                 d, pictureNumber(cx).c_str(), pictureNumber(cy).c_str(), pictureNumber(r).c_str(),
+                 dot.diesOn ? "white" : "#2166ac", escapedXml(dot.title).c_str());
+    if (layout.sharing[d] <= 2) {
+        std::fprintf(out, "<text class=\"dot-label\" font-size=\"6\" x=\"%s\" y=\"%s\">%s</text>",
+                     pictureNumber(cx + r).c_str(), pictureNumber(cy - r).c_str(),
+                     escapedXml(dot.label).c_str());
+        if (dot.diesOn) {
+            std::fprintf(
+                out, "<text class=\"dies\" font-size=\"6\" x=\"%s\" y=\"%s\">\u2020%d</text>",
+                pictureNumber(cx + r).c_str(), pictureNumber(cy + r + 6).c_str(), *dot.diesOn);
+        }
+    }
+    std::fputs("</g>\n", out);
 }
 
 } // namespace
 
+void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout& layout,
+                     bool numbers) {
+    std::fputs("<defs><marker id=\"head\" viewBox=\"0 0 6 6\" refX=\"6\" refY=\"3\" "
+               "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L6,3 L0,6 "
+               "z\" fill=\"#b2182b\"/></marker></defs>\n",
+               out);
+    writePlaneGrid(out, plane, layout, numbers);
+    std::fputs("<g class=\"pairings\">\n", out);
+    for (std::size_t a = 0; a < plane.arrows.size(); ++a) {
+        const PlaneArrow& arrow = plane.arrows[a];
+        std::fprintf(out,
+                     "<line class=\"pairing\" data-from=\"%zu\" data-to=\"%zu\" x1=\"%s\" "
+                     "y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#b2182b\" stroke-width=\"0.7\" "
+                     "marker-end=\"url(#head)\"/>\n",
+                     arrow.from, arrow.to, pictureNumber(layout.centres[arrow.from].first).c_str(),
+                     pictureNumber(layout.centres[arrow.from].second).c_str(),
+                     pictureNumber(layout.centres[arrow.to].first).c_str(),
+                     pictureNumber(layout.centres[arrow.to].second).c_str());
+    }
+    std::fputs("</g>\n<g class=\"dots\">\n", out);
+    for (std::size_t d = 0; d < plane.dots.size(); ++d) {
+        writePlaneDot(out, plane.dots[d], layout, d);
+    }
+    std::fputs("</g>\n", out);
+}
+
 void writePlaneSvg(std::FILE* out, const PlaneChart& plane) {
-    const int columns = std::max(1, plane.lastX - plane.firstX + 1);
-    const int rows = std::max(1, plane.lastY - plane.firstY + 1);
-    const double width =
-        std::max(left + columns * unit + 24, left + 7.5 * static_cast<double>(plane.title.size()));
-    const double height = top + rows * unit + 40;
+    const PlaneLayout layout(plane);
+    const std::string width = pictureNumber(layout.width);
+    const std::string height = pictureNumber(layout.height);
     std::fprintf(out,
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%s\" height=\"%s\" "
                  "viewBox=\"0 0 %s %s\" font-family=\"sans-serif\" font-size=\"11\">\n"
-                 "<title>%s</title>\n<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n"
-                 "<defs><marker id=\"head\" viewBox=\"0 0 6 6\" refX=\"6\" refY=\"3\" "
-                 "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L6,3 L0,6 "
-                 "z\" fill=\"#b2182b\"/></marker></defs>\n",
-                 pictureNumber(width).c_str(), pictureNumber(height).c_str(),
-                 pictureNumber(width).c_str(), pictureNumber(height).c_str(),
+                 "<title>%s</title>\n<rect width=\"100%%\" height=\"100%%\" fill=\"white\"/>\n",
+                 width.c_str(), height.c_str(), width.c_str(), height.c_str(),
                  escapedXml(plane.title).c_str());
     std::fprintf(out, "<text x=\"%s\" y=\"20\" font-size=\"14\">%s</text>\n",
-                 pictureNumber(left).c_str(), escapedXml(plane.title).c_str());
-    writePlaneGrid(out, plane, columns, rows, height);
-    const std::vector<std::pair<double, double>> at = centres(plane);
-    for (const PlaneArrow& arrow : plane.arrows) {
-        std::fprintf(out,
-                     "<line class=\"pairing\" x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" "
-                     "stroke=\"#b2182b\" marker-end=\"url(#head)\"/>\n",
-                     pictureNumber(at[arrow.from].first).c_str(),
-                     pictureNumber(at[arrow.from].second).c_str(),
-                     pictureNumber(at[arrow.to].first).c_str(),
-                     pictureNumber(at[arrow.to].second).c_str());
-    }
-    for (std::size_t d = 0; d < plane.dots.size(); ++d) {
-        const PlaneDot& dot = plane.dots[d];
-        const std::string x = pictureNumber(at[d].first);
-        const std::string y = pictureNumber(at[d].second);
-        std::fprintf(out,
-                     "<g class=\"class-dot\"><circle class=\"class\" cx=\"%s\" cy=\"%s\" r=\"%s\" "
-                     "fill=\"%s\" stroke=\"#2166ac\"><title>%s</title></circle>"
-                     "<text font-size=\"6\" x=\"%s\" y=\"%s\">%s</text>",
-                     x.c_str(), y.c_str(), pictureNumber(radius).c_str(),
-                     dot.diesOn ? "white" : "#2166ac", escapedXml(dot.title).c_str(),
-                     pictureNumber(at[d].first + radius).c_str(),
-                     pictureNumber(at[d].second - radius).c_str(), escapedXml(dot.label).c_str());
-        if (dot.diesOn) {
-            std::fprintf(out,
-                         "<text class=\"dies\" font-size=\"6\" x=\"%s\" y=\"%s\">\u2020%d</text>",
-                         pictureNumber(at[d].first + radius).c_str(),
-                         pictureNumber(at[d].second + radius + 6).c_str(), *dot.diesOn);
-        }
-        std::fputs("</g>\n", out);
-    }
+                 pictureNumber(PlaneLayout::left).c_str(), escapedXml(plane.title).c_str());
+    writePlaneParts(out, plane, layout, true);
     std::fputs("</svg>\n", out);
+}
+
+void writePlaneJson(std::FILE* out, const PlaneChart& plane) {
+    JsonEmitter json(out);
+    json.beginObject();
+    json.key("title");
+    json.text(plane.title);
+    json.key("y_name");
+    json.text(plane.yName);
+    json.key("dots");
+    json.beginArray();
+    for (const PlaneDot& dot : plane.dots) {
+        json.beginObject();
+        json.key("x");
+        json.value(dot.x);
+        json.key("y");
+        json.value(dot.y);
+        json.key("label");
+        json.text(dot.label);
+        json.key("title");
+        json.text(dot.title);
+        json.key("monomial");
+        json.text(dot.monomial);
+        json.key("dies_on");
+        dot.diesOn ? json.value(*dot.diesOn) : json.null();
+        json.endObject();
+    }
+    json.endArray();
+    json.key("arrows");
+    json.beginArray();
+    for (const PlaneArrow& arrow : plane.arrows) {
+        json.numbers(std::vector<std::size_t>{arrow.from, arrow.to});
+    }
+    json.endArray();
+    json.endObject();
 }
 
 } // namespace curtis

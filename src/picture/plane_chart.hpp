@@ -3,7 +3,9 @@
 #include "chart/printed_chart.hpp"
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace curtis {
@@ -19,6 +21,7 @@ struct PlaneDot {
     int y = 0;
     std::string label;
     std::string title;         // the monomial, and what becomes of it
+    std::string monomial;      // as the chart writes it, the cell first
     std::optional<int> diesOn; // an EHP target: the sphere it dies on
 };
 
@@ -45,7 +48,34 @@ PlaneChart cellsPlane(const PrintedChart& chart);
 // The plane the chart's plan asks for.
 PlaneChart planeOf(const PrintedChart& chart);
 
+// Where the plane's dots go: a grid whose unit grows to hold the fullest
+// place, the dots of one place in a small square of their own.
+struct PlaneLayout {
+    static constexpr double left = 64;
+    static constexpr double top = 48;
+
+    explicit PlaneLayout(const PlaneChart& plane);
+
+    int columns = 1;
+    int rows = 1;
+    double unit = 28;
+    double radius = 4;
+    double width = 0;
+    double height = 0;
+    std::vector<std::pair<double, double>> centres; // per dot
+    std::vector<int> sharing;                       // per dot: the dots in its place
+};
+
+// The plane's grid, pairings and dots, each dot marked with its number
+// (data-dot) and each pairing with its ends' (data-from, data-to); the
+// stems and the y values too with `numbers`.
+void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout& layout,
+                     bool numbers);
 // The plane as an SVG document.
 void writePlaneSvg(std::FILE* out, const PlaneChart& plane);
+// The plane's dots and pairings as JSON, for the page: {"title", "y_name",
+// "dots": [{"x", "y", "label", "title", "monomial", "dies_on"}], "arrows":
+// [[from, to]]}.
+void writePlaneJson(std::FILE* out, const PlaneChart& plane);
 
 } // namespace curtis

@@ -489,8 +489,8 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
     }
 }
 
-// The EHP and cells charts, in SVG and LaTeX: one dot per survivor and per
-// end of each pairing, one arrow per pairing, the axes as named.
+// The EHP and cells charts, in SVG, the page and LaTeX: one dot per survivor
+// and per end of each pairing, one arrow per pairing, the axes as named.
 TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
     const struct {
         std::vector<std::string> space;
@@ -525,6 +525,10 @@ TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
         EXPECT_EQ(occurrences(svg, "<circle class=\"class\""), survivors + 2 * pairings);
         EXPECT_EQ(occurrences(svg, "class=\"pairing\""), pairings);
         EXPECT_EQ(occurrences(svg, c.axis), 1u) << c.chart;
+        arguments.back() = "html";
+        const std::string page = chartTool(arguments).out;
+        EXPECT_EQ(occurrences(page, "<circle class=\"class\""), survivors + 2 * pairings);
+        EXPECT_EQ(occurrences(page, "class=\"pairing\""), pairings);
         arguments.back() = "tex";
         const std::string tex = chartTool(arguments).out;
         EXPECT_EQ(occurrences(tex, "\\class["), survivors + 2 * pairings);

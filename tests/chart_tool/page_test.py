@@ -1,7 +1,8 @@
 """The chart's page in a real browser (Debian's chromium, through
 chromedriver and Selenium): it loads from a file:// URL without a console
 error, shows a dot per survivor of its own JSON, tells the monomial of the
-dot pointed at, shows the arrows when asked, zooms, and finds a monomial.
+dot pointed at, shows the arrows when asked, zooms, and finds a monomial;
+and the pages of the EHP and cells charts.
 
     page_test.py CURTIS_CHART SCRATCH_DIRECTORY
 """
@@ -34,6 +35,63 @@ def visible(driver, selector):
     return driver.execute_script(
         "return Array.from(document.querySelectorAll(arguments[0]))"
         ".filter(e => e.getClientRects().length > 0).length", selector)
+
+
+def plane_pages(driver, program, directory, check):
+    """The EHP and cells charts' pages: a dot per survivor and per end of
+    each pairing of the chart's JSON, an arrow per pairing; pointing at a
+    pairing's source tells its target, choosing it lights its arrow;
+    searching a monomial or a value of y lights exactly its dots; the
+    labels hide."""
+    for name, arguments, pairings in (
+            ("ehp", ["--sphere", "--max-degree", "14", "--ehp", "--chart", "ehp"], "ehp"),
+            ("cells", ["--bottom-cell", "1", "--max-degree", "12", "--names", "--chart", "cells"],
+             "arrows")):
+        page = os.path.join(directory, name + ".html")
+        subprocess.run([program] + arguments + ["--format", "html", "--output", page], check=True)
+        driver.get("file://" + page)
+        errors = [entry for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+        check(not errors, "the %s page loads without a console error %s" % (name, errors))
+        chart = json.loads(driver.execute_script(
+            "return document.getElementById('chart-data').textContent"))
+        levels = [level for degree in chart["degrees"] for level in degree["levels"]]
+        expected = (sum(len(level["survivors"]) for level in levels),
+                    sum(len(level[pairings]) for level in levels))
+        drawn = (len(driver.find_elements(By.CSS_SELECTOR, "circle.class")),
+                 len(driver.find_elements(By.CSS_SELECTOR, "line.pairing")))
+        check(drawn == (expected[0] + 2 * expected[1], expected[1]) and expected[1] > 5,
+              "the %s page: a dot per class and pairing end, an arrow per pairing %s of %s"
+              % (name, drawn, expected))
+
+        plane = json.loads(driver.execute_script(
+            "return document.getElementById('plane-data').textContent"))
+        source, target = plane["arrows"][-1]
+        dot = driver.find_element(By.CSS_SELECTOR, 'circle.class[data-dot="%d"]' % source)
+        ActionChains(driver).move_to_element(dot).perform()
+        panel = driver.find_element(By.ID, "panel").text
+        check(plane["dots"][source]["monomial"] in panel and
+              plane["dots"][target]["monomial"] in panel,
+              "pointing at a source on the %s page tells it and its target (%r)" % (name, panel))
+        dot.click()
+        lit = driver.execute_script("return Array.from(document.querySelectorAll("
+                                    "'line.pairing.touching')).map(l => [+l.dataset.from, +l.dataset.to])")
+        check(lit == [[source, target]], "choosing it lights its arrow alone (%s)" % lit)
+
+        for query, wanted in ((plane["dots"][target]["monomial"],
+                               lambda d: d["monomial"] == plane["dots"][target]["monomial"]),
+                              ("5", lambda d: d["y"] == 5)):
+            search = driver.find_element(By.ID, "search")
+            search.clear()
+            search.send_keys(query)
+            lit = {int(e.get_attribute("data-dot"))
+                   for e in driver.find_elements(By.CSS_SELECTOR, "circle.class.match")}
+            matches = {i for i, d in enumerate(plane["dots"]) if wanted(d)}
+            check(lit == matches and lit, "searching %r on the %s page lights exactly its %d dots"
+                  % (query, name, len(matches)))
+        before = visible(driver, "text.dot-label")
+        driver.find_element(By.ID, "show-labels").click()
+        check(before > 0 and visible(driver, "text.dot-label") == 0,
+              "the %s page's labels hide (%d shown at first)" % (name, before))
 
 
 def main():
@@ -127,6 +185,7 @@ def main():
                 "return document.querySelectorAll('#picture .grid-lines text').length")
             check(numbers == 2, "the picture holds only the axes' titles (%d texts)" % numbers)
             check(visible(driver, "#x-axis text") > 3, "the page draws the stems along the axis")
+            plane_pages(driver, program, directory, check)
         finally:
             driver.quit()
     if failures:

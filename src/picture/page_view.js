@@ -1,0 +1,126 @@
+// The view of a chart's picture, shared by the pages of every chart: zoom,
+// pan, fit, the keys, and the numbers along the axes, drawn in their own
+// <svg> elements so that they stay at the edges. The picture's layout comes
+// from the data attributes of its <svg>: the grid's unit and top left
+// corner, the first stem and how many, and how many rows from the first
+// (data-first-row, else 0). `pointable` is the selector of what a press
+// points at rather than drags.
+function curtisView(svg, xAxis, yAxis, pointable) {
+  'use strict';
+  const unit = +svg.dataset.unit, left = +svg.dataset.left, top = +svg.dataset.top;
+  const firstStem = +svg.dataset.firstStem, stems = +svg.dataset.stems;
+  const firstRow = +(svg.dataset.firstRow || 0), rows = +svg.dataset.filtrations;
+  let full = { x: 0, y: 0, w: +svg.dataset.width, h: +svg.dataset.height };
+  let view = Object.assign({}, full);
+  const svgNS = 'http://www.w3.org/2000/svg';
+
+  function stemAt(x) { return firstStem + (x - left) / unit; }
+  function rowAt(y) { return firstRow + rows - 1 - (y - top) / unit; }
+  function visibleStems() {
+    const low = Math.max(firstStem, Math.ceil(stemAt(view.x)));
+    const high = Math.min(firstStem + stems - 1, Math.floor(stemAt(view.x + view.w)));
+    return [low, high];
+  }
+  function visibleRows() {
+    return [Math.max(firstRow, Math.ceil(rowAt(view.y + view.h))),
+            Math.min(firstRow + rows - 1, Math.floor(rowAt(view.y)))];
+  }
+  function drawAxes() {
+    const box = svg.getBoundingClientRect();
+    const scale = Math.min(box.width / view.w, box.height / view.h); // xMidYMid meet
+    const ox = (box.width - view.w * scale) / 2, oy = (box.height - view.h * scale) / 2;
+    const step = Math.max(1, Math.ceil(24 / (unit * scale)));
+    function labels(axis, range, place) {
+      while (axis.firstChild) axis.removeChild(axis.firstChild);
+      for (let value = range[0]; value <= range[1]; ++value) {
+        if (value % step !== 0) continue;
+        const text = document.createElementNS(svgNS, 'text');
+        text.setAttribute('class', 'axis-label');
+        place(text, value);
+        text.textContent = value;
+        axis.appendChild(text);
+      }
+    }
+    labels(xAxis, visibleStems(), function (text, stem) {
+      text.setAttribute('x', ox + (left + (stem - firstStem) * unit - view.x) * scale);
+      text.setAttribute('y', 16);
+      text.setAttribute('text-anchor', 'middle');
+    });
+    labels(yAxis, visibleRows(), function (text, row) {
+      text.setAttribute('x', 34);
+      text.setAttribute('y', oy + (top + (firstRow + rows - 1 - row) * unit - view.y) * scale + 4);
+      text.setAttribute('text-anchor', 'end');
+    });
+  }
+  function apply() {
+    svg.setAttribute('viewBox', view.x + ' ' + view.y + ' ' + view.w + ' ' + view.h);
+    drawAxes();
+  }
+  // Zooms by factor about the picture point (cx, cy), which stays put.
+  function zoomBy(factor, cx, cy) {
+    if (cx === undefined) { cx = view.x + view.w / 2; cy = view.y + view.h / 2; }
+    const w = Math.min(full.w, Math.max(unit * 3, view.w * factor));
+    const h = w * view.h / view.w;
+    view = { x: cx - (cx - view.x) * w / view.w, y: cy - (cy - view.y) * h / view.h, w: w, h: h };
+    apply();
+  }
+  function fit() { view = Object.assign({}, full); apply(); }
+  // The whole picture from y down, for the cut of the towers.
+  function startAt(y) {
+    full = { x: 0, y: y, w: +svg.dataset.width, h: +svg.dataset.height - y };
+    fit();
+  }
+  function pointAt(event) {
+    const point = svg.createSVGPoint();
+    point.x = event.clientX; point.y = event.clientY;
+    return point.matrixTransform(svg.getScreenCTM().inverse());
+  }
+  svg.addEventListener('wheel', function (event) {
+    event.preventDefault();
+    const p = pointAt(event);
+    zoomBy(event.deltaY < 0 ? 0.8 : 1.25, p.x, p.y);
+  }, { passive: false });
+  let drag = null;
+  svg.addEventListener('pointerdown', function (event) {
+    if (event.target.matches(pointable)) return;
+    drag = { x: event.clientX, y: event.clientY, view: Object.assign({}, view) };
+    svg.classList.add('dragging');
+    svg.setPointerCapture(event.pointerId);
+  });
+  svg.addEventListener('pointermove', function (event) {
+    if (!drag) return;
+    const box = svg.getBoundingClientRect();
+    const scale = Math.min(box.width / view.w, box.height / view.h);
+    view.x = drag.view.x - (event.clientX - drag.x) / scale;
+    view.y = drag.view.y - (event.clientY - drag.y) / scale;
+    apply();
+  });
+  function endDrag() { drag = null; svg.classList.remove('dragging'); }
+  svg.addEventListener('pointerup', endDrag);
+  svg.addEventListener('pointercancel', endDrag);
+  document.getElementById('zoom-in').addEventListener('click', function () { zoomBy(0.8); });
+  document.getElementById('zoom-out').addEventListener('click', function () { zoomBy(1.25); });
+  document.getElementById('fit').addEventListener('click', fit);
+  document.addEventListener('keydown', function (event) {
+    if (event.target.tagName === 'INPUT' || event.target.tagName === 'SELECT') return;
+    if (event.key === '+' || event.key === '=') zoomBy(0.8);
+    else if (event.key === '-') zoomBy(1.25);
+    else if (event.key === '0') fit();
+    else return;
+    event.preventDefault();
+  });
+  window.addEventListener('resize', drawAxes);
+  apply();
+  return { zoomBy: zoomBy, fit: fit, startAt: startAt, visibleStems: visibleStems };
+}
+
+// Shows or hides everything of class `hidden` on the body as the box `id`
+// is ticked or not.
+function curtisToggle(id, hidden) {
+  'use strict';
+  const box = document.getElementById(id);
+  if (!box) return;
+  const set = function () { document.body.classList.toggle(hidden, !box.checked); };
+  box.addEventListener('change', set);
+  set();
+}
