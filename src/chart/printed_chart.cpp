@@ -41,9 +41,12 @@ PrintedLevel printLevel(const FinishedLevel& level) {
         if (line.source != nullptr) {
             printed.arrows.push_back(ChartArrow{std::move(word),
                                                 printMonomial(line.source, level.k, level.w),
-                                                printed.classes.size()});
+                                                printed.classes.size(),
+                                                {},
+                                                {}});
         } else {
-            printed.classes.push_back(ChartClass{std::move(word), {}, {}, {}, {}, {}, {}, {}, {}, {}});
+            printed.classes.push_back(
+                ChartClass{std::move(word), {}, {}, {}, {}, {}, {}, {}, {}, {}});
         }
     });
     return printed;

@@ -96,6 +96,10 @@ struct ChartArrow {
     PrintedMonomial target;
     PrintedMonomial source;
     std::size_t place = 0; // in the chart's order, after this many classes
+    // With names: the sphere's names of the ends' lambda parts ("" where
+    // there is none).
+    std::string targetName;
+    std::string sourceName;
 };
 
 // A pairing of the sphere's table whose first lambda index changes, read as

@@ -114,11 +114,14 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
             }
             const std::string target = monomialText(arrow.target);
             const std::string source = monomialText(arrow.source);
+            const auto label = [](const std::string& name, const PrintedMonomial& word) {
+                return name.empty() ? lambdaText(word) : name;
+            };
             addPairing(plane,
-                       {stem, arrow.target.front(), lambdaText(arrow.target),
+                       {stem, arrow.target.front(), label(arrow.targetName, arrow.target),
                         target + ", hit from cell " + std::to_string(arrow.source.front()), target,
                         std::nullopt},
-                       {stem + 1, arrow.source.front(), lambdaText(arrow.source),
+                       {stem + 1, arrow.source.front(), label(arrow.sourceName, arrow.source),
                         source + ", hits " + target, source, std::nullopt});
         }
     });
@@ -153,6 +156,7 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
         const int wide = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
         const int high = (n + wide - 1) / wide;
         sharing.push_back(n);
+        ordinal.push_back(i);
         centres.emplace_back(
             left + (dot.x - plane.firstX) * unit + (i % wide - (wide - 1) / 2.0) * spacing,
             top + (plane.lastY - dot.y) * unit + (i / wide - (high - 1) / 2.0) * spacing);
@@ -211,13 +215,17 @@ void writePlaneDot(std::FILE* out, const PlaneDot& dot, const PlaneLayout& layou
                  d, pictureNumber(cx).c_str(), pictureNumber(cy).c_str(), pictureNumber(r).c_str(),
                  dot.diesOn ? "white" : "#2166ac", escapedXml(dot.title).c_str());
     if (layout.sharing[d] <= 2) {
-        std::fprintf(out, "<text class=\"dot-label\" font-size=\"6\" x=\"%s\" y=\"%s\">%s</text>",
-                     pictureNumber(cx + r).c_str(), pictureNumber(cy - r).c_str(),
+        // Of two, the first's label goes to its left.
+        const bool leftward = layout.sharing[d] == 2 && layout.ordinal[d] == 0;
+        const std::string x = pictureNumber(leftward ? cx - r : cx + r);
+        const char* anchor = leftward ? " text-anchor=\"end\"" : "";
+        std::fprintf(out, "<text class=\"dot-label\" font-size=\"6\" x=\"%s\" y=\"%s\"%s>%s</text>",
+                     x.c_str(), pictureNumber(cy - r).c_str(), anchor,
                      escapedXml(dot.label).c_str());
         if (dot.diesOn) {
-            std::fprintf(
-                out, "<text class=\"dies\" font-size=\"6\" x=\"%s\" y=\"%s\">\u2020%d</text>",
-                pictureNumber(cx + r).c_str(), pictureNumber(cy + r + 6).c_str(), *dot.diesOn);
+            std::fprintf(out,
+                         "<text class=\"dies\" font-size=\"6\" x=\"%s\" y=\"%s\"%s>\u2020%d</text>",
+                         x.c_str(), pictureNumber(cy + r + 6).c_str(), anchor, *dot.diesOn);
         }
     }
     std::fputs("</g>\n", out);

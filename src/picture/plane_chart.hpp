@@ -64,6 +64,7 @@ struct PlaneLayout {
     double height = 0;
     std::vector<std::pair<double, double>> centres; // per dot
     std::vector<int> sharing;                       // per dot: the dots in its place
+    std::vector<int> ordinal;                       // per dot: its number in its place
 };
 
 // The plane's grid, pairings and dots, each dot marked with its number

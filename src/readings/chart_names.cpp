@@ -38,15 +38,25 @@ public:
         if (sphere_) {
             return names_.name({level.at.t, level.at.k(), ClassBits{1} << j}).value_or("");
         }
+        const PrintedMonomial& word = level.classes[j].word;
+        const std::string base = lambdaName(level.at.t, level.at.k(), word);
+        if (base.empty()) {
+            return "";
+        }
+        const bool sum = base.find(" + ") != std::string::npos;
+        return (sum ? "(" + base + ")" : base) + "[" + std::to_string(word.front()) + "]";
+    }
+
+    // The sphere's name of the class whose leading term is a space's
+    // monomial's lambda part, at the space's t and level k; "" where that is
+    // not a survivor of the sphere's.
+    std::string lambdaName(std::int32_t spaceT, int k, const PrintedMonomial& word) const {
         // The lambda part, on the sphere's one cell, lies in total degree
         // t - (the stored cell).
-        const PrintedMonomial& word = level.classes[j].word;
-        const std::int32_t cell = word.front();
-        const std::int32_t stored = cell + computation_.weight();
+        const std::int32_t stored = word.front() + computation_.weight();
         std::vector<Entry> lambdas(word.begin(), word.end());
         lambdas.front() = 0;
-        const std::int32_t t = level.at.t - stored;
-        const int k = level.at.k();
+        const std::int32_t t = spaceT - stored;
         const std::vector<std::int32_t>* survivors = names_.survivors(t, k);
         if (survivors == nullptr) {
             return "";
@@ -57,9 +67,7 @@ public:
             std::find(survivors->begin(), survivors->end(), record) == survivors->end()) {
             return "";
         }
-        const std::string base = names_.name({t, k, names_.bitsOf(t, k, {record})}).value_or("");
-        const bool sum = base.find(" + ") != std::string::npos;
-        return (sum ? "(" + base + ")" : base) + "[" + std::to_string(cell) + "]";
+        return names_.name({t, k, names_.bitsOf(t, k, {record})}).value_or("");
     }
 
     // The name of a sum of a level's classes; nothing where it was not read.
@@ -98,6 +106,11 @@ void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
                 level.classes[j].names.emplace();
                 level.classes[j].names->name = namer.classNameOf(level, j);
+            }
+            // A cell-changing pairing's ends, the source one level down.
+            for (ChartArrow& arrow : level.arrows) {
+                arrow.targetName = namer.lambdaName(level.at.t, level.at.k(), arrow.target);
+                arrow.sourceName = namer.lambdaName(level.at.t, level.at.k() - 1, arrow.source);
             }
         }
     }
