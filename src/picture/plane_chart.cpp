@@ -102,6 +102,9 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
             std::string name = nameOr(c, lambdaText(c.word));
             if (c.names && name.size() > 2 && name.back() == ']') {
                 name.erase(name.rfind('[')); // the cell is y
+                if (name.front() == '(' && name.back() == ')') {
+                    name = name.substr(1, name.size() - 2);
+                }
             }
             const std::string word = monomialText(c.word);
             addDot(plane, {stem, c.word.front(), name, word + ", survives", word, std::nullopt});

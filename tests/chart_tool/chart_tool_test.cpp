@@ -536,6 +536,49 @@ TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
     }
 }
 
+// With names, every class of the cells chart, survivor or end of a
+// pairing, is labelled by the sphere's name of its lambda part (the ends
+// are classes of E1 too, the sphere's on their cells; a source lies one
+// level below its target).
+TEST(ChartTool, CellsChartNamesEveryClassByItsLambdaPart) {
+    const auto lambdaPart = [](const std::string& word) {
+        const std::size_t blank = word.find(' ');
+        return blank == std::string::npos ? std::string() : word.substr(blank + 1);
+    };
+    const nlohmann::json sphere =
+        nlohmann::json::parse(chartTool({"--sphere", "--max-degree", "14", "--names"}).out);
+    std::map<std::string, std::string> names; // by the lambda part, "1 1"
+    for (const nlohmann::json& degree : sphere.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                std::string word = printed(level.at("survivors")[j]);
+                word.pop_back();
+                names[lambdaPart(word)] = level.at("names")[j];
+            }
+        }
+    }
+    const std::string opening = "<script type=\"application/json\" id=\"plane-data\">";
+    for (const std::vector<std::string>& space : std::vector<std::vector<std::string>>{
+             {"--bottom-cell", "1"}, {"--bottom-cell", "-3", "--top-cell", "5"}}) {
+        std::vector<std::string> arguments = space;
+        arguments.insert(arguments.end(),
+                         {"--max-degree", "14", "--names", "--chart", "cells", "--format", "html"});
+        const std::string page = chartTool(arguments).out;
+        const std::size_t from = page.find(opening) + opening.size();
+        const nlohmann::json plane =
+            nlohmann::json::parse(page.substr(from, page.find("</script>", from) - from));
+        std::size_t named = 0;
+        for (const nlohmann::json& dot : plane.at("dots")) {
+            const std::string word = dot.at("monomial");
+            const std::string lambdas = lambdaPart(word);
+            ASSERT_TRUE(names.count(lambdas)) << word;
+            EXPECT_EQ(dot.at("label"), names.at(lambdas)) << word;
+            named += 1;
+        }
+        EXPECT_GT(named, 100u) << space[1];
+    }
+}
+
 // A binary PGM's dark pixels, or -1 if it is none.
 long darkPixels(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
