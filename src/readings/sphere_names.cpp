@@ -350,14 +350,21 @@ std::optional<SphereValue> SphereNames::parse(const std::string& text, std::stri
                                 [&](const SphereGenerator& g) { return g.name == n; });
         };
         if (named(factor) == generators_.end() && caret != std::string::npos && caret > 0 &&
-            caret + 1 < factor.size() && caret + 4 > factor.size() &&
+            caret + 1 < factor.size() &&
             factor.find_first_not_of("0123456789", caret + 1) == std::string::npos) {
             base = factor.substr(0, caret);
-            power = std::stoi(factor.substr(caret + 1));
+            // A power of a million or more lies past any chart there can be.
+            std::string digits = factor.substr(caret + 1);
+            digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+            power = digits.size() > 6 ? -1 : digits.empty() ? 0 : std::stoi(digits);
         }
         const auto g = named(base);
-        if (g == generators_.end() || power < 1) {
+        if (g == generators_.end() || power == 0) {
             why = "\"" + factor + "\" is no generator of the sphere the chart reads";
+            return std::nullopt;
+        }
+        if (power < 0) {
+            why = "\"" + text + "\" lies past the levels the chart reads";
             return std::nullopt;
         }
         factors.insert(factors.end(), static_cast<std::size_t>(power),
