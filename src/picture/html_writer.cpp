@@ -64,6 +64,31 @@ private:
                      placeholder);
     }
 
+    // Where the picture lies in its own coordinates: its size, the grid's
+    // unit and top left corner, the stems and the rows.
+    struct Frame {
+        double width, height, unit, left, top;
+        int firstStem, stems, firstRow, rows;
+    };
+
+    // Opens the view and its picture, which carries its frame in data
+    // attributes for the page's script, and `extra` ones of its own.
+    void openPicture(const std::string& title, const Frame& f, const std::string& extra) {
+        const std::string width = pictureNumber(f.width);
+        const std::string height = pictureNumber(f.height);
+        std::fprintf(out_,
+                     "<main>\n<div id=\"view\">\n<svg id=\"y-axis\" aria-hidden=\"true\"></svg>\n"
+                     "<svg id=\"picture\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %s "
+                     "%s\" role=\"img\" aria-label=\"%s\" font-family=\"sans-serif\" "
+                     "font-size=\"11\" data-width=\"%s\" data-height=\"%s\" data-unit=\"%s\" "
+                     "data-left=\"%s\" data-top=\"%s\" data-first-stem=\"%d\" data-stems=\"%d\" "
+                     "data-first-row=\"%d\" data-filtrations=\"%d\"%s>\n",
+                     width.c_str(), height.c_str(), escapedXml(title).c_str(), width.c_str(),
+                     height.c_str(), pictureNumber(f.unit).c_str(), pictureNumber(f.left).c_str(),
+                     pictureNumber(f.top).c_str(), f.firstStem, f.stems, f.firstRow, f.rows,
+                     extra.c_str());
+    }
+
     // The panel, and the chart's JSON in a script element left open.
     void writePanelAndChart(const PrintedChart& chart) {
         std::fputs("<aside id=\"panel\" aria-live=\"polite\"><p>Point at a dot to see its class; "
@@ -80,19 +105,10 @@ private:
         writeZoom(title);
         checkbox("show-labels", "labels", true);
         writeSearch("a monomial (0 1 2), a value of y, or a label");
-        const std::string width = pictureNumber(layout.width);
-        const std::string height = pictureNumber(layout.height);
-        std::fprintf(out_,
-                     "<main>\n<div id=\"view\">\n<svg id=\"y-axis\" aria-hidden=\"true\"></svg>\n"
-                     "<svg id=\"picture\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %s "
-                     "%s\" role=\"img\" aria-label=\"%s\" font-family=\"sans-serif\" "
-                     "font-size=\"11\" data-width=\"%s\" data-height=\"%s\" data-unit=\"%s\" "
-                     "data-left=\"%s\" data-top=\"%s\" data-first-stem=\"%d\" data-stems=\"%d\" "
-                     "data-first-row=\"%d\" data-filtrations=\"%d\">\n",
-                     width.c_str(), height.c_str(), title.c_str(), width.c_str(), height.c_str(),
-                     pictureNumber(layout.unit).c_str(), pictureNumber(PlaneLayout::left).c_str(),
-                     pictureNumber(PlaneLayout::top).c_str(), plane.firstX, layout.columns,
-                     plane.firstY, layout.rows);
+        openPicture(plane.title,
+                    {layout.width, layout.height, layout.unit, PlaneLayout::left, PlaneLayout::top,
+                     plane.firstX, layout.columns, plane.firstY, layout.rows},
+                    "");
         writePlaneParts(out_, plane, layout, false);
         std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
         writePanelAndChart(chart);
@@ -140,21 +156,12 @@ private:
     }
 
     void writePicture(const PrintedChart& chart, const PictureLayout& layout) {
-        const std::string width = pictureNumber(layout.width());
-        const std::string height = pictureNumber(layout.height());
-        std::fprintf(out_,
-                     "<main>\n<div id=\"view\">\n<svg id=\"y-axis\" aria-hidden=\"true\"></svg>\n"
-                     "<svg id=\"picture\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %s "
-                     "%s\" role=\"img\" aria-label=\"%s\" font-family=\"sans-serif\" "
-                     "font-size=\"11\" data-width=\"%s\" data-height=\"%s\" data-unit=\"%s\" "
-                     "data-left=\"%s\" data-top=\"%s\" data-first-stem=\"%d\" data-stems=\"%d\" "
-                     "data-filtrations=\"%d\" data-colour=\"%s\" data-palette='%s'>\n",
-                     width.c_str(), height.c_str(), escapedXml(layout.title()).c_str(),
-                     width.c_str(), height.c_str(), pictureNumber(PictureLayout::unit).c_str(),
-                     pictureNumber(PictureLayout::left).c_str(),
-                     pictureNumber(PictureLayout::top).c_str(), layout.firstStem(), layout.stems(),
-                     layout.filtrations(), chart.plan.readings.births() ? "born" : "cell",
-                     paletteJson().c_str());
+        const std::string colour = chart.plan.readings.births() ? "born" : "cell";
+        openPicture(layout.title(),
+                    {layout.width(), layout.height(), PictureLayout::unit, PictureLayout::left,
+                     PictureLayout::top, layout.firstStem(), layout.stems(), 0,
+                     layout.filtrations()},
+                    " data-colour=\"" + colour + "\" data-palette='" + paletteJson() + "'");
         writePictureStyle(out_);
         writePictureShading(out_, layout);
         writePictureGrid(out_, layout, false);

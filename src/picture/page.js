@@ -169,14 +169,7 @@
       if (+line.dataset.t === t && (ls === s || ls === s + 1)) line.classList.add('touching');
     }
   }
-  for (const dot of dots) {
-    dot.addEventListener('pointerenter', function () { if (!chosen) show(dot); });
-    dot.addEventListener('focus', function () { if (!chosen) show(dot); });
-    dot.addEventListener('click', function () { choose(dot); });
-    dot.addEventListener('keydown', function (event) {
-      if (event.key === 'Enter' || event.key === ' ') { event.preventDefault(); choose(dot); }
-    });
-  }
+  curtisPointing(dots, function () { return chosen; }, show, choose);
 
   // Search: a monomial (two numbers or more), a cell (one number), or with
   // names a name ("h1 d0": every class whose name has that term).

@@ -124,3 +124,18 @@ function curtisToggle(id, hidden) {
   box.addEventListener('change', set);
   set();
 }
+
+// Points at dots and chooses them: show(dot) when one is pointed at or
+// focused while none is chosen (chosen() says which is), choose(dot) on a
+// click, Enter or the space bar.
+function curtisPointing(dots, chosen, show, choose) {
+  'use strict';
+  for (const dot of dots) {
+    dot.addEventListener('pointerenter', function () { if (!chosen()) show(dot); });
+    dot.addEventListener('focus', function () { if (!chosen()) show(dot); });
+    dot.addEventListener('click', function () { choose(dot); });
+    dot.addEventListener('keydown', function (event) {
+      if (event.key === 'Enter' || event.key === ' ') { event.preventDefault(); choose(dot); }
+    });
+  }
+}

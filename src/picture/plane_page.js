@@ -55,14 +55,8 @@
       }
     }
   }
-  for (const dot of dots) {
-    dot.addEventListener('pointerenter', function () { if (!chosen) describe(+dot.dataset.dot); });
-    dot.addEventListener('focus', function () { if (!chosen) describe(+dot.dataset.dot); });
-    dot.addEventListener('click', function () { choose(dot); });
-    dot.addEventListener('keydown', function (event) {
-      if (event.key === 'Enter' || event.key === ' ') { event.preventDefault(); choose(dot); }
-    });
-  }
+  curtisPointing(dots, function () { return chosen; },
+                 function (dot) { describe(+dot.dataset.dot); }, choose);
 
   // Search: a monomial (two numbers or more), a value of y (one number), or
   // a label's term (a name, or the lambda part on the cells chart).
