@@ -149,8 +149,7 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
     unit = std::max(28.0, 8.0 * across + 10);
     const double spacing = std::min(9.0, (unit - 10) / across);
     radius = std::min(4.0, spacing * 0.4);
-    width =
-        std::max(left + columns * unit + 24, left + 7.5 * static_cast<double>(plane.title.size()));
+    width = left + columns * unit + 24;
     height = top + rows * unit + 40;
     std::map<std::pair<int, int>, int> placed;
     for (const PlaneDot& dot : plane.dots) {
@@ -264,7 +263,9 @@ void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout&
 
 void writePlaneSvg(std::FILE* out, const PlaneChart& plane) {
     const PlaneLayout layout(plane);
-    const std::string width = pictureNumber(layout.width);
+    // The document also holds the title, above the grid.
+    const std::string width = pictureNumber(
+        std::max(layout.width, PlaneLayout::left + 7.5 * static_cast<double>(plane.title.size())));
     const std::string height = pictureNumber(layout.height);
     std::fprintf(out,
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

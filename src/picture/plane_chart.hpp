@@ -60,7 +60,7 @@ struct PlaneLayout {
     int rows = 1;
     double unit = 28;
     double radius = 4;
-    double width = 0;
+    double width = 0; // of the grid and its numbers, without the title
     double height = 0;
     std::vector<std::pair<double, double>> centres; // per dot
     std::vector<int> sharing;                       // per dot: the dots in its place
