@@ -491,7 +491,6 @@ std::vector<OptionRow> runRows() {
     };
 }
 
-// Every option, in the order of the help.
 // Which chart a picture draws, and how LaTeX gets it.
 std::vector<OptionRow> chartRows() {
     return {
@@ -542,6 +541,7 @@ std::vector<OptionRow> nameRows() {
     };
 }
 
+// Every option, in the order of the help.
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
     for (std::vector<OptionRow> more :

@@ -140,15 +140,7 @@
                  : p.value.name + (p.indeterminacy.length === 0 ? ''
                    : ' (indeterminacy ' + p.indeterminacy.map(function (e) { return e.name; }).join(', ') + ')')]);
     }
-    const h2 = document.createElement('h2');
-    h2.textContent = level.names ? level.names[j] + ' \u2014 ' + text(c.word) : text(c.word);
-    const list = document.createElement('dl');
-    for (const row of rows) {
-      const dt = document.createElement('dt'); dt.textContent = row[0];
-      const dd = document.createElement('dd'); dd.textContent = row[1];
-      list.appendChild(dt); list.appendChild(dd);
-    }
-    panel.replaceChildren(h2, list);
+    curtisPanel(panel, level.names ? level.names[j] + ' \u2014 ' + text(c.word) : text(c.word), rows);
   }
   let chosen = null;
   function key(dot) { return dot.dataset.t + ':' + dot.dataset.s + ':' + dot.dataset.j; }

@@ -139,3 +139,17 @@ function curtisPointing(dots, chosen, show, choose) {
     });
   }
 }
+
+// Fills the panel with a heading and a list of [term, description] rows.
+function curtisPanel(panel, heading, rows) {
+  'use strict';
+  const h2 = document.createElement('h2');
+  h2.textContent = heading;
+  const list = document.createElement('dl');
+  for (const row of rows) {
+    const dt = document.createElement('dt'); dt.textContent = row[0];
+    const dd = document.createElement('dd'); dd.textContent = row[1];
+    list.appendChild(dt); list.appendChild(dd);
+  }
+  panel.replaceChildren(h2, list);
+}

@@ -31,15 +31,8 @@
                  other.monomial + ' (stem ' + other.x + ', ' + other.y + ')']);
     }
     if (dot.dies_on !== null) rows.push(['dies on', 'S^' + dot.dies_on]);
-    const h2 = document.createElement('h2');
-    h2.textContent = dot.label === dot.monomial ? dot.monomial : dot.label + ' \u2014 ' + dot.monomial;
-    const list = document.createElement('dl');
-    for (const row of rows) {
-      const dt = document.createElement('dt'); dt.textContent = row[0];
-      const dd = document.createElement('dd'); dd.textContent = row[1];
-      list.appendChild(dt); list.appendChild(dd);
-    }
-    panel.replaceChildren(h2, list);
+    curtisPanel(panel, dot.label === dot.monomial ? dot.monomial : dot.label + ' \u2014 ' + dot.monomial,
+                rows);
   }
   let chosen = null;
   function choose(dot) {

@@ -305,6 +305,16 @@ void Products::chainOf(const TermSet& set, std::int32_t t, int k, SphereChain& o
     }
 }
 
+bool Products::loadChain(const SphereChain& chain, TermSet& set) {
+    set.clear(chain.k + 1);
+    for (std::size_t w = 0; w < chain.words.size(); w += static_cast<std::size_t>(chain.k) + 1) {
+        if (!set.toggle(chain.words.data() + w)) {
+            return fail(Status::TermSetFull);
+        }
+    }
+    return true;
+}
+
 bool Products::sphereFinal(std::int32_t t, int k) const {
     const SphereTable& sphere = computation_.sphere();
     return t >= 1 && k >= 0 && t <= sphere.degrees() && sphere.hasLevel(t, k) &&
@@ -331,11 +341,8 @@ bool Products::sphereProduct(const SphereChain& x, const SphereChain& y, SphereC
     if (status_ != Status::Ok) {
         return false;
     }
-    cycle_.clear(x.k + 1);
-    for (std::size_t w = 0; w < x.words.size(); w += static_cast<std::size_t>(x.k) + 1) {
-        if (!cycle_.toggle(x.words.data() + w)) {
-            return fail(Status::TermSetFull);
-        }
+    if (!loadChain(x, cycle_)) {
+        return false;
     }
     if (!multiplyInto(cycle_, x.k, y.words, y.k)) {
         return false;
@@ -348,12 +355,8 @@ std::optional<std::vector<std::int32_t>> Products::sphereClass(const SphereChain
     if (status_ != Status::Ok || !sphereFinal(cycle.t, cycle.k)) {
         return std::nullopt;
     }
-    product_.clear(cycle.k + 1);
-    for (std::size_t w = 0; w < cycle.words.size(); w += static_cast<std::size_t>(cycle.k) + 1) {
-        if (!product_.toggle(cycle.words.data() + w)) {
-            fail(Status::TermSetFull);
-            return std::nullopt;
-        }
+    if (!loadChain(cycle, product_)) {
+        return std::nullopt;
     }
     return classOf(product_, computation_.sphere(), cycle.t, cycle.k);
 }
@@ -364,11 +367,8 @@ bool Products::sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds
         return false;
     }
     const SphereTable& sphere = computation_.sphere();
-    product_.clear(z.k + 1);
-    for (std::size_t w = 0; w < z.words.size(); w += static_cast<std::size_t>(z.k) + 1) {
-        if (!product_.toggle(z.words.data() + w)) {
-            return fail(Status::TermSetFull);
-        }
+    if (!loadChain(z, product_)) {
+        return false;
     }
     // Each leading term is Hit: the boundary that claims it, and the chain
     // whose boundary that is, are added, until nothing is left.

@@ -170,6 +170,8 @@ private:
     bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk);
     // The rows of set (level k) as a chain.
     static void chainOf(const TermSet& set, std::int32_t t, int k, SphereChain& out);
+    // The chain's words as the rows of set; false if it cannot hold them.
+    bool loadChain(const SphereChain& chain, TermSet& set);
     // The words of the cycle of the sphere's class y, as the last call
     // with this class left them.
     const std::vector<Entry>& sphereCycle(const SphereSurvivor& y);

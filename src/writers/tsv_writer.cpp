@@ -9,6 +9,18 @@ namespace curtis {
 
 namespace {
 
+// Sets the name the rows written while it lives carry.
+class NameOfRows {
+public:
+    NameOfRows(std::string& name, std::string value) : name_(name) { name_ = std::move(value); }
+    ~NameOfRows() { name_.clear(); }
+    NameOfRows(const NameOfRows&) = delete;
+    NameOfRows& operator=(const NameOfRows&) = delete;
+
+private:
+    std::string& name_;
+};
+
 // The chart as tab-separated values, written at the end: a header row
 // t, s, stem, filtration, cell, monomial, kind, source (then born, dies
 // with births), internal_degree, then one row per
@@ -30,18 +42,6 @@ namespace {
 // bidegree, and five columns at the end, source_t, source_s, source_stem,
 // source_filtration and source_internal_degree, give the source's
 // bidegree in the space (empty in every other row).
-// Sets the name the rows written while it lives carry.
-class NameOfRows {
-public:
-    NameOfRows(std::string& name, std::string value) : name_(name) { name_ = std::move(value); }
-    ~NameOfRows() { name_.clear(); }
-    NameOfRows(const NameOfRows&) = delete;
-    NameOfRows& operator=(const NameOfRows&) = delete;
-
-private:
-    std::string& name_;
-};
-
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
