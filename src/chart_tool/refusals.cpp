@@ -121,12 +121,6 @@ const Refusal refusals[] = {
      [](const Settled&) -> std::string {
          return "--h3-lines draws the products by h3, which --products leaves out";
      }},
-    {[](const Settled& s) { return s.plan.readings.products && productsBeyondFormat(s); },
-     [](const Settled& s) {
-         return "--products by h4 or h5 does nothing with --format " + formatName(s) +
-                ", which draws the products by h0 to h" + std::to_string(s.format.productsThrough) +
-                " only (" + formatsOfEveryProduct() + " show every product)";
-     }},
     {[](const Settled& s) {
          return s.plan.drawing.chart != ChartKind::Adams && !s.format.drawsCharts;
      },
@@ -257,6 +251,14 @@ const Refusal refusals[] = {
          return "--max-degree " + std::to_string(s.plan.degrees.last) +
                 " is too large for --transfer, which reads the sphere's table of t = " +
                 std::to_string(transferSphereDegree(s));
+     }},
+    // Last, so that every other refusal keeps its word: the products a picture
+    // does not draw.
+    {[](const Settled& s) { return s.plan.readings.products && productsBeyondFormat(s); },
+     [](const Settled& s) {
+         return "--products by h4 or h5 does nothing with --format " + formatName(s) +
+                ", which draws the products by h0 to h" + std::to_string(s.format.productsThrough) +
+                " only (" + formatsOfEveryProduct() + " show every product)";
      }},
 };
 
