@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ bool sphere(const Settled& s) {
     return s.plan.space.isSphere();
 }
 
-// The products asked for that the format does not show.
+// Whether products are asked for that the format does not show.
 bool productsBeyondFormat(const Settled& s) {
     const std::vector<int>& factors = s.plan.readings.productFactors;
     return std::any_of(factors.begin(), factors.end(),
@@ -257,7 +258,7 @@ const Refusal refusals[] = {
     {[](const Settled& s) { return s.plan.readings.products && productsBeyondFormat(s); },
      [](const Settled& s) {
          return "--products by h4 or h5 does nothing with --format " + formatName(s) +
-                ", which draws the products by h0 to h" + std::to_string(s.format.productsThrough) +
+                ", which draws lines for h0 to h" + std::to_string(s.format.productsThrough) +
                 " only (" + formatsOfEveryProduct() + " show every product)";
      }},
 };
