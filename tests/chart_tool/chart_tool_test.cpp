@@ -881,6 +881,8 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--products", "h6"},
         {"--sphere", "--max-degree", "8", "--products", "h1,h1"},
         {"--sphere", "--max-degree", "8", "--products", "2", "--format", "svg", "--h3-lines"},
+        {"--sphere", "--max-degree", "8", "--products", "4", "--format", "svg"},
+        {"--sphere", "--max-degree", "8", "--products", "h0,h5", "--format", "tex"},
         {"--sphere", "--max-degree", "8", "--multiply", "1:1"},
         {"--sphere", "--max-degree", "8", "--multiply", "14:4:0"},
         {"--sphere", "--max-degree", "8", "--multiply", "1:1:1"},
