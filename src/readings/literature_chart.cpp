@@ -1,0 +1,157 @@
+#include "readings/literature_chart.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <sstream>
+
+namespace curtis {
+
+namespace {
+
+std::vector<std::string> split(const std::string& text, char by) {
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (std::size_t end = text.find(by); end != std::string::npos; end = text.find(by, from)) {
+        fields.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    fields.push_back(text.substr(from));
+    return fields;
+}
+
+// The power a token ends in ("h0^12" -> 12, with base "h0"); 1 without one,
+// 0 for digits that are no power this program reads.
+int powerOf(const std::string& token, std::string& base) {
+    const std::size_t caret = token.rfind('^');
+    base = token;
+    if (caret == std::string::npos || caret == 0 || caret + 1 == token.size() ||
+        token.find_first_not_of("0123456789", caret + 1) != std::string::npos) {
+        return 1;
+    }
+    base = token.substr(0, caret);
+    const std::string digits = token.substr(caret + 1);
+    return digits.size() > 6 ? 0 : std::stoi(digits);
+}
+
+bool isPrefix(const std::string& token) {
+    std::string base;
+    return powerOf(token, base) > 0 && (base == "P" || base == "D" || base == "M");
+}
+
+void addTower(LiteratureChart& chart) {
+    const std::size_t top = chart.byKey.at("h0^3");
+    std::size_t below = top;
+    for (int k = 4; k <= LiteratureChart::maxTowerFiltration; ++k) {
+        const std::string power = std::to_string(k);
+        chart.classes.push_back({"h0^" + power, 0, k, 0, "$h_{0}^{" + power + "}$"});
+        chart.lines.push_back({below, chart.classes.size() - 1, 0});
+        below = chart.classes.size() - 1;
+    }
+}
+
+LiteratureChart readChart() {
+    LiteratureChart chart;
+    std::istringstream rows(literatureChartText());
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (std::string row; std::getline(rows, row);) {
+        const std::vector<std::string> f = split(row, '\t');
+        if (f.front() == "class" && f.size() == 6) {
+            chart.byKey.emplace(f[1], chart.classes.size());
+            chart.classes.push_back({f[1], std::stoi(f[2]), std::stoi(f[3]), std::stoi(f[4]), f[5]});
+        } else if (f.front() == "line" && f.size() == 3) {
+            lines.emplace_back(f[1], f[2]);
+        } else {
+            assert(row.empty() || row.front() == '#');
+        }
+    }
+    for (const auto& [source, target] : lines) {
+        const LiteratureClass& from = chart.classes[chart.byKey.at(source)];
+        const LiteratureClass& to = chart.classes[chart.byKey.at(target)];
+        const int step = to.stem - from.stem;
+        assert(to.filtration == from.filtration + 1 && (step == 0 || step == 1 || step == 3));
+        chart.lines.push_back(
+            {chart.byKey.at(source), chart.byKey.at(target), step == 3 ? 2 : step});
+    }
+    addTower(chart);
+    chart.linesFrom.resize(chart.classes.size());
+    for (std::size_t l = 0; l < chart.lines.size(); ++l) {
+        chart.linesFrom[chart.lines[l].source].push_back(l);
+    }
+    for (std::size_t c = 0; c < chart.classes.size(); ++c) {
+        chart.byKey.emplace(chart.classes[c].key, c);
+        chart.at[{chart.classes[c].stem, chart.classes[c].filtration}].push_back(c);
+    }
+    return chart;
+}
+
+} // namespace
+
+const std::vector<std::size_t>& LiteratureChart::classesAt(int stem, int filtration) const {
+    static const std::vector<std::size_t> none;
+    const auto found = at.find({stem, filtration});
+    return found == at.end() ? none : found->second;
+}
+
+const LiteratureChart& literatureChart() {
+    static const LiteratureChart chart = readChart();
+    return chart;
+}
+
+std::vector<std::vector<std::string>> nameTerms(const std::string& name) {
+    if (name.find(" . ") != std::string::npos) {
+        return {{name}};
+    }
+    const LiteratureChart& chart = literatureChart();
+    const auto isGenerator = [&](const std::string& word) { return chart.byKey.count(word) != 0; };
+    std::vector<std::vector<std::string>> terms;
+    std::size_t from = 0;
+    while (from <= name.size()) {
+        const std::size_t plus = std::min(name.find(" + ", from), name.size());
+        std::vector<std::string> factors;
+        std::string prefixes;
+        std::size_t firstBase = std::string::npos;
+        for (const std::string& token : split(name.substr(from, plus - from), ' ')) {
+            if (token.empty()) {
+                continue;
+            }
+            if (isPrefix(token)) {
+                prefixes += token + ' ';
+                continue;
+            }
+            std::string base;
+            const int power = powerOf(token, base);
+            if (power < 1) {
+                return {};
+            }
+            // The prefixes go to the first word after them that they make
+            // one of the literature's generators: "P h0 h2" is h0 (P h2).
+            if (!prefixes.empty() && isGenerator(prefixes + base)) {
+                base = prefixes + base;
+                prefixes.clear();
+            } else if (!prefixes.empty() && firstBase == std::string::npos) {
+                firstBase = factors.size();
+            }
+            const std::string plain = base.substr(base.rfind(' ') + 1);
+            factors.push_back(base);
+            factors.insert(factors.end(), static_cast<std::size_t>(power - 1), plain);
+        }
+        if (!prefixes.empty() && firstBase != std::string::npos) {
+            factors[firstBase] = prefixes + factors[firstBase];
+            prefixes.clear();
+        }
+        if (factors.empty() || !prefixes.empty()) {
+            return {};
+        }
+        std::sort(factors.begin(), factors.end());
+        terms.push_back(std::move(factors));
+        from = plus + 3;
+    }
+    return terms;
+}
+
+std::string generatorName(const std::string& name) {
+    const std::vector<std::vector<std::string>> terms = nameTerms(name);
+    return terms.size() == 1 && terms.front().size() == 1 ? terms.front().front() : "";
+}
+
+} // namespace curtis
