@@ -87,6 +87,9 @@ struct ChartClass {
     // With cycles: its cycle, the word first, then the other words in
     // decreasing order.
     std::vector<PrintedMonomial> cycle;
+    // With --sq0 (the sphere): the image under Sq^0, in the level s of
+    // total degree 2t - 1.
+    PrintedSum sq0;
     std::optional<ClassNames> names;               // with --names
     std::optional<PrintedPeriodicity> periodicity; // with --periodicity
 };

@@ -175,6 +175,24 @@ std::string classesRefusal(const ChartOptions& options) {
     return "";
 }
 
+// Why Sq^0 cannot be had as given, or nothing.
+std::string sq0Refusal(const ChartOptions& options) {
+    if (!options.sq0) {
+        return "";
+    }
+    if (options.weight != 0 || !options.topCell || *options.topCell != 0) {
+        return "--sq0 reads the sphere's Lambda algebra: it goes with --sphere";
+    }
+    if (options.unstable) {
+        return "--sq0 reads the stable sphere: it does not go with --unstable";
+    }
+    if (options.format->name != std::string("json")) {
+        return std::string("--sq0 does nothing with --format ") + options.format->name +
+               ": json lists what it reads";
+    }
+    return "";
+}
+
 // Why the readings of classes cannot be had as given, or nothing.
 std::string readingsRefusal(const ChartOptions& options) {
     const std::string format = options.format->name;
@@ -184,6 +202,9 @@ std::string readingsRefusal(const ChartOptions& options) {
             return std::string(name) + " does nothing with --format " + format +
                    ": json and tsv list what it reads";
         }
+    }
+    if (const std::string sq0 = sq0Refusal(options); !sq0.empty()) {
+        return sq0;
     }
     const std::string names = namesRefusal(options);
     return names.empty() ? classesRefusal(options) : names;
@@ -298,6 +319,7 @@ struct Given {
     bool names = false;
     std::vector<std::string> massey;
     bool periodicity = false;
+    bool sq0 = false;
     bool h3Lines = false;
     bool uncut = false;
     bool texBody = false;
@@ -438,6 +460,11 @@ std::vector<OptionRow> readingRows() {
              "elimination added (json, tsv; a cycle of more than 100000\n"
              "terms is refused)",
              &Given::cycles),
+        flag("--sq0",
+             "the sphere: Sq^0 of every survivor, its cycle with every\n"
+             "lambda_i made lambda_(2i+1), read in filtration s at stem\n"
+             "2n + s (json)",
+             &Given::sq0),
         flag("--h3-lines", "svg, tex with --products: draw h3 lines too", &Given::h3Lines),
         flag("--uncut",
              "svg: draw every filtration; by default a tower is cut two rows\n"
@@ -681,6 +708,7 @@ void settleTheRest(const CLI::App& app, const Given& given, ChartOptions& option
     options.names = given.names;
     options.massey = given.massey;
     options.periodicity = given.periodicity;
+    options.sq0 = given.sq0;
     options.h3Lines = given.h3Lines;
     options.uncut = given.uncut;
     options.texBody = given.texBody;
@@ -812,6 +840,7 @@ ChartPlan planOf(const ChartOptions& options) {
         Readings{options.products,       options.ehp,        options.unstable, options.transfer,
                  options.productFactors, options.multiply,   options.cycles,   options.names,
                  options.massey,         options.periodicity};
+    plan.readings.sq0 = options.sq0;
     plan.drawing =
         Drawing{options.arrows, options.h3Lines, options.uncut, options.texBody, options.chart};
     plan.format = options.format->name;

@@ -33,6 +33,7 @@ struct ChartOptions {
     bool names = false;                          // every class named
     std::vector<std::string> massey;             // Massey products, each "A,B,C"
     bool periodicity = false;                    // P(x) of every class of the sphere
+    bool sq0 = false;                            // Sq^0 of every class of the sphere
     bool h3Lines = false;                        // svg: draw the h3 products too
     bool uncut = false;                          // svg: towers whole
     bool texBody = false;                        // tex: the page alone

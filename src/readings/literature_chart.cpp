@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <optional>
 #include <sstream>
 
 namespace curtis {
@@ -97,53 +98,91 @@ const LiteratureChart& literatureChart() {
     return chart;
 }
 
+namespace {
+
+// The factors of one product of a name: its words, powers spelled out,
+// each run of prefixes joined to the first run of words after it that it
+// makes one of the literature's classes ("P h0 h2" is h0 (P h2), "D h1 e0 g"
+// is e0 (D h1 g)), or else to the word after it.
+std::optional<std::vector<std::string>> productFactors(const std::string& product) {
+    const LiteratureChart& chart = literatureChart();
+    std::vector<std::string> words;
+    std::vector<std::string> prefixes;
+    std::string pending;
+    for (const std::string& token : split(product, ' ')) {
+        if (token.empty()) {
+            continue;
+        }
+        if (isPrefix(token)) {
+            pending += token + ' ';
+            continue;
+        }
+        std::string base;
+        const int power = powerOf(token, base);
+        if (power < 1) {
+            return std::nullopt;
+        }
+        for (int copy = 0; copy < power; ++copy) {
+            words.push_back(base);
+            prefixes.push_back(copy == 0 ? pending : "");
+        }
+        pending.clear();
+    }
+    if (words.empty() || !pending.empty()) {
+        return std::nullopt;
+    }
+    std::vector<bool> joined(words.size(), false);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (prefixes[i].empty()) {
+            continue;
+        }
+        bool found = false;
+        for (std::size_t length = 1; length + i <= words.size() && !found; ++length) {
+            for (std::size_t j = i; j + length <= words.size() && !found; ++j) {
+                std::string run = prefixes[i] + words[j];
+                bool free = !joined[j] && (j == i || prefixes[j].empty());
+                for (std::size_t w = j + 1; w < j + length; ++w) {
+                    free = free && !joined[w] && prefixes[w].empty();
+                    run += ' ' + words[w];
+                }
+                if (free && chart.byKey.count(run) != 0) {
+                    words[j] = run;
+                    std::fill(joined.begin() + static_cast<std::ptrdiff_t>(j) + 1,
+                              joined.begin() + static_cast<std::ptrdiff_t>(j + length), true);
+                    found = true;
+                }
+            }
+        }
+        if (!found) {
+            words[i] = prefixes[i] + words[i];
+        }
+    }
+    std::vector<std::string> factors;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        if (!joined[w]) {
+            factors.push_back(words[w]);
+        }
+    }
+    std::sort(factors.begin(), factors.end());
+    return factors;
+}
+
+} // namespace
+
 std::vector<std::vector<std::string>> nameTerms(const std::string& name) {
     if (name.find(" . ") != std::string::npos) {
         return {{name}};
     }
-    const LiteratureChart& chart = literatureChart();
-    const auto isGenerator = [&](const std::string& word) { return chart.byKey.count(word) != 0; };
     std::vector<std::vector<std::string>> terms;
     std::size_t from = 0;
     while (from <= name.size()) {
         const std::size_t plus = std::min(name.find(" + ", from), name.size());
-        std::vector<std::string> factors;
-        std::string prefixes;
-        std::size_t firstBase = std::string::npos;
-        for (const std::string& token : split(name.substr(from, plus - from), ' ')) {
-            if (token.empty()) {
-                continue;
-            }
-            if (isPrefix(token)) {
-                prefixes += token + ' ';
-                continue;
-            }
-            std::string base;
-            const int power = powerOf(token, base);
-            if (power < 1) {
-                return {};
-            }
-            // The prefixes go to the first word after them that they make
-            // one of the literature's generators: "P h0 h2" is h0 (P h2).
-            if (!prefixes.empty() && isGenerator(prefixes + base)) {
-                base = prefixes + base;
-                prefixes.clear();
-            } else if (!prefixes.empty() && firstBase == std::string::npos) {
-                firstBase = factors.size();
-            }
-            const std::string plain = base.substr(base.rfind(' ') + 1);
-            factors.push_back(base);
-            factors.insert(factors.end(), static_cast<std::size_t>(power - 1), plain);
-        }
-        if (!prefixes.empty() && firstBase != std::string::npos) {
-            factors[firstBase] = prefixes + factors[firstBase];
-            prefixes.clear();
-        }
-        if (factors.empty() || !prefixes.empty()) {
+        std::optional<std::vector<std::string>> factors =
+            productFactors(name.substr(from, plus - from));
+        if (!factors) {
             return {};
         }
-        std::sort(factors.begin(), factors.end());
-        terms.push_back(std::move(factors));
+        terms.push_back(std::move(*factors));
         from = plus + 3;
     }
     return terms;

@@ -239,15 +239,9 @@ std::optional<SphereValue> SphereNames::sq0(const SphereValue& x) {
     if (!products_.sphereCycle(x.t, x.k, records, cycle)) {
         return std::nullopt;
     }
-    // λ_i to λ_(2i+1) on every word, the cell entry kept: a chain map that
-    // keeps admissibility and is one to one on words.
-    const std::size_t length = static_cast<std::size_t>(x.k) + 1;
-    for (std::size_t w = 0; w < cycle.words.size(); ++w) {
-        if (w % length != 0) {
-            cycle.words[w] = static_cast<Entry>(2 * cycle.words[w] + 1);
-        }
+    if (!Products::sphereSq0(cycle)) {
+        return std::nullopt;
     }
-    cycle.t = image.t;
     const std::optional<std::vector<std::int32_t>> terms = products_.sphereClass(cycle);
     if (!terms) {
         return std::nullopt;

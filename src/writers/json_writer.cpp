@@ -131,6 +131,15 @@ void multiplied(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel
     json.endArray();
 }
 
+void sq0(JsonEmitter& json, const PrintedChart& chart, std::int32_t t, const PrintedLevel& level) {
+    json.key("sq0");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        sum(json, c.sq0, chart.level(2 * t - 1, level.at.s));
+    }
+    json.endArray();
+}
+
 void cycles(JsonEmitter& json, const PrintedLevel& level) {
     json.key("cycles");
     json.beginArray();
@@ -285,6 +294,9 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     if (chart.plan.readings.cycles) {
         cycles(json, level);
     }
+    if (chart.plan.readings.sq0) {
+        sq0(json, chart, degree.t, level);
+    }
     if (chart.plan.readings.names) {
         names(json, chart, level);
     }
@@ -418,7 +430,9 @@ void transferPreimages(JsonEmitter& json, const PrintedChart& chart) {
 // "survivors": for each survivor {"STEM:FILTRATION:INDEX": [...]}, the
 // product by that class of the sphere, likewise. With --cycles, "cycles",
 // aligned with "survivors": {"size": N, "terms": [[...], ...]}, the N
-// monomials of the survivor's cycle, the survivor first.
+// monomials of the survivor's cycle, the survivor first. With --sq0 (the
+// sphere), "sq0", aligned with "survivors": the image under Sq^0, in level s
+// of 2t - 1, likewise.
 // With births (the sphere's EHP reading) each level has "born", aligned with
 // "survivors", and with --ehp "ehp": [{"target", "source", "born", "dies"}];
 // an unstable chart has "unstable": N at the top and "dies" in each level,
