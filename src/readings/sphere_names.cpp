@@ -645,16 +645,27 @@ bool SphereNames::compute(std::int32_t lastT, ProgressLine& progress,
     return true;
 }
 
-std::optional<std::string> SphereNames::name(const SphereValue& value) const {
+std::optional<std::vector<std::string>> SphereNames::basisNames(const SphereValue& value) const {
     const Level* from = level(value.t, value.k);
     ClassBits combination = 0;
     if (from == nullptr || reduce(from->rows, value.bits, combination) != 0) {
         return std::nullopt;
     }
-    std::string text;
+    std::vector<std::string> names;
     for (; combination != 0; combination &= combination - 1) {
-        text += (text.empty() ? "" : " + ") +
-                from->basis[static_cast<std::size_t>(std::countr_zero(combination))].name;
+        names.push_back(from->basis[static_cast<std::size_t>(std::countr_zero(combination))].name);
+    }
+    return names;
+}
+
+std::optional<std::string> SphereNames::name(const SphereValue& value) const {
+    const std::optional<std::vector<std::string>> names = basisNames(value);
+    if (!names) {
+        return std::nullopt;
+    }
+    std::string text;
+    for (const std::string& term : *names) {
+        text += (text.empty() ? "" : " + ") + term;
     }
     return text.empty() ? "0" : text;
 }

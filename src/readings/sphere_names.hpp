@@ -78,6 +78,9 @@ public:
 
     // The name of a class; nothing where its bidegree was not read.
     std::optional<std::string> name(const SphereValue& value) const;
+    // The names of the basis elements whose sum a class is, in the basis's
+    // order (none for zero); nothing where its bidegree was not read.
+    std::optional<std::vector<std::string>> basisNames(const SphereValue& value) const;
     // The named basis of a bidegree read; null where it was not.
     const std::vector<NamedClass>* basis(std::int32_t t, int k) const;
 

@@ -140,6 +140,63 @@ void sq0(JsonEmitter& json, const PrintedChart& chart, std::int32_t t, const Pri
     json.endArray();
 }
 
+void basisNames(JsonEmitter& json, const std::optional<BasisSum>& value) {
+    if (!value) {
+        json.null();
+        return;
+    }
+    json.beginArray();
+    for (const std::string& name : value->names) {
+        json.text(name);
+    }
+    json.endArray();
+}
+
+// The sphere with names: the level's named basis, each element's name,
+// label and the survivors whose sum it is (their indices); with products
+// its products by h_i in the named basis, and with --sq0 its Sq^0.
+void basis(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    json.key("basis");
+    json.beginArray();
+    for (const PrintedBasisClass& b : level.basis) {
+        json.beginObject();
+        json.key("name");
+        json.text(b.name);
+        json.key("label");
+        json.text(b.label);
+        json.key("terms");
+        json.beginArray();
+        for (const std::size_t term : b.terms) {
+            json.value(static_cast<long long>(term));
+        }
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+    if (chart.plan.readings.products) {
+        json.key("basis_products");
+        json.beginArray();
+        for (const PrintedBasisClass& b : level.basis) {
+            json.beginObject();
+            for (const int i : chart.plan.readings.productFactors) {
+                const char name[] = {'h', static_cast<char>('0' + i), '\0'};
+                json.key(name);
+                basisNames(json, b.products[static_cast<std::size_t>(i)]);
+            }
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (chart.plan.readings.sq0) {
+        json.key("basis_sq0");
+        json.beginArray();
+        for (const PrintedBasisClass& b : level.basis) {
+            basisNames(json, b.sq0);
+        }
+        json.endArray();
+    }
+}
+
 void cycles(JsonEmitter& json, const PrintedLevel& level) {
     json.key("cycles");
     json.beginArray();
@@ -299,6 +356,9 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     }
     if (chart.plan.readings.names) {
         names(json, chart, level);
+        if (chart.plan.space.isSphere()) {
+            basis(json, chart, level);
+        }
     }
     if (chart.plan.readings.periodicity) {
         periodicity(json, chart, level);
