@@ -139,7 +139,7 @@ struct PrintedLevel {
     Bidegree at;
     std::vector<ChartClass> classes;
     std::vector<ChartArrow> arrows;
-    std::vector<PrintedEhp> ehp; // with --ehp: the pairings that change the first index
+    std::vector<PrintedEhp> ehp;          // with --ehp: the pairings that change the first index
     std::vector<PrintedBasisClass> basis; // the sphere with --names: the named basis
 
     // Calls line(word, source, c) for every class and arrow in the chart's

@@ -123,15 +123,18 @@ Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
                 const NamedClass& named = (*basis)[b];
                 const SphereValue value{degree.t, level.at.k(), named.bits};
                 PrintedBasisClass printed{named.name, named.label, termsOf(named.bits), {}, {}};
-                for (const int i : readings.products ? readings.productFactors : std::vector<int>{}) {
-                    const auto h = std::find_if(
-                        names.generators().begin(), names.generators().end(),
-                        [&](const SphereGenerator& g) { return g.name == "h" + std::to_string(i); });
+                for (const int i :
+                     readings.products ? readings.productFactors : std::vector<int>{}) {
+                    const auto h =
+                        std::find_if(names.generators().begin(), names.generators().end(),
+                                     [&](const SphereGenerator& g) {
+                                         return g.name == "h" + std::to_string(i);
+                                     });
                     if (h == names.generators().end() || chart.productLevel(level, i) == nullptr) {
                         continue;
                     }
-                    const std::optional<SphereValue> product =
-                        names.times(value, static_cast<std::size_t>(h - names.generators().begin()));
+                    const std::optional<SphereValue> product = names.times(
+                        value, static_cast<std::size_t>(h - names.generators().begin()));
                     if (!product && names.products().status() != Products::Status::Ok) {
                         return names.products().status();
                     }

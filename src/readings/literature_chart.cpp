@@ -58,7 +58,8 @@ LiteratureChart readChart() {
         const std::vector<std::string> f = split(row, '\t');
         if (f.front() == "class" && f.size() == 6) {
             chart.byKey.emplace(f[1], chart.classes.size());
-            chart.classes.push_back({f[1], std::stoi(f[2]), std::stoi(f[3]), std::stoi(f[4]), f[5]});
+            chart.classes.push_back(
+                {f[1], std::stoi(f[2]), std::stoi(f[3]), std::stoi(f[4]), f[5]});
         } else if (f.front() == "line" && f.size() == 3) {
             lines.emplace_back(f[1], f[2]);
         } else {

@@ -286,8 +286,7 @@ void SphereNames::addGenerator(int stem, int k, const std::string& name, ClassBi
         records.push_back(survivors[static_cast<std::size_t>(std::countr_zero(b))]);
     }
     generatorByName_.emplace(name, generators_.size());
-    generators_.push_back(
-        {stem, k, static_cast<std::size_t>(std::countr_zero(bits)), name, bits});
+    generators_.push_back({stem, k, static_cast<std::size_t>(std::countr_zero(bits)), name, bits});
     generatorCycles_.emplace_back();
     products_.sphereCycle(degreeOf(stem, k), k, records, generatorCycles_.back());
 }
@@ -326,8 +325,8 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
     const int stem = t - k - 1;
     const std::size_t n = order(t, k).size();
     const auto placeOf = [&](std::size_t literatureClass) {
-        return static_cast<std::size_t>(
-            std::find(classes.begin(), classes.end(), literatureClass) - classes.begin());
+        return static_cast<std::size_t>(std::find(classes.begin(), classes.end(), literatureClass) -
+                                        classes.begin());
     };
     // Into the bidegree: h_i S is the sum of the line's targets.
     for (int i = 0; i < 3; ++i) {
@@ -479,8 +478,9 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
             found = std::move(withImage);
         } else {
             equations.resize(before);
-            warnings.push_back("Sq^0 " + source->second + " does not have the literature's lines of " +
-                               key + " at " + at(stem, k) + "; those lines choose " + key);
+            warnings.push_back("Sq^0 " + source->second +
+                               " does not have the literature's lines of " + key + " at " +
+                               at(stem, k) + "; those lines choose " + key);
         }
     }
     // The first solution, by its free coordinates, whose classes with the
@@ -548,8 +548,7 @@ bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& wa
             }
             if (whole && expected != product->bits) {
                 warnings.push_back("h" + std::to_string(i) + " " + chart.classes[source].key +
-                                   " at " + at(stem, k) + " is " +
-                                   name(*product).value_or("?") +
+                                   " at " + at(stem, k) + " is " + name(*product).value_or("?") +
                                    " where the literature's lines give " +
                                    name({t, k, expected}).value_or("?") +
                                    "; the computation stands");
@@ -591,17 +590,16 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
                 addGenerator(stem, k, named.key, *values[c], read.survivors);
             }
         } else {
-            warnings.push_back("the literature's class " + named.key + " at " + at(stem, k) +
-                               (*values[c] == 0 ? " is zero"
-                                                : " is a sum of the classes listed before it") +
-                               " by the computation");
+            warnings.push_back(
+                "the literature's class " + named.key + " at " + at(stem, k) +
+                (*values[c] == 0 ? " is zero" : " is a sum of the classes listed before it") +
+                " by the computation");
         }
     }
     if (stem <= LiteratureChart::lastStem && classes.size() != n) {
-        warnings.push_back("the sphere has " + std::to_string(n) + " class" +
-                           (n == 1 ? "" : "es") + " at " + at(stem, k) +
-                           " where the literature lists " + std::to_string(classes.size()) +
-                           "; the count computed stands");
+        warnings.push_back("the sphere has " + std::to_string(n) + " class" + (n == 1 ? "" : "es") +
+                           " at " + at(stem, k) + " where the literature lists " +
+                           std::to_string(classes.size()) + "; the count computed stands");
     }
     // What the literature does not name: generators named by their place.
     std::vector<ClassBits> unnamed;
@@ -679,7 +677,11 @@ std::optional<SphereValue> SphereNames::parse(const std::string& text, std::stri
     std::optional<SphereValue> sum;
     for (const std::vector<std::string>& factors : terms) {
         std::vector<std::size_t> places;
+        std::optional<SphereValue> value = SphereValue{1, 0, 1}; // the unit, "1"
         for (const std::string& factor : factors) {
+            if (factor == "1") {
+                continue;
+            }
             const std::optional<std::size_t> g = generator(factor);
             if (!g) {
                 why = "\"" + factor + "\" is no generator of the sphere the chart reads";
@@ -687,9 +689,11 @@ std::optional<SphereValue> SphereNames::parse(const std::string& text, std::stri
             }
             places.push_back(*g);
         }
-        const SphereGenerator& first = generators_[places.front()];
-        std::optional<SphereValue> value =
-            SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
+        if (!places.empty()) {
+            const SphereGenerator& first = generators_[places.front()];
+            value =
+                SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
+        }
         for (std::size_t f = 1; f < places.size() && value; ++f) {
             value = times(*value, places[f]);
         }

@@ -132,8 +132,8 @@ private:
     // The literature's classes of a bidegree that are products, computed;
     // the generators among them left unknown.
     bool productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                    std::vector<std::optional<ClassBits>>& values, std::vector<std::size_t>& unknown,
-                    std::vector<std::string>& warnings);
+                    std::vector<std::optional<ClassBits>>& values,
+                    std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
     // The equations the literature's lines give on the unknown generators.
     bool lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                        const std::vector<std::optional<ClassBits>>& values,
