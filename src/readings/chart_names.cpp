@@ -125,11 +125,11 @@ Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
                 PrintedBasisClass printed{named.name, named.label, termsOf(named.bits), {}, {}};
                 for (const int i :
                      readings.products ? readings.productFactors : std::vector<int>{}) {
-                    const auto h =
-                        std::find_if(names.generators().begin(), names.generators().end(),
-                                     [&](const SphereGenerator& g) {
-                                         return g.name == "h" + std::to_string(i);
-                                     });
+                    const auto h = std::find_if(
+                        names.generators().begin(), names.generators().end(),
+                        [&](const SphereGenerator& g) {
+                            return g.name == std::string{'h', static_cast<char>('0' + i)};
+                        });
                     if (h == names.generators().end() || chart.productLevel(level, i) == nullptr) {
                         continue;
                     }

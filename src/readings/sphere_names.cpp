@@ -48,6 +48,11 @@ bool bitAt(ClassBits bits, std::size_t j) {
     return ((bits >> j) & 1U) != 0;
 }
 
+// The name of the generator h_i, 0 <= i <= 9.
+std::string factorName(int i) {
+    return std::string{'h', static_cast<char>('0' + i)};
+}
+
 // The stem a line by h_i moves by.
 constexpr std::array<int, 3> lineStep{0, 1, 3};
 
@@ -330,7 +335,7 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
     };
     // Into the bidegree: h_i S is the sum of the line's targets.
     for (int i = 0; i < 3; ++i) {
-        const std::optional<std::size_t> h = generator("h" + std::to_string(i));
+        const std::optional<std::size_t> h = generator(factorName(i));
         const int from = stem - lineStep[static_cast<std::size_t>(i)];
         if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
             continue;
@@ -379,7 +384,7 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
     for (std::size_t u = 0; u < unknown.size(); ++u) {
         const std::size_t g = classes[unknown[u]];
         for (int i = 0; i < 3; ++i) {
-            const std::optional<std::size_t> h = generator("h" + std::to_string(i));
+            const std::optional<std::size_t> h = generator(factorName(i));
             const std::int32_t into = t + (std::int32_t{1} << i);
             if (!h || !products_.sphereFinal(into, k + 1)) {
                 continue;
@@ -445,7 +450,7 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
         equations.clear();
         found = solve(equations, m, n);
     }
-    const auto open = [&](std::size_t u) {
+    const auto undetermined = [&](std::size_t u) {
         return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
                            [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
     };
@@ -455,7 +460,7 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
         const auto source = sq0Sources().find(key);
         const std::optional<std::size_t> g =
             source == sq0Sources().end() ? std::nullopt : generator(source->second);
-        if (!open(u) || !g) {
+        if (!undetermined(u) || !g) {
             continue;
         }
         const SphereGenerator& from = generators_[*g];
@@ -484,10 +489,12 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
         }
     }
     // The first solution, by its free coordinates, whose classes with the
-    // bidegree's products are a basis.
+    // bidegree's products are a basis. A generator is open where another
+    // such solution differs on it.
     const std::size_t d = found.homogeneous.size();
     const std::size_t tries = d <= 12 ? std::size_t{1} << d : 1;
-    std::vector<ClassBits> chosen = found.particular;
+    std::optional<std::vector<ClassBits>> chosen;
+    std::vector<bool> open(m, false);
     for (std::size_t c = 0; c < tries; ++c) {
         std::vector<ClassBits> x = found.particular;
         for (std::size_t f = 0; f < d; ++f) {
@@ -504,14 +511,20 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
                                    : values[place];
             rank += value && addRow(rows, *value, rank) ? 1 : 0;
         }
-        if (rank == std::min(classes.size(), n)) {
+        if (rank != std::min(classes.size(), n)) {
+            continue;
+        }
+        if (!chosen) {
             chosen = std::move(x);
-            break;
+            continue;
+        }
+        for (std::size_t u = 0; u < m; ++u) {
+            open[u] = open[u] || x[u] != (*chosen)[u];
         }
     }
     for (std::size_t u = 0; u < m; ++u) {
-        values[unknown[u]] = chosen[u];
-        if (open(u)) {
+        values[unknown[u]] = chosen ? (*chosen)[u] : found.particular[u];
+        if (open[u] || d > 12) {
             open_.push_back(chart.classes[classes[unknown[u]]].key);
         }
     }
@@ -522,7 +535,7 @@ bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& wa
     const LiteratureChart& chart = literatureChart();
     const int stem = t - k - 1;
     for (int i = 0; i < 3; ++i) {
-        const std::optional<std::size_t> h = generator("h" + std::to_string(i));
+        const std::optional<std::size_t> h = generator(factorName(i));
         const int from = stem - lineStep[static_cast<std::size_t>(i)];
         if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
             continue;
@@ -547,11 +560,10 @@ bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& wa
                 }
             }
             if (whole && expected != product->bits) {
-                warnings.push_back("h" + std::to_string(i) + " " + chart.classes[source].key +
-                                   " at " + at(stem, k) + " is " + name(*product).value_or("?") +
-                                   " where the literature's lines give " +
-                                   name({t, k, expected}).value_or("?") +
-                                   "; the computation stands");
+                warnings.push_back(
+                    factorName(i) + " " + chart.classes[source].key + " at " + at(stem, k) +
+                    " is " + name(*product).value_or("?") + " where the literature's lines give " +
+                    name({t, k, expected}).value_or("?") + "; the computation stands");
             }
         }
     }

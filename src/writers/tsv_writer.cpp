@@ -217,7 +217,8 @@ private:
                     name += (name.empty() ? "" : " + ") + term;
                 }
                 sumRow(NamedSum{product->at, product->terms, name.empty() ? "0" : name},
-                       "basis product", "h" + std::to_string(i) + " · " + b.name);
+                       "basis product",
+                       std::string{'h', static_cast<char>('0' + i)} + " · " + b.name);
             }
         }
     }

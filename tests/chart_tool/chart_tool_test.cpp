@@ -904,6 +904,8 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--massey", "h0,h1,0:1:1"},
         {"--sphere", "--max-degree", "8", "--massey", "h0^999,h1,h0"},
         {"--sphere", "--max-degree", "8", "--massey", "h0^99999999999,h1,h0"},
+        {"--bottom-cell", "1", "--max-degree", "8", "--sq0"},
+        {"--sphere", "--max-degree", "8", "--sq0", "--format", "tsv"},
         // Ranges of stems that cannot be had.
         {"--bottom-cell", "1", "--max-stem", "10"},
         {"--sphere", "--max-stem", "10", "--max-degree", "12"},

@@ -71,7 +71,8 @@ TEST(LiteratureChart, NamesAndLinesOfTheSphereToT40) {
                 const std::optional<SphereValue> x = names.parse(chart.classes[c].key, why);
                 ASSERT_TRUE(x) << chart.classes[c].key << ": " << why;
                 for (int i = 0; i < 3; ++i) {
-                    const std::optional<SphereValue> h = names.parse("h" + std::to_string(i), why);
+                    const std::optional<SphereValue> h =
+                        names.parse(std::string{'h', static_cast<char>('0' + i)}, why);
                     const std::int32_t into = t + (std::int32_t{1} << i);
                     if (!h || into > last || k + 1 >= into) {
                         continue;
