@@ -627,8 +627,10 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
         std::string place = std::to_string(stem) + "_" + std::to_string(k);
         std::string label = std::to_string(stem) + "," + std::to_string(k);
         if (unnamed.size() > 1) {
-            place += "_" + std::to_string(u + 1);
-            label += "," + std::to_string(u + 1);
+            place += '_';
+            place += std::to_string(u + 1);
+            label += ',';
+            label += std::to_string(u + 1);
         }
         NamedClass& named = read.basis[read.basis.size() - unnamed.size() + u];
         named.name = "x" + place;
