@@ -17,8 +17,9 @@ namespace {
 
 class NamedSphere {
 public:
-    explicit NamedSphere(int last)
-        : tables_(last, 0), products_(tables_.computation()), names_(products_) {
+    explicit NamedSphere(int last, std::optional<int> band = std::nullopt)
+        : tables_(last, 0, std::nullopt, band), products_(tables_.computation()),
+          names_(products_) {
         ProgressLine progress(stderr, stdout); // not a terminal under the tests: silent
         std::string why;
         EXPECT_TRUE(names_.compute(last, progress, warnings_, why)) << why;
@@ -96,6 +97,32 @@ TEST(LiteratureChart, NamesAndLinesOfTheSphereToT40) {
         }
     }
     EXPECT_GT(lines, 150U);
+}
+
+// A name does not depend on the range: a band's named classes are the same
+// sums of survivors as the whole degrees'.
+TEST(LiteratureChart, ABandNamesItsClassesAsTheWholeDegreesDo) {
+    constexpr int last = 40;
+    NamedSphere whole(last);
+    NamedSphere band(last, 5);
+    int compared = 0;
+    for (std::int32_t t = 1; t <= last; ++t) {
+        for (int k = 0; k < t; ++k) {
+            const std::vector<NamedClass>* inBand = band.names().basis(t, k);
+            if (inBand == nullptr) {
+                continue;
+            }
+            const std::vector<NamedClass>* inWhole = whole.names().basis(t, k);
+            ASSERT_NE(inWhole, nullptr);
+            ASSERT_EQ(inBand->size(), inWhole->size());
+            for (std::size_t b = 0; b < inBand->size(); ++b) {
+                EXPECT_EQ((*inBand)[b].name, (*inWhole)[b].name);
+                EXPECT_EQ((*inBand)[b].bits, (*inWhole)[b].bits) << (*inBand)[b].name;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 60);
 }
 
 TEST(SphereSq0, TheLiteraturesImagesAndTheProductLaw) {
