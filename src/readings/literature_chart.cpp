@@ -101,37 +101,12 @@ const LiteratureChart& literatureChart() {
 
 namespace {
 
-// The factors of one product of a name: its words, powers spelled out,
-// each run of prefixes joined to the first run of words after it that it
-// makes one of the literature's classes ("P h0 h2" is h0 (P h2), "D h1 e0 g"
-// is e0 (D h1 g)), or else to the word after it.
-std::optional<std::vector<std::string>> productFactors(const std::string& product) {
+// Joins each word's prefixes (none: "") to the first run of words from it on
+// that they make one of the literature's classes, or else to the word
+// itself; true for the words a run took in.
+std::vector<bool> joinPrefixes(std::vector<std::string>& words,
+                               const std::vector<std::string>& prefixes) {
     const LiteratureChart& chart = literatureChart();
-    std::vector<std::string> words;
-    std::vector<std::string> prefixes;
-    std::string pending;
-    for (const std::string& token : split(product, ' ')) {
-        if (token.empty()) {
-            continue;
-        }
-        if (isPrefix(token)) {
-            pending += token + ' ';
-            continue;
-        }
-        std::string base;
-        const int power = powerOf(token, base);
-        if (power < 1) {
-            return std::nullopt;
-        }
-        for (int copy = 0; copy < power; ++copy) {
-            words.push_back(base);
-            prefixes.push_back(copy == 0 ? pending : "");
-        }
-        pending.clear();
-    }
-    if (words.empty() || !pending.empty()) {
-        return std::nullopt;
-    }
     std::vector<bool> joined(words.size(), false);
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (prefixes[i].empty()) {
@@ -158,6 +133,40 @@ std::optional<std::vector<std::string>> productFactors(const std::string& produc
             words[i] = prefixes[i] + words[i];
         }
     }
+    return joined;
+}
+
+// The factors of one product of a name: its words, powers spelled out,
+// each run of prefixes joined to the first run of words after it that it
+// makes one of the literature's classes ("P h0 h2" is h0 (P h2), "D h1 e0 g"
+// is e0 (D h1 g)), or else to the word after it.
+std::optional<std::vector<std::string>> productFactors(const std::string& product) {
+    std::vector<std::string> words;
+    std::vector<std::string> prefixes;
+    std::string pending;
+    for (const std::string& token : split(product, ' ')) {
+        if (token.empty()) {
+            continue;
+        }
+        if (isPrefix(token)) {
+            pending += token + ' ';
+            continue;
+        }
+        std::string base;
+        const int power = powerOf(token, base);
+        if (power < 1) {
+            return std::nullopt;
+        }
+        for (int copy = 0; copy < power; ++copy) {
+            words.push_back(base);
+            prefixes.push_back(copy == 0 ? pending : "");
+        }
+        pending.clear();
+    }
+    if (words.empty() || !pending.empty()) {
+        return std::nullopt;
+    }
+    const std::vector<bool> joined = joinPrefixes(words, prefixes);
     std::vector<std::string> factors;
     for (std::size_t w = 0; w < words.size(); ++w) {
         if (!joined[w]) {

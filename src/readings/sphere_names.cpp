@@ -123,6 +123,69 @@ Solutions solve(std::vector<Equation> rows, std::size_t m, std::size_t n) {
     return found;
 }
 
+// The values chosen for a bidegree's generators, and which of them are
+// open: another solution that makes a basis differs there.
+struct Choice {
+    std::vector<ClassBits> values;
+    std::vector<bool> open;
+};
+
+// The first solution, by its free coordinates, whose generators with the
+// bidegree's other classes (values, in their places; the unknown ones
+// none) are a basis of its n survivors, or as many as there are.
+Choice choose(const Solutions& found, std::size_t count,
+              const std::vector<std::optional<ClassBits>>& values,
+              const std::vector<std::size_t>& unknown, std::size_t n) {
+    const std::size_t m = unknown.size();
+    const std::size_t d = found.homogeneous.size();
+    const std::size_t tries = d <= 12 ? std::size_t{1} << d : 1;
+    Choice choice{found.particular, std::vector<bool>(m, d > 12)};
+    bool chosen = false;
+    for (std::size_t c = 0; c < tries; ++c) {
+        std::vector<ClassBits> x = found.particular;
+        for (std::size_t f = 0; f < d; ++f) {
+            for (std::size_t u = 0; u < m && ((c >> f) & 1U) != 0; ++u) {
+                x[u] ^= found.homogeneous[f][u];
+            }
+        }
+        Rows rows;
+        std::size_t rank = 0;
+        for (std::size_t place = 0; place < count; ++place) {
+            const auto u = std::find(unknown.begin(), unknown.end(), place);
+            const std::optional<ClassBits> value =
+                u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
+                                   : values[place];
+            rank += value && addRow(rows, *value, rank) ? 1 : 0;
+        }
+        if (rank != std::min(count, n)) {
+            continue;
+        }
+        for (std::size_t u = 0; chosen && u < m; ++u) {
+            choice.open[u] = choice.open[u] || x[u] != choice.values[u];
+        }
+        if (!chosen) {
+            choice.values = std::move(x);
+            chosen = true;
+        }
+    }
+    return choice;
+}
+
+// The n equations, one per survivor r, that the unknowns `equation` marks
+// (all bits set) add up to `value` in.
+template <typename Equation>
+void addBitwise(std::vector<Equation>& equations, const Equation& equation, ClassBits value,
+                std::size_t n) {
+    for (std::size_t r = 0; r < n; ++r) {
+        Equation scalar = equation;
+        for (ClassBits& bits : scalar.coefficients) {
+            bits &= ClassBits{1} << r;
+        }
+        scalar.value = bitAt(value, r);
+        equations.push_back(std::move(scalar));
+    }
+}
+
 std::string at(int stem, int filtration) {
     return "stem " + std::to_string(stem) + ", filtration " + std::to_string(filtration);
 }
@@ -326,6 +389,14 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
                                 const std::vector<std::optional<ClassBits>>& values,
                                 const std::vector<std::size_t>& unknown,
                                 std::vector<Equation>& equations) {
+    return linesInto(t, k, classes, values, unknown, equations) &&
+           linesOutOf(t, k, classes, unknown, equations);
+}
+
+bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                            const std::vector<std::optional<ClassBits>>& values,
+                            const std::vector<std::size_t>& unknown,
+                            std::vector<Equation>& equations) {
     const LiteratureChart& chart = literatureChart();
     const int stem = t - k - 1;
     const std::size_t n = order(t, k).size();
@@ -347,8 +418,11 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
             }
             const std::optional<SphereValue> product =
                 times({degreeOf(from, k - 1), k - 1, known->second}, *h);
+            if (!product && products_.status() != Products::Status::Ok) {
+                return false;
+            }
             if (!product) {
-                return products_.status() == Products::Status::Ok;
+                continue;
             }
             Equation equation{std::vector<ClassBits>(unknown.size(), 0), false};
             ClassBits value = product->bits;
@@ -369,18 +443,19 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
                     break;
                 }
             }
-            for (std::size_t r = 0; usable && r < n; ++r) {
-                Equation scalar = equation;
-                for (ClassBits& bits : scalar.coefficients) {
-                    bits &= ClassBits{1} << r;
-                }
-                scalar.value = bitAt(value, r);
-                equations.push_back(std::move(scalar));
+            if (usable) {
+                addBitwise(equations, equation, value, n);
             }
         }
     }
-    // Out of a generator: h_i g is the sum of the line's targets, where
-    // each is a product already computable.
+    return true;
+}
+
+bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                             const std::vector<std::size_t>& unknown,
+                             std::vector<Equation>& equations) {
+    const LiteratureChart& chart = literatureChart();
+    const std::size_t n = order(t, k).size();
     for (std::size_t u = 0; u < unknown.size(); ++u) {
         const std::size_t g = classes[unknown[u]];
         for (int i = 0; i < 3; ++i) {
@@ -427,6 +502,22 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
     return true;
 }
 
+std::optional<ClassBits> SphereNames::sq0Image(const std::string& key, std::int32_t t, int k) {
+    const auto source = sq0Sources().find(key);
+    const std::optional<std::size_t> g =
+        source == sq0Sources().end() ? std::nullopt : generator(source->second);
+    if (!g) {
+        return std::nullopt;
+    }
+    const SphereGenerator& from = generators_[*g];
+    const std::optional<SphereValue> image =
+        sq0({degreeOf(from.stem, from.filtration), from.filtration, from.bits});
+    if (!image || image->t != t || image->k != k) {
+        return std::nullopt;
+    }
+    return image->bits;
+}
+
 bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                   std::vector<std::optional<ClassBits>>& values,
                                   const std::vector<std::size_t>& unknown,
@@ -457,74 +548,31 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
     // A generator the lines leave open that is a Sq^0 image is that image.
     for (std::size_t u = 0; u < m; ++u) {
         const std::string& key = chart.classes[classes[unknown[u]]].key;
-        const auto source = sq0Sources().find(key);
-        const std::optional<std::size_t> g =
-            source == sq0Sources().end() ? std::nullopt : generator(source->second);
-        if (!undetermined(u) || !g) {
-            continue;
+        const std::optional<ClassBits> image = undetermined(u) ? sq0Image(key, t, k) : std::nullopt;
+        if (products_.status() != Products::Status::Ok) {
+            return false;
         }
-        const SphereGenerator& from = generators_[*g];
-        const std::optional<SphereValue> image =
-            sq0({degreeOf(from.stem, from.filtration), from.filtration, from.bits});
-        if (!image || image->t != t || image->k != k) {
-            if (products_.status() != Products::Status::Ok) {
-                return false;
-            }
+        if (!image) {
             continue;
         }
         const std::size_t before = equations.size();
-        for (std::size_t r = 0; r < n; ++r) {
-            Equation equation{std::vector<ClassBits>(m, 0), bitAt(image->bits, r)};
-            equation.coefficients[u] = ClassBits{1} << r;
-            equations.push_back(std::move(equation));
-        }
+        Equation equation{std::vector<ClassBits>(m, 0), false};
+        equation.coefficients[u] = ~ClassBits{0};
+        addBitwise(equations, equation, *image, n);
         Solutions withImage = solve(equations, m, n);
         if (withImage.consistent) {
             found = std::move(withImage);
         } else {
             equations.resize(before);
-            warnings.push_back("Sq^0 " + source->second +
+            warnings.push_back("Sq^0 " + sq0Sources().at(key) +
                                " does not have the literature's lines of " + key + " at " +
                                at(stem, k) + "; those lines choose " + key);
         }
     }
-    // The first solution, by its free coordinates, whose classes with the
-    // bidegree's products are a basis. A generator is open where another
-    // such solution differs on it.
-    const std::size_t d = found.homogeneous.size();
-    const std::size_t tries = d <= 12 ? std::size_t{1} << d : 1;
-    std::optional<std::vector<ClassBits>> chosen;
-    std::vector<bool> open(m, false);
-    for (std::size_t c = 0; c < tries; ++c) {
-        std::vector<ClassBits> x = found.particular;
-        for (std::size_t f = 0; f < d; ++f) {
-            for (std::size_t u = 0; u < m && ((c >> f) & 1U) != 0; ++u) {
-                x[u] ^= found.homogeneous[f][u];
-            }
-        }
-        Rows rows;
-        std::size_t rank = 0;
-        for (std::size_t place = 0; place < classes.size(); ++place) {
-            const auto u = std::find(unknown.begin(), unknown.end(), place);
-            const std::optional<ClassBits> value =
-                u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
-                                   : values[place];
-            rank += value && addRow(rows, *value, rank) ? 1 : 0;
-        }
-        if (rank != std::min(classes.size(), n)) {
-            continue;
-        }
-        if (!chosen) {
-            chosen = std::move(x);
-            continue;
-        }
-        for (std::size_t u = 0; u < m; ++u) {
-            open[u] = open[u] || x[u] != (*chosen)[u];
-        }
-    }
+    const Choice chosen = choose(found, classes.size(), values, unknown, n);
     for (std::size_t u = 0; u < m; ++u) {
-        values[unknown[u]] = chosen ? (*chosen)[u] : found.particular[u];
-        if (open[u] || d > 12) {
+        values[unknown[u]] = chosen.values[u];
+        if (chosen.open[u]) {
             open_.push_back(chart.classes[classes[unknown[u]]].key);
         }
     }
@@ -570,6 +618,31 @@ bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& wa
     return true;
 }
 
+void SphereNames::nameTheRest(Level& read, int stem, int k) {
+    // What the literature does not name: generators named by their place.
+    std::vector<ClassBits> unnamed;
+    for (std::size_t j = 0; j < read.survivors.size(); ++j) {
+        if (addRow(read.rows, ClassBits{1} << j, read.basis.size())) {
+            unnamed.push_back(ClassBits{1} << j);
+            read.basis.push_back({"", "", ClassBits{1} << j});
+        }
+    }
+    for (std::size_t u = 0; u < unnamed.size(); ++u) {
+        std::string place = std::to_string(stem) + "_" + std::to_string(k);
+        std::string label = std::to_string(stem) + "," + std::to_string(k);
+        if (unnamed.size() > 1) {
+            place += '_';
+            place += std::to_string(u + 1);
+            label += ',';
+            label += std::to_string(u + 1);
+        }
+        NamedClass& named = read.basis[read.basis.size() - unnamed.size() + u];
+        named.name = "x" + place;
+        named.label = "$x_{" + label + "}$";
+        addGenerator(stem, k, named.name, named.bits, read.survivors);
+    }
+}
+
 bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
                             std::string& why) {
     Level read;
@@ -613,30 +686,7 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
                            " at " + at(stem, k) + " where the literature lists " +
                            std::to_string(classes.size()) + "; the count computed stands");
     }
-    // What the literature does not name: generators named by their place.
-    std::vector<ClassBits> unnamed;
-    for (std::size_t j = 0; j < n; ++j) {
-        ClassBits combination = 0;
-        const ClassBits left = reduce(read.rows, ClassBits{1} << j, combination);
-        if (left != 0 && addRow(read.rows, ClassBits{1} << j, read.basis.size())) {
-            unnamed.push_back(ClassBits{1} << j);
-            read.basis.push_back({"", "", ClassBits{1} << j});
-        }
-    }
-    for (std::size_t u = 0; u < unnamed.size(); ++u) {
-        std::string place = std::to_string(stem) + "_" + std::to_string(k);
-        std::string label = std::to_string(stem) + "," + std::to_string(k);
-        if (unnamed.size() > 1) {
-            place += '_';
-            place += std::to_string(u + 1);
-            label += ',';
-            label += std::to_string(u + 1);
-        }
-        NamedClass& named = read.basis[read.basis.size() - unnamed.size() + u];
-        named.name = "x" + place;
-        named.label = "$x_{" + label + "}$";
-        addGenerator(stem, k, named.name, named.bits, read.survivors);
-    }
+    nameTheRest(read, stem, k);
     levels_.emplace(std::make_pair(t, k), std::move(read));
     return checkLines(t, k, warnings);
 }

@@ -138,6 +138,21 @@ private:
     bool lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                        const std::vector<std::optional<ClassBits>>& values,
                        const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // Into the bidegree: h_i x is the sum of the targets of x's lines by
+    // h_i, for each class x found one filtration down.
+    bool linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                   const std::vector<std::optional<ClassBits>>& values,
+                   const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // Out of a generator g: h_i g is the sum of the targets of its lines by
+    // h_i, where each is a product already computable (zero for none).
+    bool linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                    const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // The Sq^0 image of the generator the literature defines a generator
+    // `key` by, where it has one and it lies in (t, k).
+    std::optional<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
+    // Completes a level's basis with the survivors the literature's classes
+    // do not span, generators named by their place.
+    void nameTheRest(Level& read, int stem, int k);
     bool solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                          std::vector<std::optional<ClassBits>>& values,
                          const std::vector<std::size_t>& unknown,
