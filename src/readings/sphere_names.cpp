@@ -155,7 +155,9 @@ Choice choose(const Solutions& found, std::size_t count,
             const std::optional<ClassBits> value =
                 u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
                                    : values[place];
-            rank += value && addRow(rows, *value, rank) ? 1 : 0;
+            if (value && addRow(rows, *value, rank)) {
+                ++rank;
+            }
         }
         if (rank != std::min(count, n)) {
             continue;
