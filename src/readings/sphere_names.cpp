@@ -377,7 +377,9 @@ bool SphereNames::productsOf(std::int32_t t, int k, const std::vector<std::size_
             if (products_.status() != Products::Status::Ok) {
                 return false;
             }
-            if (!values[c]) {
+            if (!values[c] && !ownGenerators(named.key, t, k).empty()) {
+                unknown.push_back(c); // a sum with generators of its own: found by its lines
+            } else if (!values[c]) {
                 warnings.push_back("the literature's class " + named.key + " at " +
                                    at(named.stem, k) +
                                    " is a product of classes the computation does not name");
@@ -645,6 +647,41 @@ void SphereNames::nameTheRest(Level& read, int stem, int k) {
     }
 }
 
+std::vector<std::string> SphereNames::ownGenerators(const std::string& key, std::int32_t t, int k) {
+    std::vector<std::string> own;
+    for (std::size_t from = 0; key.find(" + ") != std::string::npos && from < key.size();) {
+        const std::size_t plus = std::min(key.find(" + ", from), key.size());
+        const std::string term = key.substr(from, plus - from);
+        from = plus + 3;
+        const std::string name = generatorName(term);
+        if (!name.empty() && !generator(name)) {
+            own.push_back(name);
+        } else if (!evaluate(term, t, k)) {
+            return {};
+        }
+    }
+    return own;
+}
+
+void SphereNames::defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
+                                     std::int32_t t, int k,
+                                     const std::vector<std::int32_t>& survivors) {
+    const std::vector<std::string> own = ownGenerators(key, t, k);
+    if (own.size() != 1 || !value) {
+        return;
+    }
+    ClassBits rest = 0;
+    for (std::size_t from = 0; from < key.size();) {
+        const std::size_t plus = std::min(key.find(" + ", from), key.size());
+        const std::string term = key.substr(from, plus - from);
+        from = plus + 3;
+        rest ^= generatorName(term) == own.front() ? 0 : evaluate(term, t, k).value_or(0);
+    }
+    if ((*value ^ rest) != 0) {
+        addGenerator(t - k - 1, k, own.front(), *value ^ rest, survivors);
+    }
+}
+
 bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
                             std::string& why) {
     Level read;
@@ -673,7 +710,7 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
         literatureValues_.emplace(classes[c], *values[c]);
         if (addRow(read.rows, *values[c], read.basis.size())) {
             read.basis.push_back({named.key, named.label, *values[c]});
-            if (std::find(unknown.begin(), unknown.end(), c) != unknown.end()) {
+            if (named.key != "1" && generatorName(named.key) == named.key) {
                 addGenerator(stem, k, named.key, *values[c], read.survivors);
             }
         } else {
@@ -682,6 +719,9 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
                 (*values[c] == 0 ? " is zero" : " is a sum of the classes listed before it") +
                 " by the computation");
         }
+    }
+    for (const std::size_t c : unknown) {
+        defineOwnGenerator(chart.classes[classes[c]].key, values[c], t, k, read.survivors);
     }
     if (stem <= LiteratureChart::lastStem && classes.size() != n) {
         warnings.push_back("the sphere has " + std::to_string(n) + " class" + (n == 1 ? "" : "es") +

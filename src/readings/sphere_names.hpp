@@ -150,6 +150,14 @@ private:
     // The Sq^0 image of the generator the literature defines a generator
     // `key` by, where it has one and it lies in (t, k).
     std::optional<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
+    // The generators of a sum of the literature's (`Q3 + n1`) that are no
+    // generators found yet, where every other term can be computed; none
+    // for a name that is no such sum.
+    std::vector<std::string> ownGenerators(const std::string& key, std::int32_t t, int k);
+    // Once a sum with one generator of its own is found, that generator is
+    // the sum less its other terms (`Q3` is `(Q3 + n1) + n1`).
+    void defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
+                            std::int32_t t, int k, const std::vector<std::int32_t>& survivors);
     // Completes a level's basis with the survivors the literature's classes
     // do not span, generators named by their place.
     void nameTheRest(Level& read, int stem, int k);
