@@ -56,6 +56,7 @@ struct Readings {
     // The Massey products <A, B, C> of the sphere asked for, each "A,B,C".
     std::vector<std::string> massey;
     bool periodicity = false; // P(x) = <h3, h0^4, x> of every class of the sphere
+    bool sq0 = false;         // Sq^0 of every class of the sphere
 
     // Every class carries the sphere it is born on.
     bool births() const { return ehp || unstable.has_value(); }

@@ -45,8 +45,9 @@ PrintedLevel printLevel(const FinishedLevel& level) {
                                                 {},
                                                 {}});
         } else {
-            printed.classes.push_back(
-                ChartClass{std::move(word), {}, {}, {}, {}, {}, {}, {}, {}, {}});
+            ChartClass survivor;
+            survivor.word = std::move(word);
+            printed.classes.push_back(std::move(survivor));
         }
     });
     return printed;

@@ -60,6 +60,26 @@ struct PrintedMassey {
     std::vector<NamedSum> indeterminacy;
 };
 
+// A class of the sphere in the named basis: the basis elements whose sum
+// it is, by name, and the level's classes whose sum it is.
+struct BasisSum {
+    Bidegree at;
+    std::vector<std::size_t> terms;
+    std::vector<std::string> names; // empty for zero
+};
+
+// An element of a level's named basis (the sphere, with names): its name,
+// LaTeX label and the level's classes whose sum it is, with its products
+// by h_i (with products; none where they lie past the chart) and its Sq^0
+// (with --sq0), in the named basis.
+struct PrintedBasisClass {
+    std::string name;
+    std::string label;
+    std::vector<std::size_t> terms;
+    std::array<std::optional<BasisSum>, productFactorCount> products;
+    std::optional<BasisSum> sq0;
+};
+
 // A generator of the sphere's ring, as the chart names it.
 struct PrintedGenerator {
     Bidegree at;
@@ -87,6 +107,9 @@ struct ChartClass {
     // With cycles: its cycle, the word first, then the other words in
     // decreasing order.
     std::vector<PrintedMonomial> cycle;
+    // With --sq0 (the sphere): the image under Sq^0, in the level s of
+    // total degree 2t - 1.
+    PrintedSum sq0;
     std::optional<ClassNames> names;               // with --names
     std::optional<PrintedPeriodicity> periodicity; // with --periodicity
 };
@@ -116,7 +139,8 @@ struct PrintedLevel {
     Bidegree at;
     std::vector<ChartClass> classes;
     std::vector<ChartArrow> arrows;
-    std::vector<PrintedEhp> ehp; // with --ehp: the pairings that change the first index
+    std::vector<PrintedEhp> ehp;          // with --ehp: the pairings that change the first index
+    std::vector<PrintedBasisClass> basis; // the sphere with --names: the named basis
 
     // Calls line(word, source, c) for every class and arrow in the chart's
     // order: source is null for a class that is not killed, the killer of one

@@ -25,6 +25,7 @@ struct ChartFormat {
     bool showsEhp;         // --ehp applies
     bool showsTransfer;    // --transfer applies
     bool listsReadings;    // --multiply, --cycles, --massey and --periodicity apply
+    bool listsSq0;         // --sq0 applies
     bool drawsPeriodicity; // --periodicity applies, drawn on request
     bool drawsCharts;      // --chart ehp and --chart cells apply
     bool cutsTowers;       // --uncut applies: the cut is fixed in the picture

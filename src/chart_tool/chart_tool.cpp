@@ -221,6 +221,9 @@ std::optional<int> ChartRun::readOff() {
             return exitStorage;
         }
     }
+    if (readings.sq0 && status == Products::Status::Ok) {
+        status = addSq0(chart_, computation_, progress_);
+    }
     if (readings.transfer && status == Products::Status::Ok) {
         status = addTransfers(chart_, computation_, progress_);
     }

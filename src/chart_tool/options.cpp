@@ -438,6 +438,11 @@ std::vector<OptionRow> nameRows() {
              "h0^4 x = 0, with its indeterminacy (json, tsv; html draws\n"
              "it on request)",
              [](ChartPlan& plan) { plan.readings.periodicity = true; }),
+        flag("--sq0",
+             "the sphere: Sq^0 of every survivor, its cycle with every\n"
+             "lambda_i made lambda_(2i+1), read in filtration s at stem\n"
+             "2n + s (json)",
+             [](ChartPlan& plan) { plan.readings.sq0 = true; }),
     };
 }
 

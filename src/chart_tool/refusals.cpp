@@ -238,6 +238,18 @@ const Refusal refusals[] = {
      [](const Settled&) -> std::string {
          return "--periodicity reads the sphere's ring: it goes with --sphere";
      }},
+    {[](const Settled& s) { return s.plan.readings.sq0 && !sphere(s); },
+     [](const Settled&) -> std::string {
+         return "--sq0 reads the sphere's Lambda algebra: it goes with --sphere";
+     }},
+    {[](const Settled& s) { return s.plan.readings.sq0 && s.plan.readings.unstable; },
+     [](const Settled&) -> std::string {
+         return "--sq0 reads the stable sphere: it does not go with --unstable";
+     }},
+    {[](const Settled& s) { return s.plan.readings.sq0 && !s.format.listsSq0; },
+     [](const Settled& s) {
+         return "--sq0 does nothing with --format " + formatName(s) + ": json lists what it reads";
+     }},
     {[](const Settled& s) { return !notThreeClasses(s).empty(); }, notThreeClasses},
     {[](const Settled& s) { return s.plan.readings.unstable && s.plan.readings.namesClasses(); },
      [](const Settled&) -> std::string {

@@ -100,6 +100,60 @@ private:
     bool sphere_;
 };
 
+// A value of the sphere in the named basis, where the chart has its level.
+std::optional<BasisSum> basisSum(const PrintedChart& chart, const SphereNames& names,
+                                 const std::optional<SphereValue>& value) {
+    const PrintedLevel* level = value ? chart.level(value->t, value->k + 1) : nullptr;
+    std::optional<std::vector<std::string>> named =
+        level != nullptr ? names.basisNames(*value) : std::nullopt;
+    if (!named) {
+        return std::nullopt;
+    }
+    return BasisSum{level->at, termsOf(value->bits), std::move(*named)};
+}
+
+// The sphere's levels in the named basis: each element with its products
+// by h_i and its Sq^0 where the plan reads them.
+Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
+    const Readings& readings = chart.plan.readings;
+    for (PrintedDegree& degree : chart.degrees) {
+        for (PrintedLevel& level : degree.levels) {
+            const std::vector<NamedClass>* basis = names.basis(degree.t, level.at.k());
+            for (std::size_t b = 0; basis != nullptr && b < basis->size(); ++b) {
+                const NamedClass& named = (*basis)[b];
+                const SphereValue value{degree.t, level.at.k(), named.bits};
+                PrintedBasisClass printed{named.name, named.label, termsOf(named.bits), {}, {}};
+                for (const int i :
+                     readings.products ? readings.productFactors : std::vector<int>{}) {
+                    const auto h = std::find_if(
+                        names.generators().begin(), names.generators().end(),
+                        [&](const SphereGenerator& g) {
+                            return g.name == std::string{'h', static_cast<char>('0' + i)};
+                        });
+                    if (h == names.generators().end() || chart.productLevel(level, i) == nullptr) {
+                        continue;
+                    }
+                    const std::optional<SphereValue> product = names.times(
+                        value, static_cast<std::size_t>(h - names.generators().begin()));
+                    if (!product && names.products().status() != Products::Status::Ok) {
+                        return names.products().status();
+                    }
+                    printed.products[static_cast<std::size_t>(i)] = basisSum(chart, names, product);
+                }
+                if (readings.sq0) {
+                    const std::optional<SphereValue> image = names.sq0(value);
+                    if (!image && names.products().status() != Products::Status::Ok) {
+                        return names.products().status();
+                    }
+                    printed.sq0 = basisSum(chart, names, image);
+                }
+                level.basis.push_back(std::move(printed));
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
 void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
     for (PrintedDegree& degree : chart.degrees) {
         for (PrintedLevel& level : degree.levels) {
@@ -280,11 +334,14 @@ Products::Status addNames(PrintedChart& chart, const Computation& computation,
              g.name});
     }
     const Readings& readings = chart.plan.readings;
+    Products::Status status = Products::Status::Ok;
     if (readings.names) {
         nameClasses(chart, ChartNamer(names, chart, computation));
+        if (chart.plan.space.isSphere()) {
+            status = addBasis(chart, names);
+        }
     }
-    Products::Status status = Products::Status::Ok;
-    if (!readings.massey.empty()) {
+    if (!readings.massey.empty() && status == Products::Status::Ok) {
         status = addMassey(chart, names, refusal);
     }
     if (readings.periodicity && status == Products::Status::Ok && refusal.empty()) {

@@ -56,6 +56,37 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
     return Products::Status::Ok;
 }
 
+Products::Status addSq0(PrintedChart& chart, const Computation& computation,
+                        ProgressLine& progress) {
+    Products products(computation);
+    const SphereTable& sphere = computation.sphere();
+    for (PrintedDegree& printed : chart.degrees) {
+        for (PrintedLevel& level : printed.levels) {
+            const int k = level.at.k();
+            const std::int32_t target = 2 * printed.t - 1;
+            if (!products.sphereFinal(printed.t, k) || !products.sphereFinal(target, k) ||
+                !chart.plan.shows(Space::sphere().bidegree(target, level.at.s))) {
+                continue; // past the chart
+            }
+            const std::vector<std::int32_t> sources = survivorRecords(sphere.kept(printed.t, k));
+            for (std::size_t j = 0; j < sources.size(); ++j) {
+                progress.updatePhase("Sq0", printed.t, k);
+                SphereChain cycle;
+                if (!products.sphereCycle(printed.t, k, {sources[j]}, cycle) ||
+                    !Products::sphereSq0(cycle)) {
+                    return products.status();
+                }
+                const std::optional<std::vector<std::int32_t>> terms = products.sphereClass(cycle);
+                if (!terms) {
+                    return products.status();
+                }
+                level.classes[j].sq0 = survivorIndices(*terms, sphere.kept(target, k));
+            }
+        }
+    }
+    return Products::Status::Ok;
+}
+
 namespace {
 
 std::vector<Entry> storedWord(const PrintedMonomial& word) {

@@ -51,4 +51,10 @@ Products::Status addCycles(PrintedChart& chart, const Computation& computation,
 Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
                               ProgressLine& progress);
 
+// Fills in Sq^0 of every survivor of the sphere's chart: null where its
+// level (s of total degree 2t - 1) is not final. Returns the status of the
+// first image that failed, or Ok.
+Products::Status addSq0(PrintedChart& chart, const Computation& computation,
+                        ProgressLine& progress);
+
 } // namespace curtis

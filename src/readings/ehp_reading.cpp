@@ -47,8 +47,10 @@ PrintedLevel printEhpLevel(const FinishedLevel& level) {
     forEachClass(
         level,
         [&](const Entry* word, int born) {
-            printed.classes.push_back(ChartClass{
-                printMonomial(word, level.k + 1, level.w), {}, born, {}, {}, {}, {}, {}, {}, {}});
+            ChartClass survivor;
+            survivor.word = printMonomial(word, level.k + 1, level.w);
+            survivor.born = born;
+            printed.classes.push_back(std::move(survivor));
         },
         [&](const Entry* word, const Entry* tag, int born, int dies) {
             if (born != dies) {
@@ -63,16 +65,12 @@ PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
     PrintedLevel printed = levelHeader(level);
     const auto add = [&](const Entry* word, int born, PrintedMonomial killer,
                          std::optional<int> dies) {
-        printed.classes.push_back(ChartClass{printMonomial(word, level.k + 1, level.w),
-                                             {},
-                                             born,
-                                             dies,
-                                             std::move(killer),
-                                             {},
-                                             {},
-                                             {},
-                                             {},
-                                             {}});
+        ChartClass survivor;
+        survivor.word = printMonomial(word, level.k + 1, level.w);
+        survivor.born = born;
+        survivor.dies = dies;
+        survivor.killer = std::move(killer);
+        printed.classes.push_back(std::move(survivor));
     };
     forEachClass(
         level,

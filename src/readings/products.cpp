@@ -315,6 +315,20 @@ bool Products::loadChain(const SphereChain& chain, TermSet& set) {
     return true;
 }
 
+bool Products::sphereSq0(SphereChain& x) {
+    if (2 * x.t - 1 > maxEntryDegree) {
+        return false;
+    }
+    const std::size_t length = static_cast<std::size_t>(x.k) + 1;
+    for (std::size_t w = 0; w < x.words.size(); ++w) {
+        if (w % length != 0) {
+            x.words[w] = static_cast<Entry>(2 * x.words[w] + 1);
+        }
+    }
+    x.t = 2 * x.t - 1;
+    return true;
+}
+
 bool Products::sphereFinal(std::int32_t t, int k) const {
     const SphereTable& sphere = computation_.sphere();
     return t >= 1 && k >= 0 && t <= sphere.degrees() && sphere.hasLevel(t, k) &&

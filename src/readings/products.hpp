@@ -125,6 +125,11 @@ public:
     bool sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds);
     // Whether the sphere's level k of total degree t holds final states.
     bool sphereFinal(std::int32_t t, int k) const;
+    // Sq^0 on the sphere's chains: λ_i to λ_(2i+1) in every word, a chain
+    // map that keeps admissibility and is one to one on words; level k of
+    // total degree t goes to level k of 2t - 1. False where an index would
+    // not fit an entry.
+    static bool sphereSq0(SphereChain& x);
     // x + y, mod 2: words in both cancel.
     static void addChain(SphereChain& x, const SphereChain& y);
 

@@ -1,8 +1,9 @@
 #include "readings/sphere_names.hpp"
 
-#include "readings/generator_table.hpp"
+#include "readings/literature_chart.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace curtis {
@@ -26,7 +27,7 @@ ClassBits reduce(const Rows& rows, ClassBits v, ClassBits& combination) {
 }
 
 // Adds v (basis element `place`) to the rows if it is not in their span.
-bool addRow(Rows& rows, ClassBits v, int place) {
+bool addRow(Rows& rows, ClassBits v, std::size_t place) {
     ClassBits combination = 0;
     v = reduce(rows, v, combination);
     if (v == 0) {
@@ -43,6 +44,154 @@ std::int32_t degreeOf(int stem, int filtration) {
     return stem + filtration + 1;
 }
 
+bool bitAt(ClassBits bits, std::size_t j) {
+    return ((bits >> j) & 1U) != 0;
+}
+
+// The name of the generator h_i, 0 <= i <= 9.
+std::string factorName(int i) {
+    return std::string{'h', static_cast<char>('0' + i)};
+}
+
+// The stem a line by h_i moves by.
+constexpr std::array<int, 3> lineStep{0, 1, 3};
+
+// Generators the literature defines as Sq^0 images, with their sources.
+const std::map<std::string, std::string>& sq0Sources() {
+    static const std::map<std::string, std::string> sources{
+        {"h1", "h0"}, {"h2", "h1"}, {"h3", "h2"}, {"h4", "h3"}, {"h5", "h4"}, {"h6", "h5"},
+        {"h7", "h6"}, {"c1", "c0"}, {"c2", "c1"}, {"c3", "c2"}, {"d1", "d0"}, {"d2", "d1"},
+        {"e1", "e0"}, {"e2", "e1"}, {"f1", "f0"}, {"f2", "f1"}, {"g2", "g"},  {"g3", "g2"}};
+    return sources;
+}
+
+// The solutions of F2-linear equations on m blocks of n unknowns: one
+// solution and a basis of the solutions of the homogeneous equations, both
+// as m blocks of bits.
+struct Solutions {
+    bool consistent = true;
+    std::vector<ClassBits> particular; // its free coordinates zero
+    std::vector<std::vector<ClassBits>> homogeneous;
+};
+
+template <typename Equation>
+Solutions solve(std::vector<Equation> rows, std::size_t m, std::size_t n) {
+    Solutions found;
+    found.particular.assign(m, 0);
+    std::vector<std::size_t> pivots;
+    std::vector<std::size_t> free;
+    std::size_t rank = 0;
+    for (std::size_t v = 0; v < m * n; ++v) {
+        const std::size_t u = v / n;
+        const std::size_t j = v % n;
+        std::size_t r = rank;
+        while (r < rows.size() && !bitAt(rows[r].coefficients[u], j)) {
+            ++r;
+        }
+        if (r == rows.size()) {
+            free.push_back(v);
+            continue;
+        }
+        std::swap(rows[rank], rows[r]);
+        for (std::size_t other = 0; other < rows.size(); ++other) {
+            if (other != rank && bitAt(rows[other].coefficients[u], j)) {
+                for (std::size_t w = 0; w < m; ++w) {
+                    rows[other].coefficients[w] ^= rows[rank].coefficients[w];
+                }
+                rows[other].value = rows[other].value != rows[rank].value;
+            }
+        }
+        pivots.push_back(v);
+        ++rank;
+    }
+    for (std::size_t r = rank; r < rows.size(); ++r) {
+        found.consistent = found.consistent && !rows[r].value;
+    }
+    for (std::size_t r = 0; r < rank; ++r) {
+        found.particular[pivots[r] / n] |= ClassBits{rows[r].value ? 1U : 0U} << (pivots[r] % n);
+    }
+    for (const std::size_t f : free) {
+        std::vector<ClassBits> x(m, 0);
+        x[f / n] |= ClassBits{1} << (f % n);
+        for (std::size_t r = 0; r < rank; ++r) {
+            if (bitAt(rows[r].coefficients[f / n], f % n)) {
+                x[pivots[r] / n] ^= ClassBits{1} << (pivots[r] % n);
+            }
+        }
+        found.homogeneous.push_back(std::move(x));
+    }
+    return found;
+}
+
+// The values chosen for a bidegree's generators, and which of them are
+// open: another solution that makes a basis differs there.
+struct Choice {
+    std::vector<ClassBits> values;
+    std::vector<bool> open;
+};
+
+// The first solution, by its free coordinates, whose generators with the
+// bidegree's other classes (values, in their places; the unknown ones
+// none) are a basis of its n survivors, or as many as there are.
+Choice choose(const Solutions& found, std::size_t count,
+              const std::vector<std::optional<ClassBits>>& values,
+              const std::vector<std::size_t>& unknown, std::size_t n) {
+    const std::size_t m = unknown.size();
+    const std::size_t d = found.homogeneous.size();
+    const std::size_t tries = d <= 12 ? std::size_t{1} << d : 1;
+    Choice choice{found.particular, std::vector<bool>(m, d > 12)};
+    bool chosen = false;
+    for (std::size_t c = 0; c < tries; ++c) {
+        std::vector<ClassBits> x = found.particular;
+        for (std::size_t f = 0; f < d; ++f) {
+            for (std::size_t u = 0; u < m && ((c >> f) & 1U) != 0; ++u) {
+                x[u] ^= found.homogeneous[f][u];
+            }
+        }
+        Rows rows;
+        std::size_t rank = 0;
+        for (std::size_t place = 0; place < count; ++place) {
+            const auto u = std::find(unknown.begin(), unknown.end(), place);
+            const std::optional<ClassBits> value =
+                u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
+                                   : values[place];
+            if (value && addRow(rows, *value, rank)) {
+                ++rank;
+            }
+        }
+        if (rank != std::min(count, n)) {
+            continue;
+        }
+        for (std::size_t u = 0; chosen && u < m; ++u) {
+            choice.open[u] = choice.open[u] || x[u] != choice.values[u];
+        }
+        if (!chosen) {
+            choice.values = std::move(x);
+            chosen = true;
+        }
+    }
+    return choice;
+}
+
+// The n equations, one per survivor r, that the unknowns `equation` marks
+// (all bits set) add up to `value` in.
+template <typename Equation>
+void addBitwise(std::vector<Equation>& equations, const Equation& equation, ClassBits value,
+                std::size_t n) {
+    for (std::size_t r = 0; r < n; ++r) {
+        Equation scalar = equation;
+        for (ClassBits& bits : scalar.coefficients) {
+            bits &= ClassBits{1} << r;
+        }
+        scalar.value = bitAt(value, r);
+        equations.push_back(std::move(scalar));
+    }
+}
+
+std::string at(int stem, int filtration) {
+    return "stem " + std::to_string(stem) + ", filtration " + std::to_string(filtration);
+}
+
 } // namespace
 
 const SphereNames::Level* SphereNames::level(std::int32_t t, int k) const {
@@ -55,22 +204,25 @@ const std::vector<std::int32_t>* SphereNames::survivors(std::int32_t t, int k) c
     return found != nullptr ? &found->survivors : nullptr;
 }
 
-bool SphereNames::before(std::size_t a, std::size_t b) const {
-    const SphereGenerator& x = generators_[a];
-    const SphereGenerator& y = generators_[b];
-    return std::tie(x.stem, x.filtration, x.index) < std::tie(y.stem, y.filtration, y.index);
+const std::vector<NamedClass>* SphereNames::basis(std::int32_t t, int k) const {
+    const Level* found = level(t, k);
+    return found != nullptr ? &found->basis : nullptr;
 }
 
-bool SphereNames::monomialBefore(const Monomial& a, const Monomial& b) const {
-    if (a.size() != b.size()) {
-        return a.size() < b.size();
+const std::vector<std::int32_t>& SphereNames::order(std::int32_t t, int k) {
+    auto found = orders_.find({t, k});
+    if (found == orders_.end()) {
+        found = orders_
+                    .emplace(std::make_pair(t, k),
+                             survivorRecords(products_.computation().sphere().kept(t, k)))
+                    .first;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) {
-            return before(a[i], b[i]);
-        }
-    }
-    return false;
+    return found->second;
+}
+
+std::optional<std::size_t> SphereNames::generator(const std::string& name) const {
+    const auto found = generatorByName_.find(name);
+    return found == generatorByName_.end() ? std::nullopt : std::optional(found->second);
 }
 
 std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j, std::size_t g) {
@@ -78,10 +230,9 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
     if (const auto found = memo_.find(key); found != memo_.end()) {
         return found->second;
     }
-    const Level* from = level(t, k);
     SphereChain x;
     SphereChain xg;
-    if (from == nullptr || !products_.sphereCycle(t, k, {from->survivors[j]}, x) ||
+    if (!products_.sphereCycle(t, k, {order(t, k)[j]}, x) ||
         !products_.sphereProduct(x, generatorCycles_[g], xg)) {
         return std::nullopt;
     }
@@ -89,13 +240,10 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
     if (!terms) {
         return std::nullopt;
     }
-    // The product lands in the level being read, whose survivors are the
-    // sphere's own in the chart's order.
-    const std::vector<std::int32_t> order =
-        survivorRecords(products_.computation().sphere().kept(xg.t, xg.k));
+    const std::vector<std::int32_t>& into = order(xg.t, xg.k);
     ClassBits bits = 0;
     for (const std::int32_t term : *terms) {
-        bits ^= ClassBits{1} << (std::find(order.begin(), order.end(), term) - order.begin());
+        bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), term) - into.begin());
     }
     memo_.emplace(key, bits);
     return bits;
@@ -103,19 +251,19 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
 
 ClassBits SphereNames::bitsOf(std::int32_t t, int k,
                               const std::vector<std::int32_t>& records) const {
-    const std::vector<std::int32_t>& order = level(t, k)->survivors;
+    const std::vector<std::int32_t>& into = level(t, k)->survivors;
     ClassBits bits = 0;
     for (const std::int32_t record : records) {
-        bits ^= ClassBits{1} << (std::find(order.begin(), order.end(), record) - order.begin());
+        bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), record) - into.begin());
     }
     return bits;
 }
 
 std::vector<std::int32_t> SphereNames::recordsOf(const SphereValue& x) const {
     std::vector<std::int32_t> records;
-    const Level* at = level(x.t, x.k);
-    for (ClassBits bits = x.bits; at != nullptr && bits != 0; bits &= bits - 1) {
-        records.push_back(at->survivors[static_cast<std::size_t>(std::countr_zero(bits))]);
+    const Level* from = level(x.t, x.k);
+    for (ClassBits bits = x.bits; from != nullptr && bits != 0; bits &= bits - 1) {
+        records.push_back(from->survivors[static_cast<std::size_t>(std::countr_zero(bits))]);
     }
     return records;
 }
@@ -131,195 +279,10 @@ std::optional<SphereValue> SphereNames::classOf(const SphereChain& cycle) {
     return SphereValue{cycle.t, cycle.k, bitsOf(cycle.t, cycle.k, *terms)};
 }
 
-bool SphereNames::decomposables(std::int32_t t, int k,
-                                std::vector<std::pair<Monomial, ClassBits>>& candidates) {
-    // The decomposables: g m for each generator g of lower filtration and
-    // each basis element m of the rest.
-    for (std::size_t g = 0; g < generators_.size(); ++g) {
-        const int restK = k - generators_[g].filtration;
-        const std::int32_t restT = t - degreeOf(generators_[g].stem, generators_[g].filtration) + 1;
-        const Level* rest = level(restT, restK);
-        if (restK < 1 || rest == nullptr) {
-            continue;
-        }
-        for (std::size_t b = 0; b < rest->basis.size(); ++b) {
-            ClassBits value = 0;
-            for (ClassBits bits = rest->values[b]; bits != 0; bits &= bits - 1) {
-                const auto term =
-                    product(restT, restK, static_cast<std::size_t>(std::countr_zero(bits)), g);
-                if (!term) {
-                    return false;
-                }
-                value ^= *term;
-            }
-            Monomial m = rest->basis[b];
-            m.insert(std::upper_bound(m.begin(), m.end(), g,
-                                      [&](std::size_t a, std::size_t c) { return before(a, c); }),
-                     g);
-            candidates.emplace_back(std::move(m), value);
-        }
-    }
-    return true;
-}
-
-bool SphereNames::readLevel(std::int32_t t, int k, std::string& why) {
-    Level read;
-    read.survivors = survivorRecords(products_.computation().sphere().kept(t, k));
-    const int size = static_cast<int>(read.survivors.size());
-    if (size > maxNamedClasses) {
-        why = "the sphere has " + std::to_string(size) + " classes at stem " +
-              std::to_string(t - k - 1) + ", filtration " + std::to_string(k) + ", more than the " +
-              std::to_string(maxNamedClasses) + " names are given for";
-        return false;
-    }
-    if (t == 1 && k == 0 && size == 1) { // the unit, the empty monomial
-        read.basis.emplace_back();
-        read.values.push_back(1);
-        addRow(read.rows, 1, 0);
-    }
-    std::vector<std::pair<Monomial, ClassBits>> candidates;
-    if (size > 0 && k > 0 && !decomposables(t, k, candidates)) {
-        return false;
-    }
-    std::stable_sort(candidates.begin(), candidates.end(), [&](const auto& a, const auto& b) {
-        return monomialBefore(a.first, b.first);
-    });
-    for (std::size_t c = 0; c < candidates.size(); ++c) {
-        // One monomial reached two ways: the ring is commutative.
-        if (c > 0 && candidates[c].first == candidates[c - 1].first) {
-            if (candidates[c].second != candidates[c - 1].second) {
-                products_.fail(Products::Status::Contradiction);
-                return false;
-            }
-            continue;
-        }
-        if (addRow(read.rows, candidates[c].second, static_cast<int>(read.basis.size()))) {
-            read.basis.push_back(candidates[c].first);
-            read.values.push_back(candidates[c].second);
-        }
-    }
-    // The generators: the survivors outside that span, greatest first.
-    for (int j = 0; j < size; ++j) {
-        const ClassBits bit = ClassBits{1} << j;
-        if (!addRow(read.rows, bit, static_cast<int>(read.basis.size()))) {
-            continue;
-        }
-        read.basis.push_back({generators_.size()});
-        read.values.push_back(bit);
-        generators_.push_back({t - k - 1, k, static_cast<std::size_t>(j), ""});
-        generatorCycles_.emplace_back();
-        if (!products_.sphereCycle(t, k, {read.survivors[static_cast<std::size_t>(j)]},
-                                   generatorCycles_.back())) {
-            return false;
-        }
-    }
-    levels_.emplace(std::make_pair(t, k), std::move(read));
-    return true;
-}
-
-bool SphereNames::compute(std::int32_t lastT, ProgressLine& progress,
-                          std::vector<std::string>& warnings, std::string& why) {
-    for (std::int32_t t = 1; t <= lastT; ++t) {
-        for (int k = 0; k < t; ++k) {
-            if (!products_.sphereFinal(t, k)) {
-                continue;
-            }
-            progress.updatePhase("names", t, k);
-            if (!readLevel(t, k, why)) {
-                return false;
-            }
-        }
-    }
-    nameGenerators(warnings);
-    return true;
-}
-
-void SphereNames::nameGenerators(std::vector<std::string>& warnings) {
-    // Each bidegree's generators take the table's names in order; one the
-    // table has no name for is named by its place, x<stem>_<filtration>.
-    std::map<std::pair<int, int>, std::vector<const char*>> known;
-    for (const KnownGenerator& g : knownGenerators()) {
-        known[{g.stem, g.filtration}].push_back(g.name);
-    }
-    std::map<std::pair<int, int>, std::vector<std::size_t>> found;
-    for (std::size_t g = 0; g < generators_.size(); ++g) {
-        found[{generators_[g].stem, generators_[g].filtration}].push_back(g);
-    }
-    for (const auto& [at, places] : found) {
-        const std::vector<const char*>& names = known[at];
-        for (std::size_t i = 0; i < places.size(); ++i) {
-            std::string fallback(1, 'x');
-            fallback += std::to_string(at.first);
-            fallback += '_';
-            fallback += std::to_string(at.second);
-            if (places.size() > 1) {
-                fallback += '_';
-                fallback += std::to_string(i + 1);
-            }
-            generators_[places[i]].name = i < names.size() ? names[i] : fallback;
-        }
-    }
-    for (const auto& [at, names] : known) {
-        const auto computed = found.find(at);
-        const std::size_t count = computed == found.end() ? 0 : computed->second.size();
-        if (count == names.size() || at.first > knownGeneratorsThroughStem ||
-            level(degreeOf(at.first, at.second), at.second) == nullptr) {
-            continue;
-        }
-        warnings.push_back("the sphere has " + std::to_string(count) + " generator" +
-                           (count == 1 ? "" : "s") + " at stem " + std::to_string(at.first) +
-                           ", filtration " + std::to_string(at.second) +
-                           " where the table of generators lists " + std::to_string(names.size()) +
-                           "; the count computed stands");
-    }
-}
-
-std::string SphereNames::monomialName(const Monomial& m) const {
-    if (m.empty()) {
-        return "1";
-    }
-    std::string text;
-    for (std::size_t i = 0; i < m.size();) {
-        std::size_t power = 1;
-        while (i + power < m.size() && m[i + power] == m[i]) {
-            ++power;
-        }
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += generators_[m[i]].name;
-        if (power > 1) {
-            text += '^';
-            text += std::to_string(power);
-        }
-        i += power;
-    }
-    return text;
-}
-
-std::optional<std::string> SphereNames::name(const SphereValue& value) const {
-    const Level* at = level(value.t, value.k);
-    ClassBits combination = 0;
-    if (at == nullptr || reduce(at->rows, value.bits, combination) != 0) {
-        return std::nullopt;
-    }
-    std::vector<const Monomial*> terms;
-    for (; combination != 0; combination &= combination - 1) {
-        terms.push_back(&at->basis[static_cast<std::size_t>(std::countr_zero(combination))]);
-    }
-    std::sort(terms.begin(), terms.end(),
-              [&](const Monomial* a, const Monomial* b) { return monomialBefore(*a, *b); });
-    std::string text;
-    for (const Monomial* term : terms) {
-        text += (text.empty() ? "" : " + ") + monomialName(*term);
-    }
-    return text.empty() ? "0" : text;
-}
-
 std::optional<SphereValue> SphereNames::times(const SphereValue& x, std::size_t g) {
     const SphereGenerator& by = generators_[g];
     SphereValue product{x.t + degreeOf(by.stem, by.filtration) - 1, x.k + by.filtration, 0};
-    if (level(x.t, x.k) == nullptr || level(product.t, product.k) == nullptr) {
+    if (!products_.sphereFinal(x.t, x.k) || !products_.sphereFinal(product.t, product.k)) {
         return std::nullopt;
     }
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
@@ -333,59 +296,530 @@ std::optional<SphereValue> SphereNames::times(const SphereValue& x, std::size_t 
     return product;
 }
 
-std::optional<SphereValue> SphereNames::parse(const std::string& text, std::string& why) {
-    std::vector<std::size_t> factors;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const std::size_t end = std::min(text.find(' ', from), text.size());
-        const std::string factor = text.substr(from, end - from);
-        from = end + 1;
-        if (factor.empty()) {
-            continue;
-        }
-        // A generator, or a generator to a power: the last ^ before digits.
-        std::string base = factor;
-        int power = 1;
-        const std::size_t caret = factor.rfind('^');
-        const auto named = [&](const std::string& n) {
-            return std::find_if(generators_.begin(), generators_.end(),
-                                [&](const SphereGenerator& g) { return g.name == n; });
-        };
-        if (named(factor) == generators_.end() && caret != std::string::npos && caret > 0 &&
-            caret + 1 < factor.size() &&
-            factor.find_first_not_of("0123456789", caret + 1) == std::string::npos) {
-            base = factor.substr(0, caret);
-            // A power of a million or more lies past any chart there can be.
-            std::string digits = factor.substr(caret + 1);
-            digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
-            power = digits.size() > 6 ? -1 : digits.empty() ? 0 : std::stoi(digits);
-        }
-        const auto g = named(base);
-        if (g == generators_.end() || power == 0) {
-            why = "\"" + factor + "\" is no generator of the sphere the chart reads";
-            return std::nullopt;
-        }
-        if (power < 0) {
-            why = "\"" + text + "\" lies past the levels the chart reads";
-            return std::nullopt;
-        }
-        factors.insert(factors.end(), static_cast<std::size_t>(power),
-                       static_cast<std::size_t>(g - generators_.begin()));
-    }
-    if (factors.empty()) {
-        why = "no class named";
+std::optional<SphereValue> SphereNames::sq0(const SphereValue& x) {
+    const SphereValue image{2 * x.t - 1, x.k, 0};
+    if (!products_.sphereFinal(x.t, x.k) || !products_.sphereFinal(image.t, image.k)) {
         return std::nullopt;
     }
-    const SphereGenerator& first = generators_[factors.front()];
-    std::optional<SphereValue> value = SphereValue{degreeOf(first.stem, first.filtration),
-                                                   first.filtration, ClassBits{1} << first.index};
-    for (std::size_t f = 1; f < factors.size() && value; ++f) {
-        value = times(*value, factors[f]);
+    std::vector<std::int32_t> records;
+    for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
+        records.push_back(order(x.t, x.k)[static_cast<std::size_t>(std::countr_zero(bits))]);
     }
-    if (!value && products_.status() == Products::Status::Ok) {
-        why = "\"" + text + "\" lies past the levels the chart reads";
+    SphereChain cycle;
+    if (!products_.sphereCycle(x.t, x.k, records, cycle)) {
+        return std::nullopt;
+    }
+    if (!Products::sphereSq0(cycle)) {
+        return std::nullopt;
+    }
+    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClass(cycle);
+    if (!terms) {
+        return std::nullopt;
+    }
+    const std::vector<std::int32_t>& into = order(image.t, image.k);
+    SphereValue value = image;
+    for (const std::int32_t term : *terms) {
+        value.bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), term) - into.begin());
     }
     return value;
+}
+
+std::optional<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_t t, int k) {
+    ClassBits sum = 0;
+    for (const std::vector<std::string>& factors : nameTerms(key)) {
+        std::vector<std::size_t> places;
+        for (const std::string& factor : factors) {
+            const std::optional<std::size_t> g = generator(factor);
+            if (!g) {
+                return std::nullopt;
+            }
+            places.push_back(*g);
+        }
+        const SphereGenerator& first = generators_[places.front()];
+        std::optional<SphereValue> value =
+            SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
+        for (std::size_t f = 1; f < places.size() && value; ++f) {
+            value = times(*value, places[f]);
+        }
+        if (!value || value->t != t || value->k != k) {
+            return std::nullopt;
+        }
+        sum ^= value->bits;
+    }
+    return sum;
+}
+
+void SphereNames::addGenerator(int stem, int k, const std::string& name, ClassBits bits,
+                               const std::vector<std::int32_t>& survivors) {
+    std::vector<std::int32_t> records;
+    for (ClassBits b = bits; b != 0; b &= b - 1) {
+        records.push_back(survivors[static_cast<std::size_t>(std::countr_zero(b))]);
+    }
+    generatorByName_.emplace(name, generators_.size());
+    generators_.push_back({stem, k, static_cast<std::size_t>(std::countr_zero(bits)), name, bits});
+    generatorCycles_.emplace_back();
+    products_.sphereCycle(degreeOf(stem, k), k, records, generatorCycles_.back());
+}
+
+bool SphereNames::productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                             std::vector<std::optional<ClassBits>>& values,
+                             std::vector<std::size_t>& unknown,
+                             std::vector<std::string>& warnings) {
+    const LiteratureChart& chart = literatureChart();
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        const LiteratureClass& named = chart.classes[classes[c]];
+        if (named.key == "1") {
+            values[c] = 1;
+        } else if (generatorName(named.key) == named.key) {
+            unknown.push_back(c);
+        } else {
+            values[c] = evaluate(named.key, t, k);
+            if (products_.status() != Products::Status::Ok) {
+                return false;
+            }
+            if (!values[c] && !ownGenerators(named.key, t, k).empty()) {
+                unknown.push_back(c); // a sum with generators of its own: found by its lines
+            } else if (!values[c]) {
+                warnings.push_back("the literature's class " + named.key + " at " +
+                                   at(named.stem, k) +
+                                   " is a product of classes the computation does not name");
+            }
+        }
+    }
+    return true;
+}
+
+bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                const std::vector<std::optional<ClassBits>>& values,
+                                const std::vector<std::size_t>& unknown,
+                                std::vector<Equation>& equations) {
+    return linesInto(t, k, classes, values, unknown, equations) &&
+           linesOutOf(t, k, classes, unknown, equations);
+}
+
+bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                            const std::vector<std::optional<ClassBits>>& values,
+                            const std::vector<std::size_t>& unknown,
+                            std::vector<Equation>& equations) {
+    const LiteratureChart& chart = literatureChart();
+    const int stem = t - k - 1;
+    const std::size_t n = order(t, k).size();
+    const auto placeOf = [&](std::size_t literatureClass) {
+        return static_cast<std::size_t>(std::find(classes.begin(), classes.end(), literatureClass) -
+                                        classes.begin());
+    };
+    // Into the bidegree: h_i S is the sum of the line's targets.
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<std::size_t> h = generator(factorName(i));
+        const int from = stem - lineStep[static_cast<std::size_t>(i)];
+        if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
+            continue;
+        }
+        for (const std::size_t source : chart.classesAt(from, k - 1)) {
+            const auto known = literatureValues_.find(source);
+            if (known == literatureValues_.end()) {
+                continue;
+            }
+            const std::optional<SphereValue> product =
+                times({degreeOf(from, k - 1), k - 1, known->second}, *h);
+            if (!product && products_.status() != Products::Status::Ok) {
+                return false;
+            }
+            if (!product) {
+                continue;
+            }
+            Equation equation{std::vector<ClassBits>(unknown.size(), 0), false};
+            ClassBits value = product->bits;
+            bool usable = false;
+            for (const std::size_t l : chart.linesFrom[source]) {
+                if (chart.lines[l].factor != i) {
+                    continue;
+                }
+                const std::size_t c = placeOf(chart.lines[l].target);
+                const auto u = std::find(unknown.begin(), unknown.end(), c);
+                if (u != unknown.end()) {
+                    equation.coefficients[static_cast<std::size_t>(u - unknown.begin())] = ~0ULL;
+                    usable = true;
+                } else if (c < values.size() && values[c]) {
+                    value ^= *values[c];
+                } else {
+                    usable = false;
+                    break;
+                }
+            }
+            if (usable) {
+                addBitwise(equations, equation, value, n);
+            }
+        }
+    }
+    return true;
+}
+
+bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                             const std::vector<std::size_t>& unknown,
+                             std::vector<Equation>& equations) {
+    const LiteratureChart& chart = literatureChart();
+    const std::size_t n = order(t, k).size();
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
+        const std::size_t g = classes[unknown[u]];
+        for (int i = 0; i < 3; ++i) {
+            const std::optional<std::size_t> h = generator(factorName(i));
+            const std::int32_t into = t + (std::int32_t{1} << i);
+            if (!h || !products_.sphereFinal(into, k + 1)) {
+                continue;
+            }
+            ClassBits value = 0;
+            bool usable = true;
+            for (const std::size_t l : chart.linesFrom[g]) {
+                if (chart.lines[l].factor != i) {
+                    continue;
+                }
+                const std::string& key = chart.classes[chart.lines[l].target].key;
+                const std::optional<ClassBits> target =
+                    generatorName(key) == key ? std::nullopt : evaluate(key, into, k + 1);
+                if (products_.status() != Products::Status::Ok) {
+                    return false;
+                }
+                usable = usable && target.has_value();
+                value ^= target.value_or(0);
+            }
+            if (!usable) {
+                continue;
+            }
+            std::vector<ClassBits> columns;
+            for (std::size_t j = 0; j < n; ++j) {
+                const std::optional<ClassBits> column = product(t, k, j, *h);
+                if (!column) {
+                    return false;
+                }
+                columns.push_back(*column);
+            }
+            for (std::size_t r = 0; r < order(into, k + 1).size(); ++r) {
+                Equation equation{std::vector<ClassBits>(unknown.size(), 0), bitAt(value, r)};
+                for (std::size_t j = 0; j < n; ++j) {
+                    equation.coefficients[u] |= ClassBits{bitAt(columns[j], r) ? 1U : 0U} << j;
+                }
+                equations.push_back(std::move(equation));
+            }
+        }
+    }
+    return true;
+}
+
+std::optional<ClassBits> SphereNames::sq0Image(const std::string& key, std::int32_t t, int k) {
+    const auto source = sq0Sources().find(key);
+    const std::optional<std::size_t> g =
+        source == sq0Sources().end() ? std::nullopt : generator(source->second);
+    if (!g) {
+        return std::nullopt;
+    }
+    const SphereGenerator& from = generators_[*g];
+    const std::optional<SphereValue> image =
+        sq0({degreeOf(from.stem, from.filtration), from.filtration, from.bits});
+    if (!image || image->t != t || image->k != k) {
+        return std::nullopt;
+    }
+    return image->bits;
+}
+
+bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                  std::vector<std::optional<ClassBits>>& values,
+                                  const std::vector<std::size_t>& unknown,
+                                  std::vector<std::string>& warnings) {
+    const LiteratureChart& chart = literatureChart();
+    const std::size_t m = unknown.size();
+    const std::size_t n = order(t, k).size();
+    const int stem = t - k - 1;
+    if (m == 0 || n == 0) {
+        return true;
+    }
+    std::vector<Equation> equations;
+    if (!lineEquations(t, k, classes, values, unknown, equations)) {
+        return false;
+    }
+    Solutions found = solve(equations, m, n);
+    if (!found.consistent) {
+        warnings.push_back("the literature's lines at " + at(stem, k) +
+                           " hold for no classes the computation has; its generators there are "
+                           "chosen without them");
+        equations.clear();
+        found = solve(equations, m, n);
+    }
+    const auto undetermined = [&](std::size_t u) {
+        return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
+                           [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
+    };
+    // A generator the lines leave open that is a Sq^0 image is that image.
+    for (std::size_t u = 0; u < m; ++u) {
+        const std::string& key = chart.classes[classes[unknown[u]]].key;
+        const std::optional<ClassBits> image = undetermined(u) ? sq0Image(key, t, k) : std::nullopt;
+        if (products_.status() != Products::Status::Ok) {
+            return false;
+        }
+        if (!image) {
+            continue;
+        }
+        const std::size_t before = equations.size();
+        Equation equation{std::vector<ClassBits>(m, 0), false};
+        equation.coefficients[u] = ~ClassBits{0};
+        addBitwise(equations, equation, *image, n);
+        Solutions withImage = solve(equations, m, n);
+        if (withImage.consistent) {
+            found = std::move(withImage);
+        } else {
+            equations.resize(before);
+            warnings.push_back("Sq^0 " + sq0Sources().at(key) +
+                               " does not have the literature's lines of " + key + " at " +
+                               at(stem, k) + "; those lines choose " + key);
+        }
+    }
+    const Choice chosen = choose(found, classes.size(), values, unknown, n);
+    for (std::size_t u = 0; u < m; ++u) {
+        values[unknown[u]] = chosen.values[u];
+        if (chosen.open[u]) {
+            open_.push_back(chart.classes[classes[unknown[u]]].key);
+        }
+    }
+    return true;
+}
+
+bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& warnings) {
+    const LiteratureChart& chart = literatureChart();
+    const int stem = t - k - 1;
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<std::size_t> h = generator(factorName(i));
+        const int from = stem - lineStep[static_cast<std::size_t>(i)];
+        if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
+            continue;
+        }
+        for (const std::size_t source : chart.classesAt(from, k - 1)) {
+            const auto known = literatureValues_.find(source);
+            if (known == literatureValues_.end()) {
+                continue;
+            }
+            const std::optional<SphereValue> product =
+                times({degreeOf(from, k - 1), k - 1, known->second}, *h);
+            if (!product) {
+                return products_.status() == Products::Status::Ok;
+            }
+            ClassBits expected = 0;
+            bool whole = true;
+            for (const std::size_t l : chart.linesFrom[source]) {
+                const auto target = literatureValues_.find(chart.lines[l].target);
+                if (chart.lines[l].factor == i) {
+                    whole = whole && target != literatureValues_.end();
+                    expected ^= whole ? target->second : 0;
+                }
+            }
+            if (whole && expected != product->bits) {
+                warnings.push_back(
+                    factorName(i) + " " + chart.classes[source].key + " at " + at(stem, k) +
+                    " is " + name(*product).value_or("?") + " where the literature's lines give " +
+                    name({t, k, expected}).value_or("?") + "; the computation stands");
+            }
+        }
+    }
+    return true;
+}
+
+void SphereNames::nameTheRest(Level& read, int stem, int k) {
+    // What the literature does not name: generators named by their place.
+    std::vector<ClassBits> unnamed;
+    for (std::size_t j = 0; j < read.survivors.size(); ++j) {
+        if (addRow(read.rows, ClassBits{1} << j, read.basis.size())) {
+            unnamed.push_back(ClassBits{1} << j);
+            read.basis.push_back({"", "", ClassBits{1} << j});
+        }
+    }
+    for (std::size_t u = 0; u < unnamed.size(); ++u) {
+        std::string place = std::to_string(stem) + "_" + std::to_string(k);
+        std::string label = std::to_string(stem) + "," + std::to_string(k);
+        if (unnamed.size() > 1) {
+            place += '_';
+            place += std::to_string(u + 1);
+            label += ',';
+            label += std::to_string(u + 1);
+        }
+        NamedClass& named = read.basis[read.basis.size() - unnamed.size() + u];
+        named.name = "x" + place;
+        named.label = "$x_{" + label + "}$";
+        addGenerator(stem, k, named.name, named.bits, read.survivors);
+    }
+}
+
+std::vector<std::string> SphereNames::ownGenerators(const std::string& key, std::int32_t t, int k) {
+    std::vector<std::string> own;
+    for (std::size_t from = 0; key.find(" + ") != std::string::npos && from < key.size();) {
+        const std::size_t plus = std::min(key.find(" + ", from), key.size());
+        const std::string term = key.substr(from, plus - from);
+        from = plus + 3;
+        const std::string name = generatorName(term);
+        if (!name.empty() && !generator(name)) {
+            own.push_back(name);
+        } else if (!evaluate(term, t, k)) {
+            return {};
+        }
+    }
+    return own;
+}
+
+void SphereNames::defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
+                                     std::int32_t t, int k,
+                                     const std::vector<std::int32_t>& survivors) {
+    const std::vector<std::string> own = ownGenerators(key, t, k);
+    if (own.size() != 1 || !value) {
+        return;
+    }
+    ClassBits rest = 0;
+    for (std::size_t from = 0; from < key.size();) {
+        const std::size_t plus = std::min(key.find(" + ", from), key.size());
+        const std::string term = key.substr(from, plus - from);
+        from = plus + 3;
+        rest ^= generatorName(term) == own.front() ? 0 : evaluate(term, t, k).value_or(0);
+    }
+    if ((*value ^ rest) != 0) {
+        addGenerator(t - k - 1, k, own.front(), *value ^ rest, survivors);
+    }
+}
+
+bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
+                            std::string& why) {
+    Level read;
+    read.survivors = order(t, k);
+    const std::size_t n = read.survivors.size();
+    const int stem = t - k - 1;
+    if (n > static_cast<std::size_t>(maxNamedClasses)) {
+        why = "the sphere has " + std::to_string(n) + " classes at " + at(stem, k) +
+              ", more than the " + std::to_string(maxNamedClasses) + " names are given for";
+        return false;
+    }
+    const LiteratureChart& chart = literatureChart();
+    const std::vector<std::size_t> classes =
+        stem <= LiteratureChart::lastStem ? chart.classesAt(stem, k) : std::vector<std::size_t>{};
+    std::vector<std::optional<ClassBits>> values(classes.size());
+    std::vector<std::size_t> unknown;
+    if (!productsOf(t, k, classes, values, unknown, warnings) ||
+        !solveGenerators(t, k, classes, values, unknown, warnings)) {
+        return false;
+    }
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        const LiteratureClass& named = chart.classes[classes[c]];
+        if (!values[c]) {
+            continue;
+        }
+        literatureValues_.emplace(classes[c], *values[c]);
+        if (addRow(read.rows, *values[c], read.basis.size())) {
+            read.basis.push_back({named.key, named.label, *values[c]});
+            if (named.key != "1" && generatorName(named.key) == named.key) {
+                addGenerator(stem, k, named.key, *values[c], read.survivors);
+            }
+        } else {
+            warnings.push_back(
+                "the literature's class " + named.key + " at " + at(stem, k) +
+                (*values[c] == 0 ? " is zero" : " is a sum of the classes listed before it") +
+                " by the computation");
+        }
+    }
+    for (const std::size_t c : unknown) {
+        defineOwnGenerator(chart.classes[classes[c]].key, values[c], t, k, read.survivors);
+    }
+    if (stem <= LiteratureChart::lastStem && classes.size() != n) {
+        warnings.push_back("the sphere has " + std::to_string(n) + " class" + (n == 1 ? "" : "es") +
+                           " at " + at(stem, k) + " where the literature lists " +
+                           std::to_string(classes.size()) + "; the count computed stands");
+    }
+    nameTheRest(read, stem, k);
+    levels_.emplace(std::make_pair(t, k), std::move(read));
+    return checkLines(t, k, warnings);
+}
+
+bool SphereNames::compute(std::int32_t lastT, ProgressLine& progress,
+                          std::vector<std::string>& warnings, std::string& why) {
+    for (std::int32_t t = 1; t <= lastT; ++t) {
+        for (int k = 0; k < t; ++k) {
+            if (!products_.sphereFinal(t, k)) {
+                continue;
+            }
+            progress.updatePhase("names", t, k);
+            if (!readLevel(t, k, warnings, why) || products_.status() != Products::Status::Ok) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string>> SphereNames::basisNames(const SphereValue& value) const {
+    const Level* from = level(value.t, value.k);
+    ClassBits combination = 0;
+    if (from == nullptr || reduce(from->rows, value.bits, combination) != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (; combination != 0; combination &= combination - 1) {
+        names.push_back(from->basis[static_cast<std::size_t>(std::countr_zero(combination))].name);
+    }
+    return names;
+}
+
+std::optional<std::string> SphereNames::name(const SphereValue& value) const {
+    const std::optional<std::vector<std::string>> names = basisNames(value);
+    if (!names) {
+        return std::nullopt;
+    }
+    std::string text;
+    for (const std::string& term : *names) {
+        text += (text.empty() ? "" : " + ") + term;
+    }
+    return text.empty() ? "0" : text;
+}
+
+std::optional<SphereValue> SphereNames::parse(const std::string& text, std::string& why) {
+    const std::vector<std::vector<std::string>> terms = nameTerms(text);
+    if (terms.empty()) {
+        why = "\"" + text + "\" is no name of a class";
+        return std::nullopt;
+    }
+    std::optional<SphereValue> sum;
+    for (const std::vector<std::string>& factors : terms) {
+        std::vector<std::size_t> places;
+        std::optional<SphereValue> value = SphereValue{1, 0, 1}; // the unit, "1"
+        for (const std::string& factor : factors) {
+            if (factor == "1") {
+                continue;
+            }
+            const std::optional<std::size_t> g = generator(factor);
+            if (!g) {
+                why = "\"" + factor + "\" is no generator of the sphere the chart reads";
+                return std::nullopt;
+            }
+            places.push_back(*g);
+        }
+        if (!places.empty()) {
+            const SphereGenerator& first = generators_[places.front()];
+            value =
+                SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
+        }
+        for (std::size_t f = 1; f < places.size() && value; ++f) {
+            value = times(*value, places[f]);
+        }
+        if (value && !has(value->t, value->k)) {
+            value.reset();
+        }
+        if (!value) {
+            if (products_.status() == Products::Status::Ok) {
+                why = "\"" + text + "\" lies past the levels the chart reads";
+            }
+            return std::nullopt;
+        }
+        if (sum && (sum->t != value->t || sum->k != value->k)) {
+            why = "the terms of \"" + text + "\" lie in different bidegrees";
+            return std::nullopt;
+        }
+        value->bits ^= sum ? sum->bits : 0;
+        sum = value;
+    }
+    return sum;
 }
 
 } // namespace curtis

@@ -25,51 +25,78 @@ struct SphereValue {
     ClassBits bits = 0;
 };
 
-// An algebra generator of the sphere's Ext: a survivor of its bidegree that
-// is not in the span of the decomposables and the generators before it.
+// An algebra generator of the sphere's Ext: a class of its bidegree that is
+// no sum of products of generators of lower degrees, named as the
+// literature's chart names it (or by its place where that chart has no
+// name for it).
 struct SphereGenerator {
     int stem = 0;
     int filtration = 0;
-    std::size_t index = 0; // the survivor, in the chart's order
+    std::size_t index = 0; // its lowest survivor, in the chart's order
     std::string name;
+    ClassBits bits = 0; // the survivors whose sum it is
 };
 
-// The generators of the ring Ext of the sphere and a named basis of every
-// bidegree, read off the sphere's tables by products.
+// A class of a bidegree's named basis: the literature's name and label, and
+// the survivors whose sum it is.
+struct NamedClass {
+    std::string name;
+    std::string label;
+    ClassBits bits = 0;
+};
+
+// The sphere's classes in the literature's named basis, identified by
+// computation bidegree by bidegree, in the order of total degrees.
 //
-// The decomposables of a bidegree are the span of the products g m of a
-// generator g of lower filtration by a basis element m of the rest; the
-// survivors not in their span, greatest first, are the generators. The
-// basis of a bidegree is chosen among those products by one rule: fewest
-// factors first, then factors compared one by one, generators ordered by
-// stem, filtration and place; then its generators. Each class is named
-// by the sum of basis elements it is, terms in that same order of
-// monomials.
+// In a bidegree each of the literature's classes is a computed class: a
+// product of factors is the computed product of the classes its factors
+// name; a generator is found by the literature's lines for the products by
+// h0, h1 and h2 -- those into the bidegree from classes known, and those
+// out of the generator to classes already computable, a line missing being
+// a product that is zero. Where those leave a generator open, one that the
+// literature defines as the Sq^0 image of another is that image; any other
+// is the first solution, by its free coordinates, that makes the
+// bidegree's names a basis. Classes the literature does not name (past its
+// stems, or where it and the computation disagree) complete the basis as
+// generators named by their place, x<stem>_<filtration>. Each class is
+// named by the sum of basis elements it is, in the literature's order.
 class SphereNames {
 public:
     explicit SphereNames(Products& products) : products_(products) {}
 
     // Reads every bidegree of the sphere's final levels of total degree up
-    // to lastT. Bidegrees where the number of generators differs from the
-    // literature's table give a warning line each. False on a failure:
-    // products().status() says which, or `why` when a bidegree holds more
-    // classes than maxNamedClasses.
+    // to lastT. Each disagreement between the computation and the
+    // literature's chart gives one warning line; the computation stands.
+    // False on a failure: products().status() says which, or `why` when a
+    // bidegree holds more classes than maxNamedClasses.
     bool compute(std::int32_t lastT, ProgressLine& progress, std::vector<std::string>& warnings,
                  std::string& why);
 
     const std::vector<SphereGenerator>& generators() const { return generators_; }
+    // The generators the lines and Sq^0 left open, by name, in order.
+    const std::vector<std::string>& openGenerators() const { return open_; }
 
     // The name of a class; nothing where its bidegree was not read.
     std::optional<std::string> name(const SphereValue& value) const;
+    // The names of the basis elements whose sum a class is, in the basis's
+    // order (none for zero); nothing where its bidegree was not read.
+    std::optional<std::vector<std::string>> basisNames(const SphereValue& value) const;
+    // The named basis of a bidegree read; null where it was not.
+    const std::vector<NamedClass>* basis(std::int32_t t, int k) const;
 
-    // The class a name gives: a generator, or a product of generators with
-    // powers ("h0^4 h4", "h2^2"); nothing, with why in one line, for a name
+    // The class a name gives (see nameTerms for how a name is read): a sum
+    // of products of generators; nothing, with why in one line, for a name
     // that is none or a product past the levels read.
     std::optional<SphereValue> parse(const std::string& text, std::string& why);
 
     // The product of a class by generator g (its place in generators());
-    // nothing past the levels read, or on a failure.
+    // nothing past the final levels, or on a failure.
     std::optional<SphereValue> times(const SphereValue& x, std::size_t g);
+
+    // Sq^0 of a class: its cycle with every λ_i made λ_(2i+1), at the same
+    // filtration in total degree 2t - 1; nothing past the final levels, or
+    // on a failure.
+    std::optional<SphereValue> sq0(const SphereValue& x);
 
     // The survivors' records of a bidegree, in the chart's order.
     const std::vector<std::int32_t>* survivors(std::int32_t t, int k) const;
@@ -87,31 +114,77 @@ public:
     Products& products() { return products_; }
 
 private:
-    using Monomial = std::vector<std::size_t>; // generators, in their order
+    using Rows = std::vector<std::pair<ClassBits, ClassBits>>;
     struct Level {
         std::vector<std::int32_t> survivors;
-        std::vector<Monomial> basis;
-        std::vector<ClassBits> values; // of the basis elements
+        std::vector<NamedClass> basis;
         // Echelon rows: a value and the basis elements whose sum it is.
-        std::vector<std::pair<ClassBits, ClassBits>> rows;
+        Rows rows;
+    };
+    // One F2-linear equation on a bidegree's unknown generators: bit j of
+    // coefficients[u] for survivor j of generator u.
+    struct Equation {
+        std::vector<ClassBits> coefficients;
+        bool value = false;
     };
 
-    bool readLevel(std::int32_t t, int k, std::string& why);
-    // The products g m for each generator g of lower filtration and each
-    // basis element m of the rest, as monomials with their values.
-    bool decomposables(std::int32_t t, int k,
-                       std::vector<std::pair<Monomial, ClassBits>>& candidates);
+    bool readLevel(std::int32_t t, int k, std::vector<std::string>& warnings, std::string& why);
+    // The literature's classes of a bidegree that are products, computed;
+    // the generators among them left unknown.
+    bool productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                    std::vector<std::optional<ClassBits>>& values,
+                    std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
+    // The equations the literature's lines give on the unknown generators.
+    bool lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                       const std::vector<std::optional<ClassBits>>& values,
+                       const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // Into the bidegree: h_i x is the sum of the targets of x's lines by
+    // h_i, for each class x found one filtration down.
+    bool linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                   const std::vector<std::optional<ClassBits>>& values,
+                   const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // Out of a generator g: h_i g is the sum of the targets of its lines by
+    // h_i, where each is a product already computable (zero for none).
+    bool linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                    const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // The Sq^0 image of the generator the literature defines a generator
+    // `key` by, where it has one and it lies in (t, k).
+    std::optional<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
+    // The generators of a sum of the literature's (`Q3 + n1`) that are no
+    // generators found yet, where every other term can be computed; none
+    // for a name that is no such sum.
+    std::vector<std::string> ownGenerators(const std::string& key, std::int32_t t, int k);
+    // Once a sum with one generator of its own is found, that generator is
+    // the sum less its other terms (`Q3` is `(Q3 + n1) + n1`).
+    void defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
+                            std::int32_t t, int k, const std::vector<std::int32_t>& survivors);
+    // Completes a level's basis with the survivors the literature's classes
+    // do not span, generators named by their place.
+    void nameTheRest(Level& read, int stem, int k);
+    bool solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                         std::vector<std::optional<ClassBits>>& values,
+                         const std::vector<std::size_t>& unknown,
+                         std::vector<std::string>& warnings);
+    bool checkLines(std::int32_t t, int k, std::vector<std::string>& warnings);
+    // The value of a name's terms whose factors are all generators found,
+    // in bidegree (t, k); nothing where one is not, or on a failure.
+    std::optional<ClassBits> evaluate(const std::string& key, std::int32_t t, int k);
     std::optional<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
-    void nameGenerators(std::vector<std::string>& warnings);
-    bool before(std::size_t a, std::size_t b) const;
-    bool monomialBefore(const Monomial& a, const Monomial& b) const;
-    std::string monomialName(const Monomial& m) const;
+    std::optional<std::size_t> generator(const std::string& name) const;
+    void addGenerator(int stem, int k, const std::string& name, ClassBits bits,
+                      const std::vector<std::int32_t>& survivors);
+    // The survivors' records of a final level, in the chart's order.
+    const std::vector<std::int32_t>& order(std::int32_t t, int k);
     const Level* level(std::int32_t t, int k) const;
 
     Products& products_;
     std::vector<SphereGenerator> generators_;
+    std::map<std::string, std::size_t> generatorByName_;
     std::vector<SphereChain> generatorCycles_;
+    std::vector<std::string> open_;
+    std::map<std::size_t, ClassBits> literatureValues_; // by the literature's class
     std::map<std::pair<std::int32_t, int>, Level> levels_;
+    std::map<std::pair<std::int32_t, int>, std::vector<std::int32_t>> orders_;
     std::map<std::tuple<std::int32_t, int, std::size_t, std::size_t>, ClassBits> memo_;
 };
 

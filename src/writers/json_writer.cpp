@@ -131,6 +131,72 @@ void multiplied(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel
     json.endArray();
 }
 
+void sq0(JsonEmitter& json, const PrintedChart& chart, std::int32_t t, const PrintedLevel& level) {
+    json.key("sq0");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        sum(json, c.sq0, chart.level(2 * t - 1, level.at.s));
+    }
+    json.endArray();
+}
+
+void basisNames(JsonEmitter& json, const std::optional<BasisSum>& value) {
+    if (!value) {
+        json.null();
+        return;
+    }
+    json.beginArray();
+    for (const std::string& name : value->names) {
+        json.text(name);
+    }
+    json.endArray();
+}
+
+// The sphere with names: the level's named basis, each element's name,
+// label and the survivors whose sum it is (their indices); with products
+// its products by h_i in the named basis, and with --sq0 its Sq^0.
+void basis(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    json.key("basis");
+    json.beginArray();
+    for (const PrintedBasisClass& b : level.basis) {
+        json.beginObject();
+        json.key("name");
+        json.text(b.name);
+        json.key("label");
+        json.text(b.label);
+        json.key("terms");
+        json.beginArray();
+        for (const std::size_t term : b.terms) {
+            json.value(static_cast<long long>(term));
+        }
+        json.endArray();
+        json.endObject();
+    }
+    json.endArray();
+    if (chart.plan.readings.products) {
+        json.key("basis_products");
+        json.beginArray();
+        for (const PrintedBasisClass& b : level.basis) {
+            json.beginObject();
+            for (const int i : chart.plan.readings.productFactors) {
+                const char name[] = {'h', static_cast<char>('0' + i), '\0'};
+                json.key(name);
+                basisNames(json, b.products[static_cast<std::size_t>(i)]);
+            }
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (chart.plan.readings.sq0) {
+        json.key("basis_sq0");
+        json.beginArray();
+        for (const PrintedBasisClass& b : level.basis) {
+            basisNames(json, b.sq0);
+        }
+        json.endArray();
+    }
+}
+
 void cycles(JsonEmitter& json, const PrintedLevel& level) {
     json.key("cycles");
     json.beginArray();
@@ -285,8 +351,14 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     if (chart.plan.readings.cycles) {
         cycles(json, level);
     }
+    if (chart.plan.readings.sq0) {
+        sq0(json, chart, degree.t, level);
+    }
     if (chart.plan.readings.names) {
         names(json, chart, level);
+        if (chart.plan.space.isSphere()) {
+            basis(json, chart, level);
+        }
     }
     if (chart.plan.readings.periodicity) {
         periodicity(json, chart, level);
@@ -418,7 +490,9 @@ void transferPreimages(JsonEmitter& json, const PrintedChart& chart) {
 // "survivors": for each survivor {"STEM:FILTRATION:INDEX": [...]}, the
 // product by that class of the sphere, likewise. With --cycles, "cycles",
 // aligned with "survivors": {"size": N, "terms": [[...], ...]}, the N
-// monomials of the survivor's cycle, the survivor first.
+// monomials of the survivor's cycle, the survivor first. With --sq0 (the
+// sphere), "sq0", aligned with "survivors": the image under Sq^0, in level s
+// of 2t - 1, likewise.
 // With births (the sphere's EHP reading) each level has "born", aligned with
 // "survivors", and with --ehp "ehp": [{"target", "source", "born", "dies"}];
 // an unstable chart has "unstable": N at the top and "dies" in each level,

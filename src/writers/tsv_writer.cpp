@@ -76,6 +76,7 @@ public:
                 cycleRows(level);
                 transferRows(chart, degree, level);
                 periodicityRows(level);
+                basisRows(chart, level);
             }
         }
         for (const PrintedMassey& m : chart.massey) {
@@ -191,6 +192,33 @@ private:
             if (c.periodicity && c.periodicity->defined) {
                 namedRows(c.periodicity->value, c.periodicity->indeterminacy, "P",
                           monomialText(c.word));
+            }
+        }
+    }
+
+    // The sphere's named basis: a row of kind "basis" per element, its
+    // survivors joined by " + " in the monomial column and its name last;
+    // with products, a row of kind "basis product" per product by h_i in
+    // range, at the product's bidegree, "h_i · <element>" as source and the
+    // product in the named basis as name ("0" for zero).
+    void basisRows(const PrintedChart& chart, const PrintedLevel& level) {
+        for (const PrintedBasisClass& b : level.basis) {
+            sumRow(NamedSum{level.at, b.terms, b.name}, "basis", "");
+        }
+        for (const PrintedBasisClass& b : level.basis) {
+            for (const int i : chart.plan.readings.products ? chart.plan.readings.productFactors
+                                                            : std::vector<int>{}) {
+                const std::optional<BasisSum>& product = b.products[static_cast<std::size_t>(i)];
+                if (!product) {
+                    continue;
+                }
+                std::string name;
+                for (const std::string& term : product->names) {
+                    name += (name.empty() ? "" : " + ") + term;
+                }
+                sumRow(NamedSum{product->at, product->terms, name.empty() ? "0" : name},
+                       "basis product",
+                       std::string{'h', static_cast<char>('0' + i)} + " · " + b.name);
             }
         }
     }

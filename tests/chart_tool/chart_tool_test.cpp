@@ -469,6 +469,45 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
             }
         }
         EXPECT_GT(single, 10u);
+        // The sphere's named basis: the names of an element's survivors, and
+        // of their products, add up (mod 2, term by term) to its name and to
+        // its products in the named basis.
+        std::size_t basis = 0;
+        const auto sumOf = [](const nlohmann::json& level, const char* field, const char* h,
+                              const nlohmann::json& terms) {
+            std::set<std::string> sum;
+            for (const nlohmann::json& j : terms) {
+                const nlohmann::json& name = h ? level.at(field)[j.get<std::size_t>()].at(h)
+                                               : level.at(field)[j.get<std::size_t>()];
+                const std::string text = name.get<std::string>();
+                for (std::size_t from = 0; from < text.size();) {
+                    const std::size_t plus = std::min(text.find(" + ", from), text.size());
+                    const std::string term = text.substr(from, plus - from);
+                    if (term != "0" && !sum.insert(term).second) {
+                        sum.erase(term);
+                    }
+                    from = plus + 3;
+                }
+            }
+            return sum;
+        };
+        for (const nlohmann::json& degree : chart.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                ASSERT_EQ(level.contains("basis"), sphere);
+                for (std::size_t b = 0; sphere && b < level.at("basis").size(); ++b) {
+                    const nlohmann::json& element = level.at("basis")[b];
+                    EXPECT_EQ(sumOf(level, "names", nullptr, element.at("terms")),
+                              std::set<std::string>{element.at("name").get<std::string>()});
+                    const nlohmann::json& product = level.at("basis_products")[b].at("h0");
+                    if (!product.is_null()) {
+                        EXPECT_EQ(sumOf(level, "product_names", "h0", element.at("terms")),
+                                  std::set<std::string>(product.begin(), product.end()));
+                    }
+                    ++basis;
+                }
+            }
+        }
+        EXPECT_EQ(basis, sphere ? names.size() : 0u);
         std::vector<std::string> tsv = arguments;
         tsv.insert(tsv.end(), {"--format", "tsv"});
         std::size_t survivors = 0;
@@ -480,8 +519,10 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
             if (row[6] == "massey") {
                 EXPECT_EQ(row[7] + " " + row.back(), "<h1, h0, h2^2> c0");
             }
+            basis -= row[6] == "basis" ? 1u : 0u;
         }
         EXPECT_EQ(survivors, names.size());
+        EXPECT_EQ(basis, 0u); // a TSV row per element of the named basis
         std::vector<std::string> svg(arguments.begin(), arguments.begin() + (sphere ? 3 : 0));
         svg.insert(svg.end(), arguments.begin() + (sphere ? 5 : 0), arguments.end());
         svg.insert(svg.end(), {"--format", "svg", "--uncut"});
@@ -906,6 +947,8 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--massey", "h0,h1,0:1:1"},
         {"--sphere", "--max-degree", "8", "--massey", "h0^999,h1,h0"},
         {"--sphere", "--max-degree", "8", "--massey", "h0^99999999999,h1,h0"},
+        {"--bottom-cell", "1", "--max-degree", "8", "--sq0"},
+        {"--sphere", "--max-degree", "8", "--sq0", "--format", "tsv"},
         // Ranges of stems that cannot be had.
         {"--bottom-cell", "1", "--max-stem", "10"},
         {"--sphere", "--max-stem", "10", "--max-degree", "12"},

@@ -39,10 +39,10 @@ protected:
 
 TEST_F(SphereRing, GeneratorsThroughStem20AreTheLiteraturesAndNoOthers) {
     const std::set<std::tuple<int, int, std::string>> expected{
-        {0, 1, "h0"},  {1, 1, "h1"},   {3, 1, "h2"},     {7, 1, "h3"},
-        {8, 3, "c0"},  {9, 5, "Ph1"},  {11, 5, "Ph2"},   {14, 4, "d0"},
-        {15, 1, "h4"}, {16, 7, "Pc0"}, {17, 4, "e0"},    {17, 9, "P^2h1"},
-        {18, 4, "f0"}, {19, 3, "c1"},  {19, 9, "P^2h2"}, {20, 4, "g"}};
+        {0, 1, "h0"},  {1, 1, "h1"},    {3, 1, "h2"},      {7, 1, "h3"},
+        {8, 3, "c0"},  {9, 5, "P h1"},  {11, 5, "P h2"},   {14, 4, "d0"},
+        {15, 1, "h4"}, {16, 7, "P c0"}, {17, 4, "e0"},     {17, 9, "P^2 h1"},
+        {18, 4, "f0"}, {19, 3, "c1"},   {19, 9, "P^2 h2"}, {20, 4, "g"}};
     std::set<std::tuple<int, int, std::string>> found;
     for (const SphereGenerator& g : names_.generators()) {
         if (g.stem <= 20) {
@@ -103,9 +103,9 @@ TEST_F(SphereRing, MasseyProductsOfTheLiterature) {
         const char* c;
         const char* value;
     } cases[] = {
-        {"h0", "h1", "h0", "h1^2"},  {"h1", "h0", "h1", "h0 h2"}, {"h1", "h0", "h2^2", "c0"},
-        {"h2", "h1", "h2", "h1 h3"}, {"h1", "h2", "h1", "h2^2"},  {"h3", "h0^4", "h1", "Ph1"},
-        {"h3", "h0^4", "h2", "Ph2"},
+        {"h0", "h1", "h0", "h1^2"},   {"h1", "h0", "h1", "h0 h2"}, {"h1", "h0", "h2^2", "c0"},
+        {"h2", "h1", "h2", "h1 h3"},  {"h1", "h2", "h1", "h2^2"},  {"h3", "h0^4", "h1", "P h1"},
+        {"h3", "h0^4", "h2", "P h2"},
     };
     for (const auto& c : cases) {
         MasseyValue found;
@@ -130,11 +130,11 @@ TEST_F(SphereRing, MasseyProductsOfTheLiterature) {
 // indeterminacy.
 TEST_F(SphereRing, PeriodicityFamiliesBearTheirNames) {
     const std::vector<std::vector<const char*>> families{
-        {"h1", "Ph1", "P^2h1", "P^3h1"},
-        {"h2", "Ph2", "P^2h2"},
-        {"c0", "Pc0", "P^2c0"},
-        {"d0", "Pd0"},
-        {"e0", "Pe0"},
+        {"h1", "P h1", "P^2 h1", "P^3 h1"},
+        {"h2", "P h2", "P^2 h2"},
+        {"c0", "P c0", "P^2 c0"},
+        {"d0", "P d0"},
+        {"e0", "P e0"},
     };
     for (const std::vector<const char*>& family : families) {
         for (std::size_t k = 0; k + 1 < family.size(); ++k) {

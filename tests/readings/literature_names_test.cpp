@@ -1,0 +1,188 @@
+// The named chart against the literature's chart the program carries: in
+// every bidegree of the sphere's whole degrees to t = 40 the named basis is
+// the literature's classes (names as multisets of factors) and the products
+// by h0, h1, h2 of each are its lines. Sq^0 against the literature's
+// definitions and its own law, Sq^0(xy) = Sq^0(x) Sq^0(y).
+#include "readings/literature_chart.hpp"
+#include "readings/sphere_names.hpp"
+#include "support/tables.hpp"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace curtis {
+namespace {
+
+class NamedSphere {
+public:
+    explicit NamedSphere(int last, std::optional<int> band = std::nullopt)
+        : tables_(last, 0, std::nullopt, band), products_(tables_.computation()),
+          names_(products_) {
+        ProgressLine progress(stderr, stdout); // not a terminal under the tests: silent
+        std::string why;
+        EXPECT_TRUE(names_.compute(last, progress, warnings_, why)) << why;
+    }
+    SphereNames& names() { return names_; }
+    const std::vector<std::string>& warnings() const { return warnings_; }
+
+private:
+    testing::Tables tables_;
+    Products products_;
+    SphereNames names_;
+    std::vector<std::string> warnings_;
+};
+
+using Factors = std::multiset<std::vector<std::string>>;
+
+Factors factorsOf(const std::vector<std::string>& names) {
+    Factors factors;
+    for (const std::string& name : names) {
+        for (const std::vector<std::string>& term : nameTerms(name)) {
+            factors.insert(term);
+        }
+    }
+    return factors;
+}
+
+TEST(LiteratureChart, NamesAndLinesOfTheSphereToT40) {
+    constexpr int last = 40;
+    NamedSphere sphere(last);
+    EXPECT_TRUE(sphere.warnings().empty()) << sphere.warnings().front();
+    SphereNames& names = sphere.names();
+    const LiteratureChart& chart = literatureChart();
+    std::size_t lines = 0;
+    for (std::int32_t t = 1; t <= last; ++t) {
+        for (int k = 0; k < t; ++k) {
+            const std::vector<NamedClass>* basis = names.basis(t, k);
+            const int stem = t - k - 1;
+            std::vector<std::string> computed;
+            std::vector<std::string> literature;
+            for (std::size_t b = 0; basis != nullptr && b < basis->size(); ++b) {
+                computed.push_back((*basis)[b].name);
+            }
+            for (const std::size_t c : chart.classesAt(stem, k)) {
+                literature.push_back(chart.classes[c].key);
+            }
+            EXPECT_EQ(factorsOf(computed), factorsOf(literature)) << "stem " << stem << ", " << k;
+            // Each class's products by h0, h1, h2 are its lines' targets.
+            for (const std::size_t c : chart.classesAt(stem, k)) {
+                std::string why;
+                const std::optional<SphereValue> x = names.parse(chart.classes[c].key, why);
+                ASSERT_TRUE(x) << chart.classes[c].key << ": " << why;
+                for (int i = 0; i < 3; ++i) {
+                    const std::optional<SphereValue> h =
+                        names.parse(std::string{'h', static_cast<char>('0' + i)}, why);
+                    const std::int32_t into = t + (std::int32_t{1} << i);
+                    if (!h || into > last || k + 1 >= into) {
+                        continue;
+                    }
+                    const std::optional<SphereValue> product =
+                        names.parse(chart.classes[c].key + " h" + std::to_string(i), why);
+                    ASSERT_TRUE(product) << why;
+                    std::vector<std::string> targets;
+                    for (const std::size_t l : chart.linesFrom[c]) {
+                        if (chart.lines[l].factor == i) {
+                            targets.push_back(chart.classes[chart.lines[l].target].key);
+                        }
+                    }
+                    EXPECT_EQ(factorsOf(names.basisNames(*product).value_or(
+                                  std::vector<std::string>{"?"})),
+                              factorsOf(targets))
+                        << "h" << i << " " << chart.classes[c].key;
+                    lines += targets.size();
+                }
+            }
+        }
+    }
+    EXPECT_GT(lines, 150U);
+}
+
+// A name does not depend on the range: a band's named classes are the same
+// sums of survivors as the whole degrees'.
+TEST(LiteratureChart, ABandNamesItsClassesAsTheWholeDegreesDo) {
+    constexpr int last = 40;
+    NamedSphere whole(last);
+    NamedSphere band(last, 5);
+    int compared = 0;
+    for (std::int32_t t = 1; t <= last; ++t) {
+        for (int k = 0; k < t; ++k) {
+            const std::vector<NamedClass>* inBand = band.names().basis(t, k);
+            if (inBand == nullptr) {
+                continue;
+            }
+            const std::vector<NamedClass>* inWhole = whole.names().basis(t, k);
+            ASSERT_NE(inWhole, nullptr);
+            ASSERT_EQ(inBand->size(), inWhole->size());
+            for (std::size_t b = 0; b < inBand->size(); ++b) {
+                EXPECT_EQ((*inBand)[b].name, (*inWhole)[b].name);
+                EXPECT_EQ((*inBand)[b].bits, (*inWhole)[b].bits) << (*inBand)[b].name;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 60);
+}
+
+TEST(SphereSq0, TheLiteraturesImagesAndTheProductLaw) {
+    constexpr int last = 49;
+    NamedSphere sphere(last);
+    SphereNames& names = sphere.names();
+    Products& products = names.products();
+    const std::pair<const char*, const char*> images[] = {
+        {"h0", "h1"}, {"h1", "h2"}, {"h2", "h3"}, {"h3", "h4"}, {"h4", "h5"}, {"c0", "c1"},
+        {"d0", "d1"}, {"e0", "e1"}, {"f0", "f1"}, {"g", "g2"},  {"c1", "c2"}, {"h1 d0", "h2 d1"},
+    };
+    for (const auto& [x, image] : images) {
+        std::string why;
+        const std::optional<SphereValue> value = names.parse(x, why);
+        ASSERT_TRUE(value) << x << ": " << why;
+        const std::optional<SphereValue> sq0 = names.sq0(*value);
+        ASSERT_TRUE(sq0) << x;
+        EXPECT_EQ(names.name(*sq0), image) << "Sq^0 " << x;
+    }
+    // Sq^0(xy) = Sq^0(x) Sq^0(y) for every pair of basis elements whose
+    // product's image lies in range.
+    const auto cycleOf = [&](const SphereValue& x) {
+        SphereChain cycle;
+        EXPECT_TRUE(products.sphereCycle(x.t, x.k, names.recordsOf(x), cycle));
+        return cycle;
+    };
+    const auto productOf = [&](const SphereValue& x, const SphereValue& y) {
+        SphereChain xy;
+        EXPECT_TRUE(products.sphereProduct(cycleOf(x), cycleOf(y), xy));
+        return names.classOf(xy).value_or(SphereValue{});
+    };
+    std::vector<SphereValue> basis;
+    for (std::int32_t t = 2; t <= (last + 1) / 2; ++t) {
+        for (int k = 1; k < t && names.basis(t, k) != nullptr; ++k) {
+            for (const NamedClass& b : *names.basis(t, k)) {
+                basis.push_back({t, k, b.bits});
+            }
+        }
+    }
+    int checked = 0;
+    int notZero = 0;
+    for (std::size_t a = 0; a < basis.size(); ++a) {
+        for (std::size_t b = a; b < basis.size(); ++b) {
+            const SphereValue& x = basis[a];
+            const SphereValue& y = basis[b];
+            if (2 * (x.t + y.t - 1) - 1 > last) {
+                continue;
+            }
+            const std::optional<SphereValue> left = names.sq0(productOf(x, y));
+            const SphereValue right = productOf(names.sq0(x).value(), names.sq0(y).value());
+            ASSERT_TRUE(left);
+            EXPECT_EQ(left->bits, right.bits)
+                << names.name(x).value_or("?") << " · " << names.name(y).value_or("?");
+            ++checked;
+            notZero += left->bits != 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(checked, 100);
+    EXPECT_GT(notZero, 20);
+}
+
+} // namespace
+} // namespace curtis
