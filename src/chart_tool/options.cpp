@@ -792,6 +792,8 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartOptions& 
         }
         refusal = count(app, "--cache") > 0 && given.cache.empty()
                       ? "--cache needs a directory: an empty name names none"
+                  : count(app, "--output") > 0 && given.output.empty()
+                      ? "--output needs a file: an empty name names none"
                   : options.trustCache && options.cache.empty() ? "--trust-cache goes with --cache"
                                                                 : refusalOf(options, given.sphere);
     }
