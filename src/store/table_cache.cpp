@@ -208,8 +208,8 @@ std::string TableCache::identity(const TableName& name, std::int32_t t, int fina
            std::to_string(finalLevels) + "\n";
 }
 
-void TableCache::setAside(const std::string& file, const struct stat& read,
-                          const std::string& why) {
+void TableCache::setAside(const std::string& file, const struct stat& read, const std::string& why,
+                          bool say) {
     const std::string aside = file + ".bad";
     // Only the file that was read: another run may have put a sound one in
     // its place meanwhile. So it is moved to a name of this process's own
@@ -235,8 +235,10 @@ void TableCache::setAside(const std::string& file, const struct stat& read,
     } else {
         outcome = "set aside as " + aside;
     }
-    std::fprintf(warnings_, "curtis-chart: warning: %s %s; %s, and computed again\n", file.c_str(),
-                 why.c_str(), outcome.c_str());
+    if (say) {
+        std::fprintf(warnings_, "curtis-chart: warning: %s %s; %s, and computed again\n",
+                     file.c_str(), why.c_str(), outcome.c_str());
+    }
 }
 
 void TableCache::writeFailed(const std::string& file, int error) {
@@ -295,7 +297,12 @@ std::optional<std::string> TableCache::readPayload(const std::string& file,
         return std::nullopt;
     }
     if (format != formatLine) {
-        setAside(file, status, "is of another format");
+        // A cache of an earlier version holds nothing else: one line says so.
+        const bool first = !formatWarned_.exchange(true);
+        setAside(file, status,
+                 "is of another version's format (the cache's other such files are set "
+                 "aside too, without another word)",
+                 first);
         return std::nullopt;
     }
     if (format + key != header) {

@@ -59,8 +59,9 @@ private:
     int loadFrom(CurtisTable& table, const TableName& name, std::int32_t t, int stored,
                  int finalLevels);
     // Renames the file that was read (of that status) aside, if it is still
-    // the one at its name, and says so in one warning.
-    void setAside(const std::string& file, const struct stat& read, const std::string& why);
+    // the one at its name, and (if say) says so in one warning.
+    void setAside(const std::string& file, const struct stat& read, const std::string& why,
+                  bool say = true);
     void distrust(const std::string& what);
     // The system is short of descriptors or memory (error): the files are
     // not at fault; one warning, and the cache is not used any more.
@@ -73,6 +74,7 @@ private:
     std::atomic<bool> writeWarned_{false};
     std::atomic<bool> distrustWarned_{false};
     std::atomic<bool> shortWarned_{false};
+    std::atomic<bool> formatWarned_{false};
     std::atomic<bool> distrusted_{false}; // the directory is not trusted: no reads, no writes
 };
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -213,14 +214,13 @@ TEST(Cache, AFullCacheWarnsOnceAndTheRunGoesOn) {
 }
 
 // A table file remade with one hostile field, every checksum right: the
-// header's three lines, with the payload's size and CRC-32 (over the first
-// two lines and the payload) made to fit, the payload's identity line, and
-// where each level's fields begin after it.
+// header's three lines, with the payload's size and CRC-32 made to fit, its
+// identity line, and where each level's fields begin after it.
 struct TableFile {
     std::string format;
     std::string key;
-    std::string identity;
-    std::string payload;
+    std::string payload;       // its identity line, then the levels
+    std::uint64_t stretch = 0; // a payload size to claim, the file made sparse to fit
     struct Level {
         std::size_t count, words, states, partners;
     };
@@ -233,9 +233,9 @@ struct TableFile {
         std::getline(in, file.format);
         std::getline(in, file.key);
         std::getline(in, sizes);
-        std::getline(in, file.identity);
         file.payload.assign(std::istreambuf_iterator<char>(in), {});
-        for (std::size_t at = 0, L = 0; at + 4 <= file.payload.size(); ++L) {
+        for (std::size_t at = file.payload.find('\n') + 1, L = 0; at + 4 <= file.payload.size();
+             ++L) {
             std::uint32_t count = 0;
             std::memcpy(&count, file.payload.data() + at, 4); // little endian, as here
             const Level level{at, at + 4, at + 4 + count * (L + 1), at + 4 + count * (L + 2)};
@@ -244,22 +244,20 @@ struct TableFile {
         }
         return file;
     }
-    // Writes it; a claimed size stretches the file (sparse) to fit it.
-    void write(const std::filesystem::path& path, std::uint64_t claimedSize = 0) const {
+    void write(const std::filesystem::path& path, const std::string& claimedSize = "") const {
         const std::string head = format + '\n' + key + '\n';
-        const std::string whole = identity + '\n' + payload;
-        uLong crc =
-            crc32(0, reinterpret_cast<const Bytef*>(head.data()), static_cast<uInt>(head.size()));
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(whole.data()),
-                    static_cast<uInt>(whole.size()));
+        const uLong crc = crc32(
+            crc32(0, reinterpret_cast<const Bytef*>(head.data()), static_cast<uInt>(head.size())),
+            reinterpret_cast<const Bytef*>(payload.data()), static_cast<uInt>(payload.size()));
         char sum[16];
         std::snprintf(sum, sizeof sum, "%08lx", crc);
+        const std::uint64_t size = stretch > 0 ? stretch : payload.size();
         const std::string sizes = "payload " +
-                                  std::to_string(claimedSize > 0 ? claimedSize : whole.size()) +
+                                  (claimedSize.empty() ? std::to_string(size) : claimedSize) +
                                   " crc32 " + sum + "\n";
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << head << sizes << whole;
-        if (claimedSize > 0) {
-            std::filesystem::resize_file(path, head.size() + sizes.size() + claimedSize);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << head << sizes << payload;
+        if (stretch > 0) {
+            std::filesystem::resize_file(path, head.size() + sizes.size() + stretch);
         }
     }
     // Field i of a level: its first record's state, partner or word entry.
@@ -268,121 +266,86 @@ struct TableFile {
     char& entry(int L, std::size_t i, std::size_t e) {
         return payload[levels[L].words + i * (L + 1) + e];
     }
-    void setPartner(int L, std::size_t i, std::uint32_t partner) {
-        std::memcpy(&payload[levels[L].partners + 4 * i], &partner, 4);
-    }
-    std::uint32_t partner(int L, std::size_t i) const {
-        std::uint32_t partner = 0;
-        std::memcpy(&partner, &payload[levels[L].partners + 4 * i], 4);
-        return partner;
-    }
-    // Swaps the partners of the first two sources of the first level that
-    // has two, and of their hit records: a pairing still one to one.
-    bool swapPartners() {
-        for (int L = 0; L + 1 < static_cast<int>(levels.size()); ++L) {
-            std::vector<std::size_t> sources;
-            const std::size_t count = (levels[L].partners - levels[L].states) / 1;
-            for (std::size_t i = 0; i < count && sources.size() < 2; ++i) {
-                sources.push_back(i);
-                if (state(L, i) != 0) {
-                    sources.pop_back();
-                }
-            }
-            if (sources.size() == 2) {
-                const std::uint32_t a = partner(L, sources[0]);
-                const std::uint32_t b = partner(L, sources[1]);
-                setPartner(L, sources[0], b);
-                setPartner(L, sources[1], a);
-                setPartner(L + 1, a, static_cast<std::uint32_t>(sources[1]));
-                setPartner(L + 1, b, static_cast<std::uint32_t>(sources[0]));
-                return true;
-            }
-        }
-        return false;
-    }
 };
 
-// Each row crafts one file that passes every checksum, at one name of a
-// cache a first run filled. Most are set aside with one warning and their
-// degree computed again: the output is that of a run without the cache. A
-// lie the checks cannot see (pairings swapped, one to one) ends at once,
-// with status 0 or with status 255 and the contradiction in one line. A
-// shortage of descriptors sets nothing aside. No run leaves a file of its
-// own behind.
+// Each row passes every checksum with one hostile field, and is set aside
+// with one warning, its degree computed again as without the cache; but a
+// lie the checks cannot see ends at once, with 0 or with 255 and one line,
+// and a shortage of descriptors sets nothing aside.
 TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
     enum Expect { SetAside, Lie, Shortage };
-    using Change = std::function<void(TableFile&, std::uint64_t&)>;
+    using Change = std::function<void(TableFile&, std::string&)>;
     struct Row {
         const char* name;
         Change change;
         Expect expect = SetAside;
-        const char* space = "sphere"; // or the bottom cell of P_b
+        bool relabel = false; // P_1's file at P_2's name, not the sphere's
     };
     // Level 2 of the sphere's degree 10 holds a hit record, a source and a
     // survivor, in that order.
     const std::vector<Row> rows{
-        {"a size of 2^40", [](TableFile&, std::uint64_t& size) { size = 1ull << 40; }},
-        {"a sparse file of 3 GiB", [](TableFile&, std::uint64_t& size) { size = 3ull << 30; }},
+        {"a size of 2^40",
+         [](TableFile&, std::string& size) { size = std::to_string(1ull << 40); }},
+        {"a sparse file of 3 GiB", [](TableFile& f, std::string&) { f.stretch = 3ull << 30; }},
         {"a huge count of records",
-         [](TableFile& f, std::uint64_t&) {
+         [](TableFile& f, std::string&) {
              std::memset(f.payload.data() + f.levels[2].count, 0xF0, 4);
          }},
-        {"a state that is none", [](TableFile& f, std::uint64_t&) { f.state(2, 0) = 7; }},
-        {"a partner past its level",
-         [](TableFile& f, std::uint64_t&) { f.partnerByte(2, 1) = 99; }},
-        {"a source made a survivor", [](TableFile& f, std::uint64_t&) { f.state(2, 1) = 1; }},
-        {"a hit record made a survivor", [](TableFile& f, std::uint64_t&) { f.state(2, 0) = 1; }},
+        {"a state that is none", [](TableFile& f, std::string&) { f.state(2, 0) = 7; }},
+        {"a partner past its level", [](TableFile& f, std::string&) { f.partnerByte(2, 1) = 99; }},
+        {"a source made a survivor", [](TableFile& f, std::string&) { f.state(2, 1) = 1; }},
+        {"a hit record made a survivor", [](TableFile& f, std::string&) { f.state(2, 0) = 1; }},
         {"a word that is no E1 generator", // λ2 λ5 is not admissible
-         [](TableFile& f, std::uint64_t&) {
+         [](TableFile& f, std::string&) {
              f.entry(2, 2, 1) = 2;
              f.entry(2, 2, 2) = 5;
          }},
         {"a level cut off",
-         [](TableFile& f, std::uint64_t&) { f.payload.resize(f.levels.back().count); }},
-        {"a byte past the levels", [](TableFile& f, std::uint64_t&) { f.payload += '\0'; }},
-        {"another degree's header",
-         [](TableFile& f, std::uint64_t&) { f.key[f.key.size() - 1]++; }},
-        {"the format before", [](TableFile& f, std::uint64_t&) { f.format.back()--; }},
-        {"another band inside", [](TableFile& f, std::uint64_t&) { f.identity.back()--; }},
-        {"another format inside", [](TableFile& f, std::uint64_t&) { f.identity[7]++; }},
+         [](TableFile& f, std::string&) { f.payload.resize(f.levels.back().count); }},
+        {"a byte past the levels", [](TableFile& f, std::string&) { f.payload += '\0'; }},
+        {"another degree's header", [](TableFile& f, std::string&) { f.key[f.key.size() - 1]++; }},
+        {"the format before", [](TableFile& f, std::string&) { f.format.back()--; }},
+        {"another band inside",
+         [](TableFile& f, std::string&) { f.payload[f.payload.find('\n') - 1]--; }},
+        {"another format inside", [](TableFile& f, std::string&) { f.payload[7]++; }},
         {"P_1 relabelled as P_2",
-         [](TableFile& f, std::uint64_t&) {
+         [](TableFile& f, std::string&) {
              f.key.replace(f.key.find("w-1"), 3, "w-2");
-             f.identity.replace(f.identity.find("cell 1"), 6, "cell 2");
-             f.identity.replace(f.identity.find("weight -1"), 9, "weight -2");
+             f.payload.replace(f.payload.find("cell 1"), 6, "cell 2");
+             f.payload.replace(f.payload.find("weight -1"), 9, "weight -2");
          },
-         SetAside, "2"},
-        {"two pairings swapped",
-         [](TableFile& f, std::uint64_t&) { ASSERT_TRUE(f.swapPartners()); }, Lie},
-        {"no descriptor to spare", [](TableFile&, std::uint64_t&) {}, Shortage},
+         SetAside, true},
+        {"two pairings swapped", // sources 1, 2 of level 3 and their hit records 0, 1
+         [](TableFile& f, std::string&) {
+             f.partnerByte(3, 1) = 1;
+             f.partnerByte(3, 2) = 0;
+             f.partnerByte(4, 0) = 2;
+             f.partnerByte(4, 1) = 1;
+         },
+         Lie},
+        {"no descriptor to spare", [](TableFile&, std::string&) {}, Shortage},
     };
     const TemporaryDirectory directory;
-    const auto runOf = [](const std::string& space) {
-        return space == "sphere"
-                   ? std::vector<std::string>{"--sphere",   "--max-degree", "12",
-                                              "--products", "--format",     "tsv"}
-                   : std::vector<std::string>{"--bottom-cell", space, "--max-degree", "12",
-                                              "--format",      "tsv"};
-    };
-    // Where relabelled files come from.
-    const std::filesystem::path p1 = directory / "p1";
-    ASSERT_EQ(chartTool(with(runOf("1"), {"--cache", p1.string()})).exitStatus, 0);
+    const std::vector<std::string> run{"--bottom-cell", "2",        "--max-degree", "12",
+                                       "--products",    "--format", "tsv"};
+    const std::string expected = chartTool(run).out;
+    const std::filesystem::path p1 = directory / "p1"; // whence the relabelled file
+    chartTool({"--bottom-cell", "1", "--max-degree", "12", "--cache", p1.string()});
     int number = 0;
     for (const Row& row : rows) {
-        const std::vector<std::string> run = runOf(row.space);
         const std::filesystem::path cache = directory / ("cache-" + std::to_string(number++));
         ASSERT_EQ(chartTool(with(run, {"--cache", cache.string()})).exitStatus, 0);
-        const std::string sphere = row.space == std::string("sphere") ? "sphere" : "space-w-2-up";
-        const std::filesystem::path path = cache / (sphere + "-t10-f10.table");
-        TableFile file = TableFile::read(
-            row.space == std::string("sphere") ? path : p1 / "space-w-1-up-t10-f10.table");
+        const std::filesystem::path path =
+            cache / (row.relabel ? "space-w-2-up-t10-f10.table" : "sphere-t10-f10.table");
+        TableFile file = TableFile::read(row.relabel ? p1 / "space-w-1-up-t10-f10.table" : path);
         ASSERT_EQ(file.levels.size(), 10u);
-        std::uint64_t size = 0;
+        ASSERT_TRUE(row.relabel || std::string(&file.state(2, 0), 3) == std::string("\2\0\1", 3))
+            << row.name;
+        std::string size;
         row.change(file, size);
         file.write(path, size);
-        if (row.expect == Lie) { // the degrees above are made from the lie
-            std::filesystem::remove(cache / "sphere-t11-f11.table");
-            std::filesystem::remove(cache / "sphere-t12-f12.table");
+        for (const char* above : {"sphere-t11-f11.table", "sphere-t12-f12.table"}) {
+            std::filesystem::remove(cache / above); // the degrees above made from the lie
         }
         // Under a limit of four descriptors, the output file holds the last.
         ProcessOptions options;
@@ -391,14 +354,13 @@ TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
         ProcessResult result =
             chartTool(with(run, {"--cache", cache.string(), "--output", output.string()}), options);
         result.out = testing::contents(output);
-        const std::string expected = chartTool(run).out;
         const long lines = std::count(result.err.begin(), result.err.end(), '\n');
         EXPECT_TRUE(namesHolding(cache, ".tmp-").empty()) << row.name;
         if (row.expect == Lie) {
-            EXPECT_TRUE((result.exitStatus == 0 && lines == 0) ||
-                        (result.exitStatus == 255 && lines == 1 &&
-                         result.err.find("contradicted") != std::string::npos))
-                << row.name << result.exitStatus << result.err;
+            EXPECT_EQ(lines, result.exitStatus == 0 ? 0 : 1) << result.err;
+            EXPECT_TRUE(
+                result.exitStatus == 0 ||
+                (result.exitStatus == 255 && result.err.find("contradicted") != std::string::npos));
             continue;
         }
         EXPECT_EQ(result.exitStatus, 0) << row.name << result.err;
@@ -415,34 +377,33 @@ TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
     }
 }
 
-// Four runs at once over a cache whose files are damaged: each sets aside
-// only a file it read, never a sound one another run has put in its place,
-// so that when they are done every degree's file is sound and there.
+// Four runs at once over a cache whose files are all cut short: each sets
+// aside only a file it read, never a sound one another run has put in its
+// place, so every file set aside is a cut one, and every degree is there.
 TEST(Cache, RunsSettingFilesAsideAtOnceMoveNoSoundFile) {
     const TemporaryDirectory directory;
     const std::string cache = (directory / "cache").string();
     const std::vector<std::string> run{"--sphere", "--max-degree", "16", "--cache", cache};
     const std::string expected = chartTool({"--sphere", "--max-degree", "16"}).out;
     ASSERT_EQ(chartTool(run).out, expected);
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 4; ++round) {
+        std::map<std::string, std::uintmax_t> cut; // by the name it is set aside as
         for (const std::filesystem::path& file : filesEndingIn(cache, ".table")) {
-            std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
+            std::filesystem::resize_file(file, cut[file.string() + ".bad"] =
+                                                   std::filesystem::file_size(file) - 1);
         }
-        std::vector<ProcessResult> results(4);
         std::vector<std::thread> runs;
-        for (ProcessResult& result : results) {
-            runs.emplace_back([&] { result = chartTool(run); });
+        for (int i = 0; i < 4; ++i) {
+            runs.emplace_back([&] { EXPECT_EQ(chartTool(run).out, expected); });
         }
         for (std::thread& one : runs) {
             one.join();
         }
-        for (const ProcessResult& result : results) {
-            EXPECT_EQ(result.out, expected);
+        for (const std::filesystem::path& bad : filesEndingIn(cache, ".bad")) {
+            EXPECT_EQ(std::filesystem::file_size(bad), cut[bad.string()]) << bad;
         }
-        // Every sound file stays: the next run reads them all in silence.
         EXPECT_EQ(filesEndingIn(cache, ".table").size(), 16u);
         EXPECT_EQ(chartTool(run).err, "") << "round " << round;
-        EXPECT_TRUE(namesHolding(cache, ".tmp-").empty());
     }
 }
 
@@ -487,6 +448,11 @@ TEST(Cache, ADirectoryOthersMayWriteIsNotTrusted) {
     EXPECT_EQ(std::count(untrusted.err.begin(), untrusted.err.end(), '\n'), 1) << untrusted.err;
     EXPECT_NE(untrusted.err.find("is not trusted"), std::string::npos) << untrusted.err;
     EXPECT_TRUE(filesEndingIn(cache, ".table").empty());
+    // Nor is a directory inside it: others could put another in its place.
+    const ProcessResult inner =
+        chartTool({"--sphere", "--max-degree", "8", "--cache", (cache / "inner").string()});
+    EXPECT_NE(inner.err.find("(through " + cache.string() + ")"), std::string::npos) << inner.err;
+    EXPECT_TRUE(filesEndingIn(cache / "inner", ".table").empty());
     const ProcessResult trusted = chartTool(with(run, {"--trust-cache"}));
     EXPECT_EQ(trusted.out, expected);
     EXPECT_EQ(trusted.err, "");
