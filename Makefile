@@ -10,10 +10,10 @@ FUZZ_SECONDS ?= 30
 RUN_PACKAGES = cmake g++ make libcli11-dev zlib1g-dev
 TEST_PACKAGES = $(RUN_PACKAGES) nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3 \
                 chromium chromium-driver python3-selenium nodejs pmccabe texlive-latex-base \
-                texlive-pictures poppler-utils
+                texlive-pictures poppler-utils clang-format
 CLANG_PACKAGES = $(TEST_PACKAGES) clang libclang-rt-14-dev
 
-.PHONY: all build run test test-normal test-sanitize test-thread test-clang bench clean \
+.PHONY: all build run test test-normal test-sanitize test-thread test-clang bench clean format-check \
         run-packages test-packages clang-packages
 
 all: build
@@ -34,7 +34,11 @@ run: run-packages build
 	./$(BUILD)/curtis
 
 test: test-packages
-	$(MAKE) test-normal test-sanitize test-thread
+	$(MAKE) format-check test-normal test-sanitize test-thread
+
+# Every C++ source as .clang-format lays it out.
+format-check:
+	find src tests bench \( -name '*.cpp' -o -name '*.hpp' \) -print0 | xargs -0 clang-format --dry-run -Werror
 
 # Warnings are errors in every test build.
 test-normal:

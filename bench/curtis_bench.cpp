@@ -37,7 +37,7 @@ void fillTermSet(TermSet& set, int rows) {
     std::srand(7);
     while (set.rowCount() < rows) {
         for (int e = 0; e < length; ++e) {
-            word[e] = static_cast<Entry>(std::rand() % 4);
+            word[static_cast<std::size_t>(e)] = static_cast<Entry>(std::rand() % 4);
         }
         set.toggle(word.data());
     }
@@ -93,7 +93,7 @@ void boundariesOfLevel(benchmark::State& state, bool reduce) {
             reduceToAdmissible(set);
         }
         benchmark::DoNotOptimize(set.rowCount());
-        at = (at + k + 1) % words.size();
+        at = (at + static_cast<std::size_t>(k) + 1) % words.size();
     }
 }
 
@@ -132,7 +132,7 @@ void BM_SphereLookup(benchmark::State& state) {
     std::size_t at = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(computation.sphere().record(t, k, words.data() + at, partner));
-        at = (at + k + 1) % words.size();
+        at = (at + static_cast<std::size_t>(k) + 1) % words.size();
     }
 }
 BENCHMARK(BM_SphereLookup)->Arg(6)->Arg(14);

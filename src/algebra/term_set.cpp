@@ -1,5 +1,7 @@
 #include "algebra/term_set.hpp"
 
+#include "check/invariant.hpp"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -205,6 +207,10 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
         s = freeSlotFor(hash);
     }
     const std::int32_t r = rowCount_++;
+    CURTIS_INVARIANT(rowCount_ <= rowCapacity_ && rowCapacity_ <= rowLimit_,
+                     "a term set's rows fit its storage, and its storage its limit");
+    CURTIS_INVARIANT(2 * static_cast<std::uint64_t>(rowCount_) <= slotMask_ + 1,
+                     "a term set's index is at most half full");
     fillSlot(s, hash, r);
     copyMonomial(row(r), candidate, length);
     hashes_[static_cast<std::uint64_t>(r)] = hash;
@@ -215,6 +221,7 @@ std::int32_t TermSet::toggleHashed(const Entry* candidate, std::uint32_t hash, P
 }
 
 void TermSet::removeRow(std::int32_t r) {
+    CURTIS_INVARIANT(r >= 0 && r < rowCount_, "a row removed is a row in use");
     cancelRow(slotOfRow_[static_cast<std::uint64_t>(r)], r);
 }
 
@@ -245,6 +252,7 @@ RowKey rowKey(const Entry* row, int n) {
 }
 
 std::int32_t TermSet::greatestRow() const {
+    CURTIS_INVARIANT(rowCount_ > 0, "only a non-empty term set has a leading term");
     if (tournamentLeaves_ > 0 || (rowCount_ >= tournamentRows && buildTournament())) {
         return tournament_[1];
     }

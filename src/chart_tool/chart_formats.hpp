@@ -10,16 +10,26 @@
 namespace curtis {
 
 // The output formats of curtis-chart: the one table from which the options,
-// their help and the choice of writer are read. A new format is a writer in
-// a file of its own and an entry here.
+// their help, their refusals and the choice of writer are read. Every
+// option that applies to some formats only is read off a field here, never
+// off a format's name. A new format is a writer in a file of its own and an
+// entry here.
 struct ChartFormat {
     const char* name;
-    const char* help;   // one line for --help
-    bool drawsArrows;   // --arrows applies
-    bool showsProducts; // --products applies
-    bool showsEhp;      // --ehp applies
-    bool showsTransfer; // --transfer applies
-    bool listsReadings; // --multiply and --cycles apply
+    const char* help;      // one line for --help
+    bool drawsArrows;      // --arrows applies
+    bool showsProducts;    // --products applies
+    int productsThrough;   // with --products: the products by h0 .. h_i shown
+    bool drawsLines;       // --h3-lines applies
+    bool showsNames;       // --names applies
+    bool showsEhp;         // --ehp applies
+    bool showsTransfer;    // --transfer applies
+    bool listsReadings;    // --multiply, --cycles, --massey and --periodicity apply
+    bool drawsPeriodicity; // --periodicity applies, drawn on request
+    bool drawsCharts;      // --chart ehp and --chart cells apply
+    bool cutsTowers;       // --uncut applies: the cut is fixed in the picture
+    bool latexPart;        // --tex-body applies
+    bool wholeDegrees;     // only whole total degrees: --max-stem is refused
     std::unique_ptr<ChartWriter> (*make)(std::FILE* out);
 };
 

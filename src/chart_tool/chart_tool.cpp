@@ -285,8 +285,8 @@ std::optional<int> ChartRun::run() {
 } // namespace
 
 int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams) {
-    ChartOptions options;
-    switch (parseChartOptions(argc, argv, options, stdout, stderr)) {
+    ChartPlan plan;
+    switch (parseChartOptions(argc, argv, plan, stdout, stderr)) {
     case ParseOutcome::Run:
         break;
     case ParseOutcome::Help:
@@ -294,7 +294,6 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     case ParseOutcome::Error:
         return exitBadArguments;
     }
-    const ChartPlan plan = planOf(options);
     // A file that outgrows the size limit is an error to report, not a
     // reason to end the process.
     std::signal(SIGXFSZ, SIG_IGN);

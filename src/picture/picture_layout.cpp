@@ -53,17 +53,17 @@ void PictureLayout::findTowerCut(const PrintedChart& chart) {
     for (int dx = 0; dx < stems_; ++dx) {
         const std::int32_t stem = firstStem_ + dx;
         // A tower reaches the top row of the picture.
-        const int top = filtrations_ - 1;
-        if (!computed(dx, top)) {
+        const int topRow = filtrations_ - 1;
+        if (!computed(dx, topRow)) {
             continue;
         }
-        int below = top;
+        int below = topRow;
         while (below >= 0 && occupied.count({stem, below}) > 0) {
             --below;
         }
-        if (top - below >= 3) {
+        if (topRow - below >= 3) {
             towerStems_.insert(stem);
-            for (int f = below + 1; f <= top; ++f) {
+            for (int f = below + 1; f <= topRow; ++f) {
                 towers.insert({stem, f});
             }
         }

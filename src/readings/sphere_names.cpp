@@ -145,7 +145,8 @@ bool SphereNames::decomposables(std::int32_t t, int k,
         for (std::size_t b = 0; b < rest->basis.size(); ++b) {
             ClassBits value = 0;
             for (ClassBits bits = rest->values[b]; bits != 0; bits &= bits - 1) {
-                const auto term = product(restT, restK, std::countr_zero(bits), g);
+                const auto term =
+                    product(restT, restK, static_cast<std::size_t>(std::countr_zero(bits)), g);
                 if (!term) {
                     return false;
                 }
@@ -322,7 +323,8 @@ std::optional<SphereValue> SphereNames::times(const SphereValue& x, std::size_t 
         return std::nullopt;
     }
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
-        const std::optional<ClassBits> term = this->product(x.t, x.k, std::countr_zero(bits), g);
+        const std::optional<ClassBits> term =
+            this->product(x.t, x.k, static_cast<std::size_t>(std::countr_zero(bits)), g);
         if (!term) {
             return std::nullopt;
         }

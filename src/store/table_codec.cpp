@@ -96,7 +96,8 @@ std::string pairingFault(const std::vector<LevelRecords>& levels, int L, std::in
 // table at all; empty when none.
 std::string markFault(const LevelRecords& level, const TableName& name, std::int32_t t) {
     const int length = level.level() + 1;
-    const int topCell = name.sphere ? 0 : std::min(name.topCellOffset, static_cast<int>(t - 1));
+    const int topCell =
+        name.sphere ? 0 : static_cast<int>(std::min<std::int64_t>(name.topCellOffset, t - 1));
     for (std::int32_t i = 0; i < level.size(); ++i) {
         const Entry* word = level.word(i);
         std::int32_t sum = 0;

@@ -1,14 +1,14 @@
 #include "table/curtis_table.hpp"
 
 #include "algebra/monomial.hpp"
+#include "check/invariant.hpp"
 
 #include <algorithm>
-#include <cassert>
 
 namespace curtis {
 
 void CurtisTable::openDegree(std::int32_t t) {
-    assert(t >= 1 && t <= maxEntryDegree);
+    CURTIS_INVARIANT(t >= 1 && t <= maxEntryDegree, "a table's degrees lie in 1 .. maxEntryDegree");
     std::vector<LevelRecords> levels;
     const int count = band_.levels(t);
     levels.reserve(static_cast<std::size_t>(count));
@@ -120,7 +120,8 @@ GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word, Ent
         records = keptOrNull(t, 0);
         index = records != nullptr ? records->find(word) : LevelRecords::none;
     }
-    assert(L == 0 || degree == t);
+    CURTIS_INVARIANT(L == 0 || degree == t,
+                     "a word of a positive level is looked up in its own degree");
     return keptRecord(t, L, records, index, partner);
 }
 
@@ -171,7 +172,7 @@ GeneratorState SpaceTable::record(std::int32_t t, int L, const Entry* word, Entr
 }
 
 void SpaceTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) const {
-    const int lastCell = std::min<std::int64_t>(topCell_, t - 1 - L);
+    const int lastCell = static_cast<int>(std::min<std::int64_t>(topCell_, t - 1 - L));
     for (int c = 0; c <= lastCell; ++c) {
         const std::int32_t degree = t - c;
         if (!sphere_.hasLevel(degree, L) || L >= sphere_.band().finalLevels(degree)) {

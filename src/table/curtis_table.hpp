@@ -1,5 +1,6 @@
 #pragma once
 
+#include "check/invariant.hpp"
 #include "table/kept_records.hpp"
 
 #include <cstdint>
@@ -70,9 +71,11 @@ public:
     }
     // The kept records of level L of degree t (hasLevel).
     LevelRecords& kept(std::int32_t t, int L) {
+        CURTIS_INVARIANT(hasLevel(t, L), "a level read is one the table holds");
         return degrees_[static_cast<std::size_t>(t - 1)][static_cast<std::size_t>(L)];
     }
     const LevelRecords& kept(std::int32_t t, int L) const {
+        CURTIS_INVARIANT(hasLevel(t, L), "a level read is one the table holds");
         return degrees_[static_cast<std::size_t>(t - 1)][static_cast<std::size_t>(L)];
     }
     const LevelRecords* keptOrNull(std::int32_t t, int L) const {

@@ -51,6 +51,7 @@ std::int32_t LevelRecords::findLambdas(const Entry* lambdas, std::uint64_t key) 
 }
 
 std::int32_t LevelRecords::add(const Entry* word, GeneratorState state, std::int32_t partner) {
+    CURTIS_INVARIANT(find(word) == none, "the words of a level are distinct");
     const std::int32_t i = size();
     const int length = level_ + 1;
     words_.insert(words_.end(), word, word + length);
@@ -67,6 +68,8 @@ std::int32_t LevelRecords::add(const Entry* word, GeneratorState state, std::int
         }
         slots_[s] = static_cast<std::uint32_t>(i + 1);
     }
+    CURTIS_INVARIANT(2 * static_cast<std::size_t>(i + 1) <= slots_.size(),
+                     "the index of a level is at most half full");
     sorted_ = false;
     return i;
 }
@@ -94,6 +97,11 @@ const std::vector<std::int32_t>& LevelRecords::increasing() const {
         std::sort(increasing_.begin(), increasing_.end(), [&](std::int32_t a, std::int32_t b) {
             return compareMonomials(word(a), word(b), length) < 0;
         });
+        for (std::size_t i = 1; i < increasing_.size(); ++i) {
+            CURTIS_INVARIANT(
+                compareMonomials(word(increasing_[i - 1]), word(increasing_[i]), length) < 0,
+                "a level's words in increasing order are strictly increasing");
+        }
         sorted_ = true;
     }
     return increasing_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "algebra/monomial.hpp"
+#include "check/invariant.hpp"
 
 #include <cstdint>
 #include <vector>
@@ -58,10 +59,17 @@ public:
     bool empty() const { return states_.empty(); }
 
     const Entry* word(std::int32_t i) const {
+        CURTIS_INVARIANT(i >= 0 && i < size(), "a record index lies in its level");
         return words_.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(level_ + 1);
     }
-    GeneratorState state(std::int32_t i) const { return states_[static_cast<std::size_t>(i)]; }
-    std::int32_t partner(std::int32_t i) const { return partners_[static_cast<std::size_t>(i)]; }
+    GeneratorState state(std::int32_t i) const {
+        CURTIS_INVARIANT(i >= 0 && i < size(), "a record index lies in its level");
+        return states_[static_cast<std::size_t>(i)];
+    }
+    std::int32_t partner(std::int32_t i) const {
+        CURTIS_INVARIANT(i >= 0 && i < size(), "a record index lies in its level");
+        return partners_[static_cast<std::size_t>(i)];
+    }
 
     // The record of word (L + 1 entries, with its key), or none.
     std::int32_t find(const Entry* word, std::uint64_t key) const;
@@ -73,6 +81,7 @@ public:
     // Adds a record for word, which has none; returns its index.
     std::int32_t add(const Entry* word, GeneratorState state, std::int32_t partner = none);
     void set(std::int32_t i, GeneratorState state, std::int32_t partner) {
+        CURTIS_INVARIANT(i >= 0 && i < size(), "a record index lies in its level");
         states_[static_cast<std::size_t>(i)] = state;
         partners_[static_cast<std::size_t>(i)] = partner;
     }

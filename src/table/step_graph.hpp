@@ -1,5 +1,7 @@
 #pragma once
 
+#include "check/invariant.hpp"
+
 #include <chrono>
 #include <compare>
 #include <condition_variable>
@@ -128,6 +130,7 @@ public:
 private:
     // Under the mutex: see add.
     void addLocked(const Key& key, const std::vector<Key>& dependencies) {
+        CURTIS_INVARIANT(steps_.count(key) == 0, "a step is added once");
         Step& step = steps_[key];
         for (const Key& dependency : dependencies) {
             Step& before = steps_.at(dependency);
@@ -177,6 +180,8 @@ private:
     // All that a step waits for is resolved: it fails with what it depends
     // on, or is ready.
     void resolve(const Key& key, Step& step) {
+        CURTIS_INVARIANT(step.state == State::Pending && step.waiting == 0,
+                         "a step is resolved once, when nothing it waits for is unresolved");
         if (step.failure) {
             finish(step, *step.failure);
         } else {
@@ -186,6 +191,8 @@ private:
     }
 
     void finish(Step& step, const std::optional<Failure>& failure) {
+        CURTIS_INVARIANT(step.state == State::Running || (step.state == State::Pending && failure),
+                         "a step finishes once: after it ran, or failing with what it waits for");
         step.state = failure ? State::Failed : State::Done;
         step.failure = failure;
         for (const Key& dependentKey : step.dependents) {
@@ -193,6 +200,8 @@ private:
             if (failure) {
                 noteFailure(dependent, *failure);
             }
+            CURTIS_INVARIANT(dependent.waiting > 0 && dependent.state == State::Pending,
+                             "a dependent is pending on each step it waits for");
             if (--dependent.waiting == 0) {
                 resolve(dependentKey, dependent);
             }
@@ -227,6 +236,8 @@ private:
                 }
                 const Key key = *ready_.begin();
                 ready_.erase(ready_.begin());
+                CURTIS_INVARIANT(steps_.at(key).state == State::Ready,
+                                 "a step in the ready set is Ready");
                 steps_.at(key).state = State::Running;
                 lock.unlock();
                 const std::optional<Result> failure = run_(key, index);

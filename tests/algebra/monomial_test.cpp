@@ -118,30 +118,32 @@ TEST(CompactForm, CellOffsetsKeepValueAndOrder) {
 TEST(WordOperations, AgreeWithByteByByteForEveryLengthAndDifference) {
     std::mt19937 random(3);
     for (int n = 0; n <= maxMonomialLength; ++n) {
-        std::vector<Entry> a(n + 2), b(n + 2);
+        const auto size = static_cast<std::size_t>(n);
+        std::vector<Entry> a(size + 2), b(size + 2);
         for (int trial = 0; trial < 50; ++trial) {
-            for (int i = 0; i < n + 2; ++i) {
+            for (std::size_t i = 0; i < size + 2; ++i) {
                 a[i] = b[i] = static_cast<Entry>(random() % 64);
             }
-            const int differ = n == 0 ? 0 : static_cast<int>(random() % (n + 1)); // n: equal
+            const int differ = n == 0 ? 0 : static_cast<int>(random() % (size + 1)); // n: equal
             if (differ < n) {
-                b[differ + 1] = static_cast<Entry>(b[differ + 1] ^ (1 + random() % 63));
+                const auto at = static_cast<std::size_t>(differ) + 1;
+                b[at] = static_cast<Entry>(b[at] ^ (1 + random() % 63));
             }
             a[0] = b[0] = 0xEE; // guards before and after the n entries
-            a[n + 1] = 0x11;
-            b[n + 1] = 0x22;
+            a[size + 1] = 0x11;
+            b[size + 1] = 0x22;
             int expected = 0;
-            for (int i = 1; i <= n && expected == 0; ++i) {
+            for (std::size_t i = 1; i <= size && expected == 0; ++i) {
                 expected = a[i] == b[i] ? 0 : (a[i] > b[i] ? 1 : -1);
             }
             ASSERT_EQ(compareMonomials(a.data() + 1, b.data() + 1, n), expected) << n;
             ASSERT_EQ(compareMonomials(b.data() + 1, a.data() + 1, n), -expected) << n;
             ASSERT_EQ(sameMonomial(a.data() + 1, b.data() + 1, n), expected == 0) << n;
 
-            std::vector<Entry> copy(n + 2, 0x5A);
+            std::vector<Entry> copy(size + 2, 0x5A);
             copyMonomial(copy.data() + 1, a.data() + 1, n);
             ASSERT_EQ(copy[0], 0x5A);
-            ASSERT_EQ(copy[n + 1], 0x5A);
+            ASSERT_EQ(copy[size + 1], 0x5A);
             ASSERT_TRUE(std::equal(copy.begin() + 1, copy.begin() + 1 + n, a.begin() + 1)) << n;
         }
     }

@@ -81,10 +81,11 @@ TEST(Reduction, RowsAndTheirOrderMatchThePlainRewriteOnRandomSets) {
         const int largest = 3 + static_cast<int>(random() % 6);
         Words start;
         for (int r = 0; r < 1 + static_cast<int>(random() % 16); ++r) {
-            testing::Word row(length);
+            testing::Word row(static_cast<std::size_t>(length));
             row[0] = static_cast<std::int32_t>(random() % 2);
             for (int e = 1; e < length; ++e) {
-                row[e] = static_cast<std::int32_t>(random() % (largest + 1));
+                row[static_cast<std::size_t>(e)] =
+                    static_cast<std::int32_t>(random() % static_cast<unsigned>(largest + 1));
             }
             testing::literalToggle(start, row);
         }

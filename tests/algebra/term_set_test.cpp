@@ -80,7 +80,7 @@ TEST(Toggle, ManyRowsKeepTheOrderOfALinearSearch) {
         for (int round = 0; round < 20000; ++round) {
             Word word(4);
             for (std::int32_t& entry : word) {
-                entry = static_cast<std::int32_t>(random() % values);
+                entry = static_cast<std::int32_t>(random() % static_cast<unsigned>(values));
             }
             ASSERT_TRUE(add(set, {word}));
             testing::literalToggle(expected, word);
@@ -131,7 +131,8 @@ TEST(GreatestRow, IsTheGreatestRowOfEveryLength) {
             ASSERT_TRUE(add(set, {word}));
             toggle(word);
             if (round % 5 == 0 && set.rowCount() > 0) {
-                const std::int32_t r = static_cast<std::int32_t>(random() % set.rowCount());
+                const std::int32_t r =
+                    static_cast<std::int32_t>(random() % static_cast<unsigned>(set.rowCount()));
                 toggle(Word(set.row(r), set.row(r) + length));
                 set.removeRow(r);
             }

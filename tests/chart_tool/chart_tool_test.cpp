@@ -91,7 +91,7 @@ TEST(ChartTool, JsonHoldsTheProgramsChartForEveryDegree) {
         EXPECT_EQ(chart.at("weight"), w);
         ASSERT_EQ(chart.at("degrees").size(), 14u);
         for (int t = 1; t <= 14; ++t) {
-            const nlohmann::json& degree = chart.at("degrees").at(t - 1);
+            const nlohmann::json& degree = chart.at("degrees").at(static_cast<std::size_t>(t - 1));
             EXPECT_EQ(degree.at("t"), t);
             // Rebuild the program's sections from the JSON: the header, and
             // the survivors and the arrows each in the chart's order.
@@ -882,6 +882,8 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--products", "h6"},
         {"--sphere", "--max-degree", "8", "--products", "h1,h1"},
         {"--sphere", "--max-degree", "8", "--products", "2", "--format", "svg", "--h3-lines"},
+        {"--sphere", "--max-degree", "8", "--products", "4", "--format", "svg"},
+        {"--sphere", "--max-degree", "8", "--products", "h0,h5", "--format", "tex"},
         {"--sphere", "--max-degree", "8", "--multiply", "1:1"},
         {"--sphere", "--max-degree", "8", "--multiply", "14:4:0"},
         {"--sphere", "--max-degree", "8", "--multiply", "1:1:1"},
@@ -944,28 +946,32 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
 
 // Memory that cannot be had while the chart is built ends the run with one
 // line and the storage status, and leaves no named file behind: the
-// allocation made at each of several points late in a run fails. (The
-// count varies by a few dozen from run to run with what the workers find
-// done, so the last point is kept well before the end.)
+// allocation made at each of several points late in a run fails, on one
+// thread and on several. Every allocation takes a number of its own, so the
+// K-th fails exactly once; the count of a run varies by a few dozen with
+// what the workers find done, so the last point is kept well before the end.
 TEST(ChartTool, AnAllocationFailureLeavesNoFile) {
-    const std::vector<std::string> arguments{"--sphere", "--max-degree", "20"};
-    std::vector<std::string> counting{"--count-allocations"};
-    counting.insert(counting.end(), arguments.begin(), arguments.end());
-    ProcessOptions options;
-    options.arguments = counting;
-    const ProcessResult counted = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
-    ASSERT_EQ(counted.exitStatus, 0) << counted.err;
-    const long long total = std::stoll(counted.err.substr(counted.err.find(' ') + 1));
-    for (const long long failing : {total / 2, total * 3 / 4, total - 300, total - 150}) {
-        const testing::TemporaryDirectory directory;
-        options.arguments = {"--fail-allocation", std::to_string(failing)};
-        options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
-        options.arguments.insert(options.arguments.end(),
-                                 {"--output", (directory / "chart.json").string()});
-        const ProcessResult failed = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
-        EXPECT_EQ(failed.exitStatus, 255) << failing << ": " << failed.err;
-        EXPECT_EQ(failed.err, "Error: fail to allocate memory!\n") << failing;
-        EXPECT_TRUE(directory.files().empty()) << failing;
+    for (const char* threads : {"1", "3"}) {
+        const std::vector<std::string> arguments{"--sphere", "--max-degree", "20", "--threads",
+                                                 threads};
+        std::vector<std::string> counting{"--count-allocations"};
+        counting.insert(counting.end(), arguments.begin(), arguments.end());
+        ProcessOptions options;
+        options.arguments = counting;
+        const ProcessResult counted = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
+        ASSERT_EQ(counted.exitStatus, 0) << counted.err;
+        const long long total = std::stoll(counted.err.substr(counted.err.find(' ') + 1));
+        for (const long long failing : {total / 2, total * 3 / 4, total - 300, total - 150}) {
+            const testing::TemporaryDirectory directory;
+            options.arguments = {"--fail-allocation", std::to_string(failing)};
+            options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+            options.arguments.insert(options.arguments.end(),
+                                     {"--output", (directory / "chart.json").string()});
+            const ProcessResult failed = runProcess(CHART_TOOL_SEAM_EXECUTABLE, options);
+            EXPECT_EQ(failed.exitStatus, 255) << threads << " " << failing << ": " << failed.err;
+            EXPECT_EQ(failed.err, "Error: fail to allocate memory!\n") << threads << " " << failing;
+            EXPECT_TRUE(directory.files().empty()) << threads << " " << failing;
+        }
     }
 }
 

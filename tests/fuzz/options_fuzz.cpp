@@ -35,15 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (out == nullptr) {
         return 0;
     }
-    curtis::ChartOptions options;
+    curtis::ChartPlan plan;
     const curtis::ParseOutcome outcome =
-        curtis::parseChartOptions(static_cast<int>(argv.size()), argv.data(), options, out, out);
+        curtis::parseChartOptions(static_cast<int>(argv.size()), argv.data(), plan, out, out);
+    const curtis::Space& space = plan.space;
     if (outcome == curtis::ParseOutcome::Run &&
-        (options.minDegree < 1 || options.minDegree > options.maxDegree ||
-         options.maxDegree > curtis::maxTotalDegree ||
-         options.weight < -curtis::maxWeightMagnitude ||
-         options.weight > curtis::maxWeightMagnitude ||
-         (options.topCell && *options.topCell < -options.weight))) {
+        (plan.degrees.first < 1 || plan.degrees.first > plan.degrees.last ||
+         plan.degrees.last > curtis::maxTotalDegree ||
+         space.weight() < -curtis::maxWeightMagnitude ||
+         space.weight() > curtis::maxWeightMagnitude ||
+         (space.topCell() && *space.topCell() < space.bottomCell()))) {
         std::abort(); // accepted out of range
     }
     std::fclose(out);

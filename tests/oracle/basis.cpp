@@ -6,7 +6,8 @@ namespace curtis::oracle {
 
 BasisCounts::BasisCounts(int t, int topCell, int lastLevel)
     : t_(t), levels_(lastLevel < 0 ? t : std::min(lastLevel, t - 1) + 1),
-      topCell_(std::min(topCell, t)), values_(t + 1), sizes_(static_cast<std::size_t>(levels_), 0),
+      topCell_(std::min(topCell, t)), values_(static_cast<std::size_t>(t) + 1),
+      sizes_(static_cast<std::size_t>(levels_), 0),
       wordsAbove_(static_cast<std::size_t>(levels_) * static_cast<std::size_t>(t + 1), 0) {
     const int values = t + 1;
     // completions[r][p][s] for r further entries, predecessor p (the first

@@ -98,7 +98,7 @@ TEST(Basis, DegreeSixWeightZero) {
               (Words{{3, 0, 0}, {2, 1, 0}, {1, 2, 0}, {1, 1, 1}, {0, 3, 0}, {0, 2, 1}, {0, 1, 2}}));
     const std::vector<std::size_t> sizes{1, 5, 7, 4, 2, 1};
     for (int L = 0; L < 6; ++L) {
-        EXPECT_EQ(basisOf(6, 0, L).size(), sizes[L]) << "level " << L;
+        EXPECT_EQ(basisOf(6, 0, L).size(), sizes[static_cast<std::size_t>(L)]) << "level " << L;
     }
 }
 
@@ -139,7 +139,7 @@ TEST(Basis, EveryLevelIsTheWholeAdmissibleBasisInDecreasingOrder) {
                 EXPECT_EQ(words.front()[0], c0 - L);
                 EXPECT_EQ(words.back()[0], -w);
             }
-            Word last(t, 0);
+            Word last(static_cast<std::size_t>(t), 0);
             last[0] = -w;
             EXPECT_EQ(basisOf(t, w, t - 1), Words{last});
         }

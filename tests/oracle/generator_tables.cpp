@@ -47,8 +47,10 @@ LevelTable GeneratorTables::table(int k) {
     LevelTable table;
     table.k = k;
     table.count = counts_[static_cast<std::size_t>(k)];
-    table.records = !offsets_.empty() ? block_.data() + offsets_[static_cast<std::size_t>(k)]
-                                      : block_.data() + (k % 2 == 0 ? 0 : block_.size() - capacity);
+    table.records =
+        !offsets_.empty()
+            ? block_.data() + offsets_[static_cast<std::size_t>(k)]
+            : block_.data() + (k % 2 == 0 ? 0 : block_.size() - static_cast<std::size_t>(capacity));
     table.basis = basis_;
     return table;
 }

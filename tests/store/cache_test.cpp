@@ -261,9 +261,9 @@ struct TableFile {
         }
     }
     // Field i of a level: its first record's state, partner or word entry.
-    char& state(int L, std::size_t i) { return payload[levels[L].states + i]; }
-    char& partnerByte(int L, std::size_t i) { return payload[levels[L].partners + 4 * i]; }
-    char& entry(int L, std::size_t i, std::size_t e) {
+    char& state(std::size_t L, std::size_t i) { return payload[levels[L].states + i]; }
+    char& partnerByte(std::size_t L, std::size_t i) { return payload[levels[L].partners + 4 * i]; }
+    char& entry(std::size_t L, std::size_t i, std::size_t e) {
         return payload[levels[L].words + i * (L + 1) + e];
     }
 };

@@ -13,6 +13,7 @@
 #include "chart_tool/chart_tool.hpp"
 #include "report/guarded_run.hpp"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,14 +24,15 @@
 
 namespace {
 
-unsigned long long allocations = 0;
-unsigned long long failing = 0; // 0: no allocation fails
+// Counted from every thread: each allocation takes a number of its own, so
+// the K-th fails exactly once whatever the workers do at the same time.
+std::atomic<unsigned long long> allocations{0};
+unsigned long long failing = 0; // 0: no allocation fails; set before any worker starts
 
 } // namespace
 
 void* operator new(std::size_t size) {
-    ++allocations;
-    if (allocations == failing) {
+    if (allocations.fetch_add(1, std::memory_order_relaxed) + 1 == failing) {
         throw std::bad_alloc();
     }
     if (void* memory = std::malloc(size == 0 ? 1 : size)) {
@@ -80,7 +82,7 @@ int main(int argc, char** argv) {
         return curtis::runChartTool(static_cast<int>(arguments.size()), arguments.data(), seams);
     });
     if (count) {
-        std::fprintf(stderr, "allocations %llu\n", allocations);
+        std::fprintf(stderr, "allocations %llu\n", allocations.load());
     }
     return status;
 }

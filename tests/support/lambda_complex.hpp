@@ -57,18 +57,18 @@ inline bool admissible(const Word& a) {
 // The basis of level L: all admissible words, by brute force, greatest first.
 inline std::vector<Word> basis(int t, int w, int L) {
     std::vector<Word> words;
-    Word word(L + 1);
+    Word word(static_cast<std::size_t>(L) + 1);
     const int coweight = t - w - 1 - L;
     std::function<void(int, int)> fill = [&](int position, int rest) {
         if (position == L) {
-            word[L] = rest;
+            word.back() = rest;
             if (admissible(word)) {
                 words.push_back(word);
             }
             return;
         }
         for (int value = 0; value <= rest; ++value) {
-            word[position] = value;
+            word[static_cast<std::size_t>(position)] = value;
             fill(position + 1, rest - value);
         }
     };
@@ -95,21 +95,22 @@ inline Chain reduceWord(const Word& a, std::map<Word, Chain>& memo) {
     Chain result;
     int j = -1;
     for (int p = static_cast<int>(a.size()) - 2; p >= 1 && j < 0; --p) {
-        if (2 * a[p] < a[p + 1]) {
+        if (const auto q = static_cast<std::size_t>(p); 2 * a[q] < a[q + 1]) {
             j = p;
         }
     }
     if (j < 0) {
         result.insert(a);
     } else {
-        const int x = a[j];
-        const int y = a[j + 1];
+        const auto at = static_cast<std::size_t>(j);
+        const int x = a[at];
+        const int y = a[at + 1];
         const int d = y - 2 * x - 2;
         for (int m = 0; 2 * m <= d; ++m) {
             if (oddCoefficient(d - m, m)) {
                 Word term = a;
-                term[j] = y - x - 1 - m;
-                term[j + 1] = 2 * x + 1 + m;
+                term[at] = y - x - 1 - m;
+                term[at + 1] = 2 * x + 1 + m;
                 addChain(result, reduceWord(term, memo));
             }
         }
@@ -163,7 +164,7 @@ inline int boundaryRank(const std::vector<Word>& from, const std::vector<Word>& 
         for (std::size_t r = 0; r < rows.size(); ++r) {
             if (r != static_cast<std::size_t>(rank) && rows[r][c]) {
                 for (std::size_t e = 0; e < to.size(); ++e) {
-                    rows[r][e] = rows[r][e] != rows[rank][e];
+                    rows[r][e] = rows[r][e] != rows[static_cast<std::size_t>(rank)][e];
                 }
             }
         }

@@ -35,7 +35,7 @@ struct LevelStates {
 // Runs the computation and counts the final states of every word of every
 // level, read through the table's lookup.
 std::vector<LevelStates> eliminate(int t, int w) {
-    std::vector<LevelStates> states(t);
+    std::vector<LevelStates> states(static_cast<std::size_t>(t));
     const testing::Tables tables(t, w, std::nullopt, std::nullopt, t);
     for (int k = 0; k < t; ++k) {
         LevelStates& counts = states[static_cast<std::size_t>(k)];
@@ -61,9 +61,12 @@ TEST(Homology, SurvivorsEqualTheHomologyOfEveryLevel) {
                 const std::vector<Word> level = basis(t, w, k);
                 const int rank = boundaryRank(level, basis(t, w, k + 1), w, memo);
                 const int homology = static_cast<int>(level.size()) - rank - previousRank;
-                EXPECT_EQ(states[k].alive, homology) << "t " << t << " w " << w << " level " << k;
-                EXPECT_EQ(states[k].source, rank) << "t " << t << " w " << w << " level " << k;
-                EXPECT_EQ(states[k + 1].hit, rank) << "t " << t << " w " << w << " level " << k;
+                EXPECT_EQ(states[static_cast<std::size_t>(k)].alive, homology)
+                    << "t " << t << " w " << w << " level " << k;
+                EXPECT_EQ(states[static_cast<std::size_t>(k)].source, rank)
+                    << "t " << t << " w " << w << " level " << k;
+                EXPECT_EQ(states[static_cast<std::size_t>(k) + 1].hit, rank)
+                    << "t " << t << " w " << w << " level " << k;
                 previousRank = rank;
             }
         }

@@ -420,7 +420,7 @@ TEST(Writers, UnstableProductsStayInTheirSphereAndAgreeWithTheStableOnes) {
                 const nlohmann::json& plain = stable.at("degrees")[d].at("levels")[l];
                 const int stem = level.at("stem").get<int>();
                 for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
-                    dying += level.at("dies")[j].is_null() ? 0 : 1;
+                    dying += level.at("dies")[j].is_null() ? 0u : 1u;
                     const nlohmann::json& word = level.at("survivors")[j];
                     for (int i = 0; i < 4; ++i) {
                         const std::string h{'h', static_cast<char>('0' + i)};
@@ -437,7 +437,9 @@ TEST(Writers, UnstableProductsStayInTheirSphereAndAgreeWithTheStableOnes) {
                         if (stem + (1 << i) - 1 <= n - 2 && !product.is_null() &&
                             same != plain.at("survivors").end()) {
                             const auto at = same - plain.at("survivors").begin();
-                            EXPECT_EQ(product, plain.at("products")[at].at(h)) << n << " " << word;
+                            EXPECT_EQ(product,
+                                      plain.at("products")[static_cast<std::size_t>(at)].at(h))
+                                << n << " " << word;
                             ++compared;
                         }
                     }
