@@ -44,15 +44,18 @@ public:
     // above them all and Hit. Forgets the terms that cancelled.
     bool admits(const Entry* leading, GeneratorState state) {
         const std::size_t length = static_cast<std::size_t>(length_);
-        while (!pending_.empty() &&
-               compareMonomials(pending_.data() + pending_.size() - length, leading, length_) > 0) {
-            pending_.resize(pending_.size() - length);
+        while (!pending_.empty()) {
+            const int order =
+                compareMonomials(pending_.data() + pending_.size() - length, leading, length_);
+            if (order < 0) {
+                return state == Hit;
+            }
+            if (order == 0) {
+                return false;
+            }
+            pending_.resize(pending_.size() - length); // it cancelled
         }
-        if (pending_.empty()) {
-            return true;
-        }
-        return state == Hit &&
-               compareMonomials(pending_.data() + pending_.size() - length, leading, length_) < 0;
+        return true;
     }
 
     // Records that the tag of `leading`, which admits() accepted as Hit, is
