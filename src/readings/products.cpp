@@ -2,6 +2,7 @@
 
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
+#include "table/retrace_guard.hpp"
 
 #include <algorithm>
 
@@ -50,6 +51,7 @@ bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const E
     Entry current[maxMonomialLength];
     copyMonomial(current, word, k + 1);
     work_.clear(k + 2);
+    guard_.start(k + 2);
     for (;;) {
         if (!set.toggle(current)) {
             return fail(Status::TermSetFull);
@@ -63,9 +65,11 @@ bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const E
         if (work_.rowCount() == 0) {
             return true;
         }
-        if (table.record(t, k + 1, work_.row(work_.greatestRow()), current) != Hit) {
+        const Entry* leading = work_.row(work_.greatestRow());
+        if (table.record(t, k + 1, leading, current) != Hit || !guard_.admits(leading, Hit)) {
             return fail(Status::Contradiction);
         }
+        guard_.retrace(leading);
     }
 }
 
@@ -75,6 +79,7 @@ bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int
     Entry current[maxMonomialLength];
     copyMonomial(current, tag, k + 1);
     work_.clear(k + 2);
+    guard_.start(k + 2);
     for (;;) {
         if ((chain != nullptr && !chain->toggle(current)) ||
             !appendReducedBoundary(current, k, table.weight(), work_)) {
@@ -83,13 +88,20 @@ bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int
         if (work_.rowCount() == 0) {
             return fail(Status::Contradiction);
         }
+        // The tag's own reduction, replayed: it ends on the claimed term
+        // with nothing retraced pending.
         const Entry* leading = work_.row(work_.greatestRow());
         if (sameMonomial(leading, claimed, k + 2)) {
+            if (!guard_.admits(leading, Alive)) {
+                return fail(Status::Contradiction);
+            }
             return addRows(work_, set) || fail(Status::TermSetFull);
         }
-        if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1)) {
+        if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1) ||
+            !guard_.admits(leading, Hit)) {
             return fail(Status::Contradiction);
         }
+        guard_.retrace(leading);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "algebra/term_set.hpp"
 #include "table/computation.hpp"
+#include "table/retrace_guard.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -186,6 +187,7 @@ private:
     TermSet boundary_;
     TermSet product_;
     TermSet work_;
+    RetraceGuard guard_; // of the reduction in work_
     Status status_ = Status::Ok;
     std::vector<Entry> cycleOfY_; // the cycle of yOf_
     std::vector<Entry> yOf_;      // t, k, then the word

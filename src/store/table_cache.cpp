@@ -3,11 +3,13 @@
 #include "io/atomic_file.hpp"
 #include "store/table_codec.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -71,6 +73,33 @@ bool trustworthy(const struct stat& status) {
            (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
+// Whether an error says the system is short of something (descriptors,
+// memory) or was interrupted, rather than anything about the file.
+bool shortage(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == EINTR ||
+           error == ENOBUFS;
+}
+
+// Reads size bytes at offset into `into`; the errno of what failed, or 0.
+// A file that ends early gives ERANGE.
+int readAt(int fd, char* into, std::size_t size, off_t offset) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t part = pread(fd, into + got, size - got, offset + static_cast<off_t>(got));
+        if (part < 0 && errno == EINTR) {
+            continue;
+        }
+        if (part < 0) {
+            return errno;
+        }
+        if (part == 0) {
+            return ERANGE;
+        }
+        got += static_cast<std::size_t>(part);
+    }
+    return 0;
+}
+
 // The next line of text from `at`, newline included, of at most 4096
 // characters; empty if there is none.
 std::string nextLine(const std::string& text, std::size_t& at) {
@@ -98,7 +127,34 @@ TableCache::TableCache(std::string directory, std::FILE* warnings, bool trustSha
         distrust(directory_);
         return;
     }
+    // As ssh has it, the directories above count too: one that others may
+    // write, unless its sticky bit keeps them to their own entries, lets
+    // them put another directory in the cache's place.
+    if (!trustShared_) {
+        char* real = realpath(directory_.c_str(), nullptr);
+        std::string above = real != nullptr ? real : "";
+        std::free(real);
+        while (above.size() > 1) {
+            above = above.substr(0, std::max<std::size_t>(above.rfind('/'), 1));
+            struct stat parent {};
+            if (stat(above.c_str(), &parent) != 0 ||
+                (!trustworthy(parent) && (parent.st_mode & S_ISVTX) == 0)) {
+                distrust(directory_ + " (through " + above + ")");
+                return;
+            }
+        }
+    }
     sweepStaleTemporaries(directory_);
+}
+
+void TableCache::shortOf(int error) {
+    if (!shortWarned_.exchange(true)) {
+        std::fprintf(warnings_,
+                     "curtis-chart: warning: the cache cannot be read now (%s); its files are "
+                     "left as they are, and the rest of the run goes on without the cache\n",
+                     std::strerror(error));
+    }
+    distrusted_ = true;
 }
 
 void TableCache::distrust(const std::string& what) {
@@ -137,22 +193,52 @@ std::string TableCache::header(const TableName& name, std::int32_t t, int finalL
            "; final levels " + std::to_string(finalLevels) + "\n";
 }
 
-void TableCache::setAside(const std::string& file, const struct stat& read,
-                          const std::string& why) {
+std::string TableCache::identity(const TableName& name, std::int32_t t, int finalLevels) const {
+    // The table as this run plans it, inside the payload, where the
+    // checksum holds it.
+    const std::int32_t bottom = -name.w;
+    const bool top = !name.sphere && name.topCellOffset != noTopCell && name.topCellOffset < t - 1;
+    return std::string("format ") + std::to_string(tableFormat) + "; " +
+           (name.sphere ? "the sphere" : "a space") + "; bottom cell " + std::to_string(bottom) +
+           "; top cell " +
+           (name.sphere ? std::string("0")
+            : top       ? std::to_string(std::int64_t{bottom} + name.topCellOffset)
+                        : std::string("none")) +
+           "; weight " + std::to_string(name.w) + "; t " + std::to_string(t) + "; final levels " +
+           std::to_string(finalLevels) + "\n";
+}
+
+void TableCache::setAside(const std::string& file, const struct stat& read, const std::string& why,
+                          bool say) {
     const std::string aside = file + ".bad";
     // Only the file that was read: another run may have put a sound one in
-    // its place meanwhile.
-    struct stat now {};
+    // its place meanwhile. So it is moved to a name of this process's own
+    // first, and back if what moved is not the file read; only then aside.
+    const std::string own = temporaryName(file);
+    struct stat moved {};
     std::string outcome;
-    if (lstat(file.c_str(), &now) != 0 || now.st_dev != read.st_dev || now.st_ino != read.st_ino) {
+    if (std::rename(file.c_str(), own.c_str()) != 0) {
+        outcome = errno == ENOENT
+                      ? std::string("another run has set it aside")
+                      : std::string("it could not be set aside (") + std::strerror(errno) + ")";
+    } else if (lstat(own.c_str(), &moved) != 0 || moved.st_dev != read.st_dev ||
+               moved.st_ino != read.st_ino) {
+        // Back where it was, unless yet another file is there by now.
+        if (link(own.c_str(), file.c_str()) != 0 && errno != EEXIST) {
+            std::rename(own.c_str(), file.c_str());
+        }
+        unlink(own.c_str());
         outcome = "another file has taken its place";
-    } else if (std::rename(file.c_str(), aside.c_str()) != 0) {
+    } else if (std::rename(own.c_str(), aside.c_str()) != 0) {
         outcome = std::string("it could not be set aside (") + std::strerror(errno) + ")";
+        std::rename(own.c_str(), file.c_str());
     } else {
         outcome = "set aside as " + aside;
     }
-    std::fprintf(warnings_, "curtis-chart: warning: %s %s; %s, and computed again\n", file.c_str(),
-                 why.c_str(), outcome.c_str());
+    if (say) {
+        std::fprintf(warnings_, "curtis-chart: warning: %s %s; %s, and computed again\n",
+                     file.c_str(), why.c_str(), outcome.c_str());
+    }
 }
 
 void TableCache::writeFailed(const std::string& file, int error) {
@@ -164,10 +250,16 @@ void TableCache::writeFailed(const std::string& file, int error) {
     }
 }
 
-std::optional<std::string> TableCache::readFile(const std::string& file, struct stat& status) {
+std::optional<std::string> TableCache::readPayload(const std::string& file,
+                                                   const std::string& header, std::uint64_t largest,
+                                                   struct stat& status) {
     const Descriptor fd(open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0 && errno == ENOENT) {
         return std::nullopt; // not there: nothing to say
+    }
+    if (fd.get() < 0 && shortage(errno)) {
+        shortOf(errno);
+        return std::nullopt;
     }
     if (fd.get() < 0 && lstat(file.c_str(), &status) == 0) {
         setAside(file, status, std::string("cannot be read (") + std::strerror(errno) + ")");
@@ -184,45 +276,39 @@ std::optional<std::string> TableCache::readFile(const std::string& file, struct 
         distrust(file);
         return std::nullopt;
     }
-    if (status.st_size > largestFile) {
-        setAside(file, status, "is larger than any table file");
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t part = read(fd.get(), bytes.data() + got, bytes.size() - got);
-        if (part < 0 && errno == EINTR) {
-            continue;
-        }
-        if (part <= 0) {
+    // The header first, and the sizes it claims held against the file's
+    // and the degree's before anything else is read: a sparse or huge file
+    // costs nothing.
+    std::string head(static_cast<std::size_t>(std::min<off_t>(status.st_size, 3 * 4096)), '\0');
+    if (const int error = readAt(fd.get(), head.data(), head.size(), 0); error != 0) {
+        if (shortage(error)) {
+            shortOf(error);
+        } else {
             setAside(file, status, "changed while it was read");
-            return std::nullopt;
         }
-        got += static_cast<std::size_t>(part);
-    }
-    return bytes;
-}
-
-std::optional<std::string> TableCache::readPayload(const std::string& file,
-                                                   const std::string& header, struct stat& status) {
-    const std::optional<std::string> bytes = readFile(file, status);
-    if (!bytes) {
         return std::nullopt;
     }
     std::size_t at = 0;
-    const std::string format = nextLine(*bytes, at);
-    const std::string key = nextLine(*bytes, at);
-    const std::string sizes = nextLine(*bytes, at);
+    const std::string format = nextLine(head, at);
+    const std::string key = nextLine(head, at);
+    const std::string sizes = nextLine(head, at);
     if (format.empty() || key.empty() || sizes.empty()) {
         setAside(file, status, "has no complete header");
         return std::nullopt;
     }
-    if (format + key != header) {
-        setAside(file, status, "belongs to another format, table or degree");
+    if (format != formatLine) {
+        // A cache of an earlier version holds nothing else: one line says so.
+        const bool first = !formatWarned_.exchange(true);
+        setAside(file, status,
+                 "is of another version's format (the cache's other such files are set "
+                 "aside too, without another word)",
+                 first);
         return std::nullopt;
     }
-    // The payload fills the rest of the file exactly.
+    if (format + key != header) {
+        setAside(file, status, "belongs to another table or degree");
+        return std::nullopt;
+    }
     unsigned long long payloadSize = 0;
     unsigned payloadCrc = 0;
     char end = 0;
@@ -232,12 +318,35 @@ std::optional<std::string> TableCache::readPayload(const std::string& file,
         setAside(file, status, "has a damaged header");
         return std::nullopt;
     }
-    if (payloadSize != bytes->size() - at) {
+    // The payload fills the rest of the file exactly.
+    if (payloadSize != static_cast<unsigned long long>(status.st_size) - at) {
         setAside(file, status, "has the wrong size");
         return std::nullopt;
     }
-    std::string payload = bytes->substr(at);
-    if (crcOf(0, payload.data(), payload.size()) != payloadCrc) {
+    if (payloadSize > largest) {
+        setAside(file, status, "is larger than any file of its degree");
+        return std::nullopt;
+    }
+    std::string payload;
+    try {
+        payload.resize(static_cast<std::size_t>(payloadSize));
+    } catch (const std::bad_alloc&) {
+        shortOf(ENOMEM);
+        return std::nullopt;
+    }
+    if (const int error = readAt(fd.get(), payload.data(), payload.size(), static_cast<off_t>(at));
+        error != 0) {
+        if (shortage(error)) {
+            shortOf(error);
+        } else {
+            setAside(file, status, "changed while it was read");
+        }
+        return std::nullopt;
+    }
+    // The checksum covers everything read: the header's first two lines and
+    // the payload.
+    if (crcOf(crcOf(0, header.data(), header.size()), payload.data(), payload.size()) !=
+        payloadCrc) {
         setAside(file, status, "fails its checksum");
         return std::nullopt;
     }
@@ -260,15 +369,24 @@ bool TableCache::mayHold(const TableName& name, std::int32_t t) {
 int TableCache::loadFrom(CurtisTable& table, const TableName& name, std::int32_t t, int stored,
                          int finalLevels) {
     const std::string file = path(name, t, stored);
+    const std::string inside = identity(name, t, stored);
     struct stat status {};
-    const std::optional<std::string> payload = readPayload(file, header(name, t, stored), status);
+    const std::optional<std::string> payload = readPayload(
+        file, header(name, t, stored),
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(largestFile),
+                                inside.size() + largestTableDegree(t, stored, name.sphere)),
+        status);
     if (!payload) {
+        return 0;
+    }
+    if (payload->compare(0, inside.size(), inside) != 0) {
+        setAside(file, status, "names another table, band or format inside");
         return 0;
     }
     const int given = std::min(stored, finalLevels);
     std::string why;
-    std::optional<std::vector<LevelRecords>> levels =
-        decodeTableDegree(*payload, t, stored, given, why);
+    std::optional<std::vector<LevelRecords>> levels = decodeTableDegree(
+        std::string_view(*payload).substr(inside.size()), name.w, t, stored, given, why);
     if (levels) {
         why = checkTableDegree(table, name, t, given, *levels);
     }
@@ -307,12 +425,14 @@ void TableCache::save(const CurtisTable& table, const TableName& name, std::int3
     if (distrusted_) {
         return;
     }
-    const std::string payload = encodeTableDegree(table, t, finalLevels);
-    const std::string sizes = "payload " + std::to_string(payload.size()) + " crc32 " +
-                              hex(crcOf(0, payload.data(), payload.size())) + "\n";
+    const std::string payload =
+        identity(name, t, finalLevels) + encodeTableDegree(table, t, finalLevels);
+    const std::string head = header(name, t, finalLevels);
+    const std::string sizes =
+        "payload " + std::to_string(payload.size()) + " crc32 " +
+        hex(crcOf(crcOf(0, head.data(), head.size()), payload.data(), payload.size())) + "\n";
     const std::string file = path(name, t, finalLevels);
-    const int error =
-        createFileAtomically(file, header(name, t, finalLevels) + sizes + payload, 0644);
+    const int error = createFileAtomically(file, head + sizes + payload, 0644);
     if (error != 0) {
         writeFailed(file, error);
     }

@@ -21,9 +21,13 @@ namespace curtis {
 // wider band or the whole degree goes on from it.
 //
 // Nothing read is trusted: a file that is not a regular file of this user,
-// fails its checks, holds another table or degree, or whose records are not
-// those of the table's lower degrees, is renamed aside (*.bad) with one
-// warning, and the degree computed again. A file that cannot be written
+// fails its checks, holds another table, band, degree or format, claims more
+// than its degree can hold, or whose records are not those of the table's
+// lower degrees, is renamed aside (*.bad) with one warning, and the degree
+// computed again; only that file, never one another run put in its place. A
+// shortage of descriptors or memory while reading is no fault of a file: one
+// warning, and the run goes on without the cache. A directory, or one above
+// it, that others may write (but for a sticky one) is not trusted. A file that cannot be written
 // gives one warning, the first time, and the run goes on without it.
 class TableCache : public TableStore {
 public:
@@ -42,20 +46,26 @@ public:
 
 private:
     std::string header(const TableName& name, std::int32_t t, int finalLevels) const;
-    // The whole file, read through one descriptor that never blocks, if it
-    // is a regular file this process may trust; status: what fstat said.
-    std::optional<std::string> readFile(const std::string& file, struct stat& status);
-    // The file's payload, its header checked.
+    // The first line of the payload: the table, its band and the format.
+    std::string identity(const TableName& name, std::int32_t t, int finalLevels) const;
+    // The payload of a file whose first two lines must be `header`, read
+    // through one descriptor that never blocks, if it is a regular file this
+    // process may trust, of at most `largest` bytes, and its checksum holds;
+    // status: what fstat said.
     std::optional<std::string> readPayload(const std::string& file, const std::string& header,
-                                           struct stat& status);
+                                           std::uint64_t largest, struct stat& status);
     // Degree t from the file that holds it with `stored` final levels, if it
     // is sound: the final levels given, or 0.
     int loadFrom(CurtisTable& table, const TableName& name, std::int32_t t, int stored,
                  int finalLevels);
     // Renames the file that was read (of that status) aside, if it is still
-    // the one at its name, and says so in one warning.
-    void setAside(const std::string& file, const struct stat& read, const std::string& why);
+    // the one at its name, and (if say) says so in one warning.
+    void setAside(const std::string& file, const struct stat& read, const std::string& why,
+                  bool say = true);
     void distrust(const std::string& what);
+    // The system is short of descriptors or memory (error): the files are
+    // not at fault; one warning, and the cache is not used any more.
+    void shortOf(int error);
     void writeFailed(const std::string& file, int error);
 
     std::string directory_;
@@ -63,6 +73,8 @@ private:
     bool trustShared_ = false;
     std::atomic<bool> writeWarned_{false};
     std::atomic<bool> distrustWarned_{false};
+    std::atomic<bool> shortWarned_{false};
+    std::atomic<bool> formatWarned_{false};
     std::atomic<bool> distrusted_{false}; // the directory is not trusted: no reads, no writes
 };
 

@@ -24,7 +24,7 @@ std::uint32_t get32(std::string_view bytes, std::size_t at) {
 // bytes left cannot hold it, or it holds a word twice or a state that is
 // none.
 std::optional<LevelRecords> decodeLevel(std::string_view bytes, std::size_t& at, int L,
-                                        std::string& why) {
+                                        std::int32_t w, std::string& why) {
     const std::size_t length = static_cast<std::size_t>(L) + 1;
     if (bytes.size() - at < 4) {
         why = "ends before its level " + std::to_string(L);
@@ -41,8 +41,11 @@ std::optional<LevelRecords> decodeLevel(std::string_view bytes, std::size_t& at,
     const std::size_t partners = states + count;
     at = partners + 4 * std::size_t{count};
     LevelRecords level(L);
+    Entry word[maxMonomialLength];
     for (std::uint32_t i = 0; i < count; ++i) {
-        const auto* word = reinterpret_cast<const Entry*>(bytes.data() + words + i * length);
+        std::copy_n(reinterpret_cast<const Entry*>(bytes.data() + words + i * length), length,
+                    word);
+        word[0] = static_cast<Entry>(word[0] + w); // the cell's offset from the bottom cell
         const auto state = static_cast<std::uint8_t>(bytes[states + i]);
         const auto partner = static_cast<std::int32_t>(get32(bytes, partners + 4 * std::size_t{i}));
         if (state > Hit) {
@@ -122,7 +125,9 @@ std::string encodeTableDegree(const CurtisTable& table, std::int32_t t, int fina
         const std::size_t length = static_cast<std::size_t>(L) + 1;
         put32(bytes, static_cast<std::uint32_t>(level.size()));
         for (std::int32_t i = 0; i < level.size(); ++i) {
-            bytes.append(reinterpret_cast<const char*>(level.word(i)), length);
+            const Entry* word = level.word(i);
+            bytes += static_cast<char>(word[0] - table.weight()); // the cell itself
+            bytes.append(reinterpret_cast<const char*>(word + 1), length - 1);
         }
         for (std::int32_t i = 0; i < level.size(); ++i) {
             bytes += static_cast<char>(level.state(i));
@@ -134,13 +139,13 @@ std::string encodeTableDegree(const CurtisTable& table, std::int32_t t, int fina
     return bytes;
 }
 
-std::optional<std::vector<LevelRecords>> decodeTableDegree(std::string_view bytes, std::int32_t t,
-                                                           int storedFinal, int finalLevels,
-                                                           std::string& why) {
+std::optional<std::vector<LevelRecords>> decodeTableDegree(std::string_view bytes, std::int32_t w,
+                                                           std::int32_t t, int storedFinal,
+                                                           int finalLevels, std::string& why) {
     std::vector<LevelRecords> levels;
     std::size_t at = 0;
     for (int L = 0; L < keptLevels(t, storedFinal); ++L) {
-        std::optional<LevelRecords> level = decodeLevel(bytes, at, L, why);
+        std::optional<LevelRecords> level = decodeLevel(bytes, at, L, w, why);
         if (!level) {
             return std::nullopt;
         }
@@ -194,6 +199,48 @@ std::string checkTableDegree(const CurtisTable& table, const TableName& name, st
         }
     }
     return "";
+}
+
+std::uint64_t largestTableDegree(std::int32_t t, int storedFinal, bool sphere) {
+    // admissible[s][last]: the admissible index sequences of the current
+    // length summing to s and ending in `last`; a count saturates at
+    // `ceiling`, far above any file read.
+    constexpr std::uint64_t ceiling = std::uint64_t{1} << 50;
+    const std::size_t n = static_cast<std::size_t>(std::max(t, 1));
+    std::vector<std::vector<std::uint64_t>> admissible(n, std::vector<std::uint64_t>(n, 0));
+    std::uint64_t bytes = 0;
+    for (int L = 0; L < keptLevels(t, storedFinal); ++L) {
+        const std::size_t length = static_cast<std::size_t>(L) + 1;
+        if (L == 0) {
+            admissible[0][0] = 1; // the empty sequence
+        } else {
+            // Appends an index i to sequences ending in last >= i / 2.
+            std::vector<std::vector<std::uint64_t>> longer(n, std::vector<std::uint64_t>(n, 0));
+            for (std::size_t sum = 0; sum < n; ++sum) {
+                std::uint64_t from = 0; // sequences of this sum ending at or above (i + 1) / 2
+                std::vector<std::uint64_t> atLeast(n + 1, 0);
+                for (std::size_t last = n; last-- > 0;) {
+                    atLeast[last] = std::min(ceiling, atLeast[last + 1] + admissible[sum][last]);
+                }
+                for (std::size_t i = 0; sum + i < n; ++i) {
+                    from = L == 1 ? admissible[sum][0] : atLeast[(i + 1) / 2];
+                    longer[sum + i][i] = std::min(ceiling, longer[sum + i][i] + from);
+                }
+            }
+            admissible = std::move(longer);
+        }
+        // Words of degree t - length: a cell c (0 on the sphere) and indices
+        // summing to t - length - c.
+        std::uint64_t count = 0;
+        const std::int64_t top = static_cast<std::int64_t>(t) - static_cast<std::int64_t>(length);
+        for (std::int64_t c = 0; c <= (sphere ? 0 : top) && top - c >= 0; ++c) {
+            for (const std::uint64_t each : admissible[static_cast<std::size_t>(top - c)]) {
+                count = std::min(ceiling, count + each);
+            }
+        }
+        bytes = std::min(ceiling, bytes + 4 + count * (length + 5));
+    }
+    return bytes;
 }
 
 void installTableDegree(CurtisTable& table, std::int32_t t, std::vector<LevelRecords>&& levels) {

@@ -1,6 +1,7 @@
 #include "table/level_elimination.hpp"
 
 #include "algebra/boundary.hpp"
+#include "table/retrace_guard.hpp"
 
 #include <vector>
 
@@ -15,6 +16,7 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
     LevelRecords& here = table.kept(t, L);
     LevelRecords& next = table.kept(t, L + 1);
     Entry tag[maxMonomialLength];
+    RetraceGuard guard;
     if (progress && !progress(0, total)) {
         return EliminationStatus::Stopped;
     }
@@ -26,6 +28,7 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
         // The set is not emptied between rounds: the boundary of each
         // retraced tag is added to what is left.
         set.clear(L + 2);
+        guard.start(L + 2);
         const Entry* current = x;
         for (;;) {
             if (!appendReducedBoundary(current, L, table.weight(), set)) {
@@ -37,7 +40,11 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
             }
             const Entry* leading = set.row(set.greatestRow());
             const GeneratorState state = table.record(t, L + 1, leading, tag);
+            if (!guard.admits(leading, state)) {
+                return EliminationStatus::Contradiction;
+            }
             if (state == Hit) {
+                guard.retrace(leading);
                 current = tag;
                 continue;
             }

@@ -13,8 +13,9 @@ enum class EliminationStatus {
     // A boundary or a rewrite needed more term-set rows than the set may
     // hold or could obtain.
     TermSetFull,
-    // A leading term is the source of a pairing: the table contradicts
-    // itself, which the algebra rules out.
+    // A leading term is the source of a pairing, or a retraced tag does not
+    // replay its own reduction (RetraceGuard): the table contradicts itself,
+    // which the algebra rules out.
     Contradiction,
     // The caller's check of what the computation holds said stop.
     Stopped,
@@ -33,7 +34,8 @@ using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t tot
 // is Hit, the boundary of that term's tag is added to the same set and
 // reduced again. An empty set leaves x Alive (a cycle); an Alive leading term
 // becomes Hit with x as its tag, and x becomes Source. A leading term that
-// is Source contradicts the table.
+// is Source, or one that RetraceGuard does not admit, contradicts the table;
+// so the retracing ends, whatever the records read from a store say.
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
                                  const CandidateProgress& progress = {});
 

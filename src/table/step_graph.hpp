@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -209,7 +210,8 @@ private:
     }
 
     // Fewer threads than asked for, when the system will not start more:
-    // those that started share the work.
+    // those that started share the work. Not one is a shortage of memory
+    // (a thread's stack is what could not be had).
     void startWorkers() {
         while (static_cast<int>(workers_.size()) < threads_ && !stopping_ && !short_) {
             const int index = static_cast<int>(workers_.size());
@@ -217,7 +219,7 @@ private:
                 workers_.emplace_back([this, index] { work(index); });
             } catch (const std::system_error&) {
                 if (workers_.empty()) {
-                    throw;
+                    throw std::bad_alloc();
                 }
                 short_ = true;
             }

@@ -903,6 +903,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "4", "--products", "--format", "text"},
         {"--sphere", "--max-degree", "4", "--products", "--h3-lines"},
         {"--sphere", "--max-degree", "4", "--cache", ""},
+        {"--sphere", "--max-degree", "4", "-o", ""},
         {"--sphere", "--max-degree", "4", "--trust-cache"},
         // Births and unstable charts read the sphere's table, and no more.
         {"--bottom-cell", "1", "--max-degree", "4", "--ehp"},

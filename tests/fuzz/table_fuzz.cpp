@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         }
         sphere = std::string_view(table) == "sphere";
-        for (int line = 0; line < 3; ++line) {
+        for (int line = 0; line < 4; ++line) { // the header, then the identity line
             const std::size_t end = bytes.find('\n');
             bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
         }
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         std::string why;
-        const auto levels = curtis::decodeTableDegree(bytes, t, stored, given, why);
+        const auto levels = curtis::decodeTableDegree(bytes, name.w, t, stored, given, why);
         if (levels) {
             why = curtis::checkTableDegree(computation.table(), name, t, given, *levels);
         }

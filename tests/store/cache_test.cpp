@@ -213,12 +213,13 @@ TEST(Cache, AFullCacheWarnsOnceAndTheRunGoesOn) {
 }
 
 // A table file remade with one hostile field, every checksum right: the
-// header's three lines, with the payload's size and CRC-32 made to fit, and
-// where each level's fields begin in the payload.
+// header's three lines, with the payload's size and CRC-32 made to fit, its
+// identity line, and where each level's fields begin after it.
 struct TableFile {
     std::string format;
     std::string key;
-    std::string payload;
+    std::string payload;       // its identity line, then the levels
+    std::uint64_t stretch = 0; // a payload size to claim, the file made sparse to fit
     struct Level {
         std::size_t count, words, states, partners;
     };
@@ -232,7 +233,8 @@ struct TableFile {
         std::getline(in, file.key);
         std::getline(in, sizes);
         file.payload.assign(std::istreambuf_iterator<char>(in), {});
-        for (std::size_t at = 0, L = 0; at + 4 <= file.payload.size(); ++L) {
+        for (std::size_t at = file.payload.find('\n') + 1, L = 0; at + 4 <= file.payload.size();
+             ++L) {
             std::uint32_t count = 0;
             std::memcpy(&count, file.payload.data() + at, 4); // little endian, as here
             const Level level{at, at + 4, at + 4 + count * (L + 1), at + 4 + count * (L + 2)};
@@ -242,16 +244,20 @@ struct TableFile {
         return file;
     }
     void write(const std::filesystem::path& path, const std::string& claimedSize = "") const {
-        const unsigned long crc = crc32(0, reinterpret_cast<const Bytef*>(payload.data()),
-                                        static_cast<uInt>(payload.size()));
+        const std::string head = format + '\n' + key + '\n';
+        const uLong crc = crc32(
+            crc32(0, reinterpret_cast<const Bytef*>(head.data()), static_cast<uInt>(head.size())),
+            reinterpret_cast<const Bytef*>(payload.data()), static_cast<uInt>(payload.size()));
         char sum[16];
         std::snprintf(sum, sizeof sum, "%08lx", crc);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << format << '\n'
-            << key << '\n'
-            << "payload " << (claimedSize.empty() ? std::to_string(payload.size()) : claimedSize)
-            << " crc32 " << sum << "\n"
-            << payload;
+        const std::uint64_t size = stretch > 0 ? stretch : payload.size();
+        const std::string sizes = "payload " +
+                                  (claimedSize.empty() ? std::to_string(size) : claimedSize) +
+                                  " crc32 " + sum + "\n";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << head << sizes << payload;
+        if (stretch > 0) {
+            std::filesystem::resize_file(path, head.size() + sizes.size() + stretch);
+        }
     }
     // Field i of a level: its first record's state, partner or word entry.
     char& state(std::size_t L, std::size_t i) { return payload[levels[L].states + i]; }
@@ -261,16 +267,25 @@ struct TableFile {
     }
 };
 
-// Each row passes every checksum with one hostile field. Every one is set
-// aside with one warning and its degree computed again: the output is that
-// of a run without the cache.
+// Each row passes every checksum with one hostile field, and is set aside
+// with one warning, its degree computed again as without the cache; but a
+// lie the checks cannot see ends at once, with 0 or with 255 and one line,
+// and a shortage of descriptors sets nothing aside.
 TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
+    enum Expect { SetAside, Lie, Shortage };
     using Change = std::function<void(TableFile&, std::string&)>;
+    struct Row {
+        const char* name;
+        Change change;
+        Expect expect = SetAside;
+        bool relabel = false; // P_1's file at P_2's name, not the sphere's
+    };
     // Level 2 of the sphere's degree 10 holds a hit record, a source and a
     // survivor, in that order.
-    const std::vector<std::pair<const char*, Change>> rows{
+    const std::vector<Row> rows{
         {"a size of 2^40",
          [](TableFile&, std::string& size) { size = std::to_string(1ull << 40); }},
+        {"a sparse file of 3 GiB", [](TableFile& f, std::string&) { f.stretch = 3ull << 30; }},
         {"a huge count of records",
          [](TableFile& f, std::string&) {
              std::memset(f.payload.data() + f.levels[2].count, 0xF0, 4);
@@ -288,30 +303,105 @@ TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
          [](TableFile& f, std::string&) { f.payload.resize(f.levels.back().count); }},
         {"a byte past the levels", [](TableFile& f, std::string&) { f.payload += '\0'; }},
         {"another degree's header", [](TableFile& f, std::string&) { f.key[f.key.size() - 1]++; }},
+        {"the format before", [](TableFile& f, std::string&) { f.format.back()--; }},
+        {"another band inside",
+         [](TableFile& f, std::string&) { f.payload[f.payload.find('\n') - 1]--; }},
+        {"another format inside", [](TableFile& f, std::string&) { f.payload[7]++; }},
+        {"P_1 relabelled as P_2",
+         [](TableFile& f, std::string&) {
+             f.key.replace(f.key.find("w-1"), 3, "w-2");
+             f.payload.replace(f.payload.find("cell 1"), 6, "cell 2");
+             f.payload.replace(f.payload.find("weight -1"), 9, "weight -2");
+         },
+         SetAside, true},
+        {"two pairings swapped", // sources 1, 2 of level 3 and their hit records 0, 1
+         [](TableFile& f, std::string&) {
+             f.partnerByte(3, 1) = 1;
+             f.partnerByte(3, 2) = 0;
+             f.partnerByte(4, 0) = 2;
+             f.partnerByte(4, 1) = 1;
+         },
+         Lie},
+        {"no descriptor to spare", [](TableFile&, std::string&) {}, Shortage},
     };
     const TemporaryDirectory directory;
-    const std::vector<std::string> run{"--sphere",   "--max-degree", "12",
-                                       "--products", "--format",     "tsv"};
+    const std::vector<std::string> run{"--bottom-cell", "2",        "--max-degree", "12",
+                                       "--products",    "--format", "tsv"};
     const std::string expected = chartTool(run).out;
-    int row = 0;
-    for (const auto& [name, change] : rows) {
-        const std::filesystem::path cache = directory / ("cache-" + std::to_string(row++));
+    const std::filesystem::path p1 = directory / "p1"; // whence the relabelled file
+    chartTool({"--bottom-cell", "1", "--max-degree", "12", "--cache", p1.string()});
+    int number = 0;
+    for (const Row& row : rows) {
+        const std::filesystem::path cache = directory / ("cache-" + std::to_string(number++));
         ASSERT_EQ(chartTool(with(run, {"--cache", cache.string()})).exitStatus, 0);
-        const std::filesystem::path path = cache / "sphere-t10-f10.table";
-        TableFile file = TableFile::read(path);
+        const std::filesystem::path path =
+            cache / (row.relabel ? "space-w-2-up-t10-f10.table" : "sphere-t10-f10.table");
+        TableFile file = TableFile::read(row.relabel ? p1 / "space-w-1-up-t10-f10.table" : path);
         ASSERT_EQ(file.levels.size(), 10u);
-        ASSERT_EQ(std::string(&file.state(2, 0), 3), std::string("\2\0\1", 3)) << name;
+        ASSERT_TRUE(row.relabel || std::string(&file.state(2, 0), 3) == std::string("\2\0\1", 3))
+            << row.name;
         std::string size;
-        change(file, size);
+        row.change(file, size);
         file.write(path, size);
+        for (const char* above : {"sphere-t11-f11.table", "sphere-t12-f12.table"}) {
+            std::filesystem::remove(cache / above); // the degrees above made from the lie
+        }
+        // Under a limit of four descriptors, the output file holds the last.
+        ProcessOptions options;
+        options.descriptorLimit = row.expect == Shortage ? 4 : 0;
+        const std::filesystem::path output = directory / "out.tsv";
+        ProcessResult result =
+            chartTool(with(run, {"--cache", cache.string(), "--output", output.string()}), options);
+        result.out = testing::contents(output);
+        const long lines = std::count(result.err.begin(), result.err.end(), '\n');
+        EXPECT_TRUE(namesHolding(cache, ".tmp-").empty()) << row.name;
+        if (row.expect == Lie) {
+            EXPECT_EQ(lines, result.exitStatus == 0 ? 0 : 1) << result.err;
+            EXPECT_TRUE(
+                result.exitStatus == 0 ||
+                (result.exitStatus == 255 && result.err.find("contradicted") != std::string::npos));
+            continue;
+        }
+        EXPECT_EQ(result.exitStatus, 0) << row.name << result.err;
+        EXPECT_EQ(result.out, expected) << row.name;
+        EXPECT_EQ(lines, 1) << row.name << result.err;
+        if (row.expect == Shortage) {
+            EXPECT_NE(result.err.find("Too many open files"), std::string::npos) << result.err;
+            EXPECT_TRUE(filesEndingIn(cache, ".bad").empty()) << row.name;
+            continue;
+        }
+        EXPECT_NE(result.err.find(path.string() + " "), std::string::npos) << row.name;
+        EXPECT_TRUE(std::filesystem::exists(path.string() + ".bad")) << row.name;
+        EXPECT_EQ(chartTool(with(run, {"--cache", cache.string()})).err, "") << row.name;
+    }
+}
 
-        const ProcessResult result = chartTool(with(run, {"--cache", cache.string()}));
-        EXPECT_EQ(result.exitStatus, 0) << name << result.err;
-        EXPECT_EQ(result.out, expected) << name;
-        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << name << result.err;
-        EXPECT_NE(result.err.find(path.string() + " "), std::string::npos) << name;
-        EXPECT_TRUE(std::filesystem::exists(path.string() + ".bad")) << name;
-        EXPECT_EQ(chartTool(with(run, {"--cache", cache.string()})).err, "") << name;
+// Four runs at once over a cache whose files are all cut short: each sets
+// aside only a file it read, never a sound one another run has put in its
+// place, so every file set aside is a cut one, and every degree is there.
+TEST(Cache, RunsSettingFilesAsideAtOnceMoveNoSoundFile) {
+    const TemporaryDirectory directory;
+    const std::string cache = (directory / "cache").string();
+    const std::vector<std::string> run{"--sphere", "--max-degree", "16", "--cache", cache};
+    const std::string expected = chartTool({"--sphere", "--max-degree", "16"}).out;
+    ASSERT_EQ(chartTool(run).out, expected);
+    for (int round = 0; round < 4; ++round) {
+        for (const std::filesystem::path& file : filesEndingIn(cache, ".table")) {
+            std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
+        }
+        std::vector<std::thread> runs;
+        for (int i = 0; i < 4; ++i) {
+            runs.emplace_back([&] { EXPECT_EQ(chartTool(run).out, expected); });
+        }
+        for (std::thread& one : runs) {
+            one.join();
+        }
+        for (const std::filesystem::path& bad : filesEndingIn(cache, ".bad")) { // cut ones
+            EXPECT_EQ(std::filesystem::file_size(bad) + 1,
+                      std::filesystem::file_size(bad.parent_path() / bad.stem()));
+        }
+        EXPECT_EQ(filesEndingIn(cache, ".table").size(), 16u);
+        EXPECT_EQ(chartTool(run).err, "") << "round " << round;
     }
 }
 
@@ -356,6 +446,11 @@ TEST(Cache, ADirectoryOthersMayWriteIsNotTrusted) {
     EXPECT_EQ(std::count(untrusted.err.begin(), untrusted.err.end(), '\n'), 1) << untrusted.err;
     EXPECT_NE(untrusted.err.find("is not trusted"), std::string::npos) << untrusted.err;
     EXPECT_TRUE(filesEndingIn(cache, ".table").empty());
+    // Nor is a directory inside it: others could put another in its place.
+    const ProcessResult inner =
+        chartTool({"--sphere", "--max-degree", "8", "--cache", (cache / "inner").string()});
+    EXPECT_NE(inner.err.find("(through " + cache.string() + ")"), std::string::npos) << inner.err;
+    EXPECT_TRUE(filesEndingIn(cache / "inner", ".table").empty());
     const ProcessResult trusted = chartTool(with(run, {"--trust-cache"}));
     EXPECT_EQ(trusted.out, expected);
     EXPECT_EQ(trusted.err, "");

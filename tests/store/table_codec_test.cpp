@@ -63,7 +63,7 @@ std::string firstDifference(const CurtisTable& table, std::int32_t t,
 TEST(TableCodec, TheFormatNumberNamesTheseBytes) {
     const std::unique_ptr<Computation> sphere = tablesThrough(10, 0, 0, 2);
     const std::string bytes = encodeTableDegree(sphere->table(), 10, 3);
-    EXPECT_EQ(tableFormat, 1);
+    EXPECT_EQ(tableFormat, 2);
     // Level 0 empty; level 1: λ8, the source of λ7 λ0; level 2: λ7 λ0 hit,
     // λ4 λ3 the source of the mark λ3 λ2 λ1 of level 3, and λ6 λ1 alive.
     EXPECT_EQ(hex(bytes), "00000000"
@@ -84,7 +84,7 @@ TEST(TableCodec, TheFormatNumberNamesTheseBytes) {
                           "02"
                           "01000000");
     std::string why;
-    const auto levels = decodeTableDegree(bytes, 10, 3, 3, why);
+    const auto levels = decodeTableDegree(bytes, 0, 10, 3, 3, why);
     ASSERT_TRUE(levels) << why;
     EXPECT_EQ(checkTableDegree(sphere->table(), TableName{}, 10, 3, *levels), "");
     int kinds[3] = {0, 0, 0};
@@ -116,14 +116,14 @@ TEST(TableCodec, ANarrowerBandIsReadOffAWiderOne) {
             for (std::int32_t t = band + 3; t <= last; ++t) {
                 const std::string bytes = encodeTableDegree(whole->table(), t, t);
                 std::string why;
-                auto levels = decodeTableDegree(bytes, t, t, band + 1, why);
+                auto levels = decodeTableDegree(bytes, space.name.w, t, t, band + 1, why);
                 ASSERT_TRUE(levels) << why;
                 EXPECT_EQ(checkTableDegree(narrow->table(), space.name, t, band + 1, *levels), "")
                     << space.w << " band " << band << " t " << t;
                 EXPECT_EQ(firstDifference(narrow->table(), t, *levels), "")
                     << space.w << " band " << band << " t " << t;
                 if (band == 0) {
-                    levels = decodeTableDegree(bytes, t, t, t, why);
+                    levels = decodeTableDegree(bytes, space.name.w, t, t, t, why);
                     ASSERT_TRUE(levels) << why;
                     EXPECT_EQ(checkTableDegree(whole->table(), space.name, t, t, *levels), "");
                 }

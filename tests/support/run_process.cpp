@@ -41,6 +41,10 @@ ProcessResult runProcess(const std::string& path, const ProcessOptions& options)
             rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
+        if (options.descriptorLimit != 0) {
+            rlimit limit{options.descriptorLimit, options.descriptorLimit};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
         if (options.addressSpaceLimit != 0) {
             rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
             setrlimit(RLIMIT_AS, &limit);

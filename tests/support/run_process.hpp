@@ -21,6 +21,7 @@ struct ProcessOptions {
     double timeoutSeconds = 60;
     std::uint64_t addressSpaceLimit = 0; // bytes; 0 for none
     std::uint64_t fileSizeLimit = 0;     // bytes a file may grow to; 0 for none
+    std::uint64_t descriptorLimit = 0;   // descriptors the process may hold; 0 for no limit
     std::string outputPath;              // if set, standard output is this file instead of a pipe
     bool errorOnTerminal = false;        // standard error is a pseudo-terminal instead of a pipe
     int signal = 0;                      // if set, sent to the process after signalAfterSeconds
