@@ -276,11 +276,16 @@ std::optional<std::string> TableCache::readPayload(const std::string& file,
         distrust(file);
         return std::nullopt;
     }
-    // The header first, and the sizes it claims held against the file's
-    // and the degree's before anything else is read: a sparse or huge file
-    // costs nothing.
+    const std::optional<Claim> claim = claimOf(fd.get(), file, header, largest, status);
+    return claim ? payloadOf(fd.get(), file, header, *claim, status) : std::nullopt;
+}
+
+std::optional<TableCache::Claim> TableCache::claimOf(int fd, const std::string& file,
+                                                     const std::string& header,
+                                                     std::uint64_t largest,
+                                                     const struct stat& status) {
     std::string head(static_cast<std::size_t>(std::min<off_t>(status.st_size, 3 * 4096)), '\0');
-    if (const int error = readAt(fd.get(), head.data(), head.size(), 0); error != 0) {
+    if (const int error = readAt(fd, head.data(), head.size(), 0); error != 0) {
         if (shortage(error)) {
             shortOf(error);
         } else {
@@ -327,14 +332,20 @@ std::optional<std::string> TableCache::readPayload(const std::string& file,
         setAside(file, status, "is larger than any file of its degree");
         return std::nullopt;
     }
+    return Claim{payloadSize, payloadCrc, at};
+}
+
+std::optional<std::string> TableCache::payloadOf(int fd, const std::string& file,
+                                                 const std::string& header, const Claim& claim,
+                                                 const struct stat& status) {
     std::string payload;
     try {
-        payload.resize(static_cast<std::size_t>(payloadSize));
+        payload.resize(static_cast<std::size_t>(claim.size));
     } catch (const std::bad_alloc&) {
         shortOf(ENOMEM);
         return std::nullopt;
     }
-    if (const int error = readAt(fd.get(), payload.data(), payload.size(), static_cast<off_t>(at));
+    if (const int error = readAt(fd, payload.data(), payload.size(), static_cast<off_t>(claim.at));
         error != 0) {
         if (shortage(error)) {
             shortOf(error);
@@ -343,10 +354,8 @@ std::optional<std::string> TableCache::readPayload(const std::string& file,
         }
         return std::nullopt;
     }
-    // The checksum covers everything read: the header's first two lines and
-    // the payload.
     if (crcOf(crcOf(0, header.data(), header.size()), payload.data(), payload.size()) !=
-        payloadCrc) {
+        claim.crc) {
         setAside(file, status, "fails its checksum");
         return std::nullopt;
     }

@@ -54,6 +54,23 @@ private:
     // status: what fstat said.
     std::optional<std::string> readPayload(const std::string& file, const std::string& header,
                                            std::uint64_t largest, struct stat& status);
+    // What the header of an open file claims: its payload's size and
+    // checksum, and where the payload starts.
+    struct Claim {
+        std::uint64_t size = 0;
+        unsigned crc = 0;
+        std::size_t at = 0;
+    };
+    // The claim of the file open at fd, held against the file's size and
+    // `largest` before anything else is read, so that a sparse or huge file
+    // costs nothing; nothing, with the file set aside or the shortage noted,
+    // when it cannot stand.
+    std::optional<Claim> claimOf(int fd, const std::string& file, const std::string& header,
+                                 std::uint64_t largest, const struct stat& status);
+    // The payload a claim describes, read whole and held against its
+    // checksum, which covers the header's first two lines too.
+    std::optional<std::string> payloadOf(int fd, const std::string& file, const std::string& header,
+                                         const Claim& claim, const struct stat& status);
     // Degree t from the file that holds it with `stored` final levels, if it
     // is sound: the final levels given, or 0.
     int loadFrom(CurtisTable& table, const TableName& name, std::int32_t t, int stored,
