@@ -36,7 +36,7 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
                 break;
             }
             const Entry* leading = set.row(set.greatestRow());
-            const GeneratorState state = table.record(t, L + 1, leading, tag);
+            const GeneratorState state = table.leadingRecord(t, L + 1, leading, tag);
             if (state == Hit) {
                 current = tag;
                 continue;
