@@ -138,6 +138,22 @@ GeneratorState SphereTable::lookup(std::int32_t t, int L, const Entry* word, Ent
     return keptRecord(t, L, records, index, partner, partners);
 }
 
+const std::vector<Entry>* SphereTable::suffixCycle(std::int32_t t, int L, const Entry* x) const {
+    if (L < 2) {
+        return nullptr;
+    }
+    const std::int32_t degree = t - x[1] - 1;
+    const LevelRecords* records = keptOrNull(degree, L - 1);
+    if (records == nullptr) {
+        return nullptr;
+    }
+    Entry suffix[maxMonomialLength];
+    suffix[0] = 0;
+    std::copy(x + 2, x + L + 1, suffix + 1);
+    const std::int32_t i = records->find(suffix);
+    return i != LevelRecords::none && records->state(i) == Alive ? records->cycle(i) : nullptr;
+}
+
 void SphereTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) const {
     if (L == 0) {
         if (t == 1) {

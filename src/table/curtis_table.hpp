@@ -68,6 +68,16 @@ public:
         return lookup(t, L, word, tag, Partners::TagsOnly);
     }
 
+    // The kept cycle (LevelRecords::cycle) from which the elimination of x,
+    // a candidate of level L of degree t, may start, or null: see
+    // eliminateLevel.
+    virtual const std::vector<Entry>* suffixCycle(std::int32_t t, int L, const Entry* x) const {
+        static_cast<void>(t);
+        static_cast<void>(L);
+        static_cast<void>(x);
+        return nullptr;
+    }
+
     // Appends to out the E1 generators of level L of degree t (L + 1 entries
     // each) in increasing order: the words whose records the lookup cannot
     // find in smaller tables. Levels below L must be final.
@@ -149,6 +159,10 @@ public:
     // n <= t - 2 and every λ_J of level L - 1 in degree t - n - 1 whose first
     // index is at most 2n and which survives in Lambda(2n + 1).
     void candidates(std::int32_t t, int L, std::vector<Entry>& out) const override;
+
+    // For x = λ_n λ_J (L >= 2): the cycle kept for λ_J (level L - 1, degree
+    // t - n - 1), if λ_J is Alive and its cycle was kept.
+    const std::vector<Entry>* suffixCycle(std::int32_t t, int L, const Entry* x) const override;
 };
 
 // The stunted projective space P_a^b (cells a .. b, or from a up), with

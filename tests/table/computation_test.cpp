@@ -155,6 +155,39 @@ TEST(Computation, AContradictedTableReadsOnlyFinalLevels) {
     }
 }
 
+// Chains that start from a kept cycle of their suffix give the tables the
+// whole retrace gives: every record of every level of the sphere to degree
+// 34, keeping every survivor's cycle, some, or none.
+TEST(Computation, ChainsFromKeptCyclesGiveTheSameTables) {
+    constexpr std::int32_t top = 34;
+    ComputationSettings retraced;
+    retraced.keptChains = 0;
+    Computation whole(0, retraced);
+    ASSERT_EQ(whole.extendSphere(top).outcome, Outcome::Finished);
+    for (const std::int64_t kept : {1, 3, 40}) {
+        ComputationSettings settings;
+        settings.keptChains = kept;
+        Computation shortened(0, settings);
+        ASSERT_EQ(shortened.extendSphere(top).outcome, Outcome::Finished);
+        int cycles = 0;
+        for (std::int32_t t = 1; t <= top; ++t) {
+            for (int L = 0; L < t; ++L) {
+                const LevelRecords& expected = whole.sphere().kept(t, L);
+                const LevelRecords& records = shortened.sphere().kept(t, L);
+                ASSERT_EQ(records.size(), expected.size()) << t << " " << L;
+                for (std::int32_t i = 0; i < records.size(); ++i) {
+                    ASSERT_TRUE(
+                        std::equal(records.word(i), records.word(i) + L + 1, expected.word(i)));
+                    ASSERT_EQ(records.state(i), expected.state(i));
+                    ASSERT_EQ(records.partner(i), expected.partner(i));
+                    cycles += records.cycle(i) != nullptr;
+                }
+            }
+        }
+        EXPECT_GT(cycles, 0) << kept;
+    }
+}
+
 TEST(Computation, TheCallerCanStopAfterALevel) {
     int handed = 0;
     const ComputationResult result =
