@@ -40,7 +40,8 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
     LevelRecords& here = table.kept(t, L);
     LevelRecords& next = table.kept(t, L + 1);
     Entry tag[maxMonomialLength];
-    // The words whose boundaries the set holds, x first (length each).
+    // The words whose boundaries the set holds, x first (length each), when
+    // cycles are kept.
     std::vector<Entry> chain;
     if (progress && !progress(0, total)) {
         return EliminationStatus::Stopped;
@@ -61,7 +62,9 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
         }
         for (bool started = cycle != nullptr;; started = false) {
             if (!started) {
-                chain.insert(chain.end(), current, current + length);
+                if (keptChains > 0) {
+                    chain.insert(chain.end(), current, current + length);
+                }
                 if (!appendReducedBoundary(current, L, table.weight(), set)) {
                     return EliminationStatus::TermSetFull;
                 }

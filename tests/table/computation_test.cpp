@@ -160,9 +160,7 @@ TEST(Computation, AContradictedTableReadsOnlyFinalLevels) {
 // 34, keeping every survivor's cycle, some, or none.
 TEST(Computation, ChainsFromKeptCyclesGiveTheSameTables) {
     constexpr std::int32_t top = 34;
-    ComputationSettings retraced;
-    retraced.keptChains = 0;
-    Computation whole(0, retraced);
+    Computation whole(0, ComputationSettings{});
     ASSERT_EQ(whole.extendSphere(top).outcome, Outcome::Finished);
     for (const std::int64_t kept : {1, 3, 40}) {
         ComputationSettings settings;
