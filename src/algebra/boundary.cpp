@@ -6,10 +6,12 @@ namespace curtis {
 
 namespace {
 
-// Hands every term of the boundary of x to add(term, hash, pairs), in the
-// set's work row, until add returns false.
+// Hands every term of the boundary of x that splits an entry at positions
+// first .. last to add(term, hash, pairs), in the set's work row, until add
+// returns false.
 template <typename Add>
-bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, TermSet& set, Add&& add) {
+bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, TermSet& set, int first, int last,
+                         Add&& add) {
     Entry* scratch = set.scratch();
     // A term of position p is x[0 .. p-1], the pair, then x[p+1 .. k] one place
     // further on. Its hash is the sum of the hashes of those three parts; the
@@ -33,13 +35,13 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, TermSet& set, Ad
         // The cell index splits down to the bottom cell, offset 0: the parity
         // is that of C(cell - j, j) for the true cell = n - w. A lambda index
         // splits into two parts with n - j >= j.
-        const int last = p == 0 ? n : n / 2;
+        const int top = p < first || p > last ? 0 : p == 0 ? n : n / 2;
         const std::int32_t trueValue = p == 0 ? n - w : n;
         const std::uint8_t pair = static_cast<std::uint8_t>(p + 1);
         // The index after the split one, which the pair's second entry is;
         // past the last entry nothing can follow.
         const int following = p < k ? x[p + 1] : 0;
-        for (int j = 1; j <= last; ++j) {
+        for (int j = 1; j <= top; ++j) {
             if (binomialIsOdd(trueValue - j, j)) {
                 const PairRange pairs = !admissibleSource         ? anyPair
                                         : 2 * (j - 1) < following ? PairRange{pair, pair}
@@ -67,14 +69,21 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, TermSet& set, Ad
 } // namespace
 
 bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
-    return forEachBoundaryTerm(x, k, w, set,
+    return forEachBoundaryTerm(x, k, w, set, 0, k,
                                [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
                                    return set.toggleHashed(term, hash, pairs) >= 0;
                                });
 }
 
 bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
-    return forEachBoundaryTerm(x, k, w, set,
+    return forEachBoundaryTerm(x, k, w, set, 0, k,
+                               [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
+                                   return toggleReduced(set, term, hash, pairs);
+                               });
+}
+
+bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set) {
+    return forEachBoundaryTerm(x, k, w, set, 1, 1,
                                [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
                                    return toggleReduced(set, term, hash, pairs);
                                });

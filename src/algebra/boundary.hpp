@@ -22,4 +22,8 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set);
 // appendBoundary followed by reduceToAdmissible would leave it.
 bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set);
 
+// The terms of appendReducedBoundary that split the first lambda index x[1]
+// (k >= 1) alone: for x = λ_n λ_J, the reduced form of d(λ_n) λ_J.
+bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set);
+
 } // namespace curtis

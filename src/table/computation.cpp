@@ -228,7 +228,8 @@ std::optional<ComputationResult> Computation::eliminateStep(const Step& step) {
     Worker& worker = step.worker;
     const EliminationStatus status = eliminateLevel(
         step.table, step.t, step.L, worker.set,
-        [&](std::int64_t done, std::int64_t total) { return carryOn(step, done, total, result); });
+        [&](std::int64_t done, std::int64_t total) { return carryOn(step, done, total, result); },
+        step.sphere ? settings_.keptChains : 0);
     {
         const std::lock_guard lock(worker.progressMutex);
         worker.progress.reset();

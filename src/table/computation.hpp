@@ -66,6 +66,12 @@ struct ComputationSettings {
     std::optional<std::int32_t> topCell;
     // The most rows a term set may grow to; 0 for no limit but memory.
     std::int32_t termSetRows = 0;
+    // The sphere's survivors whose chains have at least this many words
+    // keep their cycles, from which the chains that repeat them start (see
+    // eliminateLevel); 0 keeps none. The tables are the same for any value.
+    // None by default: kept whole from 4096 words, they took the sphere to
+    // t = 72 from 200 MB to 707 MB for 10 % less time.
+    std::int64_t keptChains = 0;
     // Compare what the computation holds (kept records, term sets) with what
     // the process can obtain, and stop before it holds more.
     bool checkMemory = true;

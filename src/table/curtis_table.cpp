@@ -39,13 +39,17 @@ const Entry* CurtisTable::partnerWord(std::int32_t t, int L, const LevelRecords&
 }
 
 GeneratorState CurtisTable::keptRecord(std::int32_t t, int L, const LevelRecords* records,
-                                       std::int32_t index, Entry* partner) const {
+                                       std::int32_t index, Entry* partner,
+                                       Partners partners) const {
     if (index == LevelRecords::none) {
         return Alive;
     }
     const GeneratorState state = records->state(index);
     if (state == Alive) {
         return Alive;
+    }
+    if (state == Source && partners == Partners::TagsOnly) {
+        return Source;
     }
     const Entry* other = partnerWord(t, L, *records, index);
     if (other == nullptr) {
@@ -76,7 +80,8 @@ int firstIndex(const Entry* word, int L) {
 
 } // namespace
 
-GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word, Entry* partner) const {
+GeneratorState SphereTable::lookup(std::int32_t t, int L, const Entry* word, Entry* partner,
+                                   Partners partners) const {
     // The suffix decided so far: (0, i_(p+1), ..., i_L), of level `level`
     // and degree `degree`, its record `index` in `records` (none: no record,
     // Alive). The shortest, the unit, survives.
@@ -89,16 +94,24 @@ GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word, Ent
     for (int p = L; p >= 1; --p) {
         const int n = word[p];
         if (index != LevelRecords::none) {
+            // A Source suffix decides the word by its state: its target, on
+            // level `level` + 1 of the lower degree, is read only when asked
+            // for (never while that level may still be growing).
             const GeneratorState state = records->state(index);
-            const Entry* other = partnerWord(degree, level, *records, index);
-            if (state == Source || (state == Hit && other == nullptr)) {
-                if (partner != nullptr && other != nullptr) {
-                    joinPartner(partner, word, p, other, level + 1);
+            if (state == Source) {
+                const Entry* target = partner != nullptr && partners == Partners::All
+                                          ? partnerWord(degree, level, *records, index)
+                                          : nullptr;
+                if (target != nullptr) {
+                    joinPartner(partner, word, p, target, level + 1);
                 }
                 return Source;
             }
             if (state == Hit) {
-                const Entry* tag = other;
+                const Entry* tag = partnerWord(degree, level, *records, index);
+                if (tag == nullptr) {
+                    return Source; // a tag missing: the table is contradicted
+                }
                 if (firstIndex(tag, level - 1) <= 2 * n) {
                     if (partner != nullptr) {
                         joinPartner(partner, word, p, tag, level - 1);
@@ -122,7 +135,23 @@ GeneratorState SphereTable::record(std::int32_t t, int L, const Entry* word, Ent
     }
     CURTIS_INVARIANT(L == 0 || degree == t,
                      "a word of a positive level is looked up in its own degree");
-    return keptRecord(t, L, records, index, partner);
+    return keptRecord(t, L, records, index, partner, partners);
+}
+
+const std::vector<Entry>* SphereTable::suffixCycle(std::int32_t t, int L, const Entry* x) const {
+    if (L < 2) {
+        return nullptr;
+    }
+    const std::int32_t degree = t - x[1] - 1;
+    const LevelRecords* records = keptOrNull(degree, L - 1);
+    if (records == nullptr) {
+        return nullptr;
+    }
+    Entry suffix[maxMonomialLength];
+    suffix[0] = 0;
+    std::copy(x + 2, x + L + 1, suffix + 1);
+    const std::int32_t i = records->find(suffix);
+    return i != LevelRecords::none && records->state(i) == Alive ? records->cycle(i) : nullptr;
 }
 
 void SphereTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) const {
@@ -157,9 +186,12 @@ void SphereTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) con
     }
 }
 
-GeneratorState SpaceTable::record(std::int32_t t, int L, const Entry* word, Entry* partner) const {
+GeneratorState SpaceTable::lookup(std::int32_t t, int L, const Entry* word, Entry* partner,
+                                  Partners partners) const {
     const int cell = word[0];
-    const GeneratorState onCell = sphere_.record(t - cell, L, word, partner);
+    const GeneratorState onCell = partners == Partners::All
+                                      ? sphere_.record(t - cell, L, word, partner)
+                                      : sphere_.leadingRecord(t - cell, L, word, partner);
     if (onCell != Alive) {
         if (partner != nullptr) {
             partner[0] = static_cast<Entry>(cell);
@@ -168,7 +200,7 @@ GeneratorState SpaceTable::record(std::int32_t t, int L, const Entry* word, Entr
     }
     const LevelRecords* records = keptOrNull(t, L);
     const std::int32_t index = records != nullptr ? records->find(word) : LevelRecords::none;
-    return keptRecord(t, L, records, index, partner);
+    return keptRecord(t, L, records, index, partner, partners);
 }
 
 void SpaceTable::candidates(std::int32_t t, int L, std::vector<Entry>& out) const {

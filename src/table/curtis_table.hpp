@@ -55,8 +55,28 @@ public:
     // level being eliminated into, the marks made so far. partner, if not
     // null, receives the tag of a Hit word (L entries) or the target of a
     // Source (L + 2 entries).
-    virtual GeneratorState record(std::int32_t t, int L, const Entry* word,
-                                  Entry* partner) const = 0;
+    GeneratorState record(std::int32_t t, int L, const Entry* word, Entry* partner) const {
+        return lookup(t, L, word, partner, Partners::All);
+    }
+    // The record of a leading term met while level L - 1 is eliminated: as
+    // record, but tag receives only the tag of a Hit word. The lookup
+    // decides a Source by its state alone, and reads no level above those
+    // the elimination waits for: the target of a Source suffix lies one
+    // level above the suffix, in a lower degree that other steps may still
+    // be making.
+    GeneratorState leadingRecord(std::int32_t t, int L, const Entry* word, Entry* tag) const {
+        return lookup(t, L, word, tag, Partners::TagsOnly);
+    }
+
+    // The kept cycle (LevelRecords::cycle) from which the elimination of x,
+    // a candidate of level L of degree t, may start, or null: see
+    // eliminateLevel.
+    virtual const std::vector<Entry>* suffixCycle(std::int32_t t, int L, const Entry* x) const {
+        static_cast<void>(t);
+        static_cast<void>(L);
+        static_cast<void>(x);
+        return nullptr;
+    }
 
     // Appends to out the E1 generators of level L of degree t (L + 1 entries
     // each) in increasing order: the words whose records the lookup cannot
@@ -89,15 +109,22 @@ public:
     std::uint64_t bytes() const;
 
 protected:
+    // Which partners a lookup writes: both kinds, or only the tags of Hit
+    // words (a Source's target is then not read).
+    enum class Partners { All, TagsOnly };
+    virtual GeneratorState lookup(std::int32_t t, int L, const Entry* word, Entry* partner,
+                                  Partners partners) const = 0;
+
     // The word of the partner of record i of level L of degree t (the tag of
     // a Hit record, the target of a Source), or null where it is not a
     // record of that level: a table contradicted.
     const Entry* partnerWord(std::int32_t t, int L, const LevelRecords& records,
                              std::int32_t i) const;
     // The record `index` of `records` (level L of degree t) as a lookup
-    // gives it: Alive without one; Source where its partner is missing.
+    // gives it: Alive without one; Source where its partner is missing, or
+    // for a Source record when only tags are asked for.
     GeneratorState keptRecord(std::int32_t t, int L, const LevelRecords* records,
-                              std::int32_t index, Entry* partner) const;
+                              std::int32_t index, Entry* partner, Partners partners) const;
 
 private:
     std::int32_t w_;
@@ -125,12 +152,17 @@ public:
     // first that is Source, or Hit by a tag of first index at most 2 i_(p-1),
     // decides the word; when none does, the word is an E1 generator. The cell
     // entry of word is not read.
-    GeneratorState record(std::int32_t t, int L, const Entry* word, Entry* partner) const override;
+    GeneratorState lookup(std::int32_t t, int L, const Entry* word, Entry* partner,
+                          Partners partners) const override;
 
     // Level 0: the unit, in degree 1 only. Level L >= 1: λ_n λ_J for every
     // n <= t - 2 and every λ_J of level L - 1 in degree t - n - 1 whose first
     // index is at most 2n and which survives in Lambda(2n + 1).
     void candidates(std::int32_t t, int L, std::vector<Entry>& out) const override;
+
+    // For x = λ_n λ_J (L >= 2): the cycle kept for λ_J (level L - 1, degree
+    // t - n - 1), if λ_J is Alive and its cycle was kept.
+    const std::vector<Entry>* suffixCycle(std::int32_t t, int L, const Entry* x) const override;
 };
 
 // The stunted projective space P_a^b (cells a .. b, or from a up), with
@@ -150,7 +182,8 @@ public:
     SpaceTable(const SphereTable& sphere, std::int32_t w, int topCellOffset, TableBand band)
         : CurtisTable(w, band), sphere_(sphere), topCell_(topCellOffset) {}
 
-    GeneratorState record(std::int32_t t, int L, const Entry* word, Entry* partner) const override;
+    GeneratorState lookup(std::int32_t t, int L, const Entry* word, Entry* partner,
+                          Partners partners) const override;
 
     // e(a + c) λ_I for every cell offset c from 0 to min(b - a, t - 1 - L)
     // and every survivor λ_I of level L of the sphere's degree t - c.

@@ -4,6 +4,7 @@
 #include "check/invariant.hpp"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 // The records a Curtis table keeps: one for each E1 generator the
@@ -86,6 +87,16 @@ public:
         partners_[static_cast<std::size_t>(i)] = partner;
     }
 
+    // The cycle kept for Alive record i, whose chain was long: the words
+    // whose boundaries its elimination added, itself first (L + 1 entries
+    // each); they add up to a cycle. Kept by the step that makes the level
+    // final, read by later steps (see eliminateLevel). None for most records.
+    void keepCycle(std::int32_t i, std::vector<Entry> words);
+    const std::vector<Entry>* cycle(std::int32_t i) const {
+        const auto found = cycles_.find(i);
+        return found != cycles_.end() ? &found->second : nullptr;
+    }
+
     // The records in increasing order of their words: the order the
     // elimination visits them. Computed again after records were added.
     const std::vector<std::int32_t>& increasing() const;
@@ -105,6 +116,7 @@ private:
     std::vector<std::uint32_t> slots_;
     mutable std::vector<std::int32_t> increasing_;
     mutable bool sorted_ = true;
+    std::unordered_map<std::int32_t, std::vector<Entry>> cycles_;
 };
 
 } // namespace curtis

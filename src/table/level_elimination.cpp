@@ -3,20 +3,101 @@
 #include "algebra/boundary.hpp"
 #include "table/retrace_guard.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace curtis {
 
+namespace {
+
+// Starts the chain of x = λ_n λ_J (level L) where retracing λ_J's chain
+// would leave it: the set holds d(λ_n) Z_J and chain the words λ_n z, z in
+// Z_J (the kept cycle). False if a term found no room in the set.
+bool startFromSuffixCycle(const Entry* x, int L, const std::vector<Entry>& cycle, std::int32_t w,
+                          TermSet& set, std::vector<Entry>& chain) {
+    const std::size_t length = static_cast<std::size_t>(L) + 1;
+    Entry word[maxMonomialLength];
+    word[0] = x[0];
+    word[1] = x[1];
+    for (std::size_t z = 0; z < cycle.size(); z += length - 1) {
+        std::copy(cycle.begin() + static_cast<std::ptrdiff_t>(z + 1),
+                  cycle.begin() + static_cast<std::ptrdiff_t>(z + length - 1), word + 2);
+        chain.insert(chain.end(), word, word + length);
+        if (!appendReducedFirstSplit(word, L, w, set)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Eliminates candidate x of level L of degree t, which has no record yet:
+// x ends Alive (keeping its cycle when its chain is long enough) or Source,
+// its leading term Hit. set, guard and chain are the elimination's own,
+// reused from candidate to candidate.
+EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, const Entry* x,
+                                     TermSet& set, RetraceGuard& guard, std::vector<Entry>& chain,
+                                     std::int64_t keptChains) {
+    const int length = L + 1;
+    Entry tag[maxMonomialLength];
+    // The set is not emptied between rounds: the boundary of each retraced
+    // tag is added to what is left.
+    set.clear(L + 2);
+    guard.start(L + 2);
+    chain.clear();
+    const Entry* current = x;
+    const std::vector<Entry>* cycle = table.suffixCycle(t, L, x);
+    if (cycle != nullptr && !startFromSuffixCycle(x, L, *cycle, table.weight(), set, chain)) {
+        return EliminationStatus::TermSetFull;
+    }
+    for (bool started = cycle != nullptr;; started = false) {
+        if (!started) {
+            if (keptChains > 0) {
+                chain.insert(chain.end(), current, current + length);
+            }
+            if (!appendReducedBoundary(current, L, table.weight(), set)) {
+                return EliminationStatus::TermSetFull;
+            }
+        }
+        LevelRecords& here = table.kept(t, L);
+        if (set.rowCount() == 0) {
+            const std::int32_t alive = here.add(x, Alive);
+            if (keptChains > 0 && static_cast<std::int64_t>(chain.size()) / length >= keptChains) {
+                here.keepCycle(alive, chain);
+            }
+            return EliminationStatus::Ok;
+        }
+        const Entry* leading = set.row(set.greatestRow());
+        const GeneratorState state = table.leadingRecord(t, L + 1, leading, tag);
+        if (!guard.admits(leading, state)) {
+            return EliminationStatus::Contradiction;
+        }
+        if (state == Hit) {
+            guard.retrace(leading);
+            current = tag;
+            continue;
+        }
+        if (state == Source) {
+            return EliminationStatus::Contradiction;
+        }
+        const std::int32_t source = here.add(x, Source);
+        here.set(source, Source, table.kept(t, L + 1).add(leading, Hit, source));
+        return EliminationStatus::Ok;
+    }
+}
+
+} // namespace
+
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
-                                 const CandidateProgress& progress) {
+                                 const CandidateProgress& progress, std::int64_t keptChains) {
     std::vector<Entry> candidates;
     table.candidates(t, L, candidates);
     const int length = L + 1;
     const std::int64_t total = static_cast<std::int64_t>(candidates.size()) / length;
-    LevelRecords& here = table.kept(t, L);
-    LevelRecords& next = table.kept(t, L + 1);
-    Entry tag[maxMonomialLength];
+    const LevelRecords& here = table.kept(t, L);
     RetraceGuard guard;
+    // The words whose boundaries the set holds, x first (length each), when
+    // cycles are kept.
+    std::vector<Entry> chain;
     if (progress && !progress(0, total)) {
         return EliminationStatus::Stopped;
     }
@@ -25,35 +106,10 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
         if (here.find(x) != LevelRecords::none) {
             continue; // Hit by the level below: its only records so far
         }
-        // The set is not emptied between rounds: the boundary of each
-        // retraced tag is added to what is left.
-        set.clear(L + 2);
-        guard.start(L + 2);
-        const Entry* current = x;
-        for (;;) {
-            if (!appendReducedBoundary(current, L, table.weight(), set)) {
-                return EliminationStatus::TermSetFull;
-            }
-            if (set.rowCount() == 0) {
-                here.add(x, Alive);
-                break;
-            }
-            const Entry* leading = set.row(set.greatestRow());
-            const GeneratorState state = table.record(t, L + 1, leading, tag);
-            if (!guard.admits(leading, state)) {
-                return EliminationStatus::Contradiction;
-            }
-            if (state == Hit) {
-                guard.retrace(leading);
-                current = tag;
-                continue;
-            }
-            if (state == Source) {
-                return EliminationStatus::Contradiction;
-            }
-            const std::int32_t source = here.add(x, Source);
-            here.set(source, Source, next.add(leading, Hit, source));
-            break;
+        const EliminationStatus status =
+            eliminateCandidate(table, t, L, x, set, guard, chain, keptChains);
+        if (status != EliminationStatus::Ok) {
+            return status;
         }
         if (progress && !progress(c + 1, total)) {
             return EliminationStatus::Stopped;

@@ -36,8 +36,38 @@ using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t tot
 // becomes Hit with x as its tag, and x becomes Source. A leading term that
 // is Source, or one that RetraceGuard does not admit, contradicts the table;
 // so the retracing ends, whatever the records read from a store say.
+//
+// Chains that repeat their suffix's. x's chain is the words whose
+// boundaries the set holds: x, then each retraced tag. An x that ends Alive
+// after a chain of at least keptChains words (0: none) keeps it as its
+// cycle Z_x, whose sum has boundary 0. A candidate x = λ_n λ_J of the
+// sphere whose λ_J kept its cycle Z_J (so λ_J is Alive) starts from the set
+// d(λ_n) Z_J, with chain λ_n Z_J, and goes on as below; the tables are those
+// the retrace gives, because that is where the retrace of x arrives:
+//  - Words are ordered by first index first, and Lambda(m) (first index
+//    below m) is a subcomplex. The set of λ_J's elimination always lies in
+//    Lambda(j + 1), j the first index of λ_J, and so does every tag it
+//    retraced: a tag is either an E1 generator eliminated before λ_J,
+//    hence not greater, or read off a suffix, with the first index of its
+//    leading term. So Z_J lies in Lambda(j + 1), within Lambda(2n + 1), as
+//    j <= 2n for the candidate λ_n λ_J.
+//  - Lambda(n + 1) / Lambda(n) is Lambda(2n + 1) moved up: for z in
+//    Lambda(2n + 1), d(λ_n z) = λ_n d(z) + d(λ_n) z with d(λ_n) z in
+//    Lambda(n), below every word of first index n.
+//  - After i rounds of λ_J's chain (set S_i, tags τ_1 .. τ_i), x's set is
+//    λ_n S_i + d(λ_n)(λ_J + τ_1 + ... + τ_i). While S_i is not empty, the
+//    leading term is λ_n y, y the leading term of S_i; λ_J's chain read y
+//    as Hit with a tag τ of first index at most j <= 2n, and records are
+//    final once set, so the lookup reads λ_n y as Hit with tag λ_n τ, the
+//    next round of the same chain.
+//  - λ_J Alive means S_m = 0 after its last round m: x's set is then
+//    d(λ_n) Z_J, with Z_J = λ_J + τ_1 + ... + τ_m.
+// A λ_J Hit, even from above 2n, has no chain to reuse: its elimination
+// ended on a leading term, not on an empty set. Only the sphere's tables
+// keep cycles; a space's candidates start from their own boundary.
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
-                                 const CandidateProgress& progress = {});
+                                 const CandidateProgress& progress = {},
+                                 std::int64_t keptChains = 0);
 
 // The last level of a whole degree, L = t - 1, is not eliminated: its
 // candidates that are not Hit survive, and get records saying so.

@@ -2,6 +2,8 @@
 
 #include "check/invariant.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <compare>
 #include <condition_variable>
@@ -52,11 +54,6 @@ public:
     StepGraph(const StepGraph&) = delete;
     StepGraph& operator=(const StepGraph&) = delete;
 
-    bool has(const Key& key) {
-        const std::lock_guard lock(mutex_);
-        return steps_.count(key) > 0;
-    }
-
     // Adds a step, which depends on the given steps (each added before it).
     void add(const Key& key, const std::vector<Key>& dependencies) {
         {
@@ -66,14 +63,16 @@ public:
         changed_.notify_all();
     }
 
-    // Waits for a step; every `interval` while it waits, and once at once,
-    // calls whileWaiting on this thread. Returns nothing when the step is
-    // done, else its failure. What a run or whileWaiting throws reaches the
-    // caller, after every worker is told to stop.
+    // Waits for a step; calls whileWaiting on this thread at once and then
+    // every `interval`, at fixed times, however often other steps finish
+    // meanwhile. Returns nothing when the step is done, else its failure.
+    // What a run or whileWaiting throws reaches the caller, after every
+    // worker is told to stop.
     std::optional<Result> wait(const Key& key, std::chrono::milliseconds interval,
                                const std::function<void()>& whileWaiting) {
+        using Clock = std::chrono::steady_clock;
         std::unique_lock lock(mutex_);
-        bool first = true;
+        Clock::time_point due = Clock::now();
         for (;;) {
             if (thrown_) {
                 std::rethrow_exception(thrown_);
@@ -85,26 +84,21 @@ public:
             if (step.state == State::Failed) {
                 return step.failure->result;
             }
-            if (whileWaiting && first) {
-                lock.unlock();
-                whileWaiting();
-                lock.lock();
-                first = false;
+            if (!whileWaiting) {
+                changed_.wait(lock);
                 continue;
             }
-            if (changed_.wait_for(lock, interval) == std::cv_status::timeout && whileWaiting) {
+            if (Clock::now() >= due) {
                 lock.unlock();
                 whileWaiting();
                 lock.lock();
+                // The next call an interval on; after a slow call, one
+                // interval after it.
+                due = std::max(due + interval, Clock::now());
+                continue;
             }
+            changed_.wait_until(lock, due);
         }
-    }
-
-    // Whether a step is done (false for one not added).
-    bool done(const Key& key) {
-        const std::lock_guard lock(mutex_);
-        const auto found = steps_.find(key);
-        return found != steps_.end() && found->second.state == State::Done;
     }
 
     // Tells the workers to stop after the step each is running, and joins
@@ -121,11 +115,9 @@ public:
         workers_.clear();
     }
 
-    // Whether the workers were told to stop: a long step asks, to end early.
-    bool stopping() {
-        const std::lock_guard lock(mutex_);
-        return stopping_ || thrown_ != nullptr;
-    }
+    // Whether the workers were told to stop, or a step threw: a long step
+    // asks, to end early, without taking the mutex.
+    bool stopping() const { return stopping_.load(std::memory_order_relaxed); }
 
 private:
     // Under the mutex: see add.
@@ -252,6 +244,7 @@ private:
             const std::lock_guard lock(mutex_);
             if (!thrown_) {
                 thrown_ = std::current_exception();
+                stopping_ = true;
             }
         }
         changed_.notify_all();
@@ -264,7 +257,9 @@ private:
     std::map<Key, Step> steps_;
     std::set<Key, Sooner> ready_;
     std::vector<std::thread> workers_;
-    bool stopping_ = false;
+    // Set under the mutex, by stop or by a step that threw; read without
+    // it by the steps that ask whether to go on.
+    std::atomic<bool> stopping_{false};
     bool short_ = false;
     std::exception_ptr thrown_;
 };

@@ -88,6 +88,22 @@ TEST(Computation, ExtremeWeightsPrintTrueCells) {
     }
 }
 
+// Every Hit record of the sphere's table made a Source behind its back: a
+// later elimination meets one as a leading term, through the suffixes of the
+// words it looks up.
+ComputationSettings contradicted() {
+    ComputationSettings corrupt;
+    corrupt.afterSphereLevel = [](SphereTable& sphere, std::int32_t t, int k) {
+        LevelRecords& level = sphere.kept(t, k);
+        for (std::int32_t i = 0; k >= 1 && i < level.size(); ++i) {
+            if (level.state(i) == Hit) {
+                level.set(i, Source, level.partner(i));
+            }
+        }
+    };
+    return corrupt;
+}
+
 TEST(Computation, FailuresNameTheLevelAndStopTheHandingOver) {
     ComputationResult result;
     ComputationSettings tight;
@@ -106,22 +122,11 @@ TEST(Computation, FailuresNameTheLevelAndStopTheHandingOver) {
     EXPECT_TRUE(result.sphere);
     EXPECT_TRUE(levels.empty());
 
-    // Every Hit record of the sphere's table made a Source behind its back:
-    // a later elimination meets one as a leading term, through the suffixes
-    // of the words it looks up.
-    ComputationSettings corrupt;
-    corrupt.afterSphereLevel = [](SphereTable& sphere, std::int32_t t, int k) {
-        LevelRecords& level = sphere.kept(t, k);
-        for (std::int32_t i = 0; k >= 1 && i < level.size(); ++i) {
-            if (level.state(i) == Hit) {
-                level.set(i, Source, level.partner(i));
-            }
-        }
-    };
     // The levels of the space that do not wait for the contradicted step are
     // handed over before it is reported, the same ones on any number of
     // threads: those of the table as it should be.
     const std::vector<HandedLevel> sound = handedLevels(12, 0);
+    ComputationSettings corrupt = contradicted();
     for (const int threads : {1, 2}) {
         corrupt.threads = threads;
         levels = handedLevels(12, 0, &result, corrupt);
@@ -129,6 +134,55 @@ TEST(Computation, FailuresNameTheLevelAndStopTheHandingOver) {
         EXPECT_TRUE(result.sphere);
         ASSERT_LT(levels.size(), sound.size());
         EXPECT_TRUE(std::equal(levels.begin(), levels.end(), sound.begin())) << threads;
+    }
+}
+
+// A lookup meets the contradicted Source suffixes in lower degrees while
+// other steps are making the levels above them: run many times on two
+// threads (under ThreadSanitizer in the thread build), it reads only final
+// levels, and reports the same.
+TEST(Computation, AContradictedTableReadsOnlyFinalLevels) {
+    ComputationSettings corrupt = contradicted();
+    corrupt.threads = 2;
+    ComputationResult first;
+    const std::vector<HandedLevel> expected = handedLevels(16, 0, &first, corrupt);
+    EXPECT_EQ(first.outcome, Outcome::Contradiction);
+    for (int run = 0; run < 300; ++run) {
+        ComputationResult result;
+        EXPECT_EQ(handedLevels(16, 0, &result, corrupt), expected) << run;
+        EXPECT_EQ(result.outcome, Outcome::Contradiction) << run;
+        EXPECT_EQ(result.level, first.level) << run;
+    }
+}
+
+// Chains that start from a kept cycle of their suffix give the tables the
+// whole retrace gives: every record of every level of the sphere to degree
+// 34, keeping every survivor's cycle, some, or none.
+TEST(Computation, ChainsFromKeptCyclesGiveTheSameTables) {
+    constexpr std::int32_t top = 34;
+    Computation whole(0, ComputationSettings{});
+    ASSERT_EQ(whole.extendSphere(top).outcome, Outcome::Finished);
+    for (const std::int64_t kept : {1, 3, 40}) {
+        ComputationSettings settings;
+        settings.keptChains = kept;
+        Computation shortened(0, settings);
+        ASSERT_EQ(shortened.extendSphere(top).outcome, Outcome::Finished);
+        int cycles = 0;
+        for (std::int32_t t = 1; t <= top; ++t) {
+            for (int L = 0; L < t; ++L) {
+                const LevelRecords& expected = whole.sphere().kept(t, L);
+                const LevelRecords& records = shortened.sphere().kept(t, L);
+                ASSERT_EQ(records.size(), expected.size()) << t << " " << L;
+                for (std::int32_t i = 0; i < records.size(); ++i) {
+                    ASSERT_TRUE(
+                        std::equal(records.word(i), records.word(i) + L + 1, expected.word(i)));
+                    ASSERT_EQ(records.state(i), expected.state(i));
+                    ASSERT_EQ(records.partner(i), expected.partner(i));
+                    cycles += records.cycle(i) != nullptr;
+                }
+            }
+        }
+        EXPECT_GT(cycles, 0) << kept;
     }
 }
 
