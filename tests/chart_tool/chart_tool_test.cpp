@@ -913,6 +913,11 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--min-stem", "3"},
         {"--sphere", "--min-stem", "5", "--max-stem", "4"},
         {"--sphere", "--max-stem", "250", "--max-filtration", "10"},
+        // What a graph of classes cannot draw.
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--arrows"},
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--products", "--h3-lines"},
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--ehp"},
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--transfer"},
         // Options given twice.
         {"--sphere", "--max-degree", "4", "-T", "5"},
         {"--sphere", "--sphere", "--max-degree", "4"},
