@@ -2,6 +2,7 @@
 
 #include "chart_tool/chart_formats.hpp"
 #include "chart_tool/refusals.hpp"
+#include "chart_tool/suggestion.hpp"
 #include "system/processors.hpp"
 #include "table/computation.hpp"
 
@@ -490,6 +491,24 @@ const char* const footer =
     "255 the memory the computation needs could not be obtained, or the table\n"
     "was contradicted.";
 
+// What the parser did not expect: an unknown option near a known one,
+// named with the one it was probably meant to be; else the parser's words.
+std::string unexpected(const CLI::App& app, const CLI::ExtrasError& error) {
+    std::vector<std::string> known;
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames()) {
+            known.push_back("--" + name);
+        }
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (const std::string near = nearestOption(extra, known); !near.empty()) {
+            return extra.substr(0, extra.find('=')) + " is not an option; did you mean " + near +
+                   "?";
+        }
+    }
+    return error.what();
+}
+
 // Parses the command line; Run when there is something to settle.
 ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FILE* out,
                        std::FILE* err) {
@@ -513,6 +532,9 @@ ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FI
             }
         }
         complain(err, error.what());
+        return ParseOutcome::Error;
+    } catch (const CLI::ExtrasError& error) {
+        complain(err, unexpected(app, error));
         return ParseOutcome::Error;
     } catch (const CLI::ParseError& error) {
         complain(err, error.what());
