@@ -21,11 +21,13 @@ std::string placeKey(const Bidegree& at, std::size_t j) {
            std::to_string(j);
 }
 
-// The key of class j of a level of the Adams chart. For the sphere with
-// names it is the class's name as the names reading gives it, so that the
-// chart can be compared or merged with the literature's by key; elsewhere,
-// or where a class has no name, its place. Every key of a chart is unique: a name determines its
-// bidegree, and the classes of one bidegree are independent, so have distinct names.
+// The key of class j of a level of the Adams chart, the rule in this one
+// place. For the sphere with names it is the class's name as the names
+// reading gives it, so that the chart can be compared or merged with the
+// literature's by key; elsewhere, or where a class has no name, its place.
+// Every key of a chart is unique: a name determines its bidegree, and the
+// classes of one bidegree are independent, so have distinct names (the
+// writer still falls back to the place should two ever agree).
 std::string seqseeKey(const PrintedChart& chart, const PrintedLevel& level, std::size_t j) {
     const ChartClass& c = level.classes[j];
     if (chart.plan.space.isSphere() && c.names && !c.names->name.empty()) {
@@ -56,6 +58,10 @@ private:
     void header(const PrintedChart& chart, const std::string& title);
     void adamsChart(const PrintedChart& chart);
     void planeChart(const PlaneChart& plane);
+    // The keys of the classes of each level shown, by its t and s.
+    using LevelKeys = std::map<std::pair<std::int32_t, int>, std::vector<const std::string*>>;
+    void productEdges(const PrintedChart& chart, const PrintedLevel& level, std::size_t j,
+                      const std::string& source, const LevelKeys& keys);
     // A node at (x, y); a key taken already is replaced by `otherwise`.
     const std::string& node(std::string key, const std::string& otherwise, int x, int y,
                             const std::string& label, bool faint);
@@ -170,7 +176,7 @@ void SeqseeWriter::edge(const std::string& source, const std::string& target, bo
 // product that lands in a level shown. A class of an unstable chart that
 // dies on a sphere is gray.
 void SeqseeWriter::adamsChart(const PrintedChart& chart) {
-    std::map<std::pair<std::int32_t, int>, std::vector<const std::string*>> keys;
+    LevelKeys keys;
     json_.key("nodes");
     json_.beginObject();
     for (const PrintedDegree& degree : chart.degrees) {
@@ -195,19 +201,29 @@ void SeqseeWriter::adamsChart(const PrintedChart& chart) {
     for (const auto& [at, levelKeys] : keys) {
         const PrintedLevel& level = *chart.level(at.first, at.second);
         for (std::size_t j = 0; j < level.classes.size(); ++j) {
-            const std::optional<PrintedProducts>& products = level.classes[j].products;
-            for (const int i : products ? chart.plan.readings.productFactors : std::vector<int>()) {
-                const PrintedSum& terms = products->terms[static_cast<std::size_t>(i)];
-                const PrintedLevel* target = chart.productLevel(level, i);
-                const auto found = target ? keys.find({target->at.t, target->at.s}) : keys.end();
-                for (const std::size_t term :
-                     terms&& found != keys.end() ? *terms : std::vector<std::size_t>()) {
-                    edge(*levelKeys[j], *found->second[term], false);
-                }
+            if (level.classes[j].products) {
+                productEdges(chart, level, j, *levelKeys[j], keys);
             }
         }
     }
     json_.endArray();
+}
+
+// An edge from class j of a level to each term of each of its products.
+void SeqseeWriter::productEdges(const PrintedChart& chart, const PrintedLevel& level, std::size_t j,
+                                const std::string& source, const LevelKeys& keys) {
+    for (const int i : chart.plan.readings.productFactors) {
+        const PrintedSum& terms = level.classes[j].products->terms[static_cast<std::size_t>(i)];
+        const PrintedLevel* target = chart.productLevel(level, i);
+        if (!terms || target == nullptr) {
+            continue;
+        }
+        const auto found = keys.find({target->at.t, target->at.s});
+        CURTIS_INVARIANT(found != keys.end(), "a product shown lands in a level shown");
+        for (const std::size_t term : *terms) {
+            edge(source, *found->second[term], false);
+        }
+    }
 }
 
 void SeqseeWriter::planeChart(const PlaneChart& plane) {
