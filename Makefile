@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 30
 RUN_PACKAGES = cmake g++ make libcli11-dev zlib1g-dev
 TEST_PACKAGES = $(RUN_PACKAGES) nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3 \
                 chromium chromium-driver python3-selenium nodejs pmccabe texlive-latex-base \
-                texlive-pictures poppler-utils clang-format
+                texlive-pictures poppler-utils clang-format python3-jsonschema
 CLANG_PACKAGES = $(TEST_PACKAGES) clang libclang-rt-14-dev
 
 .PHONY: all build run test test-normal test-sanitize test-thread test-clang bench clean format-check \

@@ -31,6 +31,11 @@ struct ChartFormat {
     bool cutsTowers;       // --uncut applies: the cut is fixed in the picture
     bool latexPart;        // --tex-body applies
     bool wholeDegrees;     // only whole total degrees: --max-stem is refused
+    // A graph of classes: every line joins two classes, so the pairings of
+    // an Adams chart, which join bidegrees, are not drawn (--arrows), and
+    // every product asked for is drawn (--h3-lines). Births are drawn on
+    // the EHP chart only.
+    bool classGraph;
     std::unique_ptr<ChartWriter> (*make)(std::FILE* out);
 };
 

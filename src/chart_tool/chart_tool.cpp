@@ -3,6 +3,7 @@
 #include "chart/chart_check.hpp"
 
 #include "chart_tool/chart_formats.hpp"
+#include "chart_tool/cost_estimate.hpp"
 #include "chart_tool/options.hpp"
 #include "io/output_file.hpp"
 #include "readings/chart_names.hpp"
@@ -21,6 +22,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace curtis {
 
@@ -305,6 +308,11 @@ int runChartTool(int argc, const char* const* argv, const ChartToolSeams& seams)
     if (!output.ok()) {
         std::fprintf(stderr, "curtis-chart: %s\n", output.error().c_str());
         return exitInputOutput;
+    }
+    // A large plan says what it will cost before it starts, where the
+    // progress line would show: on a terminal only.
+    if (const std::string cost = costLine(plan); !cost.empty() && isatty(fileno(stderr)) == 1) {
+        std::fprintf(stderr, "%s\n", cost.c_str());
     }
     {
         ChartRun run(plan, seams, output.stream());

@@ -1,7 +1,9 @@
 #include "chart_tool/options.hpp"
 
+#include "chart/vanishing_line.hpp"
 #include "chart_tool/chart_formats.hpp"
 #include "chart_tool/refusals.hpp"
+#include "chart_tool/suggestion.hpp"
 #include "system/processors.hpp"
 #include "table/computation.hpp"
 
@@ -495,6 +497,24 @@ const char* const footer =
     "255 the memory the computation needs could not be obtained, or the table\n"
     "was contradicted.";
 
+// What the parser did not expect: an unknown option near a known one,
+// named with the one it was probably meant to be; else the parser's words.
+std::string unexpected(const CLI::App& app, const CLI::ExtrasError& error) {
+    std::vector<std::string> known;
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames()) {
+            known.push_back("--" + name);
+        }
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (const std::string near = nearestOption(extra, known); !near.empty()) {
+            return extra.substr(0, extra.find('=')) + " is not an option; did you mean " + near +
+                   "?";
+        }
+    }
+    return error.what();
+}
+
 // Parses the command line; Run when there is something to settle.
 ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FILE* out,
                        std::FILE* err) {
@@ -518,6 +538,9 @@ ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FI
             }
         }
         complain(err, error.what());
+        return ParseOutcome::Error;
+    } catch (const CLI::ExtrasError& error) {
+        complain(err, unexpected(app, error));
         return ParseOutcome::Error;
     } catch (const CLI::ParseError& error) {
         complain(err, error.what());
@@ -557,18 +580,6 @@ std::string settleRows(const std::vector<OptionRow>& rows, const CLI::App& app, 
         }
     }
     return "";
-}
-
-// The largest Adams filtration s in which the sphere has a class of a stem
-// from 1 to n: Ext^{s,t} = 0 for 0 < t - s < U(s), with U(4k) = 8k - 1,
-// U(4k + 1) = 8k + 1, U(4k + 2) = 8k + 2 and U(4k + 3) = 8k + 3.
-int vanishingFiltration(long long n) {
-    const auto bound = [](int s) { return 8 * (s / 4) + (s % 4 == 0 ? -1 : s % 4); };
-    int s = 0;
-    while (bound(s + 1) <= n) {
-        ++s;
-    }
-    return s;
 }
 
 // The degrees of a range asked for by stems, or why it cannot be had.

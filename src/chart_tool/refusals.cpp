@@ -109,6 +109,15 @@ const Refusal refusals[] = {
          return "--arrows draws arrows in a picture: it does nothing with --format " +
                 formatName(s) + " (JSON and TSV list every arrow)";
      }},
+    {[](const Settled& s) {
+         return s.plan.drawing.arrowsFromCellDifference > 0 &&
+                s.plan.drawing.chart == ChartKind::Adams && s.format.classGraph;
+     },
+     [](const Settled& s) {
+         return "--arrows does nothing on the Adams chart of --format " + formatName(s) +
+                ": a pairing joins two bidegrees, an edge two classes; --chart cells draws the "
+                "pairings between classes";
+     }},
     {[](const Settled& s) { return s.plan.drawing.h3Lines && !s.plan.readings.products; },
      [](const Settled&) -> std::string {
          return "--h3-lines draws products: it goes with --products";
@@ -151,6 +160,11 @@ const Refusal refusals[] = {
          return "--uncut draws a picture whole: it goes with --format svg or tex (the page "
                 "moves its cut)";
      }},
+    {[](const Settled& s) { return s.plan.drawing.h3Lines && s.format.classGraph; },
+     [](const Settled& s) {
+         return "--h3-lines does nothing with --format " + formatName(s) +
+                ", which draws a line for every product asked for";
+     }},
     {[](const Settled& s) { return s.plan.drawing.h3Lines && !s.format.drawsLines; },
      [](const Settled& s) {
          return "--h3-lines draws lines in a picture: it does nothing with --format " +
@@ -167,6 +181,14 @@ const Refusal refusals[] = {
     {[](const Settled& s) { return s.plan.readings.ehp && !s.format.showsEhp; },
      [](const Settled& s) {
          return "--ehp does nothing with --format " + formatName(s) + ", which shows no births";
+     }},
+    {[](const Settled& s) {
+         return s.plan.readings.ehp && s.plan.drawing.chart != ChartKind::Ehp &&
+                s.format.classGraph;
+     },
+     [](const Settled& s) {
+         return "--ehp with --format " + formatName(s) +
+                " draws the births on the EHP chart: it goes with --chart ehp";
      }},
     {[](const Settled& s) {
          return s.plan.readings.unstable && s.plan.drawing.arrowsFromCellDifference > 0;

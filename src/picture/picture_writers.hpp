@@ -14,5 +14,8 @@ std::unique_ptr<ChartWriter> makeHtmlWriter(std::FILE* out);
 // The chart as a LaTeX document, or its page alone, drawn with the package
 // spectralsequences, for papers.
 std::unique_ptr<ChartWriter> makeTexWriter(std::FILE* out);
+// The chart as SeqSee's JSON, the field's format for programs that draw
+// spectral sequences: classes as nodes, products and pairings as edges.
+std::unique_ptr<ChartWriter> makeSeqseeWriter(std::FILE* out);
 
 } // namespace curtis

@@ -9,8 +9,9 @@ namespace curtis {
 
 // Writes compact JSON (no blanks, as nlohmann's dump() writes it) straight to
 // a stream, value by value, so that no document is held in memory. The
-// caller opens and closes objects and arrays in a well-nested order; keys
-// are the program's own and need no escaping.
+// caller opens and closes objects and arrays in a well-nested order; the
+// keys given to key() are the program's own and need no escaping, those
+// given to textKey() are escaped as texts are.
 class JsonEmitter {
 public:
     explicit JsonEmitter(std::FILE* out) : out_(out) {}
@@ -39,6 +40,13 @@ public:
         separate();
         std::fputs(truth ? "true" : "false", out_);
     }
+    // The key of the next member, a text of any kind: escaped as text is.
+    void textKey(const std::string& name) {
+        text(name);
+        std::fputc(':', out_);
+        keyed_ = true;
+    }
+
     // A string, escaped: quotes, backslashes and control characters.
     void text(const std::string& string) {
         separate();

@@ -957,6 +957,13 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--min-stem", "3"},
         {"--sphere", "--min-stem", "5", "--max-stem", "4"},
         {"--sphere", "--max-stem", "250", "--max-filtration", "10"},
+        // What a graph of classes cannot draw.
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--arrows"},
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--products", "--h3-lines"},
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--ehp"},
+        {"--sphere", "--max-degree", "8", "--format", "seqsee", "--transfer"},
+        // An option mistyped.
+        {"--sphere", "--max-degre", "30"},
         // Options given twice.
         {"--sphere", "--max-degree", "4", "-T", "5"},
         {"--sphere", "--sphere", "--max-degree", "4"},
@@ -976,6 +983,21 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
     const ProcessResult twice = chartTool({"--sphere", "-T", "4", "--max-degree", "5"});
     EXPECT_EQ(twice.err, "curtis-chart: --max-degree was given more than once; give it once "
                          "(see --help)\n");
+    // A mistyped option is named with the one it is near, if any.
+    const std::pair<std::vector<std::string>, std::string> unknown[] = {
+        {{"--max-degre", "30"}, "--max-degre is not an option; did you mean --max-degree?"},
+        {{"--max-degree", "8", "--max-stme=3"},
+         "--max-stme is not an option; did you mean --max-stem?"},
+        {{"--max-degree", "8", "--nmaes"}, "--nmaes is not an option; did you mean --names?"},
+        {{"--max-degree", "8", "--out", "x"}, "--out is not an option; did you mean --output?"},
+        {{"--max-degree", "8", "--max"}, "The following argument was not expected: --max"},
+        {{"--max-degree", "8", "--colour"}, "The following argument was not expected: --colour"},
+    };
+    for (const auto& [arguments, message] : unknown) {
+        std::vector<std::string> given{"--sphere"};
+        given.insert(given.end(), arguments.begin(), arguments.end());
+        EXPECT_EQ(chartTool(given).err, "curtis-chart: " + message + " (see --help)\n");
+    }
     const ProcessResult version = chartTool({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out, std::string("curtis-chart ") + CURTIS_VERSION + "\n");
