@@ -21,18 +21,10 @@ std::string placeKey(const Bidegree& at, std::size_t j) {
            std::to_string(j);
 }
 
-// The key of class j of a level of the Adams chart, the rule in this one
-// place. For the sphere with names it is the class's name as the names
-// reading gives it, so that the chart can be compared or merged with the
-// literature's by key; elsewhere, or where a class has no name, its place.
-// Every key of a chart is unique: a name determines its bidegree, and the
-// classes of one bidegree are independent, so have distinct names (the
-// writer still falls back to the place should two ever agree).
-std::string seqseeKey(const PrintedChart& chart, const PrintedLevel& level, std::size_t j) {
-    const ChartClass& c = level.classes[j];
-    if (chart.plan.space.isSphere() && c.names && !c.names->name.empty()) {
-        return c.names->name;
-    }
+// The key of class j of a level of the Adams chart drawn by survivors: its
+// place, unique in the chart. (The sphere with names is drawn in its named
+// basis, keyed by the literature's names: see basisChart.)
+std::string seqseeKey(const PrintedLevel& level, std::size_t j) {
     return placeKey(level.at, j);
 }
 
@@ -57,6 +49,7 @@ public:
 private:
     void header(const PrintedChart& chart, const std::string& title);
     void adamsChart(const PrintedChart& chart);
+    void basisChart(const PrintedChart& chart);
     void planeChart(const PlaneChart& plane);
     // The keys of the classes of each level shown, by its t and s.
     using LevelKeys = std::map<std::pair<std::int32_t, int>, std::vector<const std::string*>>;
@@ -76,7 +69,11 @@ void SeqseeWriter::end(const PrintedChart& chart) {
     json_.beginObject();
     if (chart.plan.drawing.chart == ChartKind::Adams) {
         header(chart, PictureLayout(chart, false).title());
-        adamsChart(chart);
+        if (chart.plan.space.isSphere() && chart.plan.readings.names) {
+            basisChart(chart);
+        } else {
+            adamsChart(chart);
+        }
     } else {
         const PlaneChart plane = planeOf(chart);
         header(chart, plane.title);
@@ -188,7 +185,7 @@ void SeqseeWriter::adamsChart(const PrintedChart& chart) {
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
                 const ChartClass& c = level.classes[j];
                 const bool named = c.names && !c.names->name.empty();
-                levelKeys.push_back(&node(seqseeKey(chart, level, j), placeKey(level.at, j),
+                levelKeys.push_back(&node(seqseeKey(level, j), placeKey(level.at, j),
                                           level.at.stem(), level.at.filtration(),
                                           named ? c.names->name : monomialText(c.word),
                                           c.dies.has_value()));
@@ -224,6 +221,45 @@ void SeqseeWriter::productEdges(const PrintedChart& chart, const PrintedLevel& l
             edge(source, *found->second[term], false);
         }
     }
+}
+
+// The sphere with names: a node for each class of the named basis, keyed
+// and labelled as the literature's chart keys and labels it, so that the two
+// can be compared or merged by key; an edge for each term of each product
+// asked for, in that basis, that lands in a level shown.
+void SeqseeWriter::basisChart(const PrintedChart& chart) {
+    json_.key("nodes");
+    json_.beginObject();
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            for (std::size_t j = 0; chart.plan.shows(level.at) && j < level.basis.size(); ++j) {
+                const PrintedBasisClass& named = level.basis[j];
+                const std::string& key =
+                    node(named.name, placeKey(level.at, j), level.at.stem(), level.at.filtration(),
+                         named.label.empty() ? named.name : named.label, false);
+                CURTIS_INVARIANT(key == named.name, "the named basis names each class once");
+            }
+        }
+    }
+    json_.endObject();
+    json_.key("edges");
+    json_.beginArray();
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            for (std::size_t j = 0; chart.plan.shows(level.at) && j < level.basis.size(); ++j) {
+                for (const int i : chart.plan.readings.productFactors) {
+                    const std::optional<BasisSum>& product =
+                        level.basis[j].products[static_cast<std::size_t>(i)];
+                    for (std::size_t k = 0;
+                         product && chart.plan.shows(product->at) && k < product->names.size();
+                         ++k) {
+                        edge(level.basis[j].name, product->names[k], false);
+                    }
+                }
+            }
+        }
+    }
+    json_.endArray();
 }
 
 void SeqseeWriter::planeChart(const PlaneChart& plane) {

@@ -1,14 +1,17 @@
 // --format seqsee: every chart valid under the format's schema (the
 // project's copy, with Debian's python3-jsonschema), and its nodes and edges
-// exactly the classes, products and pairings of the JSON of the same chart.
+// exactly the classes, products and pairings of the JSON of the same chart;
+// the sphere with names keyed and placed as the literature's chart is.
 #include "support/chart_json.hpp"
 #include "support/chart_tool_process.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,7 +38,26 @@ std::string schemaErrors(const std::string& chart) {
     return result.exitStatus == 0 ? result.out : "python3 failed: " + result.err;
 }
 
+// The literature's classes by key, at (stem, filtration): the project's
+// copy of its chart.
+std::map<std::string, std::pair<int, int>> literaturePlaces() {
+    std::map<std::string, std::pair<int, int>> places;
+    std::ifstream in(LITERATURE_CHART);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string kind, key, stem, filtration;
+        if (std::getline(fields, kind, '\t') && kind == "class" &&
+            std::getline(fields, key, '\t') && std::getline(fields, stem, '\t') &&
+            std::getline(fields, filtration, '\t')) {
+            places[key] = {std::stoi(stem), std::stoi(filtration)};
+        }
+    }
+    return places;
+}
+
 TEST(Seqsee, ChartsAreValidAndHoldTheClassesProductsAndPairings) {
+    const std::map<std::string, std::pair<int, int>> literature = literaturePlaces();
+    ASSERT_GT(literature.size(), 2000u);
     // The arguments, those of the chart drawn, and whether the keys are names.
     const struct {
         std::vector<std::string> arguments;
@@ -67,15 +89,33 @@ TEST(Seqsee, ChartsAreValidAndHoldTheClassesProductsAndPairings) {
         std::map<std::string, std::string> keys; // by monomial
         Edges expected, edges;
         std::size_t classes = 0;
-        for (const nlohmann::json& level : levels) {
+        for (const nlohmann::json& level : keyedByName ? levels : std::vector<nlohmann::json>()) {
+            // The sphere with names: its named basis, keyed as the literature keys it.
+            classes += level.at("basis").size();
+            for (std::size_t j = 0; j < level.at("basis").size(); ++j) {
+                const nlohmann::json& named = level.at("basis")[j];
+                const nlohmann::json& node = seqsee.at("nodes").at(named.at("name"));
+                EXPECT_EQ(node.at("label"), named.at("label"));
+                const auto place = literature.find(named.at("name"));
+                ASSERT_NE(place, literature.end()) << named.at("name");
+                EXPECT_EQ(node.at("x"), place->second.first);
+                EXPECT_EQ(node.at("y"), place->second.second);
+                for (const auto& [factor, terms] : level.at("basis_products")[j].items()) {
+                    for (const nlohmann::json& term :
+                         terms.is_null() ? nlohmann::json::array() : terms) {
+                        expected.insert({named.at("name"), term});
+                    }
+                }
+            }
+        }
+        for (const nlohmann::json& level : keyedByName ? std::vector<nlohmann::json>() : levels) {
             classes += level.at("survivors").size();
             const int stem = level.at("stem"), filtration = level.at("filtration");
             for (std::size_t j = 0; drawn.empty() && j < level.at("survivors").size(); ++j) {
                 const std::string word = monomialWords(level.at("survivors")[j]);
                 const std::string name = level.contains("names") ? level.at("names")[j] : "";
-                keys[word] = keyedByName ? name
-                                         : std::to_string(stem) + ":" + std::to_string(filtration) +
-                                               ":" + std::to_string(j);
+                keys[word] = std::to_string(stem) + ":" + std::to_string(filtration) + ":" +
+                             std::to_string(j);
                 const nlohmann::json& node = seqsee.at("nodes").at(keys[word]);
                 EXPECT_EQ(node.at("x"), stem);
                 EXPECT_EQ(node.at("y"), filtration);
@@ -89,7 +129,7 @@ TEST(Seqsee, ChartsAreValidAndHoldTheClassesProductsAndPairings) {
         }
         // The cells chart's classes: the survivors and both ends of each pairing.
         EXPECT_EQ(seqsee.at("nodes").size(), classes + 2 * expected.size());
-        for (const nlohmann::json& level : levels) {
+        for (const nlohmann::json& level : keyedByName ? std::vector<nlohmann::json>() : levels) {
             for (std::size_t j = 0; level.contains("products") && j < level.at("products").size();
                  ++j) {
                 for (const auto& [factor, terms] : level.at("products")[j].items()) {
