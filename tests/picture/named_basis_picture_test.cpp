@@ -34,10 +34,11 @@ TEST(NamedBasisPicture, DrawsTheJsonsBasisAndItsProducts) {
         std::vector<std::string> arguments = {"--sphere", "--names", "--products"};
         arguments.insert(arguments.end(), options.begin(), options.end());
         const bool h3 = options.back() == "--h3-lines";
-        std::vector<std::string> json = arguments;
+        std::vector<std::string> json(arguments.begin(), arguments.end() - (h3 ? 1 : 0));
         json.insert(json.end(), {"--format", "json"});
         std::multiset<std::string> dots, lines;
-        for (const nlohmann::json& degree : nlohmann::json::parse(chartTool(json).out)["degrees"]) {
+        const nlohmann::json chart = nlohmann::json::parse(chartTool(json).out);
+        for (const nlohmann::json& degree : chart["degrees"]) {
             for (const nlohmann::json& level : degree["levels"]) {
                 const long stem = level["stem"], filtration = level["filtration"];
                 for (std::size_t b = 0; b < level["basis"].size(); ++b) {
@@ -68,7 +69,7 @@ TEST(NamedBasisPicture, DrawsTheJsonsBasisAndItsProducts) {
         const std::regex dot(
             "cx=\"([0-9.]+)\" cy=\"([0-9.]+)\".*<text class=\"name\"[^>]*>([^<]*)<");
         const std::regex line("<line class=\"(h[0-3](?: sum)?)\" x1=\"([0-9.]+)\" y1=\"([0-9.]+)\" "
-                              "x2=\"([0-9.]+)\" y2=\"([0-9.]+)\"");
+                              "x2=\"([0-9.]+)\" y2=\"([0-9.]+)\"><title>");
         std::istringstream text(picture);
         for (std::string row; std::getline(text, row);) {
             if (std::regex_search(row, match, dot)) {
