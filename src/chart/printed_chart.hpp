@@ -71,13 +71,16 @@ struct BasisSum {
 // An element of a level's named basis (the sphere, with names): its name,
 // LaTeX label and the level's classes whose sum it is, with its products
 // by h_i (with products; none where they lie past the chart) and its Sq^0
-// (with --sq0), in the named basis.
+// (with --sq0), in the named basis; where the literature draws it beside
+// others of its bidegree, its place in the row (in half dot spacings, 0
+// the middle).
 struct PrintedBasisClass {
     std::string name;
     std::string label;
     std::vector<std::size_t> terms;
     std::array<std::optional<BasisSum>, productFactorCount> products;
     std::optional<BasisSum> sq0;
+    std::optional<int> position;
 };
 
 // A generator of the sphere's ring, as the chart names it.

@@ -16,7 +16,8 @@ namespace {
 // <script type="application/json" id="chart-data">. It loads nothing from
 // anywhere and works from a file:// URL. The EHP and cells charts get a
 // page of their own: their plane, and its dots and pairings as JSON
-// (#plane-data) besides the chart's.
+// (#plane-data) besides the chart's. The sphere drawn in its named basis
+// gets a script of its own, whose dots are the named classes.
 class HtmlWriter : public ChartWriter {
 public:
     explicit HtmlWriter(std::FILE* out) : out_(out) {}
@@ -33,7 +34,7 @@ public:
         writePicture(chart, layout);
         writePanelAndChart(chart);
         std::fprintf(out_, "</script>\n<script>%s%s</script>\n</body>\n</html>\n", viewScript(),
-                     pageScript());
+                     drawsNamedBasis(chart) ? namesScript() : pageScript());
     }
 
 private:
@@ -152,7 +153,8 @@ private:
                          "min=\"1\" max=\"%d\" value=\"%d\"></label>\n",
                          layout.filtrations() - 1, *layout.towerCut());
         }
-        writeSearch("a monomial (1 2 1) or a cell");
+        writeSearch(drawsNamedBasis(chart) ? "a name (h1 d0), a monomial (1 2 1) or a cell"
+                                           : "a monomial (1 2 1) or a cell");
     }
 
     void writePicture(const PrintedChart& chart, const PictureLayout& layout) {

@@ -10,9 +10,11 @@ namespace curtis {
 
 const char* pageStyle();
 // The view every page shares (zoom, pan, axes), defining curtisView; the
-// Adams chart's page; the EHP and cells charts' page.
+// Adams chart's page; the EHP and cells charts' page; the page of the
+// sphere drawn in its named basis.
 const char* viewScript();
 const char* pageScript();
 const char* planeScript();
+const char* namesScript();
 
 } // namespace curtis

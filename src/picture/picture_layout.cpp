@@ -90,13 +90,38 @@ bool PictureLayout::computed(int dx, int filtration) const {
 }
 
 PictureLayout::Point PictureLayout::dot(const PrintedLevel& level, std::size_t j) const {
-    const int count = std::max(1, static_cast<int>(level.classes.size()));
+    return gridDot(level.at, level.classes.size(), j);
+}
+
+bool PictureLayout::literaturePlaces(const PrintedLevel& level) {
+    // Three places at most (-2, 0, 2) fit within the bidegree's square.
+    std::set<int> places;
+    for (const PrintedBasisClass& b : level.basis) {
+        if (!b.position || *b.position < -2 || *b.position > 2 ||
+            !places.insert(*b.position).second) {
+            return false;
+        }
+    }
+    return places.size() >= 2;
+}
+
+PictureLayout::Point PictureLayout::basisDot(const PrintedLevel& level, std::size_t b) const {
+    if (!literaturePlaces(level)) {
+        return gridDot(level.at, level.basis.size(), b);
+    }
+    return {x(level.at.stem()) + *level.basis[b].position * dotSpacing / 2,
+            y(level.at.filtration())};
+}
+
+PictureLayout::Point PictureLayout::gridDot(const Bidegree& at, std::size_t count,
+                                            std::size_t j) const {
+    const int n = std::max(1, static_cast<int>(count));
     const int i = static_cast<int>(j);
-    const int rows = (count + dotsPerRow - 1) / dotsPerRow;
+    const int rows = (n + dotsPerRow - 1) / dotsPerRow;
     const int row = i / dotsPerRow;
-    const int inRow = std::min(dotsPerRow, count - row * dotsPerRow);
-    return {x(level.at.stem()) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
-            y(level.at.filtration()) + (row - (rows - 1) / 2.0) * dotSpacing};
+    const int inRow = std::min(dotsPerRow, n - row * dotsPerRow);
+    return {x(at.stem()) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
+            y(at.filtration()) + (row - (rows - 1) / 2.0) * dotSpacing};
 }
 
 } // namespace curtis

@@ -58,6 +58,13 @@ public:
 
     // The centre of survivor j of a level.
     Point dot(const PrintedLevel& level, std::size_t j) const;
+    // The centre of element b of a level's named basis: in one row at the
+    // literature's positions where it gives each of them a place of its own
+    // (position p lies p half spacings right of the middle), else as
+    // survivors are placed.
+    Point basisDot(const PrintedLevel& level, std::size_t b) const;
+    // Whether a level's named basis stands at the literature's positions.
+    static bool literaturePlaces(const PrintedLevel& level);
 
     // The cells of the survivors, in increasing order.
     const std::set<std::int32_t>& cells() const { return cells_; }
@@ -94,8 +101,19 @@ private:
     bool cut_ = false; // the picture ends at the cut
 
     void findTowerCut(const PrintedChart& chart);
+    // The centre of the j-th of count dots in a bidegree: rows of
+    // dotsPerRow, each centred.
+    Point gridDot(const Bidegree& at, std::size_t count, std::size_t j) const;
     std::string space_;
     std::string title_;
 };
+
+// With names, the sphere's stable chart is drawn in its named basis: a dot
+// per named class, lines to the terms of its products in that basis. Every
+// other chart draws its survivors.
+inline bool drawsNamedBasis(const PrintedChart& chart) {
+    return chart.plan.readings.names && chart.plan.space.isSphere() &&
+           !chart.plan.readings.unstable;
+}
 
 } // namespace curtis

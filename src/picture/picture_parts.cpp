@@ -193,12 +193,75 @@ void writePictureArrows(std::FILE* out, const PictureLayout& layout, const Print
     put(out, "</g>\n");
 }
 
+namespace {
+
+// A named class as a page marks it: "t:s:bB", B its place in the basis.
+std::string basisPlace(std::int32_t t, int s, std::size_t b) {
+    return std::to_string(t) + ":" + std::to_string(s) + ":b" + std::to_string(b);
+}
+
+// The named basis's product lines: from each element a line to each basis
+// element its product by h_i is the sum of, dotted where there are several.
+void writeBasisProducts(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
+                        bool h3Lines, bool identified) {
+    const char* const classes[] = {"h0", "h1", "h2", "h3"};
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            if (!chart.plan.shows(level.at) || !layout.drawn(level.at)) {
+                continue;
+            }
+            for (std::size_t b = 0; b < level.basis.size(); ++b) {
+                const Layout::Point from = layout.basisDot(level, b);
+                for (int i = 0; i < (h3Lines ? 4 : 3); ++i) {
+                    const std::optional<BasisSum>& product =
+                        level.basis[b].products[static_cast<std::size_t>(i)];
+                    const PrintedLevel* target = chart.productLevel(level, i);
+                    if (!product || target == nullptr || !layout.drawn(target->at)) {
+                        continue;
+                    }
+                    const std::string cls =
+                        std::string(classes[i]) + (product->names.size() > 1 ? " sum" : "");
+                    std::string title = std::string(classes[i]) + " \u00b7 " + level.basis[b].name;
+                    for (std::size_t n = 0; n < product->names.size(); ++n) {
+                        title += (n == 0 ? " = " : " + ") + product->names[n];
+                    }
+                    for (const std::string& name : product->names) {
+                        const auto term = std::find_if(
+                            target->basis.begin(), target->basis.end(),
+                            [&](const PrintedBasisClass& c) { return c.name == name; });
+                        if (term == target->basis.end()) {
+                            continue; // every product's term is an element of the basis
+                        }
+                        const std::size_t to =
+                            static_cast<std::size_t>(term - target->basis.begin());
+                        const Layout::Point end = layout.basisDot(*target, to);
+                        put(out, line(cls, from.x, from.y, end.x, end.y,
+                                      identified
+                                          ? " data-from=\"" + basisPlace(degree.t, level.at.s, b) +
+                                                "\" data-to=\"" +
+                                                basisPlace(target->at.t, target->at.s, to) + "\""
+                                          : "",
+                                      title));
+                    }
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
 void writePictureProducts(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
                           bool h3Lines, bool identified) {
     if (!chart.plan.readings.products) {
         return;
     }
     put(out, "<g class=\"products\">\n");
+    if (drawsNamedBasis(chart)) {
+        writeBasisProducts(out, layout, chart, h3Lines, identified);
+        put(out, "</g>\n");
+        return;
+    }
     const char* const classes[] = {"h0", "h1", "h2", "h3"};
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
@@ -274,9 +337,55 @@ std::string dotLabel(const PrintedChart& chart, const PictureLayout& layout, con
 
 } // namespace
 
+namespace {
+
+// A dot per element of the named basis, labelled with its name; its title
+// its name and the survivors whose sum it is.
+void writeBasisDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
+                    bool identified) {
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            if (!chart.plan.shows(level.at) || !layout.drawn(level.at)) {
+                continue;
+            }
+            for (std::size_t b = 0; b < level.basis.size(); ++b) {
+                const PrintedBasisClass& named = level.basis[b];
+                std::string monomials;
+                for (const std::size_t term : named.terms) {
+                    monomials +=
+                        (monomials.empty() ? "" : " + ") + monomialText(level.classes[term].word);
+                }
+                const Layout::Point at = layout.basisDot(level, b);
+                const std::string marks =
+                    identified
+                        ? "data-t=\"" + std::to_string(degree.t) + "\" data-s=\"" +
+                              std::to_string(level.at.s) + "\" data-b=\"" + std::to_string(b) +
+                              "\" tabindex=\"0\" role=\"button\" aria-label=\"" +
+                              escapedXml(named.name) + "\" "
+                        : "";
+                put(out, "<g class=\"survivor-dot\"><circle class=\"survivor\" " + marks + "cx=\"" +
+                             pictureNumber(at.x) + "\" cy=\"" + pictureNumber(at.y) + "\" r=\"" +
+                             pictureNumber(Layout::dotRadius) + "\" fill=\"" + oneCellColour +
+                             "\"><title>" + escapedXml(named.name + ": " + monomials) +
+                             "</title></circle><text class=\"name\" x=\"" +
+                             pictureNumber(at.x + Layout::dotRadius) + "\" y=\"" +
+                             pictureNumber(at.y - Layout::dotRadius + 1) + "\">" +
+                             escapedXml(named.name) + "</text></g>\n");
+            }
+        }
+    }
+}
+
+} // namespace
+
 void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
                       bool identified) {
     put(out, "<g class=\"dots\">\n");
+    if (drawsNamedBasis(chart)) {
+        writeBasisDots(out, layout, chart, identified);
+        put(out, "</g>\n");
+        return;
+    }
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
             if (!chart.plan.shows(level.at) || !layout.drawn(level.at)) {
@@ -370,6 +479,11 @@ void writePictureLegend(std::FILE* out, const PictureLayout& layout, const Print
     const double x = layout.legendX();
     put(out, "<g class=\"legend\">\n");
     double y = writeCellLegend(out, layout, x, Layout::top);
+    if (drawsNamedBasis(chart)) {
+        put(out, label(x, y, "each dot a class of the named"));
+        put(out, label(x, y + 14, "basis, labelled with its name"));
+        y += 36;
+    }
     if (chart.plan.readings.births()) {
         put(out, label(x, y, "each dot is labelled with N,"));
         put(out, label(x, y + 14, "the sphere S^N it is born on"));

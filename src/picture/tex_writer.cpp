@@ -2,6 +2,7 @@
 #include "picture/picture_writers.hpp"
 #include "picture/plane_chart.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <string>
@@ -134,6 +135,36 @@ std::string classLabel(const ChartClass& c) {
     return label;
 }
 
+// A named class's label: the literature's LaTeX, out of its $ $, where it
+// has one; else its name.
+std::string basisLabel(const PrintedBasisClass& b) {
+    const std::string& label = b.label;
+    if (label.size() > 2 && label.front() == '$' && label.back() == '$' &&
+        label.find('$', 1) == label.size() - 1) {
+        return label.substr(1, label.size() - 2);
+    }
+    return texMath(b.name);
+}
+
+// The order a level's named basis is drawn in, left to right: each
+// element's place in its bidegree, from 1.
+std::vector<std::size_t> basisPlaces(const PrintedLevel& level) {
+    std::vector<std::size_t> order(level.basis.size());
+    for (std::size_t b = 0; b < order.size(); ++b) {
+        order[b] = b;
+    }
+    if (Layout::literaturePlaces(level)) {
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return *level.basis[a].position < *level.basis[b].position;
+        });
+    }
+    std::vector<std::size_t> places(order.size());
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        places[order[n]] = n + 1;
+    }
+    return places;
+}
+
 // The chart as a spectralsequences page: one \class per survivor at (stem,
 // filtration), in each bidegree in the chart's order (so the n-th class of
 // a bidegree is its survivor n - 1); \structline for the products by h0, h1
@@ -180,9 +211,10 @@ private:
                                   title.substr(16 + space.size());
         // Sums in a style of their own, for the reader to restyle.
         std::fputs("\\sseqset{sum/.sseq style = {dashed, red}}\n", out_);
+        const bool basis = drawsNamedBasis(chart);
         std::size_t most = 0;
         forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
-            most = std::max(most, level.classes.size());
+            most = std::max(most, basis ? level.basis.size() : level.classes.size());
         });
         std::fputs(classPattern(most).c_str(), out_);
         std::fprintf(out_,
@@ -203,6 +235,14 @@ private:
                                  x, y, x, y);
                 }
             }
+        }
+        if (basis) {
+            forEachDrawn(chart, layout, [&](const PrintedLevel& level) { basisClasses(level); });
+            forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
+                basisStructlines(chart, layout, level);
+            });
+            std::fputs("\\end{sseqpage}\n", out_);
+            return;
         }
         forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
             for (const ChartClass& c : level.classes) {
@@ -258,6 +298,48 @@ private:
             for (const PrintedLevel& level : degree.levels) {
                 if (chart.plan.shows(level.at) && layout.drawn(level.at)) {
                     each(level);
+                }
+            }
+        }
+    }
+
+    // The named basis of a level, a \class per element, in its places.
+    void basisClasses(const PrintedLevel& level) {
+        const std::vector<std::size_t> places = basisPlaces(level);
+        std::vector<std::size_t> inPlace(places.size());
+        for (std::size_t b = 0; b < places.size(); ++b) {
+            inPlace[places[b] - 1] = b;
+        }
+        for (const std::size_t b : inPlace) {
+            std::fprintf(out_, "\\class[\"%s\"](%d,%d)\n", basisLabel(level.basis[b]).c_str(),
+                         level.at.stem(), level.at.filtration());
+        }
+    }
+
+    // A \structline from each named class to each element of the basis its
+    // product by h_i is the sum of.
+    void basisStructlines(const PrintedChart& chart, const PictureLayout& layout,
+                          const PrintedLevel& level) {
+        const std::vector<std::size_t> places = basisPlaces(level);
+        for (std::size_t b = 0; b < level.basis.size(); ++b) {
+            for (int i = 0; i <= 3; ++i) {
+                const std::optional<BasisSum>& product =
+                    level.basis[b].products[static_cast<std::size_t>(i)];
+                const PrintedLevel* target = chart.productLevel(level, i);
+                if (!product || target == nullptr || (i == 3 && !chart.plan.drawing.h3Lines) ||
+                    !chart.plan.shows(target->at) || !layout.drawn(target->at)) {
+                    continue;
+                }
+                const std::vector<std::size_t> targetPlaces = basisPlaces(*target);
+                for (const std::string& name : product->names) {
+                    for (std::size_t to = 0; to < target->basis.size(); ++to) {
+                        if (target->basis[to].name == name) {
+                            std::fprintf(out_, "\\structline%s(%d,%d,%zu)(%d,%d,%zu)\n",
+                                         product->names.size() > 1 ? "[sum]" : "", level.at.stem(),
+                                         level.at.filtration(), places[b], target->at.stem(),
+                                         target->at.filtration(), targetPlaces[to]);
+                        }
+                    }
                 }
             }
         }

@@ -1,5 +1,6 @@
 #include "readings/chart_names.hpp"
 
+#include "readings/literature_chart.hpp"
 #include "readings/massey.hpp"
 #include "readings/sphere_names.hpp"
 
@@ -116,13 +117,23 @@ std::optional<BasisSum> basisSum(const PrintedChart& chart, const SphereNames& n
 // by h_i and its Sq^0 where the plan reads them.
 Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
     const Readings& readings = chart.plan.readings;
+    const LiteratureChart& literature = literatureChart();
     for (PrintedDegree& degree : chart.degrees) {
         for (PrintedLevel& level : degree.levels) {
             const std::vector<NamedClass>* basis = names.basis(degree.t, level.at.k());
             for (std::size_t b = 0; basis != nullptr && b < basis->size(); ++b) {
                 const NamedClass& named = (*basis)[b];
                 const SphereValue value{degree.t, level.at.k(), named.bits};
-                PrintedBasisClass printed{named.name, named.label, termsOf(named.bits), {}, {}};
+                PrintedBasisClass printed{named.name, named.label, termsOf(named.bits),
+                                          {},         {},          std::nullopt};
+                const auto known = literature.byKey.find(named.name);
+                if (known != literature.byKey.end()) {
+                    const LiteratureClass& drawn = literature.classes[known->second];
+                    if (drawn.stem == level.at.stem() &&
+                        drawn.filtration == level.at.filtration()) {
+                        printed.position = drawn.position;
+                    }
+                }
                 for (const int i :
                      readings.products ? readings.productFactors : std::vector<int>{}) {
                     const auto h = std::find_if(
