@@ -128,6 +128,7 @@ constexpr ChartFormat formats[] = {
      .showsEhp = true,
      .showsTransfer = false,
      .listsReadings = false,
+     .listsSq0 = false,
      .drawsPeriodicity = false,
      .drawsCharts = true,
      .cutsTowers = false,
