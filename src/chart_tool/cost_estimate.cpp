@@ -19,7 +19,7 @@ struct Measured {
 };
 
 // Wall seconds of curtis-chart on two cores to total degree t (the
-// README's tables where they have the run, else runs on a busy machine):
+// tables of docs/performance.md where they have the run, else runs on a busy machine):
 // whole charts, every filtration, and bands of filtrations 0 to 9.
 constexpr Measured sphereWhole[] = {{44, 0.16}, {48, 0.2}, {52, 1.17}, {56, 5.19},
                                     {60, 25.5}, {64, 44},  {72, 140}};
