@@ -332,6 +332,13 @@ TEST(Cache, CraftedFilesAreSetAsideAndComputedAgain) {
     chartTool({"--bottom-cell", "1", "--max-degree", "12", "--cache", p1.string()});
     int number = 0;
     for (const Row& row : rows) {
+#if defined(CURTIS_SANITIZED)
+        // The sanitizers' runtime needs descriptors of its own while the
+        // program runs: a run with four can be checked only in the other builds.
+        if (row.expect == Shortage) {
+            continue;
+        }
+#endif
         const std::filesystem::path cache = directory / ("cache-" + std::to_string(number++));
         ASSERT_EQ(chartTool(with(run, {"--cache", cache.string()})).exitStatus, 0);
         const std::filesystem::path path =
