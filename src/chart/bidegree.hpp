@@ -14,6 +14,16 @@ struct Bidegree {
     int s = 0;                   // the homological degree
     std::int32_t bottomCell = 0; // a, the space's bottom cell
 
+    // The level of a stem and filtration, of the space whose bottom cell is
+    // a (the sphere's by default): s = filtration + 1, t = stem + s - a.
+    static Bidegree atStem(std::int32_t stem, int filtration, std::int32_t bottomCell = 0) {
+        Bidegree at;
+        at.s = filtration + 1;
+        at.t = stem + at.s - bottomCell;
+        at.bottomCell = bottomCell;
+        return at;
+    }
+
     int k() const { return s - 1; } // the tables' index of the level
     std::int32_t topologicalDegree() const { return t - s; }
     std::int32_t stem() const { return t - s + bottomCell; }

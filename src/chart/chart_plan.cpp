@@ -4,10 +4,6 @@
 
 namespace curtis {
 
-std::string SphereClassRef::name() const {
-    return std::to_string(stem) + ":" + std::to_string(filtration) + ":" + std::to_string(index);
-}
-
 bool Readings::productBy(int i) const {
     return products &&
            std::find(productFactors.begin(), productFactors.end(), i) != productFactors.end();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/bidegree.hpp"
+#include "chart/class_ref.hpp"
 #include "chart/space.hpp"
 
 #include <cstdint>
@@ -25,21 +26,6 @@ struct StemRange {
 
 // The products by h0 .. h5 there can be: h_i is λ(2^i - 1).
 inline constexpr int productFactorCount = 6;
-
-// A class of the sphere by its place: its stem, its filtration and its
-// index among the survivors of that bidegree in the chart's order (as the
-// JSON lists them).
-struct SphereClassRef {
-    int stem = 0;
-    int filtration = 0;
-    std::size_t index = 0;
-
-    // The program's total degree t and level of the class.
-    std::int32_t t() const { return stem + filtration + 1; }
-    int level() const { return filtration; }
-    // "stem:filtration:index", as it is given.
-    std::string name() const;
-};
 
 // What a chart reads off its tables beside its classes and arrows.
 struct Readings {

@@ -47,6 +47,7 @@ PrintedLevel printLevel(const FinishedLevel& level) {
         } else {
             ChartClass survivor;
             survivor.word = std::move(word);
+            survivor.record = line.record;
             printed.classes.push_back(std::move(survivor));
         }
     });

@@ -93,6 +93,9 @@ struct PrintedGenerator {
 // A class of a level (a survivor), with what the chart reads off it.
 struct ChartClass {
     PrintedMonomial word;
+    // Its word's record in the level's kept records: a survivor's, or in an
+    // unstable chart a target's.
+    std::int32_t record = -1;
     std::optional<PrintedProducts> products; // with products
     std::optional<int> born;                 // with births: the sphere it is born on
     // In an unstable chart of S^N, a class that the stable table pairs off

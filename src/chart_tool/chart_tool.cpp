@@ -99,6 +99,8 @@ private:
     const ChartPlan& plan_;
     const ChartToolSeams& seams_;
     ProgressLine progress_;
+    // The readings tell their progress to the line.
+    OnReadingProgress reading_ = [this](const ReadingProgress& now) { progress_.update(now); };
     // Before the computation, whose steps read and write it.
     std::unique_ptr<TableCache> cache_;
     // One computation holds the sphere's tables and the space's: products
@@ -198,8 +200,8 @@ std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
     Products::Status status = Products::Status::Ok;
     if (readings.products) {
-        status = readings.unstable ? addUnstableProducts(chart_, computation_, progress_)
-                                   : addProducts(chart_, computation_, progress_);
+        status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)
+                                   : addProducts(chart_, computation_, reading_);
     }
     if (!readings.multiply.empty() && status == Products::Status::Ok) {
         std::vector<SphereSurvivor> by;
@@ -213,11 +215,11 @@ std::optional<int> ChartRun::readOff() {
             }
             by.push_back(*found);
         }
-        status = addMultiplied(chart_, computation_, by, progress_);
+        status = addMultiplied(chart_, computation_, by, reading_);
     }
     if (readings.cycles && status == Products::Status::Ok) {
         std::string refusal;
-        status = addCycles(chart_, computation_, progress_, refusal);
+        status = addCycles(chart_, computation_, reading_, refusal);
         if (!refusal.empty()) {
             progress_.clear();
             std::fprintf(stderr, "Error: %s!\n", refusal.c_str());
@@ -225,15 +227,15 @@ std::optional<int> ChartRun::readOff() {
         }
     }
     if (readings.sq0 && status == Products::Status::Ok) {
-        status = addSq0(chart_, computation_, progress_);
+        status = addSq0(chart_, computation_, reading_);
     }
     if (readings.transfer && status == Products::Status::Ok) {
-        status = addTransfers(chart_, computation_, progress_);
+        status = addTransfers(chart_, computation_, reading_);
     }
     if (readings.namesClasses() && status == Products::Status::Ok) {
         std::vector<std::string> warnings;
         std::string refusal;
-        status = addNames(chart_, computation_, progress_, warnings, refusal);
+        status = addNames(chart_, computation_, reading_, warnings, refusal);
         progress_.clear();
         for (const std::string& warning : warnings) {
             std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());

@@ -100,19 +100,13 @@ std::string settleFactors(const std::string& given, std::vector<int>& factors) {
 std::string settleMultiply(const std::vector<std::string>& given,
                            std::vector<SphereClassRef>& classes) {
     for (const std::string& text : given) {
-        const std::size_t first = text.find(':');
-        const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
-        const int stem = smallNumber(text.substr(0, first));
-        const int filtration = second == std::string::npos
-                                   ? -1
-                                   : smallNumber(text.substr(first + 1, second - first - 1));
-        const int index = second == std::string::npos ? -1 : smallNumber(text.substr(second + 1));
-        if (stem < 0 || filtration < 0 || index < 0) {
+        const std::optional<SphereClassRef> x = parseClassRef(text);
+        if (!x) {
             return "--multiply " + text +
                    " is not STEM:FILTRATION:INDEX (14:4:0: the first class of stem 14, "
                    "filtration 4)";
         }
-        classes.push_back(SphereClassRef{stem, filtration, static_cast<std::size_t>(index)});
+        classes.push_back(*x);
     }
     return "";
 }

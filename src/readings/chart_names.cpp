@@ -58,14 +58,13 @@ public:
         std::vector<Entry> lambdas(word.begin(), word.end());
         lambdas.front() = 0;
         const std::int32_t t = spaceT - stored;
-        const std::vector<std::int32_t>* survivors = names_.survivors(t, k);
+        const ChartSurvivors* survivors = names_.survivors(t, k);
         if (survivors == nullptr) {
             return "";
         }
         const LevelRecords& records = computation_.sphere().kept(t, k);
         const std::int32_t record = records.find(lambdas.data());
-        if (record == LevelRecords::none ||
-            std::find(survivors->begin(), survivors->end(), record) == survivors->end()) {
+        if (record == LevelRecords::none || !survivors->holds(record)) {
             return "";
         }
         return names_.name({t, k, names_.bitsOf(t, k, {record})}).value_or("");
@@ -219,20 +218,16 @@ std::optional<NamedSum> namedSum(const PrintedChart& chart, SphereNames& names,
 // A class as --massey gives it: a name, or STEM:FILTRATION:INDEX.
 std::optional<SphereValue> givenClass(SphereNames& names, const std::string& text,
                                       std::string& why) {
-    int stem = 0;
-    int filtration = 0;
-    std::size_t index = 0;
-    char end = 0;
-    if (std::sscanf(text.c_str(), "%d:%d:%zu%c", &stem, &filtration, &index, &end) == 3) {
-        const std::vector<std::int32_t>* survivors =
-            names.survivors(stem + filtration + 1, filtration);
-        if (stem < 0 || filtration < 0 || survivors == nullptr || index >= survivors->size()) {
-            why = text + " is no class of the sphere the chart reads";
-            return std::nullopt;
-        }
-        return SphereValue{stem + filtration + 1, filtration, ClassBits{1} << index};
+    if (!meantAsClassRef(text)) {
+        return names.parse(text, why);
     }
-    return names.parse(text, why);
+    const std::optional<SphereClassRef> x = parseClassRef(text);
+    const ChartSurvivors* survivors = x ? names.survivors(x->t(), x->level()) : nullptr;
+    if (survivors == nullptr || x->index >= survivors->size()) {
+        why = text + " is no class of the sphere the chart reads";
+        return std::nullopt;
+    }
+    return SphereValue{x->t(), x->level(), ClassBits{1} << x->index};
 }
 
 void fill(const PrintedChart& chart, SphereNames& names, const MasseyValue& found,
@@ -283,7 +278,8 @@ Products::Status addMassey(PrintedChart& chart, SphereNames& names, std::string&
     return Products::Status::Ok;
 }
 
-Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names, ProgressLine& progress) {
+Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names,
+                                const OnReadingProgress& progress) {
     std::string why;
     const std::optional<SphereValue> h3 = names.parse("h3", why);
     const std::optional<SphereValue> h04 = names.parse("h0^4", why);
@@ -294,10 +290,17 @@ Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names, Progres
         std::find_if(names.generators().begin(), names.generators().end(),
                      [](const SphereGenerator& g) { return g.name == "h0"; }) -
         names.generators().begin());
+    std::size_t total = 0;
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            total += level.classes.size();
+        }
+    }
+    ReadingSteps steps(progress, "periodicity", "classes", total);
     for (PrintedDegree& degree : chart.degrees) {
         for (PrintedLevel& level : degree.levels) {
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
-                progress.updatePhase("periodicity", degree.t, level.at.k());
+                steps.next(degree.t, level.at.k());
                 std::optional<SphereValue> x =
                     SphereValue{degree.t, level.at.k(), ClassBits{1} << j};
                 const SphereValue given = *x;
@@ -332,7 +335,7 @@ Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names, Progres
 } // namespace
 
 Products::Status addNames(PrintedChart& chart, const Computation& computation,
-                          ProgressLine& progress, std::vector<std::string>& warnings,
+                          const OnReadingProgress& progress, std::vector<std::string>& warnings,
                           std::string& refusal) {
     Products products(computation);
     SphereNames names(products);
@@ -340,9 +343,7 @@ Products::Status addNames(PrintedChart& chart, const Computation& computation,
         return products.status();
     }
     for (const SphereGenerator& g : names.generators()) {
-        chart.generators.push_back(
-            {Space::sphere().bidegree(g.stem + g.filtration + 1, g.filtration + 1), g.index,
-             g.name});
+        chart.generators.push_back({Bidegree::atStem(g.stem, g.filtration), g.index, g.name});
     }
     const Readings& readings = chart.plan.readings;
     Products::Status status = Products::Status::Ok;

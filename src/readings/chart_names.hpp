@@ -1,8 +1,8 @@
 #pragma once
 
 #include "chart/printed_chart.hpp"
+#include "chart/reading_progress.hpp"
 #include "readings/products.hpp"
-#include "report/progress.hpp"
 
 #include <string>
 #include <vector>
@@ -18,7 +18,7 @@ namespace curtis {
 // none, stops it with `refusal` saying why in one line. Returns the status
 // of the first product that failed, or Ok.
 Products::Status addNames(PrintedChart& chart, const Computation& computation,
-                          ProgressLine& progress, std::vector<std::string>& warnings,
+                          const OnReadingProgress& progress, std::vector<std::string>& warnings,
                           std::string& refusal);
 
 } // namespace curtis

@@ -1,54 +1,83 @@
 #include "readings/chart_products.hpp"
 
+#include "chart/chart_lines.hpp"
+
 #include <algorithm>
+#include <map>
 
 namespace curtis {
 
 namespace {
 
-// The terms of a reading, given as records of the survivors of `level`, as
-// their places among those survivors in the chart's order.
-std::vector<std::size_t> survivorIndices(const std::vector<std::int32_t>& terms,
-                                         const LevelRecords& level) {
-    const std::vector<std::int32_t> survivors = survivorRecords(level);
-    std::vector<std::size_t> indices;
-    for (const std::int32_t term : terms) {
-        indices.push_back(static_cast<std::size_t>(
-            std::find(survivors.begin(), survivors.end(), term) - survivors.begin()));
+// The survivors of the levels that readings land in, each found once: the
+// tables do not change while they are read.
+class SurvivorsOf {
+public:
+    const ChartSurvivors& operator()(const LevelRecords& level) {
+        auto found = levels_.find(&level);
+        if (found == levels_.end()) {
+            found = levels_.emplace(&level, ChartSurvivors(level)).first;
+        }
+        return found->second;
     }
-    std::sort(indices.begin(), indices.end());
-    return indices;
+
+private:
+    std::map<const LevelRecords*, ChartSurvivors> levels_;
+};
+
+// The classes of the chart's degrees.
+std::size_t classCount(const PrintedChart& chart) {
+    std::size_t count = 0;
+    for (const PrintedDegree& degree : chart.degrees) {
+        for (const PrintedLevel& level : degree.levels) {
+            count += level.classes.size();
+        }
+    }
+    return count;
 }
 
 } // namespace
 
 Products::Status addProducts(PrintedChart& chart, const Computation& computation,
-                             ProgressLine& progress) {
+                             const OnReadingProgress& progress) {
     Products products(computation);
+    SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
+    // Whether the product by h_i of level k of degree t is read.
+    const auto read = [&](std::int32_t t, int k, int i) {
+        const std::int32_t target = t + (1 << i);
+        return chart.plan.productShown(t, i) && computation.computed(target) &&
+               k + 1 < computation.finalLevels(target);
+    };
+    std::size_t total = 0;
+    for (const PrintedDegree& printed : chart.degrees) {
+        for (const PrintedLevel& level : printed.levels) {
+            for (const int i : chart.plan.readings.productFactors) {
+                total += read(printed.t, level.at.k(), i) ? level.classes.size() : 0;
+            }
+        }
+    }
+    ReadingSteps steps(progress, "products", "products", total);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
-            const std::vector<std::int32_t> sources = survivorRecords(records);
             for (ChartClass& c : level.classes) {
                 c.products.emplace();
             }
             for (const int i : chart.plan.readings.productFactors) {
-                const std::int32_t target = printed.t + (1 << i);
-                if (!chart.plan.productShown(printed.t, i) || !computation.computed(target) ||
-                    k + 1 >= computation.finalLevels(target)) {
+                if (!read(printed.t, k, i)) {
                     continue; // not computed
                 }
-                for (std::size_t j = 0; j < sources.size(); ++j) {
-                    progress.updatePhase("products", printed.t, k);
+                const ChartSurvivors& into = survivorsOf(table.kept(printed.t + (1 << i), k + 1));
+                for (ChartClass& c : level.classes) {
+                    steps.next(printed.t, k);
                     const std::optional<std::vector<std::int32_t>> terms =
-                        products.product(printed.t, k, records.word(sources[j]), i);
+                        products.product(printed.t, k, records.word(c.record), i);
                     if (!terms) {
                         return products.status();
                     }
-                    level.classes[j].products->terms[static_cast<std::size_t>(i)] =
-                        survivorIndices(*terms, table.kept(target, k + 1));
+                    c.products->terms[static_cast<std::size_t>(i)] = into.places(*terms);
                 }
             }
         }
@@ -57,22 +86,36 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
 }
 
 Products::Status addSq0(PrintedChart& chart, const Computation& computation,
-                        ProgressLine& progress) {
+                        const OnReadingProgress& progress) {
     Products products(computation);
+    SurvivorsOf survivorsOf;
     const SphereTable& sphere = computation.sphere();
+    // Whether Sq^0 of level k of degree t is read: within the final levels
+    // and the chart.
+    const auto read = [&](std::int32_t t, const PrintedLevel& level) {
+        const std::int32_t target = 2 * t - 1;
+        return products.sphereFinal(t, level.at.k()) &&
+               products.sphereFinal(target, level.at.k()) &&
+               chart.plan.shows(Space::sphere().bidegree(target, level.at.s));
+    };
+    std::size_t total = 0;
+    for (const PrintedDegree& printed : chart.degrees) {
+        for (const PrintedLevel& level : printed.levels) {
+            total += read(printed.t, level) ? level.classes.size() : 0;
+        }
+    }
+    ReadingSteps steps(progress, "Sq0", "classes", total);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
-            const std::int32_t target = 2 * printed.t - 1;
-            if (!products.sphereFinal(printed.t, k) || !products.sphereFinal(target, k) ||
-                !chart.plan.shows(Space::sphere().bidegree(target, level.at.s))) {
+            if (!read(printed.t, level)) {
                 continue; // past the chart
             }
-            const std::vector<std::int32_t> sources = survivorRecords(sphere.kept(printed.t, k));
-            for (std::size_t j = 0; j < sources.size(); ++j) {
-                progress.updatePhase("Sq0", printed.t, k);
+            const ChartSurvivors& into = survivorsOf(sphere.kept(2 * printed.t - 1, k));
+            for (ChartClass& c : level.classes) {
+                steps.next(printed.t, k);
                 SphereChain cycle;
-                if (!products.sphereCycle(printed.t, k, {sources[j]}, cycle) ||
+                if (!products.sphereCycle(printed.t, k, {c.record}, cycle) ||
                     !Products::sphereSq0(cycle)) {
                     return products.status();
                 }
@@ -80,7 +123,7 @@ Products::Status addSq0(PrintedChart& chart, const Computation& computation,
                 if (!terms) {
                     return products.status();
                 }
-                level.classes[j].sq0 = survivorIndices(*terms, sphere.kept(target, k));
+                c.sq0 = into.places(*terms);
             }
         }
     }
@@ -89,20 +132,20 @@ Products::Status addSq0(PrintedChart& chart, const Computation& computation,
 
 namespace {
 
-std::vector<Entry> storedWord(const PrintedMonomial& word) {
-    return std::vector<Entry>(word.begin(), word.end()); // the sphere: cell 0, no shift
-}
-
-// The places among a level's classes of the classes with these words.
+// The places among a level's classes of the classes with these words,
+// read in the level's kept records; a word that is no class of the level
+// has none.
 std::vector<std::size_t> classIndices(const std::vector<std::vector<Entry>>& words,
-                                      const PrintedLevel& level) {
+                                      const LevelRecords& records, const PrintedLevel& level) {
+    std::map<std::int32_t, std::size_t> placeOf;
+    for (std::size_t j = 0; j < level.classes.size(); ++j) {
+        placeOf.emplace(level.classes[j].record, j);
+    }
     std::vector<std::size_t> indices;
     for (const std::vector<Entry>& word : words) {
-        const PrintedMonomial printed(word.begin(), word.end());
-        for (std::size_t j = 0; j < level.classes.size(); ++j) {
-            if (level.classes[j].word == printed) {
-                indices.push_back(j);
-            }
+        const auto found = placeOf.find(records.find(word.data()));
+        if (found != placeOf.end()) {
+            indices.push_back(found->second);
         }
     }
     std::sort(indices.begin(), indices.end());
@@ -112,33 +155,52 @@ std::vector<std::size_t> classIndices(const std::vector<std::vector<Entry>>& wor
 } // namespace
 
 Products::Status addUnstableProducts(PrintedChart& chart, const Computation& computation,
-                                     ProgressLine& progress) {
+                                     const OnReadingProgress& progress) {
     Products products(computation);
+    const CurtisTable& table = computation.table();
     const int sphere = *chart.plan.readings.unstable;
+    // The level the product by h_i of a class of `level` lands in, if it is
+    // read: h_i lives on S^(N + k) from 2^i on.
+    const auto target = [&](const PrintedLevel& level, int i) -> const PrintedLevel* {
+        if (!chart.plan.productShown(level.at.t, i) || sphere + level.at.stem() < (1 << i)) {
+            return nullptr;
+        }
+        return chart.productLevel(level, i);
+    };
+    std::size_t total = 0;
+    for (const PrintedDegree& printed : chart.degrees) {
+        for (const PrintedLevel& level : printed.levels) {
+            for (const int i : chart.plan.readings.productFactors) {
+                total += target(level, i) != nullptr ? level.classes.size() : 0;
+            }
+        }
+    }
+    ReadingSteps steps(progress, "products", "products", total);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
+            const LevelRecords& records = table.kept(printed.t, k);
             for (ChartClass& c : level.classes) {
                 c.products.emplace();
-                const std::vector<Entry> word = storedWord(c.word);
-                const std::vector<Entry> killer = storedWord(c.killer);
+                const Entry* word = records.word(c.record);
+                // A target's killer: the tag of its record, one level down.
+                const Entry* killer =
+                    c.killer.empty() ? nullptr
+                                     : table.kept(printed.t, k - 1).word(records.partner(c.record));
                 for (const int i : chart.plan.readings.productFactors) {
-                    const PrintedLevel* target = chart.productLevel(level, i);
-                    // h_i lives on S^(N + k) from 2^i on.
-                    if (!chart.plan.productShown(printed.t, i) || target == nullptr ||
-                        sphere + level.at.stem() < (1 << i)) {
+                    const PrintedLevel* into = target(level, i);
+                    if (into == nullptr) {
                         continue;
                     }
-                    progress.updatePhase("products", printed.t, k);
-                    const auto terms = products.unstableProduct(
-                        printed.t, k, word.data(), c.killer.empty() ? nullptr : killer.data(), i,
-                        sphere);
+                    steps.next(printed.t, k);
+                    const auto terms =
+                        products.unstableProduct(printed.t, k, word, killer, i, sphere);
                     if (products.status() != Products::Status::Ok) {
                         return products.status();
                     }
                     if (terms) {
                         c.products->terms[static_cast<std::size_t>(i)] =
-                            classIndices(*terms, *target);
+                            classIndices(*terms, table.kept(into->at.t, into->at.k()), *into);
                     }
                 }
             }
@@ -152,44 +214,46 @@ std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
     const SphereTable& sphere = computation.sphere();
     const std::int32_t t = x.t();
     const int k = x.level();
-    std::vector<std::int32_t> survivors;
+    std::optional<ChartSurvivors> survivors;
     if (sphere.hasLevel(t, k) && k < sphere.band().finalLevels(t)) {
-        survivors = survivorRecords(sphere.kept(t, k));
+        survivors.emplace(sphere.kept(t, k));
     }
-    if (x.index < survivors.size()) {
-        return SphereSurvivor{t, k, sphere.kept(t, k).word(survivors[x.index])};
+    const std::size_t count = survivors ? survivors->size() : 0;
+    if (x.index < count) {
+        return SphereSurvivor{t, k, sphere.kept(t, k).word(survivors->record(x.index))};
     }
-    why = "--multiply " + x.name() + ": the sphere has " + std::to_string(survivors.size()) +
-          (survivors.size() == 1 ? " class" : " classes") + " at stem " + std::to_string(x.stem) +
+    why = "--multiply " + x.name() + ": the sphere has " + std::to_string(count) +
+          (count == 1 ? " class" : " classes") + " at stem " + std::to_string(x.stem) +
           ", filtration " + std::to_string(x.filtration) + ", numbered from 0";
     return std::nullopt;
 }
 
 Products::Status addMultiplied(PrintedChart& chart, const Computation& computation,
-                               const std::vector<SphereSurvivor>& by, ProgressLine& progress) {
+                               const std::vector<SphereSurvivor>& by,
+                               const OnReadingProgress& progress) {
     Products products(computation);
+    SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
+    ReadingSteps steps(progress, "products", "products", classCount(chart) * by.size());
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
-            const std::vector<std::int32_t> sources = survivorRecords(records);
-            for (std::size_t j = 0; j < sources.size(); ++j) {
-                ChartClass& c = level.classes[j];
+            for (ChartClass& c : level.classes) {
                 for (std::size_t x = 0; x < by.size(); ++x) {
-                    progress.updatePhase("products", printed.t, k);
+                    steps.next(printed.t, k);
                     const PrintedLevel* target =
                         chart.productLevel(level, chart.plan.readings.multiply[x]);
                     std::optional<std::vector<std::int32_t>> terms;
                     if (target != nullptr) {
-                        terms = products.productBy(printed.t, k, records.word(sources[j]), by[x]);
+                        terms = products.productBy(printed.t, k, records.word(c.record), by[x]);
                     }
                     if (products.status() != Products::Status::Ok) {
                         return products.status();
                     }
                     c.multiplied.push_back(
-                        terms ? PrintedSum(survivorIndices(
-                                    *terms, table.kept(target->at.t, target->at.k())))
+                        terms ? PrintedSum(survivorsOf(table.kept(target->at.t, target->at.k()))
+                                               .places(*terms))
                               : std::nullopt);
                 }
             }
@@ -199,22 +263,21 @@ Products::Status addMultiplied(PrintedChart& chart, const Computation& computati
 }
 
 Products::Status addCycles(PrintedChart& chart, const Computation& computation,
-                           ProgressLine& progress, std::string& refusal) {
+                           const OnReadingProgress& progress, std::string& refusal) {
     Products products(computation);
     const CurtisTable& table = computation.table();
+    ReadingSteps steps(progress, "cycles", "classes", classCount(chart));
     std::vector<Entry> words;
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const std::size_t length = static_cast<std::size_t>(k) + 1;
             const LevelRecords& records = table.kept(printed.t, k);
-            const std::vector<std::int32_t> sources = survivorRecords(records);
-            for (std::size_t j = 0; j < sources.size(); ++j) {
-                progress.updatePhase("cycles", printed.t, k);
-                if (!products.cycle(printed.t, k, records.word(sources[j]), words)) {
+            for (ChartClass& c : level.classes) {
+                steps.next(printed.t, k);
+                if (!products.cycle(printed.t, k, records.word(c.record), words)) {
                     return products.status();
                 }
-                ChartClass& c = level.classes[j];
                 if (words.size() / length > maxCycleTerms) {
                     refusal = "the cycle of " + monomialText(c.word) + " (stem " +
                               std::to_string(level.at.stem()) + ", filtration " +
@@ -234,26 +297,26 @@ Products::Status addCycles(PrintedChart& chart, const Computation& computation,
 }
 
 Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
-                              ProgressLine& progress) {
+                              const OnReadingProgress& progress) {
     Products products(computation);
+    SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
+    ReadingSteps steps(progress, "transfer", "classes", classCount(chart));
     for (PrintedDegree& printed : chart.degrees) {
         const std::int32_t target = chart.plan.space.transferDegree(printed.t);
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
-            const std::vector<std::int32_t> sources = survivorRecords(records);
-            for (std::size_t j = 0; j < sources.size(); ++j) {
-                progress.updatePhase("transfer", printed.t, k);
+            for (ChartClass& c : level.classes) {
+                steps.next(printed.t, k);
                 const std::optional<std::vector<std::int32_t>> terms =
-                    products.transfer(printed.t, k, records.word(sources[j]));
+                    products.transfer(printed.t, k, records.word(c.record));
                 if (!terms) {
                     return products.status() == Products::Status::Ok
                                ? Products::Status::Contradiction
                                : products.status();
                 }
-                level.classes[j].transfer =
-                    survivorIndices(*terms, computation.sphere().kept(target, k + 1));
+                c.transfer = survivorsOf(computation.sphere().kept(target, k + 1)).places(*terms);
             }
         }
     }

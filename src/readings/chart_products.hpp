@@ -1,8 +1,8 @@
 #pragma once
 
 #include "chart/printed_chart.hpp"
+#include "chart/reading_progress.hpp"
 #include "readings/products.hpp"
-#include "report/progress.hpp"
 
 #include <optional>
 #include <string>
@@ -15,13 +15,13 @@ namespace curtis {
 // the chart stays empty. Returns the status of the first product that
 // failed, or Ok.
 Products::Status addProducts(PrintedChart& chart, const Computation& computation,
-                             ProgressLine& progress);
+                             const OnReadingProgress& progress);
 
 // The products by h_i of every class of an unstable chart of S^N: null
 // where h_i is not yet there (N + stem < 2^i) or the product's level is not
 // in the chart.
 Products::Status addUnstableProducts(PrintedChart& chart, const Computation& computation,
-                                     ProgressLine& progress);
+                                     const OnReadingProgress& progress);
 
 // The class of the sphere that x names, a survivor of the computation's
 // sphere table; nothing, with why in one line, if there is no such class.
@@ -33,7 +33,8 @@ std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
 // where the product's level is not in the chart. Returns the status of the
 // first product that failed, or Ok.
 Products::Status addMultiplied(PrintedChart& chart, const Computation& computation,
-                               const std::vector<SphereSurvivor>& by, ProgressLine& progress);
+                               const std::vector<SphereSurvivor>& by,
+                               const OnReadingProgress& progress);
 
 // The most terms a cycle the chart writes may have: a larger one is refused.
 inline constexpr std::size_t maxCycleTerms = 100000;
@@ -42,19 +43,19 @@ inline constexpr std::size_t maxCycleTerms = 100000;
 // more than maxCycleTerms terms stops it, with `refusal` saying which, in
 // one line. Returns the status of the cycle that failed, or Ok.
 Products::Status addCycles(PrintedChart& chart, const Computation& computation,
-                           ProgressLine& progress, std::string& refusal);
+                           const OnReadingProgress& progress, std::string& refusal);
 
 // Fills in the image under the algebraic transfer of every survivor of the
 // chart of P_0^b or P_1^b, read off the
 // sphere's tables of t + 1 + a. Returns the status of the first image that
 // failed, or Ok (a missing sphere degree is a failure).
 Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
-                              ProgressLine& progress);
+                              const OnReadingProgress& progress);
 
 // Fills in Sq^0 of every survivor of the sphere's chart: null where its
 // level (s of total degree 2t - 1) is not final. Returns the status of the
 // first image that failed, or Ok.
 Products::Status addSq0(PrintedChart& chart, const Computation& computation,
-                        ProgressLine& progress);
+                        const OnReadingProgress& progress);
 
 } // namespace curtis

@@ -1,23 +1,12 @@
 #pragma once
 
+#include "chart/birth_sphere.hpp"
 #include "chart/printed_chart.hpp"
 
-// The sphere's table read as the algebraic EHP sequence. The subcomplex
-// Lambda(N) of the words whose first lambda index is below N computes the
-// unstable Adams E2 term of S^N. The elimination visits words in increasing
-// order and a word's first index decides most of its order, so each
-// pairing x -> y (x's elimination ended on the leading term y) pairs a word
-// with one of no larger first index, and the table holds every Lambda(N) at
-// once: a survivor y is a class of every S^N with N > i1(y), and a target y
-// of x is one of the S^N with i1(y) < N <= i1(x). So y is born on
-// S^(i1(y) + 1) and, as a target, dies on S^(i1(x) + 1). The unit has no
-// lambda index: it is born on S^0.
+// The sphere's table read as the algebraic EHP sequence: the sphere each
+// class is born on and, for a target, dies on (see chart/birth_sphere.hpp).
 
 namespace curtis {
-
-// The sphere a word of the sphere's table is born on: its first lambda index
-// plus one, 0 for the unit.
-int birthSphere(const PrintedMonomial& word);
 
 // The sphere's level with births: the survivors with the sphere each is born
 // on, and every pairing that changes the first index as an EHP pair, in the

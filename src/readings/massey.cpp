@@ -1,6 +1,6 @@
 #include "readings/massey.hpp"
 
-#include <bit>
+#include "algebra/f2_echelon.hpp"
 
 namespace curtis {
 
@@ -34,16 +34,16 @@ MasseyOutcome bounding(SphereNames& names, const SphereChain& x, const SphereCha
     return MasseyOutcome::Found;
 }
 
-// Adds to the span `rows` (its elements, independent) the products of x's
-// cycle by every survivor of level k of degree t, on the side given.
+// Adds to the span the products of x's cycle by every survivor of level k
+// of degree t, on the side given.
 bool spanOfProducts(SphereNames& names, const SphereChain& x, std::int32_t t, int k, bool left,
-                    std::vector<SphereValue>& basis) {
-    const std::vector<std::int32_t>* survivors = names.survivors(t, k);
+                    F2Echelon& span) {
+    const ChartSurvivors* survivors = names.survivors(t, k);
     if (survivors == nullptr) {
         return true; // nothing there
     }
     Products& products = names.products();
-    for (const std::int32_t survivor : *survivors) {
+    for (const std::int32_t survivor : survivors->records()) {
         SphereChain y;
         SphereChain xy;
         if (!products.sphereCycle(t, k, {survivor}, y) ||
@@ -54,19 +54,7 @@ bool spanOfProducts(SphereNames& names, const SphereChain& x, std::int32_t t, in
         if (!value) {
             return false;
         }
-        // Kept reduced against the elements before it, each with its own
-        // highest bit.
-        ClassBits bits = value->bits;
-        for (const SphereValue& element : basis) {
-            if ((bits & (ClassBits{1} << (std::bit_width(element.bits) - 1))) != 0) {
-                bits ^= element.bits;
-            }
-        }
-        if (bits != 0) {
-            basis.push_back({value->t, value->k, bits});
-            std::sort(basis.begin(), basis.end(),
-                      [](const SphereValue& p, const SphereValue& q) { return p.bits > q.bits; });
-        }
+        span.add(value->bits, span.rank());
     }
     return true;
 }
@@ -112,10 +100,14 @@ MasseyOutcome masseyProduct(SphereNames& names, const SphereValue& a, const Sphe
     }
     out.value = *value;
     out.indeterminacy.clear();
-    // A Ext^(B C's place) + Ext^(A B's place) C.
-    if (!spanOfProducts(names, cycles[0], b.t + c.t - 1, b.k + c.k - 1, true, out.indeterminacy) ||
-        !spanOfProducts(names, cycles[2], a.t + b.t - 1, a.k + b.k - 1, false, out.indeterminacy)) {
+    // A Ext^(B C's place) + Ext^(A B's place) C, in the value's bidegree.
+    F2Echelon span;
+    if (!spanOfProducts(names, cycles[0], b.t + c.t - 1, b.k + c.k - 1, true, span) ||
+        !spanOfProducts(names, cycles[2], a.t + b.t - 1, a.k + b.k - 1, false, span)) {
         return MasseyOutcome::Failed;
+    }
+    for (const F2Echelon::Row& row : span.rows()) {
+        out.indeterminacy.push_back({value->t, value->k, row.value});
     }
     return MasseyOutcome::Found;
 }

@@ -1,5 +1,7 @@
 #include "readings/products.hpp"
 
+#include "chart/birth_sphere.hpp"
+
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "table/retrace_guard.hpp"
@@ -21,17 +23,6 @@ bool addRows(const TermSet& from, TermSet& to) {
 }
 
 } // namespace
-
-std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
-    std::vector<std::int32_t> survivors;
-    const std::vector<std::int32_t>& order = level.increasing();
-    for (auto i = order.rbegin(); i != order.rend(); ++i) {
-        if (level.state(*i) == Alive) {
-            survivors.push_back(*i);
-        }
-    }
-    return survivors;
-}
 
 Products::Products(const Computation& computation) : computation_(computation) {
     for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
@@ -150,15 +141,6 @@ std::function<PairRange(const Entry*, Entry*)> Products::appending(int k, Entry 
     };
 }
 
-namespace {
-
-// The sphere a word of level k is born on: one above its first index.
-int bornOn(const Entry* word, int k) {
-    return k == 0 ? 0 : word[1] + 1;
-}
-
-} // namespace
-
 bool Products::readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k,
                          int sphere, const std::function<bool(const Entry*)>& term) {
     Entry leading[maxMonomialLength];
@@ -166,7 +148,7 @@ bool Products::readClass(TermSet& chain, const CurtisTable& table, std::int32_t 
     while (chain.rowCount() > 0) {
         copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
         const GeneratorState state = table.record(t, k, leading, tag);
-        if (bornOn(leading, k) > sphere || state == Source) {
+        if (birthSphere(leading, k) > sphere || state == Source) {
             return fail(Status::Contradiction); // it left Λ(N), or neither survives nor is hit
         }
         bool added = false;
@@ -177,7 +159,7 @@ bool Products::readClass(TermSet& chain, const CurtisTable& table, std::int32_t 
         } else {
             // Hit from above S^N: a class of S^N whose cycle is the boundary
             // that claims it; from within, a boundary.
-            added = (bornOn(tag, k - 1) <= sphere || term(leading)) &&
+            added = (birthSphere(tag, k - 1) <= sphere || term(leading)) &&
                     addClaimingBoundary(table, t, k - 1, tag, leading, chain);
         }
         if (!added) {

@@ -48,10 +48,6 @@ struct SphereChain {
     std::size_t size() const { return words.size() / (static_cast<std::size_t>(k) + 1); }
 };
 
-// The survivors of a level, as their records, in the order in which the
-// chart lists them: decreasing words.
-std::vector<std::int32_t> survivorRecords(const LevelRecords& level);
-
 class Products {
 public:
     enum class Status {

@@ -2,6 +2,9 @@
 
 #include "readings/literature_chart.hpp"
 
+#include "algebra/f2_echelon.hpp"
+#include "chart/space.hpp"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -10,38 +13,23 @@ namespace curtis {
 
 namespace {
 
-using Rows = std::vector<std::pair<ClassBits, ClassBits>>;
-
-// Reduces v by the echelon rows (each with its own highest bit, in
-// decreasing order of it), gathering the combination used; what is left is
-// not in their span.
-ClassBits reduce(const Rows& rows, ClassBits v, ClassBits& combination) {
-    combination = 0;
-    for (const auto& [value, used] : rows) {
-        if ((v & (ClassBits{1} << (std::bit_width(value) - 1))) != 0) {
-            v ^= value;
-            combination ^= used;
-        }
-    }
-    return v;
-}
-
-// Adds v (basis element `place`) to the rows if it is not in their span.
-bool addRow(Rows& rows, ClassBits v, std::size_t place) {
-    ClassBits combination = 0;
-    v = reduce(rows, v, combination);
-    if (v == 0) {
-        return false;
-    }
-    rows.emplace_back(v, combination ^ (ClassBits{1} << place));
-    std::sort(rows.begin(), rows.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    // Keep every row's highest bit its own.
-    return true;
-}
-
+// The total degree of the sphere's classes of a stem and filtration.
 std::int32_t degreeOf(int stem, int filtration) {
-    return stem + filtration + 1;
+    return Bidegree::atStem(stem, filtration).t;
+}
+
+// The stem of the sphere's level k of total degree t.
+int stemOf(std::int32_t t, int k) {
+    return Space::sphere().bidegree(t, k + 1).stem();
+}
+
+// The bits of a sum of survivors, given as their records.
+ClassBits bitsOfRecords(const ChartSurvivors& survivors, const std::vector<std::int32_t>& records) {
+    ClassBits bits = 0;
+    for (const std::int32_t record : records) {
+        bits ^= ClassBits{1} << survivors.place(record);
+    }
+    return bits;
 }
 
 bool bitAt(ClassBits bits, std::size_t j) {
@@ -148,14 +136,14 @@ Choice choose(const Solutions& found, std::size_t count,
                 x[u] ^= found.homogeneous[f][u];
             }
         }
-        Rows rows;
+        F2Echelon rows;
         std::size_t rank = 0;
         for (std::size_t place = 0; place < count; ++place) {
             const auto u = std::find(unknown.begin(), unknown.end(), place);
             const std::optional<ClassBits> value =
                 u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
                                    : values[place];
-            if (value && addRow(rows, *value, rank)) {
+            if (value && rows.add(*value, rank)) {
                 ++rank;
             }
         }
@@ -199,7 +187,7 @@ const SphereNames::Level* SphereNames::level(std::int32_t t, int k) const {
     return found == levels_.end() ? nullptr : &found->second;
 }
 
-const std::vector<std::int32_t>* SphereNames::survivors(std::int32_t t, int k) const {
+const ChartSurvivors* SphereNames::survivors(std::int32_t t, int k) const {
     const Level* found = level(t, k);
     return found != nullptr ? &found->survivors : nullptr;
 }
@@ -209,12 +197,12 @@ const std::vector<NamedClass>* SphereNames::basis(std::int32_t t, int k) const {
     return found != nullptr ? &found->basis : nullptr;
 }
 
-const std::vector<std::int32_t>& SphereNames::order(std::int32_t t, int k) {
+const ChartSurvivors& SphereNames::order(std::int32_t t, int k) {
     auto found = orders_.find({t, k});
     if (found == orders_.end()) {
         found = orders_
                     .emplace(std::make_pair(t, k),
-                             survivorRecords(products_.computation().sphere().kept(t, k)))
+                             ChartSurvivors(products_.computation().sphere().kept(t, k)))
                     .first;
     }
     return found->second;
@@ -232,7 +220,7 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
     }
     SphereChain x;
     SphereChain xg;
-    if (!products_.sphereCycle(t, k, {order(t, k)[j]}, x) ||
+    if (!products_.sphereCycle(t, k, {order(t, k).record(j)}, x) ||
         !products_.sphereProduct(x, generatorCycles_[g], xg)) {
         return std::nullopt;
     }
@@ -240,30 +228,21 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
     if (!terms) {
         return std::nullopt;
     }
-    const std::vector<std::int32_t>& into = order(xg.t, xg.k);
-    ClassBits bits = 0;
-    for (const std::int32_t term : *terms) {
-        bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), term) - into.begin());
-    }
+    const ClassBits bits = bitsOfRecords(order(xg.t, xg.k), *terms);
     memo_.emplace(key, bits);
     return bits;
 }
 
 ClassBits SphereNames::bitsOf(std::int32_t t, int k,
                               const std::vector<std::int32_t>& records) const {
-    const std::vector<std::int32_t>& into = level(t, k)->survivors;
-    ClassBits bits = 0;
-    for (const std::int32_t record : records) {
-        bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), record) - into.begin());
-    }
-    return bits;
+    return bitsOfRecords(level(t, k)->survivors, records);
 }
 
 std::vector<std::int32_t> SphereNames::recordsOf(const SphereValue& x) const {
     std::vector<std::int32_t> records;
     const Level* from = level(x.t, x.k);
     for (ClassBits bits = x.bits; from != nullptr && bits != 0; bits &= bits - 1) {
-        records.push_back(from->survivors[static_cast<std::size_t>(std::countr_zero(bits))]);
+        records.push_back(from->survivors.record(static_cast<std::size_t>(std::countr_zero(bits))));
     }
     return records;
 }
@@ -303,7 +282,7 @@ std::optional<SphereValue> SphereNames::sq0(const SphereValue& x) {
     }
     std::vector<std::int32_t> records;
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
-        records.push_back(order(x.t, x.k)[static_cast<std::size_t>(std::countr_zero(bits))]);
+        records.push_back(order(x.t, x.k).record(static_cast<std::size_t>(std::countr_zero(bits))));
     }
     SphereChain cycle;
     if (!products_.sphereCycle(x.t, x.k, records, cycle)) {
@@ -316,11 +295,8 @@ std::optional<SphereValue> SphereNames::sq0(const SphereValue& x) {
     if (!terms) {
         return std::nullopt;
     }
-    const std::vector<std::int32_t>& into = order(image.t, image.k);
     SphereValue value = image;
-    for (const std::int32_t term : *terms) {
-        value.bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), term) - into.begin());
-    }
+    value.bits = bitsOfRecords(order(image.t, image.k), *terms);
     return value;
 }
 
@@ -350,10 +326,10 @@ std::optional<ClassBits> SphereNames::evaluate(const std::string& key, std::int3
 }
 
 void SphereNames::addGenerator(int stem, int k, const std::string& name, ClassBits bits,
-                               const std::vector<std::int32_t>& survivors) {
+                               const ChartSurvivors& survivors) {
     std::vector<std::int32_t> records;
     for (ClassBits b = bits; b != 0; b &= b - 1) {
-        records.push_back(survivors[static_cast<std::size_t>(std::countr_zero(b))]);
+        records.push_back(survivors.record(static_cast<std::size_t>(std::countr_zero(b))));
     }
     generatorByName_.emplace(name, generators_.size());
     generators_.push_back({stem, k, static_cast<std::size_t>(std::countr_zero(bits)), name, bits});
@@ -402,7 +378,7 @@ bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t
                             const std::vector<std::size_t>& unknown,
                             std::vector<Equation>& equations) {
     const LiteratureChart& chart = literatureChart();
-    const int stem = t - k - 1;
+    const int stem = stemOf(t, k);
     const std::size_t n = order(t, k).size();
     const auto placeOf = [&](std::size_t literatureClass) {
         return static_cast<std::size_t>(std::find(classes.begin(), classes.end(), literatureClass) -
@@ -529,7 +505,7 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
     const LiteratureChart& chart = literatureChart();
     const std::size_t m = unknown.size();
     const std::size_t n = order(t, k).size();
-    const int stem = t - k - 1;
+    const int stem = stemOf(t, k);
     if (m == 0 || n == 0) {
         return true;
     }
@@ -585,7 +561,7 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
 
 bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& warnings) {
     const LiteratureChart& chart = literatureChart();
-    const int stem = t - k - 1;
+    const int stem = stemOf(t, k);
     for (int i = 0; i < 3; ++i) {
         const std::optional<std::size_t> h = generator(factorName(i));
         const int from = stem - lineStep[static_cast<std::size_t>(i)];
@@ -626,7 +602,7 @@ void SphereNames::nameTheRest(Level& read, int stem, int k) {
     // What the literature does not name: generators named by their place.
     std::vector<ClassBits> unnamed;
     for (std::size_t j = 0; j < read.survivors.size(); ++j) {
-        if (addRow(read.rows, ClassBits{1} << j, read.basis.size())) {
+        if (read.rows.add(ClassBits{1} << j, read.basis.size())) {
             unnamed.push_back(ClassBits{1} << j);
             read.basis.push_back({"", "", ClassBits{1} << j});
         }
@@ -664,8 +640,7 @@ std::vector<std::string> SphereNames::ownGenerators(const std::string& key, std:
 }
 
 void SphereNames::defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
-                                     std::int32_t t, int k,
-                                     const std::vector<std::int32_t>& survivors) {
+                                     std::int32_t t, int k, const ChartSurvivors& survivors) {
     const std::vector<std::string> own = ownGenerators(key, t, k);
     if (own.size() != 1 || !value) {
         return;
@@ -678,16 +653,15 @@ void SphereNames::defineOwnGenerator(const std::string& key, const std::optional
         rest ^= generatorName(term) == own.front() ? 0 : evaluate(term, t, k).value_or(0);
     }
     if ((*value ^ rest) != 0) {
-        addGenerator(t - k - 1, k, own.front(), *value ^ rest, survivors);
+        addGenerator(stemOf(t, k), k, own.front(), *value ^ rest, survivors);
     }
 }
 
 bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
                             std::string& why) {
-    Level read;
-    read.survivors = order(t, k);
+    Level read{order(t, k), {}, {}};
     const std::size_t n = read.survivors.size();
-    const int stem = t - k - 1;
+    const int stem = stemOf(t, k);
     if (n > static_cast<std::size_t>(maxNamedClasses)) {
         why = "the sphere has " + std::to_string(n) + " classes at " + at(stem, k) +
               ", more than the " + std::to_string(maxNamedClasses) + " names are given for";
@@ -708,7 +682,7 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
             continue;
         }
         literatureValues_.emplace(classes[c], *values[c]);
-        if (addRow(read.rows, *values[c], read.basis.size())) {
+        if (read.rows.add(*values[c], read.basis.size())) {
             read.basis.push_back({named.key, named.label, *values[c]});
             if (named.key != "1" && generatorName(named.key) == named.key) {
                 addGenerator(stem, k, named.key, *values[c], read.survivors);
@@ -733,14 +707,21 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
     return checkLines(t, k, warnings);
 }
 
-bool SphereNames::compute(std::int32_t lastT, ProgressLine& progress,
+bool SphereNames::compute(std::int32_t lastT, const OnReadingProgress& progress,
                           std::vector<std::string>& warnings, std::string& why) {
+    std::size_t total = 0;
+    for (std::int32_t t = 1; t <= lastT; ++t) {
+        for (int k = 0; k < t; ++k) {
+            total += products_.sphereFinal(t, k) ? 1U : 0U;
+        }
+    }
+    ReadingSteps steps(progress, "names", "bidegrees", total);
     for (std::int32_t t = 1; t <= lastT; ++t) {
         for (int k = 0; k < t; ++k) {
             if (!products_.sphereFinal(t, k)) {
                 continue;
             }
-            progress.updatePhase("names", t, k);
+            steps.next(t, k);
             if (!readLevel(t, k, warnings, why) || products_.status() != Products::Status::Ok) {
                 return false;
             }
@@ -752,7 +733,7 @@ bool SphereNames::compute(std::int32_t lastT, ProgressLine& progress,
 std::optional<std::vector<std::string>> SphereNames::basisNames(const SphereValue& value) const {
     const Level* from = level(value.t, value.k);
     ClassBits combination = 0;
-    if (from == nullptr || reduce(from->rows, value.bits, combination) != 0) {
+    if (from == nullptr || from->rows.reduce(value.bits, combination) != 0) {
         return std::nullopt;
     }
     std::vector<std::string> names;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "algebra/f2_echelon.hpp"
+#include "chart/chart_lines.hpp"
+#include "chart/reading_progress.hpp"
 #include "readings/products.hpp"
-#include "report/progress.hpp"
 
 #include <cstdint>
 #include <map>
@@ -69,8 +71,8 @@ public:
     // literature's chart gives one warning line; the computation stands.
     // False on a failure: products().status() says which, or `why` when a
     // bidegree holds more classes than maxNamedClasses.
-    bool compute(std::int32_t lastT, ProgressLine& progress, std::vector<std::string>& warnings,
-                 std::string& why);
+    bool compute(std::int32_t lastT, const OnReadingProgress& progress,
+                 std::vector<std::string>& warnings, std::string& why);
 
     const std::vector<SphereGenerator>& generators() const { return generators_; }
     // The generators the lines and Sq^0 left open, by name, in order.
@@ -98,8 +100,8 @@ public:
     // on a failure.
     std::optional<SphereValue> sq0(const SphereValue& x);
 
-    // The survivors' records of a bidegree, in the chart's order.
-    const std::vector<std::int32_t>* survivors(std::int32_t t, int k) const;
+    // The survivors of a bidegree read, in the chart's order.
+    const ChartSurvivors* survivors(std::int32_t t, int k) const;
 
     // The bits of a sum of survivors of a level read, given as records.
     ClassBits bitsOf(std::int32_t t, int k, const std::vector<std::int32_t>& records) const;
@@ -114,12 +116,12 @@ public:
     Products& products() { return products_; }
 
 private:
-    using Rows = std::vector<std::pair<ClassBits, ClassBits>>;
     struct Level {
-        std::vector<std::int32_t> survivors;
+        ChartSurvivors survivors;
         std::vector<NamedClass> basis;
-        // Echelon rows: a value and the basis elements whose sum it is.
-        Rows rows;
+        // The span of the basis: each row a value and the basis elements
+        // whose sum it is.
+        F2Echelon rows;
     };
     // One F2-linear equation on a bidegree's unknown generators: bit j of
     // coefficients[u] for survivor j of generator u.
@@ -157,7 +159,7 @@ private:
     // Once a sum with one generator of its own is found, that generator is
     // the sum less its other terms (`Q3` is `(Q3 + n1) + n1`).
     void defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
-                            std::int32_t t, int k, const std::vector<std::int32_t>& survivors);
+                            std::int32_t t, int k, const ChartSurvivors& survivors);
     // Completes a level's basis with the survivors the literature's classes
     // do not span, generators named by their place.
     void nameTheRest(Level& read, int stem, int k);
@@ -172,9 +174,9 @@ private:
     std::optional<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
     std::optional<std::size_t> generator(const std::string& name) const;
     void addGenerator(int stem, int k, const std::string& name, ClassBits bits,
-                      const std::vector<std::int32_t>& survivors);
+                      const ChartSurvivors& survivors);
     // The survivors' records of a final level, in the chart's order.
-    const std::vector<std::int32_t>& order(std::int32_t t, int k);
+    const ChartSurvivors& order(std::int32_t t, int k);
     const Level* level(std::int32_t t, int k) const;
 
     Products& products_;
@@ -184,7 +186,7 @@ private:
     std::vector<std::string> open_;
     std::map<std::size_t, ClassBits> literatureValues_; // by the literature's class
     std::map<std::pair<std::int32_t, int>, Level> levels_;
-    std::map<std::pair<std::int32_t, int>, std::vector<std::int32_t>> orders_;
+    std::map<std::pair<std::int32_t, int>, ChartSurvivors> orders_;
     std::map<std::tuple<std::int32_t, int, std::size_t, std::size_t>, ClassBits> memo_;
 };
 

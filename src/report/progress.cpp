@@ -1,5 +1,7 @@
 #include "report/progress.hpp"
 
+#include <cmath>
+
 #include <unistd.h>
 
 namespace curtis {
@@ -56,13 +58,28 @@ void ProgressLine::update(const ComputationProgress& progress) {
     draw(text);
 }
 
-void ProgressLine::updatePhase(const char* phase, std::int32_t t, int k) {
-    if (!due(false)) {
+void ProgressLine::update(const ReadingProgress& reading) {
+    const bool newPhase = phase_ != reading.phase;
+    if (newPhase) {
+        phase_ = reading.phase;
+        phaseStart_ = std::chrono::steady_clock::now();
+    }
+    if (!due(newPhase)) {
         return;
     }
-    char text[192];
-    std::snprintf(text, sizeof text, "%s: t=%d (%d to %d), degree s=%d", phase, t, first_, last_,
-                  k + 1);
+    char left[64] = "";
+    if (reading.done > 0 && reading.done < reading.total) {
+        const double spent = std::chrono::duration<double>(drawn_ - phaseStart_).count();
+        const long long seconds =
+            std::llround(spent * static_cast<double>(reading.total - reading.done) /
+                         static_cast<double>(reading.done));
+        std::snprintf(left, sizeof left, ", about %lld:%02lld:%02lld left", seconds / 3600,
+                      seconds / 60 % 60, seconds % 60);
+    }
+    char text[224];
+    std::snprintf(text, sizeof text, "%s: t=%d (%d to %d), degree s=%d, %zu of %zu %s%s",
+                  reading.phase, reading.t, first_, last_, reading.k + 1, reading.done,
+                  reading.total, reading.unit, left);
     draw(text);
 }
 

@@ -1,5 +1,6 @@
-#include "readings/ehp_reading.hpp"
 #include "writers/writers.hpp"
+
+#include "chart/birth_sphere.hpp"
 
 #include <initializer_list>
 #include <string>
