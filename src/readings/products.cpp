@@ -1,9 +1,8 @@
 #include "readings/products.hpp"
 
-#include "chart/birth_sphere.hpp"
-
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
+#include "chart/birth_sphere.hpp"
 #include "table/retrace_guard.hpp"
 
 #include <algorithm>

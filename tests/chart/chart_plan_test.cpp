@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
+#include <string>
+
 namespace curtis {
 namespace {
 
@@ -27,6 +31,7 @@ TEST(Bidegree, TheGradingsOfALevelAgreeForEverySpace) {
         EXPECT_EQ(at.filtration(), c.s - 1);
         EXPECT_EQ(at.k(), c.s - 1);
         EXPECT_EQ(at.internalDegree(), at.stem() + at.filtration());
+        EXPECT_EQ(Bidegree::atStem(at.stem(), at.filtration(), c.space.bottomCell()).t, c.t);
         // The transfer keeps the stem and raises the filtration by one.
         const Bidegree image = Space::sphere().bidegree(c.space.transferDegree(c.t), c.s + 1);
         EXPECT_EQ(image.stem(), at.stem());
@@ -52,6 +57,44 @@ TEST(ChartPlan, TheTransfersSphereAndTheChartsName) {
     plan.readings.unstable = 5;
     EXPECT_EQ(plan.name(Script::Ascii), "S^5 (unstable)");
     EXPECT_TRUE(plan.readings.births());
+}
+
+// STEM:FILTRATION:INDEX as --multiply and --massey take it: whole numbers of
+// up to four digits, blanks around the whole ignored; nothing else, signs
+// and blanks within included. A text with a colon is meant as one.
+TEST(SphereClassRef, ParsedAsGivenOrNotAtAll) {
+    const struct {
+        const char* text;
+        std::optional<std::array<int, 3>> ref;
+    } cases[] = {
+        {"14:4:0", {{14, 4, 0}}},
+        {"0:0:0", {{0, 0, 0}}},
+        {" 15:1:0", {{15, 1, 0}}},
+        {"15:1:0  ", {{15, 1, 0}}},
+        {"9999:9:12", {{9999, 9, 12}}},
+        {"10000:1:0", {}},
+        {"-1:1:0", {}},
+        {"+1:1:0", {}},
+        {"1: 1:0", {}},
+        {"1:2", {}},
+        {"1:2:3:4", {}},
+        {"1:2:3x", {}},
+        {"1::0", {}},
+        {"::", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        const std::optional<SphereClassRef> x = parseClassRef(c.text);
+        ASSERT_EQ(x.has_value(), c.ref.has_value()) << c.text;
+        EXPECT_TRUE(meantAsClassRef(c.text) || std::string(c.text).empty()) << c.text;
+        if (x) {
+            EXPECT_EQ((std::array<int, 3>{x->stem, x->filtration, static_cast<int>(x->index)}),
+                      *c.ref);
+            EXPECT_EQ(x->t(), (*c.ref)[0] + (*c.ref)[1] + 1);
+            EXPECT_EQ(parseClassRef(x->name())->name(), x->name());
+        }
+    }
+    EXPECT_FALSE(meantAsClassRef("h0^4 h4"));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -321,6 +322,44 @@ TEST(ChartTool, TheProgressLineNamesTheDegreeInTheRange) {
     }
     EXPECT_GT(lines, 0) << shown.err;
     EXPECT_EQ(shown.out, chartTool(arguments).out);
+}
+
+// On a terminal each reading shows its phase, its steps done of its total
+// (the products read: those the JSON gives) and, once one is done, the time
+// left; the output is the same as without it.
+TEST(ChartTool, TheProgressLineCountsTheReadings) {
+    ProcessOptions terminal;
+    terminal.errorOnTerminal = true;
+    std::vector<std::string> arguments{"--sphere", "--max-degree", "20", "--products", "--names"};
+    const ProcessResult shown = chartTool(arguments, terminal);
+    EXPECT_EQ(shown.exitStatus, 0);
+    EXPECT_EQ(shown.out, chartTool(arguments).out);
+    std::size_t products = 0;
+    const nlohmann::json chart = nlohmann::json::parse(shown.out);
+    for (const nlohmann::json& degree : chart.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            for (const nlohmann::json& byFactor : level.at("products")) {
+                for (const nlohmann::json& product : byFactor) {
+                    products += product.is_null() ? 0U : 1U;
+                }
+            }
+        }
+    }
+    const std::regex line(R"((\w+): t=\d+ \(1 to 20\), degree s=\d+, (\d+) of (\d+) (\w+))"
+                          R"((, about \d+:\d\d:\d\d left)?, \d+:\d\d:\d\d elapsed)");
+    std::map<std::string, std::string> totals; // by phase: its total and unit
+    std::istringstream segments(shown.err);
+    for (std::string segment; std::getline(segments, segment, '\r');) {
+        std::smatch read;
+        const std::string text = segment.substr(0, segment.find("\033[K"));
+        if (std::regex_match(text, read, line)) {
+            EXPECT_LT(std::stoul(read[2]), std::stoul(read[3])) << text;
+            EXPECT_EQ(read[5].matched, read[2] != "0") << text;
+            totals[read[1]] = read[3].str() + " " + read[4].str();
+        }
+    }
+    EXPECT_EQ(totals["products"], std::to_string(products) + " products") << shown.err;
+    EXPECT_EQ(totals.count("names"), 1U) << shown.err;
 }
 
 // Products in every format: aligned with the survivors in the JSON, null

@@ -74,7 +74,7 @@ TEST_F(SphereRing, EveryNameReadsBackAsItsClass) {
     int checked = 0;
     for (std::int32_t t = 2; t <= last; ++t) {
         for (int k = 1; k < t; ++k) {
-            const std::vector<std::int32_t>* survivors = names_.survivors(t, k);
+            const ChartSurvivors* survivors = names_.survivors(t, k);
             for (std::size_t j = 0; survivors != nullptr && j < survivors->size(); ++j) {
                 const SphereValue x{t, k, ClassBits{1} << j};
                 const std::string name = names_.name(x).value_or("?");
