@@ -290,17 +290,23 @@ Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names,
         std::find_if(names.generators().begin(), names.generators().end(),
                      [](const SphereGenerator& g) { return g.name == "h0"; }) -
         names.generators().begin());
+    const SphereTable& sphere = names.products().computation().sphere();
+    const auto work = [&](const PrintedLevel& level) {
+        return readingWork(sphere.kept(level.at.t, level.at.k()));
+    };
     std::size_t total = 0;
+    double totalWork = 0;
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
             total += level.classes.size();
+            totalWork += static_cast<double>(level.classes.size()) * work(level);
         }
     }
-    ReadingSteps steps(progress, "periodicity", "classes", total);
+    ReadingSteps steps(progress, "periodicity", "classes", total, totalWork);
     for (PrintedDegree& degree : chart.degrees) {
         for (PrintedLevel& level : degree.levels) {
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
-                steps.next(degree.t, level.at.k());
+                steps.next(degree.t, level.at.k(), work(level));
                 std::optional<SphereValue> x =
                     SphereValue{degree.t, level.at.k(), ClassBits{1} << j};
                 const SphereValue given = *x;

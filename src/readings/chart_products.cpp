@@ -25,15 +25,28 @@ private:
     std::map<const LevelRecords*, ChartSurvivors> levels_;
 };
 
-// The classes of the chart's degrees.
-std::size_t classCount(const PrintedChart& chart) {
-    std::size_t count = 0;
+// A phase's steps and their work, summed before it starts.
+struct PhaseSize {
+    std::size_t steps = 0;
+    double work = 0;
+
+    // n steps, each reading `read`.
+    void add(std::size_t n, const LevelRecords& read) {
+        steps += n;
+        work += static_cast<double>(n) * readingWork(read);
+    }
+};
+
+// One step per class of the chart's degrees, each reading its own level,
+// `per` times.
+PhaseSize perClass(const PrintedChart& chart, const CurtisTable& table, std::size_t per = 1) {
+    PhaseSize size;
     for (const PrintedDegree& degree : chart.degrees) {
         for (const PrintedLevel& level : degree.levels) {
-            count += level.classes.size();
+            size.add(level.classes.size() * per, table.kept(degree.t, level.at.k()));
         }
     }
-    return count;
+    return size;
 }
 
 } // namespace
@@ -49,15 +62,18 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
         return chart.plan.productShown(t, i) && computation.computed(target) &&
                k + 1 < computation.finalLevels(target);
     };
-    std::size_t total = 0;
+    PhaseSize size;
     for (const PrintedDegree& printed : chart.degrees) {
         for (const PrintedLevel& level : printed.levels) {
             for (const int i : chart.plan.readings.productFactors) {
-                total += read(printed.t, level.at.k(), i) ? level.classes.size() : 0;
+                if (read(printed.t, level.at.k(), i)) {
+                    size.add(level.classes.size(),
+                             table.kept(printed.t + (1 << i), level.at.k() + 1));
+                }
             }
         }
     }
-    ReadingSteps steps(progress, "products", "products", total);
+    ReadingSteps steps(progress, "products", "products", size.steps, size.work);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
@@ -69,9 +85,10 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
                 if (!read(printed.t, k, i)) {
                     continue; // not computed
                 }
-                const ChartSurvivors& into = survivorsOf(table.kept(printed.t + (1 << i), k + 1));
+                const LevelRecords& target = table.kept(printed.t + (1 << i), k + 1);
+                const ChartSurvivors& into = survivorsOf(target);
                 for (ChartClass& c : level.classes) {
-                    steps.next(printed.t, k);
+                    steps.next(printed.t, k, readingWork(target));
                     const std::optional<std::vector<std::int32_t>> terms =
                         products.product(printed.t, k, records.word(c.record), i);
                     if (!terms) {
@@ -98,22 +115,25 @@ Products::Status addSq0(PrintedChart& chart, const Computation& computation,
                products.sphereFinal(target, level.at.k()) &&
                chart.plan.shows(Space::sphere().bidegree(target, level.at.s));
     };
-    std::size_t total = 0;
+    PhaseSize size;
     for (const PrintedDegree& printed : chart.degrees) {
         for (const PrintedLevel& level : printed.levels) {
-            total += read(printed.t, level) ? level.classes.size() : 0;
+            if (read(printed.t, level)) {
+                size.add(level.classes.size(), sphere.kept(2 * printed.t - 1, level.at.k()));
+            }
         }
     }
-    ReadingSteps steps(progress, "Sq0", "classes", total);
+    ReadingSteps steps(progress, "Sq0", "classes", size.steps, size.work);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             if (!read(printed.t, level)) {
                 continue; // past the chart
             }
-            const ChartSurvivors& into = survivorsOf(sphere.kept(2 * printed.t - 1, k));
+            const LevelRecords& target = sphere.kept(2 * printed.t - 1, k);
+            const ChartSurvivors& into = survivorsOf(target);
             for (ChartClass& c : level.classes) {
-                steps.next(printed.t, k);
+                steps.next(printed.t, k, readingWork(target));
                 SphereChain cycle;
                 if (!products.sphereCycle(printed.t, k, {c.record}, cycle) ||
                     !Products::sphereSq0(cycle)) {
@@ -167,15 +187,21 @@ Products::Status addUnstableProducts(PrintedChart& chart, const Computation& com
         }
         return chart.productLevel(level, i);
     };
-    std::size_t total = 0;
+    // The records of a level of the chart.
+    const auto recordsOf = [&](const PrintedLevel& level) -> const LevelRecords& {
+        return table.kept(level.at.t, level.at.k());
+    };
+    PhaseSize size;
     for (const PrintedDegree& printed : chart.degrees) {
         for (const PrintedLevel& level : printed.levels) {
             for (const int i : chart.plan.readings.productFactors) {
-                total += target(level, i) != nullptr ? level.classes.size() : 0;
+                if (const PrintedLevel* into = target(level, i)) {
+                    size.add(level.classes.size(), recordsOf(*into));
+                }
             }
         }
     }
-    ReadingSteps steps(progress, "products", "products", total);
+    ReadingSteps steps(progress, "products", "products", size.steps, size.work);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
@@ -192,7 +218,7 @@ Products::Status addUnstableProducts(PrintedChart& chart, const Computation& com
                     if (into == nullptr) {
                         continue;
                     }
-                    steps.next(printed.t, k);
+                    steps.next(printed.t, k, readingWork(recordsOf(*into)));
                     const auto terms =
                         products.unstableProduct(printed.t, k, word, killer, i, sphere);
                     if (products.status() != Products::Status::Ok) {
@@ -200,7 +226,7 @@ Products::Status addUnstableProducts(PrintedChart& chart, const Computation& com
                     }
                     if (terms) {
                         c.products->terms[static_cast<std::size_t>(i)] =
-                            classIndices(*terms, table.kept(into->at.t, into->at.k()), *into);
+                            classIndices(*terms, recordsOf(*into), *into);
                     }
                 }
             }
@@ -234,14 +260,15 @@ Products::Status addMultiplied(PrintedChart& chart, const Computation& computati
     Products products(computation);
     SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
-    ReadingSteps steps(progress, "products", "products", classCount(chart) * by.size());
+    const PhaseSize size = perClass(chart, table, by.size());
+    ReadingSteps steps(progress, "products", "products", size.steps, size.work);
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
             for (ChartClass& c : level.classes) {
                 for (std::size_t x = 0; x < by.size(); ++x) {
-                    steps.next(printed.t, k);
+                    steps.next(printed.t, k, readingWork(records));
                     const PrintedLevel* target =
                         chart.productLevel(level, chart.plan.readings.multiply[x]);
                     std::optional<std::vector<std::int32_t>> terms;
@@ -266,7 +293,8 @@ Products::Status addCycles(PrintedChart& chart, const Computation& computation,
                            const OnReadingProgress& progress, std::string& refusal) {
     Products products(computation);
     const CurtisTable& table = computation.table();
-    ReadingSteps steps(progress, "cycles", "classes", classCount(chart));
+    const PhaseSize size = perClass(chart, table);
+    ReadingSteps steps(progress, "cycles", "classes", size.steps, size.work);
     std::vector<Entry> words;
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
@@ -274,7 +302,7 @@ Products::Status addCycles(PrintedChart& chart, const Computation& computation,
             const std::size_t length = static_cast<std::size_t>(k) + 1;
             const LevelRecords& records = table.kept(printed.t, k);
             for (ChartClass& c : level.classes) {
-                steps.next(printed.t, k);
+                steps.next(printed.t, k, readingWork(records));
                 if (!products.cycle(printed.t, k, records.word(c.record), words)) {
                     return products.status();
                 }
@@ -301,14 +329,15 @@ Products::Status addTransfers(PrintedChart& chart, const Computation& computatio
     Products products(computation);
     SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
-    ReadingSteps steps(progress, "transfer", "classes", classCount(chart));
+    const PhaseSize size = perClass(chart, table);
+    ReadingSteps steps(progress, "transfer", "classes", size.steps, size.work);
     for (PrintedDegree& printed : chart.degrees) {
         const std::int32_t target = chart.plan.space.transferDegree(printed.t);
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
             const LevelRecords& records = table.kept(printed.t, k);
             for (ChartClass& c : level.classes) {
-                steps.next(printed.t, k);
+                steps.next(printed.t, k, readingWork(records));
                 const std::optional<std::vector<std::int32_t>> terms =
                     products.transfer(printed.t, k, records.word(c.record));
                 if (!terms) {

@@ -709,19 +709,25 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
 
 bool SphereNames::compute(std::int32_t lastT, const OnReadingProgress& progress,
                           std::vector<std::string>& warnings, std::string& why) {
+    const SphereTable& sphere = products_.computation().sphere();
+    const auto work = [&](std::int32_t t, int k) { return readingWork(sphere.kept(t, k)); };
     std::size_t total = 0;
+    double totalWork = 0;
     for (std::int32_t t = 1; t <= lastT; ++t) {
         for (int k = 0; k < t; ++k) {
-            total += products_.sphereFinal(t, k) ? 1U : 0U;
+            if (products_.sphereFinal(t, k)) {
+                ++total;
+                totalWork += work(t, k);
+            }
         }
     }
-    ReadingSteps steps(progress, "names", "bidegrees", total);
+    ReadingSteps steps(progress, "names", "bidegrees", total, totalWork);
     for (std::int32_t t = 1; t <= lastT; ++t) {
         for (int k = 0; k < t; ++k) {
             if (!products_.sphereFinal(t, k)) {
                 continue;
             }
-            steps.next(t, k);
+            steps.next(t, k, work(t, k));
             if (!readLevel(t, k, warnings, why) || products_.status() != Products::Status::Ok) {
                 return false;
             }

@@ -68,11 +68,9 @@ void ProgressLine::update(const ReadingProgress& reading) {
         return;
     }
     char left[64] = "";
-    if (reading.done > 0 && reading.done < reading.total) {
+    if (reading.done > 0 && reading.share > 0 && reading.share < 1) {
         const double spent = std::chrono::duration<double>(drawn_ - phaseStart_).count();
-        const long long seconds =
-            std::llround(spent * static_cast<double>(reading.total - reading.done) /
-                         static_cast<double>(reading.done));
+        const long long seconds = std::llround(spent * (1 - reading.share) / reading.share);
         std::snprintf(left, sizeof left, ", about %lld:%02lld:%02lld left", seconds / 3600,
                       seconds / 60 % 60, seconds % 60);
     }

@@ -34,7 +34,7 @@ public:
     void update(const ComputationProgress& progress);
     // A reading after the elimination: its phase, shown at once when it is
     // new, with its count of steps and, once one is done, the time left at
-    // the rate of the phase so far.
+    // the rate of the phase's work so far.
     void update(const ReadingProgress& reading);
     // Before and after a write to the chart.
     void suspend();
