@@ -118,9 +118,10 @@ PictureLayout::Point PictureLayout::gridDot(const Bidegree& at, std::size_t coun
     const int n = std::max(1, static_cast<int>(count));
     const int i = static_cast<int>(j);
     const int rows = (n + dotsPerRow - 1) / dotsPerRow;
-    const int row = i / dotsPerRow;
-    const int inRow = std::min(dotsPerRow, n - row * dotsPerRow);
-    return {x(at.stem()) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
+    const int perRow = (n + rows - 1) / rows;
+    const int row = i / perRow;
+    const int inRow = std::min(perRow, n - row * perRow);
+    return {x(at.stem()) + (i % perRow - (inRow - 1) / 2.0) * dotSpacing,
             y(at.filtration()) + (row - (rows - 1) / 2.0) * dotSpacing};
 }
 
