@@ -154,8 +154,9 @@ private:
                          "min=\"1\" max=\"%d\" value=\"%d\"></label>\n",
                          layout.filtrations() - 1, *layout.towerCut());
         }
-        writeSearch(drawsNamedBasis(chart) ? "a name (h1 d0), a monomial (1 2 1) or a cell"
-                                           : "a monomial (1 2 1) or a cell");
+        writeSearch(drawsNamedBasis(chart)      ? "a name (h1 d0), a monomial (1 2 1) or a cell"
+                    : chart.plan.readings.names ? "a name (h1, h1[5]), a monomial (1 2 1) or a cell"
+                                                : "a monomial (1 2 1) or a cell");
     }
 
     void writePicture(const PrintedChart& chart, const PictureLayout& layout) {
@@ -179,7 +180,7 @@ private:
         writePictureLines(out_, "arrows", scene.arrows);
         writePictureLines(out_, "products", scene.products);
         writePictureDots(out_, scene);
-        writePictureLegend(out_, layout, chart);
+        writePictureLegend(out_, layout, chart, scene.tableHeight > 0);
         writeUnplacedLabels(out_, scene);
         std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
     }

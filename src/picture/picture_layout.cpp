@@ -32,6 +32,19 @@ PictureLayout::PictureLayout(const PrintedChart& chart, bool cutTowers)
         cut_ = true;
         filtrations_ = *towerCut_ + 1;
     }
+    // P_A^B's classes lie far below the top of its computed degrees: the
+    // picture ends two rows above the highest of them.
+    if (!chart.plan.space.singleCell() && !towerCut_) {
+        int highest = 0;
+        for (const PrintedDegree& degree : chart.degrees) {
+            for (const PrintedLevel& level : degree.levels) {
+                if (!level.classes.empty() && chart.plan.shows(level.at)) {
+                    highest = std::max(highest, level.at.filtration());
+                }
+            }
+        }
+        filtrations_ = std::min(filtrations_, std::max(highest + 3, 2));
+    }
     space_ = chart.plan.name();
     title_ = "Curtis chart of " + space_ +
              (chart.plan.stems

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace curtis {
 
@@ -196,45 +198,94 @@ double writeCellLegend(std::FILE* out, const PictureLayout& layout, double x, do
 
 } // namespace
 
-void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart) {
+namespace {
+
+// The legend's entries, from the top down: each its lines of text, after a
+// mark of what it explains (a dot, a ring, a line), if it has one.
+class Legend {
+public:
+    Legend(std::FILE* out, double x, double y) : out_(out), x_(x), y_(y) {}
+
+    double y() const { return y_; }
+    // A dot of this paint as the mark.
+    static std::string dot(double x, double y, const std::string& paint) {
+        return "<circle cx=\"" + pictureNumber(x + 6) + "\" cy=\"" + pictureNumber(y - 4) +
+               "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" + paint +
+               "\" stroke=\"#222\" stroke-width=\"0.6\"/>\n";
+    }
+    template <typename Mark> void entry(const std::vector<std::string>& lines, Mark mark) {
+        put(out_, mark(x_, y_));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            put(out_, label(x_ + 18, y_ + 14 * static_cast<double>(i), lines[i]));
+        }
+        y_ += 14 * static_cast<double>(lines.size()) + 8;
+    }
+
+private:
+    std::FILE* out_;
+    double x_;
+    double y_;
+};
+
+// What a dot and its label are.
+void legendDots(Legend& legend, const PictureLayout& layout, const PrintedChart& chart) {
+    const auto filled = [](double x, double y) { return Legend::dot(x, y, "#0072B2"); };
+    if (drawsNamedBasis(chart)) {
+        legend.entry({"a class of the named basis,", "labelled with its name"}, filled);
+    } else if (chart.plan.readings.births()) {
+        legend.entry({"a class, labelled with N, the", "sphere S^N it is born on"}, filled);
+    } else {
+        legend.entry({"a class; several of a bidegree", "stand side by side"}, filled);
+    }
+    if (chart.plan.readings.unstable) {
+        legend.entry(
+            {"a ring labelled \u2020M: a class", "that dies on S^M"},
+            [](double x, double y) { return Legend::dot(x, y, "white\" stroke-width=\"1.5"); });
+    }
+    if (layout.towerCut()) {
+        legend.entry(
+            {"an arrow up: the tower goes on", "above the picture"}, [](double x, double y) {
+                return line("tower", x + 6, y + 2, x + 6, y - 10, " marker-end=\"url(#head)\"");
+            });
+    }
+}
+
+} // namespace
+
+void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
+                        bool unplaced) {
     const Drawing& drawing = chart.plan.drawing;
     const double x = layout.legendX();
     put(out, "<g class=\"legend\">\n");
-    double y = writeCellLegend(out, layout, x, Layout::top);
-    if (drawsNamedBasis(chart)) {
-        put(out, label(x, y, "each dot a class of the named"));
-        put(out, label(x, y + 14, "basis, labelled with its name"));
-        y += 36;
-    }
-    if (chart.plan.readings.births()) {
-        put(out, label(x, y, "each dot is labelled with N,"));
-        put(out, label(x, y + 14, "the sphere S^N it is born on"));
-        y += 36;
-    }
-    if (chart.plan.readings.unstable) {
-        put(out, label(x, y, "a ring labelled \u2020M: a class"));
-        put(out, label(x, y + 14, "that dies on S^M"));
-        y += 36;
-    }
+    Legend legend(out, x, writeCellLegend(out, layout, x, Layout::top));
+    legendDots(legend, layout, chart);
+    const auto none = [](double, double) { return std::string(); };
     if (chart.plan.readings.products) {
-        put(out, label(x, y, "lines: products by h0 (vertical),"));
-        put(out, label(x, y + 14,
-                       std::string("h1 (slope 1), h2 (slope 1/3)") +
-                           (drawing.h3Lines ? ", h3 (dashed)" : "")));
-        put(out, line("h0 sum", x, y + 30, x + 12, y + 30));
-        put(out, label(x + 16, y + 34, "a product that is a sum:"));
-        put(out, label(x + 16, y + 48, "a dashed red line to each term"));
-        y += 88;
+        legend.entry({"products by h0 (vertical), h1", "(slope 1), h2 (slope 1/3)"},
+                     [](double x0, double y0) { return line("h1", x0, y0 + 2, x0 + 12, y0 - 10); });
+        if (drawing.h3Lines) {
+            legend.entry({"products by h3 (dashed)"}, [](double x0, double y0) {
+                return line("h3", x0, y0 - 4, x0 + 12, y0 - 4);
+            });
+        }
+        legend.entry(
+            {"a product that is a sum: a", "dashed red line to each term"},
+            [](double x0, double y0) { return line("h0 sum", x0, y0 - 4, x0 + 12, y0 - 4); });
     }
     // Pairings that change the cell exist only where the space has more
     // than one cell.
     if (drawing.arrowsFromCellDifference > 0 && !chart.plan.space.singleCell()) {
-        put(out, line("arrow", x, y + 4, x + 12, y - 8, " marker-end=\"url(#head)\""));
-        put(out, label(x + 16, y, "pairing that changes the cell"));
-        if (drawing.arrowsFromCellDifference > 1) {
-            put(out, label(x + 16, y + 14,
-                           "by " + std::to_string(drawing.arrowsFromCellDifference) + " or more"));
-        }
+        legend.entry({"a pairing that changes the cell",
+                      drawing.arrowsFromCellDifference > 1
+                          ? "by " + std::to_string(drawing.arrowsFromCellDifference) + " or more"
+                          : "(an arrow to its target)"},
+                     [](double x0, double y0) {
+                         return line("arrow", x0, y0 + 2, x0 + 12, y0 - 10,
+                                     " marker-end=\"url(#head)\"");
+                     });
+    }
+    if (unplaced) {
+        legend.entry({"labels with no room beside", "their dots: under the chart"}, none);
     }
     put(out, "</g>\n");
 }

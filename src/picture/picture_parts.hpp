@@ -31,8 +31,10 @@ void writePictureGrid(std::FILE* out, const PictureLayout& layout, bool numbers 
 std::string cellColour(std::int32_t cell);
 std::string paletteJson();
 
-// What the colours and marks mean: only the entries the picture has.
-void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart);
+// What the dots, rings, colours, lines and arrows mean: only the entries the
+// picture has; `unplaced`: some labels are in the table under the chart.
+void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
+                        bool unplaced);
 
 // Text made safe for XML character data and attribute values.
 std::string escapedXml(const std::string& text);

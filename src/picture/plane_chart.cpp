@@ -66,6 +66,14 @@ PlaneChart ehpPlane(const PrintedChart& chart) {
     PlaneChart plane;
     plane.title = "The algebraic EHP spectral sequence of S^0 read off the Curtis table";
     plane.yName = "the sphere S^N a class is born on";
+    const int shortest = chart.plan.drawing.arrowsFromCellDifference;
+    plane.legend = {
+        {PlaneLegendEntry::Mark::Dot, {"a class, on the sphere S^N", "it is born on"}},
+        {PlaneLegendEntry::Mark::Ring, {"a class that dies on S^M (\u2020M)"}},
+        {PlaneLegendEntry::Mark::Arrow,
+         {"from the class that kills it,", "born on S^M, one stem up",
+          shortest > 1 ? "(those that live " + std::to_string(shortest) + " spheres or more)"
+                       : ""}}};
     forEachShown(chart, [&](const PrintedLevel& level) {
         const int stem = level.at.stem();
         for (const ChartClass& c : level.classes) {
@@ -76,6 +84,10 @@ PlaneChart ehpPlane(const PrintedChart& chart) {
                     word + ", on every sphere from S^" + std::to_string(born), word, std::nullopt});
         }
         for (const PrintedEhp& pair : level.ehp) {
+            // With --arrows N only the classes that live N spheres or more.
+            if (pair.dies - pair.born < shortest) {
+                continue;
+            }
             const std::string target = monomialText(pair.target);
             const std::string source = monomialText(pair.source);
             addPairing(plane,
@@ -96,6 +108,11 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
     plane.title = "The algebraic Atiyah-Hirzebruch spectral sequence of " + chart.plan.name() +
                   " read off the Curtis table";
     plane.yName = "the cell";
+    const int shortest = chart.plan.drawing.arrowsFromCellDifference;
+    plane.legend = {{PlaneLegendEntry::Mark::Dot, {"a class of E1 on its cell"}},
+                    {PlaneLegendEntry::Mark::Arrow,
+                     {"a differential, from its source", "one stem up to its target",
+                      shortest > 1 ? "(of length " + std::to_string(shortest) + " or more)" : ""}}};
     forEachShown(chart, [&](const PrintedLevel& level) {
         const int stem = level.at.stem();
         for (const ChartClass& c : level.classes) {
@@ -111,8 +128,7 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
         }
         for (const ChartArrow& arrow : level.arrows) {
             // With --arrows N only the differentials of length N or more.
-            if (arrow.source.front() - arrow.target.front() <
-                chart.plan.drawing.arrowsFromCellDifference) {
+            if (arrow.source.front() - arrow.target.front() < shortest) {
                 continue;
             }
             const std::string target = monomialText(arrow.target);
@@ -149,7 +165,7 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
     unit = std::max(28.0, 8.0 * across + 10);
     const double spacing = std::min(9.0, (unit - 10) / across);
     radius = std::min(4.0, spacing * 0.4);
-    width = left + columns * unit + 24;
+    width = left + columns * unit + 24 + legendWidth;
     height = top + rows * unit + 40;
     std::map<std::pair<int, int>, int> placed;
     for (const PlaneDot& dot : plane.dots) {
@@ -233,6 +249,39 @@ void writePlaneDot(std::FILE* out, const PlaneDot& dot, const PlaneLayout& layou
     std::fputs("</g>\n", out);
 }
 
+// The legend, right of the grid: each entry's mark, then its lines.
+void writePlaneLegend(std::FILE* out, const PlaneChart& plane, const PlaneLayout& layout) {
+    const double x = PlaneLayout::left + layout.columns * layout.unit + 8;
+    double y = PlaneLayout::top;
+    std::fputs("<g class=\"legend\">\n", out);
+    for (const PlaneLegendEntry& entry : plane.legend) {
+        const std::string cx = pictureNumber(x + 6);
+        const std::string cy = pictureNumber(y - 4);
+        if (entry.mark == PlaneLegendEntry::Mark::Arrow) {
+            std::fprintf(out,
+                         "<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#b2182b\" "
+                         "stroke-width=\"0.7\" marker-end=\"url(#head)\"/>\n",
+                         pictureNumber(x).c_str(), pictureNumber(y + 2).c_str(),
+                         pictureNumber(x + 12).c_str(), pictureNumber(y - 10).c_str());
+        } else {
+            std::fprintf(out,
+                         "<circle cx=\"%s\" cy=\"%s\" r=\"4\" fill=\"%s\" stroke=\"#2166ac\"/>\n",
+                         cx.c_str(), cy.c_str(),
+                         entry.mark == PlaneLegendEntry::Mark::Ring ? "white" : "#2166ac");
+        }
+        for (const std::string& line : entry.lines) {
+            if (!line.empty()) {
+                std::fprintf(out, "<text x=\"%s\" y=\"%s\">%s</text>\n",
+                             pictureNumber(x + 18).c_str(), pictureNumber(y).c_str(),
+                             escapedXml(line).c_str());
+                y += 14;
+            }
+        }
+        y += 8;
+    }
+    std::fputs("</g>\n", out);
+}
+
 } // namespace
 
 void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout& layout,
@@ -259,6 +308,7 @@ void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout&
         writePlaneDot(out, plane.dots[d], layout, d);
     }
     std::fputs("</g>\n", out);
+    writePlaneLegend(out, plane, layout);
 }
 
 void writePlaneSvg(std::FILE* out, const PlaneChart& plane) {

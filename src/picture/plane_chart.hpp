@@ -30,9 +30,16 @@ struct PlaneArrow {
     std::size_t to = 0;   // the target's dot
 };
 
+// An entry of a plane's legend: its mark and its lines of text.
+struct PlaneLegendEntry {
+    enum class Mark { Dot, Ring, Arrow } mark = Mark::Dot;
+    std::vector<std::string> lines;
+};
+
 struct PlaneChart {
     std::string title;
     std::string yName;
+    std::vector<PlaneLegendEntry> legend;
     int firstX = 0;
     int lastX = -1;
     int firstY = 0;
@@ -53,6 +60,7 @@ PlaneChart planeOf(const PrintedChart& chart);
 struct PlaneLayout {
     static constexpr double left = 64;
     static constexpr double top = 48;
+    static constexpr double legendWidth = 250;
 
     explicit PlaneLayout(const PlaneChart& plane);
 
@@ -60,7 +68,7 @@ struct PlaneLayout {
     int rows = 1;
     double unit = 28;
     double radius = 4;
-    double width = 0; // of the grid and its numbers, without the title
+    double width = 0; // of the grid, its numbers and the legend, without the title
     double height = 0;
     std::vector<std::pair<double, double>> centres; // per dot
     std::vector<int> sharing;                       // per dot: the dots in its place

@@ -51,7 +51,7 @@ public:
         writePictureLines(out_, "products", scene.products);
         writePictureDots(out_, scene);
         writePictureLines(out_, "tower-cuts", scene.towerCuts);
-        writePictureLegend(out_, layout, chart);
+        writePictureLegend(out_, layout, chart, scene.tableHeight > 0);
         writeUnplacedLabels(out_, scene);
         std::fputs("</svg>\n", out_);
     }

@@ -108,7 +108,9 @@ std::string texText(const std::string& text) {
 
 // The stems of a page of a long chart, which fits a page of a paper
 // printed across.
-constexpr int pageStems = 32;
+constexpr int pageStems = 30;
+// Centimetres per stem and per filtration.
+constexpr double texUnit = 0.75;
 
 // The classes' look: filled dots, their labels small and attached to them,
 // each on the side labelDirection gives.
@@ -126,6 +128,12 @@ const char* labelDirection(std::size_t place, std::size_t count) {
         return "below right";
     }
     return place == 1 ? "left" : place == count ? "right" : "below";
+}
+
+// The width of a page that holds a page of the chart of this many stems, and
+// a margin of `margin` centimetres.
+int pageCentimetres(int stems, int margin) {
+    return std::max(20, static_cast<int>(std::min(stems, pageStems) * texUnit) + margin);
 }
 
 // A class pattern that places up to `most` classes of one position side by
@@ -214,9 +222,9 @@ public:
                 "\\usepackage{spectralsequences}\n"
                 "\\pagestyle{empty}\n"
                 "\\begin{document}\n",
-                adams ? std::min(layout.stems(), pageStems) / 2 + 6
-                      : std::max(20, std::min(plane.lastX - plane.firstX, pageStems) / 2 + 8),
-                adams ? layout.filtrations() / 2 + 5 : (plane.lastY - plane.firstY) / 2 + 8,
+                pageCentimetres(adams ? layout.stems() : plane.lastX - plane.firstX + 1, 6),
+                adams ? static_cast<int>(layout.filtrations() * texUnit) + 7
+                      : static_cast<int>((plane.lastY - plane.firstY + 1) * texUnit) + 10,
                 keysPatch);
         }
         adams ? page(chart, layout) : planePage(plane, chart.plan.drawing.chart == ChartKind::Ehp);
@@ -245,10 +253,10 @@ private:
         const int last = layout.firstStem() + layout.stems() - 1;
         std::fprintf(out_,
                      "\\begin{sseqdata}[name = curtis, x range = {%d}{%d}, y range = {0}{%d}, "
-                     "scale = 0.5, class pattern = curtis, x tick step = %d, y tick step = %d, "
+                     "scale = %g, class pattern = curtis, x tick step = %d, y tick step = %d, "
                      "%s]\n",
-                     first, last, layout.filtrations() - 1, layout.labelStep(), layout.labelStep(),
-                     classStyle);
+                     first, last, layout.filtrations() - 1, texUnit, layout.labelStep(),
+                     layout.labelStep(), classStyle);
         for (int dx = 0; dx < layout.stems(); ++dx) {
             for (int y = 0; y < layout.filtrations(); ++y) {
                 if (!layout.computed(dx, y)) {
@@ -302,9 +310,11 @@ private:
                 pages == 1 ? ""
                            : ", page " + std::to_string(page + 1) + " of " + std::to_string(pages) +
                                  ": stems " + std::to_string(from) + " to " + std::to_string(to);
+            // The page and its legend in one box, which never breaks.
             std::fprintf(out_,
-                         "%s\\printpage[name = curtis, title = {%s%s}, x range = {%d}{%d}, "
-                         "y range = {%d}{%d}]\n\n\\noindent{\\footnotesize %s}\n",
+                         "%s\\noindent\\begin{minipage}{\\linewidth}\n\\printpage[name = "
+                         "curtis, title = {%s%s}, x range = {%d}{%d}, y range = {%d}{%d}]\n\n"
+                         "{\\footnotesize %s}\n\\end{minipage}\n",
                          page == 0 ? "" : "\\newpage\n", title.c_str(), stems.c_str(), from, to,
                          ys.first, ys.second, legend.c_str());
         }
@@ -316,9 +326,9 @@ private:
         std::fputs(planePattern(plane).c_str(), out_);
         std::fprintf(out_,
                      "\\begin{sseqdata}[name = curtis, x range = {%d}{%d}, y range = {%d}{%d}, "
-                     "scale = 0.5, class pattern = curtis, %s, x label = {stem}, y label = "
+                     "scale = %g, class pattern = curtis, %s, x label = {stem}, y label = "
                      "{%s}]\n",
-                     plane.firstX, plane.lastX, plane.firstY, plane.lastY, classStyle,
+                     plane.firstX, plane.lastX, plane.firstY, plane.lastY, texUnit, classStyle,
                      texText(plane.yName).c_str());
         std::map<std::pair<int, int>, std::size_t> count;
         for (const PlaneDot& dot : plane.dots) {

@@ -638,15 +638,16 @@ long darkPixels(const std::filesystem::path& file) {
     return in ? dark : -1;
 }
 
-// The LaTeX charts of the sphere, a space and a band: one \class per
-// survivor, one \structline per term of each product by h0, h1 and h2;
-// --tex-body is the page alone; the document compiles with pdflatex into a
-// page that is not blank.
+// The LaTeX charts of the sphere, a space, a band and a range of stems: one
+// \class per survivor, one \structline per term of each product by h0, h1
+// and h2; --tex-body is the pages alone; the range of 40 stems compiles
+// with pdflatex into two pages that are not blank.
 TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
     const std::vector<std::vector<std::string>> charts{
         {"--sphere", "--max-degree", "20", "--names"},
         {"--bottom-cell", "1", "--max-degree", "14"},
         {"--bottom-cell", "-3", "--top-cell", "5", "--max-degree", "14", "--max-filtration", "3"},
+        {"--bottom-cell", "1", "--max-stem", "40", "--max-filtration", "3"},
     };
     std::string document;
     for (std::vector<std::string> arguments : charts) {
@@ -674,9 +675,7 @@ TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
         EXPECT_EQ(body.rfind("\\sseqset", 0), 0u);
         EXPECT_EQ(occurrences(body, "\\documentclass"), 0u);
         EXPECT_EQ(occurrences(body, "\\class["), survivors);
-        if (document.empty()) {
-            document = tex;
-        }
+        document = tex;
     }
     if (std::system("command -v pdflatex >/dev/null 2>&1 && command -v pdftoppm >/dev/null 2>&1") !=
         0) {
@@ -688,8 +687,8 @@ TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
     testing::ProcessOptions options;
     options.arguments = {"-c", "cd '" + directory.path().string() +
                                    "' && pdflatex -interaction=nonstopmode -halt-on-error "
-                                   "chart.tex >/dev/null && pdftoppm -gray -r 30 -singlefile "
-                                   "chart.pdf page"};
+                                   "chart.tex >/dev/null && grep -q '(2 pages' chart.log && "
+                                   "pdftoppm -gray -r 30 -singlefile chart.pdf page"};
     options.timeoutSeconds = 180;
     const ProcessResult compiled = testing::runProcess("/bin/sh", options);
     ASSERT_EQ(compiled.exitStatus, 0) << compiled.err;
@@ -954,6 +953,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "1", "--max-stem", "10"},
         {"--sphere", "--max-stem", "10", "--max-degree", "12"},
         {"--sphere", "--max-stem", "10", "--format", "text"},
+        {"--sphere", "--max-degree", "8", "--arrows", "--format", "tex"},
         {"--sphere", "--min-stem", "3"},
         {"--sphere", "--min-stem", "5", "--max-stem", "4"},
         {"--sphere", "--max-stem", "250", "--max-filtration", "10"},
@@ -978,6 +978,11 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         EXPECT_EQ(occurrences(result.err, "\n"), 1u) << result.err;
         EXPECT_EQ(result.err.rfind("curtis-chart: ", 0), 0u) << result.err;
         EXPECT_FALSE(std::filesystem::exists(file));
+        // One that speaks of a format names the one given.
+        const auto format = std::find(arguments.begin(), arguments.end(), "--format");
+        if (format != arguments.end() && result.err.find(" format") != std::string::npos) {
+            EXPECT_NE(result.err.find(*(format + 1)), std::string::npos) << result.err;
+        }
     }
     // An option given twice is named in the program's own words.
     const ProcessResult twice = chartTool({"--sphere", "-T", "4", "--max-degree", "5"});
