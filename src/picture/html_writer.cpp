@@ -168,7 +168,9 @@ private:
             {.arrowsFromCellDifference =
                  hasArrows(chart) ? std::max(1, chart.plan.drawing.arrowsFromCellDifference) : 0,
              .h3Lines = true,
-             .identified = true});
+             .identified = true,
+             .arrowsAtFirst = chart.plan.drawing.arrowsFromCellDifference > 0,
+             .h3AtFirst = chart.plan.drawing.h3Lines});
         openPicture(layout.title(),
                     {layout.width(), layout.height() + scene.tableHeight, PictureLayout::unit,
                      PictureLayout::left, PictureLayout::top, layout.firstStem(), layout.stems(), 0,

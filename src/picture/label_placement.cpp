@@ -151,9 +151,9 @@ long LabelPlacer::blocker(const Box& box, std::size_t self) const {
 
 std::vector<LabelPlacer::Candidate> LabelPlacer::candidates(const LabelRequest& label) {
     // Nearest first: right of the dot, centred on it, hanging below it and
-    // standing above it; the same on the left; centred below and above;
-    // then those that are free of the dot's own lines a line and two
-    // further out.
+    // standing above it; the same on the left; below and above, centred,
+    // starting at the dot and ending at it; then those that are free of the
+    // dot's own lines a line and two further out.
     // Each box holds its text and a pixel on either side, where a browser
     // that snaps the text to its pixels may set it.
     const double gap = 0.5;
@@ -170,6 +170,11 @@ std::vector<LabelPlacer::Candidate> LabelPlacer::candidates(const LabelRequest& 
     }
     boxes.push_back({centred, label.y + r + gap, centred + w, label.y + r + gap + h});
     boxes.push_back({centred, label.y - r - gap - h, centred + w, label.y - r - gap});
+    // Below and above, starting or ending at the dot.
+    for (const double x : {label.x - r, label.x + r - w}) {
+        boxes.push_back({x, label.y + r + gap, x + w, label.y + r + gap + h});
+        boxes.push_back({x, label.y - r - gap - h, x + w, label.y - r - gap});
+    }
     for (int ring = 1; ring <= 2; ++ring) {
         const double out = ring * h;
         for (const double x : xs) {

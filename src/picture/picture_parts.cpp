@@ -158,7 +158,8 @@ namespace {
 
 // The legend of the cells' colours, where the cells differ; the next free
 // height.
-double writeCellLegend(std::FILE* out, const PictureLayout& layout, double x, double y) {
+double writeCellLegend(std::FILE* out, const PictureLayout& layout, double x, double y,
+                       bool drawsCellLabels) {
     if (layout.oneCell()) {
         return y;
     }
@@ -189,6 +190,9 @@ double writeCellLegend(std::FILE* out, const PictureLayout& layout, double x, do
         }
         put(out, label(x + 16, y, cellsOfColour));
         y += 16;
+    }
+    if (!drawsCellLabels) {
+        return y + 4;
     }
     put(out, label(x, y + 4, "each dot is labelled"));
     put(out, label(x, y + 18, "with its cell index"));
@@ -245,7 +249,7 @@ void legendDots(Legend& legend, const PictureLayout& layout, const PrintedChart&
     if (layout.towerCut()) {
         legend.entry(
             {"an arrow up: the tower goes on", "above the picture"}, [](double x, double y) {
-                return line("tower", x + 6, y + 2, x + 6, y - 10, " marker-end=\"url(#head)\"");
+                return line("key tower", x + 6, y + 2, x + 6, y - 10, " marker-end=\"url(#head)\"");
             });
     }
 }
@@ -257,15 +261,18 @@ void writePictureLegend(std::FILE* out, const PictureLayout& layout, const Print
     const Drawing& drawing = chart.plan.drawing;
     const double x = layout.legendX();
     put(out, "<g class=\"legend\">\n");
-    Legend legend(out, x, writeCellLegend(out, layout, x, Layout::top));
+    // Dots are labelled with their cells where nothing else labels them.
+    const bool cellLabels = !chart.plan.readings.names && !chart.plan.readings.births();
+    Legend legend(out, x, writeCellLegend(out, layout, x, Layout::top, cellLabels));
     legendDots(legend, layout, chart);
     const auto none = [](double, double) { return std::string(); };
     if (chart.plan.readings.products) {
-        legend.entry({"products by h0 (vertical), h1", "(slope 1), h2 (slope 1/3)"},
-                     [](double x0, double y0) { return line("h1", x0, y0 + 2, x0 + 12, y0 - 10); });
+        legend.entry(
+            {"products by h0 (vertical), h1", "(slope 1), h2 (slope 1/3)"},
+            [](double x0, double y0) { return line("key h1", x0, y0 + 2, x0 + 12, y0 - 10); });
         if (drawing.h3Lines) {
             legend.entry({"products by h3 (dashed)"}, [](double x0, double y0) {
-                return line("h3", x0, y0 - 4, x0 + 12, y0 - 4);
+                return line("key h3", x0, y0 - 4, x0 + 12, y0 - 4);
             });
         }
         legend.entry(

@@ -241,7 +241,7 @@ void collectSurvivorDots(const PictureLayout& layout, const PrintedChart& chart,
 
 // Places every dot's labels clear of the dots, the lines and each other,
 // within the grid.
-void placeLabels(const PictureLayout& layout, PictureScene& scene) {
+void placeLabels(const PictureLayout& layout, const SceneOptions& options, PictureScene& scene) {
     // The grid, and on its right the margin before the legend.
     const double half = Layout::unit / 2;
     LabelPlacer placer({Layout::left - half, layout.y(layout.filtrations() - 1) - half,
@@ -251,7 +251,12 @@ void placeLabels(const PictureLayout& layout, PictureScene& scene) {
     }
     for (const auto* lines : {&scene.arrows, &scene.products, &scene.towerCuts}) {
         for (const PictureLine& line : *lines) {
-            placer.addSegment(line.at);
+            const bool shown = lines == &scene.arrows         ? options.arrowsAtFirst
+                               : line.cls.rfind("h3", 0) == 0 ? options.h3AtFirst
+                                                              : true;
+            if (shown) {
+                placer.addSegment(line.at);
+            }
         }
     }
     std::vector<LabelRequest> requests;
@@ -325,7 +330,7 @@ PictureScene pictureScene(const PictureLayout& layout, const PrintedChart& chart
     } else {
         collectSurvivorDots(layout, chart, options.identified, scene.dots);
     }
-    placeLabels(layout, scene);
+    placeLabels(layout, options, scene);
     layOutTable(layout, scene);
     return scene;
 }
@@ -381,7 +386,7 @@ void writeUnplacedLabels(std::FILE* out, const PictureScene& scene) {
             const double x =
                 Layout::left + static_cast<double>(n % columns) * scene.tableColumnWidth;
             const double y = scene.tableTop + tableRow * static_cast<double>(2 + n / columns) + 4;
-            std::fprintf(out, "<text class=\"label\" x=\"%s\" y=\"%s\">%s</text>\n",
+            std::fprintf(out, "<text class=\"label unplaced-label\" x=\"%s\" y=\"%s\">%s</text>\n",
                          pictureNumber(x).c_str(), pictureNumber(y).c_str(),
                          escapedXml(tableEntry(dot, label)).c_str());
             ++n;

@@ -61,6 +61,11 @@ struct SceneOptions {
     bool h3Lines = false;
     // A page's picture marks each element with what it shows.
     bool identified = false;
+    // Whether the pairings and the lines of h3 show at first (a page
+    // draws them all, to be shown on request): the labels keep clear of
+    // the lines that show at first.
+    bool arrowsAtFirst = true;
+    bool h3AtFirst = true;
 };
 
 // The size of a dot's labels, in pixels.
