@@ -257,17 +257,7 @@ private:
                      "%s]\n",
                      first, last, layout.filtrations() - 1, texUnit, layout.labelStep(),
                      layout.labelStep(), classStyle);
-        for (int dx = 0; dx < layout.stems(); ++dx) {
-            for (int y = 0; y < layout.filtrations(); ++y) {
-                if (!layout.computed(dx, y)) {
-                    const int x = layout.firstStem() + dx;
-                    std::fprintf(out_,
-                                 "\\draw[draw = none, fill = black!8] (%d - 0.5, %d - 0.5) "
-                                 "rectangle (%d + 0.5, %d + 0.5);\n",
-                                 x, y, x, y);
-                }
-            }
-        }
+        shadeUncomputed(layout);
         if (basis) {
             forEachDrawn(chart, layout, [&](const PrintedLevel& level) { basisClasses(level); });
             forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
@@ -286,16 +276,35 @@ private:
                          [&](const PrintedLevel& level) { structlines(chart, layout, level); });
         }
         std::fputs("\\end{sseqdata}\n", out_);
-        const std::string legend =
-            std::string("A dot is a class") + (basis ? " of the named basis" : "") +
-            "; lines are its products by $h_{0}$ (vertical), $h_{1}$ and $h_{2}$" +
-            (chart.plan.drawing.h3Lines ? " and $h_{3}$" : "") +
-            ", a dashed red line one to each term of a product that is a sum; shaded "
-            "squares were not computed.";
-        printPages(named, first, last, {0, layout.filtrations() - 1},
-                   chart.plan.readings.products ? legend
-                                                : "A dot is a class; shaded squares "
-                                                  "were not computed.");
+        printPages(named, first, last, {0, layout.filtrations() - 1}, adamsLegend(chart, basis));
+    }
+
+    // The bidegrees not computed, shaded.
+    void shadeUncomputed(const PictureLayout& layout) {
+        for (int dx = 0; dx < layout.stems(); ++dx) {
+            for (int y = 0; y < layout.filtrations(); ++y) {
+                if (!layout.computed(dx, y)) {
+                    const int x = layout.firstStem() + dx;
+                    std::fprintf(out_,
+                                 "\\draw[draw = none, fill = black!8] (%d - 0.5, %d - 0.5) "
+                                 "rectangle (%d + 0.5, %d + 0.5);\n",
+                                 x, y, x, y);
+                }
+            }
+        }
+    }
+
+    // What the dots, lines and shades of an Adams chart's page mean.
+    static std::string adamsLegend(const PrintedChart& chart, bool basis) {
+        const std::string dots =
+            std::string("A dot is a class") + (basis ? " of the named basis" : "");
+        if (!chart.plan.readings.products) {
+            return dots + "; shaded squares were not computed.";
+        }
+        return dots + "; lines are its products by $h_{0}$ (vertical), $h_{1}$ and $h_{2}$" +
+               (chart.plan.drawing.h3Lines ? " and $h_{3}$" : "") +
+               ", a dashed red line one to each term of a product that is a sum; shaded "
+               "squares were not computed.";
     }
 
     // The chart's pages, each of at most pageStems stems, one after another,
