@@ -172,7 +172,7 @@ private:
              .arrowsAtFirst = chart.plan.drawing.arrowsFromCellDifference > 0,
              .h3AtFirst = chart.plan.drawing.h3Lines});
         openPicture(layout.title(),
-                    {layout.width(), layout.height() + scene.tableHeight, PictureLayout::unit,
+                    {layout.width(), layout.height() + scene.unplaced.height, PictureLayout::unit,
                      PictureLayout::left, PictureLayout::top, layout.firstStem(), layout.stems(), 0,
                      layout.filtrations()},
                     " data-colour=\"" + colour + "\" data-palette='" + paletteJson() + "'");
@@ -182,8 +182,8 @@ private:
         writePictureLines(out_, "arrows", scene.arrows);
         writePictureLines(out_, "products", scene.products);
         writePictureDots(out_, scene);
-        writePictureLegend(out_, layout, chart, scene.tableHeight > 0);
-        writeUnplacedLabels(out_, scene);
+        writePictureLegend(out_, layout, chart, scene.unplaced.height > 0);
+        writeLabelTable(out_, scene.unplaced);
         std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
     }
 

@@ -276,41 +276,19 @@ void placeLabels(const PictureLayout& layout, const SceneOptions& options, Pictu
     }
 }
 
-// The text of an unplaced label in the table: "(stem, filtration) text".
-std::string tableEntry(const PictureDot& dot, const DotLabel& label) {
-    std::string entry = "(";
-    entry += std::to_string(dot.stem);
-    entry += ", ";
-    entry += std::to_string(dot.filtration);
-    entry += ") ";
-    return entry + label.text;
-}
-
-// The table's columns: as many as the grid's width holds.
-constexpr double tableSize = 11;
-constexpr double tableRow = 15;
-
-void layOutTable(const PictureLayout& layout, PictureScene& scene) {
-    std::size_t entries = 0;
-    double widest = 0;
+// The labels left unplaced, in a table under the picture, "(stem,
+// filtration) name".
+void tabulateUnplaced(const PictureLayout& layout, PictureScene& scene) {
+    std::vector<std::string> entries;
     for (const PictureDot& dot : scene.dots) {
         for (const DotLabel& label : dot.labels) {
             if (!label.spot) {
-                ++entries;
-                widest = std::max(widest, textWidth(tableEntry(dot, label), tableSize));
+                entries.push_back(labelTableEntry(dot.stem, dot.filtration, label.text));
             }
         }
     }
-    scene.tableTop = layout.height();
-    if (entries == 0) {
-        return;
-    }
-    scene.tableColumnWidth = widest + 16;
-    const double across = std::max(layout.width() - 2 * Layout::left, scene.tableColumnWidth);
-    scene.tableColumns = std::max(1, static_cast<int>(across / scene.tableColumnWidth));
-    const std::size_t rows = (entries + static_cast<std::size_t>(scene.tableColumns) - 1) /
-                             static_cast<std::size_t>(scene.tableColumns);
-    scene.tableHeight = 2 * tableRow + static_cast<double>(rows) * tableRow + 8;
+    scene.unplaced = labelTable(std::move(entries), Layout::left, layout.height(),
+                                layout.width() - 2 * Layout::left);
 }
 
 } // namespace
@@ -331,7 +309,7 @@ PictureScene pictureScene(const PictureLayout& layout, const PrintedChart& chart
         collectSurvivorDots(layout, chart, options.identified, scene.dots);
     }
     placeLabels(layout, options, scene);
-    layOutTable(layout, scene);
+    tabulateUnplaced(layout, scene);
     return scene;
 }
 
@@ -362,35 +340,6 @@ void writePictureDots(std::FILE* out, const PictureScene& scene) {
         }
         text += "</g>\n";
         std::fputs(text.c_str(), out);
-    }
-    std::fputs("</g>\n", out);
-}
-
-void writeUnplacedLabels(std::FILE* out, const PictureScene& scene) {
-    if (scene.tableHeight == 0) {
-        return;
-    }
-    std::fprintf(out,
-                 "<g class=\"unplaced\">\n<text class=\"label\" x=\"%s\" y=\"%s\" "
-                 "font-weight=\"bold\">Labels with no room beside their dots (stem, "
-                 "filtration); on the page, point at the dot</text>\n",
-                 pictureNumber(Layout::left).c_str(),
-                 pictureNumber(scene.tableTop + tableRow).c_str());
-    std::size_t n = 0;
-    for (const PictureDot& dot : scene.dots) {
-        for (const DotLabel& label : dot.labels) {
-            if (label.spot) {
-                continue;
-            }
-            const std::size_t columns = static_cast<std::size_t>(scene.tableColumns);
-            const double x =
-                Layout::left + static_cast<double>(n % columns) * scene.tableColumnWidth;
-            const double y = scene.tableTop + tableRow * static_cast<double>(2 + n / columns) + 4;
-            std::fprintf(out, "<text class=\"label unplaced-label\" x=\"%s\" y=\"%s\">%s</text>\n",
-                         pictureNumber(x).c_str(), pictureNumber(y).c_str(),
-                         escapedXml(tableEntry(dot, label)).c_str());
-            ++n;
-        }
     }
     std::fputs("</g>\n", out);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/label_placement.hpp"
+#include "picture/label_table.hpp"
 #include "picture/picture_layout.hpp"
 
 #include <cstdio>
@@ -47,12 +48,8 @@ struct PictureScene {
     std::vector<PictureLine> products;
     std::vector<PictureLine> towerCuts;
     std::vector<PictureDot> dots;
-    // The labels left unplaced, in the table under the picture: its top,
-    // its rows and columns, and its height (0 when every label is placed).
-    double tableTop = 0;
-    int tableColumns = 1;
-    double tableColumnWidth = 0;
-    double tableHeight = 0;
+    // The labels left unplaced, in the table under the picture.
+    LabelTable unplaced;
 };
 
 struct SceneOptions {
@@ -79,7 +76,5 @@ PictureScene pictureScene(const PictureLayout& layout, const PrintedChart& chart
 void writePictureLines(std::FILE* out, const char* group, const std::vector<PictureLine>& lines);
 // The dots, each with its placed labels.
 void writePictureDots(std::FILE* out, const PictureScene& scene);
-// The table of the labels left unplaced, under the picture.
-void writeUnplacedLabels(std::FILE* out, const PictureScene& scene);
 
 } // namespace curtis

@@ -173,12 +173,58 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
         const int i = placed[{dot.x, dot.y}]++;
         const int wide = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
         const int high = (n + wide - 1) / wide;
-        sharing.push_back(n);
-        ordinal.push_back(i);
         centres.emplace_back(
             left + (dot.x - plane.firstX) * unit + (i % wide - (wide - 1) / 2.0) * spacing,
             top + (plane.lastY - dot.y) * unit + (i / wide - (high - 1) / 2.0) * spacing);
     }
+    placeLabels(plane);
+}
+
+namespace {
+
+constexpr double planeLabelSize = 7;
+constexpr double planeDeathSize = 6;
+
+} // namespace
+
+void PlaneLayout::placeLabels(const PlaneChart& plane) {
+    LabelPlacer placer(
+        {left - unit / 2, top - unit / 2, left + columns * unit + 4, top + (rows - 0.5) * unit});
+    for (const auto& [x, y] : centres) {
+        placer.addDot(x, y, radius);
+    }
+    for (const PlaneArrow& arrow : plane.arrows) {
+        placer.addSegment({centres[arrow.from].first, centres[arrow.from].second,
+                           centres[arrow.to].first, centres[arrow.to].second});
+    }
+    std::vector<LabelRequest> requests;
+    for (std::size_t d = 0; d < plane.dots.size(); ++d) {
+        const auto [x, y] = centres[d];
+        requests.push_back(
+            {x, y, radius, textWidth(plane.dots[d].label, planeLabelSize), planeLabelSize});
+        if (plane.dots[d].diesOn) {
+            requests.push_back(
+                {x, y, radius,
+                 textWidth("\u2020" + std::to_string(*plane.dots[d].diesOn), planeDeathSize),
+                 planeDeathSize});
+        }
+    }
+    const std::vector<std::optional<LabelSpot>> spots = placer.place(requests);
+    std::vector<std::string> entries;
+    std::size_t next = 0;
+    for (const PlaneDot& dot : plane.dots) {
+        labels.push_back(spots[next++]);
+        if (!labels.back()) {
+            entries.push_back(labelTableEntry(dot.x, dot.y, dot.label));
+        }
+        deaths.push_back(dot.diesOn ? spots[next++] : std::nullopt);
+        if (dot.diesOn && !deaths.back()) {
+            entries.push_back(
+                labelTableEntry(dot.x, dot.y, "\u2020" + std::to_string(*dot.diesOn)));
+        }
+    }
+    unplaced = labelTable(std::move(entries), left, height, width - left);
+    height += unplaced.height;
 }
 
 namespace {
@@ -218,33 +264,28 @@ void writePlaneGrid(std::FILE* out, const PlaneChart& plane, const PlaneLayout& 
     }
     std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">stem; y: %s</text>\n</g>\n",
                  pictureNumber(left + (layout.columns - 1) * unit / 2).c_str(),
-                 pictureNumber(layout.height - 8).c_str(), escapedXml(plane.yName).c_str());
+                 pictureNumber(layout.height - layout.unplaced.height - 8).c_str(), escapedXml(plane.yName).c_str());
 }
 
-// A dot, its label where its place holds at most two (more would cover
-// each other; the title and the page tell them), and a death's sphere.
+// A dot, its label and a death's sphere where they were placed.
 void writePlaneDot(std::FILE* out, const PlaneDot& dot, const PlaneLayout& layout, std::size_t d) {
     const auto [cx, cy] = layout.centres[d];
-    const double r = layout.radius;
     std::fprintf(out,
                  "<g class=\"class-dot\"><circle class=\"class\" data-dot=\"%zu\" cx=\"%s\" "
                  "cy=\"%s\" r=\"%s\" fill=\"%s\" stroke=\"#2166ac\" tabindex=\"0\">"
                  "<title>%s</title></circle>",
-                 d, pictureNumber(cx).c_str(), pictureNumber(cy).c_str(), pictureNumber(r).c_str(),
-                 dot.diesOn ? "white" : "#2166ac", escapedXml(dot.title).c_str());
-    if (layout.sharing[d] <= 2) {
-        // Of two, the first's label goes to its left.
-        const bool leftward = layout.sharing[d] == 2 && layout.ordinal[d] == 0;
-        const std::string x = pictureNumber(leftward ? cx - r : cx + r);
-        const char* anchor = leftward ? " text-anchor=\"end\"" : "";
-        std::fprintf(out, "<text class=\"dot-label\" font-size=\"6\" x=\"%s\" y=\"%s\"%s>%s</text>",
-                     x.c_str(), pictureNumber(cy - r).c_str(), anchor,
+                 d, pictureNumber(cx).c_str(), pictureNumber(cy).c_str(),
+                 pictureNumber(layout.radius).c_str(), dot.diesOn ? "white" : "#2166ac",
+                 escapedXml(dot.title).c_str());
+    if (const std::optional<LabelSpot>& at = layout.labels[d]) {
+        std::fprintf(out, "<text class=\"dot-label\" font-size=\"%g\" x=\"%s\" y=\"%s\">%s</text>",
+                     planeLabelSize, pictureNumber(at->x).c_str(), pictureNumber(at->y).c_str(),
                      escapedXml(dot.label).c_str());
-        if (dot.diesOn) {
-            std::fprintf(out,
-                         "<text class=\"dies\" font-size=\"6\" x=\"%s\" y=\"%s\"%s>\u2020%d</text>",
-                         x.c_str(), pictureNumber(cy + r + 6).c_str(), anchor, *dot.diesOn);
-        }
+    }
+    if (const std::optional<LabelSpot>& at = layout.deaths[d]) {
+        std::fprintf(out, "<text class=\"dies\" font-size=\"%g\" x=\"%s\" y=\"%s\">\u2020%d</text>",
+                     planeDeathSize, pictureNumber(at->x).c_str(), pictureNumber(at->y).c_str(),
+                     *dot.diesOn);
     }
     std::fputs("</g>\n", out);
 }
@@ -309,6 +350,7 @@ void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout&
     }
     std::fputs("</g>\n", out);
     writePlaneLegend(out, plane, layout);
+    writeLabelTable(out, layout.unplaced);
 }
 
 void writePlaneSvg(std::FILE* out, const PlaneChart& plane) {

@@ -28,7 +28,7 @@ public:
                           .h3Lines = drawing.h3Lines,
                           .identified = false});
         const std::string width = pictureNumber(layout.width());
-        const std::string height = pictureNumber(layout.height() + scene.tableHeight);
+        const std::string height = pictureNumber(layout.height() + scene.unplaced.height);
         // The grid's unit, its top left dot and its rows, for programs that
         // read the picture back.
         std::fprintf(out_,
@@ -51,8 +51,8 @@ public:
         writePictureLines(out_, "products", scene.products);
         writePictureDots(out_, scene);
         writePictureLines(out_, "tower-cuts", scene.towerCuts);
-        writePictureLegend(out_, layout, chart, scene.tableHeight > 0);
-        writeUnplacedLabels(out_, scene);
+        writePictureLegend(out_, layout, chart, scene.unplaced.height > 0);
+        writeLabelTable(out_, scene.unplaced);
         std::fputs("</svg>\n", out_);
     }
 
