@@ -137,9 +137,9 @@ const Refusal refusals[] = {
     {[](const Settled& s) {
          return s.plan.drawing.chart != ChartKind::Adams && !s.format.drawsCharts;
      },
-     [](const Settled&) -> std::string {
-         return "--chart ehp and --chart cells draw svg, html and tex; json and tsv list the "
-                "same pairings";
+     [](const Settled& s) {
+         return "--chart ehp and --chart cells draw svg, html and tex, not " + formatName(s) +
+                "; json and tsv list the same pairings";
      }},
     {[](const Settled& s) {
          return s.plan.drawing.chart == ChartKind::Ehp && !s.plan.readings.ehp;

@@ -212,10 +212,10 @@ public:
 
     double y() const { return y_; }
     // A dot of this paint as the mark.
-    static std::string dot(double x, double y, const std::string& paint) {
+    static std::string dot(double x, double y, const std::string& paint, double stroke = 0.6) {
         return "<circle cx=\"" + pictureNumber(x + 6) + "\" cy=\"" + pictureNumber(y - 4) +
                "\" r=\"" + pictureNumber(Layout::dotRadius) + "\" fill=\"" + paint +
-               "\" stroke=\"#222\" stroke-width=\"0.6\"/>\n";
+               "\" stroke=\"#222\" stroke-width=\"" + pictureNumber(stroke) + "\"/>\n";
     }
     template <typename Mark> void entry(const std::vector<std::string>& lines, Mark mark) {
         put(out_, mark(x_, y_));
@@ -242,9 +242,8 @@ void legendDots(Legend& legend, const PictureLayout& layout, const PrintedChart&
         legend.entry({"a class; several of a bidegree", "stand side by side"}, filled);
     }
     if (chart.plan.readings.unstable) {
-        legend.entry(
-            {"a ring labelled \u2020M: a class", "that dies on S^M"},
-            [](double x, double y) { return Legend::dot(x, y, "white\" stroke-width=\"1.5"); });
+        legend.entry({"a ring labelled \u2020M: a class", "that dies on S^M"},
+                     [](double x, double y) { return Legend::dot(x, y, "white", 1.5); });
     }
     if (layout.towerCut()) {
         legend.entry(

@@ -195,6 +195,18 @@ TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
             std::string::npos);
         EXPECT_NE(text.find(">Adams filtration s</text>"), std::string::npos);
     }
+    // Every kind of picture, with the entries of its legend, is well-formed.
+    for (std::vector<std::string> kind : std::vector<std::vector<std::string>>{
+             {"--sphere", "--max-degree", "20", "--unstable", "3"},
+             {"--sphere", "--max-degree", "20", "--names", "--products", "--h3-lines"},
+             {"--sphere", "--max-degree", "16", "--ehp", "--chart", "ehp"},
+             {"--bottom-cell", "1", "--max-degree", "14", "--chart", "cells", "--arrows", "2"}}) {
+        kind.insert(kind.end(), {"--format", "svg", "--output", picture.string()});
+        ASSERT_EQ(chartTool(kind).exitStatus, 0) << kind[0];
+        const std::string command =
+            std::string(XMLLINT_EXECUTABLE) + " --noout " + picture.string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << kind[3];
+    }
 }
 
 // The table read back by Python's csv module, which needs nothing but the
