@@ -151,7 +151,7 @@ void collectTowerCuts(const PictureLayout& layout, std::vector<PictureLine>& lin
     for (const std::int32_t stem : layout.towerStems()) {
         lines.push_back(
             {"tower",
-             {layout.x(stem), y - Layout::dotSpacing, layout.x(stem), y - Layout::unit * 0.9},
+             {layout.x(stem), y - Layout::dotSpacing, layout.x(stem), y - Layout::unit / 2},
              " marker-end=\"url(#head)\"",
              "the tower goes on above filtration " + std::to_string(*layout.towerCut())});
     }

@@ -162,7 +162,7 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
     // The fullest place holds its dots in a square of side `across`; the
     // grid's unit grows to hold it with room between places.
     const int across = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(most))));
-    unit = std::max(28.0, 8.0 * across + 10);
+    unit = std::max(36.0, 9.0 * across + 12);
     const double spacing = std::min(9.0, (unit - 10) / across);
     radius = std::min(4.0, spacing * 0.4);
     width = left + columns * unit + 24 + legendWidth;
