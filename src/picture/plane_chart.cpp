@@ -264,7 +264,8 @@ void writePlaneGrid(std::FILE* out, const PlaneChart& plane, const PlaneLayout& 
     }
     std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">stem; y: %s</text>\n</g>\n",
                  pictureNumber(left + (layout.columns - 1) * unit / 2).c_str(),
-                 pictureNumber(layout.height - layout.unplaced.height - 8).c_str(), escapedXml(plane.yName).c_str());
+                 pictureNumber(layout.height - layout.unplaced.height - 8).c_str(),
+                 escapedXml(plane.yName).c_str());
 }
 
 // A dot, its label and a death's sphere where they were placed.
