@@ -139,8 +139,9 @@ def label_overlaps(driver, program, directory, check):
 
 
 def zoom_and_search(driver, program, directory, check):
-    """Zoomed in, both axes number every row and stem whose centre shows;
-    "h1" on RP^oo with names finds h1 on every cell."""
+    """Zoomed in, both axes number every row and stem whose centre shows; at
+    fit the chart fills the window one way, its stems just under it; "h1" on
+    RP^oo with names finds h1 on every cell."""
     page = os.path.join(directory, "rp-names.html")
     subprocess.run([program, "--bottom-cell", "1", "--max-degree", "16", "--names",
                     "--format", "html", "--output", page], check=True)
@@ -162,6 +163,15 @@ const numbers = id => Array.from(document.querySelectorAll('#' + id + ' text')).
 return [inside, [numbers('x-axis'), numbers('y-axis')], window.curtisChart.scale() * +d.unit];""")
     check(shown[2] >= 20 and shown[0] == shown[1] and len(shown[0][1]) > 3,
           "after three zooms every visible stem and row is numbered %s" % shown[:2])
+    driver.find_element(By.ID, "fit").click()
+    fit = driver.execute_script("""
+const svg = document.getElementById('picture'), d = svg.dataset, m = svg.getScreenCTM();
+const box = svg.getBoundingClientRect();
+const bottom = m.d * (+d.top + (+d.filtrations - 0.5) * +d.unit) + m.f;
+const tops = Array.from(document.querySelectorAll('#x-axis text')).map(t => t.getBoundingClientRect().top);
+return [Math.max(m.a * +d.width / box.width, m.d * +d.height / box.height), Math.min(...tops) - bottom];""")
+    check(fit[0] > 0.99 and 0 <= fit[1] < 20,
+          "fit fills the window's width or height, the stems just under the chart %s" % fit)
     chart = json.loads(driver.execute_script(
         "return document.getElementById('chart-data').textContent"))
     wanted = {(degree["t"], level["s"], j) for degree in chart["degrees"]
