@@ -44,8 +44,8 @@ public:
     int filtrations() const { return filtrations_; }
     std::int32_t minDegree() const { return minDegree_; }
     std::int32_t maxDegree() const { return maxDegree_; }
-    // Axis labels every labelStep degrees.
-    int labelStep() const { return stems_ > 40 ? 4 : 2; }
+    // Axis labels every labelStep degrees: every one where the numbers fit.
+    int labelStep() const { return stems_ > 100 ? 4 : stems_ > 50 ? 2 : 1; }
 
     double x(double stem) const { return left + (stem - firstStem_) * unit; }
     double y(double filtration) const { return top + (filtrations_ - 1 - filtration) * unit; }

@@ -200,7 +200,9 @@ std::vector<DotLabel> dotLabels(const PrintedChart& chart, const PictureLayout& 
     std::vector<DotLabel> labels;
     const bool births = chart.plan.readings.births();
     if (c.names) {
-        labels.push_back({"name", c.names->name, std::nullopt});
+        if (!c.names->name.empty()) {
+            labels.push_back({"name", c.names->name, std::nullopt});
+        }
     } else if (births || !layout.oneCell()) {
         labels.push_back({births ? "born" : "cell",
                           std::to_string(births ? c.born.value_or(0) : c.word.front()),
