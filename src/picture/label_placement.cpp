@@ -1,5 +1,7 @@
 #include "picture/label_placement.hpp"
 
+#include "check/invariant.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -109,6 +111,7 @@ void LabelPlacer::addSegment(const Segment& s) {
 }
 
 void LabelPlacer::addLabel(std::size_t label, const Box& box) {
+    CURTIS_INVARIANT(!labels_[label] && box.within(region_), "a label is placed once, inside");
     labels_[label] = box;
     forBuckets(box, [&](long long key) { labelBuckets_[key].push_back(label); });
 }

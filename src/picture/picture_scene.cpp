@@ -1,5 +1,6 @@
 #include "picture/picture_scene.hpp"
 
+#include "check/invariant.hpp"
 #include "picture/picture_parts.hpp"
 
 #include <algorithm>
@@ -270,6 +271,7 @@ void placeLabels(const PictureLayout& layout, const SceneOptions& options, Pictu
         }
     }
     const std::vector<std::optional<LabelSpot>> spots = placer.place(requests);
+    CURTIS_INVARIANT(spots.size() == requests.size(), "a place or none for every label");
     std::size_t next = 0;
     for (PictureDot& dot : scene.dots) {
         for (DotLabel& label : dot.labels) {
