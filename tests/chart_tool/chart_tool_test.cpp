@@ -547,7 +547,9 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
 }
 
 // The EHP and cells charts, in SVG, the page and LaTeX: one dot per survivor
-// and per end of each pairing, one arrow per pairing, the axes as named.
+// and per end of each pairing, one arrow per pairing, the axes as named;
+// with --arrows N the EHP chart of a range of stems draws the pairings of
+// the classes that live on N spheres or more.
 TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
     const struct {
         std::vector<std::string> space;
@@ -591,6 +593,22 @@ TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
         EXPECT_EQ(occurrences(tex, "\\class["), survivors + 2 * pairings);
         EXPECT_EQ(occurrences(tex, "\\structline[->"), pairings);
     }
+    const std::vector<std::string> band{"--sphere", "--ehp", "--min-stem", "8", "--max-stem", "16"};
+    const nlohmann::json chart = nlohmann::json::parse(chartTool(band).out);
+    std::size_t longLived = 0;
+    for (const nlohmann::json& degree : chart.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            for (const nlohmann::json& pair : level.at("ehp")) {
+                if (pair.at("dies").get<int>() - pair.at("born").get<int>() >= 3) {
+                    ++longLived;
+                }
+            }
+        }
+    }
+    std::vector<std::string> arguments = band;
+    arguments.insert(arguments.end(), {"--chart", "ehp", "--arrows", "3", "--format", "svg"});
+    EXPECT_EQ(occurrences(chartTool(arguments).out, "class=\"pairing\""), longLived);
+    EXPECT_GT(longLived, 3u);
 }
 
 // With names, every class of the cells chart, survivor or end of a
