@@ -7,8 +7,8 @@ namespace curtis {
 
 namespace {
 
-// svg and tex draw lines for h0 .. h3 only; tex, like text, is drawn by whole
-// total degrees.
+// svg and tex draw lines for h0 .. h3 only; text is written by whole total
+// degrees.
 constexpr ChartFormat formats[] = {
     {.name = "json",
      .help = "the chart as data, for other programs (the default)",
@@ -115,7 +115,7 @@ constexpr ChartFormat formats[] = {
      .drawsCharts = true,
      .cutsTowers = true,
      .latexPart = true,
-     .wholeDegrees = true,
+     .wholeDegrees = false,
      .classGraph = false,
      .make = makeTexWriter},
     {.name = "seqsee",

@@ -589,8 +589,8 @@ std::string settleStems(const CLI::App& app, ChartPlan& plan) {
                "(--max-degree, --min-degree), not both";
     }
     if (findChartFormat(plan.format)->wholeDegrees) {
-        return "--max-stem shows a rectangle of stems; the text format is the chart of whole "
-               "total degrees, asked for with --max-degree";
+        return "--max-stem shows a rectangle of stems; the " + plan.format +
+               " format is the chart of whole total degrees, asked for with --max-degree";
     }
     const long long a = plan.space.bottomCell();
     const long long first = plan.stems->first;

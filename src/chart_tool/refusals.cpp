@@ -103,7 +103,10 @@ const Refusal refusals[] = {
      [](const Settled&) -> std::string { return "--trust-cache goes with --cache"; }},
     // What a picture draws.
     {[](const Settled& s) {
-         return s.plan.drawing.arrowsFromCellDifference > 0 && !s.format.drawsArrows;
+         // On the EHP and cells charts of a format that draws them, --arrows N
+         // keeps the differentials of length N or more.
+         return s.plan.drawing.arrowsFromCellDifference > 0 && !s.format.drawsArrows &&
+                !(s.format.drawsCharts && s.plan.drawing.chart != ChartKind::Adams);
      },
      [](const Settled& s) {
          return "--arrows draws arrows in a picture: it does nothing with --format " +
@@ -134,9 +137,9 @@ const Refusal refusals[] = {
     {[](const Settled& s) {
          return s.plan.drawing.chart != ChartKind::Adams && !s.format.drawsCharts;
      },
-     [](const Settled&) -> std::string {
-         return "--chart ehp and --chart cells draw svg, html and tex; json and tsv list the "
-                "same pairings";
+     [](const Settled& s) {
+         return "--chart ehp and --chart cells draw svg, html and tex, not " + formatName(s) +
+                "; json and tsv list the same pairings";
      }},
     {[](const Settled& s) {
          return s.plan.drawing.chart == ChartKind::Ehp && !s.plan.readings.ehp;

@@ -1,6 +1,7 @@
 #include "picture/page_assets.hpp"
 #include "picture/picture_layout.hpp"
 #include "picture/picture_parts.hpp"
+#include "picture/picture_scene.hpp"
 #include "picture/picture_writers.hpp"
 #include "picture/plane_chart.hpp"
 #include "writers/writers.hpp"
@@ -153,29 +154,36 @@ private:
                          "min=\"1\" max=\"%d\" value=\"%d\"></label>\n",
                          layout.filtrations() - 1, *layout.towerCut());
         }
-        writeSearch(drawsNamedBasis(chart) ? "a name (h1 d0), a monomial (1 2 1) or a cell"
-                                           : "a monomial (1 2 1) or a cell");
+        writeSearch(drawsNamedBasis(chart)      ? "a name (h1 d0), a monomial (1 2 1) or a cell"
+                    : chart.plan.readings.names ? "a name (h1, h1[5]), a monomial (1 2 1) or a cell"
+                                                : "a monomial (1 2 1) or a cell");
     }
 
     void writePicture(const PrintedChart& chart, const PictureLayout& layout) {
         const std::string colour = chart.plan.readings.births() ? "born" : "cell";
+        // Every arrow there is to show (all of them but with --arrows N),
+        // and every product line; the controls show and hide them.
+        const PictureScene scene = pictureScene(
+            layout, chart,
+            {.arrowsFromCellDifference =
+                 hasArrows(chart) ? std::max(1, chart.plan.drawing.arrowsFromCellDifference) : 0,
+             .h3Lines = true,
+             .identified = true,
+             .arrowsAtFirst = chart.plan.drawing.arrowsFromCellDifference > 0,
+             .h3AtFirst = chart.plan.drawing.h3Lines});
         openPicture(layout.title(),
-                    {layout.width(), layout.height(), PictureLayout::unit, PictureLayout::left,
-                     PictureLayout::top, layout.firstStem(), layout.stems(), 0,
+                    {layout.width(), layout.height() + scene.unplaced.height, PictureLayout::unit,
+                     PictureLayout::left, PictureLayout::top, layout.firstStem(), layout.stems(), 0,
                      layout.filtrations()},
                     " data-colour=\"" + colour + "\" data-palette='" + paletteJson() + "'");
         writePictureStyle(out_);
         writePictureShading(out_, layout);
         writePictureGrid(out_, layout, false);
-        // Every arrow there is to show (all of them but with --arrows N),
-        // and every product line; the controls show and hide them.
-        if (hasArrows(chart)) {
-            writePictureArrows(out_, layout, chart,
-                               std::max(1, chart.plan.drawing.arrowsFromCellDifference), true);
-        }
-        writePictureProducts(out_, layout, chart, true, true);
-        writePictureDots(out_, layout, chart, true);
-        writePictureLegend(out_, layout, chart);
+        writePictureLines(out_, "arrows", scene.arrows);
+        writePictureLines(out_, "products", scene.products);
+        writePictureDots(out_, scene);
+        writePictureLegend(out_, layout, chart, scene.unplaced.height > 0);
+        writeLabelTable(out_, scene.unplaced);
         std::fputs("</svg>\n<svg id=\"x-axis\" aria-hidden=\"true\"></svg>\n</div>\n", out_);
     }
 

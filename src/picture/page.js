@@ -163,8 +163,19 @@
   }
   curtisPointing(dots, function () { return chosen; }, show, choose);
 
+  // Whether a name has a term that is the sphere's name wanted, on any cell:
+  // "h1" is a term of "h1[5]", "h0 h2" of "(h0 h2)[3] + h1[7]".
+  function named(name, wanted) {
+    return name.split(' + ').some(function (term) {
+      if (term === wanted) return true;
+      const sphere = term.replace(/\[-?\d+\]$/, '');
+      return sphere !== term && (sphere === wanted || sphere === '(' + wanted + ')');
+    });
+  }
+
   // Search: a monomial (two numbers or more), a cell (one number), or with
-  // names a name ("h1 d0": every class whose name has that term).
+  // names a name ("h1 d0": every class whose name has that term, "h1" every
+  // class named h1 on some cell).
   const search = document.getElementById('search');
   const found = document.getElementById('found');
   search.addEventListener('input', function () {
@@ -172,13 +183,16 @@
     let count = 0;
     const numbers = words.length > 0 && words.every(function (w) { return /^-?\d+$/.test(w); });
     const wanted = words.join(' ');
-    const valid = numbers || (words.length > 0 && data.generators !== undefined);
+    const valid = numbers || (words.length > 0 && dots.some(function (dot) {
+      const c = classes.get(key(dot));
+      return c && c.level.names;
+    }));
     for (const dot of dots) {
       const c = classes.get(key(dot));
       const name = c && c.level.names ? c.level.names[c.j] : null;
       const match = valid && c && (numbers ? (words.length === 1 ? String(c.word[0]) === words[0]
                                                                   : text(c.word) === wanted)
-                                           : name !== null && name.split(' + ').indexOf(wanted) >= 0);
+                                           : name !== null && named(name, wanted));
       dot.classList.toggle('match', !!match);
       count += match ? 1 : 0;
     }

@@ -16,20 +16,32 @@ function curtisView(svg, xAxis, yAxis, pointable) {
 
   function stemAt(x) { return firstStem + (x - left) / unit; }
   function rowAt(y) { return firstRow + rows - 1 - (y - top) / unit; }
+  // The picture is drawn from the top left corner of its box (xMinYMin
+  // meet): its scale, and the part of it the box shows.
+  svg.setAttribute('preserveAspectRatio', 'xMinYMin meet');
+  function shown() {
+    const box = svg.getBoundingClientRect();
+    const scale = Math.min(box.width / view.w, box.height / view.h);
+    return { box: box, scale: scale, x0: view.x, x1: view.x + box.width / scale,
+             y0: view.y, y1: view.y + box.height / scale };
+  }
+  // The stems and rows whose centres the box shows.
   function visibleStems() {
-    const low = Math.max(firstStem, Math.ceil(stemAt(view.x)));
-    const high = Math.min(firstStem + stems - 1, Math.floor(stemAt(view.x + view.w)));
-    return [low, high];
+    const s = shown();
+    return [Math.max(firstStem, Math.ceil(stemAt(s.x0))),
+            Math.min(firstStem + stems - 1, Math.floor(stemAt(s.x1)))];
   }
   function visibleRows() {
-    return [Math.max(firstRow, Math.ceil(rowAt(view.y + view.h))),
-            Math.min(firstRow + rows - 1, Math.floor(rowAt(view.y)))];
+    const s = shown();
+    return [Math.max(firstRow, Math.ceil(rowAt(s.y1))),
+            Math.min(firstRow + rows - 1, Math.floor(rowAt(s.y0)))];
   }
+  // The numbers along both axes: every visible stem and row where there is
+  // room for them, else every second, ...; the stems just under the grid
+  // while its bottom is in view, else along the bottom of the box.
   function drawAxes() {
-    const box = svg.getBoundingClientRect();
-    const scale = Math.min(box.width / view.w, box.height / view.h); // xMidYMid meet
-    const ox = (box.width - view.w * scale) / 2, oy = (box.height - view.h * scale) / 2;
-    const step = Math.max(1, Math.ceil(24 / (unit * scale)));
+    const s = shown();
+    const step = Math.max(1, Math.ceil(20 / (unit * s.scale)));
     function labels(axis, range, place) {
       while (axis.firstChild) axis.removeChild(axis.firstChild);
       for (let value = range[0]; value <= range[1]; ++value) {
@@ -41,14 +53,16 @@ function curtisView(svg, xAxis, yAxis, pointable) {
         axis.appendChild(text);
       }
     }
+    const bottom = top + (rows - 0.5) * unit; // the grid's lower edge
+    const under = Math.min((bottom - view.y) * s.scale + 16, s.box.height + 16);
     labels(xAxis, visibleStems(), function (text, stem) {
-      text.setAttribute('x', ox + (left + (stem - firstStem) * unit - view.x) * scale);
-      text.setAttribute('y', 16);
+      text.setAttribute('x', (left + (stem - firstStem) * unit - view.x) * s.scale);
+      text.setAttribute('y', under);
       text.setAttribute('text-anchor', 'middle');
     });
     labels(yAxis, visibleRows(), function (text, row) {
       text.setAttribute('x', 34);
-      text.setAttribute('y', oy + (top + (firstRow + rows - 1 - row) * unit - view.y) * scale + 4);
+      text.setAttribute('y', (top + (firstRow + rows - 1 - row) * unit - view.y) * s.scale + 4);
       text.setAttribute('text-anchor', 'end');
     });
   }
@@ -64,6 +78,7 @@ function curtisView(svg, xAxis, yAxis, pointable) {
     view = { x: cx - (cx - view.x) * w / view.w, y: cy - (cy - view.y) * h / view.h, w: w, h: h };
     apply();
   }
+  // The whole picture, as large as the box holds it.
   function fit() { view = Object.assign({}, full); apply(); }
   // The whole picture from y down, for the cut of the towers.
   function startAt(y) {
@@ -89,8 +104,7 @@ function curtisView(svg, xAxis, yAxis, pointable) {
   });
   svg.addEventListener('pointermove', function (event) {
     if (!drag) return;
-    const box = svg.getBoundingClientRect();
-    const scale = Math.min(box.width / view.w, box.height / view.h);
+    const scale = shown().scale;
     view.x = drag.view.x - (event.clientX - drag.x) / scale;
     view.y = drag.view.y - (event.clientY - drag.y) / scale;
     apply();
@@ -111,7 +125,8 @@ function curtisView(svg, xAxis, yAxis, pointable) {
   });
   window.addEventListener('resize', drawAxes);
   apply();
-  return { zoomBy: zoomBy, fit: fit, startAt: startAt, visibleStems: visibleStems };
+  return { zoomBy: zoomBy, fit: fit, startAt: startAt, visibleStems: visibleStems,
+           visibleRows: visibleRows, scale: function () { return shown().scale; } };
 }
 
 // Shows or hides everything of class `hidden` on the body as the box `id`

@@ -32,6 +32,19 @@ PictureLayout::PictureLayout(const PrintedChart& chart, bool cutTowers)
         cut_ = true;
         filtrations_ = *towerCut_ + 1;
     }
+    // P_A^B's classes lie far below the top of its computed degrees: the
+    // picture ends two rows above the highest of them.
+    if (!chart.plan.space.singleCell() && !towerCut_) {
+        int highest = 0;
+        for (const PrintedDegree& degree : chart.degrees) {
+            for (const PrintedLevel& level : degree.levels) {
+                if (!level.classes.empty() && chart.plan.shows(level.at)) {
+                    highest = std::max(highest, level.at.filtration());
+                }
+            }
+        }
+        filtrations_ = std::min(filtrations_, std::max(highest + 3, 2));
+    }
     space_ = chart.plan.name();
     title_ = "Curtis chart of " + space_ +
              (chart.plan.stems
@@ -118,9 +131,10 @@ PictureLayout::Point PictureLayout::gridDot(const Bidegree& at, std::size_t coun
     const int n = std::max(1, static_cast<int>(count));
     const int i = static_cast<int>(j);
     const int rows = (n + dotsPerRow - 1) / dotsPerRow;
-    const int row = i / dotsPerRow;
-    const int inRow = std::min(dotsPerRow, n - row * dotsPerRow);
-    return {x(at.stem()) + (i % dotsPerRow - (inRow - 1) / 2.0) * dotSpacing,
+    const int perRow = (n + rows - 1) / rows;
+    const int row = i / perRow;
+    const int inRow = std::min(perRow, n - row * perRow);
+    return {x(at.stem()) + (i % perRow - (inRow - 1) / 2.0) * dotSpacing,
             y(at.filtration()) + (row - (rows - 1) / 2.0) * dotSpacing};
 }
 

@@ -13,19 +13,21 @@ namespace curtis {
 // t - s - w, from the bottom cell (the least stem any level reaches); y the
 // Adams filtration s - 1. A bidegree (stem, filtration) belongs to exactly
 // one total degree, so the survivors drawn there are those of one level,
-// side by side in rows of dotsPerRow, in the chart's order. Shared by every
+// side by side in the chart's order, as the literature draws them: one row
+// of up to dotsPerRow, else rows as even as can be, within the bidegree's
+// square. Shared by every
 // front end that draws the chart, so that they never disagree.
 class PictureLayout {
 public:
     // Pixels per degree, the margins around the grid, the dots.
-    static constexpr double unit = 24;
+    static constexpr double unit = 40;
     static constexpr double left = 56;
     static constexpr double top = 48;
-    static constexpr double bottom = 48;
+    static constexpr double bottom = 64;
     static constexpr double legendWidth = 230;
-    static constexpr double dotRadius = 4.5;
-    static constexpr double dotSpacing = 9.5;
-    static constexpr int dotsPerRow = 3;
+    static constexpr double dotRadius = 3.5;
+    static constexpr double dotSpacing = 10;
+    static constexpr int dotsPerRow = 4;
 
     struct Point {
         double x;
@@ -42,8 +44,8 @@ public:
     int filtrations() const { return filtrations_; }
     std::int32_t minDegree() const { return minDegree_; }
     std::int32_t maxDegree() const { return maxDegree_; }
-    // Axis labels every labelStep degrees.
-    int labelStep() const { return stems_ > 40 ? 4 : 2; }
+    // Axis labels every labelStep degrees: every one where the numbers fit.
+    int labelStep() const { return stems_ > 100 ? 4 : stems_ > 50 ? 2 : 1; }
 
     double x(double stem) const { return left + (stem - firstStem_) * unit; }
     double y(double filtration) const { return top + (filtrations_ - 1 - filtration) * unit; }
@@ -101,8 +103,8 @@ private:
     bool cut_ = false; // the picture ends at the cut
 
     void findTowerCut(const PrintedChart& chart);
-    // The centre of the j-th of count dots in a bidegree: rows of
-    // dotsPerRow, each centred.
+    // The centre of the j-th of count dots in a bidegree: as few rows as
+    // hold dotsPerRow each, as even as can be, each centred.
     Point gridDot(const Bidegree& at, std::size_t count, std::size_t j) const;
     std::string space_;
     std::string title_;

@@ -26,40 +26,15 @@ void writePictureShading(std::FILE* out, const PictureLayout& layout);
 // own, which stay in view).
 void writePictureGrid(std::FILE* out, const PictureLayout& layout, bool numbers = true);
 
-// A picture for a page (identified) marks each element with what it shows:
-// a dot its t, s and survivor index j (data-t, data-s, data-j) and takes the
-// keyboard's focus; a product line the dots it joins (data-from, data-to,
-// "t:s:j"); an arrow the t and s of its target.
-
-// The pairings that change the cell by at least fromCellDifference, as thin
-// arrows from the source at (stem + 1, s - 2) towards the target at
-// (stem, s - 1).
-void writePictureArrows(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                        int fromCellDifference, bool identified = false);
-
-// The products: from each survivor a line to each term, h0 vertical, h1 of
-// slope 1, h2 of slope 1/3, h3 if asked for. A product that is one class is
-// a line of its factor's class; one that is a sum of several gets class
-// "sum" too, drawn dotted, so that no single line reads as the product.
-void writePictureProducts(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                          bool h3Lines, bool identified = false);
-
-// A dot per survivor, its monomial as its title, coloured and labelled by its
-// cell where the cells differ.
-// Where the picture cuts towers: an arrow up from the top of each, which
-// says that it goes on.
-void writePictureTowerCuts(std::FILE* out, const PictureLayout& layout);
-
-void writePictureDots(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
-                      bool identified = false);
-
 // The palette colour of a cell; the same for every front end. The palette's
 // colours in turn, as a JSON array.
 std::string cellColour(std::int32_t cell);
 std::string paletteJson();
 
-// What the colours and marks mean: only the entries the picture has.
-void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart);
+// What the dots, rings, colours, lines and arrows mean: only the entries the
+// picture has; `unplaced`: some labels are in the table under the chart.
+void writePictureLegend(std::FILE* out, const PictureLayout& layout, const PrintedChart& chart,
+                        bool unplaced);
 
 // Text made safe for XML character data and attribute values.
 std::string escapedXml(const std::string& text);

@@ -66,6 +66,14 @@ PlaneChart ehpPlane(const PrintedChart& chart) {
     PlaneChart plane;
     plane.title = "The algebraic EHP spectral sequence of S^0 read off the Curtis table";
     plane.yName = "the sphere S^N a class is born on";
+    const int shortest = chart.plan.drawing.arrowsFromCellDifference;
+    plane.legend = {
+        {PlaneLegendEntry::Mark::Dot, {"a class, on the sphere S^N", "it is born on"}},
+        {PlaneLegendEntry::Mark::Ring, {"a class that dies on S^M (\u2020M)"}},
+        {PlaneLegendEntry::Mark::Arrow,
+         {"from the class that kills it,", "born on S^M, one stem up",
+          shortest > 1 ? "(those that live " + std::to_string(shortest) + " spheres or more)"
+                       : ""}}};
     forEachShown(chart, [&](const PrintedLevel& level) {
         const int stem = level.at.stem();
         for (const ChartClass& c : level.classes) {
@@ -76,6 +84,10 @@ PlaneChart ehpPlane(const PrintedChart& chart) {
                     word + ", on every sphere from S^" + std::to_string(born), word, std::nullopt});
         }
         for (const PrintedEhp& pair : level.ehp) {
+            // With --arrows N only the classes that live N spheres or more.
+            if (pair.dies - pair.born < shortest) {
+                continue;
+            }
             const std::string target = monomialText(pair.target);
             const std::string source = monomialText(pair.source);
             addPairing(plane,
@@ -96,6 +108,11 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
     plane.title = "The algebraic Atiyah-Hirzebruch spectral sequence of " + chart.plan.name() +
                   " read off the Curtis table";
     plane.yName = "the cell";
+    const int shortest = chart.plan.drawing.arrowsFromCellDifference;
+    plane.legend = {{PlaneLegendEntry::Mark::Dot, {"a class of E1 on its cell"}},
+                    {PlaneLegendEntry::Mark::Arrow,
+                     {"a differential, from its source", "one stem up to its target",
+                      shortest > 1 ? "(of length " + std::to_string(shortest) + " or more)" : ""}}};
     forEachShown(chart, [&](const PrintedLevel& level) {
         const int stem = level.at.stem();
         for (const ChartClass& c : level.classes) {
@@ -111,8 +128,7 @@ PlaneChart cellsPlane(const PrintedChart& chart) {
         }
         for (const ChartArrow& arrow : level.arrows) {
             // With --arrows N only the differentials of length N or more.
-            if (arrow.source.front() - arrow.target.front() <
-                chart.plan.drawing.arrowsFromCellDifference) {
+            if (arrow.source.front() - arrow.target.front() < shortest) {
                 continue;
             }
             const std::string target = monomialText(arrow.target);
@@ -146,10 +162,10 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
     // The fullest place holds its dots in a square of side `across`; the
     // grid's unit grows to hold it with room between places.
     const int across = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(most))));
-    unit = std::max(28.0, 8.0 * across + 10);
+    unit = std::max(36.0, 9.0 * across + 12);
     const double spacing = std::min(9.0, (unit - 10) / across);
     radius = std::min(4.0, spacing * 0.4);
-    width = left + columns * unit + 24;
+    width = left + columns * unit + 24 + legendWidth;
     height = top + rows * unit + 40;
     std::map<std::pair<int, int>, int> placed;
     for (const PlaneDot& dot : plane.dots) {
@@ -157,12 +173,58 @@ PlaneLayout::PlaneLayout(const PlaneChart& plane)
         const int i = placed[{dot.x, dot.y}]++;
         const int wide = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(n))));
         const int high = (n + wide - 1) / wide;
-        sharing.push_back(n);
-        ordinal.push_back(i);
         centres.emplace_back(
             left + (dot.x - plane.firstX) * unit + (i % wide - (wide - 1) / 2.0) * spacing,
             top + (plane.lastY - dot.y) * unit + (i / wide - (high - 1) / 2.0) * spacing);
     }
+    placeLabels(plane);
+}
+
+namespace {
+
+constexpr double planeLabelSize = 7;
+constexpr double planeDeathSize = 6;
+
+} // namespace
+
+void PlaneLayout::placeLabels(const PlaneChart& plane) {
+    LabelPlacer placer(
+        {left - unit / 2, top - unit / 2, left + columns * unit + 4, top + (rows - 0.5) * unit});
+    for (const auto& [x, y] : centres) {
+        placer.addDot(x, y, radius);
+    }
+    for (const PlaneArrow& arrow : plane.arrows) {
+        placer.addSegment({centres[arrow.from].first, centres[arrow.from].second,
+                           centres[arrow.to].first, centres[arrow.to].second});
+    }
+    std::vector<LabelRequest> requests;
+    for (std::size_t d = 0; d < plane.dots.size(); ++d) {
+        const auto [x, y] = centres[d];
+        requests.push_back(
+            {x, y, radius, textWidth(plane.dots[d].label, planeLabelSize), planeLabelSize});
+        if (plane.dots[d].diesOn) {
+            requests.push_back(
+                {x, y, radius,
+                 textWidth("\u2020" + std::to_string(*plane.dots[d].diesOn), planeDeathSize),
+                 planeDeathSize});
+        }
+    }
+    const std::vector<std::optional<LabelSpot>> spots = placer.place(requests);
+    std::vector<std::string> entries;
+    std::size_t next = 0;
+    for (const PlaneDot& dot : plane.dots) {
+        labels.push_back(spots[next++]);
+        if (!labels.back()) {
+            entries.push_back(labelTableEntry(dot.x, dot.y, dot.label));
+        }
+        deaths.push_back(dot.diesOn ? spots[next++] : std::nullopt);
+        if (dot.diesOn && !deaths.back()) {
+            entries.push_back(
+                labelTableEntry(dot.x, dot.y, "\u2020" + std::to_string(*dot.diesOn)));
+        }
+    }
+    unplaced = labelTable(std::move(entries), left, height, width - left);
+    height += unplaced.height;
 }
 
 namespace {
@@ -202,33 +264,62 @@ void writePlaneGrid(std::FILE* out, const PlaneChart& plane, const PlaneLayout& 
     }
     std::fprintf(out, "<text x=\"%s\" y=\"%s\" text-anchor=\"middle\">stem; y: %s</text>\n</g>\n",
                  pictureNumber(left + (layout.columns - 1) * unit / 2).c_str(),
-                 pictureNumber(layout.height - 8).c_str(), escapedXml(plane.yName).c_str());
+                 pictureNumber(layout.height - layout.unplaced.height - 8).c_str(),
+                 escapedXml(plane.yName).c_str());
 }
 
-// A dot, its label where its place holds at most two (more would cover
-// each other; the title and the page tell them), and a death's sphere.
+// A dot, its label and a death's sphere where they were placed.
 void writePlaneDot(std::FILE* out, const PlaneDot& dot, const PlaneLayout& layout, std::size_t d) {
     const auto [cx, cy] = layout.centres[d];
-    const double r = layout.radius;
     std::fprintf(out,
                  "<g class=\"class-dot\"><circle class=\"class\" data-dot=\"%zu\" cx=\"%s\" "
                  "cy=\"%s\" r=\"%s\" fill=\"%s\" stroke=\"#2166ac\" tabindex=\"0\">"
                  "<title>%s</title></circle>",
-                 d, pictureNumber(cx).c_str(), pictureNumber(cy).c_str(), pictureNumber(r).c_str(),
-                 dot.diesOn ? "white" : "#2166ac", escapedXml(dot.title).c_str());
-    if (layout.sharing[d] <= 2) {
-        // Of two, the first's label goes to its left.
-        const bool leftward = layout.sharing[d] == 2 && layout.ordinal[d] == 0;
-        const std::string x = pictureNumber(leftward ? cx - r : cx + r);
-        const char* anchor = leftward ? " text-anchor=\"end\"" : "";
-        std::fprintf(out, "<text class=\"dot-label\" font-size=\"6\" x=\"%s\" y=\"%s\"%s>%s</text>",
-                     x.c_str(), pictureNumber(cy - r).c_str(), anchor,
+                 d, pictureNumber(cx).c_str(), pictureNumber(cy).c_str(),
+                 pictureNumber(layout.radius).c_str(), dot.diesOn ? "white" : "#2166ac",
+                 escapedXml(dot.title).c_str());
+    if (const std::optional<LabelSpot>& at = layout.labels[d]) {
+        std::fprintf(out, "<text class=\"dot-label\" font-size=\"%g\" x=\"%s\" y=\"%s\">%s</text>",
+                     planeLabelSize, pictureNumber(at->x).c_str(), pictureNumber(at->y).c_str(),
                      escapedXml(dot.label).c_str());
-        if (dot.diesOn) {
+    }
+    if (const std::optional<LabelSpot>& at = layout.deaths[d]) {
+        std::fprintf(out, "<text class=\"dies\" font-size=\"%g\" x=\"%s\" y=\"%s\">\u2020%d</text>",
+                     planeDeathSize, pictureNumber(at->x).c_str(), pictureNumber(at->y).c_str(),
+                     *dot.diesOn);
+    }
+    std::fputs("</g>\n", out);
+}
+
+// The legend, right of the grid: each entry's mark, then its lines.
+void writePlaneLegend(std::FILE* out, const PlaneChart& plane, const PlaneLayout& layout) {
+    const double x = PlaneLayout::left + layout.columns * layout.unit + 8;
+    double y = PlaneLayout::top;
+    std::fputs("<g class=\"legend\">\n", out);
+    for (const PlaneLegendEntry& entry : plane.legend) {
+        const std::string cx = pictureNumber(x + 6);
+        const std::string cy = pictureNumber(y - 4);
+        if (entry.mark == PlaneLegendEntry::Mark::Arrow) {
             std::fprintf(out,
-                         "<text class=\"dies\" font-size=\"6\" x=\"%s\" y=\"%s\"%s>\u2020%d</text>",
-                         x.c_str(), pictureNumber(cy + r + 6).c_str(), anchor, *dot.diesOn);
+                         "<line x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" stroke=\"#b2182b\" "
+                         "stroke-width=\"0.7\" marker-end=\"url(#head)\"/>\n",
+                         pictureNumber(x).c_str(), pictureNumber(y + 2).c_str(),
+                         pictureNumber(x + 12).c_str(), pictureNumber(y - 10).c_str());
+        } else {
+            std::fprintf(out,
+                         "<circle cx=\"%s\" cy=\"%s\" r=\"4\" fill=\"%s\" stroke=\"#2166ac\"/>\n",
+                         cx.c_str(), cy.c_str(),
+                         entry.mark == PlaneLegendEntry::Mark::Ring ? "white" : "#2166ac");
         }
+        for (const std::string& line : entry.lines) {
+            if (!line.empty()) {
+                std::fprintf(out, "<text x=\"%s\" y=\"%s\">%s</text>\n",
+                             pictureNumber(x + 18).c_str(), pictureNumber(y).c_str(),
+                             escapedXml(line).c_str());
+                y += 14;
+            }
+        }
+        y += 8;
     }
     std::fputs("</g>\n", out);
 }
@@ -259,6 +350,8 @@ void writePlaneParts(std::FILE* out, const PlaneChart& plane, const PlaneLayout&
         writePlaneDot(out, plane.dots[d], layout, d);
     }
     std::fputs("</g>\n", out);
+    writePlaneLegend(out, plane, layout);
+    writeLabelTable(out, layout.unplaced);
 }
 
 void writePlaneSvg(std::FILE* out, const PlaneChart& plane) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "chart/printed_chart.hpp"
+#include "picture/label_placement.hpp"
+#include "picture/label_table.hpp"
 
 #include <cstdio>
 #include <optional>
@@ -30,9 +32,16 @@ struct PlaneArrow {
     std::size_t to = 0;   // the target's dot
 };
 
+// An entry of a plane's legend: its mark and its lines of text.
+struct PlaneLegendEntry {
+    enum class Mark { Dot, Ring, Arrow } mark = Mark::Dot;
+    std::vector<std::string> lines;
+};
+
 struct PlaneChart {
     std::string title;
     std::string yName;
+    std::vector<PlaneLegendEntry> legend;
     int firstX = 0;
     int lastX = -1;
     int firstY = 0;
@@ -49,10 +58,12 @@ PlaneChart cellsPlane(const PrintedChart& chart);
 PlaneChart planeOf(const PrintedChart& chart);
 
 // Where the plane's dots go: a grid whose unit grows to hold the fullest
-// place, the dots of one place in a small square of their own.
+// place, the dots of one place in a small square of their own; and where
+// their labels go.
 struct PlaneLayout {
     static constexpr double left = 64;
     static constexpr double top = 48;
+    static constexpr double legendWidth = 250;
 
     explicit PlaneLayout(const PlaneChart& plane);
 
@@ -60,11 +71,18 @@ struct PlaneLayout {
     int rows = 1;
     double unit = 28;
     double radius = 4;
-    double width = 0; // of the grid and its numbers, without the title
+    double width = 0; // of the grid, its numbers and the legend, without the title
     double height = 0;
     std::vector<std::pair<double, double>> centres; // per dot
-    std::vector<int> sharing;                       // per dot: the dots in its place
-    std::vector<int> ordinal;                       // per dot: its number in its place
+    // Per dot, where its label and, for a class that dies, its "\u2020M" went,
+    // clear of every dot, arrow and other label; the labels with no room,
+    // in a table under the grid (the height counts it).
+    std::vector<std::optional<LabelSpot>> labels;
+    std::vector<std::optional<LabelSpot>> deaths;
+    LabelTable unplaced;
+
+private:
+    void placeLabels(const PlaneChart& plane);
 };
 
 // The plane's grid, pairings and dots, each dot marked with its number

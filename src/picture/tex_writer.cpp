@@ -106,6 +106,36 @@ std::string texText(const std::string& text) {
     return tex;
 }
 
+// The stems of a page of a long chart, which fits a page of a paper
+// printed across.
+constexpr int pageStems = 30;
+// Centimetres per stem and per filtration.
+constexpr double texUnit = 0.75;
+
+// The classes' look: filled dots, their labels small and attached to them,
+// each on the side labelDirection gives.
+constexpr const char* classStyle =
+    "classes = {fill, minimum size = 0.25em}, class labels = {font = \\tiny, inner sep = 0.5pt}, "
+    "class placement transform = {scale = 1.6}";
+
+// The side of its dot a label goes on, by the package's own label
+// placement, for the place-th of count classes of a bidegree drawn side by
+// side: one alone below and to the right, clear of the lines that come in
+// from below and the left and leave upwards; of several the first on the
+// left, the last on the right, the others below.
+const char* labelDirection(std::size_t place, std::size_t count) {
+    if (count == 1) {
+        return "below right";
+    }
+    return place == 1 ? "left" : place == count ? "right" : "below";
+}
+
+// The width of a page that holds a page of the chart of this many stems, and
+// a margin of `margin` centimetres.
+int pageCentimetres(int stems, int margin) {
+    return std::max(20, static_cast<int>(std::min(stems, pageStems) * texUnit) + margin);
+}
+
 // A class pattern that places up to `most` classes of one position side by
 // side in a row (the package's own stop at six).
 std::string classPattern(std::size_t most) {
@@ -170,8 +200,9 @@ std::vector<std::size_t> basisPlaces(const PrintedLevel& level) {
 // a bidegree is its survivor n - 1); \structline for the products by h0, h1
 // and h2 (and h3 with --h3-lines), a product that is a sum in the style
 // "sum" to each term; the bidegrees not computed shaded; towers cut where
-// the picture cuts them. With --tex-body only the sseqpage environment,
-// else a document around it.
+// the picture cuts them. The classes and lines are kept once (sseqdata) and
+// printed on pages of at most pageStems stems each, each page with its
+// legend. With --tex-body only those, else a document around them.
 class TexWriter : public ChartWriter {
 public:
     explicit TexWriter(std::FILE* out) : out_(out) {}
@@ -191,11 +222,12 @@ public:
                 "\\usepackage{spectralsequences}\n"
                 "\\pagestyle{empty}\n"
                 "\\begin{document}\n",
-                adams ? layout.stems() / 2 + 5 : std::max(20, (plane.lastX - plane.firstX) / 2 + 8),
-                adams ? layout.filtrations() / 2 + 5 : (plane.lastY - plane.firstY) / 2 + 8,
+                pageCentimetres(adams ? layout.stems() : plane.lastX - plane.firstX + 1, 6),
+                adams ? static_cast<int>(layout.filtrations() * texUnit) + 7
+                      : static_cast<int>((plane.lastY - plane.firstY + 1) * texUnit) + 10,
                 keysPatch);
         }
-        adams ? page(chart, layout) : planePage(plane);
+        adams ? page(chart, layout) : planePage(plane, chart.plan.drawing.chart == ChartKind::Ehp);
         if (document) {
             std::fputs("\\end{document}\n", out_);
         }
@@ -217,14 +249,38 @@ private:
             most = std::max(most, basis ? level.basis.size() : level.classes.size());
         });
         std::fputs(classPattern(most).c_str(), out_);
+        const int first = layout.firstStem();
+        const int last = layout.firstStem() + layout.stems() - 1;
         std::fprintf(out_,
-                     "\\begin{sseqpage}[title = {%s}, x range = {%d}{%d}, y range = {0}{%d}, "
-                     "scale = 0.5, class pattern = curtis, x tick step = %d, y tick step = %d, "
-                     "classes = {fill, "
-                     "minimum size = 0.25em}, class labels = {font = \\tiny, above right}, "
-                     "class placement transform = {scale = 1.6}]\n",
-                     named.c_str(), layout.firstStem(), layout.firstStem() + layout.stems() - 1,
-                     layout.filtrations() - 1, layout.labelStep(), layout.labelStep());
+                     "\\begin{sseqdata}[name = curtis, x range = {%d}{%d}, y range = {0}{%d}, "
+                     "scale = %g, class pattern = curtis, x tick step = %d, y tick step = %d, "
+                     "%s]\n",
+                     first, last, layout.filtrations() - 1, texUnit, layout.labelStep(),
+                     layout.labelStep(), classStyle);
+        shadeUncomputed(layout);
+        if (basis) {
+            forEachDrawn(chart, layout, [&](const PrintedLevel& level) { basisClasses(level); });
+            forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
+                basisStructlines(chart, layout, level);
+            });
+        } else {
+            forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
+                for (std::size_t j = 0; j < level.classes.size(); ++j) {
+                    std::fprintf(out_, "\\class[\"%s\" %s](%d,%d)\n",
+                                 classLabel(level.classes[j]).c_str(),
+                                 labelDirection(j + 1, level.classes.size()), level.at.stem(),
+                                 level.at.filtration());
+                }
+            });
+            forEachDrawn(chart, layout,
+                         [&](const PrintedLevel& level) { structlines(chart, layout, level); });
+        }
+        std::fputs("\\end{sseqdata}\n", out_);
+        printPages(named, first, last, {0, layout.filtrations() - 1}, adamsLegend(chart, basis));
+    }
+
+    // The bidegrees not computed, shaded.
+    void shadeUncomputed(const PictureLayout& layout) {
         for (int dx = 0; dx < layout.stems(); ++dx) {
             for (int y = 0; y < layout.filtrations(); ++y) {
                 if (!layout.computed(dx, y)) {
@@ -236,42 +292,63 @@ private:
                 }
             }
         }
-        if (basis) {
-            forEachDrawn(chart, layout, [&](const PrintedLevel& level) { basisClasses(level); });
-            forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
-                basisStructlines(chart, layout, level);
-            });
-            std::fputs("\\end{sseqpage}\n", out_);
-            return;
+    }
+
+    // What the dots, lines and shades of an Adams chart's page mean.
+    static std::string adamsLegend(const PrintedChart& chart, bool basis) {
+        const std::string dots =
+            std::string("A dot is a class") + (basis ? " of the named basis" : "");
+        if (!chart.plan.readings.products) {
+            return dots + "; shaded squares were not computed.";
         }
-        forEachDrawn(chart, layout, [&](const PrintedLevel& level) {
-            for (const ChartClass& c : level.classes) {
-                std::fprintf(out_, "\\class[\"%s\"](%d,%d)\n", classLabel(c).c_str(),
-                             level.at.stem(), level.at.filtration());
-            }
-        });
-        forEachDrawn(chart, layout,
-                     [&](const PrintedLevel& level) { structlines(chart, layout, level); });
-        std::fputs("\\end{sseqpage}\n", out_);
+        return dots + "; lines are its products by $h_{0}$ (vertical), $h_{1}$ and $h_{2}$" +
+               (chart.plan.drawing.h3Lines ? " and $h_{3}$" : "") +
+               ", a dashed red line one to each term of a product that is a sum; shaded "
+               "squares were not computed.";
+    }
+
+    // The chart's pages, each of at most pageStems stems, one after another,
+    // each with its legend under it.
+    void printPages(const std::string& title, int first, int last, std::pair<int, int> ys,
+                    const std::string& legend) {
+        const int pages = (last - first) / pageStems + 1;
+        for (int page = 0; page < pages; ++page) {
+            const int from = first + page * pageStems;
+            const int to = std::min(last, from + pageStems - 1);
+            const std::string stems =
+                pages == 1 ? ""
+                           : ", page " + std::to_string(page + 1) + " of " + std::to_string(pages) +
+                                 ": stems " + std::to_string(from) + " to " + std::to_string(to);
+            // The page and its legend in one box, which never breaks.
+            std::fprintf(out_,
+                         "%s\\noindent\\begin{minipage}{\\linewidth}\n\\printpage[name = "
+                         "curtis, title = {%s%s}, x range = {%d}{%d}, y range = {%d}{%d}]\n\n"
+                         "{\\footnotesize %s}\n\\end{minipage}\n",
+                         page == 0 ? "" : "\\newpage\n", title.c_str(), stems.c_str(), from, to,
+                         ys.first, ys.second, legend.c_str());
+        }
     }
 
     // The EHP or the cells chart: a \class per dot, in each place in their
     // order, and an arrow per pairing from its source to its target.
-    void planePage(const PlaneChart& plane) {
+    void planePage(const PlaneChart& plane, bool ehp) {
         std::fputs(planePattern(plane).c_str(), out_);
-        std::fprintf(
-            out_,
-            "\\begin{sseqpage}[title = {%s}, x range = {%d}{%d}, y range = {%d}{%d}, "
-            "scale = 0.5, class pattern = curtis, classes = {fill, minimum size = 0.25em}, "
-            "class labels = {font = \\tiny, above right}, class placement transform = "
-            "{scale = 1.6}, x label = {stem}, y label = {%s}]\n",
-            texText(plane.title).c_str(), plane.firstX, plane.lastX, plane.firstY, plane.lastY,
-            texText(plane.yName).c_str());
+        std::fprintf(out_,
+                     "\\begin{sseqdata}[name = curtis, x range = {%d}{%d}, y range = {%d}{%d}, "
+                     "scale = %g, class pattern = curtis, %s, x label = {stem}, y label = "
+                     "{%s}]\n",
+                     plane.firstX, plane.lastX, plane.firstY, plane.lastY, texUnit, classStyle,
+                     texText(plane.yName).c_str());
+        std::map<std::pair<int, int>, std::size_t> count;
+        for (const PlaneDot& dot : plane.dots) {
+            ++count[{dot.x, dot.y}];
+        }
         std::map<std::pair<int, int>, std::size_t> placed;
         std::vector<std::size_t> place; // each dot's number in its place, from 1
         for (const PlaneDot& dot : plane.dots) {
             place.push_back(++placed[{dot.x, dot.y}]);
-            std::fprintf(out_, "\\class[\"%s\"%s](%d,%d)\n", texMath(dot.label).c_str(),
+            std::fprintf(out_, "\\class[\"%s\" %s%s](%d,%d)\n", texMath(dot.label).c_str(),
+                         labelDirection(place.back(), count[{dot.x, dot.y}]),
                          dot.diesOn ? ", fill = none" : "", dot.x, dot.y);
         }
         for (const PlaneArrow& arrow : plane.arrows) {
@@ -280,7 +357,13 @@ private:
             std::fprintf(out_, "\\structline[->, red](%d,%d,%zu)(%d,%d,%zu)\n", from.x, from.y,
                          place[arrow.from], to.x, to.y, place[arrow.to]);
         }
-        std::fputs("\\end{sseqpage}\n", out_);
+        std::fputs("\\end{sseqdata}\n", out_);
+        printPages(texText(plane.title), plane.firstX, plane.lastX, {plane.firstY, plane.lastY},
+                   ehp ? "A dot is a class at its stem and the sphere it is born on; an open "
+                         "dot one that dies, with a red arrow to it from the class that kills "
+                         "it, one stem up."
+                       : "A dot is a class of $E_{1}$ at its stem and its cell; a red arrow a "
+                         "differential, from its source one stem up to its target.");
     }
 
     static std::string planePattern(const PlaneChart& plane) {
@@ -310,9 +393,10 @@ private:
         for (std::size_t b = 0; b < places.size(); ++b) {
             inPlace[places[b] - 1] = b;
         }
-        for (const std::size_t b : inPlace) {
-            std::fprintf(out_, "\\class[\"%s\"](%d,%d)\n", basisLabel(level.basis[b]).c_str(),
-                         level.at.stem(), level.at.filtration());
+        for (std::size_t n = 0; n < inPlace.size(); ++n) {
+            std::fprintf(
+                out_, "\\class[\"%s\" %s](%d,%d)\n", basisLabel(level.basis[inPlace[n]]).c_str(),
+                labelDirection(n + 1, inPlace.size()), level.at.stem(), level.at.filtration());
         }
     }
 

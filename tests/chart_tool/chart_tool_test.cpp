@@ -196,6 +196,18 @@ TEST(ChartTool, ThePictureIsWellFormedWithALabelledDotPerSurvivor) {
             std::string::npos);
         EXPECT_NE(text.find(">Adams filtration s</text>"), std::string::npos);
     }
+    // Every kind of picture, with the entries of its legend, is well-formed.
+    for (std::vector<std::string> kind : std::vector<std::vector<std::string>>{
+             {"--sphere", "--max-degree", "20", "--unstable", "3"},
+             {"--sphere", "--max-degree", "20", "--names", "--products", "--h3-lines"},
+             {"--sphere", "--max-degree", "16", "--ehp", "--chart", "ehp"},
+             {"--bottom-cell", "1", "--max-degree", "14", "--chart", "cells", "--arrows", "2"}}) {
+        kind.insert(kind.end(), {"--format", "svg", "--output", picture.string()});
+        ASSERT_EQ(chartTool(kind).exitStatus, 0) << kind[0];
+        const std::string command =
+            std::string(XMLLINT_EXECUTABLE) + " --noout " + picture.string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << kind[3];
+    }
 }
 
 // The table read back by Python's csv module, which needs nothing but the
@@ -565,12 +577,18 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
         std::vector<std::string> svg(arguments.begin(), arguments.begin() + (sphere ? 3 : 0));
         svg.insert(svg.end(), arguments.begin() + (sphere ? 5 : 0), arguments.end());
         svg.insert(svg.end(), {"--format", "svg", "--uncut"});
-        EXPECT_EQ(occurrences(chartTool(svg).out, "<text class=\"name\""), names.size());
+        // Each beside its dot or in the table under the picture.
+        const std::string picture = chartTool(svg).out;
+        EXPECT_EQ(occurrences(picture, "<text class=\"name\"") +
+                      occurrences(picture, "unplaced-label"),
+                  names.size());
     }
 }
 
 // The EHP and cells charts, in SVG, the page and LaTeX: one dot per survivor
-// and per end of each pairing, one arrow per pairing, the axes as named.
+// and per end of each pairing, one arrow per pairing, the axes as named;
+// with --arrows N the EHP chart of a range of stems draws the pairings of
+// the classes that live on N spheres or more.
 TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
     const struct {
         std::vector<std::string> space;
@@ -614,6 +632,22 @@ TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
         EXPECT_EQ(occurrences(tex, "\\class["), survivors + 2 * pairings);
         EXPECT_EQ(occurrences(tex, "\\structline[->"), pairings);
     }
+    const std::vector<std::string> band{"--sphere", "--ehp", "--min-stem", "8", "--max-stem", "16"};
+    const nlohmann::json chart = nlohmann::json::parse(chartTool(band).out);
+    std::size_t longLived = 0;
+    for (const nlohmann::json& degree : chart.at("degrees")) {
+        for (const nlohmann::json& level : degree.at("levels")) {
+            for (const nlohmann::json& pair : level.at("ehp")) {
+                if (pair.at("dies").get<int>() - pair.at("born").get<int>() >= 3) {
+                    ++longLived;
+                }
+            }
+        }
+    }
+    std::vector<std::string> arguments = band;
+    arguments.insert(arguments.end(), {"--chart", "ehp", "--arrows", "3", "--format", "svg"});
+    EXPECT_EQ(occurrences(chartTool(arguments).out, "class=\"pairing\""), longLived);
+    EXPECT_GT(longLived, 3u);
 }
 
 // With names, every class of the cells chart, survivor or end of a
@@ -677,15 +711,16 @@ long darkPixels(const std::filesystem::path& file) {
     return in ? dark : -1;
 }
 
-// The LaTeX charts of the sphere, a space and a band: one \class per
-// survivor, one \structline per term of each product by h0, h1 and h2;
-// --tex-body is the page alone; the document compiles with pdflatex into a
-// page that is not blank.
+// The LaTeX charts of the sphere, a space, a band and a range of stems: one
+// \class per survivor, one \structline per term of each product by h0, h1
+// and h2; --tex-body is the pages alone; the range of 40 stems compiles
+// with pdflatex into two pages that are not blank.
 TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
     const std::vector<std::vector<std::string>> charts{
         {"--sphere", "--max-degree", "20", "--names"},
         {"--bottom-cell", "1", "--max-degree", "14"},
         {"--bottom-cell", "-3", "--top-cell", "5", "--max-degree", "14", "--max-filtration", "3"},
+        {"--bottom-cell", "1", "--max-stem", "40", "--max-filtration", "3"},
     };
     std::string document;
     for (std::vector<std::string> arguments : charts) {
@@ -713,9 +748,7 @@ TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
         EXPECT_EQ(body.rfind("\\sseqset", 0), 0u);
         EXPECT_EQ(occurrences(body, "\\documentclass"), 0u);
         EXPECT_EQ(occurrences(body, "\\class["), survivors);
-        if (document.empty()) {
-            document = tex;
-        }
+        document = tex;
     }
     if (std::system("command -v pdflatex >/dev/null 2>&1 && command -v pdftoppm >/dev/null 2>&1") !=
         0) {
@@ -727,8 +760,8 @@ TEST(ChartTool, TexChartsHoldEveryClassAndCompile) {
     testing::ProcessOptions options;
     options.arguments = {"-c", "cd '" + directory.path().string() +
                                    "' && pdflatex -interaction=nonstopmode -halt-on-error "
-                                   "chart.tex >/dev/null && pdftoppm -gray -r 30 -singlefile "
-                                   "chart.pdf page"};
+                                   "chart.tex >/dev/null && grep -q '(2 pages' chart.log && "
+                                   "pdftoppm -gray -r 30 -singlefile chart.pdf page"};
     options.timeoutSeconds = 180;
     const ProcessResult compiled = testing::runProcess("/bin/sh", options);
     ASSERT_EQ(compiled.exitStatus, 0) << compiled.err;
@@ -863,8 +896,8 @@ TEST(ChartTool, ARangeOfStemsIsTheRectangleOfItsDegrees) {
         svg.insert(svg.end(), {"--format", "svg", "--uncut"});
         const std::string picture = chartTool(svg).out;
         std::ostringstream size;
-        size << "width=\"" << 56 + (c.last - c.first) * 24 + 32 + 230 << ".0\" height=\""
-             << 48 + c.band * 24 + 48 << ".0\"";
+        size << "width=\"" << 56 + (c.last - c.first) * 40 + 32 + 230 << ".0\" height=\""
+             << 48 + c.band * 40 + 64 << ".0\"";
         EXPECT_NE(picture.find(size.str()), std::string::npos) << size.str();
     }
 }
@@ -900,7 +933,7 @@ TEST(ChartTool, TheTowerIsCutAboveEveryOtherClass) {
         EXPECT_EQ(occurrences(svg, "<line class=\"tower\" x1=\"56.0\""), 1u);
         EXPECT_EQ(occurrences(svg, "the tower goes on above filtration " + std::to_string(cut)),
                   1u);
-        EXPECT_NE(svg.find("height=\"" + std::to_string(48 + cut * 24 + 48) + ".0\""),
+        EXPECT_NE(svg.find("height=\"" + std::to_string(48 + cut * 40 + 64) + ".0\""),
                   std::string::npos);
         arguments.back() = "html";
         EXPECT_NE(chartTool(arguments).out.find("id=\"tower-cut\" min=\"1\" max=\"" +
@@ -993,6 +1026,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--bottom-cell", "1", "--max-stem", "10"},
         {"--sphere", "--max-stem", "10", "--max-degree", "12"},
         {"--sphere", "--max-stem", "10", "--format", "text"},
+        {"--sphere", "--max-degree", "8", "--arrows", "--format", "tex"},
         {"--sphere", "--min-stem", "3"},
         {"--sphere", "--min-stem", "5", "--max-stem", "4"},
         {"--sphere", "--max-stem", "250", "--max-filtration", "10"},
@@ -1017,6 +1051,11 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         EXPECT_EQ(occurrences(result.err, "\n"), 1u) << result.err;
         EXPECT_EQ(result.err.rfind("curtis-chart: ", 0), 0u) << result.err;
         EXPECT_FALSE(std::filesystem::exists(file));
+        // One that speaks of a format names the one given.
+        const auto format = std::find(arguments.begin(), arguments.end(), "--format");
+        if (format != arguments.end() && result.err.find(" format") != std::string::npos) {
+            EXPECT_NE(result.err.find(*(format + 1)), std::string::npos) << result.err;
+        }
     }
     // An option given twice is named in the program's own words.
     const ProcessResult twice = chartTool({"--sphere", "-T", "4", "--max-degree", "5"});

@@ -94,6 +94,97 @@ def plane_pages(driver, program, directory, check):
               "the %s page's labels hide (%d shown at first)" % (name, before))
 
 
+# Every text's box against every other text's and every dot's, within
+# ROOT (the whole document if none): [text over text, text over dot, texts].
+OVERLAPS = """
+const root = arguments[0] ? document.getElementById(arguments[0]) : document.documentElement;
+const texts = Array.from(root.querySelectorAll('text'))
+  .filter(t => t.getClientRects().length > 0 && t.textContent.trim() !== '');
+const boxes = texts.map(t => t.getBoundingClientRect());
+const dots = Array.from(root.querySelectorAll('circle.survivor')).map(d => d.getBoundingClientRect());
+const meet = (a, b) => a.left < b.right - 0.01 && b.left < a.right - 0.01 &&
+                       a.top < b.bottom - 0.01 && b.top < a.bottom - 0.01;
+let overText = 0, overDot = 0;
+boxes.forEach(function (box, i) {
+  overText += boxes.slice(i + 1).filter(other => meet(box, other)).length;
+  overDot += dots.filter(dot => meet(box, dot)).length;
+});
+return [overText, overDot, texts.length];
+"""
+
+
+def label_overlaps(driver, program, directory, check):
+    """No label over another text or a dot, in the picture and on the page
+    (zoomed to at least its own size, where the browser does not round small
+    type up), for the sphere with names and products and RP^oo in a band;
+    every dot's name beside it or in the table under the picture."""
+    for arguments in (["--sphere", "--max-stem", "40", "--max-filtration", "12"],
+                      ["--bottom-cell", "1", "--max-stem", "30", "--max-filtration", "8"]):
+        for form in ("svg", "html"):
+            picture = os.path.join(directory, "labels." + form)
+            subprocess.run([program] + arguments + ["--names", "--products", "--format", form,
+                                                    "--output", picture], check=True)
+            driver.get("file://" + picture)
+            while form == "html" and driver.execute_script("return window.curtisChart.scale()") < 1:
+                driver.find_element(By.ID, "zoom-in").click()
+            over = driver.execute_script(OVERLAPS, "picture" if form == "html" else None)
+            check(over[:2] == [0, 0] and over[2] > 100,
+                  "%s %s: no text over a text or a dot %s" % (form, " ".join(arguments), over))
+            named = driver.execute_script(
+                "return [document.querySelectorAll('circle.survivor').length,"
+                " document.querySelectorAll('g.survivor-dot text.name').length,"
+                " document.querySelectorAll('text.unplaced-label').length]")
+            check(named[0] == named[1] + named[2] and named[1] > 0.75 * named[0],
+                  "every name beside its dot or in the table %s" % named)
+
+
+def zoom_and_search(driver, program, directory, check):
+    """Zoomed in, both axes number every row and stem whose centre shows; at
+    fit the chart fills the window one way, its stems just under it; "h1" on
+    RP^oo with names finds h1 on every cell."""
+    page = os.path.join(directory, "rp-names.html")
+    subprocess.run([program, "--bottom-cell", "1", "--max-degree", "16", "--names",
+                    "--format", "html", "--output", page], check=True)
+    driver.get("file://" + page)
+    for _ in range(3):
+        driver.find_element(By.ID, "zoom-in").click()
+    shown = driver.execute_script("""
+const svg = document.getElementById('picture'), d = svg.dataset, box = svg.getBoundingClientRect();
+const m = svg.getScreenCTM(), inside = [[], []];
+for (let i = 0; i < +d.stems; ++i) {
+  const x = m.a * (+d.left + i * +d.unit) + m.e;
+  if (x >= box.left && x <= box.right) inside[0].push(String(+d.firstStem + i));
+}
+for (let r = 0; r < +d.filtrations; ++r) {
+  const y = m.d * (+d.top + (+d.filtrations - 1 - r) * +d.unit) + m.f;
+  if (y >= box.top && y <= box.bottom) inside[1].push(String(r));
+}
+const numbers = id => Array.from(document.querySelectorAll('#' + id + ' text')).map(t => t.textContent);
+return [inside, [numbers('x-axis'), numbers('y-axis')], window.curtisChart.scale() * +d.unit];""")
+    check(shown[2] >= 20 and shown[0] == shown[1] and len(shown[0][1]) > 3,
+          "after three zooms every visible stem and row is numbered %s" % shown[:2])
+    driver.find_element(By.ID, "fit").click()
+    fit = driver.execute_script("""
+const svg = document.getElementById('picture'), d = svg.dataset, m = svg.getScreenCTM();
+const box = svg.getBoundingClientRect();
+const bottom = m.d * (+d.top + (+d.filtrations - 0.5) * +d.unit) + m.f;
+const tops = Array.from(document.querySelectorAll('#x-axis text')).map(t => t.getBoundingClientRect().top);
+return [Math.max(m.a * +d.width / box.width, m.d * +d.height / box.height), Math.min(...tops) - bottom];""")
+    check(fit[0] > 0.99 and 0 <= fit[1] < 20,
+          "fit fills the window's width or height, the stems just under the chart %s" % fit)
+    chart = json.loads(driver.execute_script(
+        "return document.getElementById('chart-data').textContent"))
+    wanted = {(degree["t"], level["s"], j) for degree in chart["degrees"]
+              for level in degree["levels"] for j, name in enumerate(level["names"])
+              if any(term.rsplit("[", 1)[0] == "h1" for term in name.split(" + "))}
+    search = driver.find_element(By.ID, "search")
+    search.send_keys("h1")
+    lit = {(int(e.get_attribute("data-t")), int(e.get_attribute("data-s")),
+            int(e.get_attribute("data-j")))
+           for e in driver.find_elements(By.CSS_SELECTOR, "circle.survivor.match")}
+    check(lit == wanted and len(lit) > 3, "searching h1 lights h1 on every cell (%d)" % len(lit))
+
+
 def main():
     program, scratch = sys.argv[1], os.path.abspath(sys.argv[2])
     os.makedirs(scratch, exist_ok=True)
@@ -186,6 +277,8 @@ def main():
             check(numbers == 2, "the picture holds only the axes' titles (%d texts)" % numbers)
             check(visible(driver, "#x-axis text") > 3, "the page draws the stems along the axis")
             plane_pages(driver, program, directory, check)
+            zoom_and_search(driver, program, directory, check)
+            label_overlaps(driver, program, directory, check)
         finally:
             driver.quit()
     if failures:

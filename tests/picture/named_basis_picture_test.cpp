@@ -61,21 +61,27 @@ TEST(NamedBasisPicture, DrawsTheJsonsBasisAndItsProducts) {
         svg.insert(svg.end(), {"--format", "svg", "--uncut"});
         const std::string picture = chartTool(svg).out;
         std::smatch match;
-        ASSERT_TRUE(std::regex_search(picture, match, std::regex("height=\"([0-9.]+)\"")));
-        const long rows = std::lround((std::stod(match[1]) - 96) / 24) + 1;
+        ASSERT_TRUE(std::regex_search(picture, match,
+                                      std::regex("data-unit=\"([0-9.]+)\" data-left=\"([0-9.]+)\" "
+                                                 "data-top=\"([0-9.]+)\" data-first-stem=\"0\" "
+                                                 "data-filtrations=\"([0-9]+)\"")));
+        const double unit = std::stod(match[1]), left = std::stod(match[2]);
+        const double top = std::stod(match[3]);
+        const long rows = std::stol(match[4]);
         std::map<std::string, std::string> dotAt; // "x y" -> stem:filtration:name
         std::multiset<std::string> drawnDots, drawnLines;
         std::vector<std::vector<std::string>> drawnLineEnds; // the lines come before the dots
-        const std::regex dot(
-            "cx=\"([0-9.]+)\" cy=\"([0-9.]+)\".*<text class=\"name\"[^>]*>([^<]*)<");
+        // A dot's name is its title's first part (its label may be in the
+        // table under the picture).
+        const std::regex dot("cx=\"([0-9.]+)\" cy=\"([0-9.]+)\"[^>]*><title>([^:<]*):");
         const std::regex line("<line class=\"(h[0-3](?: sum)?)\" x1=\"([0-9.]+)\" y1=\"([0-9.]+)\" "
                               "x2=\"([0-9.]+)\" y2=\"([0-9.]+)\"><title>");
         std::istringstream text(picture);
         for (std::string row; std::getline(text, row);) {
             if (std::regex_search(row, match, dot)) {
                 const std::string place =
-                    at(std::lround((std::stod(match[1]) - 56) / 24),
-                       rows - 1 - std::lround((std::stod(match[2]) - 48) / 24), match[3]);
+                    at(std::lround((std::stod(match[1]) - left) / unit),
+                       rows - 1 - std::lround((std::stod(match[2]) - top) / unit), match[3]);
                 dotAt[std::string(match[1]) + " " + std::string(match[2])] = place;
                 drawnDots.insert(place);
             } else if (std::regex_search(row, match, line)) {

@@ -449,10 +449,14 @@ TEST(Writers, UnstableProductsStayInTheirSphereAndAgreeWithTheStableOnes) {
         const std::string svg = chartTool({"--sphere", "--max-degree", "18", "--unstable", sphere,
                                            "--products", "--format", "svg", "--uncut"})
                                     .out;
+        // A ring's label "\u2020M" beside it, or "(stem, filtration) \u2020M" in the
+        // table under the picture.
         std::size_t rings = 0;
-        for (std::size_t at = svg.find("<text class=\"dies\""); at != std::string::npos;
-             at = svg.find("<text class=\"dies\"", at + 1)) {
-            ++rings;
+        for (const char* label : {">\u2020", ") \u2020"}) {
+            for (std::size_t at = svg.find(label); at != std::string::npos;
+                 at = svg.find(label, at + 1)) {
+                ++rings;
+            }
         }
         EXPECT_EQ(rings, dying) << n;
     }
