@@ -1,5 +1,7 @@
 #include "picture/picture_layout.hpp"
 
+#include "chart/bidegree.hpp"
+
 #include <algorithm>
 
 namespace curtis {
@@ -95,9 +97,8 @@ void PictureLayout::findTowerCut(const PrintedChart& chart) {
 }
 
 bool PictureLayout::computed(int dx, int filtration) const {
-    // Stem s and filtration y belong to total degree t = s - a + y + 1.
     const int stem = firstStem_ + dx;
-    const int t = stem - bottomCell_ + filtration + 1;
+    const std::int32_t t = Bidegree::atStem(stem, filtration, bottomCell_).t;
     return t >= minDegree_ && t <= maxDegree_ && filtration <= maxFiltration_ &&
            (firstShown_ > lastShown_ || (stem >= firstShown_ && stem <= lastShown_));
 }
