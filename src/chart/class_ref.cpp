@@ -4,9 +4,6 @@
 
 namespace curtis {
 
-namespace {
-
-// A whole number of one to four digits, or nothing.
 std::optional<int> smallNumber(const std::string& text) {
     if (text.empty() || text.size() > 4 ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -14,8 +11,6 @@ std::optional<int> smallNumber(const std::string& text) {
     }
     return std::stoi(text);
 }
-
-} // namespace
 
 std::string SphereClassRef::name() const {
     return std::to_string(stem) + ":" + std::to_string(filtration) + ":" + std::to_string(index);

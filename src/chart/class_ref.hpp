@@ -26,6 +26,10 @@ struct SphereClassRef {
     std::string name() const;
 };
 
+// A whole number of one to four digits, no sign and no blanks; nothing for
+// any other text.
+std::optional<int> smallNumber(const std::string& text);
+
 // The class STEM:FILTRATION:INDEX names: three whole numbers of at most
 // four digits each, separated by colons, blanks around the whole ignored;
 // nothing for any other text.

@@ -1,5 +1,6 @@
 #include "chart_tool/options.hpp"
 
+#include "chart/class_ref.hpp"
 #include "chart/vanishing_line.hpp"
 #include "chart_tool/chart_formats.hpp"
 #include "chart_tool/refusals.hpp"
@@ -58,15 +59,6 @@ std::string formatsThat(bool ChartFormat::*shows) {
     return names;
 }
 
-// A whole number of at most four digits from text, or -1.
-int smallNumber(const std::string& text) {
-    if (text.empty() || text.size() > 4 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return -1;
-    }
-    return std::stoi(text);
-}
-
 // The factors h_i of --products: N for h0 .. hN, or a list such as h0,h4;
 // or why not.
 std::string settleFactors(const std::string& given, std::vector<int>& factors) {
@@ -74,7 +66,7 @@ std::string settleFactors(const std::string& given, std::vector<int>& factors) {
                                 " is neither N (0 to 5: h0 to hN) nor a list of h0 to h5 "
                                 "such as h0,h4";
     factors.clear();
-    if (const int n = smallNumber(given); n >= 0) {
+    if (const int n = smallNumber(given).value_or(-1); n >= 0) {
         for (int i = 0; i <= n && n < productFactorCount; ++i) {
             factors.push_back(i);
         }
@@ -84,7 +76,8 @@ std::string settleFactors(const std::string& given, std::vector<int>& factors) {
     while (at <= given.size()) {
         const std::size_t end = std::min(given.find(',', at), given.size());
         const std::string item = given.substr(at, end - at);
-        const int i = item.size() == 2 && item[0] == 'h' ? smallNumber(item.substr(1)) : -1;
+        const int i =
+            item.size() == 2 && item[0] == 'h' ? smallNumber(item.substr(1)).value_or(-1) : -1;
         if (i < 0 || i >= productFactorCount ||
             std::find(factors.begin(), factors.end(), i) != factors.end()) {
             return refusal;
