@@ -1,26 +1,10 @@
 #include "readings/products.hpp"
 
-#include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
-#include "table/retrace_guard.hpp"
 
 #include <algorithm>
 
 namespace curtis {
-
-namespace {
-
-// Adds every row of from to to (both of one row length, admissible rows).
-bool addRows(const TermSet& from, TermSet& to) {
-    for (std::int32_t r = 0; r < from.rowCount(); ++r) {
-        if (to.toggleHashed(from.row(r), from.rowHash(r), noPair) < 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
     std::vector<std::int32_t> survivors;
@@ -34,7 +18,10 @@ std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
 }
 
 Products::Products(const Computation& computation) : computation_(computation) {
-    for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
+    if (!chains_.ready()) {
+        status_ = Status::TermSetFull;
+    }
+    for (TermSet* set : {&cycle_, &boundary_, &product_}) {
         if (!set->allocate(TermSet::maxRowLimit, maxMonomialLength)) {
             status_ = Status::TermSetFull;
         }
@@ -46,63 +33,8 @@ bool Products::fail(Status status) {
     return false;
 }
 
-bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
-                        TermSet& set) {
-    Entry current[maxMonomialLength];
-    copyMonomial(current, word, k + 1);
-    work_.clear(k + 2);
-    guard_.start(k + 2);
-    for (;;) {
-        if (!set.toggle(current)) {
-            return fail(Status::TermSetFull);
-        }
-        if (k + 1 >= table.band().levels(t)) {
-            return true; // the last level: every word is a cycle
-        }
-        if (!appendReducedBoundary(current, k, table.weight(), work_)) {
-            return fail(Status::TermSetFull);
-        }
-        if (work_.rowCount() == 0) {
-            return true;
-        }
-        const Entry* leading = work_.row(work_.greatestRow());
-        if (table.record(t, k + 1, leading, current) != Hit || !guard_.admits(leading, Hit)) {
-            return fail(Status::Contradiction);
-        }
-        guard_.retrace(leading);
-    }
-}
-
-bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
-                                   const Entry* tag, const Entry* claimed, TermSet& set,
-                                   TermSet* chain) {
-    Entry current[maxMonomialLength];
-    copyMonomial(current, tag, k + 1);
-    work_.clear(k + 2);
-    guard_.start(k + 2);
-    for (;;) {
-        if ((chain != nullptr && !chain->toggle(current)) ||
-            !appendReducedBoundary(current, k, table.weight(), work_)) {
-            return fail(Status::TermSetFull);
-        }
-        if (work_.rowCount() == 0) {
-            return fail(Status::Contradiction);
-        }
-        // The tag's own reduction, replayed: it ends on the claimed term
-        // with nothing retraced pending.
-        const Entry* leading = work_.row(work_.greatestRow());
-        if (sameMonomial(leading, claimed, k + 2)) {
-            if (!guard_.admits(leading, Alive)) {
-                return fail(Status::Contradiction);
-            }
-            return addRows(work_, set) || fail(Status::TermSetFull);
-        }
-        if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1) ||
-            !guard_.admits(leading, Hit)) {
-            return fail(Status::Contradiction);
-        }
-        guard_.retrace(leading);
-    }
+bool Products::ok(ChainStatus status) {
+    return status == ChainStatus::Ok || fail(status);
 }
 
 std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k, const Entry* word,
@@ -125,7 +57,7 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
 bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
                             const std::function<PairRange(const Entry*, Entry*)>& image) {
     cycle_.clear(k + 1);
-    return addCycle(computation_.table(), t, k, word, cycle_) && mapCycle(k, image);
+    return ok(chains_.addCycle(computation_.table(), t, k, word, cycle_)) && mapCycle(k, image);
 }
 
 bool Products::mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image) {
@@ -157,49 +89,38 @@ int bornOn(const Entry* word, int k) {
     return k == 0 ? 0 : word[1] + 1;
 }
 
-} // namespace
-
-bool Products::readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k,
-                         int sphere, const std::function<bool(const Entry*)>& term) {
-    Entry leading[maxMonomialLength];
+// The classes of S^N of level k of degree t, as records, decreasing: the
+// survivors in Λ(N), and the words of Λ(N) Hit by a tag born above S^N.
+// (A word whose record is read off a suffix's is Hit by a tag of its own
+// first index, so those words all have records of their own.)
+std::vector<std::int32_t> unstableClasses(const CurtisTable& table, std::int32_t t, int k,
+                                          int sphere) {
+    const LevelRecords& level = table.kept(t, k);
+    std::vector<std::int32_t> classes;
+    const std::vector<std::int32_t>& order = level.increasing();
     Entry tag[maxMonomialLength];
-    while (chain.rowCount() > 0) {
-        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
-        const GeneratorState state = table.record(t, k, leading, tag);
-        if (bornOn(leading, k) > sphere || state == Source) {
-            return fail(Status::Contradiction); // it left Λ(N), or neither survives nor is hit
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        const Entry* word = level.word(*i);
+        if (bornOn(word, k) > sphere) {
+            continue;
         }
-        bool added = false;
-        if (state == Alive) {
-            boundary_.clear(k + 1);
-            added = term(leading) && addCycle(table, t, k, leading, boundary_) &&
-                    addRows(boundary_, chain);
-        } else {
-            // Hit from above S^N: a class of S^N whose cycle is the boundary
-            // that claims it; from within, a boundary.
-            added = (bornOn(tag, k - 1) <= sphere || term(leading)) &&
-                    addClaimingBoundary(table, t, k - 1, tag, leading, chain);
-        }
-        if (!added) {
-            return status_ == Status::Ok ? fail(Status::TermSetFull) : false;
+        const GeneratorState state = table.record(t, k, word, tag);
+        if (state == Alive || (state == Hit && bornOn(tag, k - 1) > sphere)) {
+            classes.push_back(*i);
         }
     }
-    return true;
+    return classes;
 }
 
-std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const CurtisTable& table,
-                                                           std::int32_t t, int k) {
+} // namespace
+
+std::optional<std::vector<std::int32_t>>
+Products::classOf(const TermSet& chain, const CurtisTable& table, std::int32_t t, int k) {
     std::vector<std::int32_t> terms;
-    const LevelRecords& level = table.kept(t, k);
-    const bool read = readClass(chain, table, t, k, stableSphere, [&](const Entry* leading) {
-        const std::int32_t survivor = level.find(leading);
-        if (survivor == LevelRecords::none || level.state(survivor) != Alive) {
-            return fail(Status::Contradiction);
-        }
-        terms.push_back(survivor);
-        return true;
-    });
-    return read ? std::optional(std::move(terms)) : std::nullopt;
+    const ChainStatus read = reader_.read(
+        chains_, table, t, k, stableSphere, [&] { return survivorRecords(table.kept(t, k)); },
+        chain, terms);
+    return ok(read) ? std::optional(std::move(terms)) : std::nullopt;
 }
 
 std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::int32_t t, int k,
@@ -214,26 +135,37 @@ std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::in
     const CurtisTable& table = computation_.table();
     cycle_.clear(k + 1);
     const bool formed = killer != nullptr
-                            ? addClaimingBoundary(table, t, k - 1, killer, word, cycle_)
-                            : addCycle(table, t, k, word, cycle_);
+                            ? ok(chains_.addClaimingBoundary(table, t, k - 1, killer, word, cycle_))
+                            : ok(chains_.addCycle(table, t, k, word, cycle_));
     if (!formed) {
         return std::nullopt;
     }
     if (!mapCycle(k, appending(k, static_cast<Entry>(shift - 1)))) {
         return std::nullopt;
     }
+    // A cycle of Λ(N): its words lie below its leading term.
+    if (product_.rowCount() > 0 && bornOn(product_.row(product_.greatestRow()), k + 1) > sphere) {
+        fail(Status::Contradiction);
+        return std::nullopt;
+    }
+    std::vector<std::int32_t> classes;
+    const ChainStatus read = reader_.read(
+        chains_, table, t + shift, k + 1, sphere,
+        [&] { return unstableClasses(table, t + shift, k + 1, sphere); }, product_, classes);
+    if (!ok(read)) {
+        return std::nullopt;
+    }
     std::vector<std::vector<Entry>> terms;
-    const bool read =
-        readClass(product_, table, t + shift, k + 1, sphere, [&](const Entry* leading) {
-            terms.emplace_back(leading, leading + k + 2);
-            return true;
-        });
-    return read ? std::optional(std::move(terms)) : std::nullopt;
+    const LevelRecords& level = table.kept(t + shift, k + 1);
+    for (const std::int32_t c : classes) {
+        terms.emplace_back(level.word(c), level.word(c) + k + 2);
+    }
+    return terms;
 }
 
 bool Products::cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words) {
     cycle_.clear(k + 1);
-    if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
+    if (status_ != Status::Ok || !ok(chains_.addCycle(computation_.table(), t, k, word, cycle_))) {
         return false;
     }
     const std::size_t length = static_cast<std::size_t>(k) + 1;
@@ -257,7 +189,7 @@ const std::vector<Entry>& Products::sphereCycle(const SphereSurvivor& y) {
     if (key != yOf_) {
         cycleOfY_.clear();
         boundary_.clear(y.k + 1);
-        if (addCycle(computation_.sphere(), y.t, y.k, y.word, boundary_)) {
+        if (ok(chains_.addCycle(computation_.sphere(), y.t, y.k, y.word, boundary_))) {
             for (std::int32_t r = 0; r < boundary_.rowCount(); ++r) {
                 cycleOfY_.insert(cycleOfY_.end(), boundary_.row(r), boundary_.row(r) + y.k + 1);
             }
@@ -277,7 +209,7 @@ Products::productBy(std::int32_t t, int k, const Entry* word, const SphereSurviv
     }
     const std::vector<Entry>& ys = sphereCycle(y);
     cycle_.clear(k + 1);
-    if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
+    if (status_ != Status::Ok || !ok(chains_.addCycle(computation_.table(), t, k, word, cycle_))) {
         return std::nullopt;
     }
     if (!multiplyInto(cycle_, k, ys, y.k)) {
@@ -355,7 +287,7 @@ bool Products::sphereCycle(std::int32_t t, int k, const std::vector<std::int32_t
     const SphereTable& sphere = computation_.sphere();
     cycle_.clear(k + 1);
     for (const std::int32_t survivor : survivors) {
-        if (!addCycle(sphere, t, k, sphere.kept(t, k).word(survivor), cycle_)) {
+        if (!ok(chains_.addCycle(sphere, t, k, sphere.kept(t, k).word(survivor), cycle_))) {
             return false;
         }
     }
@@ -398,6 +330,14 @@ bool Products::sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds
     }
     // Each leading term is Hit: the boundary that claims it, and the chain
     // whose boundary that is, are added, until nothing is left.
+    // Its class first, in one pass: a boundary only if it is zero.
+    std::optional<std::vector<std::int32_t>> terms = classOf(product_, sphere, z.t, z.k);
+    if (!terms) {
+        return false;
+    }
+    if (!terms->empty()) {
+        return true; // z is not a boundary
+    }
     boundary_.clear(z.k);
     Entry leading[maxMonomialLength];
     Entry tag[maxMonomialLength];
@@ -410,7 +350,8 @@ bool Products::sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds
         if (state != Hit) {
             return fail(Status::Contradiction);
         }
-        if (!addClaimingBoundary(sphere, z.t, z.k - 1, tag, leading, product_, &boundary_)) {
+        if (!ok(chains_.addClaimingBoundary(sphere, z.t, z.k - 1, tag, leading, product_,
+                                            &boundary_))) {
             return status_ == Status::Ok ? fail(Status::TermSetFull) : false;
         }
     }

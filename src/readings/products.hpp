@@ -1,8 +1,9 @@
 #pragma once
 
 #include "algebra/term_set.hpp"
+#include "readings/class_reader.hpp"
+#include "readings/table_chains.hpp"
 #include "table/computation.hpp"
-#include "table/retrace_guard.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -21,12 +22,8 @@ namespace curtis {
 //   smaller word than x;
 // - X λ(2^i - 1), reduced to admissible form, is a cycle of level k + 1 in
 //   total degree t + 2^i;
-// - its class is found with that degree's table: while it is not zero, its
-//   leading term g is either Hit, and the boundary whose leading term is g
-//   (the elimination of g's tag, up to the moment it claimed g) is added, or
-//   a survivor, a term of the product, and g's own cycle is added. A leading
-//   term that is neither contradicts the algebra.
-// The product is the set of survivors met on the way.
+// - its class is read off that degree's table by a ClassReader: the
+//   survivors whose cycles, with boundaries, sum to it.
 //
 // The same reading gives the algebraic transfer from P_1^b and P_0^b to the
 // sphere (see transfer). Every record is found through the tables' lookup.
@@ -54,11 +51,7 @@ std::vector<std::int32_t> survivorRecords(const LevelRecords& level);
 
 class Products {
 public:
-    enum class Status {
-        Ok,
-        TermSetFull,   // a term set could not grow
-        Contradiction, // a leading term that neither survives nor is Hit
-    };
+    using Status = ChainStatus;
 
     // The tables of one computation: the space's degrees it has computed,
     // and the sphere's, for the transfer.
@@ -150,27 +143,14 @@ private:
     bool mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image);
     // The image that appends λ(index) to a word of level k.
     static std::function<PairRange(const Entry*, Entry*)> appending(int k, Entry index);
-    // Reduces the cycle in `chain` (rows of level k of degree t of table,
-    // in Λ(sphere)) to zero through the table, handing term() each class it
-    // meets: a survivor, or a word hit from above S^sphere. False on a
-    // failure, from the table or from term.
-    bool readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k, int sphere,
-                   const std::function<bool(const Entry*)>& term);
     // Λ itself: every word lies below it, and nothing is hit from above.
     static constexpr int stableSphere = maxMonomialLength + 1;
     // The class of the cycle in `chain` (rows of level k of degree t of
-    // table, which it empties): the survivors whose sum it is.
-    std::optional<std::vector<std::int32_t>> classOf(TermSet& chain, const CurtisTable& table,
+    // table): the survivors whose sum it is.
+    std::optional<std::vector<std::int32_t>> classOf(const TermSet& chain, const CurtisTable& table,
                                                      std::int32_t t, int k);
-    // Adds the cycle of the survivor `word` (level k of degree t of table)
-    // to set (rows of level k).
-    bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);
-    // Adds to set (rows of level k + 1) the boundary whose leading term is
-    // `claimed` of level k + 1, Hit by `tag` of level k.
-    // With `chain`, the chain (rows of level k) whose boundary that is is
-    // added to it.
-    bool addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,
-                             const Entry* claimed, TermSet& set, TermSet* chain = nullptr);
+    // The status, kept; whether it is Ok.
+    bool ok(ChainStatus status);
     // The product of the words of x's chain (level k, rows of `xs`) by the
     // words ys of level yk, into product_.
     bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk);
@@ -186,8 +166,8 @@ private:
     TermSet cycle_;
     TermSet boundary_;
     TermSet product_;
-    TermSet work_;
-    RetraceGuard guard_; // of the reduction in work_
+    TableChains chains_;
+    ClassReader reader_;
     Status status_ = Status::Ok;
     std::vector<Entry> cycleOfY_; // the cycle of yOf_
     std::vector<Entry> yOf_;      // t, k, then the word

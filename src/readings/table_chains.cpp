@@ -1,0 +1,82 @@
+#include "readings/table_chains.hpp"
+
+#include "algebra/boundary.hpp"
+
+namespace curtis {
+
+bool addRows(const TermSet& from, TermSet& to, const Entry* floor) {
+    const int length = from.rowLength();
+    for (std::int32_t r = 0; r < from.rowCount(); ++r) {
+        if (floor != nullptr && compareMonomials(from.row(r), floor, length) < 0) {
+            continue;
+        }
+        if (to.toggleHashed(from.row(r), from.rowHash(r), noPair) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TableChains::TableChains() : ready_(work_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
+
+ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,
+                                  const Entry* word, TermSet& set, const Entry* floor) {
+    Entry current[maxMonomialLength];
+    copyMonomial(current, word, k + 1);
+    work_.clear(k + 2);
+    guard_.start(k + 2);
+    for (;;) {
+        const bool kept = floor == nullptr || compareMonomials(current, floor, k + 1) >= 0;
+        if (kept && !set.toggle(current)) {
+            return ChainStatus::TermSetFull;
+        }
+        if (k + 1 >= table.band().levels(t)) {
+            return ChainStatus::Ok; // the last level: every word is a cycle
+        }
+        if (!appendReducedBoundary(current, k, table.weight(), work_)) {
+            return ChainStatus::TermSetFull;
+        }
+        if (work_.rowCount() == 0) {
+            return ChainStatus::Ok;
+        }
+        const Entry* leading = work_.row(work_.greatestRow());
+        if (table.record(t, k + 1, leading, current) != Hit || !guard_.admits(leading, Hit)) {
+            return ChainStatus::Contradiction;
+        }
+        guard_.retrace(leading);
+    }
+}
+
+ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
+                                             const Entry* tag, const Entry* claimed, TermSet& set,
+                                             TermSet* chain, const Entry* floor) {
+    Entry current[maxMonomialLength];
+    copyMonomial(current, tag, k + 1);
+    work_.clear(k + 2);
+    guard_.start(k + 2);
+    for (;;) {
+        if ((chain != nullptr && !chain->toggle(current)) ||
+            !appendReducedBoundary(current, k, table.weight(), work_)) {
+            return ChainStatus::TermSetFull;
+        }
+        if (work_.rowCount() == 0) {
+            return ChainStatus::Contradiction;
+        }
+        // The tag's own reduction, replayed: it ends on the claimed term
+        // with nothing retraced pending.
+        const Entry* leading = work_.row(work_.greatestRow());
+        if (sameMonomial(leading, claimed, k + 2)) {
+            if (!guard_.admits(leading, Alive)) {
+                return ChainStatus::Contradiction;
+            }
+            return addRows(work_, set, floor) ? ChainStatus::Ok : ChainStatus::TermSetFull;
+        }
+        if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1) ||
+            !guard_.admits(leading, Hit)) {
+            return ChainStatus::Contradiction;
+        }
+        guard_.retrace(leading);
+    }
+}
+
+} // namespace curtis
