@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -41,6 +42,12 @@ public:
     // words), asked for when the level is first read.
     using Survivors = std::function<std::vector<std::int32_t>()>;
 
+    // The least survivor of level k of degree t of table in Λ(sphere)
+    // (k + 1 entries), null where there is none: the words below it do not
+    // change the class a reading finds.
+    const Entry* least(const CurtisTable& table, std::int32_t t, int k, int sphere,
+                       const Survivors& survivors);
+
     // The records of the survivors whose sum the cycle `cycle` is (rows of
     // level k of degree t of table, in Λ(sphere)), in the survivors' order.
     // Contradiction where a leading term neither survives nor is Hit.
@@ -52,13 +59,22 @@ private:
     struct Level {
         std::vector<std::int32_t> survivors;
         std::vector<Entry> words; // k + 1 entries each, in the same order
+        // Each survivor's cycle, its words at or above the least survivor,
+        // once a reading met it.
+        std::vector<std::optional<std::vector<Entry>>> cycles;
     };
 
-    const Level& level(const CurtisTable& table, std::int32_t t, int k, int sphere,
-                       const Survivors& survivors);
+    Level& level(const CurtisTable& table, std::int32_t t, int k, int sphere,
+                 const Survivors& survivors);
 
     std::map<std::tuple<const CurtisTable*, std::int32_t, int, int>, Level> levels_;
-    TermSet sum_; // the cycle being reduced, its words at or above the least survivor
+    // Adds to sum_ the cycle of the j-th survivor of `read` (level k of
+    // degree t of table), its words at or above the least survivor.
+    ChainStatus addCycle(TableChains& chains, const CurtisTable& table, std::int32_t t, int k,
+                         Level& read, std::size_t j);
+
+    TermSet sum_;   // the cycle being reduced, its words at or above the least survivor
+    TermSet cycle_; // a survivor's cycle being built
 };
 
 } // namespace curtis

@@ -21,7 +21,7 @@ Products::Products(const Computation& computation) : computation_(computation) {
     if (!chains_.ready()) {
         status_ = Status::TermSetFull;
     }
-    for (TermSet* set : {&cycle_, &boundary_, &product_}) {
+    for (TermSet* set : {&cycle_, &boundary_, &product_, &cycleWork_}) {
         if (!set->allocate(TermSet::maxRowLimit, maxMonomialLength)) {
             status_ = Status::TermSetFull;
         }
@@ -37,6 +37,39 @@ bool Products::ok(ChainStatus status) {
     return status == ChainStatus::Ok || fail(status);
 }
 
+bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                        TermSet& set) {
+    const std::int32_t record = table.kept(t, k).find(word);
+    if (record == LevelRecords::none) {
+        return ok(chains_.addCycle(table, t, k, word, set)); // no survivor: not kept
+    }
+    const auto key = std::tuple{&table, t, k, record};
+    auto found = cycles_.find(key);
+    if (found == cycles_.end()) {
+        if (cycleBytes_ > cycleByteBound) {
+            cycles_.clear();
+            cycleBytes_ = 0;
+        }
+        cycleWork_.clear(k + 1);
+        if (!ok(chains_.addCycle(table, t, k, word, cycleWork_))) {
+            return false;
+        }
+        std::vector<Entry> words;
+        for (std::int32_t r = 0; r < cycleWork_.rowCount(); ++r) {
+            words.insert(words.end(), cycleWork_.row(r), cycleWork_.row(r) + k + 1);
+        }
+        cycleBytes_ += words.size();
+        found = cycles_.emplace(key, std::move(words)).first;
+    }
+    const std::vector<Entry>& words = found->second;
+    for (std::size_t w = 0; w < words.size(); w += static_cast<std::size_t>(k) + 1) {
+        if (!set.toggle(words.data() + w)) {
+            return fail(Status::TermSetFull);
+        }
+    }
+    return true;
+}
+
 std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k, const Entry* word,
                                                            int i) {
     const std::int32_t shift = std::int32_t{1} << i;
@@ -47,7 +80,8 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
     }
     // The cycle of the survivor, then each of its words with λ(2^i - 1)
     // appended.
-    if (!imageOfCycle(t, k, word, appending(k, static_cast<Entry>(shift - 1)))) {
+    if (!imageOfCycle(t, k, word, appending(k, static_cast<Entry>(shift - 1)),
+                      leastSurvivor(computation_.table(), t + shift, k + 1))) {
         return std::nullopt;
     }
     // Its class in the table of t + 2^i.
@@ -55,17 +89,24 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
 }
 
 bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
-                            const std::function<PairRange(const Entry*, Entry*)>& image) {
+                            const std::function<PairRange(const Entry*, Entry*)>& image,
+                            const Entry* floor) {
     cycle_.clear(k + 1);
-    return ok(chains_.addCycle(computation_.table(), t, k, word, cycle_)) && mapCycle(k, image);
+    return addCycle(computation_.table(), t, k, word, cycle_) && mapCycle(k, image, floor);
 }
 
-bool Products::mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image) {
+const Entry* Products::leastSurvivor(const CurtisTable& table, std::int32_t t, int k) {
+    return reader_.least(table, t, k, stableSphere,
+                         [&] { return survivorRecords(table.kept(t, k)); });
+}
+
+bool Products::mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image,
+                        const Entry* floor) {
     product_.clear(k + 2);
     Entry mapped[maxMonomialLength];
     for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
         const PairRange pairs = image(cycle_.row(r), mapped);
-        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), pairs)) {
+        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), pairs, floor)) {
             return fail(Status::TermSetFull);
         }
     }
@@ -136,7 +177,7 @@ std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::in
     cycle_.clear(k + 1);
     const bool formed = killer != nullptr
                             ? ok(chains_.addClaimingBoundary(table, t, k - 1, killer, word, cycle_))
-                            : ok(chains_.addCycle(table, t, k, word, cycle_));
+                            : addCycle(table, t, k, word, cycle_);
     if (!formed) {
         return std::nullopt;
     }
@@ -165,7 +206,7 @@ std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::in
 
 bool Products::cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words) {
     cycle_.clear(k + 1);
-    if (status_ != Status::Ok || !ok(chains_.addCycle(computation_.table(), t, k, word, cycle_))) {
+    if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
         return false;
     }
     const std::size_t length = static_cast<std::size_t>(k) + 1;
@@ -189,7 +230,7 @@ const std::vector<Entry>& Products::sphereCycle(const SphereSurvivor& y) {
     if (key != yOf_) {
         cycleOfY_.clear();
         boundary_.clear(y.k + 1);
-        if (ok(chains_.addCycle(computation_.sphere(), y.t, y.k, y.word, boundary_))) {
+        if (addCycle(computation_.sphere(), y.t, y.k, y.word, boundary_)) {
             for (std::int32_t r = 0; r < boundary_.rowCount(); ++r) {
                 cycleOfY_.insert(cycleOfY_.end(), boundary_.row(r), boundary_.row(r) + y.k + 1);
             }
@@ -209,16 +250,17 @@ Products::productBy(std::int32_t t, int k, const Entry* word, const SphereSurviv
     }
     const std::vector<Entry>& ys = sphereCycle(y);
     cycle_.clear(k + 1);
-    if (status_ != Status::Ok || !ok(chains_.addCycle(computation_.table(), t, k, word, cycle_))) {
+    if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
         return std::nullopt;
     }
-    if (!multiplyInto(cycle_, k, ys, y.k)) {
+    if (!multiplyInto(cycle_, k, ys, y.k, leastSurvivor(computation_.table(), target, level))) {
         return std::nullopt;
     }
     return classOf(product_, computation_.table(), target, level);
 }
 
-bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk) {
+bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk,
+                            const Entry* floor) {
     // Each word of x followed by the lambdas of each of y's: only the pair
     // where they meet may break admissibility.
     const std::size_t yLength = static_cast<std::size_t>(yk) + 1;
@@ -232,7 +274,7 @@ bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& 
         for (std::size_t q = 0; q < ys.size(); q += yLength) {
             std::copy(ys.begin() + static_cast<std::ptrdiff_t>(q + 1),
                       ys.begin() + static_cast<std::ptrdiff_t>(q + yLength), mapped + k + 1);
-            if (!toggleReduced(product_, mapped, monomialHash(mapped, level + 1), meeting)) {
+            if (!toggleReduced(product_, mapped, monomialHash(mapped, level + 1), meeting, floor)) {
                 return fail(Status::TermSetFull);
             }
         }
@@ -287,7 +329,7 @@ bool Products::sphereCycle(std::int32_t t, int k, const std::vector<std::int32_t
     const SphereTable& sphere = computation_.sphere();
     cycle_.clear(k + 1);
     for (const std::int32_t survivor : survivors) {
-        if (!ok(chains_.addCycle(sphere, t, k, sphere.kept(t, k).word(survivor), cycle_))) {
+        if (!addCycle(sphere, t, k, sphere.kept(t, k).word(survivor), cycle_)) {
             return false;
         }
     }
@@ -307,6 +349,20 @@ bool Products::sphereProduct(const SphereChain& x, const SphereChain& y, SphereC
     }
     chainOf(product_, x.t + y.t - 1, x.k + y.k, out);
     return true;
+}
+
+std::optional<std::vector<std::int32_t>> Products::sphereClassOfProduct(const SphereChain& x,
+                                                                        const SphereChain& y) {
+    const std::int32_t t = x.t + y.t - 1;
+    const int k = x.k + y.k;
+    if (status_ != Status::Ok || !sphereFinal(t, k) || !loadChain(x, cycle_)) {
+        return std::nullopt;
+    }
+    const SphereTable& sphere = computation_.sphere();
+    if (!multiplyInto(cycle_, x.k, y.words, y.k, leastSurvivor(sphere, t, k))) {
+        return std::nullopt;
+    }
+    return classOf(product_, sphere, t, k);
 }
 
 std::optional<std::vector<std::int32_t>> Products::sphereClass(const SphereChain& cycle) {
@@ -393,12 +449,15 @@ std::optional<std::vector<std::int32_t>> Products::transfer(std::int32_t t, int 
     }
     // e(c) λ_I becomes λ_c λ_I on the sphere's one cell: only the new first
     // pair (c, i1) may break admissibility.
-    const bool formed = imageOfCycle(t, k, word, [&](const Entry* row, Entry* image) {
-        image[0] = 0;
-        image[1] = static_cast<Entry>(row[0] + a);
-        copyMonomial(image + 2, row + 1, k);
-        return k >= 1 ? PairRange{1, 1} : noPair;
-    });
+    const bool formed = imageOfCycle(
+        t, k, word,
+        [&](const Entry* row, Entry* image) {
+            image[0] = 0;
+            image[1] = static_cast<Entry>(row[0] + a);
+            copyMonomial(image + 2, row + 1, k);
+            return k >= 1 ? PairRange{1, 1} : noPair;
+        },
+        leastSurvivor(sphere, target, k + 1));
     if (!formed) {
         return std::nullopt;
     }

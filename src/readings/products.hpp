@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace curtis {
@@ -110,6 +112,10 @@ public:
     // The product x y in the Lambda algebra reduced to admissible form: level
     // x.k + y.k in total degree x.t + y.t - 1.
     bool sphereProduct(const SphereChain& x, const SphereChain& y, SphereChain& out);
+    // The class of the product x y of cycles (sphereProduct, then
+    // sphereClass, without the words of x y no survivor can be met by).
+    std::optional<std::vector<std::int32_t>> sphereClassOfProduct(const SphereChain& x,
+                                                                  const SphereChain& y);
     // The class of a cycle: the survivors (records of its level) whose sum
     // it is; nothing where its level is not final, or on a failure.
     std::optional<std::vector<std::int32_t>> sphereClass(const SphereChain& cycle);
@@ -138,9 +144,16 @@ private:
     // puts in cycle_; mapCycle does so for the words cycle_ holds. image
     // writes a row's image and returns the range of its pairs that may break
     // admissibility.
+    // With a floor, the words below it are left out of the image (see
+    // toggleReduced): where the floor is the least survivor of the image's
+    // level, its class is the same.
     bool imageOfCycle(std::int32_t t, int k, const Entry* word,
-                      const std::function<PairRange(const Entry*, Entry*)>& image);
-    bool mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image);
+                      const std::function<PairRange(const Entry*, Entry*)>& image,
+                      const Entry* floor = nullptr);
+    bool mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image,
+                  const Entry* floor = nullptr);
+    // The least survivor of level k of degree t of table, or null.
+    const Entry* leastSurvivor(const CurtisTable& table, std::int32_t t, int k);
     // The image that appends λ(index) to a word of level k.
     static std::function<PairRange(const Entry*, Entry*)> appending(int k, Entry index);
     // Λ itself: every word lies below it, and nothing is hit from above.
@@ -151,9 +164,15 @@ private:
                                                      std::int32_t t, int k);
     // The status, kept; whether it is Ok.
     bool ok(ChainStatus status);
+    // Adds the cycle of the survivor `word` (level k of degree t of table)
+    // to set (rows of level k), kept for the run; false on a failure.
+    bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);
+    // Bytes of cycles past which those kept are forgotten.
+    static constexpr std::size_t cycleByteBound = std::size_t{1} << 27;
     // The product of the words of x's chain (level k, rows of `xs`) by the
-    // words ys of level yk, into product_.
-    bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk);
+    // words ys of level yk, into product_; with a floor, as mapCycle.
+    bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk,
+                      const Entry* floor = nullptr);
     // The rows of set (level k) as a chain.
     static void chainOf(const TermSet& set, std::int32_t t, int k, SphereChain& out);
     // The chain's words as the rows of set; false if it cannot hold them.
@@ -168,6 +187,12 @@ private:
     TermSet product_;
     TableChains chains_;
     ClassReader reader_;
+    // The survivors' cycles built so far (their words, in the order they
+    // were built), by table, t, k and record, and the bytes they hold.
+    std::map<std::tuple<const CurtisTable*, std::int32_t, int, std::int32_t>, std::vector<Entry>>
+        cycles_;
+    std::size_t cycleBytes_ = 0;
+    TermSet cycleWork_;
     Status status_ = Status::Ok;
     std::vector<Entry> cycleOfY_; // the cycle of yOf_
     std::vector<Entry> yOf_;      // t, k, then the word

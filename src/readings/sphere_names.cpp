@@ -231,16 +231,15 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
         return found->second;
     }
     SphereChain x;
-    SphereChain xg;
-    if (!products_.sphereCycle(t, k, {order(t, k)[j]}, x) ||
-        !products_.sphereProduct(x, generatorCycles_[g], xg)) {
+    if (!products_.sphereCycle(t, k, {order(t, k)[j]}, x)) {
         return std::nullopt;
     }
-    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClass(xg);
+    const SphereChain& y = generatorCycles_[g];
+    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClassOfProduct(x, y);
     if (!terms) {
         return std::nullopt;
     }
-    const std::vector<std::int32_t>& into = order(xg.t, xg.k);
+    const std::vector<std::int32_t>& into = order(x.t + y.t - 1, x.k + y.k);
     ClassBits bits = 0;
     for (const std::int32_t term : *terms) {
         bits ^= ClassBits{1} << (std::find(into.begin(), into.end(), term) - into.begin());

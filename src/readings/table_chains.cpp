@@ -55,8 +55,12 @@ ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int3
     work_.clear(k + 2);
     guard_.start(k + 2);
     for (;;) {
+        // Below the floor no term is ever the leading one: the claimed term
+        // lies above it.
         if ((chain != nullptr && !chain->toggle(current)) ||
-            !appendReducedBoundary(current, k, table.weight(), work_)) {
+            !(floor != nullptr
+                  ? appendReducedBoundaryAbove(current, k, table.weight(), work_, floor)
+                  : appendReducedBoundary(current, k, table.weight(), work_))) {
             return ChainStatus::TermSetFull;
         }
         if (work_.rowCount() == 0) {
@@ -69,7 +73,7 @@ ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int3
             if (!guard_.admits(leading, Alive)) {
                 return ChainStatus::Contradiction;
             }
-            return addRows(work_, set, floor) ? ChainStatus::Ok : ChainStatus::TermSetFull;
+            return addRows(work_, set) ? ChainStatus::Ok : ChainStatus::TermSetFull;
         }
         if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1) ||
             !guard_.admits(leading, Hit)) {
