@@ -23,7 +23,6 @@ ClassReader::Level& ClassReader::level(const CurtisTable& table, std::int32_t t,
             "a level's survivors come in decreasing order");
         opened.words.insert(opened.words.end(), w, w + length);
     }
-    opened.cycles.resize(opened.survivors.size());
     return levels_.emplace(key, std::move(opened)).first->second;
 }
 
@@ -76,7 +75,7 @@ ChainStatus ClassReader::read(TableChains& chains, const CurtisTable& table, std
         }
         const ChainStatus added =
             state == Alive
-                ? addCycle(chains, table, t, k, read, j)
+                ? chains.addCycle(table, t, k, leading, sum_, least)
                 : chains.addClaimingBoundary(table, t, k - 1, tag, leading, sum_, nullptr, least);
         if (added != ChainStatus::Ok) {
             return added;
@@ -85,34 +84,6 @@ ChainStatus ClassReader::read(TableChains& chains, const CurtisTable& table, std
     for (std::size_t s = 0; s < met.size(); ++s) {
         if (met[s]) {
             out.push_back(read.survivors[s]);
-        }
-    }
-    return ChainStatus::Ok;
-}
-
-ChainStatus ClassReader::addCycle(TableChains& chains, const CurtisTable& table, std::int32_t t,
-                                  int k, Level& read, std::size_t j) {
-    const std::size_t length = static_cast<std::size_t>(k) + 1;
-    std::optional<std::vector<Entry>>& cycle = read.cycles[j];
-    if (!cycle) {
-        if (cycle_.rowLimit() == 0 && !cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {
-            return ChainStatus::TermSetFull;
-        }
-        cycle_.clear(k + 1);
-        const Entry* least = read.words.data() + read.words.size() - length;
-        const ChainStatus built =
-            chains.addCycle(table, t, k, read.words.data() + j * length, cycle_, least);
-        if (built != ChainStatus::Ok) {
-            return built;
-        }
-        cycle.emplace();
-        for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-            cycle->insert(cycle->end(), cycle_.row(r), cycle_.row(r) + length);
-        }
-    }
-    for (std::size_t w = 0; w < cycle->size(); w += length) {
-        if (!sum_.toggle(cycle->data() + w)) {
-            return ChainStatus::TermSetFull;
         }
     }
     return ChainStatus::Ok;

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -59,22 +58,13 @@ private:
     struct Level {
         std::vector<std::int32_t> survivors;
         std::vector<Entry> words; // k + 1 entries each, in the same order
-        // Each survivor's cycle, its words at or above the least survivor,
-        // once a reading met it.
-        std::vector<std::optional<std::vector<Entry>>> cycles;
     };
 
     Level& level(const CurtisTable& table, std::int32_t t, int k, int sphere,
                  const Survivors& survivors);
 
     std::map<std::tuple<const CurtisTable*, std::int32_t, int, int>, Level> levels_;
-    // Adds to sum_ the cycle of the j-th survivor of `read` (level k of
-    // degree t of table), its words at or above the least survivor.
-    ChainStatus addCycle(TableChains& chains, const CurtisTable& table, std::int32_t t, int k,
-                         Level& read, std::size_t j);
-
-    TermSet sum_;   // the cycle being reduced, its words at or above the least survivor
-    TermSet cycle_; // a survivor's cycle being built
+    TermSet sum_; // the cycle being reduced, its words at or above the least survivor
 };
 
 } // namespace curtis

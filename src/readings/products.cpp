@@ -21,7 +21,7 @@ Products::Products(const Computation& computation) : computation_(computation) {
     if (!chains_.ready()) {
         status_ = Status::TermSetFull;
     }
-    for (TermSet* set : {&cycle_, &boundary_, &product_, &cycleWork_}) {
+    for (TermSet* set : {&cycle_, &boundary_, &product_}) {
         if (!set->allocate(TermSet::maxRowLimit, maxMonomialLength)) {
             status_ = Status::TermSetFull;
         }
@@ -39,35 +39,7 @@ bool Products::ok(ChainStatus status) {
 
 bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
                         TermSet& set) {
-    const std::int32_t record = table.kept(t, k).find(word);
-    if (record == LevelRecords::none) {
-        return ok(chains_.addCycle(table, t, k, word, set)); // no survivor: not kept
-    }
-    const auto key = std::tuple{&table, t, k, record};
-    auto found = cycles_.find(key);
-    if (found == cycles_.end()) {
-        if (cycleBytes_ > cycleByteBound) {
-            cycles_.clear();
-            cycleBytes_ = 0;
-        }
-        cycleWork_.clear(k + 1);
-        if (!ok(chains_.addCycle(table, t, k, word, cycleWork_))) {
-            return false;
-        }
-        std::vector<Entry> words;
-        for (std::int32_t r = 0; r < cycleWork_.rowCount(); ++r) {
-            words.insert(words.end(), cycleWork_.row(r), cycleWork_.row(r) + k + 1);
-        }
-        cycleBytes_ += words.size();
-        found = cycles_.emplace(key, std::move(words)).first;
-    }
-    const std::vector<Entry>& words = found->second;
-    for (std::size_t w = 0; w < words.size(); w += static_cast<std::size_t>(k) + 1) {
-        if (!set.toggle(words.data() + w)) {
-            return fail(Status::TermSetFull);
-        }
-    }
-    return true;
+    return ok(chains_.addCycle(table, t, k, word, set));
 }
 
 std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k, const Entry* word,

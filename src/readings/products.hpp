@@ -7,9 +7,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
-#include <tuple>
 #include <vector>
 
 namespace curtis {
@@ -165,10 +163,8 @@ private:
     // The status, kept; whether it is Ok.
     bool ok(ChainStatus status);
     // Adds the cycle of the survivor `word` (level k of degree t of table)
-    // to set (rows of level k), kept for the run; false on a failure.
+    // to set (rows of level k); false on a failure.
     bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);
-    // Bytes of cycles past which those kept are forgotten.
-    static constexpr std::size_t cycleByteBound = std::size_t{1} << 27;
     // The product of the words of x's chain (level k, rows of `xs`) by the
     // words ys of level yk, into product_; with a floor, as mapCycle.
     bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk,
@@ -187,12 +183,6 @@ private:
     TermSet product_;
     TableChains chains_;
     ClassReader reader_;
-    // The survivors' cycles built so far (their words, in the order they
-    // were built), by table, t, k and record, and the bytes they hold.
-    std::map<std::tuple<const CurtisTable*, std::int32_t, int, std::int32_t>, std::vector<Entry>>
-        cycles_;
-    std::size_t cycleBytes_ = 0;
-    TermSet cycleWork_;
     Status status_ = Status::Ok;
     std::vector<Entry> cycleOfY_; // the cycle of yOf_
     std::vector<Entry> yOf_;      // t, k, then the word

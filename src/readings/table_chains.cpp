@@ -17,17 +17,56 @@ bool addRows(const TermSet& from, TermSet& to, const Entry* floor) {
     return true;
 }
 
-TableChains::TableChains() : ready_(work_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
+TableChains::TableChains()
+    : ready_(work_.allocate(TermSet::maxRowLimit, maxMonomialLength) &&
+             cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
 
 ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,
                                   const Entry* word, TermSet& set, const Entry* floor) {
+    const std::int32_t record = table.kept(t, k).find(word);
+    const auto key = std::tuple{&table, t, k, record};
+    auto found = cycles_.find(key);
+    if (found == cycles_.end()) {
+        cycle_.clear(k + 1);
+        const ChainStatus built = buildCycle(table, t, k, word, cycle_);
+        if (built != ChainStatus::Ok) {
+            return built;
+        }
+        if (record == LevelRecords::none) {
+            // No survivor the table keeps: nothing to keep it by.
+            return addRows(cycle_, set, floor) ? ChainStatus::Ok : ChainStatus::TermSetFull;
+        }
+        if (cycleBytes_ > cycleByteBound) {
+            cycles_.clear();
+            cycleBytes_ = 0;
+        }
+        std::vector<Entry> words;
+        for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+            words.insert(words.end(), cycle_.row(r), cycle_.row(r) + k + 1);
+        }
+        cycleBytes_ += words.size();
+        found = cycles_.emplace(key, std::move(words)).first;
+    }
+    const std::vector<Entry>& words = found->second;
+    for (std::size_t w = 0; w < words.size(); w += static_cast<std::size_t>(k) + 1) {
+        if (floor != nullptr && compareMonomials(words.data() + w, floor, k + 1) < 0) {
+            continue;
+        }
+        if (!set.toggle(words.data() + w)) {
+            return ChainStatus::TermSetFull;
+        }
+    }
+    return ChainStatus::Ok;
+}
+
+ChainStatus TableChains::buildCycle(const CurtisTable& table, std::int32_t t, int k,
+                                    const Entry* word, TermSet& set) {
     Entry current[maxMonomialLength];
     copyMonomial(current, word, k + 1);
     work_.clear(k + 2);
     guard_.start(k + 2);
     for (;;) {
-        const bool kept = floor == nullptr || compareMonomials(current, floor, k + 1) >= 0;
-        if (kept && !set.toggle(current)) {
+        if (!set.toggle(current)) {
             return ChainStatus::TermSetFull;
         }
         if (k + 1 >= table.band().levels(t)) {

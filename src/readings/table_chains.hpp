@@ -5,6 +5,9 @@
 #include "table/retrace_guard.hpp"
 
 #include <cstdint>
+#include <map>
+#include <tuple>
+#include <vector>
 
 namespace curtis {
 
@@ -34,6 +37,7 @@ public:
 
     // Adds the cycle of the survivor `word` (level k of degree t of table)
     // to set (rows of level k); with `floor`, only its words at or above it.
+    // The cycles of the table's survivors are kept for the run.
     ChainStatus addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
                          TermSet& set, const Entry* floor = nullptr);
     // Adds to set (rows of level k + 1) the boundary whose leading term is
@@ -44,7 +48,19 @@ public:
                                     const Entry* tag, const Entry* claimed, TermSet& set,
                                     TermSet* chain = nullptr, const Entry* floor = nullptr);
 
+    // Bytes of cycles past which those kept are forgotten.
+    static constexpr std::size_t cycleByteBound = std::size_t{1} << 27;
+
 private:
+    ChainStatus buildCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                           TermSet& set);
+
+    // The survivors' cycles built so far (their words, in the order they
+    // were built), by table, t, k and record, and the bytes they hold.
+    std::map<std::tuple<const CurtisTable*, std::int32_t, int, std::int32_t>, std::vector<Entry>>
+        cycles_;
+    std::size_t cycleBytes_ = 0;
+    TermSet cycle_;      // a cycle being built
     TermSet work_;       // the reduced boundary being rebuilt
     RetraceGuard guard_; // of the reduction in work_
     bool ready_ = false;
