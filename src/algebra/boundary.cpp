@@ -82,6 +82,14 @@ bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) 
                                });
 }
 
+bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, TermSet& set,
+                                const Entry* floor) {
+    return forEachBoundaryTerm(
+        x, k, w, set, 0, k, [&set, floor](const Entry* term, std::uint32_t hash, PairRange pairs) {
+            return toggleReduced(set, term, hash, pairs, floor);
+        });
+}
+
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set) {
     return forEachBoundaryTerm(x, k, w, set, 1, 1,
                                [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {

@@ -22,6 +22,11 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set);
 // appendBoundary followed by reduceToAdmissible would leave it.
 bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set);
 
+// appendReducedBoundary, leaving out the terms below floor (k + 2 entries):
+// the part of the sum at or above the floor.
+bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, TermSet& set,
+                                const Entry* floor);
+
 // The terms of appendReducedBoundary that split the first lambda index x[1]
 // (k >= 1) alone: for x = λ_n λ_J, the reduced form of d(λ_n) λ_J.
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set);

@@ -100,10 +100,14 @@ bool reduceToAdmissible(TermSet& set) {
     }
 }
 
-bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs) {
+bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs,
+                   const Entry* floor) {
     const int length = set.rowLength();
     const int j = length > 2 ? firstInadmissiblePair(term, pairs, length) : 0;
     if (j == 0) {
+        if (floor != nullptr && compareMonomials(term, floor, length) < 0) {
+            return true; // below the floor: left out
+        }
         return set.toggleHashed(term, hash, noPair) >= 0;
     }
     Entry rewritten[maxMonomialLength];
@@ -113,7 +117,7 @@ bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRang
         [&](int left, int right, std::uint32_t termHash, PairRange termPairs) {
             rewritten[j] = static_cast<Entry>(left);
             rewritten[j + 1] = static_cast<Entry>(right);
-            return toggleReduced(set, rewritten, termHash, termPairs);
+            return toggleReduced(set, rewritten, termHash, termPairs, floor);
         });
 }
 

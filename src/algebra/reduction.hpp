@@ -23,7 +23,11 @@ bool reduceToAdmissible(TermSet& set);
 // inadmissible pair is rewritten into, each added the same way. No
 // inadmissible row enters the set, so a set of admissible rows stays
 // admissible. term may be the set's work row. Returns false if a term found
-// no room in the set; the set is then left part way.
-bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs);
+// no room in the set; the set is then left part way. With a floor (a row
+// of the set's length), the admissible terms below it are left out: a
+// rewritten term is greater than the term it replaces, so the sum above the
+// floor is the one toggleReduced builds without it.
+bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs,
+                   const Entry* floor = nullptr);
 
 } // namespace curtis

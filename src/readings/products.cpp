@@ -1,9 +1,8 @@
 #include "readings/products.hpp"
 
-#include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "chart/birth_sphere.hpp"
-#include "table/retrace_guard.hpp"
+#include "chart/chart_lines.hpp"
 
 #include <algorithm>
 
@@ -11,20 +10,18 @@ namespace curtis {
 
 namespace {
 
-// Adds every row of from to to (both of one row length, admissible rows).
-bool addRows(const TermSet& from, TermSet& to) {
-    for (std::int32_t r = 0; r < from.rowCount(); ++r) {
-        if (to.toggleHashed(from.row(r), from.rowHash(r), noPair) < 0) {
-            return false;
-        }
-    }
-    return true;
+// The survivors of a level, as their records, in the chart's order.
+std::vector<std::int32_t> survivorRecords(const LevelRecords& level) {
+    return ChartSurvivors(level).records();
 }
 
 } // namespace
 
 Products::Products(const Computation& computation) : computation_(computation) {
-    for (TermSet* set : {&cycle_, &boundary_, &product_, &work_}) {
+    if (!chains_.ready()) {
+        status_ = Status::TermSetFull;
+    }
+    for (TermSet* set : {&cycle_, &boundary_, &product_}) {
         if (!set->allocate(TermSet::maxRowLimit, maxMonomialLength)) {
             status_ = Status::TermSetFull;
         }
@@ -36,63 +33,13 @@ bool Products::fail(Status status) {
     return false;
 }
 
-bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
-                        TermSet& set) {
-    Entry current[maxMonomialLength];
-    copyMonomial(current, word, k + 1);
-    work_.clear(k + 2);
-    guard_.start(k + 2);
-    for (;;) {
-        if (!set.toggle(current)) {
-            return fail(Status::TermSetFull);
-        }
-        if (k + 1 >= table.band().levels(t)) {
-            return true; // the last level: every word is a cycle
-        }
-        if (!appendReducedBoundary(current, k, table.weight(), work_)) {
-            return fail(Status::TermSetFull);
-        }
-        if (work_.rowCount() == 0) {
-            return true;
-        }
-        const Entry* leading = work_.row(work_.greatestRow());
-        if (table.record(t, k + 1, leading, current) != Hit || !guard_.admits(leading, Hit)) {
-            return fail(Status::Contradiction);
-        }
-        guard_.retrace(leading);
-    }
+bool Products::ok(ChainStatus status) {
+    return status == ChainStatus::Ok || fail(status);
 }
 
-bool Products::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
-                                   const Entry* tag, const Entry* claimed, TermSet& set,
-                                   TermSet* chain) {
-    Entry current[maxMonomialLength];
-    copyMonomial(current, tag, k + 1);
-    work_.clear(k + 2);
-    guard_.start(k + 2);
-    for (;;) {
-        if ((chain != nullptr && !chain->toggle(current)) ||
-            !appendReducedBoundary(current, k, table.weight(), work_)) {
-            return fail(Status::TermSetFull);
-        }
-        if (work_.rowCount() == 0) {
-            return fail(Status::Contradiction);
-        }
-        // The tag's own reduction, replayed: it ends on the claimed term
-        // with nothing retraced pending.
-        const Entry* leading = work_.row(work_.greatestRow());
-        if (sameMonomial(leading, claimed, k + 2)) {
-            if (!guard_.admits(leading, Alive)) {
-                return fail(Status::Contradiction);
-            }
-            return addRows(work_, set) || fail(Status::TermSetFull);
-        }
-        if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1) ||
-            !guard_.admits(leading, Hit)) {
-            return fail(Status::Contradiction);
-        }
-        guard_.retrace(leading);
-    }
+bool Products::addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                        TermSet& set) {
+    return ok(chains_.addCycle(table, t, k, word, set));
 }
 
 std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k, const Entry* word,
@@ -105,7 +52,8 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
     }
     // The cycle of the survivor, then each of its words with λ(2^i - 1)
     // appended.
-    if (!imageOfCycle(t, k, word, appending(k, static_cast<Entry>(shift - 1)))) {
+    if (!imageOfCycle(t, k, word, appending(k, static_cast<Entry>(shift - 1)),
+                      leastSurvivor(computation_.table(), t + shift, k + 1))) {
         return std::nullopt;
     }
     // Its class in the table of t + 2^i.
@@ -113,17 +61,24 @@ std::optional<std::vector<std::int32_t>> Products::product(std::int32_t t, int k
 }
 
 bool Products::imageOfCycle(std::int32_t t, int k, const Entry* word,
-                            const std::function<PairRange(const Entry*, Entry*)>& image) {
+                            const std::function<PairRange(const Entry*, Entry*)>& image,
+                            const Entry* floor) {
     cycle_.clear(k + 1);
-    return addCycle(computation_.table(), t, k, word, cycle_) && mapCycle(k, image);
+    return addCycle(computation_.table(), t, k, word, cycle_) && mapCycle(k, image, floor);
 }
 
-bool Products::mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image) {
+const Entry* Products::leastSurvivor(const CurtisTable& table, std::int32_t t, int k) {
+    return reader_.least(table, t, k, stableSphere,
+                         [&] { return survivorRecords(table.kept(t, k)); });
+}
+
+bool Products::mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image,
+                        const Entry* floor) {
     product_.clear(k + 2);
     Entry mapped[maxMonomialLength];
     for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
         const PairRange pairs = image(cycle_.row(r), mapped);
-        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), pairs)) {
+        if (!toggleReduced(product_, mapped, monomialHash(mapped, k + 2), pairs, floor)) {
             return fail(Status::TermSetFull);
         }
     }
@@ -140,47 +95,40 @@ std::function<PairRange(const Entry*, Entry*)> Products::appending(int k, Entry 
     };
 }
 
-bool Products::readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k,
-                         int sphere, const std::function<bool(const Entry*)>& term) {
-    Entry leading[maxMonomialLength];
+namespace {
+
+// The classes of S^N of level k of degree t, as records, decreasing: the
+// survivors in Λ(N), and the words of Λ(N) Hit by a tag born above S^N.
+// (A word whose record is read off a suffix's is Hit by a tag of its own
+// first index, so those words all have records of their own.)
+std::vector<std::int32_t> unstableClasses(const CurtisTable& table, std::int32_t t, int k,
+                                          int sphere) {
+    const LevelRecords& level = table.kept(t, k);
+    std::vector<std::int32_t> classes;
+    const std::vector<std::int32_t>& order = level.increasing();
     Entry tag[maxMonomialLength];
-    while (chain.rowCount() > 0) {
-        copyMonomial(leading, chain.row(chain.greatestRow()), k + 1);
-        const GeneratorState state = table.record(t, k, leading, tag);
-        if (birthSphere(leading, k) > sphere || state == Source) {
-            return fail(Status::Contradiction); // it left Λ(N), or neither survives nor is hit
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        const Entry* word = level.word(*i);
+        if (birthSphere(word, k) > sphere) {
+            continue;
         }
-        bool added = false;
-        if (state == Alive) {
-            boundary_.clear(k + 1);
-            added = term(leading) && addCycle(table, t, k, leading, boundary_) &&
-                    addRows(boundary_, chain);
-        } else {
-            // Hit from above S^N: a class of S^N whose cycle is the boundary
-            // that claims it; from within, a boundary.
-            added = (birthSphere(tag, k - 1) <= sphere || term(leading)) &&
-                    addClaimingBoundary(table, t, k - 1, tag, leading, chain);
-        }
-        if (!added) {
-            return status_ == Status::Ok ? fail(Status::TermSetFull) : false;
+        const GeneratorState state = table.record(t, k, word, tag);
+        if (state == Alive || (state == Hit && birthSphere(tag, k - 1) > sphere)) {
+            classes.push_back(*i);
         }
     }
-    return true;
+    return classes;
 }
 
-std::optional<std::vector<std::int32_t>> Products::classOf(TermSet& chain, const CurtisTable& table,
-                                                           std::int32_t t, int k) {
+} // namespace
+
+std::optional<std::vector<std::int32_t>>
+Products::classOf(const TermSet& chain, const CurtisTable& table, std::int32_t t, int k) {
     std::vector<std::int32_t> terms;
-    const LevelRecords& level = table.kept(t, k);
-    const bool read = readClass(chain, table, t, k, stableSphere, [&](const Entry* leading) {
-        const std::int32_t survivor = level.find(leading);
-        if (survivor == LevelRecords::none || level.state(survivor) != Alive) {
-            return fail(Status::Contradiction);
-        }
-        terms.push_back(survivor);
-        return true;
-    });
-    return read ? std::optional(std::move(terms)) : std::nullopt;
+    const ChainStatus read = reader_.read(
+        chains_, table, t, k, stableSphere, [&] { return survivorRecords(table.kept(t, k)); },
+        chain, terms);
+    return ok(read) ? std::optional(std::move(terms)) : std::nullopt;
 }
 
 std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::int32_t t, int k,
@@ -195,7 +143,7 @@ std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::in
     const CurtisTable& table = computation_.table();
     cycle_.clear(k + 1);
     const bool formed = killer != nullptr
-                            ? addClaimingBoundary(table, t, k - 1, killer, word, cycle_)
+                            ? ok(chains_.addClaimingBoundary(table, t, k - 1, killer, word, cycle_))
                             : addCycle(table, t, k, word, cycle_);
     if (!formed) {
         return std::nullopt;
@@ -203,13 +151,25 @@ std::optional<std::vector<std::vector<Entry>>> Products::unstableProduct(std::in
     if (!mapCycle(k, appending(k, static_cast<Entry>(shift - 1)))) {
         return std::nullopt;
     }
+    // A cycle of Λ(N): its words lie below its leading term.
+    if (product_.rowCount() > 0 &&
+        birthSphere(product_.row(product_.greatestRow()), k + 1) > sphere) {
+        fail(Status::Contradiction);
+        return std::nullopt;
+    }
+    std::vector<std::int32_t> classes;
+    const ChainStatus read = reader_.read(
+        chains_, table, t + shift, k + 1, sphere,
+        [&] { return unstableClasses(table, t + shift, k + 1, sphere); }, product_, classes);
+    if (!ok(read)) {
+        return std::nullopt;
+    }
     std::vector<std::vector<Entry>> terms;
-    const bool read =
-        readClass(product_, table, t + shift, k + 1, sphere, [&](const Entry* leading) {
-            terms.emplace_back(leading, leading + k + 2);
-            return true;
-        });
-    return read ? std::optional(std::move(terms)) : std::nullopt;
+    const LevelRecords& level = table.kept(t + shift, k + 1);
+    for (const std::int32_t c : classes) {
+        terms.emplace_back(level.word(c), level.word(c) + k + 2);
+    }
+    return terms;
 }
 
 bool Products::cycle(std::int32_t t, int k, const Entry* word, std::vector<Entry>& words) {
@@ -261,13 +221,14 @@ Products::productBy(std::int32_t t, int k, const Entry* word, const SphereSurviv
     if (status_ != Status::Ok || !addCycle(computation_.table(), t, k, word, cycle_)) {
         return std::nullopt;
     }
-    if (!multiplyInto(cycle_, k, ys, y.k)) {
+    if (!multiplyInto(cycle_, k, ys, y.k, leastSurvivor(computation_.table(), target, level))) {
         return std::nullopt;
     }
     return classOf(product_, computation_.table(), target, level);
 }
 
-bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk) {
+bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk,
+                            const Entry* floor) {
     // Each word of x followed by the lambdas of each of y's: only the pair
     // where they meet may break admissibility.
     const std::size_t yLength = static_cast<std::size_t>(yk) + 1;
@@ -281,7 +242,7 @@ bool Products::multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& 
         for (std::size_t q = 0; q < ys.size(); q += yLength) {
             std::copy(ys.begin() + static_cast<std::ptrdiff_t>(q + 1),
                       ys.begin() + static_cast<std::ptrdiff_t>(q + yLength), mapped + k + 1);
-            if (!toggleReduced(product_, mapped, monomialHash(mapped, level + 1), meeting)) {
+            if (!toggleReduced(product_, mapped, monomialHash(mapped, level + 1), meeting, floor)) {
                 return fail(Status::TermSetFull);
             }
         }
@@ -358,6 +319,20 @@ bool Products::sphereProduct(const SphereChain& x, const SphereChain& y, SphereC
     return true;
 }
 
+std::optional<std::vector<std::int32_t>> Products::sphereClassOfProduct(const SphereChain& x,
+                                                                        const SphereChain& y) {
+    const std::int32_t t = x.t + y.t - 1;
+    const int k = x.k + y.k;
+    if (status_ != Status::Ok || !sphereFinal(t, k) || !loadChain(x, cycle_)) {
+        return std::nullopt;
+    }
+    const SphereTable& sphere = computation_.sphere();
+    if (!multiplyInto(cycle_, x.k, y.words, y.k, leastSurvivor(sphere, t, k))) {
+        return std::nullopt;
+    }
+    return classOf(product_, sphere, t, k);
+}
+
 std::optional<std::vector<std::int32_t>> Products::sphereClass(const SphereChain& cycle) {
     if (status_ != Status::Ok || !sphereFinal(cycle.t, cycle.k)) {
         return std::nullopt;
@@ -379,6 +354,14 @@ bool Products::sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds
     }
     // Each leading term is Hit: the boundary that claims it, and the chain
     // whose boundary that is, are added, until nothing is left.
+    // Its class first, in one pass: a boundary only if it is zero.
+    std::optional<std::vector<std::int32_t>> terms = classOf(product_, sphere, z.t, z.k);
+    if (!terms) {
+        return false;
+    }
+    if (!terms->empty()) {
+        return true; // z is not a boundary
+    }
     boundary_.clear(z.k);
     Entry leading[maxMonomialLength];
     Entry tag[maxMonomialLength];
@@ -391,7 +374,8 @@ bool Products::sphereBounding(const SphereChain& z, SphereChain& u, bool& bounds
         if (state != Hit) {
             return fail(Status::Contradiction);
         }
-        if (!addClaimingBoundary(sphere, z.t, z.k - 1, tag, leading, product_, &boundary_)) {
+        if (!ok(chains_.addClaimingBoundary(sphere, z.t, z.k - 1, tag, leading, product_,
+                                            &boundary_))) {
             return status_ == Status::Ok ? fail(Status::TermSetFull) : false;
         }
     }
@@ -433,12 +417,15 @@ std::optional<std::vector<std::int32_t>> Products::transfer(std::int32_t t, int 
     }
     // e(c) λ_I becomes λ_c λ_I on the sphere's one cell: only the new first
     // pair (c, i1) may break admissibility.
-    const bool formed = imageOfCycle(t, k, word, [&](const Entry* row, Entry* image) {
-        image[0] = 0;
-        image[1] = static_cast<Entry>(row[0] + a);
-        copyMonomial(image + 2, row + 1, k);
-        return k >= 1 ? PairRange{1, 1} : noPair;
-    });
+    const bool formed = imageOfCycle(
+        t, k, word,
+        [&](const Entry* row, Entry* image) {
+            image[0] = 0;
+            image[1] = static_cast<Entry>(row[0] + a);
+            copyMonomial(image + 2, row + 1, k);
+            return k >= 1 ? PairRange{1, 1} : noPair;
+        },
+        leastSurvivor(sphere, target, k + 1));
     if (!formed) {
         return std::nullopt;
     }

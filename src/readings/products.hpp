@@ -1,8 +1,9 @@
 #pragma once
 
 #include "algebra/term_set.hpp"
+#include "readings/class_reader.hpp"
+#include "readings/table_chains.hpp"
 #include "table/computation.hpp"
-#include "table/retrace_guard.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -21,12 +22,8 @@ namespace curtis {
 //   smaller word than x;
 // - X λ(2^i - 1), reduced to admissible form, is a cycle of level k + 1 in
 //   total degree t + 2^i;
-// - its class is found with that degree's table: while it is not zero, its
-//   leading term g is either Hit, and the boundary whose leading term is g
-//   (the elimination of g's tag, up to the moment it claimed g) is added, or
-//   a survivor, a term of the product, and g's own cycle is added. A leading
-//   term that is neither contradicts the algebra.
-// The product is the set of survivors met on the way.
+// - its class is read off that degree's table by a ClassReader: the
+//   survivors whose cycles, with boundaries, sum to it.
 //
 // The same reading gives the algebraic transfer from P_1^b and P_0^b to the
 // sphere (see transfer). Every record is found through the tables' lookup.
@@ -50,11 +47,7 @@ struct SphereChain {
 
 class Products {
 public:
-    enum class Status {
-        Ok,
-        TermSetFull,   // a term set could not grow
-        Contradiction, // a leading term that neither survives nor is Hit
-    };
+    using Status = ChainStatus;
 
     // The tables of one computation: the space's degrees it has computed,
     // and the sphere's, for the transfer.
@@ -113,6 +106,10 @@ public:
     // The product x y in the Lambda algebra reduced to admissible form: level
     // x.k + y.k in total degree x.t + y.t - 1.
     bool sphereProduct(const SphereChain& x, const SphereChain& y, SphereChain& out);
+    // The class of the product x y of cycles (sphereProduct, then
+    // sphereClass, without the words of x y no survivor can be met by).
+    std::optional<std::vector<std::int32_t>> sphereClassOfProduct(const SphereChain& x,
+                                                                  const SphereChain& y);
     // The class of a cycle: the survivors (records of its level) whose sum
     // it is; nothing where its level is not final, or on a failure.
     std::optional<std::vector<std::int32_t>> sphereClass(const SphereChain& cycle);
@@ -141,35 +138,33 @@ private:
     // puts in cycle_; mapCycle does so for the words cycle_ holds. image
     // writes a row's image and returns the range of its pairs that may break
     // admissibility.
+    // With a floor, the words below it are left out of the image (see
+    // toggleReduced): where the floor is the least survivor of the image's
+    // level, its class is the same.
     bool imageOfCycle(std::int32_t t, int k, const Entry* word,
-                      const std::function<PairRange(const Entry*, Entry*)>& image);
-    bool mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image);
+                      const std::function<PairRange(const Entry*, Entry*)>& image,
+                      const Entry* floor = nullptr);
+    bool mapCycle(int k, const std::function<PairRange(const Entry*, Entry*)>& image,
+                  const Entry* floor = nullptr);
+    // The least survivor of level k of degree t of table, or null.
+    const Entry* leastSurvivor(const CurtisTable& table, std::int32_t t, int k);
     // The image that appends λ(index) to a word of level k.
     static std::function<PairRange(const Entry*, Entry*)> appending(int k, Entry index);
-    // Reduces the cycle in `chain` (rows of level k of degree t of table,
-    // in Λ(sphere)) to zero through the table, handing term() each class it
-    // meets: a survivor, or a word hit from above S^sphere. False on a
-    // failure, from the table or from term.
-    bool readClass(TermSet& chain, const CurtisTable& table, std::int32_t t, int k, int sphere,
-                   const std::function<bool(const Entry*)>& term);
     // Λ itself: every word lies below it, and nothing is hit from above.
     static constexpr int stableSphere = maxMonomialLength + 1;
     // The class of the cycle in `chain` (rows of level k of degree t of
-    // table, which it empties): the survivors whose sum it is.
-    std::optional<std::vector<std::int32_t>> classOf(TermSet& chain, const CurtisTable& table,
+    // table): the survivors whose sum it is.
+    std::optional<std::vector<std::int32_t>> classOf(const TermSet& chain, const CurtisTable& table,
                                                      std::int32_t t, int k);
+    // The status, kept; whether it is Ok.
+    bool ok(ChainStatus status);
     // Adds the cycle of the survivor `word` (level k of degree t of table)
-    // to set (rows of level k).
+    // to set (rows of level k); false on a failure.
     bool addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word, TermSet& set);
-    // Adds to set (rows of level k + 1) the boundary whose leading term is
-    // `claimed` of level k + 1, Hit by `tag` of level k.
-    // With `chain`, the chain (rows of level k) whose boundary that is is
-    // added to it.
-    bool addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,
-                             const Entry* claimed, TermSet& set, TermSet* chain = nullptr);
     // The product of the words of x's chain (level k, rows of `xs`) by the
-    // words ys of level yk, into product_.
-    bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk);
+    // words ys of level yk, into product_; with a floor, as mapCycle.
+    bool multiplyInto(const TermSet& xs, int k, const std::vector<Entry>& ys, int yk,
+                      const Entry* floor = nullptr);
     // The rows of set (level k) as a chain.
     static void chainOf(const TermSet& set, std::int32_t t, int k, SphereChain& out);
     // The chain's words as the rows of set; false if it cannot hold them.
@@ -182,8 +177,8 @@ private:
     TermSet cycle_;
     TermSet boundary_;
     TermSet product_;
-    TermSet work_;
-    RetraceGuard guard_; // of the reduction in work_
+    TableChains chains_;
+    ClassReader reader_;
     Status status_ = Status::Ok;
     std::vector<Entry> cycleOfY_; // the cycle of yOf_
     std::vector<Entry> yOf_;      // t, k, then the word

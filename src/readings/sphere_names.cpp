@@ -219,16 +219,15 @@ std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t
         return found->second;
     }
     SphereChain x;
-    SphereChain xg;
-    if (!products_.sphereCycle(t, k, {order(t, k).record(j)}, x) ||
-        !products_.sphereProduct(x, generatorCycles_[g], xg)) {
+    if (!products_.sphereCycle(t, k, {order(t, k).record(j)}, x)) {
         return std::nullopt;
     }
-    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClass(xg);
+    const SphereChain& y = generatorCycles_[g];
+    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClassOfProduct(x, y);
     if (!terms) {
         return std::nullopt;
     }
-    const ClassBits bits = bitsOfRecords(order(xg.t, xg.k), *terms);
+    const ClassBits bits = bitsOfRecords(order(x.t + y.t - 1, x.k + y.k), *terms);
     memo_.emplace(key, bits);
     return bits;
 }
