@@ -372,18 +372,10 @@ bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::si
            linesOutOf(t, k, classes, unknown, equations);
 }
 
-bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                            const std::vector<std::optional<ClassBits>>& values,
-                            const std::vector<std::size_t>& unknown,
-                            std::vector<Equation>& equations) {
+template <typename Visit>
+bool SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
     const LiteratureChart& chart = literatureChart();
     const int stem = stemOf(t, k);
-    const std::size_t n = order(t, k).size();
-    const auto placeOf = [&](std::size_t literatureClass) {
-        return static_cast<std::size_t>(std::find(classes.begin(), classes.end(), literatureClass) -
-                                        classes.begin());
-    };
-    // Into the bidegree: h_i S is the sum of the line's targets.
     for (int i = 0; i < 3; ++i) {
         const std::optional<std::size_t> h = generator(factorName(i));
         const int from = stem - lineStep[static_cast<std::size_t>(i)];
@@ -400,34 +392,49 @@ bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t
             if (!product && products_.status() != Products::Status::Ok) {
                 return false;
             }
-            if (!product) {
-                continue;
-            }
-            Equation equation{std::vector<ClassBits>(unknown.size(), 0), false};
-            ClassBits value = product->bits;
-            bool usable = false;
-            for (const std::size_t l : chart.linesFrom[source]) {
-                if (chart.lines[l].factor != i) {
-                    continue;
-                }
-                const std::size_t c = placeOf(chart.lines[l].target);
-                const auto u = std::find(unknown.begin(), unknown.end(), c);
-                if (u != unknown.end()) {
-                    equation.coefficients[static_cast<std::size_t>(u - unknown.begin())] = ~0ULL;
-                    usable = true;
-                } else if (c < values.size() && values[c]) {
-                    value ^= *values[c];
-                } else {
-                    usable = false;
-                    break;
-                }
-            }
-            if (usable) {
-                addBitwise(equations, equation, value, n);
+            if (product) {
+                visit(i, source, *product);
             }
         }
     }
     return true;
+}
+
+bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                            const std::vector<std::optional<ClassBits>>& values,
+                            const std::vector<std::size_t>& unknown,
+                            std::vector<Equation>& equations) {
+    const LiteratureChart& chart = literatureChart();
+    const std::size_t n = order(t, k).size();
+    const auto placeOf = [&](std::size_t literatureClass) {
+        return static_cast<std::size_t>(std::find(classes.begin(), classes.end(), literatureClass) -
+                                        classes.begin());
+    };
+    // Into the bidegree: h_i S is the sum of the line's targets.
+    return forEachLineSource(t, k, [&](int i, std::size_t source, const SphereValue& product) {
+        Equation equation{std::vector<ClassBits>(unknown.size(), 0), false};
+        ClassBits value = product.bits;
+        bool usable = false;
+        for (const std::size_t l : chart.linesFrom[source]) {
+            if (chart.lines[l].factor != i) {
+                continue;
+            }
+            const std::size_t c = placeOf(chart.lines[l].target);
+            const auto u = std::find(unknown.begin(), unknown.end(), c);
+            if (u != unknown.end()) {
+                equation.coefficients[static_cast<std::size_t>(u - unknown.begin())] = ~0ULL;
+                usable = true;
+            } else if (c < values.size() && values[c]) {
+                value ^= *values[c];
+            } else {
+                usable = false;
+                break;
+            }
+        }
+        if (usable) {
+            addBitwise(equations, equation, value, n);
+        }
+    });
 }
 
 bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
@@ -560,41 +567,23 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
 
 bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& warnings) {
     const LiteratureChart& chart = literatureChart();
-    const int stem = stemOf(t, k);
-    for (int i = 0; i < 3; ++i) {
-        const std::optional<std::size_t> h = generator(factorName(i));
-        const int from = stem - lineStep[static_cast<std::size_t>(i)];
-        if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
-            continue;
-        }
-        for (const std::size_t source : chart.classesAt(from, k - 1)) {
-            const auto known = literatureValues_.find(source);
-            if (known == literatureValues_.end()) {
-                continue;
-            }
-            const std::optional<SphereValue> product =
-                times({degreeOf(from, k - 1), k - 1, known->second}, *h);
-            if (!product) {
-                return products_.status() == Products::Status::Ok;
-            }
-            ClassBits expected = 0;
-            bool whole = true;
-            for (const std::size_t l : chart.linesFrom[source]) {
-                const auto target = literatureValues_.find(chart.lines[l].target);
-                if (chart.lines[l].factor == i) {
-                    whole = whole && target != literatureValues_.end();
-                    expected ^= whole ? target->second : 0;
-                }
-            }
-            if (whole && expected != product->bits) {
-                warnings.push_back(
-                    factorName(i) + " " + chart.classes[source].key + " at " + at(stem, k) +
-                    " is " + name(*product).value_or("?") + " where the literature's lines give " +
-                    name({t, k, expected}).value_or("?") + "; the computation stands");
+    return forEachLineSource(t, k, [&](int i, std::size_t source, const SphereValue& product) {
+        ClassBits expected = 0;
+        bool whole = true;
+        for (const std::size_t l : chart.linesFrom[source]) {
+            const auto target = literatureValues_.find(chart.lines[l].target);
+            if (chart.lines[l].factor == i) {
+                whole = whole && target != literatureValues_.end();
+                expected ^= whole ? target->second : 0;
             }
         }
-    }
-    return true;
+        if (whole && expected != product.bits) {
+            warnings.push_back(factorName(i) + " " + chart.classes[source].key + " at " +
+                               at(stemOf(t, k), k) + " is " + name(product).value_or("?") +
+                               " where the literature's lines give " +
+                               name({t, k, expected}).value_or("?") + "; the computation stands");
+        }
+    });
 }
 
 void SphereNames::nameTheRest(Level& read, int stem, int k) {

@@ -140,6 +140,12 @@ private:
     bool lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                        const std::vector<std::optional<ClassBits>>& values,
                        const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    // Calls visit(i, source, product) for every class `source` of the
+    // literature's one filtration below (t, k) whose value is known, for
+    // h_i (i < 3) whose lines from it land in (t, k), with its product by
+    // h_i; sources whose product cannot be read are passed over. False on
+    // a failure of the products.
+    template <typename Visit> bool forEachLineSource(std::int32_t t, int k, Visit&& visit);
     // Into the bidegree: h_i x is the sum of the targets of x's lines by
     // h_i, for each class x found one filtration down.
     bool linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
