@@ -60,8 +60,8 @@ private:
     ProgressLine& progress_;
 };
 
-void reportProductFailure(Products::Status status) {
-    std::fputs(status == Products::Status::Contradiction
+void reportProductFailure(ChainStatus status) {
+    std::fputs(status == ChainStatus::Contradiction
                    ? "Error: a leading term of a product neither survives nor is hit; "
                      "the algebra is contradicted!\n"
                    : "Error: a product needs more rows than a term set can hold!\n",
@@ -198,12 +198,12 @@ std::optional<int> ChartRun::transferSphere() {
 
 std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
-    Products::Status status = Products::Status::Ok;
+    ChainStatus status = ChainStatus::Ok;
     if (readings.products) {
         status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)
                                    : addProducts(chart_, computation_, reading_);
     }
-    if (!readings.multiply.empty() && status == Products::Status::Ok) {
+    if (!readings.multiply.empty() && status == ChainStatus::Ok) {
         std::vector<SphereSurvivor> by;
         for (const SphereClassRef& x : readings.multiply) {
             std::string why;
@@ -217,7 +217,7 @@ std::optional<int> ChartRun::readOff() {
         }
         status = addMultiplied(chart_, computation_, by, reading_);
     }
-    if (readings.cycles && status == Products::Status::Ok) {
+    if (readings.cycles && status == ChainStatus::Ok) {
         std::string refusal;
         status = addCycles(chart_, computation_, reading_, refusal);
         if (!refusal.empty()) {
@@ -226,13 +226,13 @@ std::optional<int> ChartRun::readOff() {
             return exitStorage;
         }
     }
-    if (readings.sq0 && status == Products::Status::Ok) {
+    if (readings.sq0 && status == ChainStatus::Ok) {
         status = addSq0(chart_, computation_, reading_);
     }
-    if (readings.transfer && status == Products::Status::Ok) {
+    if (readings.transfer && status == ChainStatus::Ok) {
         status = addTransfers(chart_, computation_, reading_);
     }
-    if (readings.namesClasses() && status == Products::Status::Ok) {
+    if (readings.namesClasses() && status == ChainStatus::Ok) {
         std::vector<std::string> warnings;
         std::string refusal;
         status = addNames(chart_, computation_, reading_, warnings, refusal);
@@ -240,12 +240,12 @@ std::optional<int> ChartRun::readOff() {
         for (const std::string& warning : warnings) {
             std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());
         }
-        if (!refusal.empty() && status == Products::Status::Ok) {
+        if (!refusal.empty() && status == ChainStatus::Ok) {
             std::fprintf(stderr, "curtis-chart: %s\n", refusal.c_str());
             return exitBadArguments;
         }
     }
-    if (status != Products::Status::Ok) {
+    if (status != ChainStatus::Ok) {
         progress_.clear();
         reportProductFailure(status);
         return exitStorage;
