@@ -17,13 +17,13 @@ ChainStatus ChainAlgebra::ready() const {
     return allocated_ && chains_.ready() ? ChainStatus::Ok : ChainStatus::TermSetFull;
 }
 
-bool ChainAlgebra::final(const CurtisTable& table, std::int32_t t, int k) {
+bool ChainAlgebra::levelFinal(const CurtisTable& table, std::int32_t t, int k) {
     return t >= 1 && k >= 0 && t <= table.degrees() && table.hasLevel(t, k) &&
            k < table.band().finalLevels(t);
 }
 
 bool ChainAlgebra::sphereFinal(std::int32_t t, int k) const {
-    return final(computation_.sphere(), t, k);
+    return levelFinal(computation_.sphere(), t, k);
 }
 
 Chain ChainAlgebra::chainOf(const TermSet& set, std::int32_t t, int k) {
@@ -51,7 +51,7 @@ ChainResult<Chain> ChainAlgebra::cycle(const CurtisTable& table, std::int32_t t,
     if (ready() != ChainStatus::Ok) {
         return ready();
     }
-    if (!final(table, t, k)) {
+    if (!levelFinal(table, t, k)) {
         return ChainResult<Chain>::none();
     }
     work_.clear(k + 1);
@@ -67,7 +67,7 @@ ChainResult<Chain> ChainAlgebra::cycle(const CurtisTable& table, std::int32_t t,
     if (ready() != ChainStatus::Ok) {
         return ready();
     }
-    if (!final(table, t, k)) {
+    if (!levelFinal(table, t, k)) {
         return ChainResult<Chain>::none();
     }
     work_.clear(k + 1);
@@ -86,7 +86,7 @@ ChainResult<Chain> ChainAlgebra::claimingBoundary(const CurtisTable& table, std:
     if (ready() != ChainStatus::Ok) {
         return ready();
     }
-    if (k < 1 || !final(table, t, k)) {
+    if (k < 1 || !levelFinal(table, t, k)) {
         return ChainResult<Chain>::none();
     }
     work_.clear(k + 1);
@@ -145,7 +145,7 @@ ChainResult<ClassTerms> ChainAlgebra::classOfImage(const Chain& x, const WordMap
     if (ready() != ChainStatus::Ok) {
         return ready();
     }
-    if (!final(*into.table, into.t, into.k)) {
+    if (!levelFinal(*into.table, into.t, into.k)) {
         return ChainResult<ClassTerms>::none();
     }
     // In Λ(N) the whole image is kept, for its leading term to be checked.
@@ -192,7 +192,7 @@ ChainResult<ClassTerms> ChainAlgebra::classOfProduct(const Chain& x, const Chain
     if (ready() != ChainStatus::Ok) {
         return ready();
     }
-    if (!final(*into.table, into.t, into.k)) {
+    if (!levelFinal(*into.table, into.t, into.k)) {
         return ChainResult<ClassTerms>::none();
     }
     const ChainStatus made = multiply(x, y, least(into));
@@ -207,7 +207,7 @@ ChainResult<ClassTerms> ChainAlgebra::classOf(const Chain& cycle, const CurtisTa
     if (ready() != ChainStatus::Ok) {
         return ready();
     }
-    if (!final(table, cycle.t, cycle.k)) {
+    if (!levelFinal(table, cycle.t, cycle.k)) {
         return ChainResult<ClassTerms>::none();
     }
     const ChainStatus loaded = load(cycle, image_);
@@ -264,18 +264,21 @@ ChainResult<Chain> ChainAlgebra::bounding(const Chain& z, const CurtisTable& tab
     return chainOf(work_, z.t, z.k - 1);
 }
 
-bool ChainAlgebra::sq0(Chain& x) {
-    if (2 * x.t - 1 > maxEntryDegree) {
-        return false;
+ChainResult<ClassTerms> ChainAlgebra::sq0(std::int32_t t, int k,
+                                          const std::vector<std::int32_t>& records) {
+    const SphereTable& sphere = computation_.sphere();
+    ChainResult<Chain> x = cycle(sphere, t, k, records);
+    if (!x || 2 * t - 1 > maxEntryDegree) {
+        return ChainResult<ClassTerms>::from(x);
     }
-    const std::size_t length = static_cast<std::size_t>(x.k) + 1;
-    for (std::size_t w = 0; w < x.words.size(); ++w) {
+    const std::size_t length = static_cast<std::size_t>(k) + 1;
+    for (std::size_t w = 0; w < x->words.size(); ++w) {
         if (w % length != 0) {
-            x.words[w] = static_cast<Entry>(2 * x.words[w] + 1);
+            x->words[w] = static_cast<Entry>(2 * x->words[w] + 1);
         }
     }
-    x.t = 2 * x.t - 1;
-    return true;
+    x->t = 2 * t - 1;
+    return classOf(*x, sphere);
 }
 
 void ChainAlgebra::add(Chain& x, const Chain& y) {

@@ -53,11 +53,14 @@ struct ClassLevel {
 // degree x.t + y.t - 1 (internal degrees add), and d(x y) = d(x) y + x d(y).
 // The cycle of a survivor and the boundary that claims a Hit word are
 // rebuilt from the table's records (TableChains), and the class of a cycle
-// is read off its level (ClassReader).
+// is read off its level (ClassReader). Every operation answers with a
+// ChainResult: none where a level it reads does not hold final states.
 //
 // Invariants:
-// - every chain it gives lies in a level that holds final states, its
-//   words admissible, each once;
+// - every chain it gives has admissible words, each once; those it
+//   rebuilds from a table (cycles, claiming boundaries, solutions of
+//   d(u) = z) lie in the levels they were read off, which hold final
+//   states;
 // - a class is read only in a level that holds final states; in Λ(N) only
 //   of a cycle that lies in Λ(N) (its leading term does, and every word
 //   lies below it), else the algebra is contradicted;
@@ -79,7 +82,7 @@ public:
     const Computation& computation() const { return computation_; }
 
     // Whether level k of degree t of table holds final states.
-    static bool final(const CurtisTable& table, std::int32_t t, int k);
+    static bool levelFinal(const CurtisTable& table, std::int32_t t, int k);
     // The same of the sphere's table.
     bool sphereFinal(std::int32_t t, int k) const;
 
@@ -110,11 +113,12 @@ public:
     // found through the table; none where z's class is not zero.
     ChainResult<Chain> bounding(const Chain& z, const CurtisTable& table);
 
-    // Sq^0 on the sphere's chains: λ_i to λ_(2i+1) in every word, a chain
-    // map that keeps admissibility and is one to one on words; level k of
-    // total degree t goes to level k of 2t - 1. False where an index would
-    // not fit an entry.
-    static bool sq0(Chain& x);
+    // The class of Sq^0 of a sum of the sphere's survivors (records of level
+    // k of degree t), at level k of degree 2t - 1: the image of its cycle
+    // under λ_i to λ_(2i+1) in every word, a chain map that keeps
+    // admissibility and is one to one on words. None where either level is
+    // not final or an index would not fit an entry.
+    ChainResult<ClassTerms> sq0(std::int32_t t, int k, const std::vector<std::int32_t>& records);
     // x + y, mod 2: words in both cancel.
     static void add(Chain& x, const Chain& y);
 

@@ -111,7 +111,7 @@ ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
                     const ChainResult<ClassTerms> terms =
                         products.product(printed.t, k, records.word(c.record), i);
                     if (!terms) {
-                        return terms.status(); // read() said the level is there
+                        return terms.status(); // none cannot be: read() found the level
                     }
                     c.products->terms[static_cast<std::size_t>(i)] = into.places(*terms);
                 }
@@ -152,11 +152,7 @@ ChainStatus addSq0(PrintedChart& chart, const Computation& computation,
             const ChartSurvivors& into = survivorsOf(target);
             for (ChartClass& c : level.classes) {
                 steps.next(printed.t, k, readingWork(target));
-                ChainResult<Chain> cycle = algebra.cycle(sphere, printed.t, k, {c.record});
-                if (!cycle || !ChainAlgebra::sq0(*cycle)) {
-                    return cycle.status();
-                }
-                const ChainResult<ClassTerms> terms = algebra.classOf(*cycle, sphere);
+                const ChainResult<ClassTerms> terms = algebra.sq0(printed.t, k, {c.record});
                 if (!terms) {
                     return terms.status();
                 }

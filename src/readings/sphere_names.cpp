@@ -285,12 +285,7 @@ ChainResult<SphereValue> SphereNames::sq0(const SphereValue& x) {
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
         records.push_back(order(x.t, x.k).record(static_cast<std::size_t>(std::countr_zero(bits))));
     }
-    const SphereTable& sphere = algebra_.computation().sphere();
-    ChainResult<Chain> cycle = algebra_.cycle(sphere, x.t, x.k, records);
-    if (!cycle || !ChainAlgebra::sq0(*cycle)) {
-        return ChainResult<SphereValue>::from(cycle);
-    }
-    const ChainResult<ClassTerms> terms = algebra_.classOf(*cycle, sphere);
+    const ChainResult<ClassTerms> terms = algebra_.sq0(x.t, x.k, records);
     if (!terms) {
         return ChainResult<SphereValue>::from(terms);
     }
