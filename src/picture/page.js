@@ -121,10 +121,6 @@
       });
       if (hits.length > 0) rows.push(['its terms are hit by', hits.join('; ')]);
     }
-    for (const map of data.maps || []) {
-      if (level[map]) rows.push([map, sum(level[map][j])]);
-      if (level[map + '_names']) rows.push([map + ', named', level[map + '_names'][j] === null ? 'not computed' : level[map + '_names'][j]]);
-    }
     if (level.born) rows.push(['born on', 'S^' + level.born[j]]);
     if (level.dies && level.dies[j] !== null) rows.push(['dies on', 'S^' + level.dies[j]]);
     if (level.names) {
