@@ -145,7 +145,8 @@ std::string mapRefusal(const ChartMap& map, const Space& space, std::optional<in
     case MapKind::Pinch:
         if (*map.cell < a || (top && *map.cell >= *top)) {
             return name + " maps P_A^C onto P_(B+1)^C: B must lie from the bottom cell " +
-                   std::to_string(a) + " to below the top cell";
+                   std::to_string(a) +
+                   (top ? " to one below the top cell " + std::to_string(*top) : " up");
         }
         return "";
     default:
