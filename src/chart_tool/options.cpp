@@ -335,19 +335,6 @@ std::vector<OptionRow> readingRows() {
                       return settleMultiply(std::get<std::vector<std::string>>(given),
                                             plan.readings.multiply);
                   }),
-        optionRow("--map", "SPEC",
-                  "the image of every class under a map, SPEC one of\n"
-                  "include:C (P_A^B -> P_A^C, C a cell or inf), pinch:B\n"
-                  "(P_A^C -> P_(B+1)^C), boundary:A (P_(B+1)^C -> P_A^B: stem - 1,\n"
-                  "filtration + 1), and with --unstable N: E (S^N -> S^(N+1)),\n"
-                  "H (S^N -> S^(2N-1)) and P (S^(2M+1) -> S^M); may be given\n"
-                  "more than once (" +
-                      formatsThat(&ChartFormat::showsMaps) + ")",
-                  std::vector<std::string>(),
-                  [](ChartPlan& plan, const Value& given, const CLI::App&) {
-                      return settleMaps(std::get<std::vector<std::string>>(given),
-                                        plan.readings.maps);
-                  }),
         flag("--cycles",
              "the cycle of every survivor: the survivor and the words its\n"
              "elimination added (json, tsv; a cycle of more than 100000\n"
@@ -373,6 +360,25 @@ std::vector<OptionRow> readingRows() {
                  formatsThat(&ChartFormat::showsTransfer) +
                  "); computes the sphere's\ntables to T + 1 + A",
              [](ChartPlan& plan) { plan.readings.transfer = true; }),
+    };
+}
+
+// The maps whose images the chart reads off its classes.
+std::vector<OptionRow> mapRows() {
+    return {
+        optionRow("--map", "SPEC",
+                  "the image of every class under a map, SPEC one of\n"
+                  "include:C (P_A^B -> P_A^C, C a cell or inf), pinch:B\n"
+                  "(P_A^C -> P_(B+1)^C), boundary:A (P_(B+1)^C -> P_A^B: stem - 1,\n"
+                  "filtration + 1), and with --unstable N: E (S^N -> S^(N+1)),\n"
+                  "H (S^N -> S^(2N-1)) and P (S^(2M+1) -> S^M); may be given\n"
+                  "more than once (" +
+                      formatsThat(&ChartFormat::showsMaps) + ")",
+                  std::vector<std::string>(),
+                  [](ChartPlan& plan, const Value& given, const CLI::App&) {
+                      return settleMaps(std::get<std::vector<std::string>>(given),
+                                        plan.readings.maps);
+                  }),
     };
 }
 
@@ -470,7 +476,7 @@ std::vector<OptionRow> nameRows() {
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
     for (std::vector<OptionRow> more :
-         {outputRows(), readingRows(), chartRows(), nameRows(), runRows()}) {
+         {outputRows(), readingRows(), mapRows(), chartRows(), nameRows(), runRows()}) {
         for (OptionRow& row : more) {
             rows.push_back(std::move(row));
         }

@@ -3,6 +3,7 @@
 #include "algebra/boundary.hpp"
 #include "chart/chart_lines.hpp"
 #include "readings/class_reader.hpp"
+#include "readings/map_images.hpp"
 
 namespace curtis {
 
@@ -116,40 +117,16 @@ ChainStatus CellMapReading::image(std::int32_t t, int k, const Entry* word,
 
 ChainStatus addCellMap(PrintedChart& chart, const Computation& source, const Computation& target,
                        std::size_t index, const OnReadingProgress& progress) {
-    const ChartMap& map = chart.plan.readings.maps[index];
-    CellMapReading reading(map, chart.plan.space, source, target);
+    CellMapReading reading(chart.plan.readings.maps[index], chart.plan.space, source, target);
     if (!reading.ready()) {
         return ChainStatus::TermSetFull;
     }
     const CurtisTable& table = source.table();
-    std::size_t total = 0;
-    double work = 0;
-    for (const PrintedDegree& degree : chart.degrees) {
-        for (const PrintedLevel& level : degree.levels) {
-            total += level.classes.size();
-            work += static_cast<double>(level.classes.size()) *
-                    readingWork(table.kept(degree.t, level.at.k()));
-        }
-    }
-    ReadingSteps steps(progress, "maps", "classes", total, work);
-    for (PrintedDegree& degree : chart.degrees) {
-        for (PrintedLevel& level : degree.levels) {
-            const LevelRecords& records = table.kept(degree.t, level.at.k());
-            for (ChartClass& c : level.classes) {
-                steps.next(degree.t, level.at.k(), readingWork(records));
-                c.maps.resize(chart.plan.readings.maps.size());
-                if (!chart.plan.shows(level.at)) {
-                    continue;
-                }
-                const ChainStatus status =
-                    reading.image(degree.t, level.at.k(), records.word(c.record), c.maps[index]);
-                if (status != ChainStatus::Ok) {
-                    return status;
-                }
-            }
-        }
-    }
-    return ChainStatus::Ok;
+    return addMapImages(chart, table, index, progress,
+                        [&](std::int32_t t, int k, const ChartClass& c,
+                            std::optional<std::vector<PrintedMonomial>>& out) {
+                            return reading.image(t, k, table.kept(t, k).word(c.record), out);
+                        });
 }
 
 } // namespace curtis

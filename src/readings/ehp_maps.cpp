@@ -4,6 +4,7 @@
 #include "chart/birth_sphere.hpp"
 #include "readings/class_reader.hpp"
 #include "readings/ehp_reading.hpp"
+#include "readings/map_images.hpp"
 
 namespace curtis {
 
@@ -131,45 +132,23 @@ ChainStatus EhpMapReading::image(std::int32_t t, int k, const Entry* word, const
 
 ChainStatus addEhpMap(PrintedChart& chart, const Computation& computation, std::size_t index,
                       const OnReadingProgress& progress) {
-    const int sphere = *chart.plan.readings.unstable;
-    EhpMapReading reading(chart.plan.readings.maps[index], sphere, computation.sphere());
+    EhpMapReading reading(chart.plan.readings.maps[index], *chart.plan.readings.unstable,
+                          computation.sphere());
     if (!reading.ready()) {
         return ChainStatus::TermSetFull;
     }
     const CurtisTable& table = computation.table();
-    std::size_t total = 0;
-    double work = 0;
-    for (const PrintedDegree& degree : chart.degrees) {
-        for (const PrintedLevel& level : degree.levels) {
-            total += level.classes.size();
-            work += static_cast<double>(level.classes.size()) *
-                    readingWork(table.kept(degree.t, level.at.k()));
-        }
-    }
-    ReadingSteps steps(progress, "maps", "classes", total, work);
-    for (PrintedDegree& degree : chart.degrees) {
-        for (PrintedLevel& level : degree.levels) {
-            const int k = level.at.k();
-            const LevelRecords& records = table.kept(degree.t, k);
-            for (ChartClass& c : level.classes) {
-                steps.next(degree.t, k, readingWork(records));
-                c.maps.resize(chart.plan.readings.maps.size());
-                if (!chart.plan.shows(level.at)) {
-                    continue;
-                }
-                // A target's killer: the tag of its record, one level down.
-                const Entry* killer =
-                    c.killer.empty() ? nullptr
-                                     : table.kept(degree.t, k - 1).word(records.partner(c.record));
-                const ChainStatus status =
-                    reading.image(degree.t, k, records.word(c.record), killer, c.maps[index]);
-                if (status != ChainStatus::Ok) {
-                    return status;
-                }
-            }
-        }
-    }
-    return ChainStatus::Ok;
+    return addMapImages(chart, table, index, progress,
+                        [&](std::int32_t t, int k, const ChartClass& c,
+                            std::optional<std::vector<PrintedMonomial>>& out) {
+                            const LevelRecords& records = table.kept(t, k);
+                            // A target's killer: the tag of its record, one level down.
+                            const Entry* killer =
+                                c.killer.empty()
+                                    ? nullptr
+                                    : table.kept(t, k - 1).word(records.partner(c.record));
+                            return reading.image(t, k, records.word(c.record), killer, out);
+                        });
 }
 
 } // namespace curtis
