@@ -171,5 +171,54 @@ TEST(Maps, LongExactSequencesOfCellsAndOfEhpAreExact) {
     }
 }
 
+// P of the unit of S^(2M+1) is the Whitehead square [ι_M, ι_M], the class
+// of d(λ_M) in Λ(M): 0 on the H-spaces S^1, S^3 and S^7, λ1 λ0 on S^2 and
+// λ3 λ1 (h1 h2) on S^5. H of h1 (λ1) on S^2 is the unit of S^3 (Hopf
+// invariant one). E is an isomorphism from S^N to S^(N+1) in the stems
+// below N - 1 (Freudenthal).
+TEST(Maps, KnownValuesOfTheEhpMaps) {
+    using Words = std::vector<nlohmann::json>;
+    struct Known {
+        int sphere;
+        std::string map;
+        nlohmann::json word;
+        Words image;
+    };
+    for (const Known& known : {Known{3, "P", {0}, {}}, Known{7, "P", {0}, {}},
+                               Known{15, "P", {0}, {}}, Known{5, "P", {0}, {{0, 1, 0}}},
+                               Known{11, "P", {0}, {{0, 3, 1}}}, Known{2, "H", {0, 1}, {{0}}}}) {
+        const Classes classes =
+            chart(Step{{"--sphere", "--unstable", std::to_string(known.sphere)}, known.map});
+        int found = 0;
+        for (const auto& [at, list] : classes) {
+            for (const auto& [word, image] : list) {
+                if (word == known.word) {
+                    ++found;
+                    EXPECT_EQ(image, Image(known.image))
+                        << "S^" << known.sphere << " " << known.map;
+                }
+            }
+        }
+        EXPECT_EQ(found, 1) << "S^" << known.sphere;
+    }
+    for (int n = 2; n <= 8; ++n) {
+        const Classes from = chart(ehp(n)[0]);
+        const Classes to = chart(ehp(n + 1)[0]);
+        for (const auto& [at, list] : from) {
+            if (at.first >= n - 1 || at.first + at.second + 1 >= maxDegree) {
+                continue;
+            }
+            std::map<nlohmann::json, int> words;
+            std::vector<std::uint64_t> images;
+            for (const auto& [word, image] : list) {
+                ASSERT_TRUE(image) << n << " at " << at.first;
+                images.push_back(bits(*image, words));
+            }
+            EXPECT_EQ(rank(images), static_cast<int>(list.size())) << n << " at " << at.first;
+            EXPECT_EQ(to.at(at).size(), list.size()) << n << " at " << at.first;
+        }
+    }
+}
+
 } // namespace
 } // namespace curtis
