@@ -258,6 +258,7 @@ std::unique_ptr<Computation> ChartRun::cellTarget(const ChartMap& map) {
 // target, computed.
 std::optional<int> ChartRun::mapTargets() {
     if (const std::int32_t through = mapsSphereDegree(); through > 0) {
+        progress_.setRange(plan_.degrees.first, through);
         const ComputationResult result = computation_.extendSphere(through);
         if (result.outcome != Outcome::Finished) {
             progress_.clear();
@@ -266,6 +267,10 @@ std::optional<int> ChartRun::mapTargets() {
     }
     for (const ChartMap& map : plan_.readings.maps) {
         targets_.push_back(map.ofCells() ? cellTarget(map) : nullptr);
+        if (targets_.back()) {
+            progress_.setRange(map.targetDegree(plan_.space, plan_.degrees.first),
+                               map.targetDegree(plan_.space, plan_.degrees.last));
+        }
         for (std::int32_t t = plan_.degrees.first; targets_.back() && t <= plan_.degrees.last;
              ++t) {
             const std::int32_t into = map.targetDegree(plan_.space, t);

@@ -152,7 +152,8 @@ std::array<Step, 3> ehp(int n) {
 
 TEST(Maps, LongExactSequencesOfCellsAndOfEhpAreExact) {
     std::vector<std::array<Step, 3>> sequences{cells(1, 8, 16), cells(-4, -1, 6), cells(0, 0, 1),
-                                               cells(1, 2, 5),  cells(-2, 1, 3),  cells(3, 6, {})};
+                                               cells(1, 2, 5),  cells(-2, 1, 3),  cells(3, 6, {}),
+                                               cells(1, 3, 4)};
     for (int n = 1; n <= 8; ++n) {
         sequences.push_back(ehp(n));
     }
