@@ -143,10 +143,10 @@ std::string mapRefusal(const ChartMap& map, const Space& space, std::optional<in
         }
         return "";
     case MapKind::Pinch:
-        if (*map.cell < a || (top && *map.cell >= *top)) {
+        if (*map.cell < a || *map.cell >= (top ? *top : maxCell)) {
             return name + " maps P_A^C onto P_(B+1)^C: B must lie from the bottom cell " +
-                   std::to_string(a) +
-                   (top ? " to one below the top cell " + std::to_string(*top) : " up");
+                   std::to_string(a) + " to one below the top cell " +
+                   std::to_string(top ? *top : maxCell);
         }
         return "";
     default:

@@ -237,6 +237,13 @@ const Refusal refusals[] = {
          return "--map does nothing with --format " + formatName(s) +
                 ", which shows no maps (json, tsv and html do)";
      }},
+    {[](const Settled& s) {
+         return !s.plan.readings.maps.empty() && s.plan.drawing.chart != ChartKind::Adams;
+     },
+     [](const Settled&) -> std::string {
+         return "--map shows its images in the panel of the Adams chart's page, not on the EHP "
+                "or cells chart";
+     }},
     {[](const Settled& s) { return !mapOutside(s).empty(); }, mapOutside},
     // The range.
     {[](const Settled& s) { return s.plan.degrees.first > s.plan.degrees.last; },
