@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/bidegree.hpp"
+#include "chart/chart_map.hpp"
 #include "chart/class_ref.hpp"
 #include "chart/space.hpp"
 
@@ -43,6 +44,8 @@ struct Readings {
     std::vector<std::string> massey;
     bool periodicity = false; // P(x) = <h3, h0^4, x> of every class of the sphere
     bool sq0 = false;         // Sq^0 of every class of the sphere
+    // The image of every class under each of these maps (--map), in order.
+    std::vector<ChartMap> maps;
 
     // Every class carries the sphere it is born on.
     bool births() const { return ehp || unstable.has_value(); }

@@ -43,6 +43,7 @@ struct ClassNames {
     std::array<std::optional<std::string>, productFactorCount> products;
     std::vector<std::optional<std::string>> multiplied;
     std::optional<std::string> transfer;
+    std::vector<std::optional<std::string>> maps; // aligned with the plan's maps
 };
 
 // Adams periodicity P(x) = <h3, h0^4, x> of a class of the sphere: defined
@@ -116,6 +117,10 @@ struct ChartClass {
     // With --sq0 (the sphere): the image under Sq^0, in the level s of
     // total degree 2t - 1.
     PrintedSum sq0;
+    // With --map: its image under each of the plan's maps, in their order,
+    // as the target's classes (words as its chart prints them) whose sum it
+    // is; nothing where that lies past what was computed.
+    std::vector<std::optional<std::vector<PrintedMonomial>>> maps;
     std::optional<ClassNames> names;               // with --names
     std::optional<PrintedPeriodicity> periodicity; // with --periodicity
 };

@@ -24,6 +24,7 @@ struct ChartFormat {
     bool showsNames;       // --names applies
     bool showsEhp;         // --ehp applies
     bool showsTransfer;    // --transfer applies
+    bool showsMaps;        // --map applies
     bool listsReadings;    // --multiply, --cycles, --massey and --periodicity apply
     bool listsSq0;         // --sq0 applies
     bool drawsPeriodicity; // --periodicity applies, drawn on request

@@ -6,8 +6,10 @@
 #include "chart_tool/cost_estimate.hpp"
 #include "chart_tool/options.hpp"
 #include "io/output_file.hpp"
+#include "readings/cell_maps.hpp"
 #include "readings/chart_names.hpp"
 #include "readings/chart_products.hpp"
+#include "readings/ehp_maps.hpp"
 #include "readings/ehp_reading.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
@@ -16,6 +18,7 @@
 #include "system/memory_limit.hpp"
 #include "system/processors.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -93,6 +96,10 @@ private:
     void planComputation();
     std::optional<int> chartDegrees();
     std::optional<int> transferSphere();
+    std::int32_t mapsSphereDegree() const;
+    std::optional<int> mapTargets();
+    std::unique_ptr<Computation> cellTarget(const ChartMap& map);
+    ChainStatus readMaps();
     std::optional<int> readOff();
     std::optional<int> checkSound();
 
@@ -106,6 +113,9 @@ private:
     // One computation holds the sphere's tables and the space's: products
     // and the transfer read them after the chart's degrees are done.
     Computation computation_;
+    // The targets of the cell maps, each a computation of its own (null
+    // for an EHP map, which reads the sphere's tables), aligned with them.
+    std::vector<std::unique_ptr<Computation>> targets_;
     std::unique_ptr<ChartWriter> writer_;
     WriterCalls calls_;
     PrintedChart chart_;
@@ -129,6 +139,15 @@ ComputationSettings ChartRun::settings(const ChartToolSeams& seams) {
     settings.onProgress = [this](const ComputationProgress& now) { progress_.update(now); };
     // The images of filtration F land in filtration F + 1 of the sphere.
     settings.sphereExtraFiltrations = plan_.readings.transfer && plan_.band ? 1 : 0;
+    // P lands two filtrations up; the names of a boundary's image read the
+    // sphere one filtration up.
+    for (const ChartMap& map : plan_.readings.maps) {
+        const int extra = map.kind == MapKind::P                                  ? 2
+                          : map.kind == MapKind::Boundary && plan_.readings.names ? 1
+                                                                                  : 0;
+        settings.sphereExtraFiltrations =
+            std::max(settings.sphereExtraFiltrations, plan_.band ? extra : 0);
+    }
     settings.store = cache_.get();
     return settings;
 }
@@ -143,7 +162,7 @@ void ChartRun::planComputation() {
     const std::int32_t sphereThrough = plan_.readings.transfer && !degrees.empty()
                                            ? plan_.space.transferDegree(degrees.back())
                                            : 0;
-    computation_.plan(degrees, sphereThrough);
+    computation_.plan(degrees, std::max(sphereThrough, mapsSphereDegree()));
 }
 
 std::optional<int> ChartRun::chartDegrees() {
@@ -196,6 +215,92 @@ std::optional<int> ChartRun::transferSphere() {
     return std::nullopt;
 }
 
+// The sphere's degree the maps read through: P's images, and the names of
+// a boundary's image (its lambda parts); 0 for none.
+std::int32_t ChartRun::mapsSphereDegree() const {
+    std::int32_t through = 0;
+    const std::int32_t last = plan_.degrees.last;
+    for (const ChartMap& map : plan_.readings.maps) {
+        if (map.kind == MapKind::P) {
+            through = std::max(through, map.targetDegree(*plan_.readings.unstable, last));
+        } else if (map.kind == MapKind::Boundary && plan_.readings.names) {
+            through = std::max(through, map.targetDegree(plan_.space, last));
+        }
+    }
+    return std::min(through, maxTotalDegree);
+}
+
+// The computation of a cell map's target space, its degrees planned: those
+// the chart's degrees map to, in the chart's band (one filtration more for
+// the boundary; a whole chart's boundary needs its filtrations up to T).
+std::unique_ptr<Computation> ChartRun::cellTarget(const ChartMap& map) {
+    const Space target = map.target(plan_.space);
+    ComputationSettings settings = this->settings(seams_);
+    settings.topCell = target.topCell();
+    settings.sphereExtraFiltrations = 0;
+    if (map.kind == MapKind::Boundary) {
+        settings.maxFiltration =
+            plan_.band ? *plan_.band + 1 : std::min(plan_.degrees.last, maxFiltrationBound);
+    }
+    auto computation = std::make_unique<Computation>(target.weight(), settings);
+    std::vector<std::int32_t> degrees;
+    for (std::int32_t t = plan_.degrees.first; t <= plan_.degrees.last; ++t) {
+        const std::int32_t into = map.targetDegree(plan_.space, t);
+        if (into >= 1 && into <= maxTotalDegree) {
+            degrees.push_back(into);
+        }
+    }
+    computation->plan(degrees);
+    return computation;
+}
+
+// The sphere's degrees the maps read, and the tables of each cell map's
+// target, computed.
+std::optional<int> ChartRun::mapTargets() {
+    if (const std::int32_t through = mapsSphereDegree(); through > 0) {
+        progress_.setRange(plan_.degrees.first, through);
+        const ComputationResult result = computation_.extendSphere(through);
+        if (result.outcome != Outcome::Finished) {
+            progress_.clear();
+            return reportFailure(result);
+        }
+    }
+    for (const ChartMap& map : plan_.readings.maps) {
+        targets_.push_back(map.ofCells() ? cellTarget(map) : nullptr);
+        if (targets_.back()) {
+            progress_.setRange(map.targetDegree(plan_.space, plan_.degrees.first),
+                               map.targetDegree(plan_.space, plan_.degrees.last));
+        }
+        for (std::int32_t t = plan_.degrees.first; targets_.back() && t <= plan_.degrees.last;
+             ++t) {
+            const std::int32_t into = map.targetDegree(plan_.space, t);
+            if (into < 1 || into > maxTotalDegree) {
+                continue;
+            }
+            const ComputationResult result =
+                targets_.back()->computeDegree(into, [](const FinishedLevel&) { return true; });
+            if (result.outcome != Outcome::Finished) {
+                progress_.clear();
+                return reportFailure(result);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The image of every class under each map.
+ChainStatus ChartRun::readMaps() {
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        const ChainStatus status = targets_[i]
+                                       ? addCellMap(chart_, computation_, *targets_[i], i, reading_)
+                                       : addEhpMap(chart_, computation_, i, reading_);
+        if (status != ChainStatus::Ok) {
+            return status;
+        }
+    }
+    return ChainStatus::Ok;
+}
+
 std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
     ChainStatus status = ChainStatus::Ok;
@@ -231,6 +336,9 @@ std::optional<int> ChartRun::readOff() {
     }
     if (readings.transfer && status == ChainStatus::Ok) {
         status = addTransfers(chart_, computation_, reading_);
+    }
+    if (status == ChainStatus::Ok) {
+        status = readMaps();
     }
     if (readings.namesClasses() && status == ChainStatus::Ok) {
         std::vector<std::string> warnings;
@@ -271,6 +379,11 @@ std::optional<int> ChartRun::run() {
     }
     if (written_ && plan_.readings.transfer) {
         if (const std::optional<int> failed = transferSphere()) {
+            return failed;
+        }
+    }
+    if (written_) {
+        if (const std::optional<int> failed = mapTargets()) {
             return failed;
         }
     }

@@ -104,6 +104,24 @@ std::string settleMultiply(const std::vector<std::string>& given,
     return "";
 }
 
+// The maps of --map, or why not.
+std::string settleMaps(const std::vector<std::string>& given, std::vector<ChartMap>& maps) {
+    for (const std::string& text : given) {
+        std::string why;
+        const std::optional<ChartMap> map = parseChartMap(text, why);
+        if (!map) {
+            return why;
+        }
+        for (const ChartMap& earlier : maps) {
+            if (earlier.name() == map->name()) {
+                return "--map " + text + " was given more than once; give it once";
+            }
+        }
+        maps.push_back(*map);
+    }
+    return "";
+}
+
 // An option's value as the parser leaves it: a whole number, a flag, a text
 // or the texts of an option that may be given more than once.
 using Value = std::variant<long long, bool, std::string, std::vector<std::string>>;
@@ -345,6 +363,25 @@ std::vector<OptionRow> readingRows() {
     };
 }
 
+// The maps whose images the chart reads off its classes.
+std::vector<OptionRow> mapRows() {
+    return {
+        optionRow("--map", "SPEC",
+                  "the image of every class under a map, SPEC one of\n"
+                  "include:C (P_A^B -> P_A^C, C a cell or inf), pinch:B\n"
+                  "(P_A^C -> P_(B+1)^C), boundary:A (P_(B+1)^C -> P_A^B: stem - 1,\n"
+                  "filtration + 1), and with --unstable N: E (S^N -> S^(N+1)),\n"
+                  "H (S^N -> S^(2N-1)) and P (S^(2M+1) -> S^M); may be given\n"
+                  "more than once (" +
+                      formatsThat(&ChartFormat::showsMaps) + ")",
+                  std::vector<std::string>(),
+                  [](ChartPlan& plan, const Value& given, const CLI::App&) {
+                      return settleMaps(std::get<std::vector<std::string>>(given),
+                                        plan.readings.maps);
+                  }),
+    };
+}
+
 // The unstable chart, the cache, the threads, the output.
 std::vector<OptionRow> runRows() {
     const long long cells = maxWeightMagnitude;
@@ -439,7 +476,7 @@ std::vector<OptionRow> nameRows() {
 std::vector<OptionRow> optionRows() {
     std::vector<OptionRow> rows = spaceRows();
     for (std::vector<OptionRow> more :
-         {outputRows(), readingRows(), chartRows(), nameRows(), runRows()}) {
+         {outputRows(), readingRows(), mapRows(), chartRows(), nameRows(), runRows()}) {
         for (OptionRow& row : more) {
             rows.push_back(std::move(row));
         }
@@ -534,10 +571,10 @@ ParseOutcome parseInto(CLI::App& app, int argc, const char* const* argv, std::FI
         return ParseOutcome::Error;
     }
     // Flags may be given again without complaint from the parser; only
-    // --multiply and --massey may be given more than once.
+    // --multiply, --massey and --map may be given more than once.
     for (const CLI::Option* option : app.get_options()) {
         if (option->count() > 1 && option->get_name() != "--multiply" &&
-            option->get_name() != "--massey") {
+            option->get_name() != "--massey" && option->get_name() != "--map") {
             complain(err, option->get_name() + " was given more than once; give it once");
             return ParseOutcome::Error;
         }

@@ -79,6 +79,17 @@ std::string notThreeClasses(const Settled& s) {
     return "";
 }
 
+// Why a map of --map does not go with the chart, or nothing.
+std::string mapOutside(const Settled& s) {
+    for (const ChartMap& map : s.plan.readings.maps) {
+        if (std::string why = mapRefusal(map, s.plan.space, s.plan.readings.unstable);
+            !why.empty()) {
+            return why;
+        }
+    }
+    return "";
+}
+
 // The transfer reads the sphere's table of t + 1 + a, whose entries must
 // still be bytes.
 std::int32_t transferSphereDegree(const Settled& s) {
@@ -220,6 +231,20 @@ const Refusal refusals[] = {
      }},
     {[](const Settled& s) { return s.plan.readings.transfer && s.plan.readings.unstable; },
      [](const Settled&) -> std::string { return "--transfer does not go with --unstable"; }},
+    // The maps.
+    {[](const Settled& s) { return !s.plan.readings.maps.empty() && !s.format.showsMaps; },
+     [](const Settled& s) {
+         return "--map does nothing with --format " + formatName(s) +
+                ", which shows no maps (json, tsv and html do)";
+     }},
+    {[](const Settled& s) {
+         return !s.plan.readings.maps.empty() && s.plan.drawing.chart != ChartKind::Adams;
+     },
+     [](const Settled&) -> std::string {
+         return "--map shows its images in the panel of the Adams chart's page, not on the EHP "
+                "or cells chart";
+     }},
+    {[](const Settled& s) { return !mapOutside(s).empty(); }, mapOutside},
     // The range.
     {[](const Settled& s) { return s.plan.degrees.first > s.plan.degrees.last; },
      [](const Settled& s) {

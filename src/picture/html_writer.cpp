@@ -34,7 +34,8 @@ public:
         writeControls(chart, title);
         writePicture(chart, layout);
         writePanelAndChart(chart);
-        std::fprintf(out_, "</script>\n<script>%s%s</script>\n</body>\n</html>\n", viewScript(),
+        std::fprintf(out_, "</script>\n<script>%s%s%s</script>\n</body>\n</html>\n", viewScript(),
+                     chart.plan.readings.maps.empty() ? "" : mapsScript(),
                      drawsNamedBasis(chart) ? namesScript() : pageScript());
     }
 

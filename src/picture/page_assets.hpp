@@ -16,5 +16,7 @@ const char* viewScript();
 const char* pageScript();
 const char* planeScript();
 const char* namesScript();
+// With --map: each class's images under the maps, added to its panel.
+const char* mapsScript();
 
 } // namespace curtis

@@ -39,8 +39,13 @@ public:
         if (sphere_) {
             return names_.name({level.at.t, level.at.k(), ClassBits{1} << j}).value_or("");
         }
-        const PrintedMonomial& word = level.classes[j].word;
-        const std::string base = lambdaName(level.at.t, level.at.k(), word);
+        return cellName(level.classes[j].word);
+    }
+
+    // A space's class by its word: the sphere's name of its lambda part, on
+    // its cell (h1[3]); "" where that has none.
+    std::string cellName(const PrintedMonomial& word) const {
+        const std::string base = lambdaName(static_cast<int>(word.size()) - 1, word);
         if (base.empty()) {
             return "";
         }
@@ -48,16 +53,32 @@ public:
         return (sum ? "(" + base + ")" : base) + "[" + std::to_string(word.front()) + "]";
     }
 
-    // The sphere's name of the class whose leading term is a space's
-    // monomial's lambda part, at the space's t and level k; "" where that is
-    // not a survivor of the sphere's.
-    std::string lambdaName(std::int32_t spaceT, int k, const PrintedMonomial& word) const {
+    // The name of a map's image, a sum of its target's classes by their
+    // words; nothing where it was not read.
+    std::optional<std::string>
+    imageName(const std::optional<std::vector<PrintedMonomial>>& words) const {
+        if (!words) {
+            return std::nullopt;
+        }
+        std::string text;
+        for (const PrintedMonomial& word : *words) {
+            text += (text.empty() ? "" : " + ") + cellName(word);
+        }
+        return text.empty() ? "0" : text;
+    }
+
+    // The sphere's name of the class whose leading term is a monomial's
+    // lambda part (level k); "" where that is not a survivor of the
+    // sphere's.
+    std::string lambdaName(int k, const PrintedMonomial& word) const {
         // The lambda part, on the sphere's one cell, lies in total degree
-        // t - (the stored cell).
-        const std::int32_t stored = word.front() + computation_.weight();
+        // k + 1 + its indices.
         std::vector<Entry> lambdas(word.begin(), word.end());
         lambdas.front() = 0;
-        const std::int32_t t = spaceT - stored;
+        std::int32_t t = k + 1;
+        for (std::size_t i = 1; i < word.size(); ++i) {
+            t += word[i];
+        }
         const ChartSurvivors* survivors = names_.survivors(t, k);
         if (survivors == nullptr) {
             return "";
@@ -173,8 +194,8 @@ void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
             }
             // A cell-changing pairing's ends, the source one level down.
             for (ChartArrow& arrow : level.arrows) {
-                arrow.targetName = namer.lambdaName(level.at.t, level.at.k(), arrow.target);
-                arrow.sourceName = namer.lambdaName(level.at.t, level.at.k() - 1, arrow.source);
+                arrow.targetName = namer.lambdaName(level.at.k(), arrow.target);
+                arrow.sourceName = namer.lambdaName(level.at.k() - 1, arrow.source);
             }
         }
     }
@@ -197,6 +218,9 @@ void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
                     c.names->transfer = namer.sphereSumName(
                         *c.transfer, chart.sphereLevel(chart.plan.space.transferDegree(degree.t),
                                                        level.at.s + 1));
+                }
+                for (const std::optional<std::vector<PrintedMonomial>>& image : c.maps) {
+                    c.names->maps.push_back(namer.imageName(image));
                 }
             }
         }

@@ -84,6 +84,28 @@ void transferImages(JsonEmitter& json, const PrintedChart& chart, const PrintedD
     json.endArray();
 }
 
+// The image of each class under each map, aligned with the survivors: the
+// target's classes as words, [] for zero, null where it was not computed.
+void mapImages(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
+    const std::vector<ChartMap>& maps = chart.plan.readings.maps;
+    for (std::size_t x = 0; x < maps.size(); ++x) {
+        json.key(maps[x].name().c_str());
+        json.beginArray();
+        for (const ChartClass& c : level.classes) {
+            if (x >= c.maps.size() || !c.maps[x]) {
+                json.null();
+                continue;
+            }
+            json.beginArray();
+            for (const PrintedMonomial& word : *c.maps[x]) {
+                json.numbers(word);
+            }
+            json.endArray();
+        }
+        json.endArray();
+    }
+}
+
 // A sum of the classes of a level: their monomials, or null where the
 // level was not computed.
 void sum(JsonEmitter& json, const PrintedSum& terms, const PrintedLevel* target) {
@@ -263,6 +285,18 @@ void names(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& lev
         }
         json.endArray();
     }
+    for (std::size_t x = 0; x < readings.maps.size(); ++x) {
+        json.key((readings.maps[x].name() + "_names").c_str());
+        json.beginArray();
+        for (const ChartClass& c : level.classes) {
+            if (x < c.names->maps.size()) {
+                optionalText(json, c.names->maps[x]);
+            } else {
+                json.null();
+            }
+        }
+        json.endArray();
+    }
 }
 
 // A named value: {"terms": [monomials], "name": "..."}.
@@ -342,6 +376,7 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     if (chart.plan.readings.transfer) {
         transferImages(json, chart, degree, level);
     }
+    mapImages(json, chart, level);
     if (chart.plan.readings.products) {
         products(json, chart, level);
     }
@@ -427,6 +462,14 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
         json.key("unstable");
         json.value(*plan.readings.unstable);
     }
+    if (!plan.readings.maps.empty()) {
+        json.key("maps");
+        json.beginArray();
+        for (const ChartMap& map : plan.readings.maps) {
+            json.text(map.name());
+        }
+        json.endArray();
+    }
 }
 
 // The sphere's levels the transfer lands in, each class with the classes
@@ -503,7 +546,10 @@ void transferPreimages(JsonEmitter& json, const PrintedChart& chart) {
 // degrees t + 1 + a, [{"t", "levels": [{"s", "stem", "filtration",
 // "internal_degree", "survivors", "transfer_from"}]}], "transfer_from"
 // aligned with "survivors": the chart's survivors whose images hold that
-// class, the transfer inverted. A band of filtrations 0 .. F has "max_filtration": F at
+// class, the transfer inverted. With --map the top has "maps", their names,
+// and each level a field of each name, aligned with "survivors": the
+// image's classes in the target's chart as words, [] for zero, null past
+// what was computed. A band of filtrations 0 .. F has "max_filtration": F at
 // the top, and only those levels.
 void writeChartJson(std::FILE* out, const PrintedChart& chart) {
     JsonEmitter json(out);

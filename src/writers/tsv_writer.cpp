@@ -42,7 +42,8 @@ private:
 // "transfer" give each survivor's image in the sphere, at the image's
 // bidegree, and five columns at the end, source_t, source_s, source_stem,
 // source_filtration and source_internal_degree, give the source's
-// bidegree in the space (empty in every other row).
+// bidegree in the space (empty in every other row). With --map, rows of
+// each map's kind give each survivor's image, at its bidegree in the target.
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
@@ -76,6 +77,7 @@ public:
                 multipliedRows(chart, level);
                 cycleRows(level);
                 transferRows(chart, degree, level);
+                mapRows(chart, degree, level);
                 periodicityRows(level);
                 basisRows(chart, level);
             }
@@ -184,6 +186,44 @@ private:
                 monomialRow(target, term, "transfer", source, "", "", &level.at);
             }
         }
+    }
+
+    // The image of each survivor under each map: a row per term, of the
+    // map's kind ("include:16", "E"), at its bidegree in the target, the
+    // survivor as source; a zero image is one row with an empty cell and
+    // monomial, and one not computed has no row.
+    void mapRows(const PrintedChart& chart, const PrintedDegree& degree,
+                 const PrintedLevel& level) {
+        const std::vector<ChartMap>& maps = chart.plan.readings.maps;
+        for (std::size_t x = 0; x < maps.size(); ++x) {
+            const Bidegree target = mapTarget(chart.plan, maps[x], degree.t, level.at.s);
+            for (const ChartClass& c : level.classes) {
+                if (x >= c.maps.size() || !c.maps[x]) {
+                    continue;
+                }
+                const std::string source = monomialText(c.word);
+                const NameOfRows named(name_, c.names && x < c.names->maps.size()
+                                                  ? c.names->maps[x].value_or("")
+                                                  : "");
+                if (c.maps[x]->empty()) {
+                    monomialRow(target, nullptr, maps[x].name(), source, "", "");
+                }
+                for (const PrintedMonomial& term : *c.maps[x]) {
+                    monomialRow(target, &term, maps[x].name(), source,
+                                births_ ? std::to_string(birthSphere(term)) : "", "");
+                }
+            }
+        }
+    }
+
+    // The bidegree in its target of the image of level s of degree t.
+    static Bidegree mapTarget(const ChartPlan& plan, const ChartMap& map, std::int32_t t, int s) {
+        if (map.ofCells()) {
+            return map.target(plan.space)
+                .bidegree(map.targetDegree(plan.space, t), s + map.levelShift());
+        }
+        return Space::sphere().bidegree(map.targetDegree(*plan.readings.unstable, t),
+                                        s + map.levelShift());
     }
 
     // P(x) of each survivor where it is defined and computed: rows of kind

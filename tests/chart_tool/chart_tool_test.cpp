@@ -1068,7 +1068,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
          "--max-stme is not an option; did you mean --max-stem?"},
         {{"--max-degree", "8", "--nmaes"}, "--nmaes is not an option; did you mean --names?"},
         {{"--max-degree", "8", "--out", "x"}, "--out is not an option; did you mean --output?"},
-        {{"--max-degree", "8", "--max"}, "The following argument was not expected: --max"},
+        {{"--max-degree", "8", "--min"}, "The following argument was not expected: --min"},
         {{"--max-degree", "8", "--colour"}, "The following argument was not expected: --colour"},
     };
     for (const auto& [arguments, message] : unknown) {

@@ -191,7 +191,8 @@ def main():
     with tempfile.TemporaryDirectory(dir=scratch) as directory:
         page = os.path.join(directory, "rp.html")
         subprocess.run([program, "--bottom-cell", "1", "--max-degree", "20", "--products",
-                        "--transfer", "--format", "html", "--output", page], check=True)
+                        "--transfer", "--map", "boundary:-1", "--format", "html", "--output",
+                        page], check=True)
         failures = []
 
         def check(condition, what):
@@ -208,8 +209,8 @@ def main():
             embedded = driver.execute_script(
                 "return document.getElementById('chart-data').textContent")
             plain = subprocess.run([program, "--bottom-cell", "1", "--max-degree", "20",
-                                    "--products", "--transfer"], check=True, capture_output=True,
-                                   text=True)
+                                    "--products", "--transfer", "--map", "boundary:-1"],
+                                   check=True, capture_output=True, text=True)
             check(embedded == plain.stdout, "the page holds the JSON unchanged")
             chart = json.loads(embedded)
             survivors = [(degree["t"], level["s"], j, word)
@@ -237,6 +238,8 @@ def main():
             panel = driver.find_element(By.ID, "panel").text
             check("0 1 \u2190 1" in panel,
                   "the panel says what hits each term of the image (%r)" % panel[-60:])
+            # And its image under the map: d e^1 = e^-1 λ1 in P_-1^0.
+            check("boundary:-1\n-1 1" in panel, "the panel shows the map's image (%r)" % panel[-30:])
 
             check(visible(driver, ".arrows line") == 0, "no arrow shows at first")
             driver.find_element(By.ID, "show-arrows").click()
