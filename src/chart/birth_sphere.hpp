@@ -26,4 +26,11 @@ inline int birthSphere(const PrintedMonomial& word) {
     return birthSphere(word.data(), static_cast<int>(word.size()) - 1);
 }
 
+// Whether a word of level k that survives (tag null) or is hit by tag, of
+// level k - 1, is a class of S^N: born on S^N or below and, as a target,
+// killed from above S^N.
+template <typename Index> bool classOfSphere(const Index* word, const Index* tag, int k, int n) {
+    return birthSphere(word, k) <= n && (tag == nullptr || birthSphere(tag, k - 1) > n);
+}
+
 } // namespace curtis

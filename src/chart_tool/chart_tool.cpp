@@ -63,8 +63,8 @@ private:
     ProgressLine& progress_;
 };
 
-void reportProductFailure(Products::Status status) {
-    std::fputs(status == Products::Status::Contradiction
+void reportProductFailure(ChainStatus status) {
+    std::fputs(status == ChainStatus::Contradiction
                    ? "Error: a leading term of a product neither survives nor is hit; "
                      "the algebra is contradicted!\n"
                    : "Error: a product needs more rows than a term set can hold!\n",
@@ -99,7 +99,7 @@ private:
     std::int32_t mapsSphereDegree() const;
     std::optional<int> mapTargets();
     std::unique_ptr<Computation> cellTarget(const ChartMap& map);
-    Products::Status readMaps();
+    ChainStatus readMaps();
     std::optional<int> readOff();
     std::optional<int> checkSound();
 
@@ -289,26 +289,26 @@ std::optional<int> ChartRun::mapTargets() {
 }
 
 // The image of every class under each map.
-Products::Status ChartRun::readMaps() {
+ChainStatus ChartRun::readMaps() {
     for (std::size_t i = 0; i < targets_.size(); ++i) {
-        const Products::Status status =
-            targets_[i] ? addCellMap(chart_, computation_, *targets_[i], i, reading_)
-                        : addEhpMap(chart_, computation_, i, reading_);
-        if (status != Products::Status::Ok) {
+        const ChainStatus status = targets_[i]
+                                       ? addCellMap(chart_, computation_, *targets_[i], i, reading_)
+                                       : addEhpMap(chart_, computation_, i, reading_);
+        if (status != ChainStatus::Ok) {
             return status;
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
 std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
-    Products::Status status = Products::Status::Ok;
+    ChainStatus status = ChainStatus::Ok;
     if (readings.products) {
         status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)
                                    : addProducts(chart_, computation_, reading_);
     }
-    if (!readings.multiply.empty() && status == Products::Status::Ok) {
+    if (!readings.multiply.empty() && status == ChainStatus::Ok) {
         std::vector<SphereSurvivor> by;
         for (const SphereClassRef& x : readings.multiply) {
             std::string why;
@@ -322,7 +322,7 @@ std::optional<int> ChartRun::readOff() {
         }
         status = addMultiplied(chart_, computation_, by, reading_);
     }
-    if (readings.cycles && status == Products::Status::Ok) {
+    if (readings.cycles && status == ChainStatus::Ok) {
         std::string refusal;
         status = addCycles(chart_, computation_, reading_, refusal);
         if (!refusal.empty()) {
@@ -331,16 +331,16 @@ std::optional<int> ChartRun::readOff() {
             return exitStorage;
         }
     }
-    if (readings.sq0 && status == Products::Status::Ok) {
+    if (readings.sq0 && status == ChainStatus::Ok) {
         status = addSq0(chart_, computation_, reading_);
     }
-    if (readings.transfer && status == Products::Status::Ok) {
+    if (readings.transfer && status == ChainStatus::Ok) {
         status = addTransfers(chart_, computation_, reading_);
     }
-    if (status == Products::Status::Ok) {
+    if (status == ChainStatus::Ok) {
         status = readMaps();
     }
-    if (readings.namesClasses() && status == Products::Status::Ok) {
+    if (readings.namesClasses() && status == ChainStatus::Ok) {
         std::vector<std::string> warnings;
         std::string refusal;
         status = addNames(chart_, computation_, reading_, warnings, refusal);
@@ -348,12 +348,12 @@ std::optional<int> ChartRun::readOff() {
         for (const std::string& warning : warnings) {
             std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());
         }
-        if (!refusal.empty() && status == Products::Status::Ok) {
+        if (!refusal.empty() && status == ChainStatus::Ok) {
             std::fprintf(stderr, "curtis-chart: %s\n", refusal.c_str());
             return exitBadArguments;
         }
     }
-    if (status != Products::Status::Ok) {
+    if (status != ChainStatus::Ok) {
         progress_.clear();
         reportProductFailure(status);
         return exitStorage;

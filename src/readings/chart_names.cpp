@@ -123,7 +123,7 @@ private:
 
 // A value of the sphere in the named basis, where the chart has its level.
 std::optional<BasisSum> basisSum(const PrintedChart& chart, const SphereNames& names,
-                                 const std::optional<SphereValue>& value) {
+                                 const ChainResult<SphereValue>& value) {
     const PrintedLevel* level = value ? chart.level(value->t, value->k + 1) : nullptr;
     std::optional<std::vector<std::string>> named =
         level != nullptr ? names.basisNames(*value) : std::nullopt;
@@ -135,7 +135,7 @@ std::optional<BasisSum> basisSum(const PrintedChart& chart, const SphereNames& n
 
 // The sphere's levels in the named basis: each element with its products
 // by h_i and its Sq^0 where the plan reads them.
-Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
+ChainStatus addBasis(PrintedChart& chart, SphereNames& names) {
     const Readings& readings = chart.plan.readings;
     const LiteratureChart& literature = literatureChart();
     for (PrintedDegree& degree : chart.degrees) {
@@ -164,17 +164,17 @@ Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
                     if (h == names.generators().end() || chart.productLevel(level, i) == nullptr) {
                         continue;
                     }
-                    const std::optional<SphereValue> product = names.times(
+                    const ChainResult<SphereValue> product = names.times(
                         value, static_cast<std::size_t>(h - names.generators().begin()));
-                    if (!product && names.products().status() != Products::Status::Ok) {
-                        return names.products().status();
+                    if (product.failed()) {
+                        return product.status();
                     }
                     printed.products[static_cast<std::size_t>(i)] = basisSum(chart, names, product);
                 }
                 if (readings.sq0) {
-                    const std::optional<SphereValue> image = names.sq0(value);
-                    if (!image && names.products().status() != Products::Status::Ok) {
-                        return names.products().status();
+                    const ChainResult<SphereValue> image = names.sq0(value);
+                    if (image.failed()) {
+                        return image.status();
                     }
                     printed.sq0 = basisSum(chart, names, image);
                 }
@@ -182,7 +182,7 @@ Products::Status addBasis(PrintedChart& chart, SphereNames& names) {
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
 void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
@@ -240,8 +240,7 @@ std::optional<NamedSum> namedSum(const PrintedChart& chart, SphereNames& names,
 }
 
 // A class as --massey gives it: a name, or STEM:FILTRATION:INDEX.
-std::optional<SphereValue> givenClass(SphereNames& names, const std::string& text,
-                                      std::string& why) {
+ChainResult<SphereValue> givenClass(SphereNames& names, const std::string& text, std::string& why) {
     if (!meantAsClassRef(text)) {
         return names.parse(text, why);
     }
@@ -249,7 +248,7 @@ std::optional<SphereValue> givenClass(SphereNames& names, const std::string& tex
     const ChartSurvivors* survivors = x ? names.survivors(x->t(), x->level()) : nullptr;
     if (survivors == nullptr || x->index >= survivors->size()) {
         why = text + " is no class of the sphere the chart reads";
-        return std::nullopt;
+        return ChainResult<SphereValue>::none();
     }
     return SphereValue{x->t(), x->level(), ClassBits{1} << x->index};
 }
@@ -264,7 +263,7 @@ void fill(const PrintedChart& chart, SphereNames& names, const MasseyValue& foun
     }
 }
 
-Products::Status addMassey(PrintedChart& chart, SphereNames& names, std::string& refusal) {
+ChainStatus addMassey(PrintedChart& chart, SphereNames& names, std::string& refusal) {
     for (const std::string& text : chart.plan.readings.massey) {
         PrintedMassey printed;
         std::vector<SphereValue> classes;
@@ -275,22 +274,24 @@ Products::Status addMassey(PrintedChart& chart, SphereNames& names, std::string&
         }
         for (const std::string& factor : printed.factors) {
             std::string why;
-            const std::optional<SphereValue> value = givenClass(names, factor, why);
+            const ChainResult<SphereValue> value = givenClass(names, factor, why);
             if (!value) {
                 refusal = "--massey " + text + ": " + why;
-                return names.products().status();
+                return value.status();
             }
             classes.push_back(*value);
         }
         MasseyValue found;
         std::string why;
-        switch (
-            masseyProduct(names, classes[0], classes[1], classes[2], printed.factors, found, why)) {
-        case MasseyOutcome::Failed:
-            return names.products().status();
+        const ChainResult<MasseyOutcome> outcome =
+            masseyProduct(names, classes[0], classes[1], classes[2], printed.factors, found, why);
+        if (!outcome) {
+            return outcome.status();
+        }
+        switch (*outcome) {
         case MasseyOutcome::NotZero:
             refusal = "--massey " + text + ": " + why;
-            return Products::Status::Ok;
+            return ChainStatus::Ok;
         case MasseyOutcome::Outside:
             break;
         case MasseyOutcome::Found:
@@ -299,22 +300,22 @@ Products::Status addMassey(PrintedChart& chart, SphereNames& names, std::string&
         }
         chart.massey.push_back(std::move(printed));
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
-Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names,
-                                const OnReadingProgress& progress) {
+ChainStatus addPeriodicity(PrintedChart& chart, SphereNames& names,
+                           const OnReadingProgress& progress) {
     std::string why;
-    const std::optional<SphereValue> h3 = names.parse("h3", why);
-    const std::optional<SphereValue> h04 = names.parse("h0^4", why);
+    const ChainResult<SphereValue> h3 = names.parse("h3", why);
+    const ChainResult<SphereValue> h04 = names.parse("h0^4", why);
     if (!h3 || !h04) {
-        return names.products().status(); // the chart is too short for any
+        return h3.failed() ? h3.status() : h04.status(); // else the chart is too short for any
     }
     const std::size_t h0Place = static_cast<std::size_t>(
         std::find_if(names.generators().begin(), names.generators().end(),
                      [](const SphereGenerator& g) { return g.name == "h0"; }) -
         names.generators().begin());
-    const SphereTable& sphere = names.products().computation().sphere();
+    const SphereTable& sphere = names.algebra().computation().sphere();
     const auto work = [&](const PrintedLevel& level) {
         return readingWork(sphere.kept(level.at.t, level.at.k()));
     };
@@ -331,62 +332,63 @@ Products::Status addPeriodicity(PrintedChart& chart, SphereNames& names,
         for (PrintedLevel& level : degree.levels) {
             for (std::size_t j = 0; j < level.classes.size(); ++j) {
                 steps.next(degree.t, level.at.k(), work(level));
-                std::optional<SphereValue> x =
-                    SphereValue{degree.t, level.at.k(), ClassBits{1} << j};
+                ChainResult<SphereValue> x = SphereValue{degree.t, level.at.k(), ClassBits{1} << j};
                 const SphereValue given = *x;
                 for (int power = 0; power < 4 && x; ++power) {
                     x = names.times(*x, h0Place);
                 }
                 if (!x) {
-                    if (names.products().status() != Products::Status::Ok) {
-                        return names.products().status();
+                    if (x.failed()) {
+                        return x.status();
                     }
                     continue; // h0^4 x lies past the chart
                 }
                 PrintedPeriodicity& p = level.classes[j].periodicity.emplace();
                 p.defined = x->bits == 0;
                 MasseyValue found;
-                const MasseyOutcome outcome =
+                const ChainResult<MasseyOutcome> outcome =
                     p.defined
                         ? masseyProduct(names, *h3, *h04, given, {"h3", "h0^4", "x"}, found, why)
                         : MasseyOutcome::NotZero;
-                if (outcome == MasseyOutcome::Failed) {
-                    return names.products().status();
+                if (!outcome) {
+                    return outcome.status();
                 }
-                if (outcome == MasseyOutcome::Found) {
+                if (*outcome == MasseyOutcome::Found) {
                     fill(chart, names, found, p.value, p.indeterminacy);
                 }
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
 } // namespace
 
-Products::Status addNames(PrintedChart& chart, const Computation& computation,
-                          const OnReadingProgress& progress, std::vector<std::string>& warnings,
-                          std::string& refusal) {
-    Products products(computation);
-    SphereNames names(products);
-    if (!names.compute(computation.sphere().degrees(), progress, warnings, refusal)) {
-        return products.status();
+ChainStatus addNames(PrintedChart& chart, const Computation& computation,
+                     const OnReadingProgress& progress, std::vector<std::string>& warnings,
+                     std::string& refusal) {
+    ChainAlgebra algebra(computation);
+    SphereNames names(algebra);
+    const ChainResult<Done> computed =
+        names.compute(computation.sphere().degrees(), progress, warnings, refusal);
+    if (!computed) {
+        return computed.status();
     }
     for (const SphereGenerator& g : names.generators()) {
         chart.generators.push_back({Bidegree::atStem(g.stem, g.filtration), g.index, g.name});
     }
     const Readings& readings = chart.plan.readings;
-    Products::Status status = Products::Status::Ok;
+    ChainStatus status = ChainStatus::Ok;
     if (readings.names) {
         nameClasses(chart, ChartNamer(names, chart, computation));
         if (chart.plan.space.isSphere()) {
             status = addBasis(chart, names);
         }
     }
-    if (!readings.massey.empty() && status == Products::Status::Ok) {
+    if (!readings.massey.empty() && status == ChainStatus::Ok) {
         status = addMassey(chart, names, refusal);
     }
-    if (readings.periodicity && status == Products::Status::Ok && refusal.empty()) {
+    if (readings.periodicity && status == ChainStatus::Ok && refusal.empty()) {
         status = addPeriodicity(chart, names, progress);
     }
     return status;

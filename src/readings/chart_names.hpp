@@ -2,7 +2,8 @@
 
 #include "chart/printed_chart.hpp"
 #include "chart/reading_progress.hpp"
-#include "readings/products.hpp"
+#include "readings/table_chains.hpp"
+#include "table/computation.hpp"
 
 #include <string>
 #include <vector>
@@ -17,8 +18,8 @@ namespace curtis {
 // `warnings`. A Massey product that is not defined, or a class that is
 // none, stops it with `refusal` saying why in one line. Returns the status
 // of the first product that failed, or Ok.
-Products::Status addNames(PrintedChart& chart, const Computation& computation,
-                          const OnReadingProgress& progress, std::vector<std::string>& warnings,
-                          std::string& refusal);
+ChainStatus addNames(PrintedChart& chart, const Computation& computation,
+                     const OnReadingProgress& progress, std::vector<std::string>& warnings,
+                     std::string& refusal);
 
 } // namespace curtis

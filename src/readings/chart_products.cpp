@@ -1,6 +1,8 @@
 #include "readings/chart_products.hpp"
 
 #include "chart/chart_lines.hpp"
+#include "readings/transfer.hpp"
+#include "readings/unstable_products.hpp"
 
 #include <algorithm>
 #include <map>
@@ -49,11 +51,28 @@ PhaseSize perClass(const PrintedChart& chart, const CurtisTable& table, std::siz
     return size;
 }
 
+// A chain's words in decreasing order.
+std::vector<Entry> decreasing(const Chain& chain) {
+    const int length = chain.k + 1;
+    std::vector<const Entry*> rows;
+    for (std::size_t w = 0; w < chain.words.size(); w += static_cast<std::size_t>(length)) {
+        rows.push_back(chain.words.data() + w);
+    }
+    std::sort(rows.begin(), rows.end(),
+              [&](const Entry* a, const Entry* b) { return compareMonomials(a, b, length) > 0; });
+    std::vector<Entry> words;
+    for (const Entry* row : rows) {
+        words.insert(words.end(), row, row + length);
+    }
+    return words;
+}
+
 } // namespace
 
-Products::Status addProducts(PrintedChart& chart, const Computation& computation,
-                             const OnReadingProgress& progress) {
-    Products products(computation);
+ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
+                        const OnReadingProgress& progress) {
+    ChainAlgebra algebra(computation);
+    Products products(algebra);
     SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
     // Whether the product by h_i of level k of degree t is read.
@@ -89,30 +108,29 @@ Products::Status addProducts(PrintedChart& chart, const Computation& computation
                 const ChartSurvivors& into = survivorsOf(target);
                 for (ChartClass& c : level.classes) {
                     steps.next(printed.t, k, readingWork(target));
-                    const std::optional<std::vector<std::int32_t>> terms =
+                    const ChainResult<ClassTerms> terms =
                         products.product(printed.t, k, records.word(c.record), i);
                     if (!terms) {
-                        return products.status();
+                        return terms.status(); // none cannot be: read() found the level
                     }
                     c.products->terms[static_cast<std::size_t>(i)] = into.places(*terms);
                 }
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
-Products::Status addSq0(PrintedChart& chart, const Computation& computation,
-                        const OnReadingProgress& progress) {
-    Products products(computation);
+ChainStatus addSq0(PrintedChart& chart, const Computation& computation,
+                   const OnReadingProgress& progress) {
+    ChainAlgebra algebra(computation);
     SurvivorsOf survivorsOf;
     const SphereTable& sphere = computation.sphere();
     // Whether Sq^0 of level k of degree t is read: within the final levels
     // and the chart.
     const auto read = [&](std::int32_t t, const PrintedLevel& level) {
         const std::int32_t target = 2 * t - 1;
-        return products.sphereFinal(t, level.at.k()) &&
-               products.sphereFinal(target, level.at.k()) &&
+        return algebra.sphereFinal(t, level.at.k()) && algebra.sphereFinal(target, level.at.k()) &&
                chart.plan.shows(Space::sphere().bidegree(target, level.at.s));
     };
     PhaseSize size;
@@ -134,36 +152,29 @@ Products::Status addSq0(PrintedChart& chart, const Computation& computation,
             const ChartSurvivors& into = survivorsOf(target);
             for (ChartClass& c : level.classes) {
                 steps.next(printed.t, k, readingWork(target));
-                SphereChain cycle;
-                if (!products.sphereCycle(printed.t, k, {c.record}, cycle) ||
-                    !Products::sphereSq0(cycle)) {
-                    return products.status();
-                }
-                const std::optional<std::vector<std::int32_t>> terms = products.sphereClass(cycle);
+                const ChainResult<ClassTerms> terms = algebra.sq0(printed.t, k, {c.record});
                 if (!terms) {
-                    return products.status();
+                    return terms.status();
                 }
                 c.sq0 = into.places(*terms);
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
 namespace {
 
-// The places among a level's classes of the classes with these words,
-// read in the level's kept records; a word that is no class of the level
-// has none.
-std::vector<std::size_t> classIndices(const std::vector<std::vector<Entry>>& words,
-                                      const LevelRecords& records, const PrintedLevel& level) {
+// The places among a level's classes of the classes with these records; a
+// record that is no class of the level has none.
+std::vector<std::size_t> classIndices(const ClassTerms& records, const PrintedLevel& level) {
     std::map<std::int32_t, std::size_t> placeOf;
     for (std::size_t j = 0; j < level.classes.size(); ++j) {
         placeOf.emplace(level.classes[j].record, j);
     }
     std::vector<std::size_t> indices;
-    for (const std::vector<Entry>& word : words) {
-        const auto found = placeOf.find(records.find(word.data()));
+    for (const std::int32_t record : records) {
+        const auto found = placeOf.find(record);
         if (found != placeOf.end()) {
             indices.push_back(found->second);
         }
@@ -174,11 +185,12 @@ std::vector<std::size_t> classIndices(const std::vector<std::vector<Entry>>& wor
 
 } // namespace
 
-Products::Status addUnstableProducts(PrintedChart& chart, const Computation& computation,
-                                     const OnReadingProgress& progress) {
-    Products products(computation);
+ChainStatus addUnstableProducts(PrintedChart& chart, const Computation& computation,
+                                const OnReadingProgress& progress) {
+    ChainAlgebra algebra(computation);
     const CurtisTable& table = computation.table();
     const int sphere = *chart.plan.readings.unstable;
+    UnstableProducts products(algebra, sphere);
     // The level the product by h_i of a class of `level` lands in, if it is
     // read: h_i lives on S^(N + k) from 2^i on.
     const auto target = [&](const PrintedLevel& level, int i) -> const PrintedLevel* {
@@ -219,20 +231,20 @@ Products::Status addUnstableProducts(PrintedChart& chart, const Computation& com
                         continue;
                     }
                     steps.next(printed.t, k, readingWork(recordsOf(*into)));
-                    const auto terms =
-                        products.unstableProduct(printed.t, k, word, killer, i, sphere);
-                    if (products.status() != Products::Status::Ok) {
-                        return products.status();
+                    const ChainResult<ClassTerms> terms =
+                        products.product(printed.t, k, word, killer, i);
+                    if (terms.failed()) {
+                        return terms.status();
                     }
                     if (terms) {
                         c.products->terms[static_cast<std::size_t>(i)] =
-                            classIndices(*terms, recordsOf(*into), *into);
+                            classIndices(*terms, *into);
                     }
                 }
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
 std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
@@ -254,10 +266,11 @@ std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
     return std::nullopt;
 }
 
-Products::Status addMultiplied(PrintedChart& chart, const Computation& computation,
-                               const std::vector<SphereSurvivor>& by,
-                               const OnReadingProgress& progress) {
-    Products products(computation);
+ChainStatus addMultiplied(PrintedChart& chart, const Computation& computation,
+                          const std::vector<SphereSurvivor>& by,
+                          const OnReadingProgress& progress) {
+    ChainAlgebra algebra(computation);
+    Products products(algebra);
     SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
     const PhaseSize size = perClass(chart, table, by.size());
@@ -271,12 +284,12 @@ Products::Status addMultiplied(PrintedChart& chart, const Computation& computati
                     steps.next(printed.t, k, readingWork(records));
                     const PrintedLevel* target =
                         chart.productLevel(level, chart.plan.readings.multiply[x]);
-                    std::optional<std::vector<std::int32_t>> terms;
+                    ChainResult<ClassTerms> terms = ChainResult<ClassTerms>::none();
                     if (target != nullptr) {
                         terms = products.productBy(printed.t, k, records.word(c.record), by[x]);
                     }
-                    if (products.status() != Products::Status::Ok) {
-                        return products.status();
+                    if (terms.failed()) {
+                        return terms.status();
                     }
                     c.multiplied.push_back(
                         terms ? PrintedSum(survivorsOf(table.kept(target->at.t, target->at.k()))
@@ -286,16 +299,15 @@ Products::Status addMultiplied(PrintedChart& chart, const Computation& computati
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
-Products::Status addCycles(PrintedChart& chart, const Computation& computation,
-                           const OnReadingProgress& progress, std::string& refusal) {
-    Products products(computation);
+ChainStatus addCycles(PrintedChart& chart, const Computation& computation,
+                      const OnReadingProgress& progress, std::string& refusal) {
+    ChainAlgebra algebra(computation);
     const CurtisTable& table = computation.table();
     const PhaseSize size = perClass(chart, table);
     ReadingSteps steps(progress, "cycles", "classes", size.steps, size.work);
-    std::vector<Entry> words;
     for (PrintedDegree& printed : chart.degrees) {
         for (PrintedLevel& level : printed.levels) {
             const int k = level.at.k();
@@ -303,16 +315,19 @@ Products::Status addCycles(PrintedChart& chart, const Computation& computation,
             const LevelRecords& records = table.kept(printed.t, k);
             for (ChartClass& c : level.classes) {
                 steps.next(printed.t, k, readingWork(records));
-                if (!products.cycle(printed.t, k, records.word(c.record), words)) {
-                    return products.status();
+                const ChainResult<Chain> cycle =
+                    algebra.cycle(table, printed.t, k, records.word(c.record));
+                if (!cycle) {
+                    return cycle.status();
                 }
+                const std::vector<Entry> words = decreasing(*cycle);
                 if (words.size() / length > maxCycleTerms) {
                     refusal = "the cycle of " + monomialText(c.word) + " (stem " +
                               std::to_string(level.at.stem()) + ", filtration " +
                               std::to_string(level.at.filtration()) + ") has " +
                               std::to_string(words.size() / length) + " terms, more than the " +
                               std::to_string(maxCycleTerms) + " a chart writes";
-                    return Products::Status::Ok;
+                    return ChainStatus::Ok;
                 }
                 for (std::size_t w = 0; w < words.size(); w += length) {
                     c.cycle.push_back(
@@ -321,12 +336,13 @@ Products::Status addCycles(PrintedChart& chart, const Computation& computation,
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
-Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
-                              const OnReadingProgress& progress) {
-    Products products(computation);
+ChainStatus addTransfers(PrintedChart& chart, const Computation& computation,
+                         const OnReadingProgress& progress) {
+    ChainAlgebra algebra(computation);
+    Transfer transfer(algebra);
     SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
     const PhaseSize size = perClass(chart, table);
@@ -338,18 +354,17 @@ Products::Status addTransfers(PrintedChart& chart, const Computation& computatio
             const LevelRecords& records = table.kept(printed.t, k);
             for (ChartClass& c : level.classes) {
                 steps.next(printed.t, k, readingWork(records));
-                const std::optional<std::vector<std::int32_t>> terms =
-                    products.transfer(printed.t, k, records.word(c.record));
+                const ChainResult<ClassTerms> terms =
+                    transfer.image(printed.t, k, records.word(c.record));
                 if (!terms) {
-                    return products.status() == Products::Status::Ok
-                               ? Products::Status::Contradiction
-                               : products.status();
+                    // A missing sphere degree is a failure too.
+                    return terms.failed() ? terms.status() : ChainStatus::Contradiction;
                 }
                 c.transfer = survivorsOf(computation.sphere().kept(target, k + 1)).places(*terms);
             }
         }
     }
-    return Products::Status::Ok;
+    return ChainStatus::Ok;
 }
 
 } // namespace curtis

@@ -3,6 +3,7 @@
 #include "chart/printed_chart.hpp"
 #include "chart/reading_progress.hpp"
 #include "readings/products.hpp"
+#include "readings/table_chains.hpp"
 
 #include <optional>
 #include <string>
@@ -14,14 +15,14 @@ namespace curtis {
 // degrees, which the computation holds. A product whose degree lies outside
 // the chart stays empty. Returns the status of the first product that
 // failed, or Ok.
-Products::Status addProducts(PrintedChart& chart, const Computation& computation,
-                             const OnReadingProgress& progress);
+ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
+                        const OnReadingProgress& progress);
 
 // The products by h_i of every class of an unstable chart of S^N: null
 // where h_i is not yet there (N + stem < 2^i) or the product's level is not
 // in the chart.
-Products::Status addUnstableProducts(PrintedChart& chart, const Computation& computation,
-                                     const OnReadingProgress& progress);
+ChainStatus addUnstableProducts(PrintedChart& chart, const Computation& computation,
+                                const OnReadingProgress& progress);
 
 // The class of the sphere that x names, a survivor of the computation's
 // sphere table; nothing, with why in one line, if there is no such class.
@@ -32,9 +33,8 @@ std::optional<SphereSurvivor> findSphereClass(const Computation& computation,
 // sphere's classes `by` (those of the plan's --multiply, in order), null
 // where the product's level is not in the chart. Returns the status of the
 // first product that failed, or Ok.
-Products::Status addMultiplied(PrintedChart& chart, const Computation& computation,
-                               const std::vector<SphereSurvivor>& by,
-                               const OnReadingProgress& progress);
+ChainStatus addMultiplied(PrintedChart& chart, const Computation& computation,
+                          const std::vector<SphereSurvivor>& by, const OnReadingProgress& progress);
 
 // The most terms a cycle the chart writes may have: a larger one is refused.
 inline constexpr std::size_t maxCycleTerms = 100000;
@@ -42,20 +42,20 @@ inline constexpr std::size_t maxCycleTerms = 100000;
 // Fills in the cycle of every survivor of the chart's degrees. A cycle of
 // more than maxCycleTerms terms stops it, with `refusal` saying which, in
 // one line. Returns the status of the cycle that failed, or Ok.
-Products::Status addCycles(PrintedChart& chart, const Computation& computation,
-                           const OnReadingProgress& progress, std::string& refusal);
+ChainStatus addCycles(PrintedChart& chart, const Computation& computation,
+                      const OnReadingProgress& progress, std::string& refusal);
 
 // Fills in the image under the algebraic transfer of every survivor of the
 // chart of P_0^b or P_1^b, read off the
 // sphere's tables of t + 1 + a. Returns the status of the first image that
 // failed, or Ok (a missing sphere degree is a failure).
-Products::Status addTransfers(PrintedChart& chart, const Computation& computation,
-                              const OnReadingProgress& progress);
+ChainStatus addTransfers(PrintedChart& chart, const Computation& computation,
+                         const OnReadingProgress& progress);
 
 // Fills in Sq^0 of every survivor of the sphere's chart: null where its
 // level (s of total degree 2t - 1) is not final. Returns the status of the
 // first image that failed, or Ok.
-Products::Status addSq0(PrintedChart& chart, const Computation& computation,
-                        const OnReadingProgress& progress);
+ChainStatus addSq0(PrintedChart& chart, const Computation& computation,
+                   const OnReadingProgress& progress);
 
 } // namespace curtis

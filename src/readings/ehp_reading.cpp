@@ -40,12 +40,12 @@ PrintedLevel printUnstableLevel(const FinishedLevel& level, int sphere) {
     PrintedLevel printed = levelHeader(level);
     const int k = level.k;
     forEachChartRecord(level, [&](const ChartRecord& r) {
+        if (!classOfSphere(r.word, r.tag, k, sphere)) {
+            return;
+        }
         const int born = birthSphere(r.word, k);
         const std::optional<int> dies =
             r.tag != nullptr ? std::optional(birthSphere(r.tag, k - 1)) : std::nullopt;
-        if (born > sphere || (dies && *dies <= sphere)) {
-            return; // not a class of S^N
-        }
         ChartClass c;
         c.word = printMonomial(r.word, k + 1, level.w);
         c.record = r.record;

@@ -18,14 +18,14 @@ enum class MasseyOutcome {
     Found,   // the value and its indeterminacy
     Outside, // it lies past the levels read
     NotZero, // A B or B C is not zero: `why` says which
-    Failed,  // the products failed: their status() says how
 };
 
 // <A, B, C> from Lambda cycles a, b, c: where ab = d(u) and bc = d(v), both
 // solved through the table, uc + av is a cycle, and its class is the Massey
 // product; the choices of u and v change it by A Ext + Ext C.
-MasseyOutcome masseyProduct(SphereNames& names, const SphereValue& a, const SphereValue& b,
-                            const SphereValue& c, const std::vector<std::string>& given,
-                            MasseyValue& out, std::string& why);
+ChainResult<MasseyOutcome> masseyProduct(SphereNames& names, const SphereValue& a,
+                                         const SphereValue& b, const SphereValue& c,
+                                         const std::vector<std::string>& given, MasseyValue& out,
+                                         std::string& why);
 
 } // namespace curtis

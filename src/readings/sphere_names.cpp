@@ -202,7 +202,7 @@ const ChartSurvivors& SphereNames::order(std::int32_t t, int k) {
     if (found == orders_.end()) {
         found = orders_
                     .emplace(std::make_pair(t, k),
-                             ChartSurvivors(products_.computation().sphere().kept(t, k)))
+                             ChartSurvivors(algebra_.computation().sphere().kept(t, k)))
                     .first;
     }
     return found->second;
@@ -213,21 +213,23 @@ std::optional<std::size_t> SphereNames::generator(const std::string& name) const
     return found == generatorByName_.end() ? std::nullopt : std::optional(found->second);
 }
 
-std::optional<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j, std::size_t g) {
+ChainResult<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j, std::size_t g) {
     const auto key = std::make_tuple(t, k, j, g);
     if (const auto found = memo_.find(key); found != memo_.end()) {
         return found->second;
     }
-    SphereChain x;
-    if (!products_.sphereCycle(t, k, {order(t, k).record(j)}, x)) {
-        return std::nullopt;
+    const SphereTable& sphere = algebra_.computation().sphere();
+    const ChainResult<Chain> x = algebra_.cycle(sphere, t, k, {order(t, k).record(j)});
+    if (!x) {
+        return ChainResult<ClassBits>::from(x);
     }
-    const SphereChain& y = generatorCycles_[g];
-    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClassOfProduct(x, y);
+    const Chain& y = generatorCycles_[g];
+    const ClassLevel into(sphere, x->t + y.t - 1, x->k + y.k);
+    const ChainResult<ClassTerms> terms = algebra_.classOfProduct(*x, y, into);
     if (!terms) {
-        return std::nullopt;
+        return ChainResult<ClassBits>::from(terms);
     }
-    const ClassBits bits = bitsOfRecords(order(x.t + y.t - 1, x.k + y.k), *terms);
+    const ClassBits bits = bitsOfRecords(order(into.t, into.k), *terms);
     memo_.emplace(key, bits);
     return bits;
 }
@@ -246,100 +248,98 @@ std::vector<std::int32_t> SphereNames::recordsOf(const SphereValue& x) const {
     return records;
 }
 
-std::optional<SphereValue> SphereNames::classOf(const SphereChain& cycle) {
+ChainResult<SphereValue> SphereNames::classOf(const Chain& cycle) {
     if (!has(cycle.t, cycle.k)) {
-        return std::nullopt;
+        return ChainResult<SphereValue>::none();
     }
-    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClass(cycle);
+    const ChainResult<ClassTerms> terms = algebra_.classOf(cycle, algebra_.computation().sphere());
     if (!terms) {
-        return std::nullopt;
+        return ChainResult<SphereValue>::from(terms);
     }
     return SphereValue{cycle.t, cycle.k, bitsOf(cycle.t, cycle.k, *terms)};
 }
 
-std::optional<SphereValue> SphereNames::times(const SphereValue& x, std::size_t g) {
+ChainResult<SphereValue> SphereNames::times(const SphereValue& x, std::size_t g) {
     const SphereGenerator& by = generators_[g];
     SphereValue product{x.t + degreeOf(by.stem, by.filtration) - 1, x.k + by.filtration, 0};
-    if (!products_.sphereFinal(x.t, x.k) || !products_.sphereFinal(product.t, product.k)) {
-        return std::nullopt;
+    if (!algebra_.sphereFinal(x.t, x.k) || !algebra_.sphereFinal(product.t, product.k)) {
+        return ChainResult<SphereValue>::none();
     }
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
-        const std::optional<ClassBits> term =
+        const ChainResult<ClassBits> term =
             this->product(x.t, x.k, static_cast<std::size_t>(std::countr_zero(bits)), g);
         if (!term) {
-            return std::nullopt;
+            return ChainResult<SphereValue>::from(term);
         }
         product.bits ^= *term;
     }
     return product;
 }
 
-std::optional<SphereValue> SphereNames::sq0(const SphereValue& x) {
+ChainResult<SphereValue> SphereNames::sq0(const SphereValue& x) {
     const SphereValue image{2 * x.t - 1, x.k, 0};
-    if (!products_.sphereFinal(x.t, x.k) || !products_.sphereFinal(image.t, image.k)) {
-        return std::nullopt;
+    if (!algebra_.sphereFinal(x.t, x.k) || !algebra_.sphereFinal(image.t, image.k)) {
+        return ChainResult<SphereValue>::none();
     }
     std::vector<std::int32_t> records;
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
         records.push_back(order(x.t, x.k).record(static_cast<std::size_t>(std::countr_zero(bits))));
     }
-    SphereChain cycle;
-    if (!products_.sphereCycle(x.t, x.k, records, cycle)) {
-        return std::nullopt;
-    }
-    if (!Products::sphereSq0(cycle)) {
-        return std::nullopt;
-    }
-    const std::optional<std::vector<std::int32_t>> terms = products_.sphereClass(cycle);
+    const ChainResult<ClassTerms> terms = algebra_.sq0(x.t, x.k, records);
     if (!terms) {
-        return std::nullopt;
+        return ChainResult<SphereValue>::from(terms);
     }
     SphereValue value = image;
     value.bits = bitsOfRecords(order(image.t, image.k), *terms);
     return value;
 }
 
-std::optional<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_t t, int k) {
+ChainResult<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_t t, int k) {
     ClassBits sum = 0;
     for (const std::vector<std::string>& factors : nameTerms(key)) {
         std::vector<std::size_t> places;
         for (const std::string& factor : factors) {
             const std::optional<std::size_t> g = generator(factor);
             if (!g) {
-                return std::nullopt;
+                return ChainResult<ClassBits>::none();
             }
             places.push_back(*g);
         }
         const SphereGenerator& first = generators_[places.front()];
-        std::optional<SphereValue> value =
+        ChainResult<SphereValue> value =
             SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
         for (std::size_t f = 1; f < places.size() && value; ++f) {
             value = times(*value, places[f]);
         }
-        if (!value || value->t != t || value->k != k) {
-            return std::nullopt;
+        if (!value) {
+            return ChainResult<ClassBits>::from(value);
+        }
+        if (value->t != t || value->k != k) {
+            return ChainResult<ClassBits>::none();
         }
         sum ^= value->bits;
     }
     return sum;
 }
 
-void SphereNames::addGenerator(int stem, int k, const std::string& name, ClassBits bits,
-                               const ChartSurvivors& survivors) {
+ChainStatus SphereNames::addGenerator(int stem, int k, const std::string& name, ClassBits bits,
+                                      const ChartSurvivors& survivors) {
     std::vector<std::int32_t> records;
     for (ClassBits b = bits; b != 0; b &= b - 1) {
         records.push_back(survivors.record(static_cast<std::size_t>(std::countr_zero(b))));
     }
     generatorByName_.emplace(name, generators_.size());
     generators_.push_back({stem, k, static_cast<std::size_t>(std::countr_zero(bits)), name, bits});
-    generatorCycles_.emplace_back();
-    products_.sphereCycle(degreeOf(stem, k), k, records, generatorCycles_.back());
+    ChainResult<Chain> cycle =
+        algebra_.cycle(algebra_.computation().sphere(), degreeOf(stem, k), k, records);
+    generatorCycles_.push_back(cycle ? std::move(*cycle) : Chain{});
+    return cycle.status();
 }
 
-bool SphereNames::productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                             std::vector<std::optional<ClassBits>>& values,
-                             std::vector<std::size_t>& unknown,
-                             std::vector<std::string>& warnings) {
+ChainStatus SphereNames::productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                    std::vector<std::optional<ClassBits>>& values,
+                                    std::vector<std::size_t>& unknown,
+                                    std::vector<std::string>& warnings) {
     const LiteratureChart& chart = literatureChart();
     for (std::size_t c = 0; c < classes.size(); ++c) {
         const LiteratureClass& named = chart.classes[classes[c]];
@@ -348,32 +348,40 @@ bool SphereNames::productsOf(std::int32_t t, int k, const std::vector<std::size_
         } else if (generatorName(named.key) == named.key) {
             unknown.push_back(c);
         } else {
-            values[c] = evaluate(named.key, t, k);
-            if (products_.status() != Products::Status::Ok) {
-                return false;
+            const ChainResult<ClassBits> value = evaluate(named.key, t, k);
+            if (value) {
+                values[c] = *value;
+                continue;
             }
-            if (!values[c] && !ownGenerators(named.key, t, k).empty()) {
+            const ChainResult<std::vector<std::string>> own =
+                value.failed() ? ChainResult<std::vector<std::string>>::from(value)
+                               : ownGenerators(named.key, t, k);
+            if (own.failed()) {
+                return own.status();
+            }
+            if (!own->empty()) {
                 unknown.push_back(c); // a sum with generators of its own: found by its lines
-            } else if (!values[c]) {
+            } else {
                 warnings.push_back("the literature's class " + named.key + " at " +
                                    at(named.stem, k) +
                                    " is a product of classes the computation does not name");
             }
         }
     }
-    return true;
+    return ChainStatus::Ok;
 }
 
-bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                                const std::vector<std::optional<ClassBits>>& values,
-                                const std::vector<std::size_t>& unknown,
-                                std::vector<Equation>& equations) {
-    return linesInto(t, k, classes, values, unknown, equations) &&
-           linesOutOf(t, k, classes, unknown, equations);
+ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
+                                       const std::vector<std::size_t>& classes,
+                                       const std::vector<std::optional<ClassBits>>& values,
+                                       const std::vector<std::size_t>& unknown,
+                                       std::vector<Equation>& equations) {
+    const ChainStatus into = linesInto(t, k, classes, values, unknown, equations);
+    return into != ChainStatus::Ok ? into : linesOutOf(t, k, classes, unknown, equations);
 }
 
 template <typename Visit>
-bool SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
+ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
     const LiteratureChart& chart = literatureChart();
     const int stem = stemOf(t, k);
     for (int i = 0; i < 3; ++i) {
@@ -387,23 +395,23 @@ bool SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
             if (known == literatureValues_.end()) {
                 continue;
             }
-            const std::optional<SphereValue> product =
+            const ChainResult<SphereValue> product =
                 times({degreeOf(from, k - 1), k - 1, known->second}, *h);
-            if (!product && products_.status() != Products::Status::Ok) {
-                return false;
+            if (product.failed()) {
+                return product.status();
             }
             if (product) {
                 visit(i, source, *product);
             }
         }
     }
-    return true;
+    return ChainStatus::Ok;
 }
 
-bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                            const std::vector<std::optional<ClassBits>>& values,
-                            const std::vector<std::size_t>& unknown,
-                            std::vector<Equation>& equations) {
+ChainStatus SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                   const std::vector<std::optional<ClassBits>>& values,
+                                   const std::vector<std::size_t>& unknown,
+                                   std::vector<Equation>& equations) {
     const LiteratureChart& chart = literatureChart();
     const std::size_t n = order(t, k).size();
     const auto placeOf = [&](std::size_t literatureClass) {
@@ -437,9 +445,9 @@ bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t
     });
 }
 
-bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                             const std::vector<std::size_t>& unknown,
-                             std::vector<Equation>& equations) {
+ChainStatus SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                    const std::vector<std::size_t>& unknown,
+                                    std::vector<Equation>& equations) {
     const LiteratureChart& chart = literatureChart();
     const std::size_t n = order(t, k).size();
     for (std::size_t u = 0; u < unknown.size(); ++u) {
@@ -447,7 +455,7 @@ bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_
         for (int i = 0; i < 3; ++i) {
             const std::optional<std::size_t> h = generator(factorName(i));
             const std::int32_t into = t + (std::int32_t{1} << i);
-            if (!h || !products_.sphereFinal(into, k + 1)) {
+            if (!h || !algebra_.sphereFinal(into, k + 1)) {
                 continue;
             }
             ClassBits value = 0;
@@ -457,10 +465,11 @@ bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_
                     continue;
                 }
                 const std::string& key = chart.classes[chart.lines[l].target].key;
-                const std::optional<ClassBits> target =
-                    generatorName(key) == key ? std::nullopt : evaluate(key, into, k + 1);
-                if (products_.status() != Products::Status::Ok) {
-                    return false;
+                const ChainResult<ClassBits> target = generatorName(key) == key
+                                                          ? ChainResult<ClassBits>::none()
+                                                          : evaluate(key, into, k + 1);
+                if (target.failed()) {
+                    return target.status();
                 }
                 usable = usable && target.has_value();
                 value ^= target.value_or(0);
@@ -470,9 +479,10 @@ bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_
             }
             std::vector<ClassBits> columns;
             for (std::size_t j = 0; j < n; ++j) {
-                const std::optional<ClassBits> column = product(t, k, j, *h);
+                const ChainResult<ClassBits> column = product(t, k, j, *h);
+                CURTIS_INVARIANT(column || column.failed(), "h_i reads from a level read");
                 if (!column) {
-                    return false;
+                    return column.failed() ? column.status() : ChainStatus::Contradiction;
                 }
                 columns.push_back(*column);
             }
@@ -485,39 +495,44 @@ bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_
             }
         }
     }
-    return true;
+    return ChainStatus::Ok;
 }
 
-std::optional<ClassBits> SphereNames::sq0Image(const std::string& key, std::int32_t t, int k) {
+ChainResult<ClassBits> SphereNames::sq0Image(const std::string& key, std::int32_t t, int k) {
     const auto source = sq0Sources().find(key);
     const std::optional<std::size_t> g =
         source == sq0Sources().end() ? std::nullopt : generator(source->second);
     if (!g) {
-        return std::nullopt;
+        return ChainResult<ClassBits>::none();
     }
     const SphereGenerator& from = generators_[*g];
-    const std::optional<SphereValue> image =
+    const ChainResult<SphereValue> image =
         sq0({degreeOf(from.stem, from.filtration), from.filtration, from.bits});
-    if (!image || image->t != t || image->k != k) {
-        return std::nullopt;
+    if (!image) {
+        return ChainResult<ClassBits>::from(image);
+    }
+    if (image->t != t || image->k != k) {
+        return ChainResult<ClassBits>::none();
     }
     return image->bits;
 }
 
-bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                                  std::vector<std::optional<ClassBits>>& values,
-                                  const std::vector<std::size_t>& unknown,
-                                  std::vector<std::string>& warnings) {
+ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
+                                         const std::vector<std::size_t>& classes,
+                                         std::vector<std::optional<ClassBits>>& values,
+                                         const std::vector<std::size_t>& unknown,
+                                         std::vector<std::string>& warnings) {
     const LiteratureChart& chart = literatureChart();
     const std::size_t m = unknown.size();
     const std::size_t n = order(t, k).size();
     const int stem = stemOf(t, k);
     if (m == 0 || n == 0) {
-        return true;
+        return ChainStatus::Ok;
     }
     std::vector<Equation> equations;
-    if (!lineEquations(t, k, classes, values, unknown, equations)) {
-        return false;
+    if (const ChainStatus lines = lineEquations(t, k, classes, values, unknown, equations);
+        lines != ChainStatus::Ok) {
+        return lines;
     }
     Solutions found = solve(equations, m, n);
     if (!found.consistent) {
@@ -534,9 +549,10 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
     // A generator the lines leave open that is a Sq^0 image is that image.
     for (std::size_t u = 0; u < m; ++u) {
         const std::string& key = chart.classes[classes[unknown[u]]].key;
-        const std::optional<ClassBits> image = undetermined(u) ? sq0Image(key, t, k) : std::nullopt;
-        if (products_.status() != Products::Status::Ok) {
-            return false;
+        const ChainResult<ClassBits> image =
+            undetermined(u) ? sq0Image(key, t, k) : ChainResult<ClassBits>::none();
+        if (image.failed()) {
+            return image.status();
         }
         if (!image) {
             continue;
@@ -562,10 +578,10 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
             open_.push_back(chart.classes[classes[unknown[u]]].key);
         }
     }
-    return true;
+    return ChainStatus::Ok;
 }
 
-bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& warnings) {
+ChainStatus SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& warnings) {
     const LiteratureChart& chart = literatureChart();
     return forEachLineSource(t, k, [&](int i, std::size_t source, const SphereValue& product) {
         ClassBits expected = 0;
@@ -586,7 +602,7 @@ bool SphereNames::checkLines(std::int32_t t, int k, std::vector<std::string>& wa
     });
 }
 
-void SphereNames::nameTheRest(Level& read, int stem, int k) {
+ChainStatus SphereNames::nameTheRest(Level& read, int stem, int k) {
     // What the literature does not name: generators named by their place.
     std::vector<ClassBits> unnamed;
     for (std::size_t j = 0; j < read.survivors.size(); ++j) {
@@ -607,11 +623,16 @@ void SphereNames::nameTheRest(Level& read, int stem, int k) {
         NamedClass& named = read.basis[read.basis.size() - unnamed.size() + u];
         named.name = "x" + place;
         named.label = "$x_{" + label + "}$";
-        addGenerator(stem, k, named.name, named.bits, read.survivors);
+        const ChainStatus added = addGenerator(stem, k, named.name, named.bits, read.survivors);
+        if (added != ChainStatus::Ok) {
+            return added;
+        }
     }
+    return ChainStatus::Ok;
 }
 
-std::vector<std::string> SphereNames::ownGenerators(const std::string& key, std::int32_t t, int k) {
+ChainResult<std::vector<std::string>> SphereNames::ownGenerators(const std::string& key,
+                                                                 std::int32_t t, int k) {
     std::vector<std::string> own;
     for (std::size_t from = 0; key.find(" + ") != std::string::npos && from < key.size();) {
         const std::size_t plus = std::min(key.find(" + ", from), key.size());
@@ -620,49 +641,66 @@ std::vector<std::string> SphereNames::ownGenerators(const std::string& key, std:
         const std::string name = generatorName(term);
         if (!name.empty() && !generator(name)) {
             own.push_back(name);
-        } else if (!evaluate(term, t, k)) {
-            return {};
+            continue;
+        }
+        const ChainResult<ClassBits> value = evaluate(term, t, k);
+        if (value.failed()) {
+            return value.status();
+        }
+        if (!value) {
+            return std::vector<std::string>{};
         }
     }
     return own;
 }
 
-void SphereNames::defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
-                                     std::int32_t t, int k, const ChartSurvivors& survivors) {
-    const std::vector<std::string> own = ownGenerators(key, t, k);
-    if (own.size() != 1 || !value) {
-        return;
+ChainStatus SphereNames::defineOwnGenerator(const std::string& key,
+                                            const std::optional<ClassBits>& value, std::int32_t t,
+                                            int k, const ChartSurvivors& survivors) {
+    const ChainResult<std::vector<std::string>> own = ownGenerators(key, t, k);
+    if (!own || own->size() != 1 || !value) {
+        return own.status();
     }
     ClassBits rest = 0;
     for (std::size_t from = 0; from < key.size();) {
         const std::size_t plus = std::min(key.find(" + ", from), key.size());
         const std::string term = key.substr(from, plus - from);
         from = plus + 3;
-        rest ^= generatorName(term) == own.front() ? 0 : evaluate(term, t, k).value_or(0);
+        if (generatorName(term) != own->front()) {
+            const ChainResult<ClassBits> part = evaluate(term, t, k);
+            if (part.failed()) {
+                return part.status();
+            }
+            rest ^= part.value_or(0);
+        }
     }
     if ((*value ^ rest) != 0) {
-        addGenerator(stemOf(t, k), k, own.front(), *value ^ rest, survivors);
+        return addGenerator(stemOf(t, k), k, own->front(), *value ^ rest, survivors);
     }
+    return ChainStatus::Ok;
 }
 
-bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
-                            std::string& why) {
+ChainResult<Done> SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
+                                         std::string& why) {
     Level read{order(t, k), {}, {}};
     const std::size_t n = read.survivors.size();
     const int stem = stemOf(t, k);
     if (n > static_cast<std::size_t>(maxNamedClasses)) {
         why = "the sphere has " + std::to_string(n) + " classes at " + at(stem, k) +
               ", more than the " + std::to_string(maxNamedClasses) + " names are given for";
-        return false;
+        return ChainResult<Done>::none();
     }
     const LiteratureChart& chart = literatureChart();
     const std::vector<std::size_t> classes =
         stem <= LiteratureChart::lastStem ? chart.classesAt(stem, k) : std::vector<std::size_t>{};
     std::vector<std::optional<ClassBits>> values(classes.size());
     std::vector<std::size_t> unknown;
-    if (!productsOf(t, k, classes, values, unknown, warnings) ||
-        !solveGenerators(t, k, classes, values, unknown, warnings)) {
-        return false;
+    ChainStatus status = productsOf(t, k, classes, values, unknown, warnings);
+    if (status == ChainStatus::Ok) {
+        status = solveGenerators(t, k, classes, values, unknown, warnings);
+    }
+    if (status != ChainStatus::Ok) {
+        return status;
     }
     for (std::size_t c = 0; c < classes.size(); ++c) {
         const LiteratureClass& named = chart.classes[classes[c]];
@@ -673,7 +711,10 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
         if (read.rows.add(*values[c], read.basis.size())) {
             read.basis.push_back({named.key, named.label, *values[c]});
             if (named.key != "1" && generatorName(named.key) == named.key) {
-                addGenerator(stem, k, named.key, *values[c], read.survivors);
+                status = addGenerator(stem, k, named.key, *values[c], read.survivors);
+                if (status != ChainStatus::Ok) {
+                    return status;
+                }
             }
         } else {
             warnings.push_back(
@@ -683,27 +724,37 @@ bool SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& war
         }
     }
     for (const std::size_t c : unknown) {
-        defineOwnGenerator(chart.classes[classes[c]].key, values[c], t, k, read.survivors);
+        status = defineOwnGenerator(chart.classes[classes[c]].key, values[c], t, k, read.survivors);
+        if (status != ChainStatus::Ok) {
+            return status;
+        }
     }
     if (stem <= LiteratureChart::lastStem && classes.size() != n) {
         warnings.push_back("the sphere has " + std::to_string(n) + " class" + (n == 1 ? "" : "es") +
                            " at " + at(stem, k) + " where the literature lists " +
                            std::to_string(classes.size()) + "; the count computed stands");
     }
-    nameTheRest(read, stem, k);
+    status = nameTheRest(read, stem, k);
+    if (status != ChainStatus::Ok) {
+        return status;
+    }
     levels_.emplace(std::make_pair(t, k), std::move(read));
-    return checkLines(t, k, warnings);
+    status = checkLines(t, k, warnings);
+    if (status != ChainStatus::Ok) {
+        return status;
+    }
+    return Done{};
 }
 
-bool SphereNames::compute(std::int32_t lastT, const OnReadingProgress& progress,
-                          std::vector<std::string>& warnings, std::string& why) {
-    const SphereTable& sphere = products_.computation().sphere();
+ChainResult<Done> SphereNames::compute(std::int32_t lastT, const OnReadingProgress& progress,
+                                       std::vector<std::string>& warnings, std::string& why) {
+    const SphereTable& sphere = algebra_.computation().sphere();
     const auto work = [&](std::int32_t t, int k) { return readingWork(sphere.kept(t, k)); };
     std::size_t total = 0;
     double totalWork = 0;
     for (std::int32_t t = 1; t <= lastT; ++t) {
         for (int k = 0; k < t; ++k) {
-            if (products_.sphereFinal(t, k)) {
+            if (algebra_.sphereFinal(t, k)) {
                 ++total;
                 totalWork += work(t, k);
             }
@@ -712,16 +763,17 @@ bool SphereNames::compute(std::int32_t lastT, const OnReadingProgress& progress,
     ReadingSteps steps(progress, "names", "bidegrees", total, totalWork);
     for (std::int32_t t = 1; t <= lastT; ++t) {
         for (int k = 0; k < t; ++k) {
-            if (!products_.sphereFinal(t, k)) {
+            if (!algebra_.sphereFinal(t, k)) {
                 continue;
             }
             steps.next(t, k, work(t, k));
-            if (!readLevel(t, k, warnings, why) || products_.status() != Products::Status::Ok) {
-                return false;
+            const ChainResult<Done> read = readLevel(t, k, warnings, why);
+            if (!read) {
+                return read;
             }
         }
     }
-    return true;
+    return Done{};
 }
 
 std::optional<std::vector<std::string>> SphereNames::basisNames(const SphereValue& value) const {
@@ -749,16 +801,16 @@ std::optional<std::string> SphereNames::name(const SphereValue& value) const {
     return text.empty() ? "0" : text;
 }
 
-std::optional<SphereValue> SphereNames::parse(const std::string& text, std::string& why) {
+ChainResult<SphereValue> SphereNames::parse(const std::string& text, std::string& why) {
     const std::vector<std::vector<std::string>> terms = nameTerms(text);
     if (terms.empty()) {
         why = "\"" + text + "\" is no name of a class";
-        return std::nullopt;
+        return ChainResult<SphereValue>::none();
     }
     std::optional<SphereValue> sum;
     for (const std::vector<std::string>& factors : terms) {
         std::vector<std::size_t> places;
-        std::optional<SphereValue> value = SphereValue{1, 0, 1}; // the unit, "1"
+        ChainResult<SphereValue> value = SphereValue{1, 0, 1}; // the unit, "1"
         for (const std::string& factor : factors) {
             if (factor == "1") {
                 continue;
@@ -766,7 +818,7 @@ std::optional<SphereValue> SphereNames::parse(const std::string& text, std::stri
             const std::optional<std::size_t> g = generator(factor);
             if (!g) {
                 why = "\"" + factor + "\" is no generator of the sphere the chart reads";
-                return std::nullopt;
+                return ChainResult<SphereValue>::none();
             }
             places.push_back(*g);
         }
@@ -778,23 +830,21 @@ std::optional<SphereValue> SphereNames::parse(const std::string& text, std::stri
         for (std::size_t f = 1; f < places.size() && value; ++f) {
             value = times(*value, places[f]);
         }
-        if (value && !has(value->t, value->k)) {
-            value.reset();
+        if (value.failed()) {
+            return value;
         }
-        if (!value) {
-            if (products_.status() == Products::Status::Ok) {
-                why = "\"" + text + "\" lies past the levels the chart reads";
-            }
-            return std::nullopt;
+        if (!value || !has(value->t, value->k)) {
+            why = "\"" + text + "\" lies past the levels the chart reads";
+            return ChainResult<SphereValue>::none();
         }
         if (sum && (sum->t != value->t || sum->k != value->k)) {
             why = "the terms of \"" + text + "\" lie in different bidegrees";
-            return std::nullopt;
+            return ChainResult<SphereValue>::none();
         }
         value->bits ^= sum ? sum->bits : 0;
-        sum = value;
+        sum = *value;
     }
-    return sum;
+    return *sum;
 }
 
 } // namespace curtis

@@ -3,7 +3,7 @@
 #include "algebra/f2_echelon.hpp"
 #include "chart/chart_lines.hpp"
 #include "chart/reading_progress.hpp"
-#include "readings/products.hpp"
+#include "readings/chain_algebra.hpp"
 
 #include <cstdint>
 #include <map>
@@ -64,15 +64,15 @@ struct NamedClass {
 // named by the sum of basis elements it is, in the literature's order.
 class SphereNames {
 public:
-    explicit SphereNames(Products& products) : products_(products) {}
+    explicit SphereNames(ChainAlgebra& algebra) : algebra_(algebra) {}
 
     // Reads every bidegree of the sphere's final levels of total degree up
     // to lastT. Each disagreement between the computation and the
     // literature's chart gives one warning line; the computation stands.
-    // False on a failure: products().status() says which, or `why` when a
-    // bidegree holds more classes than maxNamedClasses.
-    bool compute(std::int32_t lastT, const OnReadingProgress& progress,
-                 std::vector<std::string>& warnings, std::string& why);
+    // None, with `why`, when a bidegree holds more classes than
+    // maxNamedClasses.
+    ChainResult<Done> compute(std::int32_t lastT, const OnReadingProgress& progress,
+                              std::vector<std::string>& warnings, std::string& why);
 
     const std::vector<SphereGenerator>& generators() const { return generators_; }
     // The generators the lines and Sq^0 left open, by name, in order.
@@ -87,18 +87,17 @@ public:
     const std::vector<NamedClass>* basis(std::int32_t t, int k) const;
 
     // The class a name gives (see nameTerms for how a name is read): a sum
-    // of products of generators; nothing, with why in one line, for a name
+    // of products of generators; none, with why in one line, for a name
     // that is none or a product past the levels read.
-    std::optional<SphereValue> parse(const std::string& text, std::string& why);
+    ChainResult<SphereValue> parse(const std::string& text, std::string& why);
 
     // The product of a class by generator g (its place in generators());
-    // nothing past the final levels, or on a failure.
-    std::optional<SphereValue> times(const SphereValue& x, std::size_t g);
+    // none past the final levels.
+    ChainResult<SphereValue> times(const SphereValue& x, std::size_t g);
 
     // Sq^0 of a class: its cycle with every λ_i made λ_(2i+1), at the same
-    // filtration in total degree 2t - 1; nothing past the final levels, or
-    // on a failure.
-    std::optional<SphereValue> sq0(const SphereValue& x);
+    // filtration in total degree 2t - 1; none past the final levels.
+    ChainResult<SphereValue> sq0(const SphereValue& x);
 
     // The survivors of a bidegree read, in the chart's order.
     const ChartSurvivors* survivors(std::int32_t t, int k) const;
@@ -107,13 +106,12 @@ public:
     ClassBits bitsOf(std::int32_t t, int k, const std::vector<std::int32_t>& records) const;
     // The records of a class's survivors.
     std::vector<std::int32_t> recordsOf(const SphereValue& x) const;
-    // The class of a cycle of a level read; nothing past them or on a
-    // failure.
-    std::optional<SphereValue> classOf(const SphereChain& cycle);
+    // The class of a cycle of a level read; none past them.
+    ChainResult<SphereValue> classOf(const Chain& cycle);
     // Whether a bidegree was read.
     bool has(std::int32_t t, int k) const { return level(t, k) != nullptr; }
 
-    Products& products() { return products_; }
+    ChainAlgebra& algebra() { return algebra_; }
 
 private:
     struct Level {
@@ -130,65 +128,70 @@ private:
         bool value = false;
     };
 
-    bool readLevel(std::int32_t t, int k, std::vector<std::string>& warnings, std::string& why);
+    ChainResult<Done> readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
+                                std::string& why);
     // The literature's classes of a bidegree that are products, computed;
     // the generators among them left unknown.
-    bool productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                    std::vector<std::optional<ClassBits>>& values,
-                    std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
+    ChainStatus productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                           std::vector<std::optional<ClassBits>>& values,
+                           std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
     // The equations the literature's lines give on the unknown generators.
-    bool lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                       const std::vector<std::optional<ClassBits>>& values,
-                       const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    ChainStatus lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                              const std::vector<std::optional<ClassBits>>& values,
+                              const std::vector<std::size_t>& unknown,
+                              std::vector<Equation>& equations);
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
-    // h_i; sources whose product cannot be read are passed over. False on
-    // a failure of the products.
-    template <typename Visit> bool forEachLineSource(std::int32_t t, int k, Visit&& visit);
+    // h_i; sources whose product cannot be read are passed over.
+    template <typename Visit> ChainStatus forEachLineSource(std::int32_t t, int k, Visit&& visit);
     // Into the bidegree: h_i x is the sum of the targets of x's lines by
     // h_i, for each class x found one filtration down.
-    bool linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                   const std::vector<std::optional<ClassBits>>& values,
-                   const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    ChainStatus linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                          const std::vector<std::optional<ClassBits>>& values,
+                          const std::vector<std::size_t>& unknown,
+                          std::vector<Equation>& equations);
     // Out of a generator g: h_i g is the sum of the targets of its lines by
     // h_i, where each is a product already computable (zero for none).
-    bool linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                    const std::vector<std::size_t>& unknown, std::vector<Equation>& equations);
+    ChainStatus linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                           const std::vector<std::size_t>& unknown,
+                           std::vector<Equation>& equations);
     // The Sq^0 image of the generator the literature defines a generator
     // `key` by, where it has one and it lies in (t, k).
-    std::optional<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
+    ChainResult<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
     // The generators of a sum of the literature's (`Q3 + n1`) that are no
     // generators found yet, where every other term can be computed; none
     // for a name that is no such sum.
-    std::vector<std::string> ownGenerators(const std::string& key, std::int32_t t, int k);
+    ChainResult<std::vector<std::string>> ownGenerators(const std::string& key, std::int32_t t,
+                                                        int k);
     // Once a sum with one generator of its own is found, that generator is
     // the sum less its other terms (`Q3` is `(Q3 + n1) + n1`).
-    void defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
-                            std::int32_t t, int k, const ChartSurvivors& survivors);
+    ChainStatus defineOwnGenerator(const std::string& key, const std::optional<ClassBits>& value,
+                                   std::int32_t t, int k, const ChartSurvivors& survivors);
     // Completes a level's basis with the survivors the literature's classes
     // do not span, generators named by their place.
-    void nameTheRest(Level& read, int stem, int k);
-    bool solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
-                         std::vector<std::optional<ClassBits>>& values,
-                         const std::vector<std::size_t>& unknown,
-                         std::vector<std::string>& warnings);
-    bool checkLines(std::int32_t t, int k, std::vector<std::string>& warnings);
+    ChainStatus nameTheRest(Level& read, int stem, int k);
+    ChainStatus solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                std::vector<std::optional<ClassBits>>& values,
+                                const std::vector<std::size_t>& unknown,
+                                std::vector<std::string>& warnings);
+    ChainStatus checkLines(std::int32_t t, int k, std::vector<std::string>& warnings);
     // The value of a name's terms whose factors are all generators found,
-    // in bidegree (t, k); nothing where one is not, or on a failure.
-    std::optional<ClassBits> evaluate(const std::string& key, std::int32_t t, int k);
-    std::optional<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
+    // in bidegree (t, k); none where one is not.
+    ChainResult<ClassBits> evaluate(const std::string& key, std::int32_t t, int k);
+    ChainResult<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
     std::optional<std::size_t> generator(const std::string& name) const;
-    void addGenerator(int stem, int k, const std::string& name, ClassBits bits,
-                      const ChartSurvivors& survivors);
+    // Adds a generator, with its cycle.
+    ChainStatus addGenerator(int stem, int k, const std::string& name, ClassBits bits,
+                             const ChartSurvivors& survivors);
     // The survivors' records of a final level, in the chart's order.
     const ChartSurvivors& order(std::int32_t t, int k);
     const Level* level(std::int32_t t, int k) const;
 
-    Products& products_;
+    ChainAlgebra& algebra_;
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
-    std::vector<SphereChain> generatorCycles_;
+    std::vector<Chain> generatorCycles_;
     std::vector<std::string> open_;
     std::map<std::size_t, ClassBits> literatureValues_; // by the literature's class
     std::map<std::pair<std::int32_t, int>, Level> levels_;

@@ -18,8 +18,7 @@ namespace {
 class NamedSphere {
 public:
     explicit NamedSphere(int last, std::optional<int> band = std::nullopt)
-        : tables_(last, 0, std::nullopt, band), products_(tables_.computation()),
-          names_(products_) {
+        : tables_(last, 0, std::nullopt, band), algebra_(tables_.computation()), names_(algebra_) {
         std::string why;
         EXPECT_TRUE(names_.compute(last, {}, warnings_, why)) << why;
     }
@@ -28,7 +27,7 @@ public:
 
 private:
     testing::Tables tables_;
-    Products products_;
+    ChainAlgebra algebra_;
     SphereNames names_;
     std::vector<std::string> warnings_;
 };
@@ -68,16 +67,16 @@ TEST(LiteratureChart, NamesAndLinesOfTheSphereToT40) {
             // Each class's products by h0, h1, h2 are its lines' targets.
             for (const std::size_t c : chart.classesAt(stem, k)) {
                 std::string why;
-                const std::optional<SphereValue> x = names.parse(chart.classes[c].key, why);
+                const ChainResult<SphereValue> x = names.parse(chart.classes[c].key, why);
                 ASSERT_TRUE(x) << chart.classes[c].key << ": " << why;
                 for (int i = 0; i < 3; ++i) {
-                    const std::optional<SphereValue> h =
+                    const ChainResult<SphereValue> h =
                         names.parse(std::string{'h', static_cast<char>('0' + i)}, why);
                     const std::int32_t into = t + (std::int32_t{1} << i);
                     if (!h || into > last || k + 1 >= into) {
                         continue;
                     }
-                    const std::optional<SphereValue> product =
+                    const ChainResult<SphereValue> product =
                         names.parse(chart.classes[c].key + " h" + std::to_string(i), why);
                     ASSERT_TRUE(product) << why;
                     std::vector<std::string> targets;
@@ -128,30 +127,31 @@ TEST(SphereSq0, TheLiteraturesImagesAndTheProductLaw) {
     constexpr int last = 49;
     NamedSphere sphere(last);
     SphereNames& names = sphere.names();
-    Products& products = names.products();
+    ChainAlgebra& algebra = names.algebra();
     const std::pair<const char*, const char*> images[] = {
         {"h0", "h1"}, {"h1", "h2"}, {"h2", "h3"}, {"h3", "h4"}, {"h4", "h5"}, {"c0", "c1"},
         {"d0", "d1"}, {"e0", "e1"}, {"f0", "f1"}, {"g", "g2"},  {"c1", "c2"}, {"h1 d0", "h2 d1"},
     };
     for (const auto& [x, image] : images) {
         std::string why;
-        const std::optional<SphereValue> value = names.parse(x, why);
+        const ChainResult<SphereValue> value = names.parse(x, why);
         ASSERT_TRUE(value) << x << ": " << why;
-        const std::optional<SphereValue> sq0 = names.sq0(*value);
+        const ChainResult<SphereValue> sq0 = names.sq0(*value);
         ASSERT_TRUE(sq0) << x;
         EXPECT_EQ(names.name(*sq0), image) << "Sq^0 " << x;
     }
     // Sq^0(xy) = Sq^0(x) Sq^0(y) for every pair of basis elements whose
     // product's image lies in range.
     const auto cycleOf = [&](const SphereValue& x) {
-        SphereChain cycle;
-        EXPECT_TRUE(products.sphereCycle(x.t, x.k, names.recordsOf(x), cycle));
-        return cycle;
+        const ChainResult<Chain> cycle =
+            algebra.cycle(algebra.computation().sphere(), x.t, x.k, names.recordsOf(x));
+        EXPECT_TRUE(cycle);
+        return cycle.value_or(Chain{});
     };
     const auto productOf = [&](const SphereValue& x, const SphereValue& y) {
-        SphereChain xy;
-        EXPECT_TRUE(products.sphereProduct(cycleOf(x), cycleOf(y), xy));
-        return names.classOf(xy).value_or(SphereValue{});
+        const ChainResult<Chain> xy = algebra.product(cycleOf(x), cycleOf(y));
+        EXPECT_TRUE(xy);
+        return names.classOf(xy.value_or(Chain{})).value_or(SphereValue{});
     };
     std::vector<SphereValue> basis;
     for (std::int32_t t = 2; t <= (last + 1) / 2; ++t) {
@@ -170,7 +170,7 @@ TEST(SphereSq0, TheLiteraturesImagesAndTheProductLaw) {
             if (2 * (x.t + y.t - 1) - 1 > last) {
                 continue;
             }
-            const std::optional<SphereValue> left = names.sq0(productOf(x, y));
+            const ChainResult<SphereValue> left = names.sq0(productOf(x, y));
             const SphereValue right = productOf(names.sq0(x).value(), names.sq0(y).value());
             ASSERT_TRUE(left);
             EXPECT_EQ(left->bits, right.bits)

@@ -19,19 +19,19 @@ namespace {
 class SphereRing : public ::testing::Test {
 protected:
     static constexpr int last = 40;
-    SphereRing() : tables_(last, 0), products_(tables_.computation()), names_(products_) {
+    SphereRing() : tables_(last, 0), algebra_(tables_.computation()), names_(algebra_) {
         std::string why;
         EXPECT_TRUE(names_.compute(last, {}, warnings_, why)) << why;
     }
     SphereValue named(const std::string& name) {
         std::string why;
-        const std::optional<SphereValue> value = names_.parse(name, why);
+        const ChainResult<SphereValue> value = names_.parse(name, why);
         EXPECT_TRUE(value) << name << ": " << why;
         return value.value_or(SphereValue{});
     }
 
     testing::Tables tables_;
-    Products products_;
+    ChainAlgebra algebra_;
     SphereNames names_;
     std::vector<std::string> warnings_;
 };
