@@ -186,7 +186,7 @@ const Refusal refusals[] = {
      }},
     // Births and unstable charts read the sphere's table.
     {[](const Settled& s) {
-         return (s.plan.readings.ehp || s.plan.readings.unstable) && !s.given("--sphere");
+         return (s.plan.readings.ehp || s.plan.readings.unstable) && !sphere(s);
      },
      [](const Settled& s) {
          return std::string(s.plan.readings.ehp ? "--ehp" : "--unstable") +

@@ -288,6 +288,9 @@ TEST(ChartTool, SpacesAsTopologistsNameThem) {
     EXPECT_EQ(sphere, json({"--weight", "0", "--top-cell", "0"}));
     EXPECT_EQ(sphere.at("top_cell"), 0);
     EXPECT_NE(sphere, json({"--weight", "0"}));
+    // The sphere's own readings go with it however it is spelled.
+    EXPECT_EQ(json({"--sphere", "--ehp"}),
+              json({"--bottom-cell", "0", "--top-cell", "0", "--ehp"}));
     // Each level's stem is the coweight, t - s - w.
     for (const nlohmann::json& degree : rp.at("degrees")) {
         for (const nlohmann::json& level : degree.at("levels")) {
