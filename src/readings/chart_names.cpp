@@ -3,6 +3,7 @@
 #include "readings/literature_chart.hpp"
 #include "readings/massey.hpp"
 #include "readings/sphere_names.hpp"
+#include "readings/unstable_names.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -377,7 +378,9 @@ Products::Status addNames(PrintedChart& chart, const Computation& computation,
     }
     const Readings& readings = chart.plan.readings;
     Products::Status status = Products::Status::Ok;
-    if (readings.names) {
+    if (readings.names && readings.unstable) {
+        status = addUnstableNames(chart, names);
+    } else if (readings.names) {
         nameClasses(chart, ChartNamer(names, chart, computation));
         if (chart.plan.space.isSphere()) {
             status = addBasis(chart, names);
