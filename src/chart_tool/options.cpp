@@ -447,7 +447,9 @@ std::vector<OptionRow> nameRows() {
              "every class named: the sphere's as a sum of monomials in its\n"
              "algebra generators, named as the literature names them\n"
              "(h0^4 h4 + h1 d0); a class of P_A^B by the sphere's class of\n"
-             "its leading term on its cell (h1[3]) (json, svg, tsv, html)",
+             "its leading term on its cell (h1[3]); a class of S^N\n"
+             "(--unstable) by its stable name, or born on S^m with Hopf\n"
+             "invariant X as X[m] (json, svg, tsv, html)",
              [](ChartPlan& plan) { plan.readings.names = true; }),
         optionRow("--massey", "A,B,C",
                   "with --sphere: the Massey product <A, B, C> and its\n"

@@ -301,10 +301,13 @@ const Refusal refusals[] = {
          return "--sq0 does nothing with --format " + formatName(s) + ": json lists what it reads";
      }},
     {[](const Settled& s) { return !notThreeClasses(s).empty(); }, notThreeClasses},
-    {[](const Settled& s) { return s.plan.readings.unstable && s.plan.readings.namesClasses(); },
+    {[](const Settled& s) {
+         return s.plan.readings.unstable &&
+                (!s.plan.readings.massey.empty() || s.plan.readings.periodicity);
+     },
      [](const Settled&) -> std::string {
-         return "--names, --massey and --periodicity read the stable sphere: they do not go "
-                "with --unstable";
+         return "--massey and --periodicity read the stable sphere's ring: they do not go with "
+                "--unstable";
      }},
     {[](const Settled& s) { return !classOutside(s).empty(); }, classOutside},
     {[](const Settled& s) {

@@ -236,6 +236,10 @@ void legendDots(Legend& legend, const PictureLayout& layout, const PrintedChart&
     const auto filled = [](double x, double y) { return Legend::dot(x, y, "#0072B2"); };
     if (drawsNamedBasis(chart)) {
         legend.entry({"a class of the named basis,", "labelled with its name"}, filled);
+    } else if (chart.plan.readings.unstable && chart.plan.readings.names) {
+        legend.entry(
+            {"a class, labelled with its name:", "X[m] is born on S^m with Hopf", "invariant X"},
+            filled);
     } else if (chart.plan.readings.births()) {
         legend.entry({"a class, labelled with N, the", "sphere S^N it is born on"}, filled);
     } else {

@@ -69,7 +69,7 @@ void SeqseeWriter::end(const PrintedChart& chart) {
     json_.beginObject();
     if (chart.plan.drawing.chart == ChartKind::Adams) {
         header(chart, PictureLayout(chart, false).title());
-        if (chart.plan.space.isSphere() && chart.plan.readings.names) {
+        if (drawsNamedBasis(chart)) {
             basisChart(chart);
         } else {
             adamsChart(chart);

@@ -3,6 +3,7 @@
 #include "readings/literature_chart.hpp"
 #include "readings/massey.hpp"
 #include "readings/sphere_names.hpp"
+#include "readings/unstable_names.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -379,7 +380,9 @@ ChainStatus addNames(PrintedChart& chart, const Computation& computation,
     }
     const Readings& readings = chart.plan.readings;
     ChainStatus status = ChainStatus::Ok;
-    if (readings.names) {
+    if (readings.names && readings.unstable) {
+        status = addUnstableNames(chart, names);
+    } else if (readings.names) {
         nameClasses(chart, ChartNamer(names, chart, computation));
         if (chart.plan.space.isSphere()) {
             status = addBasis(chart, names);

@@ -2,12 +2,47 @@
 
 #include "chart/printed_chart.hpp"
 #include "chart/reading_progress.hpp"
+#include "readings/class_reader.hpp"
 #include "readings/table_chains.hpp"
 #include "table/computation.hpp"
 
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 namespace curtis {
+
+// The images of the classes of the unstable spheres under E, H and P, read
+// off the sphere's table (see addEhpMap for how).
+class EhpImages {
+public:
+    explicit EhpImages(const SphereTable& table);
+    // Unless its sets could not be allocated.
+    bool ready() const { return ready_; }
+
+    // The image under `map` of the class `word` of level k of degree t of
+    // S^sphere -- a survivor, or with its killer (level k - 1) a target --
+    // as the records of the classes of the target's sphere (level
+    // k + map.levelShift() of degree map.targetDegree(sphere, t)) whose sum
+    // it is; nothing where that level is not final or past any table.
+    ChainStatus image(const ChartMap& map, int sphere, std::int32_t t, int k, const Entry* word,
+                      const Entry* killer, std::optional<std::vector<std::int32_t>>& out);
+
+private:
+    // The words of cycle_ (level k) mapped into image_.
+    ChainStatus mapWords(const ChartMap& map, int sphere, int k);
+    // Whether level k of degree t of the sphere's table is final.
+    bool final(std::int32_t t, int k) const {
+        return t <= table_.degrees() && table_.hasLevel(t, k) && k < table_.band().finalLevels(t);
+    }
+
+    const SphereTable& table_;
+    TableChains chains_;
+    ClassReader reader_;
+    TermSet cycle_;
+    TermSet image_;
+    bool ready_ = false;
+};
 
 // Fills in the image of every class of the unstable chart of S^N under the
 // plan's EHP map number `index` (E, H or P), read off the sphere's table.

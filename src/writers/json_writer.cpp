@@ -391,7 +391,7 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     }
     if (chart.plan.readings.names) {
         names(json, chart, level);
-        if (chart.plan.space.isSphere()) {
+        if (chart.plan.space.isSphere() && !chart.plan.readings.unstable) {
             basis(json, chart, level);
         }
     }

@@ -1014,7 +1014,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--ehp", "--chart", "ehp"},
         {"--sphere", "--max-degree", "8", "--chart", "cells", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--chart", "hopf", "--format", "svg"},
-        {"--sphere", "--max-degree", "8", "--unstable", "3", "--names"},
+        {"--sphere", "--max-degree", "8", "--unstable", "3", "--periodicity"},
         {"--bottom-cell", "1", "--max-degree", "8", "--massey", "h0,h1,h0"},
         {"--sphere", "--max-degree", "8", "--periodicity", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--massey", "h0,h1"},

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -218,6 +219,95 @@ TEST(Maps, KnownValuesOfTheEhpMaps) {
             EXPECT_EQ(rank(images), static_cast<int>(list.size())) << n << " at " << at.first;
             EXPECT_EQ(to.at(at).size(), list.size()) << n << " at " << at.first;
         }
+    }
+}
+
+// The names of --unstable N --names (N = 1 .. 8) against the maps. A class
+// whose suspensions (each sphere's "E", up to the stable range: stems below
+// n - 1) do not vanish reaches one class there, and is named as --sphere
+// --names names it; one that E kills on the way is X[m], m its birth sphere
+// (first index + 1) and X (in parentheses if a sum) the "H_names" of its
+// image at S^m. Known classes: η (λ1) on S^2 is h1 with Hopf invariant 1,
+// 2η (λ1 λ0) is h0[2], ν' (λ2 λ1) on S^3 is h0 h2 (2ν stably) with Hopf
+// invariant η, and η ν' (λ1 λ2 λ1) on S^2 is h0 h2[2].
+TEST(Maps, UnstableNamesFollowSuspensionsAndHopfInvariants) {
+    constexpr int top = maxDegree < 20 ? maxDegree : 20;
+    using Named = std::map<nlohmann::json, nlohmann::json>; // word: name, E, H
+    const auto named = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--names", "--max-degree", std::to_string(top)});
+        const testing::ProcessResult result = testing::chartTool(arguments);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        Named classes;
+        const nlohmann::json parsed = nlohmann::json::parse(result.out);
+        for (const nlohmann::json& degree : parsed.at("degrees")) {
+            for (const nlohmann::json& level : degree.at("levels")) {
+                for (std::size_t j = 0; j < level.at("survivors").size(); ++j) {
+                    nlohmann::json& c = classes[level.at("survivors")[j]];
+                    c["name"] = level.at("names")[j];
+                    c["E"] = level.contains("E") ? level.at("E")[j] : nlohmann::json();
+                    c["H"] = level.contains("E") ? level.at("H_names")[j] : nlohmann::json();
+                }
+            }
+        }
+        return classes;
+    };
+    const Named stable = named({"--sphere"});
+    std::vector<Named> spheres(top + 2);
+    for (int n = 1; n <= top + 1; ++n) {
+        spheres[static_cast<std::size_t>(n)] =
+            named({"--sphere", "--unstable", std::to_string(n), "--map", "E", "--map", "H"});
+    }
+    std::array<int, 2> kinds{};
+    for (int n = 1; n <= 8; ++n) {
+        for (const auto& [word, c] : spheres[static_cast<std::size_t>(n)]) {
+            int stem = 0;
+            for (std::size_t i = 1; i < word.size(); ++i) {
+                stem += word[i].get<int>();
+            }
+            std::set<nlohmann::json> image{word};
+            for (int m = n; !image.empty() && m < stem + 2; ++m) {
+                std::set<nlohmann::json> next;
+                for (const nlohmann::json& w : image) {
+                    const nlohmann::json& e = spheres[static_cast<std::size_t>(m)].at(w).at("E");
+                    ASSERT_TRUE(e.is_array()) << "S^" << m << " " << w;
+                    for (const nlohmann::json& x : e) {
+                        if (next.erase(x) == 0) {
+                            next.insert(x);
+                        }
+                    }
+                }
+                image = next;
+            }
+            const std::string name = c.at("name");
+            ++kinds[image.empty() ? 1 : 0];
+            if (!image.empty()) {
+                ASSERT_EQ(image.size(), 1U) << "S^" << n << " " << word;
+                EXPECT_EQ(name, stable.at(*image.begin()).at("name")) << "S^" << n << " " << word;
+                continue;
+            }
+            const int born = word[1].get<int>() + 1;
+            const std::string hopf = spheres[static_cast<std::size_t>(born)].at(word).at("H");
+            std::string on(1, '['); // appended to: GCC 12 warns falsely of "[" + text
+            on += std::to_string(born);
+            on += ']';
+            EXPECT_TRUE(name == hopf + on || name == "(" + hopf + ")" + on)
+                << "S^" << n << " " << word << ": " << name << ", H " << hopf;
+        }
+    }
+    EXPECT_GT(kinds[0], 100);
+    EXPECT_GT(kinds[1], 50);
+    struct Known {
+        int sphere;
+        nlohmann::json word;
+        std::string name;
+        std::string hopf;
+    };
+    for (const Known& known :
+         {Known{2, {0, 1}, "h1", "1"}, Known{2, {0, 1, 0}, "h0[2]", "h0"},
+          Known{3, {0, 2, 1}, "h0 h2", "h1"}, Known{2, {0, 1, 2, 1}, "h0 h2[2]", "h0 h2"}}) {
+        const nlohmann::json& c = spheres[static_cast<std::size_t>(known.sphere)].at(known.word);
+        EXPECT_EQ(c.at("name"), known.name) << known.word;
+        EXPECT_EQ(c.at("H"), known.hopf) << known.word;
     }
 }
 
