@@ -130,7 +130,7 @@ ChainStatus UnstableNames::hopfName(std::int32_t t, int k, std::int32_t record,
 }
 
 ChainStatus addUnstableNames(PrintedChart& chart, SphereNames& names) {
-    const SphereTable& table = names.products().computation().sphere();
+    const SphereTable& table = names.algebra().computation().sphere();
     UnstableNames unstable(names, table);
     if (!unstable.ready()) {
         return ChainStatus::TermSetFull;
