@@ -176,6 +176,49 @@ void addBitwise(std::vector<Equation>& equations, const Equation& equation, Clas
     }
 }
 
+// The targets of the literature's lines by h_i out of `sources`, each as
+// often as a line reaches it.
+std::vector<std::size_t> lineTargets(const LiteratureChart& chart,
+                                     const std::vector<std::size_t>& sources, int i) {
+    std::vector<std::size_t> targets;
+    for (const std::size_t source : sources) {
+        for (const std::size_t l : chart.linesFrom[source]) {
+            if (chart.lines[l].factor == i) {
+                targets.push_back(chart.lines[l].target);
+            }
+        }
+    }
+    return targets;
+}
+
+// The literature's class of (t, k) that is the product h · g, named as one.
+std::optional<std::size_t> productClass(const LiteratureChart& chart, const std::string& h,
+                                        const std::string& g, std::int32_t t, int k) {
+    std::vector<std::string> factors{h, g};
+    std::sort(factors.begin(), factors.end());
+    for (const std::size_t c : chart.classesAt(stemOf(t, k), k)) {
+        if (nameTerms(chart.classes[c].key) == std::vector<std::vector<std::string>>{factors}) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
+
+// The equations, one per survivor r of a bidegree of `rows`, that unknown u
+// of m, whose survivors have the images `columns` there, has the image
+// `value`.
+template <typename Equation>
+void addColumns(std::vector<Equation>& equations, std::size_t u, std::size_t m,
+                const std::vector<ClassBits>& columns, ClassBits value, std::size_t rows) {
+    for (std::size_t r = 0; r < rows; ++r) {
+        Equation equation{std::vector<ClassBits>(m, 0), bitAt(value, r)};
+        for (std::size_t j = 0; j < columns.size(); ++j) {
+            equation.coefficients[u] |= ClassBits{bitAt(columns[j], r) ? 1U : 0U} << j;
+        }
+        equations.push_back(std::move(equation));
+    }
+}
+
 std::string at(int stem, int filtration) {
     return "stem " + std::to_string(stem) + ", filtration " + std::to_string(filtration);
 }
@@ -367,9 +410,10 @@ bool SphereNames::productsOf(std::int32_t t, int k, const std::vector<std::size_
 bool SphereNames::lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                 const std::vector<std::optional<ClassBits>>& values,
                                 const std::vector<std::size_t>& unknown,
-                                std::vector<Equation>& equations) {
+                                std::vector<Equation>& equations, std::vector<Equation>& further) {
     return linesInto(t, k, classes, values, unknown, equations) &&
-           linesOutOf(t, k, classes, unknown, equations);
+           linesOutOf(t, k, classes, unknown, equations, further) &&
+           linesIntoProducts(t, k, classes, unknown, further);
 }
 
 template <typename Visit>
@@ -437,35 +481,43 @@ bool SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t
     });
 }
 
+std::optional<ClassBits> SphereNames::targetsValue(const std::vector<std::size_t>& targets,
+                                                   std::int32_t t, int k) {
+    const LiteratureChart& chart = literatureChart();
+    if (stemOf(t, k) > LiteratureChart::lastStem) {
+        return std::nullopt;
+    }
+    ClassBits value = 0;
+    for (const std::size_t c : targets) {
+        const std::string& key = chart.classes[c].key;
+        const std::optional<ClassBits> target =
+            generatorName(key) == key ? std::nullopt : evaluate(key, t, k);
+        if (!target) {
+            return std::nullopt;
+        }
+        value ^= *target;
+    }
+    return value;
+}
+
 bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                              const std::vector<std::size_t>& unknown,
-                             std::vector<Equation>& equations) {
+                             std::vector<Equation>& equations, std::vector<Equation>& further) {
     const LiteratureChart& chart = literatureChart();
     const std::size_t n = order(t, k).size();
     for (std::size_t u = 0; u < unknown.size(); ++u) {
-        const std::size_t g = classes[unknown[u]];
         for (int i = 0; i < 3; ++i) {
             const std::optional<std::size_t> h = generator(factorName(i));
             const std::int32_t into = t + (std::int32_t{1} << i);
             if (!h || !products_.sphereFinal(into, k + 1)) {
                 continue;
             }
-            ClassBits value = 0;
-            bool usable = true;
-            for (const std::size_t l : chart.linesFrom[g]) {
-                if (chart.lines[l].factor != i) {
-                    continue;
-                }
-                const std::string& key = chart.classes[chart.lines[l].target].key;
-                const std::optional<ClassBits> target =
-                    generatorName(key) == key ? std::nullopt : evaluate(key, into, k + 1);
-                if (products_.status() != Products::Status::Ok) {
-                    return false;
-                }
-                usable = usable && target.has_value();
-                value ^= target.value_or(0);
+            const std::vector<std::size_t> targets = lineTargets(chart, {classes[unknown[u]]}, i);
+            const std::optional<ClassBits> value = targetsValue(targets, into, k + 1);
+            if (products_.status() != Products::Status::Ok) {
+                return false;
             }
-            if (!usable) {
+            if (!value && targets.empty()) {
                 continue;
             }
             std::vector<ClassBits> columns;
@@ -476,12 +528,89 @@ bool SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_
                 }
                 columns.push_back(*column);
             }
-            for (std::size_t r = 0; r < order(into, k + 1).size(); ++r) {
-                Equation equation{std::vector<ClassBits>(unknown.size(), 0), bitAt(value, r)};
-                for (std::size_t j = 0; j < n; ++j) {
-                    equation.coefficients[u] |= ClassBits{bitAt(columns[j], r) ? 1U : 0U} << j;
+            if (value) {
+                addColumns(equations, u, unknown.size(), columns, *value,
+                           order(into, k + 1).size());
+            }
+            if (!targets.empty() &&
+                !linesTwoOn(u, unknown.size(), targets, columns, into, k + 1, further)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool SphereNames::linesTwoOn(std::size_t u, std::size_t m, const std::vector<std::size_t>& targets,
+                             const std::vector<ClassBits>& columns, std::int32_t t, int k,
+                             std::vector<Equation>& equations) {
+    const LiteratureChart& chart = literatureChart();
+    for (int j = 0; j < 3; ++j) {
+        const std::optional<std::size_t> h = generator(factorName(j));
+        const std::int32_t into = t + (std::int32_t{1} << j);
+        if (!h || !products_.sphereFinal(into, k + 1)) {
+            continue;
+        }
+        const std::optional<ClassBits> value =
+            targetsValue(lineTargets(chart, targets, j), into, k + 1);
+        if (products_.status() != Products::Status::Ok) {
+            return false;
+        }
+        if (!value) {
+            continue;
+        }
+        std::vector<ClassBits> twice;
+        for (const ClassBits column : columns) {
+            const std::optional<SphereValue> product = times({t, k, column}, *h);
+            if (!product) {
+                return false;
+            }
+            twice.push_back(product->bits);
+        }
+        addColumns(equations, u, m, twice, *value, order(into, k + 1).size());
+    }
+    return true;
+}
+
+bool SphereNames::linesIntoProducts(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                    const std::vector<std::size_t>& unknown,
+                                    std::vector<Equation>& further) {
+    const LiteratureChart& chart = literatureChart();
+    const std::size_t n = order(t, k).size();
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
+        const std::string& key = chart.classes[classes[unknown[u]]].key;
+        for (int i = 0; i < 3; ++i) {
+            const std::optional<std::size_t> h = generator(factorName(i));
+            const std::int32_t into = t + (std::int32_t{1} << i);
+            const std::optional<std::size_t> x =
+                productClass(chart, factorName(i), key, into, k + 1);
+            if (!h || !x || !products_.sphereFinal(into, k + 1)) {
+                continue;
+            }
+            std::vector<ClassBits> columns;
+            for (std::size_t j = 0; j < n; ++j) {
+                const std::optional<ClassBits> column = product(t, k, j, *h);
+                if (!column) {
+                    return false;
                 }
-                equations.push_back(std::move(equation));
+                columns.push_back(*column);
+            }
+            const bool read = forEachLineSource(
+                into, k + 1, [&](int j, std::size_t source, const SphereValue& image) {
+                    std::vector<std::size_t> others = lineTargets(chart, {source}, j);
+                    const auto last = std::remove(others.begin(), others.end(), *x);
+                    if ((others.end() - last) % 2 == 0) {
+                        return; // no line from source to h_i g
+                    }
+                    others.erase(last, others.end());
+                    const std::optional<ClassBits> rest = targetsValue(others, into, k + 1);
+                    if (rest) {
+                        addColumns(further, u, unknown.size(), columns, image.bits ^ *rest,
+                                   order(into, k + 1).size());
+                    }
+                });
+            if (!read || products_.status() != Products::Status::Ok) {
+                return false;
             }
         }
     }
@@ -516,10 +645,20 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
         return true;
     }
     std::vector<Equation> equations;
-    if (!lineEquations(t, k, classes, values, unknown, equations)) {
+    std::vector<Equation> further;
+    if (!lineEquations(t, k, classes, values, unknown, equations, further)) {
         return false;
     }
+    // The lines two steps on choose among what the direct lines leave open;
+    // where the computation contradicts them, the check of their own
+    // bidegrees reports it.
+    const std::size_t direct = equations.size();
+    equations.insert(equations.end(), further.begin(), further.end());
     Solutions found = solve(equations, m, n);
+    if (!found.consistent) {
+        equations.resize(direct);
+        found = solve(equations, m, n);
+    }
     if (!found.consistent) {
         warnings.push_back("the literature's lines at " + at(stem, k) +
                            " hold for no classes the computation has; its generators there are "
