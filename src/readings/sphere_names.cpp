@@ -633,6 +633,25 @@ std::optional<ClassBits> SphereNames::sq0Image(const std::string& key, std::int3
     return image->bits;
 }
 
+std::optional<ClassBits> SphereNames::definedValue(const std::string& key, std::int32_t t, int k,
+                                                   std::string& definition) {
+    if (const std::optional<ClassBits> image = sq0Image(key, t, k)) {
+        definition = "Sq^0 " + sq0Sources().at(key);
+        return image;
+    }
+    const std::size_t open = key.find('(');
+    if (open == std::string::npos || open == 0 || key.back() != ')') {
+        return std::nullopt;
+    }
+    const std::string factor = key.substr(0, open);
+    const std::string of = key.substr(open + 1, key.size() - open - 2);
+    if (!generator(factor) || literatureChart().byKey.count(of) == 0) {
+        return std::nullopt;
+    }
+    definition = factor + " " + of;
+    return evaluate(definition, t, k);
+}
+
 bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                   std::vector<std::optional<ClassBits>>& values,
                                   const std::vector<std::size_t>& unknown,
@@ -670,10 +689,13 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
         return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
                            [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
     };
-    // A generator the lines leave open that is a Sq^0 image is that image.
+    // A generator the lines leave open that the literature defines, as a
+    // Sq^0 image or a product, is what it defines.
     for (std::size_t u = 0; u < m; ++u) {
         const std::string& key = chart.classes[classes[unknown[u]]].key;
-        const std::optional<ClassBits> image = undetermined(u) ? sq0Image(key, t, k) : std::nullopt;
+        std::string definition;
+        const std::optional<ClassBits> image =
+            undetermined(u) ? definedValue(key, t, k, definition) : std::nullopt;
         if (products_.status() != Products::Status::Ok) {
             return false;
         }
@@ -689,9 +711,8 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
             found = std::move(withImage);
         } else {
             equations.resize(before);
-            warnings.push_back("Sq^0 " + sq0Sources().at(key) +
-                               " does not have the literature's lines of " + key + " at " +
-                               at(stem, k) + "; those lines choose " + key);
+            warnings.push_back(definition + " does not have the literature's lines of " + key +
+                               " at " + at(stem, k) + "; those lines choose " + key);
         }
     }
     const Choice chosen = choose(found, classes.size(), values, unknown, n);

@@ -158,8 +158,8 @@ private:
     // Out of a generator g: h_i g is the sum of the targets of its lines by
     // h_i, where each is a product already computable (zero for none); and
     // two steps on, into `further`: h_j h_i g is the sum of the targets of
-    // the lines by h_j out of the targets of g's lines by h_i (h0^2 A' is
-    // zero, h0^2 (A+A') is h1 B3).
+    // the lines by h_j out of the targets of g's lines by h_i (h0^2 A' and
+    // h2^2 (A+A') are zero).
     bool linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                     const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
                     std::vector<Equation>& further);
@@ -182,6 +182,12 @@ private:
     // The Sq^0 image of the generator the literature defines a generator
     // `key` by, where it has one and it lies in (t, k).
     std::optional<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
+    // The class the literature defines a generator `key` by, where it lies
+    // in (t, k): a Sq^0 image (sq0Image), or for a name h(x) with h a
+    // generator found and x one of the literature's classes, the product
+    // h x (h3(A+A') is h3 (A+A')); `definition` says which.
+    std::optional<ClassBits> definedValue(const std::string& key, std::int32_t t, int k,
+                                          std::string& definition);
     // The generators of a sum of the literature's (`Q3 + n1`) that are no
     // generators found yet, where every other term can be computed; none
     // for a name that is no such sum.
