@@ -111,6 +111,33 @@ Solutions solve(std::vector<Equation> rows, std::size_t m, std::size_t n) {
     return found;
 }
 
+// The solutions of the direct lines' equations and, where the computation
+// does not contradict them, of the lines two steps on, which choose among
+// what the direct lines leave open (the check of their own bidegrees
+// reports a contradiction); `equations` keeps those used. Where the
+// computation contradicts the direct lines, with a warning, the solutions
+// of none.
+template <typename Equation>
+Solutions solveLines(std::vector<Equation>& equations, const std::vector<Equation>& further,
+                     std::size_t m, std::size_t n, const std::string& where,
+                     std::vector<std::string>& warnings) {
+    const std::size_t direct = equations.size();
+    equations.insert(equations.end(), further.begin(), further.end());
+    Solutions found = solve(equations, m, n);
+    if (!found.consistent) {
+        equations.resize(direct);
+        found = solve(equations, m, n);
+    }
+    if (!found.consistent) {
+        warnings.push_back("the literature's lines at " + where +
+                           " hold for no classes the computation has; its generators there are "
+                           "chosen without them");
+        equations.clear();
+        found = solve(equations, m, n);
+    }
+    return found;
+}
+
 // The values chosen for a bidegree's generators, and which of them are
 // open: another solution that makes a basis differs there.
 struct Choice {
@@ -668,23 +695,7 @@ bool SphereNames::solveGenerators(std::int32_t t, int k, const std::vector<std::
     if (!lineEquations(t, k, classes, values, unknown, equations, further)) {
         return false;
     }
-    // The lines two steps on choose among what the direct lines leave open;
-    // where the computation contradicts them, the check of their own
-    // bidegrees reports it.
-    const std::size_t direct = equations.size();
-    equations.insert(equations.end(), further.begin(), further.end());
-    Solutions found = solve(equations, m, n);
-    if (!found.consistent) {
-        equations.resize(direct);
-        found = solve(equations, m, n);
-    }
-    if (!found.consistent) {
-        warnings.push_back("the literature's lines at " + at(stem, k) +
-                           " hold for no classes the computation has; its generators there are "
-                           "chosen without them");
-        equations.clear();
-        found = solve(equations, m, n);
-    }
+    Solutions found = solveLines(equations, further, m, n, at(stem, k), warnings);
     const auto undetermined = [&](std::size_t u) {
         return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
                            [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
