@@ -136,10 +136,9 @@ private:
     bool productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                     std::vector<std::optional<ClassBits>>& values,
                     std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
-    // The equations the literature's lines give on the unknown generators.
     // The equations the literature's lines give on the unknown generators:
-    // the lines into the bidegree and out of each generator, and apart,
-    // `further`, the lines two steps on.
+    // the lines into the bidegree and out of each generator, and apart, in
+    // `further`, the lines two steps on and those into its products.
     bool lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                        const std::vector<std::optional<ClassBits>>& values,
                        const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
