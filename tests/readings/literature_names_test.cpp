@@ -119,7 +119,7 @@ TEST(LiteratureChart, NamesAndLinesOfTheBandToStem70) {
     NamedSphere band(79, 8);
     EXPECT_GT(compareWithTheLiterature(band, 79, 70), 250U);
     // The products the literature writes as one generator are those products.
-    for (const std::string h : {"h0", "h3"}) {
+    for (const std::string& h : {std::string("h0"), std::string("h3")}) {
         std::string why;
         const std::optional<SphereValue> one = band.names().parse(h + "(A+A')", why);
         const std::optional<SphereValue> product = band.names().parse(h + " A+A'", why);
