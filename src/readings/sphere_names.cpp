@@ -147,7 +147,7 @@ struct Choice {
 
 // The first solution, by its free coordinates, whose generators with the
 // bidegree's other classes (values, in their places; the unknown ones
-// none) are a basis of its n survivors, or as many as there are.
+// none) are a basis of its n survivors, or as many as have a value.
 Choice choose(const Solutions& found, std::size_t count,
               const std::vector<std::optional<ClassBits>>& values,
               const std::vector<std::size_t>& unknown, std::size_t n) {
@@ -165,16 +165,18 @@ Choice choose(const Solutions& found, std::size_t count,
         }
         F2Echelon rows;
         std::size_t rank = 0;
+        std::size_t known = 0; // the classes with a value: a product not named has none
         for (std::size_t place = 0; place < count; ++place) {
             const auto u = std::find(unknown.begin(), unknown.end(), place);
             const std::optional<ClassBits> value =
                 u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
                                    : values[place];
+            known += value ? 1U : 0U;
             if (value && rows.add(*value, rank)) {
                 ++rank;
             }
         }
-        if (rank != std::min(count, n)) {
+        if (rank != std::min(known, n)) {
             continue;
         }
         for (std::size_t u = 0; chosen && u < m; ++u) {
