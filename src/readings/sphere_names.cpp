@@ -111,6 +111,33 @@ Solutions solve(std::vector<Equation> rows, std::size_t m, std::size_t n) {
     return found;
 }
 
+// The solutions of the direct lines' equations and, where the computation
+// does not contradict them, of the lines two steps on, which choose among
+// what the direct lines leave open (the check of their own bidegrees
+// reports a contradiction); `equations` keeps those used. Where the
+// computation contradicts the direct lines, with a warning, the solutions
+// of none.
+template <typename Equation>
+Solutions solveLines(std::vector<Equation>& equations, const std::vector<Equation>& further,
+                     std::size_t m, std::size_t n, const std::string& where,
+                     std::vector<std::string>& warnings) {
+    const std::size_t direct = equations.size();
+    equations.insert(equations.end(), further.begin(), further.end());
+    Solutions found = solve(equations, m, n);
+    if (!found.consistent) {
+        equations.resize(direct);
+        found = solve(equations, m, n);
+    }
+    if (!found.consistent) {
+        warnings.push_back("the literature's lines at " + where +
+                           " hold for no classes the computation has; its generators there are "
+                           "chosen without them");
+        equations.clear();
+        found = solve(equations, m, n);
+    }
+    return found;
+}
+
 // The values chosen for a bidegree's generators, and which of them are
 // open: another solution that makes a basis differs there.
 struct Choice {
@@ -120,7 +147,7 @@ struct Choice {
 
 // The first solution, by its free coordinates, whose generators with the
 // bidegree's other classes (values, in their places; the unknown ones
-// none) are a basis of its n survivors, or as many as there are.
+// none) are a basis of its n survivors, or as many as have a value.
 Choice choose(const Solutions& found, std::size_t count,
               const std::vector<std::optional<ClassBits>>& values,
               const std::vector<std::size_t>& unknown, std::size_t n) {
@@ -138,16 +165,18 @@ Choice choose(const Solutions& found, std::size_t count,
         }
         F2Echelon rows;
         std::size_t rank = 0;
+        std::size_t known = 0; // the classes with a value: a product not named has none
         for (std::size_t place = 0; place < count; ++place) {
             const auto u = std::find(unknown.begin(), unknown.end(), place);
             const std::optional<ClassBits> value =
                 u != unknown.end() ? std::optional(x[static_cast<std::size_t>(u - unknown.begin())])
                                    : values[place];
+            known += value ? 1U : 0U;
             if (value && rows.add(*value, rank)) {
                 ++rank;
             }
         }
-        if (rank != std::min(count, n)) {
+        if (rank != std::min(known, n)) {
             continue;
         }
         for (std::size_t u = 0; chosen && u < m; ++u) {
@@ -173,6 +202,49 @@ void addBitwise(std::vector<Equation>& equations, const Equation& equation, Clas
         }
         scalar.value = bitAt(value, r);
         equations.push_back(std::move(scalar));
+    }
+}
+
+// The targets of the literature's lines by h_i out of `sources`, each as
+// often as a line reaches it.
+std::vector<std::size_t> lineTargets(const LiteratureChart& chart,
+                                     const std::vector<std::size_t>& sources, int i) {
+    std::vector<std::size_t> targets;
+    for (const std::size_t source : sources) {
+        for (const std::size_t l : chart.linesFrom[source]) {
+            if (chart.lines[l].factor == i) {
+                targets.push_back(chart.lines[l].target);
+            }
+        }
+    }
+    return targets;
+}
+
+// The literature's class of (t, k) that is the product h · g, named as one.
+std::optional<std::size_t> productClass(const LiteratureChart& chart, const std::string& h,
+                                        const std::string& g, std::int32_t t, int k) {
+    std::vector<std::string> factors{h, g};
+    std::sort(factors.begin(), factors.end());
+    for (const std::size_t c : chart.classesAt(stemOf(t, k), k)) {
+        if (nameTerms(chart.classes[c].key) == std::vector<std::vector<std::string>>{factors}) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
+
+// The equations, one per survivor r of a bidegree of `rows`, that unknown u
+// of m, whose survivors have the images `columns` there, has the image
+// `value`.
+template <typename Equation>
+void addColumns(std::vector<Equation>& equations, std::size_t u, std::size_t m,
+                const std::vector<ClassBits>& columns, ClassBits value, std::size_t rows) {
+    for (std::size_t r = 0; r < rows; ++r) {
+        Equation equation{std::vector<ClassBits>(m, 0), bitAt(value, r)};
+        for (std::size_t j = 0; j < columns.size(); ++j) {
+            equation.coefficients[u] |= ClassBits{bitAt(columns[j], r) ? 1U : 0U} << j;
+        }
+        equations.push_back(std::move(equation));
     }
 }
 
@@ -375,9 +447,16 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
                                        const std::vector<std::size_t>& classes,
                                        const std::vector<std::optional<ClassBits>>& values,
                                        const std::vector<std::size_t>& unknown,
-                                       std::vector<Equation>& equations) {
-    const ChainStatus into = linesInto(t, k, classes, values, unknown, equations);
-    return into != ChainStatus::Ok ? into : linesOutOf(t, k, classes, unknown, equations);
+                                       std::vector<Equation>& equations,
+                                       std::vector<Equation>& further) {
+    ChainStatus status = linesInto(t, k, classes, values, unknown, equations);
+    if (status == ChainStatus::Ok) {
+        status = linesOutOf(t, k, classes, unknown, equations, further);
+    }
+    if (status == ChainStatus::Ok) {
+        status = linesIntoProducts(t, k, classes, unknown, further);
+    }
+    return status;
 }
 
 template <typename Visit>
@@ -445,53 +524,152 @@ ChainStatus SphereNames::linesInto(std::int32_t t, int k, const std::vector<std:
     });
 }
 
+ChainResult<ClassBits> SphereNames::targetsValue(const std::vector<std::size_t>& targets,
+                                                 std::int32_t t, int k) {
+    const LiteratureChart& chart = literatureChart();
+    if (stemOf(t, k) > LiteratureChart::lastStem) {
+        return ChainResult<ClassBits>::none();
+    }
+    ClassBits value = 0;
+    for (const std::size_t c : targets) {
+        const std::string& key = chart.classes[c].key;
+        const ChainResult<ClassBits> target =
+            generatorName(key) == key ? ChainResult<ClassBits>::none() : evaluate(key, t, k);
+        if (!target) {
+            return target;
+        }
+        value ^= *target;
+    }
+    return value;
+}
+
+ChainResult<std::vector<ClassBits>> SphereNames::productColumns(std::int32_t t, int k,
+                                                                std::size_t h) {
+    std::vector<ClassBits> columns;
+    for (std::size_t j = 0; j < order(t, k).size(); ++j) {
+        const ChainResult<ClassBits> column = product(t, k, j, h);
+        CURTIS_INVARIANT(column || column.failed(), "h_i reads from a level read");
+        if (!column) {
+            return column.failed() ? column.status() : ChainStatus::Contradiction;
+        }
+        columns.push_back(*column);
+    }
+    return columns;
+}
+
 ChainStatus SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                     const std::vector<std::size_t>& unknown,
-                                    std::vector<Equation>& equations) {
+                                    std::vector<Equation>& equations,
+                                    std::vector<Equation>& further) {
     const LiteratureChart& chart = literatureChart();
-    const std::size_t n = order(t, k).size();
     for (std::size_t u = 0; u < unknown.size(); ++u) {
-        const std::size_t g = classes[unknown[u]];
         for (int i = 0; i < 3; ++i) {
             const std::optional<std::size_t> h = generator(factorName(i));
             const std::int32_t into = t + (std::int32_t{1} << i);
             if (!h || !algebra_.sphereFinal(into, k + 1)) {
                 continue;
             }
-            ClassBits value = 0;
-            bool usable = true;
-            for (const std::size_t l : chart.linesFrom[g]) {
-                if (chart.lines[l].factor != i) {
-                    continue;
-                }
-                const std::string& key = chart.classes[chart.lines[l].target].key;
-                const ChainResult<ClassBits> target = generatorName(key) == key
-                                                          ? ChainResult<ClassBits>::none()
-                                                          : evaluate(key, into, k + 1);
-                if (target.failed()) {
-                    return target.status();
-                }
-                usable = usable && target.has_value();
-                value ^= target.value_or(0);
+            const std::vector<std::size_t> targets = lineTargets(chart, {classes[unknown[u]]}, i);
+            const ChainResult<ClassBits> value = targetsValue(targets, into, k + 1);
+            if (value.failed()) {
+                return value.status();
             }
-            if (!usable) {
+            if (!value && targets.empty()) {
                 continue;
             }
-            std::vector<ClassBits> columns;
-            for (std::size_t j = 0; j < n; ++j) {
-                const ChainResult<ClassBits> column = product(t, k, j, *h);
-                CURTIS_INVARIANT(column || column.failed(), "h_i reads from a level read");
-                if (!column) {
-                    return column.failed() ? column.status() : ChainStatus::Contradiction;
-                }
-                columns.push_back(*column);
+            const ChainResult<std::vector<ClassBits>> columns = productColumns(t, k, *h);
+            if (!columns) {
+                return columns.status();
             }
-            for (std::size_t r = 0; r < order(into, k + 1).size(); ++r) {
-                Equation equation{std::vector<ClassBits>(unknown.size(), 0), bitAt(value, r)};
-                for (std::size_t j = 0; j < n; ++j) {
-                    equation.coefficients[u] |= ClassBits{bitAt(columns[j], r) ? 1U : 0U} << j;
+            if (value) {
+                addColumns(equations, u, unknown.size(), *columns, *value,
+                           order(into, k + 1).size());
+            }
+            if (!targets.empty()) {
+                const ChainStatus twoOn =
+                    linesTwoOn(u, unknown.size(), targets, *columns, into, k + 1, further);
+                if (twoOn != ChainStatus::Ok) {
+                    return twoOn;
                 }
-                equations.push_back(std::move(equation));
+            }
+        }
+    }
+    return ChainStatus::Ok;
+}
+
+ChainStatus SphereNames::linesTwoOn(std::size_t u, std::size_t m,
+                                    const std::vector<std::size_t>& targets,
+                                    const std::vector<ClassBits>& columns, std::int32_t t, int k,
+                                    std::vector<Equation>& equations) {
+    const LiteratureChart& chart = literatureChart();
+    for (int j = 0; j < 3; ++j) {
+        const std::optional<std::size_t> h = generator(factorName(j));
+        const std::int32_t into = t + (std::int32_t{1} << j);
+        if (!h || !algebra_.sphereFinal(into, k + 1)) {
+            continue;
+        }
+        const ChainResult<ClassBits> value =
+            targetsValue(lineTargets(chart, targets, j), into, k + 1);
+        if (value.failed()) {
+            return value.status();
+        }
+        if (!value) {
+            continue;
+        }
+        std::vector<ClassBits> twice;
+        for (const ClassBits column : columns) {
+            const ChainResult<SphereValue> product = times({t, k, column}, *h);
+            if (!product) {
+                return product.failed() ? product.status() : ChainStatus::Contradiction;
+            }
+            twice.push_back(product->bits);
+        }
+        addColumns(equations, u, m, twice, *value, order(into, k + 1).size());
+    }
+    return ChainStatus::Ok;
+}
+
+ChainStatus SphereNames::linesIntoProducts(std::int32_t t, int k,
+                                           const std::vector<std::size_t>& classes,
+                                           const std::vector<std::size_t>& unknown,
+                                           std::vector<Equation>& further) {
+    const LiteratureChart& chart = literatureChart();
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
+        const std::string& key = chart.classes[classes[unknown[u]]].key;
+        for (int i = 0; i < 3; ++i) {
+            const std::optional<std::size_t> h = generator(factorName(i));
+            const std::int32_t into = t + (std::int32_t{1} << i);
+            const std::optional<std::size_t> x =
+                productClass(chart, factorName(i), key, into, k + 1);
+            if (!h || !x || !algebra_.sphereFinal(into, k + 1)) {
+                continue;
+            }
+            const ChainResult<std::vector<ClassBits>> columns = productColumns(t, k, *h);
+            if (!columns) {
+                return columns.status();
+            }
+            ChainStatus status = ChainStatus::Ok;
+            const ChainStatus read = forEachLineSource(
+                into, k + 1, [&](int j, std::size_t source, const SphereValue& image) {
+                    std::vector<std::size_t> others = lineTargets(chart, {source}, j);
+                    const auto last = std::remove(others.begin(), others.end(), *x);
+                    if ((others.end() - last) % 2 == 0 || status != ChainStatus::Ok) {
+                        return; // no line from source to h_i g
+                    }
+                    others.erase(last, others.end());
+                    const ChainResult<ClassBits> rest = targetsValue(others, into, k + 1);
+                    if (rest.failed()) {
+                        status = rest.status();
+                    } else if (rest) {
+                        addColumns(further, u, unknown.size(), *columns, image.bits ^ *rest,
+                                   order(into, k + 1).size());
+                    }
+                });
+            if (read != ChainStatus::Ok) {
+                return read;
+            }
+            if (status != ChainStatus::Ok) {
+                return status;
             }
         }
     }
@@ -517,6 +695,28 @@ ChainResult<ClassBits> SphereNames::sq0Image(const std::string& key, std::int32_
     return image->bits;
 }
 
+ChainResult<ClassBits> SphereNames::definedValue(const std::string& key, std::int32_t t, int k,
+                                                 std::string& definition) {
+    const ChainResult<ClassBits> image = sq0Image(key, t, k);
+    if (image) {
+        definition = "Sq^0 " + sq0Sources().at(key);
+    }
+    if (image || image.failed()) {
+        return image;
+    }
+    const std::size_t open = key.find('(');
+    if (open == std::string::npos || open == 0 || key.back() != ')') {
+        return ChainResult<ClassBits>::none();
+    }
+    const std::string factor = key.substr(0, open);
+    const std::string of = key.substr(open + 1, key.size() - open - 2);
+    if (!generator(factor) || literatureChart().byKey.count(of) == 0) {
+        return ChainResult<ClassBits>::none();
+    }
+    definition = factor + " " + of;
+    return evaluate(definition, t, k);
+}
+
 ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
                                          const std::vector<std::size_t>& classes,
                                          std::vector<std::optional<ClassBits>>& values,
@@ -530,27 +730,23 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
         return ChainStatus::Ok;
     }
     std::vector<Equation> equations;
-    if (const ChainStatus lines = lineEquations(t, k, classes, values, unknown, equations);
+    std::vector<Equation> further;
+    if (const ChainStatus lines = lineEquations(t, k, classes, values, unknown, equations, further);
         lines != ChainStatus::Ok) {
         return lines;
     }
-    Solutions found = solve(equations, m, n);
-    if (!found.consistent) {
-        warnings.push_back("the literature's lines at " + at(stem, k) +
-                           " hold for no classes the computation has; its generators there are "
-                           "chosen without them");
-        equations.clear();
-        found = solve(equations, m, n);
-    }
+    Solutions found = solveLines(equations, further, m, n, at(stem, k), warnings);
     const auto undetermined = [&](std::size_t u) {
         return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
                            [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
     };
-    // A generator the lines leave open that is a Sq^0 image is that image.
+    // A generator the lines leave open that the literature defines, as a
+    // Sq^0 image or a product, is what it defines.
     for (std::size_t u = 0; u < m; ++u) {
         const std::string& key = chart.classes[classes[unknown[u]]].key;
+        std::string definition;
         const ChainResult<ClassBits> image =
-            undetermined(u) ? sq0Image(key, t, k) : ChainResult<ClassBits>::none();
+            undetermined(u) ? definedValue(key, t, k, definition) : ChainResult<ClassBits>::none();
         if (image.failed()) {
             return image.status();
         }
@@ -566,9 +762,8 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
             found = std::move(withImage);
         } else {
             equations.resize(before);
-            warnings.push_back("Sq^0 " + sq0Sources().at(key) +
-                               " does not have the literature's lines of " + key + " at " +
-                               at(stem, k) + "; those lines choose " + key);
+            warnings.push_back(definition + " does not have the literature's lines of " + key +
+                               " at " + at(stem, k) + "; those lines choose " + key);
         }
     }
     const Choice chosen = choose(found, classes.size(), values, unknown, n);

@@ -135,11 +135,13 @@ private:
     ChainStatus productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                            std::vector<std::optional<ClassBits>>& values,
                            std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
-    // The equations the literature's lines give on the unknown generators.
+    // The equations the literature's lines give on the unknown generators:
+    // the lines into the bidegree and out of each generator, and apart, in
+    // `further`, the lines two steps on and those into its products.
     ChainStatus lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                               const std::vector<std::optional<ClassBits>>& values,
                               const std::vector<std::size_t>& unknown,
-                              std::vector<Equation>& equations);
+                              std::vector<Equation>& equations, std::vector<Equation>& further);
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
@@ -152,13 +154,42 @@ private:
                           const std::vector<std::size_t>& unknown,
                           std::vector<Equation>& equations);
     // Out of a generator g: h_i g is the sum of the targets of its lines by
-    // h_i, where each is a product already computable (zero for none).
+    // h_i, where each is a product already computable (zero for none); and
+    // two steps on, into `further`: h_j h_i g is the sum of the targets of
+    // the lines by h_j out of the targets of g's lines by h_i (h0^2 A' and
+    // h2^2 (A+A') are zero).
     ChainStatus linesOutOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                            const std::vector<std::size_t>& unknown,
+                           std::vector<Equation>& equations, std::vector<Equation>& further);
+    // The products by the generator h of the survivors of (t, k), in their
+    // order, as classes of the level above.
+    ChainResult<std::vector<ClassBits>> productColumns(std::int32_t t, int k, std::size_t h);
+    // The lines by h_j out of `targets`, the targets of a generator's lines
+    // by h_i, whose survivors' products by h_i are `columns` in (t, k).
+    ChainStatus linesTwoOn(std::size_t u, std::size_t m, const std::vector<std::size_t>& targets,
+                           const std::vector<ClassBits>& columns, std::int32_t t, int k,
                            std::vector<Equation>& equations);
+    // Into the products by h_i of each generator g, into `further`: where
+    // h_i g is one of the literature's classes, each line into it from a
+    // class x found gives h_j x = h_i g plus the line's other targets (h0 X2
+    // is h2 B3).
+    ChainStatus linesIntoProducts(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                  const std::vector<std::size_t>& unknown,
+                                  std::vector<Equation>& further);
+    // The sum of the literature's classes `targets` of (t, k), each a
+    // product already computable; none where one is not, or where (t, k)
+    // lies past the literature's stems.
+    ChainResult<ClassBits> targetsValue(const std::vector<std::size_t>& targets, std::int32_t t,
+                                        int k);
     // The Sq^0 image of the generator the literature defines a generator
     // `key` by, where it has one and it lies in (t, k).
     ChainResult<ClassBits> sq0Image(const std::string& key, std::int32_t t, int k);
+    // The class the literature defines a generator `key` by, where it lies
+    // in (t, k): a Sq^0 image (sq0Image), or for a name h(x) with h a
+    // generator found and x one of the literature's classes, the product
+    // h x (h3(A+A') is h3 (A+A')); `definition` says which.
+    ChainResult<ClassBits> definedValue(const std::string& key, std::int32_t t, int k,
+                                        std::string& definition);
     // The generators of a sum of the literature's (`Q3 + n1`) that are no
     // generators found yet, where every other term can be computed; none
     // for a name that is no such sum.
