@@ -248,6 +248,36 @@ void addColumns(std::vector<Equation>& equations, std::size_t u, std::size_t m,
     }
 }
 
+// The text of a sum without the parentheses that hold a basis element that
+// is itself a sum (h0^7 h5 + (d0 e0 + h0^7 h5)): over F2 it is the same sum.
+// A group counts as such only where it stands as a term and holds " + ";
+// the literature's own parentheses, as in h0(A+A'), stay.
+std::string withoutSumParentheses(const std::string& text) {
+    const auto plusAt = [&](std::size_t at) { return text.compare(at, 3, " + ") == 0; };
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '(' && (i == 0 || (i >= 3 && plusAt(i - 3)))) {
+            std::size_t close = i;
+            for (int depth = 0; close < text.size(); ++close) {
+                depth += text[close] == '(' ? 1 : text[close] == ')' ? -1 : 0;
+                if (depth == 0) {
+                    break;
+                }
+            }
+            const bool endsTerm =
+                close < text.size() && (close + 1 == text.size() || plusAt(close + 1));
+            const std::string inner = endsTerm ? text.substr(i + 1, close - i - 1) : "";
+            if (inner.find(" + ") != std::string::npos) {
+                out += inner;
+                i = close;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 std::string at(int stem, int filtration) {
     return "stem " + std::to_string(stem) + ", filtration " + std::to_string(filtration);
 }
@@ -991,13 +1021,14 @@ std::optional<std::string> SphereNames::name(const SphereValue& value) const {
     }
     std::string text;
     for (const std::string& term : *names) {
-        text += (text.empty() ? "" : " + ") + term;
+        const bool sum = names->size() > 1 && term.find(" + ") != std::string::npos;
+        text += (text.empty() ? "" : " + ") + (sum ? "(" + term + ")" : term);
     }
     return text.empty() ? "0" : text;
 }
 
 ChainResult<SphereValue> SphereNames::parse(const std::string& text, std::string& why) {
-    const std::vector<std::vector<std::string>> terms = nameTerms(text);
+    const std::vector<std::vector<std::string>> terms = nameTerms(withoutSumParentheses(text));
     if (terms.empty()) {
         why = "\"" + text + "\" is no name of a class";
         return ChainResult<SphereValue>::none();

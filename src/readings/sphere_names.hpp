@@ -78,7 +78,9 @@ public:
     // The generators the lines and Sq^0 left open, by name, in order.
     const std::vector<std::string>& openGenerators() const { return open_; }
 
-    // The name of a class; nothing where its bidegree was not read.
+    // The name of a class, the sum of its basis elements' names; a basis
+    // element that is itself a sum (d0 e0 + h0^7 h5) stands in parentheses
+    // among others. Nothing where its bidegree was not read.
     std::optional<std::string> name(const SphereValue& value) const;
     // The names of the basis elements whose sum a class is, in the basis's
     // order (none for zero); nothing where its bidegree was not read.

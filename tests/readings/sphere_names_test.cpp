@@ -69,8 +69,9 @@ TEST_F(SphereRing, NamedBidegrees) {
 }
 
 TEST_F(SphereRing, EveryNameReadsBackAsItsClass) {
-    // A name is a sum of monomials: parsed term by term and added, it is the
-    // class again, through products computed afresh.
+    // A name is a sum of monomials and parenthesized sums: parsed term by
+    // term and added, it is the class again, through products computed
+    // afresh.
     int checked = 0;
     for (std::int32_t t = 2; t <= last; ++t) {
         for (int k = 1; k < t; ++k) {
@@ -79,12 +80,15 @@ TEST_F(SphereRing, EveryNameReadsBackAsItsClass) {
                 const SphereValue x{t, k, ClassBits{1} << j};
                 const std::string name = names_.name(x).value_or("?");
                 ClassBits sum = 0;
-                for (std::size_t from = 0; from < name.size();) {
-                    const std::size_t plus = std::min(name.find(" + ", from), name.size());
-                    const SphereValue term = named(name.substr(from, plus - from));
-                    EXPECT_EQ(std::make_pair(term.t, term.k), std::make_pair(t, k)) << name;
-                    sum ^= term.bits;
-                    from = plus + 3;
+                int depth = 0; // of parentheses
+                for (std::size_t from = 0, plus = 0; plus <= name.size(); ++plus) {
+                    depth += name[plus] == '(' ? 1 : name[plus] == ')' ? -1 : 0;
+                    if (plus == name.size() || (depth == 0 && name.compare(plus, 3, " + ") == 0)) {
+                        const SphereValue term = named(name.substr(from, plus - from));
+                        EXPECT_EQ(std::make_pair(term.t, term.k), std::make_pair(t, k)) << name;
+                        sum ^= term.bits;
+                        from = plus + 3;
+                    }
                 }
                 EXPECT_EQ(sum, x.bits)
                     << "stem " << t - k - 1 << ", filtration " << k << ": " << name;
