@@ -115,6 +115,27 @@ public:
         return names_.name({level->at.t, level->at.k(), bitsOf(terms)});
     }
 
+    // A root invariant in the sphere's named basis, where its level was
+    // read.
+    std::optional<std::vector<std::string>>
+    sphereBasisNames(const PrintedRootInvariant& value) const {
+        const std::int32_t t = value.at.t;
+        const int k = value.at.k();
+        if (names_.survivors(t, k) == nullptr) {
+            return std::nullopt;
+        }
+        std::vector<std::int32_t> records;
+        std::vector<Entry> word;
+        for (const PrintedMonomial& printed : value.value) {
+            word.assign(printed.begin(), printed.end());
+            records.push_back(computation_.sphere().kept(t, k).find(word.data()));
+            if (records.back() == LevelRecords::none) {
+                return std::nullopt;
+            }
+        }
+        return names_.basisNames({t, k, names_.bitsOf(t, k, records)});
+    }
+
 private:
     SphereNames& names_;
     const Computation& computation_;
@@ -221,6 +242,9 @@ void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
                 }
                 for (const std::optional<std::vector<PrintedMonomial>>& image : c.maps) {
                     c.names->maps.push_back(namer.imageName(image));
+                }
+                if (c.rootInvariant) {
+                    c.names->rootInvariant = namer.sphereBasisNames(*c.rootInvariant);
                 }
             }
         }

@@ -106,6 +106,42 @@ void mapImages(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel&
     }
 }
 
+// With --root-invariant, aligned with the survivors: the cell -k that
+// detects e(-1) times the class in P_{-N}, the sphere's classes (words)
+// whose sum R(x) is, and with names its basis elements (else null); null
+// where k > N.
+void rootInvariants(JsonEmitter& json, const PrintedLevel& level) {
+    json.key("root_invariant");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        if (!c.rootInvariant) {
+            json.null();
+            continue;
+        }
+        json.beginObject();
+        json.key("k");
+        json.value(c.rootInvariant->k);
+        json.key("value");
+        json.beginArray();
+        for (const PrintedMonomial& word : c.rootInvariant->value) {
+            json.numbers(word);
+        }
+        json.endArray();
+        json.key("names");
+        if (c.names && c.names->rootInvariant) {
+            json.beginArray();
+            for (const std::string& name : *c.names->rootInvariant) {
+                json.text(name);
+            }
+            json.endArray();
+        } else {
+            json.null();
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
 // A sum of the classes of a level: their monomials, or null where the
 // level was not computed.
 void sum(JsonEmitter& json, const PrintedSum& terms, const PrintedLevel* target) {
@@ -388,6 +424,9 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     }
     if (chart.plan.readings.sq0) {
         sq0(json, chart, degree.t, level);
+    }
+    if (chart.plan.readings.rootInvariant) {
+        rootInvariants(json, level);
     }
     if (chart.plan.readings.names) {
         names(json, chart, level);
