@@ -44,6 +44,8 @@ private:
 // source_filtration and source_internal_degree, give the source's
 // bidegree in the space (empty in every other row). With --map, rows of
 // each map's kind give each survivor's image, at its bidegree in the target.
+// With --root-invariant, rows of kind "root invariant" give R(x) of each
+// survivor, at its bidegree in the sphere, on the cell that detects it.
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
@@ -78,6 +80,7 @@ public:
                 cycleRows(level);
                 transferRows(chart, degree, level);
                 mapRows(chart, degree, level);
+                rootInvariantRows(level);
                 periodicityRows(level);
                 basisRows(chart, level);
             }
@@ -212,6 +215,30 @@ private:
                     monomialRow(target, &term, maps[x].name(), source,
                                 births_ ? std::to_string(birthSphere(term)) : "", "");
                 }
+            }
+        }
+    }
+
+    // R(x) of each survivor with --root-invariant, where k <= N: a row per
+    // term of kind "root invariant", at its bidegree in the sphere, its
+    // word on the cell -k that detects it (the term as the class of
+    // P_{-N} it is), the survivor as source.
+    void rootInvariantRows(const PrintedLevel& level) {
+        for (const ChartClass& c : level.classes) {
+            if (!c.rootInvariant) {
+                continue;
+            }
+            std::string name;
+            for (const std::string& term :
+                 c.names && c.names->rootInvariant ? *c.names->rootInvariant
+                                                   : std::vector<std::string>{}) {
+                name += (name.empty() ? "" : " + ") + term;
+            }
+            const NameOfRows named(name_, name);
+            for (PrintedMonomial term : c.rootInvariant->value) {
+                term.front() = -c.rootInvariant->k;
+                monomialRow(c.rootInvariant->at, &term, "root invariant", monomialText(c.word),
+                            "", "");
             }
         }
     }
