@@ -229,16 +229,16 @@ private:
                 continue;
             }
             std::string name;
-            for (const std::string& term :
-                 c.names && c.names->rootInvariant ? *c.names->rootInvariant
-                                                   : std::vector<std::string>{}) {
+            for (const std::string& term : c.names&& c.names->rootInvariant
+                                               ? *c.names->rootInvariant
+                                               : std::vector<std::string>{}) {
                 name += (name.empty() ? "" : " + ") + term;
             }
             const NameOfRows named(name_, name);
             for (PrintedMonomial term : c.rootInvariant->value) {
                 term.front() = -c.rootInvariant->k;
-                monomialRow(c.rootInvariant->at, &term, "root invariant", monomialText(c.word),
-                            "", "");
+                monomialRow(c.rootInvariant->at, &term, "root invariant", monomialText(c.word), "",
+                            "");
             }
         }
     }
