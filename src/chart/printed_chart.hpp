@@ -102,6 +102,9 @@ struct PrintedRootInvariant {
     int k = 0;
     Bidegree at;
     std::vector<PrintedMonomial> value;
+    // A basis of what the cells above -k add: classes of that level, each
+    // a sum of its classes (words).
+    std::vector<std::vector<PrintedMonomial>> indeterminacy;
 };
 
 // A class of a level (a survivor), with what the chart reads off it.

@@ -4,6 +4,7 @@
 #include "readings/class_reader.hpp"
 
 #include <algorithm>
+#include <iterator>
 
 namespace curtis {
 
@@ -31,6 +32,12 @@ public:
                      std::optional<PrintedRootInvariant>& out);
 
 private:
+    // A basis of the classes of the sphere (records of level k of degree
+    // at) that the cells above `top` kill on it: the words of `top` in
+    // level k of degree into of P_{-N} Hit by a tag on a higher cell, each
+    // with the part on `top` of the boundary that claims it.
+    ChainStatus indeterminacy(std::int32_t into, int k, Entry top, std::int32_t at,
+                              std::vector<std::vector<std::int32_t>>& basis);
     // The survivors of level k of degree t of table, as records.
     ChainStatus classOf(const CurtisTable& table, std::int32_t t, int k, const TermSet& cycle,
                         std::vector<std::int32_t>& records) {
@@ -124,11 +131,81 @@ ChainStatus RootInvariantReading::read(std::int32_t t, int k, const Entry* word,
     if (beta.empty()) {
         return ChainStatus::Contradiction;
     }
+    std::vector<std::vector<std::int32_t>> killed;
+    status = indeterminacy(into, k, top, at, killed);
+    if (status != ChainStatus::Ok) {
+        return status;
+    }
+    const auto printed = [&](const std::vector<std::int32_t>& records) {
+        std::vector<PrintedMonomial> words;
+        for (const std::int32_t record : records) {
+            words.push_back(printMonomial(sphere.kept(at, k).word(record), k + 1, 0));
+        }
+        return words;
+    };
     PrintedRootInvariant& value = out.emplace();
     value.k = cells_ - top;
     value.at = Space::sphere().bidegree(at, k + 1);
-    for (const std::int32_t record : beta) {
-        value.value.push_back(printMonomial(sphere.kept(at, k).word(record), k + 1, 0));
+    value.value = printed(beta);
+    for (const std::vector<std::int32_t>& element : killed) {
+        value.indeterminacy.push_back(printed(element));
+    }
+    return ChainStatus::Ok;
+}
+
+ChainStatus RootInvariantReading::indeterminacy(std::int32_t into, int k, Entry top,
+                                                std::int32_t at,
+                                                std::vector<std::vector<std::int32_t>>& basis) {
+    const CurtisTable& table = projective_.table();
+    const LevelRecords& level = table.kept(into, k);
+    Entry tag[maxMonomialLength];
+    Entry moved[maxMonomialLength];
+    for (const std::int32_t record : k >= 1 ? level.increasing() : std::vector<std::int32_t>{}) {
+        const Entry* word = level.word(record);
+        if (word[0] != top || table.record(into, k, word, tag) != Hit || tag[0] <= top) {
+            continue; // not killed from a cell above
+        }
+        cycle_.clear(k + 1);
+        ChainStatus status = chains_.addClaimingBoundary(table, into, k - 1, tag, word, cycle_);
+        if (status != ChainStatus::Ok) {
+            return status;
+        }
+        part_.clear(k + 1);
+        for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+            if (cycle_.row(r)[0] == top) {
+                copyMonomial(moved, cycle_.row(r), k + 1);
+                moved[0] = 0;
+                if (!part_.toggle(moved)) {
+                    return ChainStatus::TermSetFull;
+                }
+            }
+        }
+        std::vector<std::int32_t> element;
+        status = classOf(projective_.sphere(), at, k, part_, element);
+        if (status != ChainStatus::Ok) {
+            return status;
+        }
+        // Reduced against the basis so far, by each element's first record.
+        std::sort(element.begin(), element.end());
+        for (const std::vector<std::int32_t>& b : basis) {
+            if (std::binary_search(element.begin(), element.end(), b.front())) {
+                std::vector<std::int32_t> sum;
+                std::set_symmetric_difference(element.begin(), element.end(), b.begin(), b.end(),
+                                              std::back_inserter(sum));
+                element = std::move(sum);
+            }
+        }
+        if (!element.empty()) {
+            for (std::vector<std::int32_t>& b : basis) {
+                if (std::binary_search(b.begin(), b.end(), element.front())) {
+                    std::vector<std::int32_t> sum;
+                    std::set_symmetric_difference(b.begin(), b.end(), element.begin(),
+                                                  element.end(), std::back_inserter(sum));
+                    b = std::move(sum);
+                }
+            }
+            basis.push_back(std::move(element));
+        }
     }
     return ChainStatus::Ok;
 }

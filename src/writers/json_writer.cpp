@@ -127,6 +127,16 @@ void rootInvariants(JsonEmitter& json, const PrintedLevel& level) {
             json.numbers(word);
         }
         json.endArray();
+        json.key("indeterminacy");
+        json.beginArray();
+        for (const std::vector<PrintedMonomial>& element : c.rootInvariant->indeterminacy) {
+            json.beginArray();
+            for (const PrintedMonomial& word : element) {
+                json.numbers(word);
+            }
+            json.endArray();
+        }
+        json.endArray();
         json.key("names");
         if (c.names && c.names->rootInvariant) {
             json.beginArray();

@@ -45,7 +45,9 @@ private:
 // bidegree in the space (empty in every other row). With --map, rows of
 // each map's kind give each survivor's image, at its bidegree in the target.
 // With --root-invariant, rows of kind "root invariant" give R(x) of each
-// survivor, at its bidegree in the sphere, on the cell that detects it.
+// survivor, at its bidegree in the sphere, on the cell that detects it, and
+// rows of kind "root invariant indeterminacy" the terms of each element of
+// a basis of its indeterminacy.
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
@@ -229,16 +231,22 @@ private:
                 continue;
             }
             std::string name;
-            for (const std::string& term : c.names&& c.names->rootInvariant
-                                               ? *c.names->rootInvariant
-                                               : std::vector<std::string>{}) {
-                name += (name.empty() ? "" : " + ") + term;
+            if (c.names && c.names->rootInvariant) {
+                for (const std::string& term : *c.names->rootInvariant) {
+                    name += (name.empty() ? "" : " + ") + term;
+                }
             }
             const NameOfRows named(name_, name);
-            for (PrintedMonomial term : c.rootInvariant->value) {
-                term.front() = -c.rootInvariant->k;
-                monomialRow(c.rootInvariant->at, &term, "root invariant", monomialText(c.word), "",
-                            "");
+            const std::string source = monomialText(c.word);
+            const auto rows = [&](const std::vector<PrintedMonomial>& terms, const char* kind) {
+                for (PrintedMonomial term : terms) {
+                    term.front() = -c.rootInvariant->k;
+                    monomialRow(c.rootInvariant->at, &term, kind, source, "", "");
+                }
+            };
+            rows(c.rootInvariant->value, "root invariant");
+            for (const std::vector<PrintedMonomial>& element : c.rootInvariant->indeterminacy) {
+                rows(element, "root invariant indeterminacy");
             }
         }
     }
