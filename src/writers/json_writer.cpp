@@ -511,6 +511,10 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
         json.key("unstable");
         json.value(*plan.readings.unstable);
     }
+    if (plan.readings.rootInvariant) {
+        json.key("root_invariant_cells"); // N: the cells of P_{-N} from -N
+        json.value(*plan.readings.rootInvariant);
+    }
     if (!plan.readings.maps.empty()) {
         json.key("maps");
         json.beginArray();
