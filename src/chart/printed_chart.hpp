@@ -47,6 +47,8 @@ struct ClassNames {
     // The root invariant in the named basis: the basis elements whose sum
     // it is; none where it has none or lies past the names read.
     std::optional<std::vector<std::string>> rootInvariant;
+    // Its indeterminacy's basis likewise, element by element.
+    std::vector<std::optional<std::vector<std::string>>> rootInvariantIndeterminacy;
 };
 
 // Adams periodicity P(x) = <h3, h0^4, x> of a class of the sphere: defined

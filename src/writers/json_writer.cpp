@@ -137,15 +137,27 @@ void rootInvariants(JsonEmitter& json, const PrintedLevel& level) {
             json.endArray();
         }
         json.endArray();
-        json.key("names");
-        if (c.names && c.names->rootInvariant) {
+        const auto names = [&](const std::optional<std::vector<std::string>>& given) {
+            if (!given) {
+                json.null();
+                return;
+            }
             json.beginArray();
-            for (const std::string& name : *c.names->rootInvariant) {
+            for (const std::string& name : *given) {
                 json.text(name);
             }
             json.endArray();
-        } else {
-            json.null();
+        };
+        json.key("names");
+        names(c.names ? c.names->rootInvariant : std::nullopt);
+        if (c.names) {
+            json.key("indeterminacy_names");
+            json.beginArray();
+            for (const std::optional<std::vector<std::string>>& element :
+                 c.names->rootInvariantIndeterminacy) {
+                names(element);
+            }
+            json.endArray();
         }
         json.endObject();
     }

@@ -230,23 +230,30 @@ private:
             if (!c.rootInvariant) {
                 continue;
             }
-            std::string name;
-            if (c.names && c.names->rootInvariant) {
-                for (const std::string& term : *c.names->rootInvariant) {
+            const auto joined = [](const std::optional<std::vector<std::string>>& names) {
+                std::string name;
+                for (const std::string& term : names ? *names : std::vector<std::string>{}) {
                     name += (name.empty() ? "" : " + ") + term;
                 }
-            }
-            const NameOfRows named(name_, name);
+                return name;
+            };
             const std::string source = monomialText(c.word);
-            const auto rows = [&](const std::vector<PrintedMonomial>& terms, const char* kind) {
+            const auto rows = [&](const std::vector<PrintedMonomial>& terms, const char* kind,
+                                  const std::optional<std::vector<std::string>>& names) {
+                const NameOfRows named(name_, joined(names));
                 for (PrintedMonomial term : terms) {
                     term.front() = -c.rootInvariant->k;
                     monomialRow(c.rootInvariant->at, &term, kind, source, "", "");
                 }
             };
-            rows(c.rootInvariant->value, "root invariant");
-            for (const std::vector<PrintedMonomial>& element : c.rootInvariant->indeterminacy) {
-                rows(element, "root invariant indeterminacy");
+            rows(c.rootInvariant->value, "root invariant",
+                 c.names ? c.names->rootInvariant : std::nullopt);
+            const std::vector<std::vector<PrintedMonomial>>& basis = c.rootInvariant->indeterminacy;
+            for (std::size_t e = 0; e < basis.size(); ++e) {
+                rows(basis[e], "root invariant indeterminacy",
+                     c.names && e < c.names->rootInvariantIndeterminacy.size()
+                         ? c.names->rootInvariantIndeterminacy[e]
+                         : std::nullopt);
             }
         }
     }
