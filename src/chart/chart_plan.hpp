@@ -46,6 +46,9 @@ struct Readings {
     bool sq0 = false;         // Sq^0 of every class of the sphere
     // The image of every class under each of these maps (--map), in order.
     std::vector<ChartMap> maps;
+    // The sphere: the root invariant of every class, read off P_{-N} with
+    // this N (--root-invariant).
+    std::optional<std::int32_t> rootInvariant;
 
     // Every class carries the sphere it is born on.
     bool births() const { return ehp || unstable.has_value(); }

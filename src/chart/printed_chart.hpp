@@ -44,6 +44,11 @@ struct ClassNames {
     std::vector<std::optional<std::string>> multiplied;
     std::optional<std::string> transfer;
     std::vector<std::optional<std::string>> maps; // aligned with the plan's maps
+    // The root invariant in the named basis: the basis elements whose sum
+    // it is; none where it has none or lies past the names read.
+    std::optional<std::vector<std::string>> rootInvariant;
+    // Its indeterminacy's basis likewise, element by element.
+    std::vector<std::optional<std::vector<std::string>>> rootInvariantIndeterminacy;
 };
 
 // Adams periodicity P(x) = <h3, h0^4, x> of a class of the sphere: defined
@@ -91,6 +96,19 @@ struct PrintedGenerator {
     std::string name;
 };
 
+// The root invariant of a class of the sphere: detected on the cell -k of
+// P_{-N} by the sphere's class of level `at` (stem n + k - 1, the class's
+// filtration) that is the sum of the classes `value`, words as the
+// sphere's chart prints them.
+struct PrintedRootInvariant {
+    int k = 0;
+    Bidegree at;
+    std::vector<PrintedMonomial> value;
+    // A basis of what the cells above -k add: classes of that level, each
+    // a sum of its classes (words).
+    std::vector<std::vector<PrintedMonomial>> indeterminacy;
+};
+
 // A class of a level (a survivor), with what the chart reads off it.
 struct ChartClass {
     PrintedMonomial word;
@@ -121,6 +139,9 @@ struct ChartClass {
     // as the target's classes (words as its chart prints them) whose sum it
     // is; nothing where that lies past what was computed.
     std::vector<std::optional<std::vector<PrintedMonomial>>> maps;
+    // With --root-invariant (the sphere): none where e(-1) times the class
+    // is zero in P_{-N} (k > N) or lies past what was computed.
+    std::optional<PrintedRootInvariant> rootInvariant;
     std::optional<ClassNames> names;               // with --names
     std::optional<PrintedPeriodicity> periodicity; // with --periodicity
 };

@@ -11,6 +11,7 @@
 #include "readings/chart_products.hpp"
 #include "readings/ehp_maps.hpp"
 #include "readings/ehp_reading.hpp"
+#include "readings/root_invariant.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
@@ -99,6 +100,7 @@ private:
     std::int32_t mapsSphereDegree() const;
     std::optional<int> mapTargets();
     std::unique_ptr<Computation> cellTarget(const ChartMap& map);
+    std::optional<int> rootInvariantTables();
     ChainStatus readMaps();
     std::optional<int> readOff();
     std::optional<int> checkSound();
@@ -116,6 +118,9 @@ private:
     // The targets of the cell maps, each a computation of its own (null
     // for an EHP map, which reads the sphere's tables), aligned with them.
     std::vector<std::unique_ptr<Computation>> targets_;
+    // With --root-invariant: P_{-N}, its degrees those of e(-1) times the
+    // chart's classes.
+    std::unique_ptr<Computation> projective_;
     std::unique_ptr<ChartWriter> writer_;
     WriterCalls calls_;
     PrintedChart chart_;
@@ -288,6 +293,41 @@ std::optional<int> ChartRun::mapTargets() {
     return std::nullopt;
 }
 
+// P_{-N} in the chart's band, at the degrees t + N - 1 of the chart's t;
+// with names, the sphere's tables too up to there, for the root invariants'
+// names.
+std::optional<int> ChartRun::rootInvariantTables() {
+    const std::int32_t cells = *plan_.readings.rootInvariant;
+    const std::int32_t last = rootInvariantDegree(plan_.degrees.last, cells);
+    if (plan_.readings.names) {
+        progress_.setRange(plan_.degrees.first, last);
+        const ComputationResult result = computation_.extendSphere(last);
+        if (result.outcome != Outcome::Finished) {
+            progress_.clear();
+            return reportFailure(result);
+        }
+    }
+    ComputationSettings settings = this->settings(seams_);
+    settings.topCell = std::nullopt;
+    settings.sphereExtraFiltrations = 0;
+    projective_ = std::make_unique<Computation>(cells, settings);
+    std::vector<std::int32_t> degrees;
+    for (std::int32_t t = plan_.degrees.first; t <= plan_.degrees.last; ++t) {
+        degrees.push_back(rootInvariantDegree(t, cells));
+    }
+    projective_->plan(degrees);
+    progress_.setRange(degrees.front(), degrees.back());
+    for (const std::int32_t t : degrees) {
+        const ComputationResult result =
+            projective_->computeDegree(t, [](const FinishedLevel&) { return true; });
+        if (result.outcome != Outcome::Finished) {
+            progress_.clear();
+            return reportFailure(result);
+        }
+    }
+    return std::nullopt;
+}
+
 // The image of every class under each map.
 ChainStatus ChartRun::readMaps() {
     for (std::size_t i = 0; i < targets_.size(); ++i) {
@@ -340,6 +380,9 @@ std::optional<int> ChartRun::readOff() {
     if (status == ChainStatus::Ok) {
         status = readMaps();
     }
+    if (projective_ && status == ChainStatus::Ok) {
+        status = addRootInvariants(chart_, computation_, *projective_, reading_);
+    }
     if (readings.namesClasses() && status == ChainStatus::Ok) {
         std::vector<std::string> warnings;
         std::string refusal;
@@ -384,6 +427,11 @@ std::optional<int> ChartRun::run() {
     }
     if (written_) {
         if (const std::optional<int> failed = mapTargets()) {
+            return failed;
+        }
+    }
+    if (written_ && plan_.readings.rootInvariant) {
+        if (const std::optional<int> failed = rootInvariantTables()) {
             return failed;
         }
     }

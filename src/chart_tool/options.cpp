@@ -5,6 +5,7 @@
 #include "chart_tool/chart_formats.hpp"
 #include "chart_tool/refusals.hpp"
 #include "chart_tool/suggestion.hpp"
+#include "readings/root_invariant.hpp"
 #include "system/processors.hpp"
 #include "table/computation.hpp"
 
@@ -386,6 +387,17 @@ std::vector<OptionRow> mapRows() {
 std::vector<OptionRow> runRows() {
     const long long cells = maxWeightMagnitude;
     return {
+        with(number(
+                 "--root-invariant", "[N]",
+                 "with --sphere: the algebraic root invariant of every class,\n"
+                 "read off P_{-N} (default N: twice the last total degree)\n"
+                 "(json, tsv)",
+                 [](ChartPlan& plan, std::int32_t given) { plan.readings.rootInvariant = given; },
+                 0, maxTotalDegree),
+             [](OptionRow& row) {
+                 row.valueOptional = true;
+                 row.fallback = "0";
+             }),
         number(
             "--unstable", "N",
             "with --sphere: the unstable Adams E2 term of S^N, read off\n"
@@ -685,6 +697,9 @@ ParseOutcome parseChartOptions(int argc, const char* const* argv, ChartPlan& pla
     }
     if (refusal.empty()) {
         refusal = settleStems(app, plan);
+    }
+    if (plan.readings.rootInvariant == 0) {
+        plan.readings.rootInvariant = rootInvariantCells(plan.degrees.last);
     }
     if (refusal.empty()) {
         if (count(app, "--checkpoint-minutes") > 0) {

@@ -184,6 +184,32 @@ const Refusal refusals[] = {
          return "--h3-lines draws lines in a picture: it does nothing with --format " +
                 formatName(s) + " (JSON and TSV list every product)";
      }},
+    // The root invariants of the sphere's classes.
+    {[](const Settled& s) {
+         return s.plan.readings.rootInvariant &&
+                (!s.plan.space.isSphere() || s.plan.readings.unstable);
+     },
+     [](const Settled&) {
+         return std::string("--root-invariant reads the stable classes of the sphere: it goes "
+                            "with --sphere, not with --unstable");
+     }},
+    {[](const Settled& s) {
+         return s.plan.readings.rootInvariant && std::string(s.format.name) != "json" &&
+                std::string(s.format.name) != "tsv";
+     },
+     [](const Settled& s) {
+         return "--root-invariant does nothing with --format " + formatName(s) +
+                ": json and tsv list it";
+     }},
+    {[](const Settled& s) {
+         return s.plan.readings.rootInvariant &&
+                *s.plan.readings.rootInvariant + s.plan.degrees.last - 1 > maxTotalDegree;
+     },
+     [](const Settled& s) {
+         return "--root-invariant " + std::to_string(*s.plan.readings.rootInvariant) +
+                " needs P_{-N} to the total degree N + " + std::to_string(s.plan.degrees.last) +
+                " - 1, above " + std::to_string(maxTotalDegree);
+     }},
     // Births and unstable charts read the sphere's table.
     {[](const Settled& s) {
          return (s.plan.readings.ehp || s.plan.readings.unstable) && !sphere(s);

@@ -116,6 +116,27 @@ public:
         return names_.name({level->at.t, level->at.k(), bitsOf(terms)});
     }
 
+    // A sum of the sphere's classes of level `at` (words) in its named
+    // basis, where that level was read.
+    std::optional<std::vector<std::string>>
+    sphereBasisNames(const Bidegree& at, const std::vector<PrintedMonomial>& value) const {
+        const std::int32_t t = at.t;
+        const int k = at.k();
+        if (names_.survivors(t, k) == nullptr) {
+            return std::nullopt;
+        }
+        std::vector<std::int32_t> records;
+        std::vector<Entry> word;
+        for (const PrintedMonomial& printed : value) {
+            word.assign(printed.begin(), printed.end());
+            records.push_back(computation_.sphere().kept(t, k).find(word.data()));
+            if (records.back() == LevelRecords::none) {
+                return std::nullopt;
+            }
+        }
+        return names_.basisNames({t, k, names_.bitsOf(t, k, records)});
+    }
+
 private:
     SphereNames& names_;
     const Computation& computation_;
@@ -222,6 +243,15 @@ void nameClasses(PrintedChart& chart, const ChartNamer& namer) {
                 }
                 for (const std::optional<std::vector<PrintedMonomial>>& image : c.maps) {
                     c.names->maps.push_back(namer.imageName(image));
+                }
+                if (c.rootInvariant) {
+                    const Bidegree& at = c.rootInvariant->at;
+                    c.names->rootInvariant = namer.sphereBasisNames(at, c.rootInvariant->value);
+                    for (const std::vector<PrintedMonomial>& element :
+                         c.rootInvariant->indeterminacy) {
+                        c.names->rootInvariantIndeterminacy.push_back(
+                            namer.sphereBasisNames(at, element));
+                    }
                 }
             }
         }

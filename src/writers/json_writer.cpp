@@ -106,6 +106,64 @@ void mapImages(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel&
     }
 }
 
+// With --root-invariant, aligned with the survivors: the cell -k that
+// detects e(-1) times the class in P_{-N}, the sphere's classes (words)
+// whose sum R(x) is, and with names its basis elements (else null); null
+// where k > N.
+void rootInvariants(JsonEmitter& json, const PrintedLevel& level) {
+    json.key("root_invariant");
+    json.beginArray();
+    for (const ChartClass& c : level.classes) {
+        if (!c.rootInvariant) {
+            json.null();
+            continue;
+        }
+        json.beginObject();
+        json.key("k");
+        json.value(c.rootInvariant->k);
+        json.key("value");
+        json.beginArray();
+        for (const PrintedMonomial& word : c.rootInvariant->value) {
+            json.numbers(word);
+        }
+        json.endArray();
+        json.key("indeterminacy");
+        json.beginArray();
+        for (const std::vector<PrintedMonomial>& element : c.rootInvariant->indeterminacy) {
+            json.beginArray();
+            for (const PrintedMonomial& word : element) {
+                json.numbers(word);
+            }
+            json.endArray();
+        }
+        json.endArray();
+        const auto names = [&](const std::optional<std::vector<std::string>>& given) {
+            if (!given) {
+                json.null();
+                return;
+            }
+            json.beginArray();
+            for (const std::string& name : *given) {
+                json.text(name);
+            }
+            json.endArray();
+        };
+        json.key("names");
+        names(c.names ? c.names->rootInvariant : std::nullopt);
+        if (c.names) {
+            json.key("indeterminacy_names");
+            json.beginArray();
+            for (const std::optional<std::vector<std::string>>& element :
+                 c.names->rootInvariantIndeterminacy) {
+                names(element);
+            }
+            json.endArray();
+        }
+        json.endObject();
+    }
+    json.endArray();
+}
+
 // A sum of the classes of a level: their monomials, or null where the
 // level was not computed.
 void sum(JsonEmitter& json, const PrintedSum& terms, const PrintedLevel* target) {
@@ -389,6 +447,9 @@ void levelJson(JsonEmitter& json, const PrintedChart& chart, const PrintedDegree
     if (chart.plan.readings.sq0) {
         sq0(json, chart, degree.t, level);
     }
+    if (chart.plan.readings.rootInvariant) {
+        rootInvariants(json, level);
+    }
     if (chart.plan.readings.names) {
         names(json, chart, level);
         if (chart.plan.space.isSphere() && !chart.plan.readings.unstable) {
@@ -461,6 +522,10 @@ void spaceJson(JsonEmitter& json, const ChartPlan& plan) {
     if (plan.readings.unstable) {
         json.key("unstable");
         json.value(*plan.readings.unstable);
+    }
+    if (plan.readings.rootInvariant) {
+        json.key("root_invariant_cells"); // N: the cells of P_{-N} from -N
+        json.value(*plan.readings.rootInvariant);
     }
     if (!plan.readings.maps.empty()) {
         json.key("maps");

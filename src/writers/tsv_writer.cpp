@@ -44,6 +44,10 @@ private:
 // source_filtration and source_internal_degree, give the source's
 // bidegree in the space (empty in every other row). With --map, rows of
 // each map's kind give each survivor's image, at its bidegree in the target.
+// With --root-invariant, rows of kind "root invariant" give R(x) of each
+// survivor, at its bidegree in the sphere, on the cell that detects it, and
+// rows of kind "root invariant indeterminacy" the terms of each element of
+// a basis of its indeterminacy.
 class TsvWriter : public ChartWriter {
 public:
     explicit TsvWriter(std::FILE* out) : out_(out) {}
@@ -78,6 +82,7 @@ public:
                 cycleRows(level);
                 transferRows(chart, degree, level);
                 mapRows(chart, degree, level);
+                rootInvariantRows(level);
                 periodicityRows(level);
                 basisRows(chart, level);
             }
@@ -212,6 +217,43 @@ private:
                     monomialRow(target, &term, maps[x].name(), source,
                                 births_ ? std::to_string(birthSphere(term)) : "", "");
                 }
+            }
+        }
+    }
+
+    // R(x) of each survivor with --root-invariant, where k <= N: a row per
+    // term of kind "root invariant", at its bidegree in the sphere, its
+    // word on the cell -k that detects it (the term as the class of
+    // P_{-N} it is), the survivor as source.
+    void rootInvariantRows(const PrintedLevel& level) {
+        for (const ChartClass& c : level.classes) {
+            if (!c.rootInvariant) {
+                continue;
+            }
+            const auto joined = [](const std::optional<std::vector<std::string>>& names) {
+                std::string name;
+                for (const std::string& term : names ? *names : std::vector<std::string>{}) {
+                    name += (name.empty() ? "" : " + ") + term;
+                }
+                return name;
+            };
+            const std::string source = monomialText(c.word);
+            const auto rows = [&](const std::vector<PrintedMonomial>& terms, const char* kind,
+                                  const std::optional<std::vector<std::string>>& names) {
+                const NameOfRows named(name_, joined(names));
+                for (PrintedMonomial term : terms) {
+                    term.front() = -c.rootInvariant->k;
+                    monomialRow(c.rootInvariant->at, &term, kind, source, "", "");
+                }
+            };
+            rows(c.rootInvariant->value, "root invariant",
+                 c.names ? c.names->rootInvariant : std::nullopt);
+            const std::vector<std::vector<PrintedMonomial>>& basis = c.rootInvariant->indeterminacy;
+            for (std::size_t e = 0; e < basis.size(); ++e) {
+                rows(basis[e], "root invariant indeterminacy",
+                     c.names && e < c.names->rootInvariantIndeterminacy.size()
+                         ? c.names->rootInvariantIndeterminacy[e]
+                         : std::nullopt);
             }
         }
     }
