@@ -330,10 +330,11 @@ std::optional<int> ChartRun::rootInvariantTables() {
 
 // The image of every class under each map.
 ChainStatus ChartRun::readMaps() {
+    ChainAlgebra algebra(computation_);
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         const ChainStatus status = targets_[i]
-                                       ? addCellMap(chart_, computation_, *targets_[i], i, reading_)
-                                       : addEhpMap(chart_, computation_, i, reading_);
+                                       ? addCellMap(chart_, algebra, *targets_[i], i, reading_)
+                                       : addEhpMap(chart_, algebra, i, reading_);
         if (status != ChainStatus::Ok) {
             return status;
         }

@@ -1,131 +1,118 @@
 #include "readings/cell_maps.hpp"
 
-#include "algebra/boundary.hpp"
-#include "chart/chart_lines.hpp"
-#include "readings/class_reader.hpp"
 #include "readings/map_images.hpp"
 
 namespace curtis {
 
 namespace {
 
-// The reader's key for the stable tables: a sphere above every first index.
-constexpr int stableSphere = maxMonomialLength + 1;
-
 // The images of a chart's classes under one cell map.
 class CellMapReading {
 public:
-    CellMapReading(const ChartMap& map, const Space& space, const Computation& source,
+    CellMapReading(ChainAlgebra& algebra, const ChartMap& map, const Space& space,
                    const Computation& target)
-        : map_(map), space_(space), source_(source), target_(target),
-          move_(space.bottomCell() - map.target(space).bottomCell()) {
-        ready_ = chains_.ready() && cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength) &&
-                 image_.allocate(TermSet::maxRowLimit, maxMonomialLength);
-    }
+        : algebra_(algebra), map_(map), space_(space), target_(target),
+          move_(space.bottomCell() - map.target(space).bottomCell()) {}
 
-    bool ready() const { return ready_; }
-
-    // The image of the survivor `word` of level k of degree t.
-    ChainStatus image(std::int32_t t, int k, const Entry* word,
-                      std::optional<std::vector<PrintedMonomial>>& out);
+    // The image of the survivor `word` of level k of degree t, as records
+    // of the target's level; none where that level is not final.
+    ChainResult<ClassTerms> image(std::int32_t t, int k, const Entry* word);
 
 private:
-    // The words of cycle_ (level k) mapped into image_.
-    ChainStatus mapWords(int k);
+    // The cycle's words moved to the target's cells, and for the boundary
+    // map their boundary there: a chain of level `level` of degree `into`.
+    ChainResult<Chain> mapped(const Chain& cycle, std::int32_t into);
 
+    ChainAlgebra& algebra_;
     const ChartMap& map_;
     const Space& space_;
-    const Computation& source_;
     const Computation& target_;
     // What a word's stored cell gains: the source's bottom cell less the
     // target's (a word keeps its true cell).
     std::int32_t move_;
-    TableChains chains_;
-    ClassReader reader_;
-    TermSet cycle_;
-    TermSet image_;
-    bool ready_ = false;
 };
 
-ChainStatus CellMapReading::mapWords(int k) {
-    const bool boundary = map_.kind == MapKind::Boundary;
-    image_.clear(k + (boundary ? 2 : 1));
-    Entry mapped[maxMonomialLength];
-    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-        const std::int32_t offset = cycle_.row(r)[0] + move_;
-        if (offset < 0) {
-            continue; // pinched: a cell of the subcomplex
-        }
-        copyMonomial(mapped, cycle_.row(r), k + 1);
-        mapped[0] = static_cast<Entry>(offset);
-        const bool added = boundary ? appendReducedBoundary(mapped, k, target_.weight(), image_)
-                                    : image_.toggle(mapped);
-        if (!added) {
-            return ChainStatus::TermSetFull;
-        }
+ChainResult<Chain> CellMapReading::mapped(const Chain& cycle, std::int32_t into) {
+    const int k = cycle.k;
+    const std::int32_t move = move_;
+    // The cell index is not paired with the first lambda: moving it keeps
+    // a word admissible.
+    ChainResult<Chain> image = algebra_.image(
+        cycle,
+        [k, move](const Entry* row, Entry* moved) -> std::optional<PairRange> {
+            const std::int32_t offset = row[0] + move;
+            if (offset < 0) {
+                return std::nullopt; // pinched: a cell of the subcomplex
+            }
+            copyMonomial(moved, row, k + 1);
+            moved[0] = static_cast<Entry>(offset);
+            return noPair;
+        },
+        into, k);
+    if (!image || map_.kind != MapKind::Boundary) {
+        return image;
     }
-    // The boundary of the lift lands on the cells of the target, below
-    // the source's bottom cell.
-    for (std::int32_t r = 0; boundary && r < image_.rowCount(); ++r) {
-        if (image_.row(r)[0] >= move_) {
+    image = algebra_.boundary(*image, target_.weight());
+    if (!image) {
+        return image;
+    }
+    // The boundary of the lift lands on the cells of the target, below the
+    // source's bottom cell.
+    for (std::size_t w = 0; w < image->words.size(); w += static_cast<std::size_t>(k) + 2) {
+        if (image->words[w] >= move_) {
             return ChainStatus::Contradiction;
         }
     }
-    return ChainStatus::Ok;
+    return image;
 }
 
-ChainStatus CellMapReading::image(std::int32_t t, int k, const Entry* word,
-                                  std::optional<std::vector<PrintedMonomial>>& out) {
-    out.reset();
+ChainResult<ClassTerms> CellMapReading::image(std::int32_t t, int k, const Entry* word) {
     const std::int32_t into = map_.targetDegree(space_, t);
     const int level = k + map_.levelShift();
     if (into > maxEntryDegree) {
-        return ChainStatus::Ok; // past any table
+        return ChainResult<ClassTerms>::none(); // past any table
     }
-    cycle_.clear(k + 1);
-    ChainStatus status = chains_.addCycle(source_.table(), t, k, word, cycle_);
-    if (status == ChainStatus::Ok) {
-        status = mapWords(k);
+    const ChainResult<Chain> cycle = algebra_.cycle(algebra_.computation().table(), t, k, word);
+    if (!cycle) {
+        return ChainResult<ClassTerms>::from(cycle);
     }
-    if (status != ChainStatus::Ok) {
-        return status;
+    const ChainResult<Chain> image = mapped(*cycle, into);
+    if (!image) {
+        return ChainResult<ClassTerms>::from(image);
     }
-    if (image_.rowCount() == 0) {
-        out.emplace(); // zero as a chain, wherever it lies
-        return ChainStatus::Ok;
+    if (image->words.empty()) {
+        return ClassTerms{}; // zero as a chain, wherever it lies
     }
     if (!target_.computed(into) || level >= target_.finalLevels(into)) {
-        return ChainStatus::Ok;
+        return ChainResult<ClassTerms>::none();
     }
-    const CurtisTable& table = target_.table();
-    std::vector<std::int32_t> records;
-    status = reader_.read(
-        chains_, table, into, level, stableSphere,
-        [&] { return ChartSurvivors(table.kept(into, level)).records(); }, image_, records);
-    if (status != ChainStatus::Ok) {
-        return status;
-    }
-    std::vector<PrintedMonomial>& words = out.emplace();
-    for (const std::int32_t record : records) {
-        words.push_back(
-            printMonomial(table.kept(into, level).word(record), level + 1, target_.weight()));
-    }
-    return ChainStatus::Ok;
+    return algebra_.classOf(*image, target_.table());
 }
 
 } // namespace
 
-ChainStatus addCellMap(PrintedChart& chart, const Computation& source, const Computation& target,
+ChainStatus addCellMap(PrintedChart& chart, ChainAlgebra& algebra, const Computation& target,
                        std::size_t index, const OnReadingProgress& progress) {
-    CellMapReading reading(chart.plan.readings.maps[index], chart.plan.space, source, target);
-    if (!reading.ready()) {
-        return ChainStatus::TermSetFull;
-    }
-    const CurtisTable& table = source.table();
+    const ChartMap& map = chart.plan.readings.maps[index];
+    CellMapReading reading(algebra, map, chart.plan.space, target);
+    const CurtisTable& table = algebra.computation().table();
+    const CurtisTable& into = target.table();
     return addMapImages(chart, table, index, progress,
                         [&](std::int32_t t, int k, const ChartClass& c,
                             std::optional<std::vector<PrintedMonomial>>& out) {
-                            return reading.image(t, k, table.kept(t, k).word(c.record), out);
+                            const ChainResult<ClassTerms> image =
+                                reading.image(t, k, table.kept(t, k).word(c.record));
+                            out.reset();
+                            if (image) {
+                                const std::int32_t at = map.targetDegree(chart.plan.space, t);
+                                const int level = k + map.levelShift();
+                                std::vector<PrintedMonomial>& words = out.emplace();
+                                for (const std::int32_t record : *image) {
+                                    words.push_back(printMonomial(into.kept(at, level).word(record),
+                                                                  level + 1, target.weight()));
+                                }
+                            }
+                            return image.status();
                         });
 }
 

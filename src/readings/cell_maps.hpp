@@ -2,7 +2,7 @@
 
 #include "chart/printed_chart.hpp"
 #include "chart/reading_progress.hpp"
-#include "readings/table_chains.hpp"
+#include "readings/chain_algebra.hpp"
 #include "table/computation.hpp"
 
 #include <cstddef>
@@ -10,9 +10,10 @@
 namespace curtis {
 
 // Fills in the image of every class of the chart under the plan's cell map
-// number `index` (include, pinch or boundary), read off `target`, the
-// computation of the map's target space. A class's cycle (rows of the
-// chart's table) is mapped word by word, keeping each word's true cell:
+// number `index` (include, pinch or boundary), on `algebra`, whose
+// computation is the chart's, read off `target`, the computation of the
+// map's target space. A class's cycle (rows of the chart's table) is mapped
+// word by word, keeping each word's true cell:
 // - include: the same words, a cycle of P_A^C;
 // - pinch: the words on cells above B, a cycle of the quotient P_(B+1)^C;
 // - boundary: the words lifted to P_A^C and their boundary there, reduced;
@@ -21,7 +22,7 @@ namespace curtis {
 // The image's class is read off the target's table. It is null where that
 // level is not final there, and [] where the image is zero as a chain.
 // Returns the status of the first image that failed, or Ok.
-ChainStatus addCellMap(PrintedChart& chart, const Computation& source, const Computation& target,
+ChainStatus addCellMap(PrintedChart& chart, ChainAlgebra& algebra, const Computation& target,
                        std::size_t index, const OnReadingProgress& progress);
 
 } // namespace curtis

@@ -1,5 +1,6 @@
 #include "readings/chain_algebra.hpp"
 
+#include "algebra/boundary.hpp"
 #include "chart/birth_sphere.hpp"
 #include "chart/chart_lines.hpp"
 
@@ -153,12 +154,44 @@ ChainResult<ClassTerms> ChainAlgebra::classOfImage(const Chain& x, const WordMap
     image_.clear(into.k + 1);
     Entry mapped[maxMonomialLength];
     for (std::size_t w = 0; w < x.words.size(); w += static_cast<std::size_t>(x.k) + 1) {
-        const PairRange pairs = f(x.words.data() + w, mapped);
-        if (!toggleReduced(image_, mapped, monomialHash(mapped, into.k + 1), pairs, floor)) {
+        const std::optional<PairRange> pairs = f(x.words.data() + w, mapped);
+        if (pairs &&
+            !toggleReduced(image_, mapped, monomialHash(mapped, into.k + 1), *pairs, floor)) {
             return ChainStatus::TermSetFull;
         }
     }
     return readImage(into);
+}
+
+ChainResult<Chain> ChainAlgebra::image(const Chain& x, const WordMap& f, std::int32_t t, int k) {
+    if (ready() != ChainStatus::Ok) {
+        return ready();
+    }
+    image_.clear(k + 1);
+    Entry mapped[maxMonomialLength];
+    for (std::size_t w = 0; w < x.words.size(); w += static_cast<std::size_t>(x.k) + 1) {
+        const std::optional<PairRange> pairs = f(x.words.data() + w, mapped);
+        if (pairs && !toggleReduced(image_, mapped, monomialHash(mapped, k + 1), *pairs)) {
+            return ChainStatus::TermSetFull;
+        }
+    }
+    return chainOf(image_, t, k);
+}
+
+ChainResult<Chain> ChainAlgebra::boundary(const Chain& x, std::int32_t w) {
+    if (ready() != ChainStatus::Ok) {
+        return ready();
+    }
+    if (x.k + 2 > maxMonomialLength) {
+        return ChainResult<Chain>::none();
+    }
+    image_.clear(x.k + 2);
+    for (std::size_t p = 0; p < x.words.size(); p += static_cast<std::size_t>(x.k) + 1) {
+        if (!appendReducedBoundary(x.words.data() + p, x.k, w, image_)) {
+            return ChainStatus::TermSetFull;
+        }
+    }
+    return chainOf(image_, x.t, x.k + 1);
 }
 
 ChainStatus ChainAlgebra::multiply(const Chain& x, const Chain& y, const Entry* floor) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace curtis {
@@ -45,7 +46,9 @@ struct ClassLevel {
 
 // The chain algebra of the tables of one computation, the space's and the
 // sphere's, under every reading: cycles of survivors, products of cycles,
-// maps of words, the class of a cycle, boundaries, Sq^0 and sums.
+// maps of words, the class of a cycle, boundaries, Sq^0 and sums. A class
+// may as well be read in the table of another computation (a map's target
+// space): levels are told apart by their table.
 //
 // The complex of a space P_a^b is a right module over the Lambda algebra,
 // the sphere's complex; a product x y of chains, x's words followed by y's
@@ -67,13 +70,18 @@ struct ClassLevel {
 // - where a stable class is read off an image or a product, the words below
 //   the level's least survivor are left out of it: they do not change the
 //   class (see ClassReader);
+// - boundary(x) is d(x) in the complex of its weight: boundary(boundary(x))
+//   is zero, and the boundary of a cycle (of a survivor, a claiming
+//   boundary) is empty; image(x, f) of a map f that commutes with d (not
+//   every word map does) takes cycles to cycles;
 // - no state outlives a call but caches of what the tables define (the
 //   survivors' cycles, the levels' survivors).
 class ChainAlgebra {
 public:
     // A map of words: writes the image of a word (of the chain's level) and
-    // returns the range of its pairs that may break admissibility.
-    using WordMap = std::function<PairRange(const Entry*, Entry*)>;
+    // returns the range of its pairs that may break admissibility, or
+    // nothing where the word maps to zero (and nothing is written).
+    using WordMap = std::function<std::optional<PairRange>(const Entry*, Entry*)>;
 
     explicit ChainAlgebra(const Computation& computation);
     ChainAlgebra(const ChainAlgebra&) = delete;
@@ -107,6 +115,13 @@ public:
     ChainResult<ClassTerms> classOf(const Chain& cycle, const CurtisTable& table,
                                     int sphere = ClassLevel::allOfLambda);
 
+    // The image of x under f, a map of words of level x.k to words of level
+    // k, as a chain of level k of degree t, reduced to admissible form.
+    ChainResult<Chain> image(const Chain& x, const WordMap& f, std::int32_t t, int k);
+    // The boundary d(x) in the complex of weight w (0: the sphere's),
+    // reduced to admissible form: level x.k + 1 of degree x.t. None past the
+    // longest word.
+    ChainResult<Chain> boundary(const Chain& x, std::int32_t w);
     // The product x y of chains, reduced to admissible form.
     ChainResult<Chain> product(const Chain& x, const Chain& y);
     // A chain u of level z.k - 1 of table whose boundary is the cycle z,

@@ -1,108 +1,99 @@
 #include "readings/ehp_maps.hpp"
 
-#include "algebra/boundary.hpp"
 #include "chart/birth_sphere.hpp"
-#include "readings/ehp_reading.hpp"
 #include "readings/map_images.hpp"
-
-#include <utility>
 
 namespace curtis {
 
-EhpImages::EhpImages(const SphereTable& table) : table_(table) {
-    ready_ = chains_.ready() && cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength) &&
-             image_.allocate(TermSet::maxRowLimit, maxMonomialLength);
-}
+namespace {
 
-ChainStatus EhpImages::mapWords(const ChartMap& map, int sphere, int k) {
-    const int into = map.targetSphere(sphere);
-    image_.clear(k + 1 + map.levelShift());
-    Entry mapped[maxMonomialLength];
-    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-        const Entry* row = cycle_.row(r);
-        bool added = true;
-        switch (map.kind) {
-        case MapKind::E:
-            added = image_.toggle(row);
-            break;
-        case MapKind::H: // λ_(N-1) λ_J -> λ_J
-            if (k >= 1 && row[1] == sphere - 1) {
-                mapped[0] = 0;
-                copyMonomial(mapped + 1, row + 2, k - 1);
-                added = image_.toggle(mapped);
-            }
-            break;
-        default: // P: λ_J lifted to λ_M λ_J, its boundary
-            mapped[0] = 0;
-            mapped[1] = static_cast<Entry>(into);
-            copyMonomial(mapped + 2, row + 1, k);
-            added = appendReducedBoundary(mapped, k + 1, 0, image_);
-            break;
-        }
-        if (!added) {
-            return ChainStatus::TermSetFull;
+// The greatest word of a chain that has words.
+const Entry* leadingWord(const Chain& x) {
+    const std::size_t length = static_cast<std::size_t>(x.k) + 1;
+    const Entry* leading = x.words.data();
+    for (std::size_t w = length; w < x.words.size(); w += length) {
+        if (compareMonomials(x.words.data() + w, leading, x.k + 1) > 0) {
+            leading = x.words.data() + w;
         }
     }
-    // A cycle of the target's Λ: its leading term, and so every term, is.
-    if (image_.rowCount() > 0 &&
-        birthSphere(image_.row(image_.greatestRow()), k + map.levelShift()) > into) {
-        return ChainStatus::Contradiction;
-    }
-    return ChainStatus::Ok;
+    return leading;
 }
 
-ChainStatus EhpImages::image(const ChartMap& map, int sphere, std::int32_t t, int k,
-                             const Entry* word, const Entry* killer,
-                             std::optional<std::vector<std::int32_t>>& out) {
-    out.reset();
+} // namespace
+
+ChainResult<Chain> EhpImages::mapped(const ChartMap& map, int sphere, const Chain& cycle,
+                                     std::int32_t into) {
+    const int k = cycle.k;
+    switch (map.kind) {
+    case MapKind::E:
+        return cycle;
+    case MapKind::H: // λ_(N-1) λ_J -> λ_J, a suffix: admissible
+        return algebra_.image(
+            cycle,
+            [k, sphere](const Entry* row, Entry* image) -> std::optional<PairRange> {
+                if (row[1] != sphere - 1) {
+                    return std::nullopt;
+                }
+                image[0] = 0;
+                copyMonomial(image + 1, row + 2, k - 1);
+                return noPair;
+            },
+            into, k - 1);
+    default: { // P: λ_J lifted to λ_M λ_J, its boundary
+        const Entry m = static_cast<Entry>(map.targetSphere(sphere));
+        const ChainResult<Chain> lift = algebra_.image(
+            cycle,
+            [k, m](const Entry* row, Entry* image) -> std::optional<PairRange> {
+                image[0] = 0;
+                image[1] = m;
+                copyMonomial(image + 2, row + 1, k);
+                return k >= 1 ? PairRange{1, 1} : noPair;
+            },
+            into, k + 1);
+        return lift ? algebra_.boundary(*lift, 0) : lift;
+    }
+    }
+}
+
+ChainResult<ClassTerms> EhpImages::image(const ChartMap& map, int sphere, std::int32_t t, int k,
+                                         const Entry* word, const Entry* killer) {
     const std::int32_t into = map.targetDegree(sphere, t);
     const int level = k + map.levelShift();
     const int intoSphere = map.targetSphere(sphere);
     if (into > maxEntryDegree) {
-        return ChainStatus::Ok; // past any table
+        return ChainResult<ClassTerms>::none(); // past any table
     }
-    cycle_.clear(k + 1);
-    ChainStatus status = killer != nullptr
-                             ? chains_.addClaimingBoundary(table_, t, k - 1, killer, word, cycle_)
-                             : chains_.addCycle(table_, t, k, word, cycle_);
-    if (status == ChainStatus::Ok) {
-        status = mapWords(map, sphere, k);
+    const SphereTable& table = algebra_.computation().sphere();
+    const ChainResult<Chain> cycle = killer != nullptr
+                                         ? algebra_.claimingBoundary(table, t, k, killer, word)
+                                         : algebra_.cycle(table, t, k, word);
+    if (!cycle) {
+        return ChainResult<ClassTerms>::from(cycle);
     }
-    if (status != ChainStatus::Ok) {
-        return status;
+    if (level < 0) {
+        return ClassTerms{}; // H of a word of level 0
     }
-    if (image_.rowCount() == 0) {
-        out.emplace();
-        return ChainStatus::Ok;
+    const ChainResult<Chain> image = mapped(map, sphere, *cycle, into);
+    if (!image) {
+        return ChainResult<ClassTerms>::from(image);
     }
-    if (!final(into, level)) {
-        return ChainStatus::Ok;
+    if (image->words.empty()) {
+        return ClassTerms{};
     }
-    std::vector<std::int32_t> records;
-    status = reader_.read(
-        chains_, table_, into, level, intoSphere,
-        [&] {
-            std::vector<std::int32_t> classes;
-            for (const ChartClass& c :
-                 printUnstableLevel(FinishedLevel{level, into, 0, &table_}, intoSphere).classes) {
-                classes.push_back(c.record);
-            }
-            return classes;
-        },
-        image_, records);
-    if (status == ChainStatus::Ok) {
-        out = std::move(records);
+    // A cycle of the target's Λ: its leading term, and so every term, is.
+    if (birthSphere(leadingWord(*image), level) > intoSphere) {
+        return ChainStatus::Contradiction;
     }
-    return status;
+    if (!ChainAlgebra::levelFinal(table, into, level)) {
+        return ChainResult<ClassTerms>::none();
+    }
+    return algebra_.classOf(*image, table, intoSphere);
 }
 
-ChainStatus addEhpMap(PrintedChart& chart, const Computation& computation, std::size_t index,
+ChainStatus addEhpMap(PrintedChart& chart, ChainAlgebra& algebra, std::size_t index,
                       const OnReadingProgress& progress) {
-    const SphereTable& table = computation.sphere();
-    EhpImages images(table);
-    if (!images.ready()) {
-        return ChainStatus::TermSetFull;
-    }
+    const SphereTable& table = algebra.computation().sphere();
+    EhpImages images(algebra);
     const ChartMap& map = chart.plan.readings.maps[index];
     const int sphere = *chart.plan.readings.unstable;
     return addMapImages(
@@ -113,9 +104,8 @@ ChainStatus addEhpMap(PrintedChart& chart, const Computation& computation, std::
             // A target's killer: the tag of its record, one level down.
             const Entry* killer =
                 c.killer.empty() ? nullptr : table.kept(t, k - 1).word(records.partner(c.record));
-            std::optional<std::vector<std::int32_t>> image;
-            const ChainStatus status =
-                images.image(map, sphere, t, k, records.word(c.record), killer, image);
+            const ChainResult<ClassTerms> image =
+                images.image(map, sphere, t, k, records.word(c.record), killer);
             out.reset();
             if (image) {
                 const std::int32_t into = map.targetDegree(sphere, t);
@@ -126,7 +116,7 @@ ChainStatus addEhpMap(PrintedChart& chart, const Computation& computation, std::
                         printMonomial(table.kept(into, level).word(record), level + 1, 0));
                 }
             }
-            return status;
+            return image.status();
         });
 }
 

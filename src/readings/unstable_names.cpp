@@ -110,10 +110,10 @@ ChainStatus UnstableNames::hopfName(std::int32_t t, int k, std::int32_t record,
     const int born = birthSphere(word, k);
     ChartMap hopf;
     hopf.kind = MapKind::H;
-    std::optional<std::vector<std::int32_t>> image;
-    ChainStatus status = images_.image(hopf, born, t, k, word,
-                                       table_.kept(t, k - 1).word(level.partner(record)), image);
-    if (status == ChainStatus::Ok && image && image->empty()) {
+    const ChainResult<ClassTerms> image =
+        images_.image(hopf, born, t, k, word, table_.kept(t, k - 1).word(level.partner(record)));
+    ChainStatus status = image.status();
+    if (image && image->empty()) {
         // Born on S^m: its leading word λ_(m-1) λ_J goes to the class λ_J.
         status = ChainStatus::Contradiction;
     }
@@ -131,10 +131,7 @@ ChainStatus UnstableNames::hopfName(std::int32_t t, int k, std::int32_t record,
 
 ChainStatus addUnstableNames(PrintedChart& chart, SphereNames& names) {
     const SphereTable& table = names.algebra().computation().sphere();
-    UnstableNames unstable(names, table);
-    if (!unstable.ready()) {
-        return ChainStatus::TermSetFull;
-    }
+    UnstableNames unstable(names);
     const int sphere = *chart.plan.readings.unstable;
     ChainStatus status = ChainStatus::Ok;
     const auto named = [&](std::int32_t t, int k, const std::vector<std::int32_t>& records) {

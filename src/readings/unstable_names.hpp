@@ -34,9 +34,8 @@ namespace curtis {
 // Hopf invariant lies one filtration lower.
 class UnstableNames {
 public:
-    UnstableNames(SphereNames& names, const SphereTable& table)
-        : names_(names), table_(table), images_(table) {}
-    bool ready() const { return images_.ready(); }
+    explicit UnstableNames(SphereNames& names)
+        : names_(names), table_(names.algebra().computation().sphere()), images_(names.algebra()) {}
 
     // The name of the sum of the classes `records` of level k of degree t
     // (each a survivor or a target of the sphere's table): nothing where a
