@@ -102,6 +102,7 @@ private:
     std::unique_ptr<Computation> cellTarget(const ChartMap& map);
     std::optional<int> rootInvariantTables();
     ChainStatus readMaps();
+    std::optional<std::vector<SphereSurvivor>> multipliers();
     std::optional<int> readOff();
     std::optional<int> checkSound();
 
@@ -342,6 +343,23 @@ ChainStatus ChartRun::readMaps() {
     return ChainStatus::Ok;
 }
 
+// The sphere's classes --multiply names; nothing, once said, where one is
+// not in the chart.
+std::optional<std::vector<SphereSurvivor>> ChartRun::multipliers() {
+    std::vector<SphereSurvivor> by;
+    for (const SphereClassRef& x : plan_.readings.multiply) {
+        std::string why;
+        const std::optional<SphereSurvivor> found = findSphereClass(computation_, x, why);
+        if (!found) {
+            progress_.clear();
+            std::fprintf(stderr, "curtis-chart: %s\n", why.c_str());
+            return std::nullopt;
+        }
+        by.push_back(*found);
+    }
+    return by;
+}
+
 std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
     ChainStatus status = ChainStatus::Ok;
@@ -350,18 +368,11 @@ std::optional<int> ChartRun::readOff() {
                                    : addProducts(chart_, computation_, reading_);
     }
     if (!readings.multiply.empty() && status == ChainStatus::Ok) {
-        std::vector<SphereSurvivor> by;
-        for (const SphereClassRef& x : readings.multiply) {
-            std::string why;
-            const std::optional<SphereSurvivor> found = findSphereClass(computation_, x, why);
-            if (!found) {
-                progress_.clear();
-                std::fprintf(stderr, "curtis-chart: %s\n", why.c_str());
-                return exitBadArguments;
-            }
-            by.push_back(*found);
+        const std::optional<std::vector<SphereSurvivor>> by = multipliers();
+        if (!by) {
+            return exitBadArguments;
         }
-        status = addMultiplied(chart_, computation_, by, reading_);
+        status = addMultiplied(chart_, computation_, *by, reading_);
     }
     if (readings.cycles && status == ChainStatus::Ok) {
         std::string refusal;

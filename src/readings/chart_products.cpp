@@ -199,16 +199,12 @@ ChainStatus addUnstableProducts(PrintedChart& chart, const Computation& computat
         }
         return chart.productLevel(level, i);
     };
-    // The records of a level of the chart.
-    const auto recordsOf = [&](const PrintedLevel& level) -> const LevelRecords& {
-        return table.kept(level.at.t, level.at.k());
-    };
     PhaseSize size;
     for (const PrintedDegree& printed : chart.degrees) {
         for (const PrintedLevel& level : printed.levels) {
             for (const int i : chart.plan.readings.productFactors) {
                 if (const PrintedLevel* into = target(level, i)) {
-                    size.add(level.classes.size(), recordsOf(*into));
+                    size.add(level.classes.size(), table.kept(into->at.t, into->at.k()));
                 }
             }
         }
@@ -230,7 +226,7 @@ ChainStatus addUnstableProducts(PrintedChart& chart, const Computation& computat
                     if (into == nullptr) {
                         continue;
                     }
-                    steps.next(printed.t, k, readingWork(recordsOf(*into)));
+                    steps.next(printed.t, k, readingWork(table.kept(into->at.t, into->at.k())));
                     const ChainResult<ClassTerms> terms =
                         products.product(printed.t, k, word, killer, i);
                     if (terms.failed()) {

@@ -13,6 +13,17 @@ namespace {
 // The reader's key for the stable tables: a sphere above every first index.
 constexpr int stableSphere = maxMonomialLength + 1;
 
+// The total degree of the sphere's words of level k in `part`, k + 1 + the
+// sum of their indices (of its first word; k + 1 where it has none). For β
+// that is stem n + (N - top) - 1, at most that of e(-1) α in P_{-N}.
+std::int32_t sphereDegree(const TermSet& part, int k) {
+    std::int32_t at = k + 1;
+    for (int i = 1; i <= k && part.rowCount() > 0; ++i) {
+        at += part.row(0)[i];
+    }
+    return at;
+}
+
 // The root invariants of a sphere's classes, read off P_{-N}.
 class RootInvariantReading {
 public:
@@ -32,6 +43,15 @@ public:
                      std::optional<PrintedRootInvariant>& out);
 
 private:
+    // The class of e(-1) A in P_{-N}, A the cycle of the survivor `word`
+    // (level k of degree t of the sphere): records of level k of degree
+    // into.
+    ChainStatus productClass(std::int32_t t, int k, const Entry* word, std::int32_t into,
+                             std::vector<std::int32_t>& met);
+    // Into part_: the words on the cell `top` of the cycles of those of the
+    // survivors `met` (level k of degree into of P_{-N}) that lie on it,
+    // moved to the sphere's one cell: a cycle of the sphere.
+    ChainStatus topPart(std::int32_t into, int k, const std::vector<std::int32_t>& met, Entry top);
     // A basis of the classes of the sphere (records of level k of degree
     // at) that the cells above `top` kill on it: the words of `top` in
     // level k of degree into of P_{-N} Hit by a tag on a higher cell, each
@@ -57,16 +77,10 @@ private:
     bool ready_ = false;
 };
 
-ChainStatus RootInvariantReading::read(std::int32_t t, int k, const Entry* word,
-                                       std::optional<PrintedRootInvariant>& out) {
-    out.reset();
-    const std::int32_t into = rootInvariantDegree(t, cells_);
-    if (into > maxTotalDegree || !projective_.computed(into) ||
-        k >= projective_.finalLevels(into)) {
-        return ChainStatus::Ok;
-    }
+ChainStatus RootInvariantReading::productClass(std::int32_t t, int k, const Entry* word,
+                                               std::int32_t into, std::vector<std::int32_t>& met) {
     cycle_.clear(k + 1);
-    ChainStatus status = chains_.addCycle(sphere_.table(), t, k, word, cycle_);
+    const ChainStatus status = chains_.addCycle(sphere_.table(), t, k, word, cycle_);
     if (status != ChainStatus::Ok) {
         return status;
     }
@@ -80,26 +94,21 @@ ChainStatus RootInvariantReading::read(std::int32_t t, int k, const Entry* word,
             return ChainStatus::TermSetFull;
         }
     }
+    return classOf(projective_.table(), into, k, product_, met);
+}
+
+ChainStatus RootInvariantReading::topPart(std::int32_t into, int k,
+                                          const std::vector<std::int32_t>& met, Entry top) {
     const CurtisTable& table = projective_.table();
-    std::vector<std::int32_t> met;
-    status = classOf(table, into, k, product_, met);
-    if (status != ChainStatus::Ok || met.empty()) {
-        return status; // zero: the cell that detects it lies below -N
-    }
     const LevelRecords& level = table.kept(into, k);
-    Entry top = 0;
-    for (const std::int32_t record : met) {
-        top = std::max(top, level.word(record)[0]);
-    }
-    // The words on the top cell of the cycles of the survivors there, moved
-    // to the sphere's one cell: a cycle of the sphere.
     part_.clear(k + 1);
+    Entry moved[maxMonomialLength];
     for (const std::int32_t record : met) {
         if (level.word(record)[0] != top) {
             continue;
         }
         cycle_.clear(k + 1);
-        status = chains_.addCycle(table, into, k, level.word(record), cycle_);
+        const ChainStatus status = chains_.addCycle(table, into, k, level.word(record), cycle_);
         if (status != ChainStatus::Ok) {
             return status;
         }
@@ -113,12 +122,32 @@ ChainStatus RootInvariantReading::read(std::int32_t t, int k, const Entry* word,
             }
         }
     }
-    // β lies in the sphere's total degree k + 1 + the sum of its indices:
-    // stem n + (N - top) - 1, at most that of e(-1) α in P_{-N}.
-    std::int32_t at = k + 1;
-    for (int i = 1; i <= k && part_.rowCount() > 0; ++i) {
-        at += part_.row(0)[i];
+    return ChainStatus::Ok;
+}
+
+ChainStatus RootInvariantReading::read(std::int32_t t, int k, const Entry* word,
+                                       std::optional<PrintedRootInvariant>& out) {
+    out.reset();
+    const std::int32_t into = rootInvariantDegree(t, cells_);
+    if (into > maxTotalDegree || !projective_.computed(into) ||
+        k >= projective_.finalLevels(into)) {
+        return ChainStatus::Ok;
     }
+    std::vector<std::int32_t> met;
+    ChainStatus status = productClass(t, k, word, into, met);
+    if (status != ChainStatus::Ok || met.empty()) {
+        return status; // zero: the cell that detects it lies below -N
+    }
+    const LevelRecords& level = projective_.table().kept(into, k);
+    Entry top = 0;
+    for (const std::int32_t record : met) {
+        top = std::max(top, level.word(record)[0]);
+    }
+    status = topPart(into, k, met, top);
+    if (status != ChainStatus::Ok) {
+        return status;
+    }
+    const std::int32_t at = sphereDegree(part_, k);
     const SphereTable& sphere = projective_.sphere();
     std::vector<std::int32_t> beta;
     status =

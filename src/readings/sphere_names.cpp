@@ -905,6 +905,36 @@ ChainStatus SphereNames::defineOwnGenerator(const std::string& key,
     return ChainStatus::Ok;
 }
 
+ChainStatus SphereNames::addFound(Level& read, int stem, int k,
+                                  const std::vector<std::size_t>& classes,
+                                  const std::vector<std::optional<ClassBits>>& values,
+                                  std::vector<std::string>& warnings) {
+    const LiteratureChart& chart = literatureChart();
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        const LiteratureClass& named = chart.classes[classes[c]];
+        if (!values[c]) {
+            continue;
+        }
+        literatureValues_.emplace(classes[c], *values[c]);
+        if (read.rows.add(*values[c], read.basis.size())) {
+            read.basis.push_back({named.key, named.label, *values[c]});
+            if (named.key != "1" && generatorName(named.key) == named.key) {
+                const ChainStatus status =
+                    addGenerator(stem, k, named.key, *values[c], read.survivors);
+                if (status != ChainStatus::Ok) {
+                    return status;
+                }
+            }
+        } else {
+            warnings.push_back(
+                "the literature's class " + named.key + " at " + at(stem, k) +
+                (*values[c] == 0 ? " is zero" : " is a sum of the classes listed before it") +
+                " by the computation");
+        }
+    }
+    return ChainStatus::Ok;
+}
+
 ChainResult<Done> SphereNames::readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
                                          std::string& why) {
     Level read{order(t, k), {}, {}};
@@ -927,26 +957,9 @@ ChainResult<Done> SphereNames::readLevel(std::int32_t t, int k, std::vector<std:
     if (status != ChainStatus::Ok) {
         return status;
     }
-    for (std::size_t c = 0; c < classes.size(); ++c) {
-        const LiteratureClass& named = chart.classes[classes[c]];
-        if (!values[c]) {
-            continue;
-        }
-        literatureValues_.emplace(classes[c], *values[c]);
-        if (read.rows.add(*values[c], read.basis.size())) {
-            read.basis.push_back({named.key, named.label, *values[c]});
-            if (named.key != "1" && generatorName(named.key) == named.key) {
-                status = addGenerator(stem, k, named.key, *values[c], read.survivors);
-                if (status != ChainStatus::Ok) {
-                    return status;
-                }
-            }
-        } else {
-            warnings.push_back(
-                "the literature's class " + named.key + " at " + at(stem, k) +
-                (*values[c] == 0 ? " is zero" : " is a sum of the classes listed before it") +
-                " by the computation");
-        }
+    status = addFound(read, stem, k, classes, values, warnings);
+    if (status != ChainStatus::Ok) {
+        return status;
     }
     for (const std::size_t c : unknown) {
         status = defineOwnGenerator(chart.classes[classes[c]].key, values[c], t, k, read.survivors);

@@ -132,6 +132,12 @@ private:
 
     ChainResult<Done> readLevel(std::int32_t t, int k, std::vector<std::string>& warnings,
                                 std::string& why);
+    // The literature's classes of (stem, k) found (values), into the level's
+    // basis, each generator among them with it; a warning for each that
+    // the classes before it already span.
+    ChainStatus addFound(Level& read, int stem, int k, const std::vector<std::size_t>& classes,
+                         const std::vector<std::optional<ClassBits>>& values,
+                         std::vector<std::string>& warnings);
     // The literature's classes of a bidegree that are products, computed;
     // the generators among them left unknown.
     ChainStatus productsOf(std::int32_t t, int k, const std::vector<std::size_t>& classes,
