@@ -52,6 +52,9 @@ private:
     // survivors `met` (level k of degree into of P_{-N}) that lie on it,
     // moved to the sphere's one cell: a cycle of the sphere.
     ChainStatus topPart(std::int32_t into, int k, const std::vector<std::int32_t>& met, Entry top);
+    // Adds to part_ the words of cycle_ (level k) on the cell `top`, moved
+    // to the sphere's one cell; false where part_ has no room.
+    bool addTopWords(int k, Entry top);
     // A basis of the classes of the sphere (records of level k of degree
     // at) that the cells above `top` kill on it: the words of `top` in
     // level k of degree into of P_{-N} Hit by a tag on a higher cell, each
@@ -97,12 +100,25 @@ ChainStatus RootInvariantReading::productClass(std::int32_t t, int k, const Entr
     return classOf(projective_.table(), into, k, product_, met);
 }
 
+bool RootInvariantReading::addTopWords(int k, Entry top) {
+    Entry moved[maxMonomialLength];
+    for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
+        if (cycle_.row(r)[0] == top) {
+            copyMonomial(moved, cycle_.row(r), k + 1);
+            moved[0] = 0;
+            if (!part_.toggle(moved)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 ChainStatus RootInvariantReading::topPart(std::int32_t into, int k,
                                           const std::vector<std::int32_t>& met, Entry top) {
     const CurtisTable& table = projective_.table();
     const LevelRecords& level = table.kept(into, k);
     part_.clear(k + 1);
-    Entry moved[maxMonomialLength];
     for (const std::int32_t record : met) {
         if (level.word(record)[0] != top) {
             continue;
@@ -112,14 +128,8 @@ ChainStatus RootInvariantReading::topPart(std::int32_t into, int k,
         if (status != ChainStatus::Ok) {
             return status;
         }
-        for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-            if (cycle_.row(r)[0] == top) {
-                copyMonomial(moved, cycle_.row(r), k + 1);
-                moved[0] = 0;
-                if (!part_.toggle(moved)) {
-                    return ChainStatus::TermSetFull;
-                }
-            }
+        if (!addTopWords(k, top)) {
+            return ChainStatus::TermSetFull;
         }
     }
     return ChainStatus::Ok;
@@ -188,7 +198,6 @@ ChainStatus RootInvariantReading::indeterminacy(std::int32_t into, int k, Entry 
     const CurtisTable& table = projective_.table();
     const LevelRecords& level = table.kept(into, k);
     Entry tag[maxMonomialLength];
-    Entry moved[maxMonomialLength];
     for (const std::int32_t record : k >= 1 ? level.increasing() : std::vector<std::int32_t>{}) {
         const Entry* word = level.word(record);
         if (word[0] != top || table.record(into, k, word, tag) != Hit || tag[0] <= top) {
@@ -200,14 +209,8 @@ ChainStatus RootInvariantReading::indeterminacy(std::int32_t into, int k, Entry 
             return status;
         }
         part_.clear(k + 1);
-        for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-            if (cycle_.row(r)[0] == top) {
-                copyMonomial(moved, cycle_.row(r), k + 1);
-                moved[0] = 0;
-                if (!part_.toggle(moved)) {
-                    return ChainStatus::TermSetFull;
-                }
-            }
+        if (!addTopWords(k, top)) {
+            return ChainStatus::TermSetFull;
         }
         std::vector<std::int32_t> element;
         status = classOf(projective_.sphere(), at, k, part_, element);
