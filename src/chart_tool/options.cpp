@@ -367,8 +367,8 @@ std::vector<OptionRow> readingRows() {
 // The maps whose images the chart reads off its classes.
 std::vector<OptionRow> mapRows() {
     return {
-        optionRow("--map", "SPEC",
-                  "the image of every class under a map, SPEC one of\n"
+        optionRow("--map", "MAP",
+                  "the image of every class under a map, MAP one of\n"
                   "include:C (P_A^B -> P_A^C, C a cell or inf), pinch:B\n"
                   "(P_A^C -> P_(B+1)^C), boundary:A (P_(B+1)^C -> P_A^B: stem - 1,\n"
                   "filtration + 1), and with --unstable N: E (S^N -> S^(N+1)),\n"

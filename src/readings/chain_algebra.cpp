@@ -27,6 +27,11 @@ bool ChainAlgebra::sphereFinal(std::int32_t t, int k) const {
     return levelFinal(computation_.sphere(), t, k);
 }
 
+bool ChainAlgebra::spaceReadable(std::int32_t t, std::int32_t into, int k) const {
+    return computation_.computed(t) && computation_.computed(into) &&
+           k < computation_.finalLevels(into);
+}
+
 Chain ChainAlgebra::chainOf(const TermSet& set, std::int32_t t, int k) {
     Chain chain;
     chain.t = t;

@@ -93,6 +93,10 @@ public:
     static bool levelFinal(const CurtisTable& table, std::int32_t t, int k);
     // The same of the sphere's table.
     bool sphereFinal(std::int32_t t, int k) const;
+    // Whether the space's degree t is computed and its degree `into`
+    // computed with level k final: a reading from the one into the other
+    // (a product by h_i) is defined.
+    bool spaceReadable(std::int32_t t, std::int32_t into, int k) const;
 
     // The cycle of the survivor `word` of level k of degree t of table.
     ChainResult<Chain> cycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word);

@@ -3,14 +3,11 @@
 namespace curtis {
 
 ChainResult<ClassTerms> Products::product(std::int32_t t, int k, const Entry* word, int i) {
-    const Computation& computation = algebra_.computation();
     const std::int32_t shift = std::int32_t{1} << i;
-    // Level k + 1 of the target degree must hold final states.
-    if (!computation.computed(t) || !computation.computed(t + shift) ||
-        k + 1 >= computation.finalLevels(t + shift)) {
+    if (!algebra_.spaceReadable(t, t + shift, k + 1)) {
         return ChainResult<ClassTerms>::none();
     }
-    const CurtisTable& table = computation.table();
+    const CurtisTable& table = algebra_.computation().table();
     const ChainResult<Chain> x = algebra_.cycle(table, t, k, word);
     if (!x) {
         return ChainResult<ClassTerms>::from(x);
@@ -36,18 +33,16 @@ ChainResult<Done> Products::keepCycleOf(const SphereSurvivor& y) {
 
 ChainResult<ClassTerms> Products::productBy(std::int32_t t, int k, const Entry* word,
                                             const SphereSurvivor& y) {
-    const Computation& computation = algebra_.computation();
     const std::int32_t target = t + y.t - 1;
     const int level = k + y.k;
-    if (!computation.computed(t) || !computation.computed(target) ||
-        level >= computation.finalLevels(target)) {
+    if (!algebra_.spaceReadable(t, target, level)) {
         return ChainResult<ClassTerms>::none();
     }
     const ChainResult<Done> kept = keepCycleOf(y);
     if (!kept) {
         return ChainResult<ClassTerms>::from(kept);
     }
-    const CurtisTable& table = computation.table();
+    const CurtisTable& table = algebra_.computation().table();
     const ChainResult<Chain> x = algebra_.cycle(table, t, k, word);
     if (!x) {
         return ChainResult<ClassTerms>::from(x);

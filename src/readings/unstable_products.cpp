@@ -4,13 +4,11 @@ namespace curtis {
 
 ChainResult<ClassTerms> UnstableProducts::product(std::int32_t t, int k, const Entry* word,
                                                   const Entry* killer, int i) {
-    const Computation& computation = algebra_.computation();
     const std::int32_t shift = std::int32_t{1} << i;
-    if (!computation.computed(t) || !computation.computed(t + shift) ||
-        k + 1 >= computation.finalLevels(t + shift)) {
+    if (!algebra_.spaceReadable(t, t + shift, k + 1)) {
         return ChainResult<ClassTerms>::none();
     }
-    const CurtisTable& table = computation.table();
+    const CurtisTable& table = algebra_.computation().table();
     const ChainResult<Chain> x = killer != nullptr
                                      ? algebra_.claimingBoundary(table, t, k, killer, word)
                                      : algebra_.cycle(table, t, k, word);
