@@ -396,10 +396,10 @@ ChainStatus addPeriodicity(PrintedChart& chart, SphereNames& names,
 } // namespace
 
 ChainStatus addNames(PrintedChart& chart, const Computation& computation,
-                     const OnReadingProgress& progress, std::vector<std::string>& warnings,
-                     std::string& refusal) {
+                     std::vector<Computation*> beyond, const OnReadingProgress& progress,
+                     std::vector<std::string>& warnings, std::string& refusal) {
     ChainAlgebra algebra(computation);
-    SphereNames names(algebra);
+    SphereNames names(algebra, std::move(beyond));
     const ChainResult<Done> computed =
         names.compute(computation.sphere().degrees(), progress, warnings, refusal);
     if (!computed) {

@@ -303,8 +303,7 @@ const ChartSurvivors& SphereNames::order(std::int32_t t, int k) {
     auto found = orders_.find({t, k});
     if (found == orders_.end()) {
         found = orders_
-                    .emplace(std::make_pair(t, k),
-                             ChartSurvivors(algebra_.computation().sphere().kept(t, k)))
+                    .emplace(std::make_pair(t, k), ChartSurvivors(tableOf(t, k)->kept(t, k)))
                     .first;
     }
     return found->second;
@@ -320,13 +319,14 @@ ChainResult<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j
     if (const auto found = memo_.find(key); found != memo_.end()) {
         return found->second;
     }
-    const SphereTable& sphere = algebra_.computation().sphere();
-    const ChainResult<Chain> x = algebra_.cycle(sphere, t, k, {order(t, k).record(j)});
+    const ChainResult<Chain> x = algebra_.cycle(*tableOf(t, k), t, k, {order(t, k).record(j)});
     if (!x) {
         return ChainResult<ClassBits>::from(x);
     }
     const Chain& y = generatorCycles_[g];
-    const ClassLevel into(sphere, x->t + y.t - 1, x->k + y.k);
+    const CurtisTable* table = tableOf(x->t + y.t - 1, x->k + y.k);
+    CURTIS_INVARIANT(table != nullptr, "a product is read in a level final");
+    const ClassLevel into(*table, x->t + y.t - 1, x->k + y.k);
     const ChainResult<ClassTerms> terms = algebra_.classOfProduct(*x, y, into);
     if (!terms) {
         return ChainResult<ClassBits>::from(terms);
@@ -363,8 +363,39 @@ ChainResult<SphereValue> SphereNames::classOf(const Chain& cycle) {
 
 ChainResult<SphereValue> SphereNames::times(const SphereValue& x, std::size_t g) {
     const SphereGenerator& by = generators_[g];
+    if (!algebra_.sphereFinal(x.t, x.k) ||
+        !algebra_.sphereFinal(x.t + degreeOf(by.stem, by.filtration) - 1, x.k + by.filtration)) {
+        return ChainResult<SphereValue>::none();
+    }
+    return multiply(x, g);
+}
+
+const CurtisTable* SphereNames::tableOf(std::int32_t t, int k) const {
+    if (algebra_.sphereFinal(t, k)) {
+        return &algebra_.computation().sphere();
+    }
+    for (const Computation* wider : beyond_) {
+        if (ChainAlgebra::levelFinal(wider->sphere(), t, k)) {
+            return &wider->sphere();
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::size_t> SphereNames::beyondHolding(std::int32_t t, int k) const {
+    for (std::size_t b = 0; b < beyond_.size(); ++b) {
+        if (t <= maxTotalDegree && k < beyond_[b]->sphere().band().finalLevels(t) &&
+            stemOf(t, k) <= LiteratureChart::lastStem) {
+            return b;
+        }
+    }
+    return std::nullopt;
+}
+
+ChainResult<SphereValue> SphereNames::multiply(const SphereValue& x, std::size_t g) {
+    const SphereGenerator& by = generators_[g];
     SphereValue product{x.t + degreeOf(by.stem, by.filtration) - 1, x.k + by.filtration, 0};
-    if (!algebra_.sphereFinal(x.t, x.k) || !algebra_.sphereFinal(product.t, product.k)) {
+    if (!readable(x.t, x.k) || !readable(product.t, product.k)) {
         return ChainResult<SphereValue>::none();
     }
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
@@ -411,7 +442,7 @@ ChainResult<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_
         ChainResult<SphereValue> value =
             SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
         for (std::size_t f = 1; f < places.size() && value; ++f) {
-            value = times(*value, places[f]);
+            value = multiply(*value, places[f]);
         }
         if (!value) {
             return ChainResult<ClassBits>::from(value);
@@ -478,7 +509,76 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
                                        const std::vector<std::optional<ClassBits>>& values,
                                        const std::vector<std::size_t>& unknown,
                                        std::vector<Equation>& equations,
-                                       std::vector<Equation>& further) {
+                                       std::vector<Equation>& further,
+                                       std::vector<std::string>& warnings) {
+    ChainStatus status = allLines(t, k, classes, values, unknown, equations, further);
+    while (status == ChainStatus::Ok &&
+           extendBeyond(reachBeyond(t, k, unknown.size(), order(t, k).size(), equations, further),
+                        warnings)) {
+        equations.clear();
+        further.clear();
+        status = allLines(t, k, classes, values, unknown, equations, further);
+    }
+    return status;
+}
+
+std::optional<std::pair<std::size_t, std::int32_t>>
+SphereNames::reachBeyond(std::int32_t t, int k, std::size_t m, std::size_t n,
+                         const std::vector<Equation>& equations,
+                         const std::vector<Equation>& further) const {
+    if (beyond_.empty()) {
+        return std::nullopt;
+    }
+    std::vector<Equation> direct = equations;
+    std::vector<std::string> unused;
+    const Solutions found = solveLines(direct, further, m, n, "", unused);
+    bool open = false;
+    for (const std::vector<ClassBits>& x : found.homogeneous) {
+        open = open || std::any_of(x.begin(), x.end(), [](ClassBits b) { return b != 0; });
+    }
+    std::optional<std::pair<std::size_t, std::int32_t>> reach;
+    const auto reaches = [&](std::int32_t into, int level) {
+        const std::optional<std::size_t> b = readable(into, level) ? std::nullopt
+                                                                   : beyondHolding(into, level);
+        if (b && (!reach || *b < reach->first)) {
+            reach = std::make_pair(*b, into);
+        } else if (b && *b == reach->first) {
+            reach->second = std::max(reach->second, into);
+        }
+    };
+    for (int i = 0; open && i < 3; ++i) {
+        const std::int32_t into = t + (std::int32_t{1} << i);
+        reaches(into, k + 1);
+        for (int j = 0; j < 3; ++j) {
+            reaches(into + (std::int32_t{1} << j), k + 2);
+        }
+    }
+    return reach;
+}
+
+bool SphereNames::extendBeyond(const std::optional<std::pair<std::size_t, std::int32_t>>& reach,
+                               std::vector<std::string>& warnings) {
+    if (!reach || reach->second <= beyondThrough_[reach->first]) {
+        return false;
+    }
+    const ComputationResult result = beyond_[reach->first]->extendSphere(reach->second);
+    if (result.outcome != Outcome::Finished) {
+        warnings.push_back("the sphere's levels above the chart could not be computed to degree " +
+                           std::to_string(reach->second) +
+                           "; the generators there are chosen without the lines into them");
+        beyond_.clear();
+        beyondThrough_.clear();
+        return false;
+    }
+    beyondThrough_[reach->first] = reach->second;
+    return true;
+}
+
+ChainStatus SphereNames::allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                  const std::vector<std::optional<ClassBits>>& values,
+                                  const std::vector<std::size_t>& unknown,
+                                  std::vector<Equation>& equations,
+                                  std::vector<Equation>& further) {
     ChainStatus status = linesInto(t, k, classes, values, unknown, equations);
     if (status == ChainStatus::Ok) {
         status = linesOutOf(t, k, classes, unknown, equations, further);
@@ -505,7 +605,7 @@ ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit)
                 continue;
             }
             const ChainResult<SphereValue> product =
-                times({degreeOf(from, k - 1), k - 1, known->second}, *h);
+                multiply({degreeOf(from, k - 1), k - 1, known->second}, *h);
             if (product.failed()) {
                 return product.status();
             }
@@ -596,7 +696,7 @@ ChainStatus SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std
         for (int i = 0; i < 3; ++i) {
             const std::optional<std::size_t> h = generator(factorName(i));
             const std::int32_t into = t + (std::int32_t{1} << i);
-            if (!h || !algebra_.sphereFinal(into, k + 1)) {
+            if (!h || !readable(into, k + 1)) {
                 continue;
             }
             const std::vector<std::size_t> targets = lineTargets(chart, {classes[unknown[u]]}, i);
@@ -635,7 +735,7 @@ ChainStatus SphereNames::linesTwoOn(std::size_t u, std::size_t m,
     for (int j = 0; j < 3; ++j) {
         const std::optional<std::size_t> h = generator(factorName(j));
         const std::int32_t into = t + (std::int32_t{1} << j);
-        if (!h || !algebra_.sphereFinal(into, k + 1)) {
+        if (!h || !readable(into, k + 1)) {
             continue;
         }
         const ChainResult<ClassBits> value =
@@ -648,7 +748,7 @@ ChainStatus SphereNames::linesTwoOn(std::size_t u, std::size_t m,
         }
         std::vector<ClassBits> twice;
         for (const ClassBits column : columns) {
-            const ChainResult<SphereValue> product = times({t, k, column}, *h);
+            const ChainResult<SphereValue> product = multiply({t, k, column}, *h);
             if (!product) {
                 return product.failed() ? product.status() : ChainStatus::Contradiction;
             }
@@ -671,7 +771,7 @@ ChainStatus SphereNames::linesIntoProducts(std::int32_t t, int k,
             const std::int32_t into = t + (std::int32_t{1} << i);
             const std::optional<std::size_t> x =
                 productClass(chart, factorName(i), key, into, k + 1);
-            if (!h || !x || !algebra_.sphereFinal(into, k + 1)) {
+            if (!h || !x || !readable(into, k + 1)) {
                 continue;
             }
             const ChainResult<std::vector<ClassBits>> columns = productColumns(t, k, *h);
@@ -761,7 +861,8 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
     }
     std::vector<Equation> equations;
     std::vector<Equation> further;
-    if (const ChainStatus lines = lineEquations(t, k, classes, values, unknown, equations, further);
+    if (const ChainStatus lines =
+            lineEquations(t, k, classes, values, unknown, equations, further, warnings);
         lines != ChainStatus::Ok) {
         return lines;
     }

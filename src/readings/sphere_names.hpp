@@ -62,9 +62,18 @@ struct NamedClass {
 // stems, or where it and the computation disagree) complete the basis as
 // generators named by their place, x<stem>_<filtration>. Each class is
 // named by the sum of basis elements it is, in the literature's order.
+//
+// A name does not depend on the range read. The lines out of a generator
+// land one and two filtrations above it, so a band's top filtrations have
+// them only from wider bands: `beyond`, the sphere's tables in bands one and
+// two filtrations wider than the algebra's, each made final only through the
+// degrees those lines reach where the levels below leave a generator open.
+// Those levels serve the lines alone: only the algebra's levels are named,
+// multiplied into or read back (times, sq0, parse, has).
 class SphereNames {
 public:
-    explicit SphereNames(ChainAlgebra& algebra) : algebra_(algebra) {}
+    explicit SphereNames(ChainAlgebra& algebra, std::vector<Computation*> beyond = {})
+        : algebra_(algebra), beyond_(std::move(beyond)), beyondThrough_(beyond_.size(), 0) {}
 
     // Reads every bidegree of the sphere's final levels of total degree up
     // to lastT. Each disagreement between the computation and the
@@ -145,11 +154,31 @@ private:
                            std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
     // The equations the literature's lines give on the unknown generators:
     // the lines into the bidegree and out of each generator, and apart, in
-    // `further`, the lines two steps on and those into its products.
+    // `further`, the lines two steps on and those into its products. Where
+    // those leave a generator open and lines of it land past the levels
+    // read, the levels beyond are made final that far and the equations
+    // read again.
     ChainStatus lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                               const std::vector<std::optional<ClassBits>>& values,
                               const std::vector<std::size_t>& unknown,
-                              std::vector<Equation>& equations, std::vector<Equation>& further);
+                              std::vector<Equation>& equations, std::vector<Equation>& further,
+                              std::vector<std::string>& warnings);
+    ChainStatus allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                         const std::vector<std::optional<ClassBits>>& values,
+                         const std::vector<std::size_t>& unknown,
+                         std::vector<Equation>& equations, std::vector<Equation>& further);
+    // Where the equations leave a generator of (t, k) open: the narrowest
+    // of the tables beyond that holds a level, not yet final, that a line
+    // out of it or two steps on reaches, and the highest degree of those
+    // levels it holds; nothing for none.
+    std::optional<std::pair<std::size_t, std::int32_t>>
+    reachBeyond(std::int32_t t, int k, std::size_t m, std::size_t n,
+                const std::vector<Equation>& equations,
+                const std::vector<Equation>& further) const;
+    // Makes table b beyond final through a degree; false where nothing new is
+    // (a failure, said once in `warnings`, ends the tables beyond).
+    bool extendBeyond(const std::optional<std::pair<std::size_t, std::int32_t>>& reach,
+                      std::vector<std::string>& warnings);
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
@@ -226,8 +255,20 @@ private:
     // The survivors' records of a final level, in the chart's order.
     const ChartSurvivors& order(std::int32_t t, int k);
     const Level* level(std::int32_t t, int k) const;
+    // The table whose level k of degree t the lines read: the algebra's
+    // sphere where that level is final there, else the levels beyond where
+    // final; null for neither.
+    const CurtisTable* tableOf(std::int32_t t, int k) const;
+    bool readable(std::int32_t t, int k) const { return tableOf(t, k) != nullptr; }
+    // The narrowest table beyond that holds level k of degree t once made
+    // final that far, where the literature has lines; none for none.
+    std::optional<std::size_t> beyondHolding(std::int32_t t, int k) const;
+    // The product of a class by generator g, in the levels the lines read.
+    ChainResult<SphereValue> multiply(const SphereValue& x, std::size_t g);
 
     ChainAlgebra& algebra_;
+    std::vector<Computation*> beyond_;
+    std::vector<std::int32_t> beyondThrough_; // the degrees made final, of each
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;
