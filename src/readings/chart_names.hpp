@@ -22,8 +22,7 @@ namespace curtis {
 // make final as far as the lines of the band's top generators reach (see
 // SphereNames).
 ChainStatus addNames(PrintedChart& chart, const Computation& computation,
-                     std::vector<Computation*> beyond,
-                     const OnReadingProgress& progress, std::vector<std::string>& warnings,
-                     std::string& refusal);
+                     std::vector<Computation*> beyond, const OnReadingProgress& progress,
+                     std::vector<std::string>& warnings, std::string& refusal);
 
 } // namespace curtis

@@ -302,9 +302,8 @@ const std::vector<NamedClass>* SphereNames::basis(std::int32_t t, int k) const {
 const ChartSurvivors& SphereNames::order(std::int32_t t, int k) {
     auto found = orders_.find({t, k});
     if (found == orders_.end()) {
-        found = orders_
-                    .emplace(std::make_pair(t, k), ChartSurvivors(tableOf(t, k)->kept(t, k)))
-                    .first;
+        found =
+            orders_.emplace(std::make_pair(t, k), ChartSurvivors(tableOf(t, k)->kept(t, k))).first;
     }
     return found->second;
 }
@@ -538,8 +537,8 @@ SphereNames::reachBeyond(std::int32_t t, int k, std::size_t m, std::size_t n,
     }
     std::optional<std::pair<std::size_t, std::int32_t>> reach;
     const auto reaches = [&](std::int32_t into, int level) {
-        const std::optional<std::size_t> b = readable(into, level) ? std::nullopt
-                                                                   : beyondHolding(into, level);
+        const std::optional<std::size_t> b =
+            readable(into, level) ? std::nullopt : beyondHolding(into, level);
         if (b && (!reach || *b < reach->first)) {
             reach = std::make_pair(*b, into);
         } else if (b && *b == reach->first) {

@@ -165,16 +165,15 @@ private:
                               std::vector<std::string>& warnings);
     ChainStatus allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                          const std::vector<std::optional<ClassBits>>& values,
-                         const std::vector<std::size_t>& unknown,
-                         std::vector<Equation>& equations, std::vector<Equation>& further);
+                         const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
+                         std::vector<Equation>& further);
     // Where the equations leave a generator of (t, k) open: the narrowest
     // of the tables beyond that holds a level, not yet final, that a line
     // out of it or two steps on reaches, and the highest degree of those
     // levels it holds; nothing for none.
     std::optional<std::pair<std::size_t, std::int32_t>>
     reachBeyond(std::int32_t t, int k, std::size_t m, std::size_t n,
-                const std::vector<Equation>& equations,
-                const std::vector<Equation>& further) const;
+                const std::vector<Equation>& equations, const std::vector<Equation>& further) const;
     // Makes table b beyond final through a degree; false where nothing new is
     // (a failure, said once in `warnings`, ends the tables beyond).
     bool extendBeyond(const std::optional<std::pair<std::size_t, std::int32_t>>& reach,

@@ -24,8 +24,8 @@ namespace {
 class NamedSphere {
 public:
     explicit NamedSphere(int last, std::optional<int> band = std::nullopt, bool beyond = false)
-        : tables_(last, 0, 0, band), beyond_(wider(band, beyond)),
-          algebra_(tables_.computation()), names_(algebra_, pointers(beyond_)) {
+        : tables_(last, 0, 0, band), beyond_(wider(band, beyond)), algebra_(tables_.computation()),
+          names_(algebra_, pointers(beyond_)) {
         std::string why;
         EXPECT_TRUE(names_.compute(last, {}, warnings_, why)) << why;
     }
