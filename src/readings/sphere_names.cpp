@@ -4,6 +4,7 @@
 
 #include "algebra/f2_echelon.hpp"
 #include "chart/space.hpp"
+#include "chart/vanishing_line.hpp"
 
 #include <algorithm>
 #include <array>
@@ -383,8 +384,11 @@ const CurtisTable* SphereNames::tableOf(std::int32_t t, int k) const {
 
 std::optional<std::size_t> SphereNames::beyondHolding(std::int32_t t, int k) const {
     for (std::size_t b = 0; b < beyond_.size(); ++b) {
+        // Past the vanishing line the sphere has no classes: a line there
+        // holds for any class.
+        const int stem = stemOf(t, k);
         if (t <= maxTotalDegree && k < beyond_[b]->sphere().band().finalLevels(t) &&
-            stemOf(t, k) <= LiteratureChart::lastStem) {
+            stem <= LiteratureChart::lastStem && (stem == 0 || k <= vanishingFiltration(stem))) {
             return b;
         }
     }

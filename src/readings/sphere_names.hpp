@@ -260,7 +260,8 @@ private:
     const CurtisTable* tableOf(std::int32_t t, int k) const;
     bool readable(std::int32_t t, int k) const { return tableOf(t, k) != nullptr; }
     // The narrowest table beyond that holds level k of degree t once made
-    // final that far, where the literature has lines; none for none.
+    // final that far, where the literature has lines and the sphere may
+    // have classes; none for none.
     std::optional<std::size_t> beyondHolding(std::int32_t t, int k) const;
     // The product of a class by generator g, in the levels the lines read.
     ChainResult<SphereValue> multiply(const SphereValue& x, std::size_t g);
