@@ -66,9 +66,9 @@ private:
     // of the survivor `word` (level k of degree t of the sphere).
     ChainResult<ClassTerms> productClass(std::int32_t t, int k, const Entry* word,
                                          std::int32_t into);
-    // The class of the sphere (level k of degree at) of the words on the
-    // cell `top` of the chain x of P_{-N}: a cycle of the sphere where x's
-    // words above `top` are a cycle of the cells above it.
+    // The class of the sphere (level x.k of degree at) of the words on the
+    // cell `top` of x, a cycle of P_{-N} whose leading term lies there: every
+    // word lies at or below it, so those words are a cycle of the sphere.
     ChainResult<ClassTerms> topClass(const Chain& x, Entry top, std::int32_t at);
     // A basis of the classes of the sphere (level k of degree at) that the
     // cells above `top` kill on it: the words of `top` in level k of degree
@@ -92,12 +92,12 @@ ChainResult<ClassTerms> RootInvariantReading::productClass(std::int32_t t, int k
         return ChainResult<ClassTerms>::from(cycle);
     }
     // e(-1) A: each word moved from the sphere's cell 0 to the cell -1.
-    const Entry bottom = static_cast<Entry>(cells_ - 1);
+    const Entry minusOne = static_cast<Entry>(cells_ - 1);
     return algebra_.classOfImage(
         *cycle,
-        [k, bottom](const Entry* row, Entry* moved) -> std::optional<PairRange> {
+        [k, minusOne](const Entry* row, Entry* moved) -> std::optional<PairRange> {
             copyMonomial(moved, row, k + 1);
-            moved[0] = bottom;
+            moved[0] = minusOne;
             return noPair;
         },
         ClassLevel(projective_.table(), into, k));
