@@ -270,11 +270,9 @@ def main():
             subprocess.run([program, "--sphere", "--max-degree", "16", "--ehp", "--root-invariant",
                             "9", "--format", "html", "--output", sphere], check=True)
             driver.get("file://" + sphere)
-            # h0's root invariant: h1 on the cell -2; h1 (k = 3) and h2 (k = 5)
-            # likewise.
+            # R(h0) = h1, R(h1) = h2 and R(h2) = h3, on the cells -2, -3 and -5.
             for t, wanted in ((2, "-2 1"), (3, "-3 3"), (5, "-5 7")):
-                dot = driver.find_element(
-                    By.CSS_SELECTOR, 'circle.survivor[data-t="%d"][data-s="2"][data-j="0"]' % t)
+                dot = driver.find_element(By.CSS_SELECTOR, 'circle[data-t="%d"][data-s="2"]' % t)
                 ActionChains(driver).move_to_element(dot).perform()
                 panel = driver.find_element(By.ID, "panel").text
                 check("root invariant\n" + wanted in panel,
