@@ -1,8 +1,7 @@
-// The class of a cycle read in one pass, through the coordinates of its
-// words, against the whole reduction by leading terms, which keeps every
-// word: on survivors' cycles plus boundaries, and on the products by h0 to
-// h3, in every level of the sphere and of RP^∞; and on sums of the cycles of
-// the classes of S^N, in Λ(N).
+// The class of a cycle read with the early stop against the whole reduction
+// by leading terms, which keeps every word: on survivors' cycles plus
+// boundaries, and on the products by h0 to h3, in every level of the sphere
+// and of RP^∞; and on sums of the cycles of the classes of S^N, in Λ(N).
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
 #include "chart/birth_sphere.hpp"
