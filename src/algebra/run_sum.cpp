@@ -36,8 +36,10 @@ void RunSum::clear(int rowLength) {
 }
 
 bool RunSum::toggle(const Entry* term) {
-    if (pending_.size() == 0 && (!pending_.allocate(bytesOf(pendingTerms, maxMonomialLength)) ||
-                                 !run_.allocate(bytesOf(pendingTerms, maxMonomialLength)))) {
+    // Both buffers are obtained on the first toggle, or again after a
+    // failure.
+    if (run_.size() == 0 && (!pending_.allocate(bytesOf(pendingTerms, maxMonomialLength)) ||
+                             !run_.allocate(bytesOf(pendingTerms, maxMonomialLength)))) {
         return false;
     }
     copyMonomial(pending_.data() + bytesOf(pendingCount_, length_), term, length_);
