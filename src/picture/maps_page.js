@@ -6,6 +6,10 @@
 (function () {
   'use strict';
   const data = JSON.parse(document.getElementById('chart-data').textContent);
+  const levels = new Map();
+  for (const degree of data.degrees) {
+    for (const level of degree.levels) levels.set(degree.t + ':' + level.s, level);
+  }
   function text(word) { return word.join(' '); }
   // The sum mod 2 of the images of the classes js; null if one is.
   function image(level, map, js) {
@@ -20,9 +24,13 @@
   }
   const panel = curtisPanel;
   curtisPanel = function (element, heading, rows) {
-    const found = curtisPanelClasses(rows);
-    const level = found.level;
-    const js = found.js;
+    const row = function (name) { return rows.find(function (r) { return r[0] === name; }); };
+    const at = row("the program's t, s");
+    const words = row('monomial') || row('monomials');
+    const level = at && levels.get(at[1].replace(', ', ':'));
+    const js = level && words ? words[1].split(' + ').map(function (w) {
+      return level.survivors.findIndex(function (s) { return text(s) === w; });
+    }) : [];
     for (const map of js.length > 0 && js.indexOf(-1) < 0 ? data.maps : []) {
       rows.push([map, image(level, map, js)]);
       const names = level[map + '_names'];

@@ -168,29 +168,3 @@ function curtisPanel(panel, heading, rows) {
   }
   panel.replaceChildren(h2, list);
 }
-
-// The level of the chart's data a panel's rows point at ("the program's
-// t, s"), and the survivors its monomials are, by index (-1 for one that is
-// none): a sum of survivors gives several. The level is null where the rows
-// point at none.
-function curtisPanelClasses(rows) {
-  'use strict';
-  if (!curtisPanelClasses.levels) {
-    const data = JSON.parse(document.getElementById('chart-data').textContent);
-    curtisPanelClasses.levels = new Map();
-    for (const degree of data.degrees) {
-      for (const level of degree.levels) curtisPanelClasses.levels.set(degree.t + ':' + level.s, level);
-    }
-  }
-  const row = function (name) { return rows.find(function (r) { return r[0] === name; }); };
-  const at = row("the program's t, s");
-  const words = row('monomial') || row('monomials');
-  const level = at ? curtisPanelClasses.levels.get(at[1].replace(', ', ':')) : undefined;
-  if (!level || !words) return { level: null, js: [] };
-  return {
-    level: level,
-    js: words[1].split(' + ').map(function (w) {
-      return level.survivors.findIndex(function (s) { return s.join(' ') === w; });
-    })
-  };
-}

@@ -7,6 +7,10 @@
 (function () {
   'use strict';
   const data = JSON.parse(document.getElementById('chart-data').textContent);
+  const levels = new Map();
+  for (const degree of data.degrees) {
+    for (const level of degree.levels) levels.set(degree.t + ':' + level.s, level);
+  }
   function text(word) { return word.join(' '); }
   function onCell(k, words) {
     return words.map(function (w) { return text([-k].concat(w.slice(1))); }).join(' + ');
@@ -27,9 +31,13 @@
   }
   const panel = curtisPanel;
   curtisPanel = function (element, heading, rows) {
-    const found = curtisPanelClasses(rows);
-    const level = found.level;
-    const js = level && level.root_invariant ? found.js : [];
+    const row = function (name) { return rows.find(function (r) { return r[0] === name; }); };
+    const at = row("the program's t, s");
+    const words = row('monomial') || row('monomials');
+    const level = at && levels.get(at[1].replace(', ', ':'));
+    const js = level && level.root_invariant && words ? words[1].split(' + ').map(function (w) {
+      return level.survivors.findIndex(function (s) { return text(s) === w; });
+    }) : [];
     if (js.length === 1 && js[0] >= 0) {
       rows.push.apply(rows, rowsOf(level.root_invariant[js[0]]));
     } else if (js.length > 1) {
