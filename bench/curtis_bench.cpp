@@ -2,6 +2,7 @@
 // lookup of a record, and the tables of whole degrees.
 #include "algebra/boundary.hpp"
 #include "algebra/reduction.hpp"
+#include "algebra/run_sum.hpp"
 #include "algebra/term_set.hpp"
 #include "oracle/basis.hpp"
 #include "table/computation.hpp"
@@ -9,7 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace curtis {
@@ -78,6 +81,101 @@ void BM_ToggleHashed(benchmark::State& state) {
     state.SetItemsProcessed(2 * state.iterations());
 }
 BENCHMARK(BM_ToggleHashed)->Arg(8)->Arg(64)->Arg(512)->Arg(4096);
+
+// Chain-like rounds, as an elimination's long chains make them: a sum of
+// `range(0)` random terms of 16 entries, then as many rounds, each reading
+// the greatest term, toggling it out and toggling in 9 terms that share its
+// first 5 to 9 entries, all but about one in 37 below it. The same rounds run
+// against the indexed set and the sum kept in sorted runs.
+struct ChainRounds {
+    static constexpr int length = 16;
+    std::mt19937 random{11};
+    std::array<Entry, length> term{};
+
+    void randomTerm() {
+        for (Entry& e : term) {
+            e = static_cast<Entry>(random() % 40);
+        }
+    }
+    // A term sharing the first entries of greatest, above it or below.
+    void termNear(const Entry* greatest) {
+        std::copy(greatest, greatest + length, term.begin());
+        const std::size_t shared = 5 + random() % 5;
+        const bool above = random() % 37 == 0;
+        const unsigned at = greatest[shared];
+        term[shared] = static_cast<Entry>(above ? at + 1 + random() % 3 : random() % (at + 1));
+        for (std::size_t e = shared + 1; e < length; ++e) {
+            term[e] = static_cast<Entry>(random() % 40);
+        }
+    }
+    template <typename Toggle, typename Leading>
+    std::int64_t run(int terms, Toggle&& toggle, Leading&& leading) {
+        std::int64_t toggles = terms;
+        for (int i = 0; i < terms; ++i) {
+            randomTerm();
+            toggle(term.data());
+        }
+        for (int round = 0; round < terms; ++round) {
+            const Entry* greatest = leading();
+            if (greatest == nullptr) {
+                break;
+            }
+            std::array<Entry, length> lead{};
+            std::copy(greatest, greatest + length, lead.begin());
+            toggle(lead.data());
+            for (int i = 0; i < 9; ++i) {
+                termNear(lead.data());
+                toggle(term.data());
+            }
+            toggles += 10;
+        }
+        return toggles;
+    }
+};
+
+void BM_ChainRoundsTermSet(benchmark::State& state) {
+    TermSet set;
+    if (!set.allocate(TermSet::maxRowLimit, ChainRounds::length)) {
+        std::abort();
+    }
+    std::int64_t toggles = 0;
+    for (auto _ : state) {
+        set.clear(ChainRounds::length);
+        ChainRounds rounds;
+        toggles += rounds.run(
+            static_cast<int>(state.range(0)),
+            [&](const Entry* term) {
+                set.toggleHashed(term, monomialHash(term, ChainRounds::length));
+            },
+            [&]() { return set.rowCount() == 0 ? nullptr : set.row(set.greatestRow()); });
+    }
+    state.SetItemsProcessed(toggles);
+    state.counters["bytes"] = static_cast<double>(set.bytes());
+}
+BENCHMARK(BM_ChainRoundsTermSet)
+    ->Arg(1 << 12)
+    ->Arg(1 << 15)
+    ->Arg(1 << 18)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ChainRoundsRunSum(benchmark::State& state) {
+    RunSum sum;
+    std::int64_t toggles = 0;
+    for (auto _ : state) {
+        sum.clear(ChainRounds::length);
+        ChainRounds rounds;
+        toggles += rounds.run(
+            static_cast<int>(state.range(0)), [&](const Entry* term) { sum.toggle(term); },
+            [&]() { return sum.leading().term; });
+    }
+    state.SetItemsProcessed(toggles);
+    state.counters["bytes"] = static_cast<double>(sum.bytes());
+}
+BENCHMARK(BM_ChainRoundsRunSum)
+    ->Arg(1 << 12)
+    ->Arg(1 << 15)
+    ->Arg(1 << 18)
+    ->Unit(benchmark::kMillisecond);
 
 // The boundary of every generator of level k of t = 30 in turn, each into an
 // empty set, and reduced to admissible form if asked.

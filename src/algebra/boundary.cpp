@@ -9,8 +9,8 @@ namespace {
 // Hands every term of the boundary of x that splits an entry at positions
 // first .. last to add(term, hash, pairs), in the set's work row, until add
 // returns false.
-template <typename Add>
-bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, TermSet& set, int first, int last,
+template <typename Set, typename Add>
+bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int first, int last,
                          Add&& add) {
     Entry* scratch = set.scratch();
     // A term of position p is x[0 .. p-1], the pair, then x[p+1 .. k] one place
@@ -94,6 +94,20 @@ bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set
     return forEachBoundaryTerm(x, k, w, set, 1, 1,
                                [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
                                    return toggleReduced(set, term, hash, pairs);
+                               });
+}
+
+bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, RunSum& sum) {
+    return forEachBoundaryTerm(x, k, w, sum, 0, k,
+                               [&sum](const Entry* term, std::uint32_t hash, PairRange pairs) {
+                                   return toggleReduced(sum, term, hash, pairs);
+                               });
+}
+
+bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, RunSum& sum) {
+    return forEachBoundaryTerm(x, k, w, sum, 1, 1,
+                               [&sum](const Entry* term, std::uint32_t hash, PairRange pairs) {
+                                   return toggleReduced(sum, term, hash, pairs);
                                });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "algebra/run_sum.hpp"
 #include "algebra/term_set.hpp"
 
 #include <cstdint>
@@ -30,5 +31,10 @@ bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, TermSet& 
 // The terms of appendReducedBoundary that split the first lambda index x[1]
 // (k >= 1) alone: for x = λ_n λ_J, the reduced form of d(λ_n) λ_J.
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set);
+
+// appendReducedBoundary and appendReducedFirstSplit into a sum kept in
+// sorted runs.
+bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, RunSum& sum);
+bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, RunSum& sum);
 
 } // namespace curtis

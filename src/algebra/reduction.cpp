@@ -100,15 +100,26 @@ bool reduceToAdmissible(TermSet& set) {
     }
 }
 
-bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs,
-                   const Entry* floor) {
-    const int length = set.rowLength();
+namespace {
+
+// Adds an admissible term to the set mod 2; false if it found no room.
+bool toggleAdmissible(TermSet& set, const Entry* term, std::uint32_t hash) {
+    return set.toggleHashed(term, hash, noPair) >= 0;
+}
+bool toggleAdmissible(RunSum& sum, const Entry* term, std::uint32_t) {
+    return sum.toggle(term);
+}
+
+template <typename Sum>
+bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
+                       const Entry* floor) {
+    const int length = sum.rowLength();
     const int j = length > 2 ? firstInadmissiblePair(term, pairs, length) : 0;
     if (j == 0) {
         if (floor != nullptr && compareMonomials(term, floor, length) < 0) {
             return true; // below the floor: left out
         }
-        return set.toggleHashed(term, hash, noPair) >= 0;
+        return toggleAdmissible(sum, term, hash);
     }
     Entry rewritten[maxMonomialLength];
     copyMonomial(rewritten, term, length);
@@ -117,8 +128,19 @@ bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRang
         [&](int left, int right, std::uint32_t termHash, PairRange termPairs) {
             rewritten[j] = static_cast<Entry>(left);
             rewritten[j + 1] = static_cast<Entry>(right);
-            return toggleReduced(set, rewritten, termHash, termPairs, floor);
+            return toggleReducedInto(sum, rewritten, termHash, termPairs, floor);
         });
+}
+
+} // namespace
+
+bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs,
+                   const Entry* floor) {
+    return toggleReducedInto(set, term, hash, pairs, floor);
+}
+
+bool toggleReduced(RunSum& sum, const Entry* term, std::uint32_t hash, PairRange pairs) {
+    return toggleReducedInto(sum, term, hash, pairs, nullptr);
 }
 
 } // namespace curtis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "algebra/run_sum.hpp"
 #include "algebra/term_set.hpp"
 
 namespace curtis {
@@ -29,5 +30,8 @@ bool reduceToAdmissible(TermSet& set);
 // floor is the one toggleReduced builds without it.
 bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs,
                    const Entry* floor = nullptr);
+
+// toggleReduced into a sum kept in sorted runs, without a floor.
+bool toggleReduced(RunSum& sum, const Entry* term, std::uint32_t hash, PairRange pairs);
 
 } // namespace curtis

@@ -106,6 +106,7 @@ private:
     std::optional<std::vector<SphereSurvivor>> multipliers();
     std::optional<int> readOff();
     std::optional<int> checkSound();
+    std::optional<int> unlessFinished(const ComputationResult& result);
 
     const ChartPlan& plan_;
     const ChartToolSeams& seams_;
@@ -191,9 +192,8 @@ std::optional<int> ChartRun::chartDegrees() {
         if (result.outcome == Outcome::Stopped) {
             break; // the output failed; commit reports it
         }
-        if (result.outcome != Outcome::Finished) {
-            progress_.clear();
-            return reportFailure(result);
+        if (const std::optional<int> failed = unlessFinished(result)) {
+            return failed;
         }
         if (seams_.afterDegree) {
             seams_.afterDegree(t);
@@ -204,6 +204,16 @@ std::optional<int> ChartRun::chartDegrees() {
     return std::nullopt;
 }
 
+// None where the computation finished; else its failure reported, with
+// the exit status.
+std::optional<int> ChartRun::unlessFinished(const ComputationResult& result) {
+    if (result.outcome == Outcome::Finished) {
+        return std::nullopt;
+    }
+    progress_.clear();
+    return reportFailure(result);
+}
+
 // The sphere's tables the transfer reads its images off.
 std::optional<int> ChartRun::transferSphere() {
     const DegreeRange sphereDegrees = plan_.sphereDegrees();
@@ -212,10 +222,8 @@ std::optional<int> ChartRun::transferSphere() {
     for (std::int32_t t = plan_.degrees.first; t <= plan_.degrees.last; ++t) {
         PrintedDegree degree;
         degree.t = plan_.space.transferDegree(t);
-        const ComputationResult result = computation_.extendSphere(degree.t);
-        if (result.outcome != Outcome::Finished) {
-            progress_.clear();
-            return reportFailure(result);
+        if (const std::optional<int> failed = unlessFinished(computation_.extendSphere(degree.t))) {
+            return failed;
         }
         for (int k = 0; k < table.band().finalLevels(degree.t); ++k) {
             degree.levels.push_back(printLevel(FinishedLevel{k, degree.t, 0, &table}));
@@ -269,10 +277,8 @@ std::unique_ptr<Computation> ChartRun::cellTarget(const ChartMap& map) {
 std::optional<int> ChartRun::mapTargets() {
     if (const std::int32_t through = mapsSphereDegree(); through > 0) {
         progress_.setRange(plan_.degrees.first, through);
-        const ComputationResult result = computation_.extendSphere(through);
-        if (result.outcome != Outcome::Finished) {
-            progress_.clear();
-            return reportFailure(result);
+        if (const std::optional<int> failed = unlessFinished(computation_.extendSphere(through))) {
+            return failed;
         }
     }
     for (const ChartMap& map : plan_.readings.maps) {
@@ -287,11 +293,9 @@ std::optional<int> ChartRun::mapTargets() {
             if (into < 1 || into > maxTotalDegree) {
                 continue;
             }
-            const ComputationResult result =
-                targets_.back()->computeDegree(into, [](const FinishedLevel&) { return true; });
-            if (result.outcome != Outcome::Finished) {
-                progress_.clear();
-                return reportFailure(result);
+            if (const std::optional<int> failed = unlessFinished(targets_.back()->computeDegree(
+                    into, [](const FinishedLevel&) { return true; }))) {
+                return failed;
             }
         }
     }
@@ -306,10 +310,8 @@ std::optional<int> ChartRun::rootInvariantTables() {
     const std::int32_t last = rootInvariantDegree(plan_.degrees.last, cells);
     if (plan_.readings.names) {
         progress_.setRange(plan_.degrees.first, last);
-        const ComputationResult result = computation_.extendSphere(last);
-        if (result.outcome != Outcome::Finished) {
-            progress_.clear();
-            return reportFailure(result);
+        if (const std::optional<int> failed = unlessFinished(computation_.extendSphere(last))) {
+            return failed;
         }
     }
     ComputationSettings settings = this->settings(seams_);
@@ -323,11 +325,9 @@ std::optional<int> ChartRun::rootInvariantTables() {
     projective_->plan(degrees);
     progress_.setRange(degrees.front(), degrees.back());
     for (const std::int32_t t : degrees) {
-        const ComputationResult result =
-            projective_->computeDegree(t, [](const FinishedLevel&) { return true; });
-        if (result.outcome != Outcome::Finished) {
-            progress_.clear();
-            return reportFailure(result);
+        if (const std::optional<int> failed = unlessFinished(
+                projective_->computeDegree(t, [](const FinishedLevel&) { return true; }))) {
+            return failed;
         }
     }
     return std::nullopt;

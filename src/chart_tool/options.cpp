@@ -391,7 +391,7 @@ std::vector<OptionRow> runRows() {
                  "--root-invariant", "[N]",
                  "with --sphere: the algebraic root invariant of every class,\n"
                  "read off P_{-N} (default N: twice the last total degree)\n"
-                 "(json, tsv)",
+                 "(json, tsv, html)",
                  [](ChartPlan& plan, std::int32_t given) { plan.readings.rootInvariant = given; },
                  0, maxTotalDegree),
              [](OptionRow& row) {

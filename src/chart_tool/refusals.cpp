@@ -194,12 +194,13 @@ const Refusal refusals[] = {
                             "with --sphere, not with --unstable");
      }},
     {[](const Settled& s) {
-         return s.plan.readings.rootInvariant && std::string(s.format.name) != "json" &&
-                std::string(s.format.name) != "tsv";
+         const std::string format = s.format.name;
+         return s.plan.readings.rootInvariant && format != "json" && format != "tsv" &&
+                format != "html";
      },
      [](const Settled& s) {
          return "--root-invariant does nothing with --format " + formatName(s) +
-                ": json and tsv list it";
+                ": json and tsv list it, and the page's panel shows it";
      }},
     {[](const Settled& s) {
          return s.plan.readings.rootInvariant &&

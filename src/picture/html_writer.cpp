@@ -34,8 +34,9 @@ public:
         writeControls(chart, title);
         writePicture(chart, layout);
         writePanelAndChart(chart);
-        std::fprintf(out_, "</script>\n<script>%s%s%s</script>\n</body>\n</html>\n", viewScript(),
+        std::fprintf(out_, "</script>\n<script>%s%s%s%s</script>\n</body>\n</html>\n", viewScript(),
                      chart.plan.readings.maps.empty() ? "" : mapsScript(),
+                     chart.plan.readings.rootInvariant ? rootInvariantScript() : "",
                      drawsNamedBasis(chart) ? namesScript() : pageScript());
     }
 

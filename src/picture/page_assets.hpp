@@ -18,5 +18,7 @@ const char* planeScript();
 const char* namesScript();
 // With --map: each class's images under the maps, added to its panel.
 const char* mapsScript();
+// With --root-invariant: each class's root invariant, added to its panel.
+const char* rootInvariantScript();
 
 } // namespace curtis

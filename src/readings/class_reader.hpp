@@ -27,6 +27,12 @@ namespace curtis {
 // adds, and stops when none is left. (The coordinate functionals dual to
 // the survivors' cycles are cocycles that vanish below the least survivor.)
 //
+// Nothing of b(w) is kept between readings: the leading terms a level's
+// readings meet are nearly all distinct (89 to 98 % on the sphere's names
+// and products), so keeping the coordinates of each word reached, with
+// every term of its b(w), rebuilt 1.4 to 2.6 times as many boundaries as
+// the readings do, with 2.5 to 4 times the memory.
+//
 // In Λ(N) (the sphere's words of first index below N, a subcomplex closed
 // under going down) the same basis serves, with the classes of S^N as its
 // survivors: the survivors in Λ(N), and the words of Λ(N) Hit by a tag born

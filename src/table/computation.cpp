@@ -29,7 +29,8 @@ TableBand widened(std::optional<int> band, int extra) {
 // What each worker owns: its term set, and how far its step is, for the
 // progress line.
 struct Computation::Worker {
-    TermSet set;
+    TermSet set; // the elimination's sum under a row limit
+    RunSum sum;  // the elimination's sum with no limit but memory
     bool allocated = false;
     std::atomic<std::uint64_t> setBytes{0};
     std::mutex progressMutex;
@@ -226,10 +227,16 @@ std::optional<ComputationResult> Computation::eliminateStep(const Step& step) {
     result.level = step.L;
     result.sphere = step.sphere;
     Worker& worker = step.worker;
-    const EliminationStatus status = eliminateLevel(
-        step.table, step.t, step.L, worker.set,
-        [&](std::int64_t done, std::int64_t total) { return carryOn(step, done, total, result); },
-        step.sphere ? settings_.keptChains : 0);
+    const CandidateProgress progress = [&](std::int64_t done, std::int64_t total) {
+        return carryOn(step, done, total, result);
+    };
+    const std::int64_t kept = step.sphere ? settings_.keptChains : 0;
+    // Only the indexed set counts its rows as it goes, so a row limit keeps
+    // to it.
+    const bool limited = settings_.termSetRows > 0;
+    const EliminationStatus status =
+        limited ? eliminateLevel(step.table, step.t, step.L, worker.set, progress, kept)
+                : eliminateLevel(step.table, step.t, step.L, worker.sum, progress, kept);
     {
         const std::lock_guard lock(worker.progressMutex);
         worker.progress.reset();
@@ -239,8 +246,7 @@ std::optional<ComputationResult> Computation::eliminateStep(const Step& step) {
         break;
     case EliminationStatus::TermSetFull:
         return failure(Outcome::TermSetFull, step.L, step.sphere,
-                       settings_.termSetRows > 0 ? settings_.termSetRows
-                                                 : worker.set.rowCapacity());
+                       limited ? settings_.termSetRows : worker.sum.storedTerms());
     case EliminationStatus::Contradiction:
         return failure(Outcome::Contradiction, step.L, step.sphere);
     case EliminationStatus::Stopped:
@@ -261,7 +267,7 @@ bool Computation::carryOn(const Step& step, std::int64_t done, std::int64_t tota
         const std::lock_guard lock(worker.progressMutex);
         worker.progress = ComputationProgress{step.sphere, 0, step.L, step.t, done, total};
     }
-    worker.setBytes.store(worker.set.bytes());
+    worker.setBytes.store(worker.set.bytes() + worker.sum.bytes());
     const std::uint64_t sets = setBytes();
     return withinMemory(tableBytes_.load() + step.bytes() - step.before + sets, result) &&
            !graph_.stopping();

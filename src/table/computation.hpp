@@ -64,7 +64,9 @@ struct ComputationSettings {
     // boundary never raises the cell index, so it is a subcomplex of that of
     // P_{-w}. None: the space is P_{-w}, infinite.
     std::optional<std::int32_t> topCell;
-    // The most rows a term set may grow to; 0 for no limit but memory.
+    // The most rows a term set may grow to; 0 for no limit but memory, where
+    // the elimination keeps its sums in sorted runs (RunSum), which count no
+    // rows as they go.
     std::int32_t termSetRows = 0;
     // The sphere's survivors whose chains have at least this many words
     // keep their cycles, from which the chains that repeat them start (see

@@ -10,11 +10,24 @@ namespace curtis {
 
 namespace {
 
+// The leading term of the elimination's sum, null when the sum is 0.
+LeadingTerm leadingTerm(TermSet& set) {
+    LeadingTerm found;
+    if (set.rowCount() > 0) {
+        found.term = set.row(set.greatestRow());
+    }
+    return found;
+}
+LeadingTerm leadingTerm(RunSum& sum) {
+    return sum.leading();
+}
+
 // Starts the chain of x = λ_n λ_J (level L) where retracing λ_J's chain
 // would leave it: the set holds d(λ_n) Z_J and chain the words λ_n z, z in
 // Z_J (the kept cycle). False if a term found no room in the set.
+template <typename Sum>
 bool startFromSuffixCycle(const Entry* x, int L, const std::vector<Entry>& cycle, std::int32_t w,
-                          TermSet& set, std::vector<Entry>& chain) {
+                          Sum& set, std::vector<Entry>& chain) {
     const std::size_t length = static_cast<std::size_t>(L) + 1;
     Entry word[maxMonomialLength];
     word[0] = x[0];
@@ -34,8 +47,9 @@ bool startFromSuffixCycle(const Entry* x, int L, const std::vector<Entry>& cycle
 // x ends Alive (keeping its cycle when its chain is long enough) or Source,
 // its leading term Hit. set, guard and chain are the elimination's own,
 // reused from candidate to candidate.
+template <typename Sum>
 EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, const Entry* x,
-                                     TermSet& set, RetraceGuard& guard, std::vector<Entry>& chain,
+                                     Sum& set, RetraceGuard& guard, std::vector<Entry>& chain,
                                      std::int64_t keptChains) {
     const int length = L + 1;
     Entry tag[maxMonomialLength];
@@ -59,14 +73,18 @@ EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, 
             }
         }
         LevelRecords& here = table.kept(t, L);
-        if (set.rowCount() == 0) {
+        const LeadingTerm found = leadingTerm(set);
+        if (!found.room) {
+            return EliminationStatus::TermSetFull;
+        }
+        if (found.term == nullptr) {
             const std::int32_t alive = here.add(x, Alive);
             if (keptChains > 0 && static_cast<std::int64_t>(chain.size()) / length >= keptChains) {
                 here.keepCycle(alive, chain);
             }
             return EliminationStatus::Ok;
         }
-        const Entry* leading = set.row(set.greatestRow());
+        const Entry* leading = found.term;
         const GeneratorState state = table.leadingRecord(t, L + 1, leading, tag);
         if (!guard.admits(leading, state)) {
             return EliminationStatus::Contradiction;
@@ -85,10 +103,9 @@ EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, 
     }
 }
 
-} // namespace
-
-EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
-                                 const CandidateProgress& progress, std::int64_t keptChains) {
+template <typename Sum>
+EliminationStatus eliminateCandidates(CurtisTable& table, std::int32_t t, int L, Sum& set,
+                                      const CandidateProgress& progress, std::int64_t keptChains) {
     std::vector<Entry> candidates;
     table.candidates(t, L, candidates);
     const int length = L + 1;
@@ -116,6 +133,18 @@ EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, Term
         }
     }
     return EliminationStatus::Ok;
+}
+
+} // namespace
+
+EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
+                                 const CandidateProgress& progress, std::int64_t keptChains) {
+    return eliminateCandidates(table, t, L, set, progress, keptChains);
+}
+
+EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, RunSum& sum,
+                                 const CandidateProgress& progress, std::int64_t keptChains) {
+    return eliminateCandidates(table, t, L, sum, progress, keptChains);
 }
 
 void settleTopLevel(CurtisTable& table, std::int32_t t) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "algebra/run_sum.hpp"
 #include "algebra/term_set.hpp"
 #include "table/curtis_table.hpp"
 
@@ -66,6 +67,13 @@ using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t tot
 // ended on a leading term, not on an empty set. Only the sphere's tables
 // keep cycles; a space's candidates start from their own boundary.
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
+                                 const CandidateProgress& progress = {},
+                                 std::int64_t keptChains = 0);
+
+// eliminateLevel with the sum kept in sorted runs rather than an indexed
+// set: the same records, in less time and memory for long chains, though
+// the sum has no limit on its terms but memory.
+EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, RunSum& sum,
                                  const CandidateProgress& progress = {},
                                  std::int64_t keptChains = 0);
 

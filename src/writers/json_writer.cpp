@@ -84,6 +84,15 @@ void transferImages(JsonEmitter& json, const PrintedChart& chart, const PrintedD
     json.endArray();
 }
 
+// A list of words: [] for none.
+void wordList(JsonEmitter& json, const std::vector<PrintedMonomial>& words) {
+    json.beginArray();
+    for (const PrintedMonomial& word : words) {
+        json.numbers(word);
+    }
+    json.endArray();
+}
+
 // The image of each class under each map, aligned with the survivors: the
 // target's classes as words, [] for zero, null where it was not computed.
 void mapImages(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel& level) {
@@ -96,11 +105,7 @@ void mapImages(JsonEmitter& json, const PrintedChart& chart, const PrintedLevel&
                 json.null();
                 continue;
             }
-            json.beginArray();
-            for (const PrintedMonomial& word : *c.maps[x]) {
-                json.numbers(word);
-            }
-            json.endArray();
+            wordList(json, *c.maps[x]);
         }
         json.endArray();
     }
@@ -122,19 +127,11 @@ void rootInvariants(JsonEmitter& json, const PrintedLevel& level) {
         json.key("k");
         json.value(c.rootInvariant->k);
         json.key("value");
-        json.beginArray();
-        for (const PrintedMonomial& word : c.rootInvariant->value) {
-            json.numbers(word);
-        }
-        json.endArray();
+        wordList(json, c.rootInvariant->value);
         json.key("indeterminacy");
         json.beginArray();
         for (const std::vector<PrintedMonomial>& element : c.rootInvariant->indeterminacy) {
-            json.beginArray();
-            for (const PrintedMonomial& word : element) {
-                json.numbers(word);
-            }
-            json.endArray();
+            wordList(json, element);
         }
         json.endArray();
         const auto names = [&](const std::optional<std::vector<std::string>>& given) {
@@ -285,11 +282,7 @@ void cycles(JsonEmitter& json, const PrintedLevel& level) {
         json.key("size");
         json.value(static_cast<long long>(c.cycle.size()));
         json.key("terms");
-        json.beginArray();
-        for (const PrintedMonomial& term : c.cycle) {
-            json.numbers(term);
-        }
-        json.endArray();
+        wordList(json, c.cycle);
         json.endObject();
     }
     json.endArray();

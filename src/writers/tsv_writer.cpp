@@ -231,11 +231,7 @@ private:
                 continue;
             }
             const auto joined = [](const std::optional<std::vector<std::string>>& names) {
-                std::string name;
-                for (const std::string& term : names ? *names : std::vector<std::string>{}) {
-                    name += (name.empty() ? "" : " + ") + term;
-                }
-                return name;
+                return names ? joinedNames(*names) : std::string();
             };
             const std::string source = monomialText(c.word);
             const auto rows = [&](const std::vector<PrintedMonomial>& terms, const char* kind,
@@ -295,10 +291,7 @@ private:
                 if (!product) {
                     continue;
                 }
-                std::string name;
-                for (const std::string& term : product->names) {
-                    name += (name.empty() ? "" : " + ") + term;
-                }
+                const std::string name = joinedNames(product->names);
                 sumRow(NamedSum{product->at, product->terms, name.empty() ? "0" : name},
                        "basis product",
                        std::string{'h', static_cast<char>('0' + i)} + " · " + b.name);
@@ -319,6 +312,15 @@ private:
         for (const NamedSum& element : indeterminacy) {
             sumRow(element, kind + " indeterminacy", source);
         }
+    }
+
+    // Names of a sum's terms joined by " + ", empty for none.
+    static std::string joinedNames(const std::vector<std::string>& names) {
+        std::string joined;
+        for (const std::string& name : names) {
+            joined += (joined.empty() ? "" : " + ") + name;
+        }
+        return joined;
     }
 
     void sumRow(const NamedSum& sum, const std::string& kind, const std::string& source) {

@@ -1027,7 +1027,7 @@ TEST(ChartTool, BadArgumentsAreRefusedWithStatusTwo) {
         {"--sphere", "--max-degree", "8", "--sq0", "--format", "tsv"},
         {"--bottom-cell", "-1", "--max-degree", "8", "--root-invariant"},
         {"--sphere", "--max-degree", "8", "--unstable", "3", "--root-invariant"},
-        {"--sphere", "--max-degree", "8", "--root-invariant", "--format", "html"},
+        {"--sphere", "--max-degree", "8", "--root-invariant", "--format", "svg"},
         {"--sphere", "--max-degree", "8", "--root-invariant", "250"},
         // Ranges of stems that cannot be had.
         {"--bottom-cell", "1", "--max-stem", "10"},

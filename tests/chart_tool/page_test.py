@@ -267,9 +267,16 @@ def main():
             # The sphere with births: coloured by birth from the start, with
             # no colour-by-cell control; each axis drawn once, by the page.
             sphere = os.path.join(directory, "sphere.html")
-            subprocess.run([program, "--sphere", "--max-degree", "16", "--ehp", "--format",
-                            "html", "--output", sphere], check=True)
+            subprocess.run([program, "--sphere", "--max-degree", "16", "--ehp", "--root-invariant",
+                            "9", "--format", "html", "--output", sphere], check=True)
             driver.get("file://" + sphere)
+            # R(h0) = h1, R(h1) = h2 and R(h2) = h3, on the cells -2, -3 and -5.
+            for t, wanted in ((2, "-2 1"), (3, "-3 3"), (5, "-5 7")):
+                dot = driver.find_element(By.CSS_SELECTOR, 'circle[data-t="%d"][data-s="2"]' % t)
+                ActionChains(driver).move_to_element(dot).perform()
+                panel = driver.find_element(By.ID, "panel").text
+                check("root invariant\n" + wanted in panel,
+                      "the panel shows the root invariant %s (%r)" % (wanted, panel[-40:]))
             check(not driver.find_elements(By.ID, "colour"), "the sphere's page has no colour control")
             fills = driver.execute_script(
                 "return new Set(Array.from(document.querySelectorAll('circle.survivor'))"
