@@ -12,6 +12,7 @@
 #include "readings/ehp_maps.hpp"
 #include "readings/ehp_reading.hpp"
 #include "readings/root_invariant.hpp"
+#include "readings/wider_band.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
@@ -101,7 +102,6 @@ private:
     std::optional<int> mapTargets();
     std::unique_ptr<Computation> cellTarget(const ChartMap& map);
     std::optional<int> rootInvariantTables();
-    std::vector<std::unique_ptr<Computation>> namesBeyond();
     ChainStatus readMaps();
     std::optional<std::vector<SphereSurvivor>> multipliers();
     std::optional<int> readOff();
@@ -124,9 +124,9 @@ private:
     // With --root-invariant: P_{-N}, its degrees those of e(-1) times the
     // chart's classes.
     std::unique_ptr<Computation> projective_;
-    // With names in a band: the sphere one and two filtrations further,
-    // for the lines out of the band's top generators.
-    std::vector<std::unique_ptr<Computation>> namesBeyond_;
+    // With names in a band: the sphere one filtration further, for the
+    // lines out of the band's top generators.
+    std::unique_ptr<WiderBand> namesBeyond_;
     std::unique_ptr<ChartWriter> writer_;
     WriterCalls calls_;
     PrintedChart chart_;
@@ -333,23 +333,6 @@ std::optional<int> ChartRun::rootInvariantTables() {
     return std::nullopt;
 }
 
-// The sphere's tables in bands one and two filtrations wider than the
-// chart's sphere, none of their degrees computed yet: the names make final
-// as many as the lines out of the band's top generators reach. None for
-// whole degrees.
-std::vector<std::unique_ptr<Computation>> ChartRun::namesBeyond() {
-    std::vector<std::unique_ptr<Computation>> beyond;
-    ComputationSettings settings = this->settings(seams_);
-    const int sphereBand = plan_.band.value_or(0) + settings.sphereExtraFiltrations;
-    for (int wider = 1; plan_.band && wider <= 2; ++wider) {
-        settings.maxFiltration = std::min(sphereBand + wider, maxFiltrationBound);
-        settings.sphereExtraFiltrations = 0;
-        settings.topCell = Space::sphere().topCell();
-        beyond.push_back(std::make_unique<Computation>(Space::sphere().weight(), settings));
-    }
-    return beyond;
-}
-
 // The image of every class under each map.
 ChainStatus ChartRun::readMaps() {
     ChainAlgebra algebra(computation_);
@@ -419,12 +402,9 @@ std::optional<int> ChartRun::readOff() {
     if (readings.namesClasses() && status == ChainStatus::Ok) {
         std::vector<std::string> warnings;
         std::string refusal;
-        namesBeyond_ = namesBeyond();
-        std::vector<Computation*> beyond;
-        for (const std::unique_ptr<Computation>& wider : namesBeyond_) {
-            beyond.push_back(wider.get());
-        }
-        status = addNames(chart_, computation_, beyond, reading_, warnings, refusal);
+        namesBeyond_ = std::make_unique<WiderBand>(computation_, settings(seams_));
+        status = addNames(chart_, computation_, namesBeyond_->computation(), reading_, warnings,
+                          refusal);
         progress_.clear();
         for (const std::string& warning : warnings) {
             std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());

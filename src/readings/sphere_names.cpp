@@ -144,6 +144,9 @@ Solutions solveLines(std::vector<Equation>& equations, const std::vector<Equatio
 struct Choice {
     std::vector<ClassBits> values;
     std::vector<bool> open;
+    // Each other solution that makes a basis, less the one chosen; none
+    // where there were too many to try (every generator open).
+    std::vector<std::vector<ClassBits>> others;
 };
 
 // The first solution, by its free coordinates, whose generators with the
@@ -155,7 +158,9 @@ Choice choose(const Solutions& found, std::size_t count,
     const std::size_t m = unknown.size();
     const std::size_t d = found.homogeneous.size();
     const std::size_t tries = d <= 12 ? std::size_t{1} << d : 1;
-    Choice choice{found.particular, std::vector<bool>(m, d > 12)};
+    Choice choice;
+    choice.values = found.particular;
+    choice.open.assign(m, d > 12);
     bool chosen = false;
     for (std::size_t c = 0; c < tries; ++c) {
         std::vector<ClassBits> x = found.particular;
@@ -182,8 +187,11 @@ Choice choose(const Solutions& found, std::size_t count,
         }
         for (std::size_t u = 0; chosen && u < m; ++u) {
             choice.open[u] = choice.open[u] || x[u] != choice.values[u];
+            x[u] ^= choice.values[u];
         }
-        if (!chosen) {
+        if (chosen) {
+            choice.others.push_back(std::move(x));
+        } else {
             choice.values = std::move(x);
             chosen = true;
         }
@@ -219,6 +227,61 @@ std::vector<std::size_t> lineTargets(const LiteratureChart& chart,
         }
     }
     return targets;
+}
+
+// The lines by h_i out of a sum of the literature's classes, as a sum: the
+// targets an odd number of lines reach, in order.
+std::vector<std::size_t> lineSum(const LiteratureChart& chart,
+                                 const std::vector<std::size_t>& sources, int i) {
+    std::vector<std::size_t> targets = lineTargets(chart, sources, i);
+    std::sort(targets.begin(), targets.end());
+    std::vector<std::size_t> sum;
+    for (std::size_t a = 0; a < targets.size();) {
+        std::size_t b = a;
+        while (b < targets.size() && targets[b] == targets[a]) {
+            ++b;
+        }
+        if ((b - a) % 2 == 1) {
+            sum.push_back(targets[a]);
+        }
+        a = b;
+    }
+    return sum;
+}
+
+// The literature's classes whose sum a class x of a bidegree is, where x
+// lies in the span of those identified there (`known`, by place among
+// `classes`); none where it does not.
+std::optional<std::vector<std::size_t>>
+identifiedSum(ClassBits x, const std::vector<std::size_t>& classes,
+              const std::vector<std::optional<ClassBits>>& known) {
+    F2Echelon identified;
+    for (std::size_t c = 0; c < classes.size() && c < 64; ++c) {
+        if (known[c]) {
+            identified.add(*known[c], c);
+        }
+    }
+    ClassBits combination = 0;
+    if (classes.size() > 64 || identified.reduce(x, combination) != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::size_t> sum;
+    for (; combination != 0; combination &= combination - 1) {
+        sum.push_back(classes[static_cast<std::size_t>(std::countr_zero(combination))]);
+    }
+    return sum;
+}
+
+// The classes of a bidegree identified: those with a value, and the
+// generators only one basis allows.
+std::vector<std::optional<ClassBits>>
+identified(const std::vector<std::optional<ClassBits>>& values,
+           const std::vector<std::size_t>& unknown, const Choice& chosen) {
+    std::vector<std::optional<ClassBits>> known = values;
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
+        known[unknown[u]] = chosen.open[u] ? std::nullopt : std::optional(chosen.values[u]);
+    }
+    return known;
 }
 
 // The literature's class of (t, k) that is the product h · g, named as one.
@@ -374,25 +437,19 @@ const CurtisTable* SphereNames::tableOf(std::int32_t t, int k) const {
     if (algebra_.sphereFinal(t, k)) {
         return &algebra_.computation().sphere();
     }
-    for (const Computation* wider : beyond_) {
-        if (ChainAlgebra::levelFinal(wider->sphere(), t, k)) {
-            return &wider->sphere();
-        }
+    if (beyond_ != nullptr && t <= beyondThrough_ &&
+        ChainAlgebra::levelFinal(beyond_->sphere(), t, k)) {
+        return &beyond_->sphere();
     }
     return nullptr;
 }
 
-std::optional<std::size_t> SphereNames::beyondHolding(std::int32_t t, int k) const {
-    for (std::size_t b = 0; b < beyond_.size(); ++b) {
-        // Past the vanishing line the sphere has no classes: a line there
-        // holds for any class.
-        const int stem = stemOf(t, k);
-        if (t <= maxTotalDegree && k < beyond_[b]->sphere().band().finalLevels(t) &&
-            stem <= LiteratureChart::lastStem && (stem == 0 || k <= vanishingFiltration(stem))) {
-            return b;
-        }
-    }
-    return std::nullopt;
+bool SphereNames::linesReach(std::int32_t t, int k) const {
+    // Past the vanishing line the sphere has no classes: a line there holds
+    // for any class.
+    const int stem = stemOf(t, k);
+    return t <= maxTotalDegree && stem <= LiteratureChart::lastStem &&
+           (stem == 0 || k <= vanishingFiltration(stem));
 }
 
 ChainResult<SphereValue> SphereNames::multiply(const SphereValue& x, std::size_t g) {
@@ -515,65 +572,107 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
                                        std::vector<Equation>& further,
                                        std::vector<std::string>& warnings) {
     ChainStatus status = allLines(t, k, classes, values, unknown, equations, further);
-    while (status == ChainStatus::Ok &&
-           extendBeyond(reachBeyond(t, k, unknown.size(), order(t, k).size(), equations, further),
-                        warnings)) {
+    Reach reach;
+    while (status == ChainStatus::Ok) {
+        reach = reachBeyond(t, k, classes, values, unknown, equations, further);
+        if (!extendBeyond(reach.through, warnings)) {
+            break;
+        }
         equations.clear();
         further.clear();
         status = allLines(t, k, classes, values, unknown, equations, further);
     }
+    for (std::size_t u = 0; status == ChainStatus::Ok && u < unknown.size(); ++u) {
+        if (reach.unread[u]) {
+            warnings.push_back(unread(literatureChart().classes[classes[unknown[u]]].key, t, k,
+                                      reach.level, reach.degree));
+        }
+    }
     return status;
 }
 
-std::optional<std::pair<std::size_t, std::int32_t>>
-SphereNames::reachBeyond(std::int32_t t, int k, std::size_t m, std::size_t n,
-                         const std::vector<Equation>& equations,
-                         const std::vector<Equation>& further) const {
-    if (beyond_.empty()) {
-        return std::nullopt;
+std::string SphereNames::unread(const std::string& key, std::int32_t t, int k, int level,
+                                std::int32_t degree) const {
+    const SphereTable& sphere = algebra_.computation().sphere();
+    const int filtration = std::max(level, sphere.band().maxFiltration.value_or(0));
+    std::string wider = "--max-filtration " + std::to_string(filtration);
+    if (degree > sphere.degrees()) {
+        wider += " --max-stem " + std::to_string(degree - filtration - 1);
+    }
+    return "the name of " + key + " at " + at(stemOf(t, k), k) +
+           " is chosen without its lines past the levels read; " + wider + " names it by them";
+}
+
+SphereNames::Reach SphereNames::reachBeyond(std::int32_t t, int k,
+                                            const std::vector<std::size_t>& classes,
+                                            const std::vector<std::optional<ClassBits>>& values,
+                                            const std::vector<std::size_t>& unknown,
+                                            const std::vector<Equation>& equations,
+                                            const std::vector<Equation>& further) {
+    Reach reach;
+    reach.unread.assign(unknown.size(), false);
+    if (beyond_ == nullptr) {
+        return reach;
     }
     std::vector<Equation> direct = equations;
     std::vector<std::string> unused;
-    const Solutions found = solveLines(direct, further, m, n, "", unused);
-    bool open = false;
-    for (const std::vector<ClassBits>& x : found.homogeneous) {
-        open = open || std::any_of(x.begin(), x.end(), [](ClassBits b) { return b != 0; });
-    }
-    std::optional<std::pair<std::size_t, std::int32_t>> reach;
-    const auto reaches = [&](std::int32_t into, int level) {
-        const std::optional<std::size_t> b =
-            readable(into, level) ? std::nullopt : beyondHolding(into, level);
-        if (b && (!reach || *b < reach->first)) {
-            reach = std::make_pair(*b, into);
-        } else if (b && *b == reach->first) {
-            reach->second = std::max(reach->second, into);
-        }
-    };
-    for (int i = 0; open && i < 3; ++i) {
-        const std::int32_t into = t + (std::int32_t{1} << i);
-        reaches(into, k + 1);
-        for (int j = 0; j < 3; ++j) {
-            reaches(into + (std::int32_t{1} << j), k + 2);
+    const Solutions found =
+        solveLines(direct, further, unknown.size(), order(t, k).size(), "", unused);
+    const Choice chosen = choose(found, classes.size(), values, unknown, order(t, k).size());
+    const std::vector<std::optional<ClassBits>> known = identified(values, unknown, chosen);
+    // Where the freedom is too large to try, every solution is a direction.
+    const bool tried =
+        !chosen.others.empty() ||
+        std::none_of(chosen.open.begin(), chosen.open.end(), [](bool o) { return o; });
+    const std::int32_t last = algebra_.computation().sphere().degrees();
+    const LiteratureChart& chart = literatureChart();
+    for (const std::vector<ClassBits>& x : tried ? chosen.others : found.homogeneous) {
+        for (std::size_t u = 0; u < x.size(); ++u) {
+            const std::optional<std::vector<std::size_t>> sum =
+                x[u] == 0 || !tried ? std::nullopt : identifiedSum(x[u], classes, known);
+            const auto reaches = [&](std::int32_t into, int level) {
+                if (readable(into, level) || !linesReach(into, level)) {
+                    return;
+                }
+                if (into <= last && level < beyond_->sphere().band().finalLevels(into)) {
+                    reach.through = std::max(reach.through, into);
+                } else {
+                    reach.unread[u] = true;
+                    reach.level = std::max(reach.level, level);
+                    reach.degree = std::max(reach.degree, into);
+                }
+            };
+            for (int i = 0; x[u] != 0 && i < 3; ++i) {
+                const std::int32_t into = t + (std::int32_t{1} << i);
+                const std::vector<std::size_t> once =
+                    sum ? lineSum(chart, *sum, i) : std::vector<std::size_t>{};
+                if (!sum || !once.empty()) {
+                    reaches(into, k + 1);
+                }
+                for (int j = 0; j < 3; ++j) {
+                    if (!sum || !lineSum(chart, once, j).empty()) {
+                        reaches(into + (std::int32_t{1} << j), k + 2);
+                    }
+                }
+            }
         }
     }
     return reach;
 }
 
-bool SphereNames::extendBeyond(const std::optional<std::pair<std::size_t, std::int32_t>>& reach,
-                               std::vector<std::string>& warnings) {
-    if (!reach || reach->second <= beyondThrough_[reach->first]) {
+bool SphereNames::extendBeyond(std::int32_t through, std::vector<std::string>& warnings) {
+    if (beyond_ == nullptr || through <= beyondThrough_) {
         return false;
     }
-    const ComputationResult result = beyond_[reach->first]->extendSphere(reach->second);
+    const ComputationResult result = beyond_->extendSphere(through);
     if (result.outcome != Outcome::Finished) {
         warnings.push_back("the sphere's levels above the chart could not be computed to degree " +
-                           std::to_string(reach->second) +
+                           std::to_string(through) +
                            "; the generators there are chosen without the lines into them");
-        beyond_.clear();
-        beyondThrough_.clear();
+        beyond_ = nullptr;
         return false;
     }
-    beyondThrough_[reach->first] = reach->second;
+    beyondThrough_ = through;
     return true;
 }
 

@@ -72,8 +72,8 @@ struct NamedClass {
 // multiplied into or read back (times, sq0, parse, has).
 class SphereNames {
 public:
-    explicit SphereNames(ChainAlgebra& algebra, std::vector<Computation*> beyond = {})
-        : algebra_(algebra), beyond_(std::move(beyond)), beyondThrough_(beyond_.size(), 0) {}
+    explicit SphereNames(ChainAlgebra& algebra, Computation* beyond = nullptr)
+        : algebra_(algebra), beyond_(beyond) {}
 
     // Reads every bidegree of the sphere's final levels of total degree up
     // to lastT. Each disagreement between the computation and the
@@ -167,17 +167,33 @@ private:
                          const std::vector<std::optional<ClassBits>>& values,
                          const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
                          std::vector<Equation>& further);
-    // Where the equations leave a generator of (t, k) open: the narrowest
-    // of the tables beyond that holds a level, not yet final, that a line
-    // out of it or two steps on reaches, and the highest degree of those
-    // levels it holds; nothing for none.
-    std::optional<std::pair<std::size_t, std::int32_t>>
-    reachBeyond(std::int32_t t, int k, std::size_t m, std::size_t n,
-                const std::vector<Equation>& equations, const std::vector<Equation>& further) const;
-    // Makes table b beyond final through a degree; false where nothing new is
-    // (a failure, said once in `warnings`, ends the tables beyond).
-    bool extendBeyond(const std::optional<std::pair<std::size_t, std::int32_t>>& reach,
-                      std::vector<std::string>& warnings);
+    // What reading the lines out of a bidegree's open generators takes:
+    // the degree through which the band one filtration wider is to be made
+    // final (0: none), and past what that gives, by unknown generator,
+    // whether a line of it lands there, with the highest level and degree
+    // such lines reach.
+    struct Reach {
+        std::int32_t through = 0;
+        std::vector<bool> unread;
+        int level = 0;
+        std::int32_t degree = 0;
+    };
+    // Where the equations leave a generator of (t, k) open, the levels not
+    // read that a line out of it or two steps on reaches and that can tell
+    // its choices apart: those of a difference between two of them that is,
+    // by the literature's data, a sum of classes identified whose lines
+    // there all vanish, cannot.
+    Reach reachBeyond(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                      const std::vector<std::optional<ClassBits>>& values,
+                      const std::vector<std::size_t>& unknown,
+                      const std::vector<Equation>& equations, const std::vector<Equation>& further);
+    // The warning for a generator `key` of (t, k) whose lines reach levels
+    // not read, up to `level` and `degree`: the band that reads them.
+    std::string unread(const std::string& key, std::int32_t t, int k, int level,
+                       std::int32_t degree) const;
+    // Makes the band beyond final through a degree; false where nothing new
+    // is (a failure, said once in `warnings`, ends reading it).
+    bool extendBeyond(std::int32_t through, std::vector<std::string>& warnings);
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
@@ -259,16 +275,15 @@ private:
     // final; null for neither.
     const CurtisTable* tableOf(std::int32_t t, int k) const;
     bool readable(std::int32_t t, int k) const { return tableOf(t, k) != nullptr; }
-    // The narrowest table beyond that holds level k of degree t once made
-    // final that far, where the literature has lines and the sphere may
-    // have classes; none for none.
-    std::optional<std::size_t> beyondHolding(std::int32_t t, int k) const;
+    // Whether the literature has lines into level k of degree t and the
+    // sphere may have classes there.
+    bool linesReach(std::int32_t t, int k) const;
     // The product of a class by generator g, in the levels the lines read.
     ChainResult<SphereValue> multiply(const SphereValue& x, std::size_t g);
 
     ChainAlgebra& algebra_;
-    std::vector<Computation*> beyond_;
-    std::vector<std::int32_t> beyondThrough_; // the degrees made final, of each
+    Computation* beyond_;
+    std::int32_t beyondThrough_ = 0; // the degrees of beyond_ made final
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;

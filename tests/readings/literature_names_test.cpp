@@ -6,6 +6,7 @@
 // definitions and its own law, Sq^0(xy) = Sq^0(x) Sq^0(y).
 #include "readings/literature_chart.hpp"
 #include "readings/sphere_names.hpp"
+#include "readings/wider_band.hpp"
 #include "support/tables.hpp"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,16 @@ namespace curtis {
 namespace {
 
 // The sphere named to degree `last`; a band's names, with `beyond`, read
-// the lines out of its top generators from the bands one and two
-// filtrations wider, as the program's do.
+// the lines out of its top generators from the band one filtration wider,
+// as the program's do.
 class NamedSphere {
 public:
     explicit NamedSphere(int last, std::optional<int> band = std::nullopt, bool beyond = false)
-        : tables_(last, 0, 0, band), beyond_(wider(band, beyond)), algebra_(tables_.computation()),
-          names_(algebra_, pointers(beyond_)) {
+        : tables_(last, 0, 0, band),
+          beyond_(beyond ? std::make_unique<WiderBand>(tables_.computation(), ComputationSettings{})
+                         : nullptr),
+          algebra_(tables_.computation()),
+          names_(algebra_, beyond_ ? beyond_->computation() : nullptr) {
         std::string why;
         EXPECT_TRUE(names_.compute(last, {}, warnings_, why)) << why;
     }
@@ -33,26 +37,8 @@ public:
     const std::vector<std::string>& warnings() const { return warnings_; }
 
 private:
-    static std::vector<std::unique_ptr<Computation>> wider(std::optional<int> band, bool beyond) {
-        std::vector<std::unique_ptr<Computation>> computations;
-        for (int more = 1; band && beyond && more <= 2; ++more) {
-            ComputationSettings settings;
-            settings.maxFiltration = *band + more;
-            computations.push_back(std::make_unique<Computation>(0, settings));
-        }
-        return computations;
-    }
-    static std::vector<Computation*>
-    pointers(const std::vector<std::unique_ptr<Computation>>& computations) {
-        std::vector<Computation*> raw;
-        for (const std::unique_ptr<Computation>& c : computations) {
-            raw.push_back(c.get());
-        }
-        return raw;
-    }
-
     testing::Tables tables_;
-    std::vector<std::unique_ptr<Computation>> beyond_;
+    std::unique_ptr<WiderBand> beyond_;
     ChainAlgebra algebra_;
     SphereNames names_;
     std::vector<std::string> warnings_;
