@@ -64,12 +64,21 @@ struct NamedClass {
 // named by the sum of basis elements it is, in the literature's order.
 //
 // A name does not depend on the range read. The lines out of a generator
-// land one and two filtrations above it, so a band's top filtrations have
-// them only from wider bands: `beyond`, the sphere's tables in bands one and
-// two filtrations wider than the algebra's, each made final only through the
-// degrees those lines reach where the levels below leave a generator open.
-// Those levels serve the lines alone: only the algebra's levels are named,
-// multiplied into or read back (times, sq0, parse, has).
+// land one and two filtrations above it, so a band's top filtrations (and
+// its top degrees) lack some of them. Where the band's lines leave a
+// generator open, a line it lacks is read only where it can choose: two
+// choices differ by a class, and where that class is, in the literature's
+// data, a sum of classes identified whose lines there all vanish, no line
+// can tell them apart. That takes the literature's lines to be the
+// computation's; where they are not, the check of their bidegree says so in
+// a range that holds it. The lines that can choose and land one filtration
+// above the band, within its degrees, are read from `beyond`, the sphere's
+// table in the band one filtration wider, made final only that far. Those
+// further up or past the band's degrees cost more than the chart: the
+// generator is chosen without them, with one warning naming it and the band
+// that reads them. The levels beyond serve the lines alone: only the
+// algebra's levels are named, multiplied into or read back (times, sq0,
+// parse, has).
 class SphereNames {
 public:
     explicit SphereNames(ChainAlgebra& algebra, Computation* beyond = nullptr)
@@ -155,9 +164,9 @@ private:
     // The equations the literature's lines give on the unknown generators:
     // the lines into the bidegree and out of each generator, and apart, in
     // `further`, the lines two steps on and those into its products. Where
-    // those leave a generator open and lines of it land past the levels
-    // read, the levels beyond are made final that far and the equations
-    // read again.
+    // those leave a generator open and lines that can choose land past the
+    // levels read, the levels beyond are made final that far and the
+    // equations read again; where those cannot be read, a warning says so.
     ChainStatus lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                               const std::vector<std::optional<ClassBits>>& values,
                               const std::vector<std::size_t>& unknown,

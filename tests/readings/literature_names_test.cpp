@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace curtis {
 namespace {
@@ -175,7 +176,25 @@ TEST(LiteratureChart, ABandNamesItsClassesAsAWiderRangeDoes) {
             }
         }
         EXPECT_GT(compared, c.least) << "band " << c.band;
+        EXPECT_TRUE(band.warnings().empty()) << band.warnings().front();
     }
+}
+
+// Lines two filtrations above a band, or past its degrees, are not read:
+// the band to filtration 6 through degree 68 names A+A' and A' (61, 6)
+// without the lines two steps on that choose them, and H1 (62, 5) without
+// its lines past degree 68, and says so once for each, and for no other
+// generator.
+TEST(LiteratureChart, ABandSaysWhichNamesLackTheirLines) {
+    NamedSphere band(68, 6, true);
+    std::vector<std::string> unread;
+    for (const std::string& warning : band.warnings()) {
+        const std::string name = "the name of ";
+        if (warning.rfind(name, 0) == 0) {
+            unread.push_back(warning.substr(name.size(), warning.find(" at ") - name.size()));
+        }
+    }
+    EXPECT_EQ(unread, (std::vector<std::string>{"H1", "A+A'", "A'"}));
 }
 
 TEST(SphereSq0, TheLiteraturesImagesAndTheProductLaw) {
