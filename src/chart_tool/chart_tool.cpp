@@ -12,6 +12,7 @@
 #include "readings/ehp_maps.hpp"
 #include "readings/ehp_reading.hpp"
 #include "readings/root_invariant.hpp"
+#include "readings/wider_band.hpp"
 #include "report/exit_status.hpp"
 #include "report/messages.hpp"
 #include "report/progress.hpp"
@@ -123,6 +124,9 @@ private:
     // With --root-invariant: P_{-N}, its degrees those of e(-1) times the
     // chart's classes.
     std::unique_ptr<Computation> projective_;
+    // With names in a band: the sphere one filtration further, for the
+    // lines out of the band's top generators.
+    std::unique_ptr<WiderBand> namesBeyond_;
     std::unique_ptr<ChartWriter> writer_;
     WriterCalls calls_;
     PrintedChart chart_;
@@ -398,7 +402,9 @@ std::optional<int> ChartRun::readOff() {
     if (readings.namesClasses() && status == ChainStatus::Ok) {
         std::vector<std::string> warnings;
         std::string refusal;
-        status = addNames(chart_, computation_, reading_, warnings, refusal);
+        namesBeyond_ = std::make_unique<WiderBand>(computation_, settings(seams_));
+        status = addNames(chart_, computation_, namesBeyond_->computation(), reading_, warnings,
+                          refusal);
         progress_.clear();
         for (const std::string& warning : warnings) {
             std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());

@@ -395,11 +395,11 @@ ChainStatus addPeriodicity(PrintedChart& chart, SphereNames& names,
 
 } // namespace
 
-ChainStatus addNames(PrintedChart& chart, const Computation& computation,
+ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,
                      std::string& refusal) {
     ChainAlgebra algebra(computation);
-    SphereNames names(algebra);
+    SphereNames names(algebra, beyond);
     const ChainResult<Done> computed =
         names.compute(computation.sphere().degrees(), progress, warnings, refusal);
     if (!computed) {

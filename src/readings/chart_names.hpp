@@ -17,8 +17,11 @@ namespace curtis {
 // number of generators differs from the literature's table adds a line to
 // `warnings`. A Massey product that is not defined, or a class that is
 // none, stops it with `refusal` saying why in one line. Returns the status
-// of the first product that failed, or Ok.
-ChainStatus addNames(PrintedChart& chart, const Computation& computation,
+// of the first product that failed, or Ok. `beyond` is null, or the
+// sphere's table in the band one filtration wider, which the names make
+// final as far as the lines of the band's top generators need (see
+// SphereNames).
+ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,
                      std::string& refusal);
 

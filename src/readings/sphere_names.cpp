@@ -4,6 +4,7 @@
 
 #include "algebra/f2_echelon.hpp"
 #include "chart/space.hpp"
+#include "chart/vanishing_line.hpp"
 
 #include <algorithm>
 #include <array>
@@ -143,6 +144,9 @@ Solutions solveLines(std::vector<Equation>& equations, const std::vector<Equatio
 struct Choice {
     std::vector<ClassBits> values;
     std::vector<bool> open;
+    // Each other solution that makes a basis, less the one chosen; none
+    // where there were too many to try (every generator open).
+    std::vector<std::vector<ClassBits>> others;
 };
 
 // The first solution, by its free coordinates, whose generators with the
@@ -154,7 +158,9 @@ Choice choose(const Solutions& found, std::size_t count,
     const std::size_t m = unknown.size();
     const std::size_t d = found.homogeneous.size();
     const std::size_t tries = d <= 12 ? std::size_t{1} << d : 1;
-    Choice choice{found.particular, std::vector<bool>(m, d > 12)};
+    Choice choice;
+    choice.values = found.particular;
+    choice.open.assign(m, d > 12);
     bool chosen = false;
     for (std::size_t c = 0; c < tries; ++c) {
         std::vector<ClassBits> x = found.particular;
@@ -181,8 +187,11 @@ Choice choose(const Solutions& found, std::size_t count,
         }
         for (std::size_t u = 0; chosen && u < m; ++u) {
             choice.open[u] = choice.open[u] || x[u] != choice.values[u];
+            x[u] ^= choice.values[u];
         }
-        if (!chosen) {
+        if (chosen) {
+            choice.others.push_back(std::move(x));
+        } else {
             choice.values = std::move(x);
             chosen = true;
         }
@@ -218,6 +227,61 @@ std::vector<std::size_t> lineTargets(const LiteratureChart& chart,
         }
     }
     return targets;
+}
+
+// The lines by h_i out of a sum of the literature's classes, as a sum: the
+// targets an odd number of lines reach, in order.
+std::vector<std::size_t> lineSum(const LiteratureChart& chart,
+                                 const std::vector<std::size_t>& sources, int i) {
+    std::vector<std::size_t> targets = lineTargets(chart, sources, i);
+    std::sort(targets.begin(), targets.end());
+    std::vector<std::size_t> sum;
+    for (std::size_t a = 0; a < targets.size();) {
+        std::size_t b = a;
+        while (b < targets.size() && targets[b] == targets[a]) {
+            ++b;
+        }
+        if ((b - a) % 2 == 1) {
+            sum.push_back(targets[a]);
+        }
+        a = b;
+    }
+    return sum;
+}
+
+// The literature's classes whose sum a class x of a bidegree is, where x
+// lies in the span of those identified there (`known`, by place among
+// `classes`); none where it does not.
+std::optional<std::vector<std::size_t>>
+identifiedSum(ClassBits x, const std::vector<std::size_t>& classes,
+              const std::vector<std::optional<ClassBits>>& known) {
+    F2Echelon identified;
+    for (std::size_t c = 0; c < classes.size() && c < 64; ++c) {
+        if (known[c]) {
+            identified.add(*known[c], c);
+        }
+    }
+    ClassBits combination = 0;
+    if (classes.size() > 64 || identified.reduce(x, combination) != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::size_t> sum;
+    for (; combination != 0; combination &= combination - 1) {
+        sum.push_back(classes[static_cast<std::size_t>(std::countr_zero(combination))]);
+    }
+    return sum;
+}
+
+// The classes of a bidegree identified: those with a value, and the
+// generators only one basis allows.
+std::vector<std::optional<ClassBits>>
+identified(const std::vector<std::optional<ClassBits>>& values,
+           const std::vector<std::size_t>& unknown, const Choice& chosen) {
+    std::vector<std::optional<ClassBits>> known = values;
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
+        known[unknown[u]] = chosen.open[u] ? std::nullopt : std::optional(chosen.values[u]);
+    }
+    return known;
 }
 
 // The literature's class of (t, k) that is the product h · g, named as one.
@@ -302,10 +366,8 @@ const std::vector<NamedClass>* SphereNames::basis(std::int32_t t, int k) const {
 const ChartSurvivors& SphereNames::order(std::int32_t t, int k) {
     auto found = orders_.find({t, k});
     if (found == orders_.end()) {
-        found = orders_
-                    .emplace(std::make_pair(t, k),
-                             ChartSurvivors(algebra_.computation().sphere().kept(t, k)))
-                    .first;
+        found =
+            orders_.emplace(std::make_pair(t, k), ChartSurvivors(tableOf(t, k)->kept(t, k))).first;
     }
     return found->second;
 }
@@ -320,13 +382,14 @@ ChainResult<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j
     if (const auto found = memo_.find(key); found != memo_.end()) {
         return found->second;
     }
-    const SphereTable& sphere = algebra_.computation().sphere();
-    const ChainResult<Chain> x = algebra_.cycle(sphere, t, k, {order(t, k).record(j)});
+    const ChainResult<Chain> x = algebra_.cycle(*tableOf(t, k), t, k, {order(t, k).record(j)});
     if (!x) {
         return ChainResult<ClassBits>::from(x);
     }
     const Chain& y = generatorCycles_[g];
-    const ClassLevel into(sphere, x->t + y.t - 1, x->k + y.k);
+    const CurtisTable* table = tableOf(x->t + y.t - 1, x->k + y.k);
+    CURTIS_INVARIANT(table != nullptr, "a product is read in a level final");
+    const ClassLevel into(*table, x->t + y.t - 1, x->k + y.k);
     const ChainResult<ClassTerms> terms = algebra_.classOfProduct(*x, y, into);
     if (!terms) {
         return ChainResult<ClassBits>::from(terms);
@@ -363,8 +426,36 @@ ChainResult<SphereValue> SphereNames::classOf(const Chain& cycle) {
 
 ChainResult<SphereValue> SphereNames::times(const SphereValue& x, std::size_t g) {
     const SphereGenerator& by = generators_[g];
+    if (!algebra_.sphereFinal(x.t, x.k) ||
+        !algebra_.sphereFinal(x.t + degreeOf(by.stem, by.filtration) - 1, x.k + by.filtration)) {
+        return ChainResult<SphereValue>::none();
+    }
+    return multiply(x, g);
+}
+
+const CurtisTable* SphereNames::tableOf(std::int32_t t, int k) const {
+    if (algebra_.sphereFinal(t, k)) {
+        return &algebra_.computation().sphere();
+    }
+    if (beyond_ != nullptr && t <= beyondThrough_ &&
+        ChainAlgebra::levelFinal(beyond_->sphere(), t, k)) {
+        return &beyond_->sphere();
+    }
+    return nullptr;
+}
+
+bool SphereNames::linesReach(std::int32_t t, int k) const {
+    // Past the vanishing line the sphere has no classes: a line there holds
+    // for any class.
+    const int stem = stemOf(t, k);
+    return t <= maxTotalDegree && stem <= LiteratureChart::lastStem &&
+           (stem == 0 || k <= vanishingFiltration(stem));
+}
+
+ChainResult<SphereValue> SphereNames::multiply(const SphereValue& x, std::size_t g) {
+    const SphereGenerator& by = generators_[g];
     SphereValue product{x.t + degreeOf(by.stem, by.filtration) - 1, x.k + by.filtration, 0};
-    if (!algebra_.sphereFinal(x.t, x.k) || !algebra_.sphereFinal(product.t, product.k)) {
+    if (!readable(x.t, x.k) || !readable(product.t, product.k)) {
         return ChainResult<SphereValue>::none();
     }
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
@@ -411,7 +502,7 @@ ChainResult<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_
         ChainResult<SphereValue> value =
             SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
         for (std::size_t f = 1; f < places.size() && value; ++f) {
-            value = times(*value, places[f]);
+            value = multiply(*value, places[f]);
         }
         if (!value) {
             return ChainResult<ClassBits>::from(value);
@@ -478,7 +569,118 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
                                        const std::vector<std::optional<ClassBits>>& values,
                                        const std::vector<std::size_t>& unknown,
                                        std::vector<Equation>& equations,
-                                       std::vector<Equation>& further) {
+                                       std::vector<Equation>& further,
+                                       std::vector<std::string>& warnings) {
+    ChainStatus status = allLines(t, k, classes, values, unknown, equations, further);
+    Reach reach;
+    while (status == ChainStatus::Ok) {
+        reach = reachBeyond(t, k, classes, values, unknown, equations, further);
+        if (!extendBeyond(reach.through, warnings)) {
+            break;
+        }
+        equations.clear();
+        further.clear();
+        status = allLines(t, k, classes, values, unknown, equations, further);
+    }
+    for (std::size_t u = 0; status == ChainStatus::Ok && u < unknown.size(); ++u) {
+        if (reach.unread[u]) {
+            warnings.push_back(unread(literatureChart().classes[classes[unknown[u]]].key, t, k,
+                                      reach.level, reach.degree));
+        }
+    }
+    return status;
+}
+
+std::string SphereNames::unread(const std::string& key, std::int32_t t, int k, int level,
+                                std::int32_t degree) const {
+    const SphereTable& sphere = algebra_.computation().sphere();
+    const int filtration = std::max(level, sphere.band().maxFiltration.value_or(0));
+    std::string wider = "--max-filtration " + std::to_string(filtration);
+    if (degree > sphere.degrees()) {
+        wider += " --max-stem " + std::to_string(degree - filtration - 1);
+    }
+    return "the name of " + key + " at " + at(stemOf(t, k), k) +
+           " is chosen without its lines past the levels read; " + wider + " names it by them";
+}
+
+SphereNames::Reach SphereNames::reachBeyond(std::int32_t t, int k,
+                                            const std::vector<std::size_t>& classes,
+                                            const std::vector<std::optional<ClassBits>>& values,
+                                            const std::vector<std::size_t>& unknown,
+                                            const std::vector<Equation>& equations,
+                                            const std::vector<Equation>& further) {
+    Reach reach;
+    reach.unread.assign(unknown.size(), false);
+    if (beyond_ == nullptr) {
+        return reach;
+    }
+    std::vector<Equation> direct = equations;
+    std::vector<std::string> unused;
+    const Solutions found =
+        solveLines(direct, further, unknown.size(), order(t, k).size(), "", unused);
+    const Choice chosen = choose(found, classes.size(), values, unknown, order(t, k).size());
+    const std::vector<std::optional<ClassBits>> known = identified(values, unknown, chosen);
+    // Where the freedom is too large to try, every solution is a direction.
+    const bool tried =
+        !chosen.others.empty() ||
+        std::none_of(chosen.open.begin(), chosen.open.end(), [](bool o) { return o; });
+    const std::int32_t last = algebra_.computation().sphere().degrees();
+    const LiteratureChart& chart = literatureChart();
+    for (const std::vector<ClassBits>& x : tried ? chosen.others : found.homogeneous) {
+        for (std::size_t u = 0; u < x.size(); ++u) {
+            const std::optional<std::vector<std::size_t>> sum =
+                x[u] == 0 || !tried ? std::nullopt : identifiedSum(x[u], classes, known);
+            const auto reaches = [&](std::int32_t into, int level) {
+                if (readable(into, level) || !linesReach(into, level)) {
+                    return;
+                }
+                if (into <= last && level < beyond_->sphere().band().finalLevels(into)) {
+                    reach.through = std::max(reach.through, into);
+                } else {
+                    reach.unread[u] = true;
+                    reach.level = std::max(reach.level, level);
+                    reach.degree = std::max(reach.degree, into);
+                }
+            };
+            for (int i = 0; x[u] != 0 && i < 3; ++i) {
+                const std::int32_t into = t + (std::int32_t{1} << i);
+                const std::vector<std::size_t> once =
+                    sum ? lineSum(chart, *sum, i) : std::vector<std::size_t>{};
+                if (!sum || !once.empty()) {
+                    reaches(into, k + 1);
+                }
+                for (int j = 0; j < 3; ++j) {
+                    if (!sum || !lineSum(chart, once, j).empty()) {
+                        reaches(into + (std::int32_t{1} << j), k + 2);
+                    }
+                }
+            }
+        }
+    }
+    return reach;
+}
+
+bool SphereNames::extendBeyond(std::int32_t through, std::vector<std::string>& warnings) {
+    if (beyond_ == nullptr || through <= beyondThrough_) {
+        return false;
+    }
+    const ComputationResult result = beyond_->extendSphere(through);
+    if (result.outcome != Outcome::Finished) {
+        warnings.push_back("the sphere's levels above the chart could not be computed to degree " +
+                           std::to_string(through) +
+                           "; the generators there are chosen without the lines into them");
+        beyond_ = nullptr;
+        return false;
+    }
+    beyondThrough_ = through;
+    return true;
+}
+
+ChainStatus SphereNames::allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                  const std::vector<std::optional<ClassBits>>& values,
+                                  const std::vector<std::size_t>& unknown,
+                                  std::vector<Equation>& equations,
+                                  std::vector<Equation>& further) {
     ChainStatus status = linesInto(t, k, classes, values, unknown, equations);
     if (status == ChainStatus::Ok) {
         status = linesOutOf(t, k, classes, unknown, equations, further);
@@ -505,7 +707,7 @@ ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit)
                 continue;
             }
             const ChainResult<SphereValue> product =
-                times({degreeOf(from, k - 1), k - 1, known->second}, *h);
+                multiply({degreeOf(from, k - 1), k - 1, known->second}, *h);
             if (product.failed()) {
                 return product.status();
             }
@@ -596,7 +798,7 @@ ChainStatus SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std
         for (int i = 0; i < 3; ++i) {
             const std::optional<std::size_t> h = generator(factorName(i));
             const std::int32_t into = t + (std::int32_t{1} << i);
-            if (!h || !algebra_.sphereFinal(into, k + 1)) {
+            if (!h || !readable(into, k + 1)) {
                 continue;
             }
             const std::vector<std::size_t> targets = lineTargets(chart, {classes[unknown[u]]}, i);
@@ -635,7 +837,7 @@ ChainStatus SphereNames::linesTwoOn(std::size_t u, std::size_t m,
     for (int j = 0; j < 3; ++j) {
         const std::optional<std::size_t> h = generator(factorName(j));
         const std::int32_t into = t + (std::int32_t{1} << j);
-        if (!h || !algebra_.sphereFinal(into, k + 1)) {
+        if (!h || !readable(into, k + 1)) {
             continue;
         }
         const ChainResult<ClassBits> value =
@@ -648,7 +850,7 @@ ChainStatus SphereNames::linesTwoOn(std::size_t u, std::size_t m,
         }
         std::vector<ClassBits> twice;
         for (const ClassBits column : columns) {
-            const ChainResult<SphereValue> product = times({t, k, column}, *h);
+            const ChainResult<SphereValue> product = multiply({t, k, column}, *h);
             if (!product) {
                 return product.failed() ? product.status() : ChainStatus::Contradiction;
             }
@@ -671,7 +873,7 @@ ChainStatus SphereNames::linesIntoProducts(std::int32_t t, int k,
             const std::int32_t into = t + (std::int32_t{1} << i);
             const std::optional<std::size_t> x =
                 productClass(chart, factorName(i), key, into, k + 1);
-            if (!h || !x || !algebra_.sphereFinal(into, k + 1)) {
+            if (!h || !x || !readable(into, k + 1)) {
                 continue;
             }
             const ChainResult<std::vector<ClassBits>> columns = productColumns(t, k, *h);
@@ -761,7 +963,8 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
     }
     std::vector<Equation> equations;
     std::vector<Equation> further;
-    if (const ChainStatus lines = lineEquations(t, k, classes, values, unknown, equations, further);
+    if (const ChainStatus lines =
+            lineEquations(t, k, classes, values, unknown, equations, further, warnings);
         lines != ChainStatus::Ok) {
         return lines;
     }

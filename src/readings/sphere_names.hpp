@@ -62,9 +62,27 @@ struct NamedClass {
 // stems, or where it and the computation disagree) complete the basis as
 // generators named by their place, x<stem>_<filtration>. Each class is
 // named by the sum of basis elements it is, in the literature's order.
+//
+// A name does not depend on the range read. The lines out of a generator
+// land one and two filtrations above it, so a band's top filtrations (and
+// its top degrees) lack some of them. Where the band's lines leave a
+// generator open, a line it lacks is read only where it can choose: two
+// choices differ by a class, and where that class is, in the literature's
+// data, a sum of classes identified whose lines there all vanish, no line
+// can tell them apart. That takes the literature's lines to be the
+// computation's; where they are not, the check of their bidegree says so in
+// a range that holds it. The lines that can choose and land one filtration
+// above the band, within its degrees, are read from `beyond`, the sphere's
+// table in the band one filtration wider, made final only that far. Those
+// further up or past the band's degrees cost more than the chart: the
+// generator is chosen without them, with one warning naming it and the band
+// that reads them. The levels beyond serve the lines alone: only the
+// algebra's levels are named, multiplied into or read back (times, sq0,
+// parse, has).
 class SphereNames {
 public:
-    explicit SphereNames(ChainAlgebra& algebra) : algebra_(algebra) {}
+    explicit SphereNames(ChainAlgebra& algebra, Computation* beyond = nullptr)
+        : algebra_(algebra), beyond_(beyond) {}
 
     // Reads every bidegree of the sphere's final levels of total degree up
     // to lastT. Each disagreement between the computation and the
@@ -145,11 +163,46 @@ private:
                            std::vector<std::size_t>& unknown, std::vector<std::string>& warnings);
     // The equations the literature's lines give on the unknown generators:
     // the lines into the bidegree and out of each generator, and apart, in
-    // `further`, the lines two steps on and those into its products.
+    // `further`, the lines two steps on and those into its products. Where
+    // those leave a generator open and lines that can choose land past the
+    // levels read, the levels beyond are made final that far and the
+    // equations read again; where those cannot be read, a warning says so.
     ChainStatus lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                               const std::vector<std::optional<ClassBits>>& values,
                               const std::vector<std::size_t>& unknown,
-                              std::vector<Equation>& equations, std::vector<Equation>& further);
+                              std::vector<Equation>& equations, std::vector<Equation>& further,
+                              std::vector<std::string>& warnings);
+    ChainStatus allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                         const std::vector<std::optional<ClassBits>>& values,
+                         const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
+                         std::vector<Equation>& further);
+    // What reading the lines out of a bidegree's open generators takes:
+    // the degree through which the band one filtration wider is to be made
+    // final (0: none), and past what that gives, by unknown generator,
+    // whether a line of it lands there, with the highest level and degree
+    // such lines reach.
+    struct Reach {
+        std::int32_t through = 0;
+        std::vector<bool> unread;
+        int level = 0;
+        std::int32_t degree = 0;
+    };
+    // Where the equations leave a generator of (t, k) open, the levels not
+    // read that a line out of it or two steps on reaches and that can tell
+    // its choices apart: those of a difference between two of them that is,
+    // by the literature's data, a sum of classes identified whose lines
+    // there all vanish, cannot.
+    Reach reachBeyond(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                      const std::vector<std::optional<ClassBits>>& values,
+                      const std::vector<std::size_t>& unknown,
+                      const std::vector<Equation>& equations, const std::vector<Equation>& further);
+    // The warning for a generator `key` of (t, k) whose lines reach levels
+    // not read, up to `level` and `degree`: the band that reads them.
+    std::string unread(const std::string& key, std::int32_t t, int k, int level,
+                       std::int32_t degree) const;
+    // Makes the band beyond final through a degree; false where nothing new
+    // is (a failure, said once in `warnings`, ends reading it).
+    bool extendBeyond(std::int32_t through, std::vector<std::string>& warnings);
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
@@ -226,8 +279,20 @@ private:
     // The survivors' records of a final level, in the chart's order.
     const ChartSurvivors& order(std::int32_t t, int k);
     const Level* level(std::int32_t t, int k) const;
+    // The table whose level k of degree t the lines read: the algebra's
+    // sphere where that level is final there, else the levels beyond where
+    // final; null for neither.
+    const CurtisTable* tableOf(std::int32_t t, int k) const;
+    bool readable(std::int32_t t, int k) const { return tableOf(t, k) != nullptr; }
+    // Whether the literature has lines into level k of degree t and the
+    // sphere may have classes there.
+    bool linesReach(std::int32_t t, int k) const;
+    // The product of a class by generator g, in the levels the lines read.
+    ChainResult<SphereValue> multiply(const SphereValue& x, std::size_t g);
 
     ChainAlgebra& algebra_;
+    Computation* beyond_;
+    std::int32_t beyondThrough_ = 0; // the degrees of beyond_ made final
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;
