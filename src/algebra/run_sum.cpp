@@ -186,6 +186,35 @@ LeadingTerm RunSum::leading() {
     }
 }
 
+SumTerms RunSum::terms() {
+    SumTerms found;
+    if (pendingCount_ > 0 && !settle()) {
+        found.room = false;
+        return found;
+    }
+    int top = levelsInUse_ - 1;
+    while (top >= 0 && levels_[static_cast<std::size_t>(top)].count == 0) {
+        --top;
+    }
+    if (top < 0) {
+        return found;
+    }
+    for (int i = 0; i < top; ++i) {
+        Level& level = levels_[static_cast<std::size_t>(i)];
+        if (level.count > 0) {
+            if (!mergeInto(top, level.terms.data(), level.count)) {
+                found.room = false;
+                return found;
+            }
+            level.count = 0;
+        }
+    }
+    const Level& all = levels_[static_cast<std::size_t>(top)];
+    found.terms = all.terms.data();
+    found.count = all.count;
+    return found;
+}
+
 std::int64_t RunSum::storedTerms() const {
     std::int64_t terms = pendingCount_;
     for (int i = 0; i < levelsInUse_; ++i) {

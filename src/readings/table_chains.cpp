@@ -17,12 +17,22 @@ bool addRows(const TermSet& from, TermSet& to, const Entry* floor) {
     return true;
 }
 
-TableChains::TableChains()
-    : ready_(work_.allocate(TermSet::maxRowLimit, maxMonomialLength) &&
-             cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
+bool addRows(const TermSet& from, RunSum& to, const Entry* floor) {
+    const int length = from.rowLength();
+    for (std::int32_t r = 0; r < from.rowCount(); ++r) {
+        if ((floor == nullptr || compareMonomials(from.row(r), floor, length) >= 0) &&
+            !to.toggle(from.row(r))) {
+            return false;
+        }
+    }
+    return true;
+}
 
-ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,
-                                  const Entry* word, TermSet& set, const Entry* floor) {
+TableChains::TableChains() : ready_(cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
+
+template <typename Sum>
+ChainStatus TableChains::addCycleTo(const CurtisTable& table, std::int32_t t, int k,
+                                    const Entry* word, Sum& set, const Entry* floor) {
     const std::int32_t record = table.kept(t, k).find(word);
     const auto key = std::tuple{&table, t, k, record};
     auto found = cycles_.find(key);
@@ -59,6 +69,16 @@ ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int 
     return ChainStatus::Ok;
 }
 
+ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,
+                                  const Entry* word, TermSet& set, const Entry* floor) {
+    return addCycleTo(table, t, k, word, set, floor);
+}
+
+ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,
+                                  const Entry* word, RunSum& sum, const Entry* floor) {
+    return addCycleTo(table, t, k, word, sum, floor);
+}
+
 ChainStatus TableChains::buildCycle(const CurtisTable& table, std::int32_t t, int k,
                                     const Entry* word, TermSet& set) {
     Entry current[maxMonomialLength];
@@ -75,10 +95,14 @@ ChainStatus TableChains::buildCycle(const CurtisTable& table, std::int32_t t, in
         if (!appendReducedBoundary(current, k, table.weight(), work_)) {
             return ChainStatus::TermSetFull;
         }
-        if (work_.rowCount() == 0) {
+        const LeadingTerm found = work_.leading();
+        if (!found.room) {
+            return ChainStatus::TermSetFull;
+        }
+        if (found.term == nullptr) {
             return ChainStatus::Ok;
         }
-        const Entry* leading = work_.row(work_.greatestRow());
+        const Entry* leading = found.term;
         if (table.record(t, k + 1, leading, current) != Hit || !guard_.admits(leading, Hit)) {
             return ChainStatus::Contradiction;
         }
@@ -86,9 +110,9 @@ ChainStatus TableChains::buildCycle(const CurtisTable& table, std::int32_t t, in
     }
 }
 
-ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
-                                             const Entry* tag, const Entry* claimed, TermSet& set,
-                                             TermSet* chain, const Entry* floor) {
+ChainStatus TableChains::replayClaim(const CurtisTable& table, std::int32_t t, int k,
+                                     const Entry* tag, const Entry* claimed, TermSet* chain,
+                                     const Entry* floor) {
     Entry current[maxMonomialLength];
     copyMonomial(current, tag, k + 1);
     work_.clear(k + 2);
@@ -102,17 +126,18 @@ ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int3
                   : appendReducedBoundary(current, k, table.weight(), work_))) {
             return ChainStatus::TermSetFull;
         }
-        if (work_.rowCount() == 0) {
+        const LeadingTerm found = work_.leading();
+        if (!found.room) {
+            return ChainStatus::TermSetFull;
+        }
+        if (found.term == nullptr) {
             return ChainStatus::Contradiction;
         }
         // The tag's own reduction, replayed: it ends on the claimed term
         // with nothing retraced pending.
-        const Entry* leading = work_.row(work_.greatestRow());
+        const Entry* leading = found.term;
         if (sameMonomial(leading, claimed, k + 2)) {
-            if (!guard_.admits(leading, Alive)) {
-                return ChainStatus::Contradiction;
-            }
-            return addRows(work_, set) ? ChainStatus::Ok : ChainStatus::TermSetFull;
+            return guard_.admits(leading, Alive) ? ChainStatus::Ok : ChainStatus::Contradiction;
         }
         if (table.record(t, k + 1, leading, current) != Hit || sameMonomial(current, tag, k + 1) ||
             !guard_.admits(leading, Hit)) {
@@ -120,6 +145,34 @@ ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int3
         }
         guard_.retrace(leading);
     }
+}
+
+template <typename Sum> ChainStatus TableChains::addWork(Sum& sum) {
+    const SumTerms boundary = work_.terms();
+    if (!boundary.room) {
+        return ChainStatus::TermSetFull;
+    }
+    const std::size_t length = static_cast<std::size_t>(work_.rowLength());
+    for (std::int64_t i = 0; i < boundary.count; ++i) {
+        if (!sum.toggle(boundary.terms + static_cast<std::size_t>(i) * length)) {
+            return ChainStatus::TermSetFull;
+        }
+    }
+    return ChainStatus::Ok;
+}
+
+ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
+                                             const Entry* tag, const Entry* claimed, TermSet& set,
+                                             TermSet* chain, const Entry* floor) {
+    const ChainStatus replayed = replayClaim(table, t, k, tag, claimed, chain, floor);
+    return replayed == ChainStatus::Ok ? addWork(set) : replayed;
+}
+
+ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
+                                             const Entry* tag, const Entry* claimed, RunSum& sum,
+                                             const Entry* floor) {
+    const ChainStatus replayed = replayClaim(table, t, k, tag, claimed, nullptr, floor);
+    return replayed == ChainStatus::Ok ? addWork(sum) : replayed;
 }
 
 } // namespace curtis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "algebra/run_sum.hpp"
 #include "algebra/term_set.hpp"
 #include "table/curtis_table.hpp"
 #include "table/retrace_guard.hpp"
@@ -31,7 +32,7 @@ enum class ChainStatus {
 // term. Every term of either lies at or below the word it is built for.
 class TableChains {
 public:
-    // Ready unless its work set could not be allocated.
+    // Ready unless the set its cycles are built in could not be allocated.
     TableChains();
     bool ready() const { return ready_; }
 
@@ -40,6 +41,8 @@ public:
     // The cycles of the table's survivors are kept for the run.
     ChainStatus addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
                          TermSet& set, const Entry* floor = nullptr);
+    ChainStatus addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                         RunSum& sum, const Entry* floor = nullptr);
     // Adds to set (rows of level k + 1) the boundary whose leading term is
     // `claimed` of level k + 1, Hit by `tag` of level k; with `floor`, only
     // its words at or above it. With `chain`, the chain (rows of level k)
@@ -47,13 +50,26 @@ public:
     ChainStatus addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
                                     const Entry* tag, const Entry* claimed, TermSet& set,
                                     TermSet* chain = nullptr, const Entry* floor = nullptr);
+    ChainStatus addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
+                                    const Entry* tag, const Entry* claimed, RunSum& sum,
+                                    const Entry* floor = nullptr);
 
     // Bytes of cycles past which those kept are forgotten.
     static constexpr std::size_t cycleByteBound = std::size_t{1} << 27;
 
 private:
+    template <typename Sum>
+    ChainStatus addCycleTo(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
+                           Sum& sum, const Entry* floor);
     ChainStatus buildCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
                            TermSet& set);
+    // Replays the elimination of `tag` until its leading term is `claimed`,
+    // leaving the boundary that claims it (with `floor`, its words at or
+    // above it) in work_.
+    ChainStatus replayClaim(const CurtisTable& table, std::int32_t t, int k, const Entry* tag,
+                            const Entry* claimed, TermSet* chain, const Entry* floor);
+    // Adds the terms of work_ to sum.
+    template <typename Sum> ChainStatus addWork(Sum& sum);
 
     // The survivors' cycles built so far (their words, in the order they
     // were built), by table, t, k and record, and the bytes they hold.
@@ -61,7 +77,7 @@ private:
         cycles_;
     std::size_t cycleBytes_ = 0;
     TermSet cycle_;      // a cycle being built
-    TermSet work_;       // the reduced boundary being rebuilt
+    RunSum work_;        // the reduced boundary being rebuilt
     RetraceGuard guard_; // of the reduction in work_
     bool ready_ = false;
 };
@@ -69,5 +85,6 @@ private:
 // Adds every row of from to to (both of one row length, admissible rows),
 // or with `floor` those at or above it; false when to cannot hold them.
 bool addRows(const TermSet& from, TermSet& to, const Entry* floor = nullptr);
+bool addRows(const TermSet& from, RunSum& to, const Entry* floor = nullptr);
 
 } // namespace curtis

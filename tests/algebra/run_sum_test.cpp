@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -62,6 +63,22 @@ TEST_P(RunSumAgainstTermSet, GreatestTermsAgree) {
         }
     }
     EXPECT_LE(oracle.rowCount(), sum.storedTerms());
+    // Every term at the end, once each, increasing: the oracle's rows sorted.
+    std::vector<std::vector<Entry>> expected;
+    for (std::int32_t r = 0; r < oracle.rowCount(); ++r) {
+        expected.emplace_back(oracle.row(r), oracle.row(r) + c.length);
+    }
+    std::sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+        return compareMonomials(a.data(), b.data(), c.length) < 0;
+    });
+    const SumTerms all = sum.terms();
+    ASSERT_TRUE(all.room);
+    std::vector<std::vector<Entry>> found;
+    for (std::int64_t i = 0; i < all.count; ++i) {
+        const Entry* at = all.terms + i * c.length;
+        found.emplace_back(at, at + c.length);
+    }
+    EXPECT_EQ(found, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
