@@ -139,6 +139,30 @@ bool RunSum::settle() {
     return true;
 }
 
+bool RunSum::toggleRun(const Entry* run, std::int64_t count) {
+    if (count == 0) {
+        return true;
+    }
+    int level = 0;
+    while (level + 1 < maxLevels && levelLimit(level) < count) {
+        ++level;
+    }
+    if (!mergeInto(level, run, count)) {
+        return false;
+    }
+    for (int i = level; i + 1 < maxLevels; ++i) {
+        Level& at = levels_[static_cast<std::size_t>(i)];
+        if (at.count <= levelLimit(i)) {
+            break;
+        }
+        if (!mergeInto(i + 1, at.terms.data(), at.count)) {
+            return false;
+        }
+        at.count = 0;
+    }
+    return true;
+}
+
 LeadingTerm RunSum::leading() {
     LeadingTerm found;
     if (pendingCount_ > 0 && !settle()) {

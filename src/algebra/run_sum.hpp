@@ -73,6 +73,12 @@ public:
     // storage it needed could not be obtained.
     bool toggle(const Entry* term);
 
+    // Adds count distinct terms, in increasing order one after another, to
+    // the sum mod 2: merged as one run into the first level that holds as
+    // many, not sorted again. run must not lie in this sum's storage. False,
+    // the sum left part way, when storage it needed could not be obtained.
+    bool toggleRun(const Entry* run, std::int64_t count);
+
     // The greatest term of the sum, valid until the next toggle or clear.
     LeadingTerm leading();
 

@@ -2,6 +2,8 @@
 
 #include "algebra/boundary.hpp"
 
+#include <algorithm>
+
 namespace curtis {
 
 bool addRows(const TermSet& from, TermSet& to, const Entry* floor) {
@@ -28,6 +30,45 @@ bool addRows(const TermSet& from, RunSum& to, const Entry* floor) {
     return true;
 }
 
+namespace {
+
+// Adds the terms of a run (count distinct terms of `length` entries,
+// increasing), those at or above floor where there is one; false when the
+// set or sum cannot hold them.
+bool addRun(const Entry* run, std::int64_t count, int length, const Entry* floor, TermSet& to) {
+    const std::size_t step = static_cast<std::size_t>(length);
+    for (std::int64_t i = count - 1; i >= 0; --i) {
+        const Entry* term = run + static_cast<std::size_t>(i) * step;
+        if (floor != nullptr && compareMonomials(term, floor, length) < 0) {
+            break;
+        }
+        if (!to.toggle(term)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool addRun(const Entry* run, std::int64_t count, int length, const Entry* floor, RunSum& to) {
+    const std::size_t step = static_cast<std::size_t>(length);
+    std::int64_t first = 0; // the first term at or above the floor
+    if (floor != nullptr) {
+        std::int64_t above = count;
+        while (first < above) {
+            const std::int64_t middle = first + (above - first) / 2;
+            if (compareMonomials(run + static_cast<std::size_t>(middle) * step, floor, length) <
+                0) {
+                first = middle + 1;
+            } else {
+                above = middle;
+            }
+        }
+    }
+    return to.toggleRun(run + static_cast<std::size_t>(first) * step, count - first);
+}
+
+} // namespace
+
 TableChains::TableChains() : ready_(cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
 
 template <typename Sum>
@@ -50,23 +91,24 @@ ChainStatus TableChains::addCycleTo(const CurtisTable& table, std::int32_t t, in
             cycles_.clear();
             cycleBytes_ = 0;
         }
-        std::vector<Entry> words;
+        std::vector<const Entry*> rows;
         for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
-            words.insert(words.end(), cycle_.row(r), cycle_.row(r) + k + 1);
+            rows.push_back(cycle_.row(r));
+        }
+        std::sort(rows.begin(), rows.end(), [k](const Entry* a, const Entry* b) {
+            return compareMonomials(a, b, k + 1) < 0;
+        });
+        std::vector<Entry> words;
+        for (const Entry* row : rows) {
+            words.insert(words.end(), row, row + k + 1);
         }
         cycleBytes_ += words.size();
         found = cycles_.emplace(key, std::move(words)).first;
     }
     const std::vector<Entry>& words = found->second;
-    for (std::size_t w = 0; w < words.size(); w += static_cast<std::size_t>(k) + 1) {
-        if (floor != nullptr && compareMonomials(words.data() + w, floor, k + 1) < 0) {
-            continue;
-        }
-        if (!set.toggle(words.data() + w)) {
-            return ChainStatus::TermSetFull;
-        }
-    }
-    return ChainStatus::Ok;
+    const std::int64_t count = static_cast<std::int64_t>(words.size()) / (k + 1);
+    return addRun(words.data(), count, k + 1, floor, set) ? ChainStatus::Ok
+                                                          : ChainStatus::TermSetFull;
 }
 
 ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,
@@ -149,16 +191,9 @@ ChainStatus TableChains::replayClaim(const CurtisTable& table, std::int32_t t, i
 
 template <typename Sum> ChainStatus TableChains::addWork(Sum& sum) {
     const SumTerms boundary = work_.terms();
-    if (!boundary.room) {
-        return ChainStatus::TermSetFull;
-    }
-    const std::size_t length = static_cast<std::size_t>(work_.rowLength());
-    for (std::int64_t i = 0; i < boundary.count; ++i) {
-        if (!sum.toggle(boundary.terms + static_cast<std::size_t>(i) * length)) {
-            return ChainStatus::TermSetFull;
-        }
-    }
-    return ChainStatus::Ok;
+    return boundary.room && addRun(boundary.terms, boundary.count, work_.rowLength(), nullptr, sum)
+               ? ChainStatus::Ok
+               : ChainStatus::TermSetFull;
 }
 
 ChainStatus TableChains::addClaimingBoundary(const CurtisTable& table, std::int32_t t, int k,
