@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -15,7 +16,8 @@ namespace curtis {
 
 // Runs read(algebra, j) for every job j from 0 to jobs - 1 on up to
 // `threads` threads (this one among them), each with a chain algebra of its
-// own over the computation's tables. The tables must not change while they
+// own over the computation's tables; the survivors' cycles they build are
+// shared. The tables must not change while they
 // are read: their final levels are only read, and each thread's caches are
 // its own. read must write only what belongs to its job; which thread reads
 // a job, and when, is not fixed, so its result must not depend on it.
@@ -29,10 +31,11 @@ void readOnThreads(const Computation& computation, std::size_t jobs, int threads
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureMutex;
+    const auto cycles = std::make_shared<SurvivorCycles>();
     const auto work = [&](bool here) {
         std::size_t told = 0;
         try {
-            ChainAlgebra algebra(computation);
+            ChainAlgebra algebra(computation, cycles);
             for (std::size_t j = next.fetch_add(1); j < jobs; j = next.fetch_add(1)) {
                 for (; here && told <= j; ++told) {
                     started(told);

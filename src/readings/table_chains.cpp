@@ -69,15 +69,37 @@ bool addRun(const Entry* run, std::int64_t count, int length, const Entry* floor
 
 } // namespace
 
-TableChains::TableChains() : ready_(cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
+SurvivorCycles::Words SurvivorCycles::find(const Key& key) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = cycles_.find(key);
+    return found != cycles_.end() ? found->second : nullptr;
+}
+
+SurvivorCycles::Words SurvivorCycles::keep(const Key& key, std::vector<Entry> words) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (const auto found = cycles_.find(key); found != cycles_.end()) {
+        return found->second;
+    }
+    if (bytes_ > byteBound) {
+        cycles_.clear();
+        bytes_ = 0;
+    }
+    bytes_ += words.size();
+    return cycles_.emplace(key, std::make_shared<const std::vector<Entry>>(std::move(words)))
+        .first->second;
+}
+
+TableChains::TableChains(std::shared_ptr<SurvivorCycles> cycles)
+    : cycles_(cycles ? std::move(cycles) : std::make_shared<SurvivorCycles>()),
+      ready_(cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
 
 template <typename Sum>
 ChainStatus TableChains::addCycleTo(const CurtisTable& table, std::int32_t t, int k,
                                     const Entry* word, Sum& set, const Entry* floor) {
     const std::int32_t record = table.kept(t, k).find(word);
-    const auto key = std::tuple{&table, t, k, record};
-    auto found = cycles_.find(key);
-    if (found == cycles_.end()) {
+    const SurvivorCycles::Key key{&table, t, k, record};
+    SurvivorCycles::Words words = record != LevelRecords::none ? cycles_->find(key) : nullptr;
+    if (!words) {
         cycle_.clear(k + 1);
         const ChainStatus built = buildCycle(table, t, k, word, cycle_);
         if (built != ChainStatus::Ok) {
@@ -87,10 +109,6 @@ ChainStatus TableChains::addCycleTo(const CurtisTable& table, std::int32_t t, in
             // No survivor the table keeps: nothing to keep it by.
             return addRows(cycle_, set, floor) ? ChainStatus::Ok : ChainStatus::TermSetFull;
         }
-        if (cycleBytes_ > cycleByteBound) {
-            cycles_.clear();
-            cycleBytes_ = 0;
-        }
         std::vector<const Entry*> rows;
         for (std::int32_t r = 0; r < cycle_.rowCount(); ++r) {
             rows.push_back(cycle_.row(r));
@@ -98,17 +116,15 @@ ChainStatus TableChains::addCycleTo(const CurtisTable& table, std::int32_t t, in
         std::sort(rows.begin(), rows.end(), [k](const Entry* a, const Entry* b) {
             return compareMonomials(a, b, k + 1) < 0;
         });
-        std::vector<Entry> words;
+        std::vector<Entry> sorted;
         for (const Entry* row : rows) {
-            words.insert(words.end(), row, row + k + 1);
+            sorted.insert(sorted.end(), row, row + k + 1);
         }
-        cycleBytes_ += words.size();
-        found = cycles_.emplace(key, std::move(words)).first;
+        words = cycles_->keep(key, std::move(sorted));
     }
-    const std::vector<Entry>& words = found->second;
-    const std::int64_t count = static_cast<std::int64_t>(words.size()) / (k + 1);
-    return addRun(words.data(), count, k + 1, floor, set) ? ChainStatus::Ok
-                                                          : ChainStatus::TermSetFull;
+    const std::int64_t count = static_cast<std::int64_t>(words->size()) / (k + 1);
+    return addRun(words->data(), count, k + 1, floor, set) ? ChainStatus::Ok
+                                                           : ChainStatus::TermSetFull;
 }
 
 ChainStatus TableChains::addCycle(const CurtisTable& table, std::int32_t t, int k,

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <tuple>
 #include <vector>
 
@@ -17,6 +19,31 @@ enum class ChainStatus {
     Ok,
     TermSetFull,   // a term set could not grow
     Contradiction, // a leading term that neither survives nor is Hit
+};
+
+// The cycles of the tables' survivors built so far, each once: shared by
+// the chain algebras a reading runs on its threads, and safe to use from
+// several at once. Two threads that ask for a cycle not yet kept at the same
+// time both build it; the first kept stays. Past a bound in bytes the
+// cycles kept are forgotten; a cycle handed out lives while it is held.
+class SurvivorCycles {
+public:
+    using Key = std::tuple<const CurtisTable*, std::int32_t, int, std::int32_t>;
+    using Words = std::shared_ptr<const std::vector<Entry>>;
+
+    // The words of the cycle kept for key, null where none is.
+    Words find(const Key& key) const;
+    // Keeps words for key, unless a cycle is kept for it already; the one
+    // kept.
+    Words keep(const Key& key, std::vector<Entry> words);
+
+    // Bytes of cycles past which those kept are forgotten.
+    static constexpr std::size_t byteBound = std::size_t{1} << 27;
+
+private:
+    mutable std::mutex mutex_;
+    std::map<Key, Words> cycles_;
+    std::size_t bytes_ = 0;
 };
 
 // The chains a Curtis table defines, rebuilt from its records: the cycle of
@@ -33,12 +60,13 @@ enum class ChainStatus {
 class TableChains {
 public:
     // Ready unless the set its cycles are built in could not be allocated.
-    TableChains();
+    // The survivors' cycles are kept in `cycles`, or in a keeper of its own.
+    explicit TableChains(std::shared_ptr<SurvivorCycles> cycles = nullptr);
     bool ready() const { return ready_; }
 
     // Adds the cycle of the survivor `word` (level k of degree t of table)
     // to set (rows of level k); with `floor`, only its words at or above it.
-    // The cycles of the table's survivors are kept for the run.
+    // The cycles of the table's survivors are kept (see SurvivorCycles).
     ChainStatus addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
                          TermSet& set, const Entry* floor = nullptr);
     ChainStatus addCycle(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
@@ -54,9 +82,6 @@ public:
                                     const Entry* tag, const Entry* claimed, RunSum& sum,
                                     const Entry* floor = nullptr);
 
-    // Bytes of cycles past which those kept are forgotten.
-    static constexpr std::size_t cycleByteBound = std::size_t{1} << 27;
-
 private:
     template <typename Sum>
     ChainStatus addCycleTo(const CurtisTable& table, std::int32_t t, int k, const Entry* word,
@@ -71,11 +96,7 @@ private:
     // Adds the terms of work_ to sum.
     template <typename Sum> ChainStatus addWork(Sum& sum);
 
-    // The survivors' cycles built so far (their words, in the order they
-    // were built), by table, t, k and record, and the bytes they hold.
-    std::map<std::tuple<const CurtisTable*, std::int32_t, int, std::int32_t>, std::vector<Entry>>
-        cycles_;
-    std::size_t cycleBytes_ = 0;
+    std::shared_ptr<SurvivorCycles> cycles_;
     TermSet cycle_;      // a cycle being built
     RunSum work_;        // the reduced boundary being rebuilt
     RetraceGuard guard_; // of the reduction in work_
