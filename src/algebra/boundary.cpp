@@ -104,6 +104,14 @@ bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, RunSum& sum) {
                                });
 }
 
+bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, RunSum& sum,
+                                const Entry* floor) {
+    return forEachBoundaryTerm(
+        x, k, w, sum, 0, k, [&sum, floor](const Entry* term, std::uint32_t hash, PairRange pairs) {
+            return toggleReduced(sum, term, hash, pairs, floor);
+        });
+}
+
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, RunSum& sum) {
     return forEachBoundaryTerm(x, k, w, sum, 1, 1,
                                [&sum](const Entry* term, std::uint32_t hash, PairRange pairs) {

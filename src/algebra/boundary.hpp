@@ -36,5 +36,7 @@ bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set
 // sorted runs.
 bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, RunSum& sum);
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, RunSum& sum);
+bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, RunSum& sum,
+                                const Entry* floor);
 
 } // namespace curtis

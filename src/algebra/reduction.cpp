@@ -139,8 +139,9 @@ bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRang
     return toggleReducedInto(set, term, hash, pairs, floor);
 }
 
-bool toggleReduced(RunSum& sum, const Entry* term, std::uint32_t hash, PairRange pairs) {
-    return toggleReducedInto(sum, term, hash, pairs, nullptr);
+bool toggleReduced(RunSum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
+                   const Entry* floor) {
+    return toggleReducedInto(sum, term, hash, pairs, floor);
 }
 
 } // namespace curtis

@@ -31,7 +31,8 @@ bool reduceToAdmissible(TermSet& set);
 bool toggleReduced(TermSet& set, const Entry* term, std::uint32_t hash, PairRange pairs,
                    const Entry* floor = nullptr);
 
-// toggleReduced into a sum kept in sorted runs, without a floor.
-bool toggleReduced(RunSum& sum, const Entry* term, std::uint32_t hash, PairRange pairs);
+// toggleReduced into a sum kept in sorted runs.
+bool toggleReduced(RunSum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
+                   const Entry* floor = nullptr);
 
 } // namespace curtis

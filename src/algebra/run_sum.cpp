@@ -139,6 +139,30 @@ bool RunSum::settle() {
     return true;
 }
 
+bool RunSum::toggleRun(const Entry* run, std::int64_t count) {
+    if (count == 0) {
+        return true;
+    }
+    int level = 0;
+    while (level + 1 < maxLevels && levelLimit(level) < count) {
+        ++level;
+    }
+    if (!mergeInto(level, run, count)) {
+        return false;
+    }
+    for (int i = level; i + 1 < maxLevels; ++i) {
+        Level& at = levels_[static_cast<std::size_t>(i)];
+        if (at.count <= levelLimit(i)) {
+            break;
+        }
+        if (!mergeInto(i + 1, at.terms.data(), at.count)) {
+            return false;
+        }
+        at.count = 0;
+    }
+    return true;
+}
+
 LeadingTerm RunSum::leading() {
     LeadingTerm found;
     if (pendingCount_ > 0 && !settle()) {
@@ -184,6 +208,35 @@ LeadingTerm RunSum::leading() {
             return found;
         }
     }
+}
+
+SumTerms RunSum::terms() {
+    SumTerms found;
+    if (pendingCount_ > 0 && !settle()) {
+        found.room = false;
+        return found;
+    }
+    int top = levelsInUse_ - 1;
+    while (top >= 0 && levels_[static_cast<std::size_t>(top)].count == 0) {
+        --top;
+    }
+    if (top < 0) {
+        return found;
+    }
+    for (int i = 0; i < top; ++i) {
+        Level& level = levels_[static_cast<std::size_t>(i)];
+        if (level.count > 0) {
+            if (!mergeInto(top, level.terms.data(), level.count)) {
+                found.room = false;
+                return found;
+            }
+            level.count = 0;
+        }
+    }
+    const Level& all = levels_[static_cast<std::size_t>(top)];
+    found.terms = all.terms.data();
+    found.count = all.count;
+    return found;
 }
 
 std::int64_t RunSum::storedTerms() const {

@@ -16,6 +16,16 @@ struct LeadingTerm {
     const Entry* term = nullptr;
 };
 
+// What RunSum::terms finds: the sum's terms, count of them, each once, in
+// increasing order (rowLength entries each, one after another); room is
+// false when storage the sum needed could not be obtained (the sum is then
+// left part way).
+struct SumTerms {
+    bool room = true;
+    const Entry* terms = nullptr;
+    std::int64_t count = 0;
+};
+
 // A sum mod 2 of monomials of one common length, for a sum that changes by a
 // few terms between each reading of its greatest term, most of them just
 // below it: the chain sum of an elimination. No index is kept; the terms lie
@@ -63,8 +73,19 @@ public:
     // storage it needed could not be obtained.
     bool toggle(const Entry* term);
 
+    // Adds count distinct terms, in increasing order one after another, to
+    // the sum mod 2: merged as one run into the first level that holds as
+    // many, not sorted again. run must not lie in this sum's storage. False,
+    // the sum left part way, when storage it needed could not be obtained.
+    bool toggleRun(const Entry* run, std::int64_t count);
+
     // The greatest term of the sum, valid until the next toggle or clear.
     LeadingTerm leading();
+
+    // Every term of the sum, once a chain is finished: the pending terms are
+    // settled and every level is merged into the highest one, so the sum is
+    // one run. Valid until the next toggle or clear; the sum is unchanged.
+    SumTerms terms();
 
     // The terms stored: pending ones and those of every level, at least the
     // number of terms of the sum.

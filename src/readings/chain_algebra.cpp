@@ -9,8 +9,8 @@
 
 namespace curtis {
 
-ChainAlgebra::ChainAlgebra(const Computation& computation)
-    : computation_(computation),
+ChainAlgebra::ChainAlgebra(const Computation& computation, std::shared_ptr<SurvivorCycles> cycles)
+    : computation_(computation), chains_(std::move(cycles)),
       allocated_(work_.allocate(TermSet::maxRowLimit, maxMonomialLength) &&
                  image_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
 

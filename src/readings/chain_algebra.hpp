@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -83,7 +84,10 @@ public:
     // nothing where the word maps to zero (and nothing is written).
     using WordMap = std::function<std::optional<PairRange>(const Entry*, Entry*)>;
 
-    explicit ChainAlgebra(const Computation& computation);
+    // The survivors' cycles it builds are kept in `cycles`, which other
+    // algebras may share, or in a keeper of its own.
+    explicit ChainAlgebra(const Computation& computation,
+                          std::shared_ptr<SurvivorCycles> cycles = nullptr);
     ChainAlgebra(const ChainAlgebra&) = delete;
     ChainAlgebra& operator=(const ChainAlgebra&) = delete;
 

@@ -393,6 +393,38 @@ ChainStatus addPeriodicity(PrintedChart& chart, SphereNames& names,
     return ChainStatus::Ok;
 }
 
+// The products by h_i the chart holds already, where its space is the
+// sphere: the names read those again otherwise.
+SphereNames::KnownProducts productsRead(const PrintedChart& chart, const Computation& computation) {
+    SphereNames::KnownProducts known;
+    const SphereTable& sphere = computation.sphere();
+    if (&computation.table() != &sphere || chart.plan.readings.unstable) {
+        return known;
+    }
+    for (const PrintedDegree& printed : chart.degrees) {
+        for (const PrintedLevel& level : printed.levels) {
+            const int k = level.at.k();
+            const ChartSurvivors order(sphere.kept(printed.t, k));
+            for (const ChartClass& c : level.classes) {
+                for (int i = 0; c.products && i < productFactorCount; ++i) {
+                    const PrintedSum& terms = c.products->terms[static_cast<std::size_t>(i)];
+                    ClassBits bits = 0;
+                    bool fits = terms.has_value();
+                    for (const std::size_t place : terms.value_or(std::vector<std::size_t>{})) {
+                        fits = fits && place < maxNamedClasses;
+                        bits |= fits ? ClassBits{1} << place : 0;
+                    }
+                    if (fits) {
+                        known.emplace(std::make_tuple(printed.t, k, order.place(c.record), i),
+                                      bits);
+                    }
+                }
+            }
+        }
+    }
+    return known;
+}
+
 } // namespace
 
 ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
@@ -400,6 +432,7 @@ ChainStatus addNames(PrintedChart& chart, const Computation& computation, Comput
                      std::string& refusal) {
     ChainAlgebra algebra(computation);
     SphereNames names(algebra, beyond);
+    names.knowProducts(productsRead(chart, computation));
     const ChainResult<Done> computed =
         names.compute(computation.sphere().degrees(), progress, warnings, refusal);
     if (!computed) {

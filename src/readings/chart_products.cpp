@@ -1,6 +1,7 @@
 #include "readings/chart_products.hpp"
 
 #include "chart/chart_lines.hpp"
+#include "readings/reading_threads.hpp"
 #include "readings/transfer.hpp"
 #include "readings/unstable_products.hpp"
 
@@ -69,54 +70,101 @@ std::vector<Entry> decreasing(const Chain& chain) {
 
 } // namespace
 
-ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
-                        const OnReadingProgress& progress) {
-    ChainAlgebra algebra(computation);
-    Products products(algebra);
-    SurvivorsOf survivorsOf;
-    const CurtisTable& table = computation.table();
-    // Whether the product by h_i of level k of degree t is read.
-    const auto read = [&](std::int32_t t, int k, int i) {
-        const std::int32_t target = t + (1 << i);
-        return chart.plan.productShown(t, i) && computation.computed(target) &&
-               k + 1 < computation.finalLevels(target);
-    };
-    PhaseSize size;
-    for (const PrintedDegree& printed : chart.degrees) {
-        for (const PrintedLevel& level : printed.levels) {
+namespace {
+
+// The products by h_i of one class, each i of its level that is read.
+struct ClassProducts {
+    std::int32_t t = 0;
+    int k = 0;
+    ChartClass* of = nullptr;
+    std::vector<int> factors;
+    std::vector<ChainResult<ClassTerms>> terms; // one for each factor
+};
+
+// The products addProducts reads, class by class in the chart's order.
+std::vector<ClassProducts> productsToRead(PrintedChart& chart, const Computation& computation) {
+    std::vector<ClassProducts> read;
+    for (PrintedDegree& printed : chart.degrees) {
+        for (PrintedLevel& level : printed.levels) {
+            std::vector<int> factors;
             for (const int i : chart.plan.readings.productFactors) {
-                if (read(printed.t, level.at.k(), i)) {
-                    size.add(level.classes.size(),
-                             table.kept(printed.t + (1 << i), level.at.k() + 1));
+                const std::int32_t target = printed.t + (1 << i);
+                if (chart.plan.productShown(printed.t, i) && computation.computed(target) &&
+                    level.at.k() + 1 < computation.finalLevels(target)) {
+                    factors.push_back(i);
+                }
+            }
+            for (ChartClass& c : level.classes) {
+                c.products.emplace();
+                if (!factors.empty()) {
+                    ClassProducts products;
+                    products.t = printed.t;
+                    products.k = level.at.k();
+                    products.of = &c;
+                    products.factors = factors;
+                    products.terms.assign(factors.size(), ChainResult<ClassTerms>::none());
+                    read.push_back(std::move(products));
                 }
             }
         }
     }
+    return read;
+}
+
+} // namespace
+
+ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
+                        const OnReadingProgress& progress) {
+    SurvivorsOf survivorsOf;
+    const CurtisTable& table = computation.table();
+    std::vector<ClassProducts> read = productsToRead(chart, computation);
+    const auto target = [&](const ClassProducts& c, int i) -> const LevelRecords& {
+        return table.kept(c.t + (1 << i), c.k + 1);
+    };
+    PhaseSize size;
+    for (const ClassProducts& c : read) {
+        for (const int i : c.factors) {
+            size.add(1, target(c, i));
+        }
+    }
     ReadingSteps steps(progress, "products", "products", size.steps, size.work);
-    for (PrintedDegree& printed : chart.degrees) {
-        for (PrintedLevel& level : printed.levels) {
-            const int k = level.at.k();
-            const LevelRecords& records = table.kept(printed.t, k);
-            for (ChartClass& c : level.classes) {
-                c.products.emplace();
+    // Each class's products on one thread: its cycle is built once.
+    readOnThreads(
+        computation, read.size(), computation.settings().threads,
+        [&](ChainAlgebra& algebra, std::size_t j) {
+            Products products(algebra);
+            ClassProducts& c = read[j];
+            const Entry* word = table.kept(c.t, c.k).word(c.of->record);
+            for (std::size_t f = 0; f < c.factors.size(); ++f) {
+                c.terms[f] = products.product(c.t, c.k, word, c.factors[f]);
             }
-            for (const int i : chart.plan.readings.productFactors) {
-                if (!read(printed.t, k, i)) {
-                    continue; // not computed
+        },
+        [&](std::size_t j) {
+            for (const int i : read[j].factors) {
+                steps.next(read[j].t, read[j].k, readingWork(target(read[j], i)));
+            }
+        });
+    // The first product that failed, in the order they were read in one by
+    // one: level by level, each factor for every class.
+    std::size_t first = 0;
+    while (first < read.size()) {
+        std::size_t last = first;
+        while (last < read.size() && read[last].t == read[first].t &&
+               read[last].k == read[first].k) {
+            ++last;
+        }
+        for (std::size_t f = 0; f < read[first].factors.size(); ++f) {
+            const ChartSurvivors& into = survivorsOf(target(read[first], read[first].factors[f]));
+            for (std::size_t j = first; j < last; ++j) {
+                const ChainResult<ClassTerms>& terms = read[j].terms[f];
+                if (!terms) {
+                    return terms.status(); // none cannot be: the level was found
                 }
-                const LevelRecords& target = table.kept(printed.t + (1 << i), k + 1);
-                const ChartSurvivors& into = survivorsOf(target);
-                for (ChartClass& c : level.classes) {
-                    steps.next(printed.t, k, readingWork(target));
-                    const ChainResult<ClassTerms> terms =
-                        products.product(printed.t, k, records.word(c.record), i);
-                    if (!terms) {
-                        return terms.status(); // none cannot be: read() found the level
-                    }
-                    c.products->terms[static_cast<std::size_t>(i)] = into.places(*terms);
-                }
+                read[j].of->products->terms[static_cast<std::size_t>(read[j].factors[f])] =
+                    into.places(*terms);
             }
         }
+        first = last;
     }
     return ChainStatus::Ok;
 }

@@ -45,9 +45,6 @@ ChainStatus ClassReader::read(TableChains& chains, const CurtisTable& table, std
                            table.record(t, k, cycle.row(cycle.greatestRow()), nullptr) != Source;
         return leads ? ChainStatus::Ok : ChainStatus::Contradiction;
     }
-    if (sum_.rowLimit() == 0 && !sum_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {
-        return ChainStatus::TermSetFull;
-    }
     const std::size_t length = static_cast<std::size_t>(k) + 1;
     const Entry* least = read.words.data() + read.words.size() - length;
     sum_.clear(k + 1);
@@ -57,26 +54,34 @@ ChainStatus ClassReader::read(TableChains& chains, const CurtisTable& table, std
     std::vector<bool> met(read.survivors.size(), false);
     Entry leading[maxMonomialLength];
     Entry tag[maxMonomialLength];
-    while (sum_.rowCount() > 0) {
-        copyMonomial(leading, sum_.row(sum_.greatestRow()), k + 1);
+    std::size_t next = 0; // the first survivor not above the leading terms read
+    for (;;) {
+        const LeadingTerm found = sum_.leading();
+        if (!found.room) {
+            return ChainStatus::TermSetFull;
+        }
+        if (found.term == nullptr) {
+            break;
+        }
+        copyMonomial(leading, found.term, k + 1);
         const GeneratorState state = table.record(t, k, leading, tag);
         if (state == Source) {
             return ChainStatus::Contradiction;
         }
-        std::size_t j = 0;
-        while (j < read.survivors.size() &&
-               !sameMonomial(read.words.data() + j * length, leading, k + 1)) {
-            ++j;
+        // Leading terms only go down, as the survivors' words do: the
+        // survivors above this one are passed for good.
+        while (next < met.size() &&
+               compareMonomials(read.words.data() + next * length, leading, k + 1) > 0) {
+            ++next;
         }
-        if (j < met.size()) {
-            met[j] = true; // leading terms only go down: each is met once
+        if (next < met.size() && sameMonomial(read.words.data() + next * length, leading, k + 1)) {
+            met[next] = true;
         } else if (state == Alive) {
             return ChainStatus::Contradiction; // a survivor the level does not list
         }
         const ChainStatus added =
-            state == Alive
-                ? chains.addCycle(table, t, k, leading, sum_, least)
-                : chains.addClaimingBoundary(table, t, k - 1, tag, leading, sum_, nullptr, least);
+            state == Alive ? chains.addCycle(table, t, k, leading, sum_, least)
+                           : chains.addClaimingBoundary(table, t, k - 1, tag, leading, sum_, least);
         if (added != ChainStatus::Ok) {
             return added;
         }

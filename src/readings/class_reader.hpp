@@ -70,7 +70,7 @@ private:
                  const Survivors& survivors);
 
     std::map<std::tuple<const CurtisTable*, std::int32_t, int, int>, Level> levels_;
-    TermSet sum_; // the cycle being reduced, its words at or above the least survivor
+    RunSum sum_; // the cycle being reduced, its words at or above the least survivor
 };
 
 } // namespace curtis

@@ -3,6 +3,7 @@
 #include "readings/literature_chart.hpp"
 
 #include "algebra/f2_echelon.hpp"
+#include "chart/chart_plan.hpp"
 #include "chart/space.hpp"
 #include "chart/vanishing_line.hpp"
 
@@ -381,6 +382,13 @@ ChainResult<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j
     const auto key = std::make_tuple(t, k, j, g);
     if (const auto found = memo_.find(key); found != memo_.end()) {
         return found->second;
+    }
+    for (int i = 0; i < productFactorCount && !known_.empty(); ++i) {
+        const auto found = known_.find(std::make_tuple(t, k, j, i));
+        if (found != known_.end() && generators_[g].name == factorName(i)) {
+            memo_.emplace(key, found->second);
+            return found->second;
+        }
     }
     const ChainResult<Chain> x = algebra_.cycle(*tableOf(t, k), t, k, {order(t, k).record(j)});
     if (!x) {

@@ -133,6 +133,12 @@ public:
 
     ChainAlgebra& algebra() { return algebra_; }
 
+    // Products by h_i read before, by (t, k, j, i): survivor j (in the
+    // chart's order) of level k of degree t times h_i, as the bits of the
+    // level above. Taken as they are where the names need them.
+    using KnownProducts = std::map<std::tuple<std::int32_t, int, std::size_t, int>, ClassBits>;
+    void knowProducts(KnownProducts known) { known_ = std::move(known); }
+
 private:
     struct Level {
         ChartSurvivors survivors;
@@ -301,6 +307,7 @@ private:
     std::map<std::pair<std::int32_t, int>, Level> levels_;
     std::map<std::pair<std::int32_t, int>, ChartSurvivors> orders_;
     std::map<std::tuple<std::int32_t, int, std::size_t, std::size_t>, ClassBits> memo_;
+    KnownProducts known_;
 };
 
 } // namespace curtis

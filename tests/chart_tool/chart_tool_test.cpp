@@ -386,6 +386,12 @@ TEST(ChartTool, ProductsInEveryFormat) {
     arguments.push_back("--products");
     const nlohmann::json chart = nlohmann::json::parse(chartTool(arguments).out);
     const nlohmann::json plain = nlohmann::json::parse(chartTool(sphere).out);
+    // Read on one thread or on several, the products are the same.
+    for (const char* threads : {"1", "3"}) {
+        std::vector<std::string> on = arguments;
+        on.insert(on.end(), {"--threads", threads});
+        EXPECT_EQ(nlohmann::json::parse(chartTool(on).out), chart) << threads;
+    }
     // "h0" to "h3"; GCC 12 warns wrongly about "h" + std::to_string(i).
     const auto factor = [](int i) {
         std::string name = "h";
