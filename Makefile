@@ -56,7 +56,7 @@ test-sanitize:
 test-thread:
 	cmake -S . -B $(THREAD_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCURTIS_SANITIZE_THREAD=ON \
 	    -DCURTIS_TESTS=ON -DCURTIS_BENCH=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-	cmake --build $(THREAD_BUILD) -j $(JOBS) --target table_tests table_cache_tests
+	cmake --build $(THREAD_BUILD) -j $(JOBS) --target table_tests table_cache_tests reading_threads_tests
 	ctest --test-dir $(THREAD_BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
 # The whole suite built with clang, then each libFuzzer target for

@@ -598,6 +598,31 @@ TEST(ChartTool, NamesAgreeAcrossFormats) {
 // and per end of each pairing, one arrow per pairing, the axes as named;
 // with --arrows N the EHP chart of a range of stems draws the pairings of
 // the classes that live on N spheres or more.
+// The names read the products by h_i the chart already holds: they are
+// the names read without them, in whole degrees and in a band.
+TEST(ChartTool, NamesAreTheSameWithTheChartsProducts) {
+    for (std::vector<std::string> arguments : std::vector<std::vector<std::string>>{
+             {"--sphere", "--max-degree", "30"},
+             {"--sphere", "--max-stem", "40", "--max-filtration", "5"}}) {
+        arguments.push_back("--names");
+        const nlohmann::json alone = nlohmann::json::parse(chartTool(arguments).out);
+        arguments.insert(arguments.end(), {"--products", "3"});
+        const nlohmann::json read = nlohmann::json::parse(chartTool(arguments).out);
+        ASSERT_EQ(alone.at("degrees").size(), read.at("degrees").size());
+        std::size_t named = 0;
+        for (std::size_t d = 0; d < alone.at("degrees").size(); ++d) {
+            const nlohmann::json& levels = alone.at("degrees")[d].at("levels");
+            for (std::size_t l = 0; l < levels.size(); ++l) {
+                const nlohmann::json& with = read.at("degrees")[d].at("levels")[l];
+                EXPECT_EQ(levels[l].at("names"), with.at("names"));
+                EXPECT_EQ(levels[l].at("basis"), with.at("basis"));
+                named += levels[l].at("names").size();
+            }
+        }
+        EXPECT_GT(named, 50U);
+    }
+}
+
 TEST(ChartTool, EhpAndCellsChartsDrawEveryClassAndPairing) {
     const struct {
         std::vector<std::string> space;
