@@ -21,9 +21,10 @@ struct LeadingTerm {
 // below it: the chain sum of an elimination. No index is kept; the terms lie
 // in sorted runs, and a term toggled in costs a few sequential copies.
 //
-// Terms toggled in wait, unsorted, in a pending buffer of pendingTerms. When
-// it is full, or the greatest term is asked for, they are sorted, equal ones
-// cancel in pairs, and the run they form is merged into level 0. Level i is a
+// Terms toggled in wait in a pending run of at most pendingTerms, kept in
+// increasing order: a term is put in its place, or cancels the equal one
+// there. When the run is full, or the greatest term is asked for, it is
+// merged into level 0. Level i is a
 // run of distinct terms in increasing order, the greatest last, of at most
 // levelLimit(i) terms, 4 times as many as the level below; a level that
 // outgrows that is merged into level i + 1 and emptied. A merge cancels
@@ -87,10 +88,8 @@ private:
 
     std::array<Level, maxLevels> levels_{};
     int levelsInUse_ = 0;
-    Buffer<Entry> pending_;
+    Buffer<Entry> pending_; // pendingCount_ distinct terms, increasing
     int pendingCount_ = 0;
-    Buffer<Entry> run_; // the pending terms, sorted, after cancellation
-    std::array<std::uint16_t, pendingTerms> order_{};
     std::array<Entry, maxMonomialLength> scratch_{};
     int length_ = 0;
 };

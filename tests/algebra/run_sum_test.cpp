@@ -71,7 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SumCase{9, 6, 3000, 12, 8, 3},    // pending runs full between readings
                       SumCase{20, 3, 400, 300, 0, 4},   // keys tie past 16 entries; deep levels
                       SumCase{14, 40, 20000, 1, 10, 5}, // a long chain below its greatest term
-                      SumCase{6, 2, 5000, 5, 3, 6}));   // few distinct terms, levels cancel
+                      SumCase{6, 2, 5000, 5, 3, 6},     // few distinct terms, levels cancel
+                      SumCase{8, 3, 3000, 20, 6, 7},    // one 8-entry chunk a term
+                      SumCase{30, 2, 1500, 40, 4, 8})); // past three chunks
 
 } // namespace
 } // namespace curtis
