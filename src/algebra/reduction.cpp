@@ -114,9 +114,12 @@ bool toggleAdmissible(RunSum& sum, const Entry* term, std::uint32_t) {
     return sum.toggle(term);
 }
 
+// Adds the admissible form of term, admissible or not, to the sum below the
+// floor. An inadmissible term is rewritten in place, each rewritten term
+// added the same way; term is left as it was found.
 template <typename Sum>
-bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
-                       const Entry* floor) {
+bool toggleReducedInPlace(Sum& sum, Entry* term, std::uint32_t hash, PairRange pairs,
+                          const Entry* floor) {
     const int length = sum.rowLength();
     const int j = length > 2 ? firstInadmissiblePair(term, pairs, length) : 0;
     if (j == 0) {
@@ -125,15 +128,33 @@ bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRang
         }
         return toggleAdmissible(sum, term, hash);
     }
-    Entry rewritten[maxMonomialLength];
-    copyMonomial(rewritten, term, length);
-    return forEachRewrittenTerm<!std::is_same_v<Sum, RunSum>>(
+    const Entry x = term[j];
+    const Entry y = term[j + 1];
+    const bool room = forEachRewrittenTerm<!std::is_same_v<Sum, RunSum>>(
         term, j, hash, pairs,
         [&](int left, int right, std::uint32_t termHash, PairRange termPairs) {
-            rewritten[j] = static_cast<Entry>(left);
-            rewritten[j + 1] = static_cast<Entry>(right);
-            return toggleReducedInto(sum, rewritten, termHash, termPairs, floor);
+            term[j] = static_cast<Entry>(left);
+            term[j + 1] = static_cast<Entry>(right);
+            return toggleReducedInPlace(sum, term, termHash, termPairs, floor);
         });
+    term[j] = x;
+    term[j + 1] = y;
+    return room;
+}
+
+template <typename Sum>
+bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
+                       const Entry* floor) {
+    const int length = sum.rowLength();
+    if (length <= 2 || firstInadmissiblePair(term, pairs, length) == 0) {
+        if (floor != nullptr && compareMonomials(term, floor, length) < 0) {
+            return true; // below the floor: left out
+        }
+        return toggleAdmissible(sum, term, hash);
+    }
+    Entry rewritten[maxMonomialLength];
+    copyMonomial(rewritten, term, length);
+    return toggleReducedInPlace(sum, rewritten, hash, pairs, floor);
 }
 
 } // namespace

@@ -168,6 +168,7 @@ void RunSum::clear(int rowLength) {
         levels_[static_cast<std::size_t>(i)].count = 0;
     }
     levelsInUse_ = 0;
+    leadingLevel_ = -1;
     pendingCount_ = 0;
     length_ = rowLength;
 }
@@ -235,6 +236,19 @@ bool RunSum::mergeInto(int level, const Entry* run, std::int64_t runCount) {
 // Merges the pending terms into level 0 and carries every level that
 // outgrows its limit into the next.
 bool RunSum::settle() {
+    // The greatest term last read is most often toggled out again first: it
+    // cancels at the top of its level.
+    if (leadingLevel_ >= 0 && pendingCount_ > 0) {
+        Level& level = levels_[static_cast<std::size_t>(leadingLevel_)];
+        const std::size_t length = static_cast<std::size_t>(length_);
+        if (sameMonomial(level.terms.data() + static_cast<std::size_t>(level.count - 1) * length,
+                         pending_.data() + static_cast<std::size_t>(pendingCount_ - 1) * length,
+                         length_)) {
+            --level.count;
+            --pendingCount_;
+        }
+    }
+    leadingLevel_ = -1;
     const std::int64_t runCount = pendingCount_;
     pendingCount_ = 0;
     if (runCount > 0 && !mergeInto(0, pending_.data(), runCount)) {
@@ -289,7 +303,12 @@ LeadingTerm RunSum::leading() {
                 level.count > 0
                     ? level.terms.data() + static_cast<std::size_t>(level.count - 1) * length
                     : nullptr;
-            if ((equal >> i & 1u) != 0 && !(odd && last == greatest)) {
+            if ((equal >> i & 1u) == 0) {
+                continue;
+            }
+            if (odd && last == greatest) {
+                leadingLevel_ = i;
+            } else {
                 --level.count;
             }
         }

@@ -90,6 +90,9 @@ private:
     int levelsInUse_ = 0;
     Buffer<Entry> pending_; // pendingCount_ distinct terms, increasing
     int pendingCount_ = 0;
+    // The level whose last term leading() last returned, while no level has
+    // changed since; -1 if none.
+    int leadingLevel_ = -1;
     std::array<Entry, maxMonomialLength> scratch_{};
     int length_ = 0;
 };
