@@ -41,15 +41,15 @@ template <std::size_t chunks> struct Chunked {
     }
 };
 
-// The order of two chunked terms, as sign and equality without branches for
-// the common chunk counts.
-template <std::size_t chunks> struct ChunkOrder {
+// The order of two chunked terms: x greater than y, or equal to it. Up to
+// three chunks, two of them compared as one wide number, it takes no branch.
+struct ChunkOrder {
     bool greater;
     bool equal;
 };
 template <std::size_t chunks>
-ChunkOrder<chunks> orderOf(const Chunked<chunks>& x, const Chunked<chunks>& y) {
-    ChunkOrder<chunks> order{};
+ChunkOrder orderOf(const Chunked<chunks>& x, const Chunked<chunks>& y) {
+    ChunkOrder order{};
     if constexpr (chunks == 1) {
         order.greater = x.value[0] > y.value[0];
         order.equal = x.value[0] == y.value[0];
@@ -77,8 +77,9 @@ struct MergeEnd {
     std::int64_t out;
 };
 
-// mergeRuns for terms of 8 to 24 entries: the term written is chosen, and
-// the two positions moved, without a branch on the order.
+// mergeRuns for terms of 8 to 24 entries, compared and copied in whole
+// chunks. (Choosing the term written without a branch measured slower: the
+// merge then waits on each comparison.)
 template <std::size_t chunks>
 MergeEnd mergeChunked(Entry* terms, std::int64_t count, const Entry* run, std::int64_t runCount,
                       std::size_t n) {
@@ -88,7 +89,7 @@ MergeEnd mergeChunked(Entry* terms, std::int64_t count, const Entry* run, std::i
     while (a >= 0 && b >= 0) {
         const Entry* x = terms + static_cast<std::size_t>(a) * n;
         const Entry* y = run + static_cast<std::size_t>(b) * n;
-        const ChunkOrder<chunks> order = orderOf(Chunked<chunks>(x, n), Chunked<chunks>(y, n));
+        const ChunkOrder order = orderOf(Chunked<chunks>(x, n), Chunked<chunks>(y, n));
         if (order.greater) {
             Chunked<chunks>::copy(terms + static_cast<std::size_t>(out--) * n, x, n);
             --a;
