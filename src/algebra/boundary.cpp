@@ -8,10 +8,19 @@ namespace curtis {
 
 namespace {
 
+// The hash of entry value at position, for a set that keeps an index; a sum
+// in sorted runs keeps none, and its terms' hashes are left 0.
+template <typename Set> std::uint32_t entryHashFor(int position, int value) {
+    if constexpr (std::is_same_v<Set, RunSum>) {
+        return 0;
+    } else {
+        return entryHash(position, value);
+    }
+}
+
 // Hands every term of the boundary of x that splits an entry at positions
 // first .. last to add(term, hash, pairs), in the set's work row, until add
-// returns false. A sum in sorted runs keeps no index: its terms' hashes are
-// left 0.
+// returns false.
 template <typename Set, typename Add>
 bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int first, int last,
                          Add&& add) {
@@ -26,14 +35,11 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
     // 2 (n - j) >= n >= 2j. It is checked here, while the term is at hand,
     // and the term carries the answer as its pair range: that pair if it
     // breaks admissibility, none if not.
-    constexpr bool hashed = !std::is_same_v<Set, RunSum>;
     const bool admissibleSource = isAdmissible(x, k + 1);
     std::uint32_t before = 0;
     std::uint32_t after = 0;
     for (int q = 1; q <= k; ++q) {
-        if constexpr (hashed) {
-            after += entryHash(q + 1, x[q]);
-        }
+        after += entryHashFor<Set>(q + 1, x[q]);
         scratch[q + 1] = x[q];
     }
     for (int p = 0; p <= k; ++p) {
@@ -54,10 +60,8 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
                                                                   : noPair;
                 scratch[p] = static_cast<Entry>(n - j);
                 scratch[p + 1] = static_cast<Entry>(j - 1);
-                std::uint32_t hash = 0;
-                if constexpr (hashed) {
-                    hash = before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
-                }
+                const std::uint32_t hash =
+                    before + entryHashFor<Set>(p, n - j) + entryHashFor<Set>(p + 1, j - 1) + after;
                 if (!add(scratch, hash, pairs)) {
                     return false;
                 }
@@ -66,11 +70,9 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
         // Move on to position p + 1: x[p] joins the part before, x[p + 1]
         // leaves the part after.
         scratch[p] = static_cast<Entry>(n);
-        if constexpr (hashed) {
-            before += entryHash(p, n);
-            if (p < k) {
-                after -= entryHash(p + 2, x[p + 1]);
-            }
+        before += entryHashFor<Set>(p, n);
+        if (p < k) {
+            after -= entryHashFor<Set>(p + 2, x[p + 1]);
         }
     }
     return true;
