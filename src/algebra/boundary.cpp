@@ -2,9 +2,21 @@
 
 #include "algebra/reduction.hpp"
 
+#include <type_traits>
+
 namespace curtis {
 
 namespace {
+
+// The hash of entry value at position, for a set that keeps an index; a sum
+// in sorted runs keeps none, and its terms' hashes are left 0.
+template <typename Set> std::uint32_t entryHashFor(int position, int value) {
+    if constexpr (std::is_same_v<Set, RunSum>) {
+        return 0;
+    } else {
+        return entryHash(position, value);
+    }
+}
 
 // Hands every term of the boundary of x that splits an entry at positions
 // first .. last to add(term, hash, pairs), in the set's work row, until add
@@ -27,7 +39,7 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
     std::uint32_t before = 0;
     std::uint32_t after = 0;
     for (int q = 1; q <= k; ++q) {
-        after += entryHash(q + 1, x[q]);
+        after += entryHashFor<Set>(q + 1, x[q]);
         scratch[q + 1] = x[q];
     }
     for (int p = 0; p <= k; ++p) {
@@ -49,7 +61,7 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
                 scratch[p] = static_cast<Entry>(n - j);
                 scratch[p + 1] = static_cast<Entry>(j - 1);
                 const std::uint32_t hash =
-                    before + entryHash(p, n - j) + entryHash(p + 1, j - 1) + after;
+                    before + entryHashFor<Set>(p, n - j) + entryHashFor<Set>(p + 1, j - 1) + after;
                 if (!add(scratch, hash, pairs)) {
                     return false;
                 }
@@ -58,9 +70,9 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
         // Move on to position p + 1: x[p] joins the part before, x[p + 1]
         // leaves the part after.
         scratch[p] = static_cast<Entry>(n);
-        before += entryHash(p, n);
+        before += entryHashFor<Set>(p, n);
         if (p < k) {
-            after -= entryHash(p + 2, x[p + 1]);
+            after -= entryHashFor<Set>(p + 2, x[p + 1]);
         }
     }
     return true;

@@ -1,5 +1,7 @@
 #include "algebra/reduction.hpp"
 
+#include <type_traits>
+
 namespace curtis {
 
 namespace {
@@ -22,8 +24,9 @@ int firstInadmissiblePair(const Entry* a, PairRange pairs, int length) {
 // left and right replace x and y, hash is the term's and pairs the range it
 // carries: a term changes entries j and j + 1 only, so pair j - 1 may break,
 // pair j holds again (y >= 2x + 1), and pair j + 1 and the pairs the row
-// could still break may break. Stops when term returns false.
-template <typename Term>
+// could still break may break. Stops when term returns false. Unless hashed,
+// the hashes are left 0.
+template <bool hashed, typename Term>
 bool forEachRewrittenTerm(const Entry* a, int j, std::uint32_t hash, PairRange pairs, Term&& term) {
     const int x = a[j];
     const int y = a[j + 1];
@@ -31,13 +34,14 @@ bool forEachRewrittenTerm(const Entry* a, int j, std::uint32_t hash, PairRange p
                               static_cast<std::uint8_t>(pairs.last > j + 1 ? pairs.last : j + 1)};
     const int d = y - 2 * x - 2;
     // Every term agrees with the row outside entries j and j + 1.
-    const std::uint32_t base = hash - entryHash(j, x) - entryHash(j + 1, y);
+    const std::uint32_t base = hashed ? hash - entryHash(j, x) - entryHash(j + 1, y) : 0;
     for (int m = 0; 2 * m <= d; ++m) {
         if (binomialIsOdd(d - m, m)) {
             const int left = y - x - 1 - m;
             const int right = 2 * x + 1 + m;
-            if (!term(left, right, base + entryHash(j, left) + entryHash(j + 1, right),
-                      termPairs)) {
+            const std::uint32_t termHash =
+                hashed ? base + entryHash(j, left) + entryHash(j + 1, right) : 0;
+            if (!term(left, right, termHash, termPairs)) {
                 return false;
             }
         }
@@ -75,7 +79,7 @@ bool reduceToAdmissible(TermSet& set) {
         // the cancelled one's place, and the rewritten row may be that last
         // one. No term equals the rewritten row itself.
         std::int32_t rewritten = i;
-        const bool room = forEachRewrittenTerm(
+        const bool room = forEachRewrittenTerm<true>(
             scratch, j, set.rowHash(i), set.rowPairs(i),
             [&](int left, int right, std::uint32_t hash, PairRange pairs) {
                 scratch[j] = static_cast<Entry>(left);
@@ -110,9 +114,12 @@ bool toggleAdmissible(RunSum& sum, const Entry* term, std::uint32_t) {
     return sum.toggle(term);
 }
 
+// Adds the admissible form of term, admissible or not, to the sum below the
+// floor. An inadmissible term is rewritten in place, each rewritten term
+// added the same way; term is left as it was found.
 template <typename Sum>
-bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
-                       const Entry* floor) {
+bool toggleReducedInPlace(Sum& sum, Entry* term, std::uint32_t hash, PairRange pairs,
+                          const Entry* floor) {
     const int length = sum.rowLength();
     const int j = length > 2 ? firstInadmissiblePair(term, pairs, length) : 0;
     if (j == 0) {
@@ -121,15 +128,33 @@ bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRang
         }
         return toggleAdmissible(sum, term, hash);
     }
-    Entry rewritten[maxMonomialLength];
-    copyMonomial(rewritten, term, length);
-    return forEachRewrittenTerm(
+    const Entry x = term[j];
+    const Entry y = term[j + 1];
+    const bool room = forEachRewrittenTerm<!std::is_same_v<Sum, RunSum>>(
         term, j, hash, pairs,
         [&](int left, int right, std::uint32_t termHash, PairRange termPairs) {
-            rewritten[j] = static_cast<Entry>(left);
-            rewritten[j + 1] = static_cast<Entry>(right);
-            return toggleReducedInto(sum, rewritten, termHash, termPairs, floor);
+            term[j] = static_cast<Entry>(left);
+            term[j + 1] = static_cast<Entry>(right);
+            return toggleReducedInPlace(sum, term, termHash, termPairs, floor);
         });
+    term[j] = x;
+    term[j + 1] = y;
+    return room;
+}
+
+template <typename Sum>
+bool toggleReducedInto(Sum& sum, const Entry* term, std::uint32_t hash, PairRange pairs,
+                       const Entry* floor) {
+    const int length = sum.rowLength();
+    if (length <= 2 || firstInadmissiblePair(term, pairs, length) == 0) {
+        if (floor != nullptr && compareMonomials(term, floor, length) < 0) {
+            return true; // below the floor: left out
+        }
+        return toggleAdmissible(sum, term, hash);
+    }
+    Entry rewritten[maxMonomialLength];
+    copyMonomial(rewritten, term, length);
+    return toggleReducedInPlace(sum, rewritten, hash, pairs, floor);
 }
 
 } // namespace

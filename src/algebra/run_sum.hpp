@@ -31,21 +31,23 @@ struct SumTerms {
 // below it: the chain sum of an elimination. No index is kept; the terms lie
 // in sorted runs, and a term toggled in costs a few sequential copies.
 //
-// Terms toggled in wait, unsorted, in a pending buffer of pendingTerms. When
-// it is full, or the greatest term is asked for, they are sorted, equal ones
-// cancel in pairs, and the run they form is merged into level 0. Level i is a
-// run of distinct terms in increasing order, the greatest last, of at most
-// levelLimit(i) terms, 4 times as many as the level below; a level that
-// outgrows that is merged into level i + 1 and emptied. A merge cancels
-// equal terms in pairs. It works in the larger run's storage, from the
-// greatest terms down, and stops where the smaller run ends (closing the
-// gap cancelled pairs leave above it), so a run of terms close to the top
-// costs little however large the level is.
+// Terms toggled in wait in a pending run of at most pendingTerms, kept in
+// increasing order: a term is put in its place, or cancels the equal one
+// there. When the run is full, or the greatest term is asked for, it is
+// merged into level 0. Level i is a run of distinct terms in increasing
+// order, the greatest last, of at most levelLimit(i) terms, 4 times as many
+// as the level below; a level that outgrows that is merged into level i + 1
+// and emptied. A merge cancels equal terms in pairs. It works in the larger
+// run's storage, from the greatest terms down, and stops where the smaller
+// run ends (closing the gap cancelled pairs leave above it), so a run of
+// terms close to the top costs little however large the level is.
 //
 // Terms in different levels may be equal: the sum is that of every level and
 // the pending terms, mod 2. The greatest term is the greatest of the levels'
 // last terms, once those equal to it have cancelled in pairs; cancelled
-// ones are dropped from their levels then and there.
+// ones are dropped from their levels then and there. The greatest term read
+// is most often toggled out again before the next reading: the pending run's
+// greatest term, if equal to it, cancels it at the top of its level.
 //
 // The storage of each level grows as it needs and is kept when the sum is
 // cleared, so one sum serves candidate after candidate. Sums used by
@@ -108,10 +110,11 @@ private:
 
     std::array<Level, maxLevels> levels_{};
     int levelsInUse_ = 0;
-    Buffer<Entry> pending_;
+    Buffer<Entry> pending_; // pendingCount_ distinct terms, increasing
     int pendingCount_ = 0;
-    Buffer<Entry> run_; // the pending terms, sorted, after cancellation
-    std::array<std::uint16_t, pendingTerms> order_{};
+    // The level whose last term leading() last returned, while no level has
+    // changed since; -1 if none.
+    int leadingLevel_ = -1;
     std::array<Entry, maxMonomialLength> scratch_{};
     int length_ = 0;
 };

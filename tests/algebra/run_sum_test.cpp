@@ -104,14 +104,16 @@ TEST_P(RunSumAgainstTermSet, GreatestTermsAgree) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RunSumAgainstTermSet,
-    ::testing::Values(SumCase{1, 3, 200, 2, 0, 1},         // a handful of terms, all cancelling
-                      SumCase{3, 4, 2000, 3, 2, 2},        // dense: most toggles cancel
-                      SumCase{9, 6, 3000, 12, 8, 3},       // pending runs full between readings
-                      SumCase{20, 3, 400, 300, 0, 4},      // keys tie past 16 entries; deep levels
-                      SumCase{14, 40, 20000, 1, 10, 5},    // a long chain below its greatest term
-                      SumCase{6, 2, 5000, 5, 3, 6},        // few distinct terms, levels cancel
-                      SumCase{5, 5, 300, 4, 3, 7, 40},     // runs merged whole, cancelling
-                      SumCase{12, 9, 60, 0, 2, 8, 3000})); // runs past the first levels
+    ::testing::Values(SumCase{1, 3, 200, 2, 0, 1},       // a handful of terms, all cancelling
+                      SumCase{3, 4, 2000, 3, 2, 2},      // dense: most toggles cancel
+                      SumCase{9, 6, 3000, 12, 8, 3},     // pending runs full between readings
+                      SumCase{20, 3, 400, 300, 0, 4},    // keys tie past 16 entries; deep levels
+                      SumCase{14, 40, 20000, 1, 10, 5},  // a long chain below its greatest term
+                      SumCase{6, 2, 5000, 5, 3, 6},      // few distinct terms, levels cancel
+                      SumCase{5, 5, 300, 4, 3, 7, 40},   // runs merged whole, cancelling
+                      SumCase{12, 9, 60, 0, 2, 8, 3000}, // runs past the first levels
+                      SumCase{8, 3, 3000, 20, 6, 9},     // one 8-entry chunk a term
+                      SumCase{30, 2, 1500, 40, 4, 10, 20})); // past three chunks, with runs
 
 } // namespace
 } // namespace curtis
