@@ -54,7 +54,7 @@ struct SumTerms {
 // different threads side by side never share a cache line.
 class alignas(64) RunSum {
 public:
-    // Terms that wait unsorted before they are merged.
+    // Terms that wait, in their pending run, before they are merged.
     static constexpr int pendingTerms = 256;
     // Levels enough for any sum.
     static constexpr int maxLevels = 28;
