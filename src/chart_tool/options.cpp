@@ -417,8 +417,8 @@ std::vector<OptionRow> runRows() {
                nullptr, 0, 1000000),
         number(
             "--threads", "N",
-            "eliminate on N threads (default: one per processor this\n"
-            "process may use); the chart is the same for any N",
+            "eliminate and read products on N threads (default: one per\n"
+            "processor this process may use); the chart is the same for any N",
             [](ChartPlan& plan, std::int32_t given) { plan.threads = given; }, 1, 256),
         text("-o,--output", "FILE",
              "write to FILE instead of standard output; FILE appears only\n"
