@@ -253,18 +253,20 @@ bool RunSum::settle() {
     leadingLevel_ = -1;
     const std::int64_t runCount = pendingCount_;
     pendingCount_ = 0;
-    if (runCount > 0 && !mergeInto(0, pending_.data(), runCount)) {
-        return false;
-    }
-    for (int i = 0; i + 1 < maxLevels; ++i) {
-        Level& level = levels_[static_cast<std::size_t>(i)];
-        if (level.count <= levelLimit(i)) {
+    return runCount == 0 || (mergeInto(0, pending_.data(), runCount) && carryFrom(0));
+}
+
+// Merges every level from `level` up that outgrows its limit into the next.
+bool RunSum::carryFrom(int level) {
+    for (int i = level; i + 1 < maxLevels; ++i) {
+        Level& at = levels_[static_cast<std::size_t>(i)];
+        if (at.count <= levelLimit(i)) {
             break;
         }
-        if (!mergeInto(i + 1, level.terms.data(), level.count)) {
+        if (!mergeInto(i + 1, at.terms.data(), at.count)) {
             return false;
         }
-        level.count = 0;
+        at.count = 0;
     }
     return true;
 }
@@ -278,20 +280,7 @@ bool RunSum::toggleRun(const Entry* run, std::int64_t count) {
     while (level + 1 < maxLevels && levelLimit(level) < count) {
         ++level;
     }
-    if (!mergeInto(level, run, count)) {
-        return false;
-    }
-    for (int i = level; i + 1 < maxLevels; ++i) {
-        Level& at = levels_[static_cast<std::size_t>(i)];
-        if (at.count <= levelLimit(i)) {
-            break;
-        }
-        if (!mergeInto(i + 1, at.terms.data(), at.count)) {
-            return false;
-        }
-        at.count = 0;
-    }
-    return true;
+    return mergeInto(level, run, count) && carryFrom(level);
 }
 
 LeadingTerm RunSum::leading() {

@@ -106,6 +106,7 @@ private:
     };
     static std::int64_t levelLimit(int level);
     bool settle();
+    bool carryFrom(int level);
     bool mergeInto(int level, const Entry* run, std::int64_t runCount);
 
     std::array<Level, maxLevels> levels_{};
