@@ -78,6 +78,19 @@ bool forEachBoundaryTerm(const Entry* x, int k, std::int32_t w, Set& set, int fi
     return true;
 }
 
+// The reduced forms of the terms of the boundary of x that split an entry at
+// positions first .. last, those at or above floor where there is one,
+// toggled into sum.
+template <typename Sum>
+bool appendReduced(const Entry* x, int k, std::int32_t w, Sum& sum, int first, int last,
+                   const Entry* floor) {
+    return forEachBoundaryTerm(
+        x, k, w, sum, first, last,
+        [&sum, floor](const Entry* term, std::uint32_t hash, PairRange pairs) {
+            return toggleReduced(sum, term, hash, pairs, floor);
+        });
+}
+
 } // namespace
 
 bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
@@ -88,47 +101,29 @@ bool appendBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
 }
 
 bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, TermSet& set) {
-    return forEachBoundaryTerm(x, k, w, set, 0, k,
-                               [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
-                                   return toggleReduced(set, term, hash, pairs);
-                               });
+    return appendReduced(x, k, w, set, 0, k, nullptr);
 }
 
 bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, TermSet& set,
                                 const Entry* floor) {
-    return forEachBoundaryTerm(
-        x, k, w, set, 0, k, [&set, floor](const Entry* term, std::uint32_t hash, PairRange pairs) {
-            return toggleReduced(set, term, hash, pairs, floor);
-        });
+    return appendReduced(x, k, w, set, 0, k, floor);
 }
 
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, TermSet& set) {
-    return forEachBoundaryTerm(x, k, w, set, 1, 1,
-                               [&set](const Entry* term, std::uint32_t hash, PairRange pairs) {
-                                   return toggleReduced(set, term, hash, pairs);
-                               });
+    return appendReduced(x, k, w, set, 1, 1, nullptr);
 }
 
 bool appendReducedBoundary(const Entry* x, int k, std::int32_t w, RunSum& sum) {
-    return forEachBoundaryTerm(x, k, w, sum, 0, k,
-                               [&sum](const Entry* term, std::uint32_t hash, PairRange pairs) {
-                                   return toggleReduced(sum, term, hash, pairs);
-                               });
+    return appendReduced(x, k, w, sum, 0, k, nullptr);
 }
 
 bool appendReducedBoundaryAbove(const Entry* x, int k, std::int32_t w, RunSum& sum,
                                 const Entry* floor) {
-    return forEachBoundaryTerm(
-        x, k, w, sum, 0, k, [&sum, floor](const Entry* term, std::uint32_t hash, PairRange pairs) {
-            return toggleReduced(sum, term, hash, pairs, floor);
-        });
+    return appendReduced(x, k, w, sum, 0, k, floor);
 }
 
 bool appendReducedFirstSplit(const Entry* x, int k, std::int32_t w, RunSum& sum) {
-    return forEachBoundaryTerm(x, k, w, sum, 1, 1,
-                               [&sum](const Entry* term, std::uint32_t hash, PairRange pairs) {
-                                   return toggleReduced(sum, term, hash, pairs);
-                               });
+    return appendReduced(x, k, w, sum, 1, 1, nullptr);
 }
 
 } // namespace curtis

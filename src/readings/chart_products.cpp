@@ -68,10 +68,6 @@ std::vector<Entry> decreasing(const Chain& chain) {
     return words;
 }
 
-} // namespace
-
-namespace {
-
 // The products by h_i of one class, each i of its level that is read.
 struct ClassProducts {
     std::int32_t t = 0;

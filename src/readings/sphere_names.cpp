@@ -384,11 +384,14 @@ ChainResult<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j
         return found->second;
     }
     for (int i = 0; i < productFactorCount && !known_.empty(); ++i) {
-        const auto found = known_.find(std::make_tuple(t, k, j, i));
-        if (found != known_.end() && generators_[g].name == factorName(i)) {
+        if (generators_[g].name != factorName(i)) {
+            continue;
+        }
+        if (const auto found = known_.find(std::make_tuple(t, k, j, i)); found != known_.end()) {
             memo_.emplace(key, found->second);
             return found->second;
         }
+        break;
     }
     const ChainResult<Chain> x = algebra_.cycle(*tableOf(t, k), t, k, {order(t, k).record(j)});
     if (!x) {
