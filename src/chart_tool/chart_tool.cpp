@@ -127,6 +127,9 @@ private:
     // With names in a band: the sphere one filtration further, for the
     // lines out of the band's top generators.
     std::unique_ptr<WiderBand> namesBeyond_;
+    // The products read while the chart's degrees are computed; after the
+    // computation, whose tables it reads, and stopped once they are.
+    ProductsAhead productsAhead_;
     std::unique_ptr<ChartWriter> writer_;
     WriterCalls calls_;
     PrintedChart chart_;
@@ -135,7 +138,7 @@ private:
 
 ChartRun::ChartRun(const ChartPlan& plan, const ChartToolSeams& seams, std::FILE* out)
     : plan_(plan), seams_(seams), progress_(stderr, out), cache_(cacheOf(plan)),
-      computation_(plan.space.weight(), settings(seams)),
+      computation_(plan.space.weight(), settings(seams)), productsAhead_(computation_, plan),
       writer_(findChartFormat(plan.format)->make(out)), calls_(*writer_, out, progress_) {
     progress_.setRange(plan.degrees.first, plan.degrees.last);
     chart_.plan = plan;
@@ -199,8 +202,10 @@ std::optional<int> ChartRun::chartDegrees() {
             seams_.afterDegree(t);
         }
         written_ = calls_([&](ChartWriter& w) { w.endDegree(degree); });
+        productsAhead_.computed(degree);
         chart_.degrees.push_back(std::move(degree));
     }
+    productsAhead_.stop();
     return std::nullopt;
 }
 
@@ -369,7 +374,7 @@ std::optional<int> ChartRun::readOff() {
     ChainStatus status = ChainStatus::Ok;
     if (readings.products) {
         status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)
-                                   : addProducts(chart_, computation_, reading_);
+                                   : addProducts(chart_, computation_, reading_, &productsAhead_);
     }
     if (!readings.multiply.empty() && status == ChainStatus::Ok) {
         const std::optional<std::vector<SphereSurvivor>> by = multipliers();

@@ -110,7 +110,7 @@ std::vector<ClassProducts> productsToRead(PrintedChart& chart, const Computation
 } // namespace
 
 ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
-                        const OnReadingProgress& progress) {
+                        const OnReadingProgress& progress, const ProductsAhead* ahead) {
     SurvivorsOf survivorsOf;
     const CurtisTable& table = computation.table();
     std::vector<ClassProducts> read = productsToRead(chart, computation);
@@ -132,14 +132,18 @@ ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
             ClassProducts& c = read[j];
             const Entry* word = table.kept(c.t, c.k).word(c.of->record);
             for (std::size_t f = 0; f < c.factors.size(); ++f) {
-                c.terms[f] = products.product(c.t, c.k, word, c.factors[f]);
+                const ClassTerms* known =
+                    ahead ? ahead->find(c.t, c.k, c.of->record, c.factors[f]) : nullptr;
+                c.terms[f] = known ? ChainResult<ClassTerms>(*known)
+                                   : products.product(c.t, c.k, word, c.factors[f]);
             }
         },
         [&](std::size_t j) {
             for (const int i : read[j].factors) {
                 steps.next(read[j].t, read[j].k, readingWork(target(read[j], i)));
             }
-        });
+        },
+        ahead ? ahead->cycles() : std::make_shared<SurvivorCycles>());
     // The first product that failed, in the order they were read in one by
     // one: level by level, each factor for every class.
     std::size_t first = 0;

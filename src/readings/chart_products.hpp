@@ -3,6 +3,7 @@
 #include "chart/printed_chart.hpp"
 #include "chart/reading_progress.hpp"
 #include "readings/products.hpp"
+#include "readings/products_ahead.hpp"
 #include "readings/table_chains.hpp"
 
 #include <optional>
@@ -13,10 +14,11 @@ namespace curtis {
 
 // Fills in the products by h0 to h3 of every survivor of the chart's
 // degrees, which the computation holds. A product whose degree lies outside
-// the chart stays empty. Returns the status of the first product that
-// failed, or Ok.
+// the chart stays empty. Those `ahead` read while the chart was computed
+// (stopped by now) are taken from it. Returns the status of the first
+// product that failed, or Ok.
 ChainStatus addProducts(PrintedChart& chart, const Computation& computation,
-                        const OnReadingProgress& progress);
+                        const OnReadingProgress& progress, const ProductsAhead* ahead = nullptr);
 
 // The products by h_i of every class of an unstable chart of S^N: null
 // where h_i is not yet there (N + stem < 2^i) or the product's level is not

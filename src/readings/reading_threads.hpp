@@ -10,6 +10,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace curtis {
@@ -25,13 +26,13 @@ namespace curtis {
 // a job and every one before it when this thread takes it, for the rest at
 // the end. An exception a read throws is thrown again here, once every
 // thread has stopped; no job is taken after it.
+// The cycles built are kept in `cycles`, which may hold some already.
 template <typename Read, typename Started>
 void readOnThreads(const Computation& computation, std::size_t jobs, int threads, Read&& read,
-                   Started&& started) {
+                   Started&& started, const std::shared_ptr<SurvivorCycles>& cycles) {
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureMutex;
-    const auto cycles = std::make_shared<SurvivorCycles>();
     const auto work = [&](bool here) {
         std::size_t told = 0;
         try {
@@ -70,6 +71,13 @@ void readOnThreads(const Computation& computation, std::size_t jobs, int threads
     for (; told < jobs; ++told) {
         started(told);
     }
+}
+
+template <typename Read, typename Started>
+void readOnThreads(const Computation& computation, std::size_t jobs, int threads, Read&& read,
+                   Started&& started) {
+    readOnThreads(computation, jobs, threads, std::forward<Read>(read),
+                  std::forward<Started>(started), std::make_shared<SurvivorCycles>());
 }
 
 } // namespace curtis

@@ -76,8 +76,7 @@ const CurtisTable& Computation::table() const {
 }
 
 bool Computation::computed(std::int32_t t) const {
-    return t >= 1 && static_cast<std::size_t>(t) <= computed_.size() &&
-           computed_[static_cast<std::size_t>(t - 1)];
+    return t >= 1 && t <= maxTotalDegree && computed_[static_cast<std::size_t>(t - 1)].load();
 }
 
 std::uint64_t Computation::bytesHeld() const {
@@ -362,10 +361,7 @@ Computation::computeDegree(std::int32_t t,
             return failure(Outcome::Stopped, k, false);
         }
     }
-    if (computed_.size() < static_cast<std::size_t>(t)) {
-        computed_.resize(static_cast<std::size_t>(t), false);
-    }
-    computed_[static_cast<std::size_t>(t - 1)] = true;
+    computed_[static_cast<std::size_t>(t - 1)].store(true);
     return ComputationResult{};
 }
 

@@ -185,7 +185,8 @@ public:
     int finalLevels(std::int32_t t) const {
         return TableBand{settings_.maxFiltration}.finalLevels(t);
     }
-    // Whether degree t of the space has been computed.
+    // Whether degree t of the space has been computed. Safe to ask from any
+    // thread while the computation goes on.
     bool computed(std::int32_t t) const;
 
     // What the computation holds: kept records and the term sets. Only
@@ -223,7 +224,9 @@ private:
     // Only the calling thread touches these.
     std::int32_t sphereScheduled_ = 0;
     std::vector<bool> spaceScheduled_;
-    std::vector<bool> computed_;
+    // Whether each degree 1 .. maxTotalDegree of the space is computed: set
+    // by the calling thread, read by readings on others.
+    std::array<std::atomic<bool>, maxTotalDegree> computed_{};
     std::int32_t asked_ = 0; // for the progress line
     // Per table (sphere, space) and degree: whether the store may hold it,
     // set when its steps are added; and the final levels it gave, set by

@@ -2,11 +2,14 @@
 // survivors' cycles, are those read on one; each job is told started once,
 // in order. The thread build runs this under ThreadSanitizer.
 #include "readings/products.hpp"
+#include "readings/products_ahead.hpp"
 #include "readings/reading_threads.hpp"
 #include "support/tables.hpp"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -51,6 +54,65 @@ TEST(ReadingThreads, SeveralThreadsReadWhatOneReads) {
     }
     EXPECT_EQ(read[0], read[1]);
     EXPECT_EQ(read[0], read[2]);
+}
+
+// Products read ahead, while the workers write the degrees above them, are
+// those read once the computation is done. Each is waited for: they are
+// read at the lowest priority, in the order they become readable.
+TEST(ReadingThreads, ProductsReadAheadAreThoseReadAfter) {
+    constexpr std::int32_t last = 24;
+    ComputationSettings settings;
+    settings.threads = 2;
+    Computation computation(0, settings);
+    ChartPlan plan;
+    plan.degrees = {1, last};
+    plan.readings.products = true;
+    ProductsAhead ahead(computation, plan);
+    std::vector<std::int32_t> degrees;
+    for (std::int32_t t = 1; t <= last; ++t) {
+        degrees.push_back(t);
+    }
+    computation.plan(degrees);
+    std::vector<std::tuple<std::int32_t, int, std::int32_t, int>> read; // t, k, record, i
+    for (std::int32_t t = 1; t <= last; ++t) {
+        PrintedDegree degree{t, {}};
+        const auto level = [&](const FinishedLevel& finished) {
+            PrintedLevel printed;
+            printed.at = Bidegree{t, finished.k + 1};
+            const LevelRecords& records = finished.table->kept(t, finished.k);
+            for (std::int32_t r = 0; r < records.size(); ++r) {
+                if (records.state(r) == Alive) {
+                    printed.classes.push_back(ChartClass{});
+                    printed.classes.back().record = r;
+                    for (int i = 0; i < 4; ++i) {
+                        const std::int32_t into = t + (1 << i);
+                        if (into <= last && finished.k + 1 < computation.finalLevels(into)) {
+                            read.emplace_back(t, finished.k, r, i);
+                        }
+                    }
+                }
+            }
+            degree.levels.push_back(std::move(printed));
+            return true;
+        };
+        ASSERT_EQ(computation.computeDegree(t, level).outcome, Outcome::Finished);
+        ahead.computed(degree);
+    }
+    ASSERT_GT(read.size(), 100U);
+    for (const auto& [t, k, r, i] : read) {
+        while (ahead.find(t, k, r, i) == nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ahead.stop();
+    ChainAlgebra algebra(computation);
+    Products after(algebra);
+    for (const auto& [t, k, r, i] : read) {
+        const ChainResult<ClassTerms> terms =
+            after.product(t, k, computation.table().kept(t, k).word(r), i);
+        ASSERT_TRUE(terms);
+        EXPECT_EQ(*ahead.find(t, k, r, i), *terms) << t << " " << k << " " << r << " " << i;
+    }
 }
 
 } // namespace
