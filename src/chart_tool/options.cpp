@@ -418,7 +418,9 @@ std::vector<OptionRow> runRows() {
         number(
             "--threads", "N",
             "eliminate and read products on N threads (default: one per\n"
-            "processor this process may use); the chart is the same for any N",
+            "processor this process may use; from 2 on, one more reads\n"
+            "products at the lowest priority while the chart is computed);\n"
+            "the chart is the same for any N",
             [](ChartPlan& plan, std::int32_t given) { plan.threads = given; }, 1, 256),
         text("-o,--output", "FILE",
              "write to FILE instead of standard output; FILE appears only\n"
