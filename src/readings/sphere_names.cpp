@@ -687,6 +687,68 @@ bool SphereNames::extendBeyond(std::int32_t through, std::vector<std::string>& w
     return true;
 }
 
+std::int32_t SphereNames::foreseenBeyond(std::int32_t lastT) const {
+    const SphereTable& sphere = algebra_.computation().sphere();
+    const std::optional<int> top = sphere.band().maxFiltration;
+    if (beyond_ == nullptr || !top) {
+        return 0;
+    }
+    const LiteratureChart& chart = literatureChart();
+    std::int32_t through = 0;
+    const auto reaches = [&](std::int32_t into, int level) {
+        if (!readable(into, level) && linesReach(into, level) && into <= sphere.degrees() &&
+            level < beyond_->sphere().band().finalLevels(into)) {
+            through = std::max(through, into);
+        }
+    };
+    for (std::int32_t t = 1; t <= lastT; ++t) {
+        for (int k = std::max(*top - 1, 0); k <= *top; ++k) {
+            const int stem = stemOf(t, k);
+            if (!algebra_.sphereFinal(t, k) || stem > LiteratureChart::lastStem) {
+                continue;
+            }
+            const std::size_t n = ChartSurvivors(sphere.kept(t, k)).size();
+            const std::vector<std::size_t>& classes = chart.classesAt(stem, k);
+            std::vector<std::size_t> others;
+            std::size_t generators = 0;
+            for (const std::size_t c : classes) {
+                const std::string& key = chart.classes[c].key;
+                const bool own = key != "1" && (generatorName(key) == key ||
+                                                key.find(" + ") != std::string::npos);
+                generators += own ? 1 : 0;
+                if (!own) {
+                    others.push_back(c);
+                }
+            }
+            if (n < 2 || generators == 0) {
+                continue;
+            }
+            // Two generators, or classes the literature does not list, can
+            // differ by anything; else a choice differs by the others.
+            const bool any = generators > 1 || classes.size() != n;
+            for (int i = 0; i < 3; ++i) {
+                const std::int32_t into = t + (std::int32_t{1} << i);
+                for (const std::size_t c : others) {
+                    const std::vector<std::size_t> once = lineSum(chart, {c}, i);
+                    if (!once.empty()) {
+                        reaches(into, k + 1);
+                    }
+                    for (int j = 0; j < 3; ++j) {
+                        if (!lineSum(chart, once, j).empty()) {
+                            reaches(into + (std::int32_t{1} << j), k + 2);
+                        }
+                    }
+                }
+                for (int j = 0; any && j < 3; ++j) {
+                    reaches(into, k + 1);
+                    reaches(into + (std::int32_t{1} << j), k + 2);
+                }
+            }
+        }
+    }
+    return through;
+}
+
 ChainStatus SphereNames::allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                   const std::vector<std::optional<ClassBits>>& values,
                                   const std::vector<std::size_t>& unknown,
@@ -1211,6 +1273,9 @@ ChainResult<Done> SphereNames::compute(std::int32_t lastT, const OnReadingProgre
                 totalWork += work(t, k);
             }
         }
+    }
+    if (const std::int32_t ahead = foreseenBeyond(lastT); ahead > 0) {
+        beyond_->plan({}, ahead);
     }
     ReadingSteps steps(progress, "names", "bidegrees", total, totalWork);
     for (std::int32_t t = 1; t <= lastT; ++t) {

@@ -73,7 +73,8 @@ struct NamedClass {
 // computation's; where they are not, the check of their bidegree says so in
 // a range that holds it. The lines that can choose and land one filtration
 // above the band, within its degrees, are read from `beyond`, the sphere's
-// table in the band one filtration wider, made final only that far. Those
+// table in the band one filtration wider, made final only that far (the
+// degrees foreseen are computed on its threads while the names read). Those
 // further up or past the band's degrees cost more than the chart: the
 // generator is chosen without them, with one warning naming it and the band
 // that reads them. The levels beyond serve the lines alone: only the
@@ -209,6 +210,14 @@ private:
     // Makes the band beyond final through a degree; false where nothing new
     // is (a failure, said once in `warnings`, ends reading it).
     bool extendBeyond(std::int32_t through, std::vector<std::string>& warnings);
+    // The degree through which the lines of the band's top generators may
+    // read the band beyond (0: none), foreseen from the levels' sizes and
+    // the literature alone: a bidegree of the top two filtrations with a
+    // generator among two or more classes, where a choice of it could
+    // differ by classes with lines that land beyond. Its degrees are
+    // computed while the names read up to them; only what the lines ask
+    // for is awaited, and nothing is where none is foreseen.
+    std::int32_t foreseenBeyond(std::int32_t lastT) const;
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
