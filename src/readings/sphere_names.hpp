@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -141,6 +142,8 @@ public:
     void knowProducts(KnownProducts known) { known_ = std::move(known); }
 
 private:
+    // Survivor j of level k of degree t times generator g, by its place.
+    using ProductKey = std::tuple<std::int32_t, int, std::size_t, std::size_t>;
     struct Level {
         ChartSurvivors survivors;
         std::vector<NamedClass> basis;
@@ -223,6 +226,9 @@ private:
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
     // h_i; sources whose product cannot be read are passed over.
     template <typename Visit> ChainStatus forEachLineSource(std::int32_t t, int k, Visit&& visit);
+    // The products forEachLineSource reads: of the survivors of the
+    // sources' values, by h_i.
+    std::vector<ProductKey> lineSourceProducts(std::int32_t t, int k) const;
     // Into the bidegree: h_i x is the sum of the targets of x's lines by
     // h_i, for each class x found one filtration down.
     ChainStatus linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
@@ -287,6 +293,20 @@ private:
     // in bidegree (t, k); none where one is not.
     ChainResult<ClassBits> evaluate(const std::string& key, std::int32_t t, int k);
     ChainResult<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
+    // The product `key` read with `algebra`, which may be another thread's:
+    // it reads only what the names hold already (the orders of both levels
+    // must be known) and changes nothing of theirs.
+    ChainResult<ClassBits> readProduct(ChainAlgebra& algebra, const ProductKey& key) const;
+    // The product `key` as the chart read it, where it did.
+    std::optional<ClassBits> knownProduct(const ProductKey& key) const;
+    // The level the product `key` lies in, where both levels are readable.
+    std::optional<std::pair<std::int32_t, int>> productLevel(const ProductKey& key) const;
+    // Reads the products among `keys` not known yet on two threads, this
+    // one and a helper with an algebra of its own, where the computation
+    // runs on two or more; each is then what product gives at once. One
+    // that fails or is none is left to product, which reads it again and
+    // answers the same, so the names do not depend on what was read ahead.
+    void readAhead(std::vector<ProductKey> keys);
     std::optional<std::size_t> generator(const std::string& name) const;
     // Adds a generator, with its cycle.
     ChainStatus addGenerator(int stem, int k, const std::string& name, ClassBits bits,
@@ -315,8 +335,9 @@ private:
     std::map<std::size_t, ClassBits> literatureValues_; // by the literature's class
     std::map<std::pair<std::int32_t, int>, Level> levels_;
     std::map<std::pair<std::int32_t, int>, ChartSurvivors> orders_;
-    std::map<std::tuple<std::int32_t, int, std::size_t, std::size_t>, ClassBits> memo_;
+    std::map<ProductKey, ClassBits> memo_;
     KnownProducts known_;
+    std::unique_ptr<ChainAlgebra> helper_; // the read-ahead's second thread's
 };
 
 } // namespace curtis
