@@ -272,6 +272,22 @@ std::vector<std::size_t> lineSum(const LiteratureChart& chart,
     return sum;
 }
 
+// How many of the literature's classes of a bidegree are generators or
+// sums with generators of their own (Q3 + n1), and the others.
+std::pair<std::size_t, std::vector<std::size_t>>
+generatorsAmong(const LiteratureChart& chart, const std::vector<std::size_t>& classes) {
+    std::pair<std::size_t, std::vector<std::size_t>> found;
+    for (const std::size_t c : classes) {
+        const std::string& key = chart.classes[c].key;
+        if (key != "1" && (generatorName(key) == key || key.find(" + ") != std::string::npos)) {
+            ++found.first;
+        } else {
+            found.second.push_back(c);
+        }
+    }
+    return found;
+}
+
 // The literature's classes whose sum a class x of a bidegree is, where x
 // lies in the span of those identified there (`known`, by place among
 // `classes`); none where it does not.
@@ -462,22 +478,28 @@ ChainResult<ClassBits> SphereNames::readProduct(ChainAlgebra& algebra,
     return bitsOfRecords(orders_.at({into.t, into.k}), *terms);
 }
 
-void SphereNames::readAhead(std::vector<ProductKey> keys) {
-    if (algebra_.computation().settings().threads < 2) {
-        return;
-    }
+std::vector<SphereNames::ProductKey> SphereNames::toReadAhead(std::vector<ProductKey> keys) {
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     std::vector<ProductKey> ahead;
     for (const ProductKey& key : keys) {
         const std::optional<std::pair<std::int32_t, int>> into = productLevel(key);
         if (into && memo_.count(key) == 0 && !knownProduct(key)) {
-            const auto [t, k, j, g] = key;
-            order(t, k);
+            order(std::get<0>(key), std::get<1>(key));
             order(into->first, into->second);
             ahead.push_back(key);
         }
     }
+    return ahead;
+}
+
+void SphereNames::readAhead(std::vector<ProductKey> keys) {
+    // While the band beyond computes, the second core is its.
+    if (algebra_.computation().settings().threads < 2 ||
+        (beyond_ != nullptr && beyondThrough_ < foreseen_)) {
+        return;
+    }
+    const std::vector<ProductKey> ahead = toReadAhead(std::move(keys));
     if (ahead.size() < 2) {
         return;
     }
@@ -842,17 +864,7 @@ std::int32_t SphereNames::foreseenBeyond(std::int32_t lastT) const {
             }
             const std::size_t n = ChartSurvivors(sphere.kept(t, k)).size();
             const std::vector<std::size_t>& classes = chart.classesAt(stem, k);
-            std::vector<std::size_t> others;
-            std::size_t generators = 0;
-            for (const std::size_t c : classes) {
-                const std::string& key = chart.classes[c].key;
-                const bool own = key != "1" && (generatorName(key) == key ||
-                                                key.find(" + ") != std::string::npos);
-                generators += own ? 1 : 0;
-                if (!own) {
-                    others.push_back(c);
-                }
-            }
+            const auto [generators, others] = generatorsAmong(chart, classes);
             if (n < 2 || generators == 0) {
                 continue;
             }
@@ -1445,8 +1457,9 @@ ChainResult<Done> SphereNames::compute(std::int32_t lastT, const OnReadingProgre
             }
         }
     }
-    if (const std::int32_t ahead = foreseenBeyond(lastT); ahead > 0) {
-        beyond_->plan({}, ahead);
+    foreseen_ = foreseenBeyond(lastT);
+    if (foreseen_ > 0) {
+        beyond_->plan({}, foreseen_);
     }
     ReadingSteps steps(progress, "names", "bidegrees", total, totalWork);
     for (std::int32_t t = 1; t <= lastT; ++t) {

@@ -303,10 +303,14 @@ private:
     std::optional<std::pair<std::int32_t, int>> productLevel(const ProductKey& key) const;
     // Reads the products among `keys` not known yet on two threads, this
     // one and a helper with an algebra of its own, where the computation
-    // runs on two or more; each is then what product gives at once. One
+    // runs on two or more and the band beyond is not computing ahead; each
+    // is then what product gives at once. One
     // that fails or is none is left to product, which reads it again and
     // answers the same, so the names do not depend on what was read ahead.
     void readAhead(std::vector<ProductKey> keys);
+    // The products among keys not read yet, each once, with the orders of
+    // their levels known.
+    std::vector<ProductKey> toReadAhead(std::vector<ProductKey> keys);
     std::optional<std::size_t> generator(const std::string& name) const;
     // Adds a generator, with its cycle.
     ChainStatus addGenerator(int stem, int k, const std::string& name, ClassBits bits,
@@ -328,6 +332,7 @@ private:
     ChainAlgebra& algebra_;
     Computation* beyond_;
     std::int32_t beyondThrough_ = 0; // the degrees of beyond_ made final
+    std::int32_t foreseen_ = 0;      // and those computed ahead
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;
