@@ -304,9 +304,9 @@ private:
     // Reads the products among `keys` not known yet on two threads, this
     // one and a helper with an algebra of its own, where the computation
     // runs on two or more and the band beyond is not computing ahead; each
-    // is then what product gives at once. One
-    // that fails or is none is left to product, which reads it again and
-    // answers the same, so the names do not depend on what was read ahead.
+    // is then what product gives at once. One that fails or is none is
+    // left to product, which reads it again and answers the same, so the
+    // names do not depend on what was read ahead.
     void readAhead(std::vector<ProductKey> keys);
     // The products among keys not read yet, each once, with the orders of
     // their levels known.
