@@ -656,13 +656,14 @@ ChainResult<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_
             }
             places.push_back(*g);
         }
-        // The sphere's classes commute: the factors the chart multiplies
-        // by, h_i, go last, where their products are known or cheap (the
-        // product by h6 of h0^2 costs a reading at t = 66; h6 h0 h0 are
-        // two products by h0).
-        std::stable_partition(places.begin(), places.end(), [&](std::size_t g) {
-            const std::string& name = generators_[g].name;
-            return name.size() != 2 || name[0] != 'h' || name[1] - '0' >= productFactorCount;
+        // The sphere's classes commute: the factors go in decreasing
+        // degree, so that the small ones, h_i, come last, where their
+        // products are those the lines read or the chart's, known (the
+        // product by h6 of h0^2 costs a reading at t = 66 of its own; h6 h0
+        // h0 are two products by h0 that h6's lines read as well).
+        std::stable_sort(places.begin(), places.end(), [&](std::size_t a, std::size_t b) {
+            return degreeOf(generators_[a].stem, generators_[a].filtration) >
+                   degreeOf(generators_[b].stem, generators_[b].filtration);
         });
         const SphereGenerator& first = generators_[places.front()];
         ChainResult<SphereValue> value =
