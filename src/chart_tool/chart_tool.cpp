@@ -410,6 +410,9 @@ std::optional<int> ChartRun::readOff() {
         namesBeyond_ = std::make_unique<WiderBand>(computation_, settings(seams_));
         status = addNames(chart_, computation_, namesBeyond_->computation(), reading_, warnings,
                           refusal);
+        // What it computed ahead of the names and they did not ask for
+        // stops here.
+        namesBeyond_.reset();
         progress_.clear();
         for (const std::string& warning : warnings) {
             std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());

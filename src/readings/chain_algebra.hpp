@@ -92,6 +92,9 @@ public:
     ChainAlgebra& operator=(const ChainAlgebra&) = delete;
 
     const Computation& computation() const { return computation_; }
+    // Where the survivors' cycles it builds are kept, for algebras on
+    // other threads to share.
+    const std::shared_ptr<SurvivorCycles>& cycles() const { return chains_.cycles(); }
 
     // Whether level k of degree t of table holds final states.
     static bool levelFinal(const CurtisTable& table, std::int32_t t, int k);

@@ -9,7 +9,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 namespace curtis {
 
@@ -36,6 +40,24 @@ ClassBits bitsOfRecords(const ChartSurvivors& survivors, const std::vector<std::
 
 bool bitAt(ClassBits bits, std::size_t j) {
     return ((bits >> j) & 1U) != 0;
+}
+
+// The pairs of words a of x and b of y whose product a b is not admissible
+// where they meet: a's last index more than twice b's first is fine, all
+// else is reduced.
+std::size_t brokenMeetings(const Chain& x, const Chain& y) {
+    if (x.k == 0 || y.k == 0) {
+        return 0;
+    }
+    const std::size_t xLength = static_cast<std::size_t>(x.k) + 1;
+    const std::size_t yLength = static_cast<std::size_t>(y.k) + 1;
+    std::size_t broken = 0;
+    for (std::size_t p = static_cast<std::size_t>(x.k); p < x.words.size(); p += xLength) {
+        for (std::size_t q = 1; q < y.words.size(); q += yLength) {
+            broken += 2 * static_cast<int>(x.words[p]) < static_cast<int>(y.words[q]) ? 1U : 0U;
+        }
+    }
+    return broken;
 }
 
 // The name of the generator h_i, 0 <= i <= 9.
@@ -250,6 +272,22 @@ std::vector<std::size_t> lineSum(const LiteratureChart& chart,
     return sum;
 }
 
+// How many of the literature's classes of a bidegree are generators or
+// sums with generators of their own (Q3 + n1), and the others.
+std::pair<std::size_t, std::vector<std::size_t>>
+generatorsAmong(const LiteratureChart& chart, const std::vector<std::size_t>& classes) {
+    std::pair<std::size_t, std::vector<std::size_t>> found;
+    for (const std::size_t c : classes) {
+        const std::string& key = chart.classes[c].key;
+        if (key != "1" && (generatorName(key) == key || key.find(" + ") != std::string::npos)) {
+            ++found.first;
+        } else {
+            found.second.push_back(c);
+        }
+    }
+    return found;
+}
+
 // The literature's classes whose sum a class x of a bidegree is, where x
 // lies in the span of those identified there (`known`, by place among
 // `classes`); none where it does not.
@@ -379,35 +417,139 @@ std::optional<std::size_t> SphereNames::generator(const std::string& name) const
 }
 
 ChainResult<ClassBits> SphereNames::product(std::int32_t t, int k, std::size_t j, std::size_t g) {
-    const auto key = std::make_tuple(t, k, j, g);
+    const ProductKey key{t, k, j, g};
     if (const auto found = memo_.find(key); found != memo_.end()) {
         return found->second;
     }
-    for (int i = 0; i < productFactorCount && !known_.empty(); ++i) {
-        if (generators_[g].name != factorName(i)) {
-            continue;
-        }
-        if (const auto found = known_.find(std::make_tuple(t, k, j, i)); found != known_.end()) {
-            memo_.emplace(key, found->second);
-            return found->second;
-        }
-        break;
+    if (const std::optional<ClassBits> known = knownProduct(key)) {
+        memo_.emplace(key, *known);
+        return *known;
     }
-    const ChainResult<Chain> x = algebra_.cycle(*tableOf(t, k), t, k, {order(t, k).record(j)});
+    const std::optional<std::pair<std::int32_t, int>> into = productLevel(key);
+    CURTIS_INVARIANT(into.has_value(), "a product is read in a level final");
+    order(t, k);
+    order(into->first, into->second);
+    const ChainResult<ClassBits> bits = readProduct(algebra_, key);
+    if (bits) {
+        memo_.emplace(key, *bits);
+    }
+    return bits;
+}
+
+std::optional<ClassBits> SphereNames::knownProduct(const ProductKey& key) const {
+    const auto [t, k, j, g] = key;
+    for (int i = 0; i < productFactorCount && !known_.empty(); ++i) {
+        if (generators_[g].name == factorName(i)) {
+            const auto found = known_.find(std::make_tuple(t, k, j, i));
+            return found != known_.end() ? std::optional(found->second) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::pair<std::int32_t, int>> SphereNames::productLevel(const ProductKey& key) const {
+    const auto [t, k, j, g] = key;
+    const Chain& y = generatorCycles_[g];
+    const std::pair<std::int32_t, int> into{t + y.t - 1, k + y.k};
+    if (!readable(t, k) || !readable(into.first, into.second)) {
+        return std::nullopt;
+    }
+    return into;
+}
+
+ChainResult<ClassBits> SphereNames::readProduct(ChainAlgebra& algebra,
+                                                const ProductKey& key) const {
+    const auto [t, k, j, g] = key;
+    const ChainResult<Chain> x =
+        algebra.cycle(*tableOf(t, k), t, k, {orders_.at({t, k}).record(j)});
     if (!x) {
         return ChainResult<ClassBits>::from(x);
     }
     const Chain& y = generatorCycles_[g];
-    const CurtisTable* table = tableOf(x->t + y.t - 1, x->k + y.k);
-    CURTIS_INVARIANT(table != nullptr, "a product is read in a level final");
-    const ClassLevel into(*table, x->t + y.t - 1, x->k + y.k);
-    const ChainResult<ClassTerms> terms = algebra_.classOfProduct(*x, y, into);
+    const ClassLevel into(*tableOf(x->t + y.t - 1, x->k + y.k), x->t + y.t - 1, x->k + y.k);
+    // The sphere's classes commute: of x y and y x, the one with fewer
+    // pairs of words to reduce where they meet.
+    const ChainResult<ClassTerms> terms = brokenMeetings(y, *x) < brokenMeetings(*x, y)
+                                              ? algebra.classOfProduct(y, *x, into)
+                                              : algebra.classOfProduct(*x, y, into);
     if (!terms) {
         return ChainResult<ClassBits>::from(terms);
     }
-    const ClassBits bits = bitsOfRecords(order(into.t, into.k), *terms);
-    memo_.emplace(key, bits);
-    return bits;
+    return bitsOfRecords(orders_.at({into.t, into.k}), *terms);
+}
+
+std::vector<SphereNames::ProductKey> SphereNames::toReadAhead(std::vector<ProductKey> keys) {
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    std::vector<ProductKey> ahead;
+    for (const ProductKey& key : keys) {
+        const std::optional<std::pair<std::int32_t, int>> into = productLevel(key);
+        if (into && memo_.count(key) == 0 && !knownProduct(key)) {
+            order(std::get<0>(key), std::get<1>(key));
+            order(into->first, into->second);
+            ahead.push_back(key);
+        }
+    }
+    return ahead;
+}
+
+void SphereNames::readAhead(std::vector<ProductKey> keys) {
+    // While the band beyond computes, the second core is its.
+    if (algebra_.computation().settings().threads < 2 ||
+        (beyond_ != nullptr && beyondThrough_ < foreseen_)) {
+        return;
+    }
+    const std::vector<ProductKey> ahead = toReadAhead(std::move(keys));
+    if (ahead.size() < 2) {
+        return;
+    }
+    if (!helper_) {
+        helper_ = std::make_unique<ChainAlgebra>(algebra_.computation(), algebra_.cycles());
+    }
+    std::vector<std::optional<ClassBits>> read(ahead.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](ChainAlgebra& algebra) {
+        for (std::size_t a = next.fetch_add(1); a < ahead.size(); a = next.fetch_add(1)) {
+            const ChainResult<ClassBits> bits = readProduct(algebra, ahead[a]);
+            if (bits) {
+                read[a] = *bits;
+            }
+        }
+    };
+    std::exception_ptr failure;
+    std::optional<std::thread> helper;
+    try {
+        helper.emplace([&] {
+            try {
+                work(*helper_);
+            } catch (...) {
+                failure = std::current_exception();
+                next.store(ahead.size());
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: this one reads them all.
+    }
+    try {
+        work(algebra_);
+    } catch (...) {
+        next.store(ahead.size());
+        if (helper) {
+            helper->join();
+        }
+        throw;
+    }
+    if (helper) {
+        helper->join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    for (std::size_t a = 0; a < ahead.size(); ++a) {
+        if (read[a]) {
+            memo_.emplace(ahead[a], *read[a]);
+        }
+    }
 }
 
 ClassBits SphereNames::bitsOf(std::int32_t t, int k,
@@ -469,6 +611,11 @@ ChainResult<SphereValue> SphereNames::multiply(const SphereValue& x, std::size_t
     if (!readable(x.t, x.k) || !readable(product.t, product.k)) {
         return ChainResult<SphereValue>::none();
     }
+    std::vector<ProductKey> terms;
+    for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
+        terms.emplace_back(x.t, x.k, static_cast<std::size_t>(std::countr_zero(bits)), g);
+    }
+    readAhead(std::move(terms));
     for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
         const ChainResult<ClassBits> term =
             this->product(x.t, x.k, static_cast<std::size_t>(std::countr_zero(bits)), g);
@@ -509,6 +656,15 @@ ChainResult<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_
             }
             places.push_back(*g);
         }
+        // The sphere's classes commute: the factors go in decreasing
+        // degree, so that the small ones, h_i, come last, where their
+        // products are those the lines read or the chart's, known (the
+        // product by h6 of h0^2 costs a reading at t = 66 of its own; h6 h0
+        // h0 are two products by h0 that h6's lines read as well).
+        std::stable_sort(places.begin(), places.end(), [&](std::size_t a, std::size_t b) {
+            return degreeOf(generators_[a].stem, generators_[a].filtration) >
+                   degreeOf(generators_[b].stem, generators_[b].filtration);
+        });
         const SphereGenerator& first = generators_[places.front()];
         ChainResult<SphereValue> value =
             SphereValue{degreeOf(first.stem, first.filtration), first.filtration, first.bits};
@@ -687,6 +843,58 @@ bool SphereNames::extendBeyond(std::int32_t through, std::vector<std::string>& w
     return true;
 }
 
+std::int32_t SphereNames::foreseenBeyond(std::int32_t lastT) const {
+    const SphereTable& sphere = algebra_.computation().sphere();
+    const std::optional<int> top = sphere.band().maxFiltration;
+    if (beyond_ == nullptr || !top) {
+        return 0;
+    }
+    const LiteratureChart& chart = literatureChart();
+    std::int32_t through = 0;
+    const auto reaches = [&](std::int32_t into, int level) {
+        if (!readable(into, level) && linesReach(into, level) && into <= sphere.degrees() &&
+            level < beyond_->sphere().band().finalLevels(into)) {
+            through = std::max(through, into);
+        }
+    };
+    for (std::int32_t t = 1; t <= lastT; ++t) {
+        for (int k = std::max(*top - 1, 0); k <= *top; ++k) {
+            const int stem = stemOf(t, k);
+            if (!algebra_.sphereFinal(t, k) || stem > LiteratureChart::lastStem) {
+                continue;
+            }
+            const std::size_t n = ChartSurvivors(sphere.kept(t, k)).size();
+            const std::vector<std::size_t>& classes = chart.classesAt(stem, k);
+            const auto [generators, others] = generatorsAmong(chart, classes);
+            if (n < 2 || generators == 0) {
+                continue;
+            }
+            // Two generators, or classes the literature does not list, can
+            // differ by anything; else a choice differs by the others.
+            const bool any = generators > 1 || classes.size() != n;
+            for (int i = 0; i < 3; ++i) {
+                const std::int32_t into = t + (std::int32_t{1} << i);
+                for (const std::size_t c : others) {
+                    const std::vector<std::size_t> once = lineSum(chart, {c}, i);
+                    if (!once.empty()) {
+                        reaches(into, k + 1);
+                    }
+                    for (int j = 0; j < 3; ++j) {
+                        if (!lineSum(chart, once, j).empty()) {
+                            reaches(into + (std::int32_t{1} << j), k + 2);
+                        }
+                    }
+                }
+                for (int j = 0; any && j < 3; ++j) {
+                    reaches(into, k + 1);
+                    reaches(into + (std::int32_t{1} << j), k + 2);
+                }
+            }
+        }
+    }
+    return through;
+}
+
 ChainStatus SphereNames::allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                   const std::vector<std::optional<ClassBits>>& values,
                                   const std::vector<std::size_t>& unknown,
@@ -706,6 +914,7 @@ template <typename Visit>
 ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
     const LiteratureChart& chart = literatureChart();
     const int stem = stemOf(t, k);
+    readAhead(lineSourceProducts(t, k));
     for (int i = 0; i < 3; ++i) {
         const std::optional<std::size_t> h = generator(factorName(i));
         const int from = stem - lineStep[static_cast<std::size_t>(i)];
@@ -728,6 +937,28 @@ ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit)
         }
     }
     return ChainStatus::Ok;
+}
+
+std::vector<SphereNames::ProductKey> SphereNames::lineSourceProducts(std::int32_t t, int k) const {
+    const LiteratureChart& chart = literatureChart();
+    const int stem = stemOf(t, k);
+    std::vector<ProductKey> keys;
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<std::size_t> h = generator(factorName(i));
+        const int from = stem - lineStep[static_cast<std::size_t>(i)];
+        if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
+            continue;
+        }
+        for (const std::size_t source : chart.classesAt(from, k - 1)) {
+            const auto known = literatureValues_.find(source);
+            for (ClassBits bits = known != literatureValues_.end() ? known->second : 0; bits != 0;
+                 bits &= bits - 1) {
+                keys.emplace_back(degreeOf(from, k - 1), k - 1,
+                                  static_cast<std::size_t>(std::countr_zero(bits)), *h);
+            }
+        }
+    }
+    return keys;
 }
 
 ChainStatus SphereNames::linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
@@ -805,6 +1036,14 @@ ChainStatus SphereNames::linesOutOf(std::int32_t t, int k, const std::vector<std
                                     std::vector<Equation>& equations,
                                     std::vector<Equation>& further) {
     const LiteratureChart& chart = literatureChart();
+    std::vector<ProductKey> ahead;
+    for (int i = 0; i < 3 && !unknown.empty(); ++i) {
+        const std::optional<std::size_t> h = generator(factorName(i));
+        for (std::size_t j = 0; h && j < order(t, k).size(); ++j) {
+            ahead.emplace_back(t, k, j, *h);
+        }
+    }
+    readAhead(std::move(ahead));
     for (std::size_t u = 0; u < unknown.size(); ++u) {
         for (int i = 0; i < 3; ++i) {
             const std::optional<std::size_t> h = generator(factorName(i));
@@ -859,6 +1098,13 @@ ChainStatus SphereNames::linesTwoOn(std::size_t u, std::size_t m,
         if (!value) {
             continue;
         }
+        std::vector<ProductKey> terms;
+        for (const ClassBits column : columns) {
+            for (ClassBits bits = column; bits != 0; bits &= bits - 1) {
+                terms.emplace_back(t, k, static_cast<std::size_t>(std::countr_zero(bits)), *h);
+            }
+        }
+        readAhead(std::move(terms));
         std::vector<ClassBits> twice;
         for (const ClassBits column : columns) {
             const ChainResult<SphereValue> product = multiply({t, k, column}, *h);
@@ -1212,8 +1458,22 @@ ChainResult<Done> SphereNames::compute(std::int32_t lastT, const OnReadingProgre
             }
         }
     }
+    foreseen_ = foreseenBeyond(lastT);
+    if (foreseen_ > 0) {
+        beyond_->plan({}, foreseen_);
+    }
     ReadingSteps steps(progress, "names", "bidegrees", total, totalWork);
     for (std::int32_t t = 1; t <= lastT; ++t) {
+        // The lines into the degree's levels start from lower degrees, all
+        // read: their products are read ahead at once.
+        std::vector<ProductKey> ahead;
+        for (int k = 0; k < t; ++k) {
+            if (algebra_.sphereFinal(t, k)) {
+                const std::vector<ProductKey> keys = lineSourceProducts(t, k);
+                ahead.insert(ahead.end(), keys.begin(), keys.end());
+            }
+        }
+        readAhead(std::move(ahead));
         for (int k = 0; k < t; ++k) {
             if (!algebra_.sphereFinal(t, k)) {
                 continue;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -73,7 +74,8 @@ struct NamedClass {
 // computation's; where they are not, the check of their bidegree says so in
 // a range that holds it. The lines that can choose and land one filtration
 // above the band, within its degrees, are read from `beyond`, the sphere's
-// table in the band one filtration wider, made final only that far. Those
+// table in the band one filtration wider, made final only that far (the
+// degrees foreseen are computed on its threads while the names read). Those
 // further up or past the band's degrees cost more than the chart: the
 // generator is chosen without them, with one warning naming it and the band
 // that reads them. The levels beyond serve the lines alone: only the
@@ -140,6 +142,8 @@ public:
     void knowProducts(KnownProducts known) { known_ = std::move(known); }
 
 private:
+    // Survivor j of level k of degree t times generator g, by its place.
+    using ProductKey = std::tuple<std::int32_t, int, std::size_t, std::size_t>;
     struct Level {
         ChartSurvivors survivors;
         std::vector<NamedClass> basis;
@@ -209,11 +213,22 @@ private:
     // Makes the band beyond final through a degree; false where nothing new
     // is (a failure, said once in `warnings`, ends reading it).
     bool extendBeyond(std::int32_t through, std::vector<std::string>& warnings);
+    // The degree through which the lines of the band's top generators may
+    // read the band beyond (0: none), foreseen from the levels' sizes and
+    // the literature alone: a bidegree of the top two filtrations with a
+    // generator among two or more classes, where a choice of it could
+    // differ by classes with lines that land beyond. Its degrees are
+    // computed while the names read up to them; only what the lines ask
+    // for is awaited, and nothing is where none is foreseen.
+    std::int32_t foreseenBeyond(std::int32_t lastT) const;
     // Calls visit(i, source, product) for every class `source` of the
     // literature's one filtration below (t, k) whose value is known, for
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
     // h_i; sources whose product cannot be read are passed over.
     template <typename Visit> ChainStatus forEachLineSource(std::int32_t t, int k, Visit&& visit);
+    // The products forEachLineSource reads: of the survivors of the
+    // sources' values, by h_i.
+    std::vector<ProductKey> lineSourceProducts(std::int32_t t, int k) const;
     // Into the bidegree: h_i x is the sum of the targets of x's lines by
     // h_i, for each class x found one filtration down.
     ChainStatus linesInto(std::int32_t t, int k, const std::vector<std::size_t>& classes,
@@ -278,6 +293,24 @@ private:
     // in bidegree (t, k); none where one is not.
     ChainResult<ClassBits> evaluate(const std::string& key, std::int32_t t, int k);
     ChainResult<ClassBits> product(std::int32_t t, int k, std::size_t j, std::size_t g);
+    // The product `key` read with `algebra`, which may be another thread's:
+    // it reads only what the names hold already (the orders of both levels
+    // must be known) and changes nothing of theirs.
+    ChainResult<ClassBits> readProduct(ChainAlgebra& algebra, const ProductKey& key) const;
+    // The product `key` as the chart read it, where it did.
+    std::optional<ClassBits> knownProduct(const ProductKey& key) const;
+    // The level the product `key` lies in, where both levels are readable.
+    std::optional<std::pair<std::int32_t, int>> productLevel(const ProductKey& key) const;
+    // Reads the products among `keys` not known yet on two threads, this
+    // one and a helper with an algebra of its own, where the computation
+    // runs on two or more and the band beyond is not computing ahead; each
+    // is then what product gives at once. One that fails or is none is
+    // left to product, which reads it again and answers the same, so the
+    // names do not depend on what was read ahead.
+    void readAhead(std::vector<ProductKey> keys);
+    // The products among keys not read yet, each once, with the orders of
+    // their levels known.
+    std::vector<ProductKey> toReadAhead(std::vector<ProductKey> keys);
     std::optional<std::size_t> generator(const std::string& name) const;
     // Adds a generator, with its cycle.
     ChainStatus addGenerator(int stem, int k, const std::string& name, ClassBits bits,
@@ -299,6 +332,7 @@ private:
     ChainAlgebra& algebra_;
     Computation* beyond_;
     std::int32_t beyondThrough_ = 0; // the degrees of beyond_ made final
+    std::int32_t foreseen_ = 0;      // and those computed ahead
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;
@@ -306,8 +340,9 @@ private:
     std::map<std::size_t, ClassBits> literatureValues_; // by the literature's class
     std::map<std::pair<std::int32_t, int>, Level> levels_;
     std::map<std::pair<std::int32_t, int>, ChartSurvivors> orders_;
-    std::map<std::tuple<std::int32_t, int, std::size_t, std::size_t>, ClassBits> memo_;
+    std::map<ProductKey, ClassBits> memo_;
     KnownProducts known_;
+    std::unique_ptr<ChainAlgebra> helper_; // the read-ahead's second thread's
 };
 
 } // namespace curtis

@@ -63,6 +63,8 @@ public:
     // The survivors' cycles are kept in `cycles`, or in a keeper of its own.
     explicit TableChains(std::shared_ptr<SurvivorCycles> cycles = nullptr);
     bool ready() const { return ready_; }
+    // Where the survivors' cycles it builds are kept.
+    const std::shared_ptr<SurvivorCycles>& cycles() const { return cycles_; }
 
     // Adds the cycle of the survivor `word` (level k of degree t of table)
     // to set (rows of level k); with `floor`, only its words at or above it.
