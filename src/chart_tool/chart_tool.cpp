@@ -105,6 +105,7 @@ private:
     ChainStatus readMaps();
     std::optional<std::vector<SphereSurvivor>> multipliers();
     std::optional<int> readOff();
+    std::optional<int> readNames(ChainStatus& status);
     std::optional<int> checkSound();
     std::optional<int> unlessFinished(const ComputationResult& result);
 
@@ -372,6 +373,12 @@ std::optional<std::vector<SphereSurvivor>> ChartRun::multipliers() {
 std::optional<int> ChartRun::readOff() {
     const Readings& readings = plan_.readings;
     ChainStatus status = ChainStatus::Ok;
+    if (readings.namesClasses()) {
+        // The names' wider band is computed while the readings before them
+        // run, which only read the chart's tables, as it does.
+        namesBeyond_ = std::make_unique<WiderBand>(computation_, settings(seams_));
+        planNamesBeyond(computation_, namesBeyond_->computation());
+    }
     if (readings.products) {
         status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)
                                    : addProducts(chart_, computation_, reading_, &productsAhead_);
@@ -405,27 +412,35 @@ std::optional<int> ChartRun::readOff() {
         status = addRootInvariants(chart_, computation_, *projective_, reading_);
     }
     if (readings.namesClasses() && status == ChainStatus::Ok) {
-        std::vector<std::string> warnings;
-        std::string refusal;
-        namesBeyond_ = std::make_unique<WiderBand>(computation_, settings(seams_));
-        status = addNames(chart_, computation_, namesBeyond_->computation(), reading_, warnings,
-                          refusal);
-        // What it computed ahead of the names and they did not ask for
-        // stops here.
-        namesBeyond_.reset();
-        progress_.clear();
-        for (const std::string& warning : warnings) {
-            std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());
-        }
-        if (!refusal.empty() && status == ChainStatus::Ok) {
-            std::fprintf(stderr, "curtis-chart: %s\n", refusal.c_str());
-            return exitBadArguments;
+        if (const std::optional<int> refused = readNames(status)) {
+            return refused;
         }
     }
     if (status != ChainStatus::Ok) {
         progress_.clear();
         reportProductFailure(status);
         return exitStorage;
+    }
+    return std::nullopt;
+}
+
+// The names and what is read with them, into status; the exit status if
+// they refuse the plan's readings.
+std::optional<int> ChartRun::readNames(ChainStatus& status) {
+    std::vector<std::string> warnings;
+    std::string refusal;
+    status =
+        addNames(chart_, computation_, namesBeyond_->computation(), reading_, warnings, refusal);
+    // What it computed ahead of the names and they did not ask for stops
+    // here.
+    namesBeyond_.reset();
+    progress_.clear();
+    for (const std::string& warning : warnings) {
+        std::fprintf(stderr, "curtis-chart: warning: %s\n", warning.c_str());
+    }
+    if (!refusal.empty() && status == ChainStatus::Ok) {
+        std::fprintf(stderr, "curtis-chart: %s\n", refusal.c_str());
+        return exitBadArguments;
     }
     return std::nullopt;
 }

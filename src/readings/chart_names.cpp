@@ -427,6 +427,13 @@ SphereNames::KnownProducts productsRead(const PrintedChart& chart, const Computa
 
 } // namespace
 
+void planNamesBeyond(const Computation& computation, Computation* beyond) {
+    if (beyond != nullptr) {
+        ChainAlgebra algebra(computation);
+        SphereNames(algebra, beyond).planBeyond(computation.sphere().degrees());
+    }
+}
+
 ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,
                      std::string& refusal) {

@@ -21,6 +21,10 @@ namespace curtis {
 // sphere's table in the band one filtration wider, which the names make
 // final as far as the lines of the band's top generators need (see
 // SphereNames).
+// Starts computing the degrees of `beyond` (as addNames takes it) that
+// the names will foreseeably read, so that other readings run meanwhile.
+void planNamesBeyond(const Computation& computation, Computation* beyond);
+
 ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,
                      std::string& refusal);

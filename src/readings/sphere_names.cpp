@@ -1444,6 +1444,13 @@ ChainResult<Done> SphereNames::readLevel(std::int32_t t, int k, std::vector<std:
     return Done{};
 }
 
+void SphereNames::planBeyond(std::int32_t lastT) {
+    foreseen_ = foreseenBeyond(lastT);
+    if (foreseen_ > 0) {
+        beyond_->plan({}, foreseen_);
+    }
+}
+
 ChainResult<Done> SphereNames::compute(std::int32_t lastT, const OnReadingProgress& progress,
                                        std::vector<std::string>& warnings, std::string& why) {
     const SphereTable& sphere = algebra_.computation().sphere();
@@ -1458,10 +1465,7 @@ ChainResult<Done> SphereNames::compute(std::int32_t lastT, const OnReadingProgre
             }
         }
     }
-    foreseen_ = foreseenBeyond(lastT);
-    if (foreseen_ > 0) {
-        beyond_->plan({}, foreseen_);
-    }
+    planBeyond(lastT);
     ReadingSteps steps(progress, "names", "bidegrees", total, totalWork);
     for (std::int32_t t = 1; t <= lastT; ++t) {
         // The lines into the degree's levels start from lower degrees, all

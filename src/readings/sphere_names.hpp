@@ -93,6 +93,10 @@ public:
     // maxNamedClasses.
     ChainResult<Done> compute(std::int32_t lastT, const OnReadingProgress& progress,
                               std::vector<std::string>& warnings, std::string& why);
+    // Has the band beyond compute, on its own threads, the degrees that
+    // reading up to lastT foreseeably needs; compute does so itself, and a
+    // caller may do it before, for other readings to run meanwhile.
+    void planBeyond(std::int32_t lastT);
 
     const std::vector<SphereGenerator>& generators() const { return generators_; }
     // The generators the lines and Sq^0 left open, by name, in order.
