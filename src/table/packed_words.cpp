@@ -4,10 +4,20 @@
 
 namespace curtis {
 
+namespace {
+
+constexpr std::size_t bigRoom = std::size_t{1} << 20;
+
+} // namespace
+
 void PackedWords::clear(int length) {
     CURTIS_INVARIANT(length >= 0 && length <= maxMonomialLength, "a packed word fits a monomial");
     length_ = length;
     count_ = 0;
+    // Room a long chain took is given back rather than held for the next.
+    if (packed_.capacity() > bigRoom) {
+        packed_ = std::vector<Entry>();
+    }
     packed_.clear();
     last_.assign(static_cast<std::size_t>(length), 0);
 }

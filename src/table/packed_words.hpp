@@ -17,7 +17,8 @@ class PackedWords {
 public:
     explicit PackedWords(int length = 0) { clear(length); }
 
-    // Forgets every word; the words to come have length entries.
+    // Forgets every word, and the room of many; the words to come have
+    // length entries.
     void clear(int length);
     void push(const Entry* word);
 
