@@ -235,17 +235,24 @@ void BM_SphereLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_SphereLookup)->Arg(6)->Arg(14);
 
-// The sphere's tables to degree t, from nothing.
+// The sphere's tables to degree t, from nothing, the survivors whose chains
+// have at least `kept` words keeping their cycles (0: none).
 void BM_SphereTables(benchmark::State& state) {
     const int t = static_cast<int>(state.range(0));
     for (auto _ : state) {
         ComputationSettings settings;
         settings.topCell = 0;
+        settings.keptChains = state.range(1);
         Computation computation(0, settings);
         benchmark::DoNotOptimize(computation.extendSphere(t).outcome);
     }
 }
-BENCHMARK(BM_SphereTables)->Arg(32)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SphereTables)
+    ->Args({32, 256})
+    ->Args({40, 256})
+    ->Args({52, 0})
+    ->Args({52, 256})
+    ->Unit(benchmark::kMillisecond);
 
 // Degree t of P_0 alone, its sphere's tables computed beforehand.
 void BM_SpaceDegree(benchmark::State& state) {

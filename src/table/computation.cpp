@@ -99,6 +99,10 @@ bool Computation::withinMemory(std::uint64_t held, ComputationResult& result) co
 
 void Computation::scheduleSphere(std::int32_t t) {
     const TableBand& band = sphere_->band();
+    // Before any step of those degrees can run.
+    if (t > sphereLast_.load()) {
+        sphereLast_.store(t);
+    }
     for (std::int32_t d = sphereScheduled_ + 1; d <= t; ++d) {
         sphere_->openDegree(d);
         const bool load = settings_.store && settings_.store->mayHold(nameOf(0), d);
@@ -229,13 +233,19 @@ std::optional<ComputationResult> Computation::eliminateStep(const Step& step) {
     const CandidateProgress progress = [&](std::int64_t done, std::int64_t total) {
         return carryOn(step, done, total, result);
     };
-    const std::int64_t kept = step.sphere ? settings_.keptChains : 0;
+    CycleKeeping keeping;
+    if (step.sphere) {
+        keeping.minWords = settings_.keptChains;
+        keeping.lastDegree = sphereLast_.load();
+        keeping.heldBytes = &cycleBytes_;
+        keeping.maxBytes = settings_.cycleBytes;
+    }
     // Only the indexed set counts its rows as it goes, so a row limit keeps
     // to it.
     const bool limited = settings_.termSetRows > 0;
     const EliminationStatus status =
-        limited ? eliminateLevel(step.table, step.t, step.L, worker.set, progress, kept)
-                : eliminateLevel(step.table, step.t, step.L, worker.sum, progress, kept);
+        limited ? eliminateLevel(step.table, step.t, step.L, worker.set, progress, keeping)
+                : eliminateLevel(step.table, step.t, step.L, worker.sum, progress, keeping);
     {
         const std::lock_guard lock(worker.progressMutex);
         worker.progress.reset();

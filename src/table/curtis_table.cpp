@@ -138,7 +138,7 @@ GeneratorState SphereTable::lookup(std::int32_t t, int L, const Entry* word, Ent
     return keptRecord(t, L, records, index, partner, partners);
 }
 
-const std::vector<Entry>* SphereTable::suffixCycle(std::int32_t t, int L, const Entry* x) const {
+const PackedWords* SphereTable::suffixCycle(std::int32_t t, int L, const Entry* x) const {
     if (L < 2) {
         return nullptr;
     }

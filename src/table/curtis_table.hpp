@@ -71,7 +71,7 @@ public:
     // The kept cycle (LevelRecords::cycle) from which the elimination of x,
     // a candidate of level L of degree t, may start, or null: see
     // eliminateLevel.
-    virtual const std::vector<Entry>* suffixCycle(std::int32_t t, int L, const Entry* x) const {
+    virtual const PackedWords* suffixCycle(std::int32_t t, int L, const Entry* x) const {
         static_cast<void>(t);
         static_cast<void>(L);
         static_cast<void>(x);
@@ -162,7 +162,7 @@ public:
 
     // For x = λ_n λ_J (L >= 2): the cycle kept for λ_J (level L - 1, degree
     // t - n - 1), if λ_J is Alive and its cycle was kept.
-    const std::vector<Entry>* suffixCycle(std::int32_t t, int L, const Entry* x) const override;
+    const PackedWords* suffixCycle(std::int32_t t, int L, const Entry* x) const override;
 };
 
 // The stunted projective space P_a^b (cells a .. b, or from a up), with

@@ -107,17 +107,17 @@ const std::vector<std::int32_t>& LevelRecords::increasing() const {
     return increasing_;
 }
 
-void LevelRecords::keepCycle(std::int32_t i, std::vector<Entry> words) {
-    CURTIS_INVARIANT(state(i) == Alive && !words.empty() &&
-                         words.size() % static_cast<std::size_t>(level_ + 1) == 0,
+void LevelRecords::keepCycle(std::int32_t i, PackedWords words) {
+    CURTIS_INVARIANT(state(i) == Alive && words.size() > 0 && words.length() == level_ + 1,
                      "a kept cycle is that of an Alive record, whole words");
+    words.seal();
     cycles_[i] = std::move(words);
 }
 
 std::uint64_t LevelRecords::bytes() const {
     std::uint64_t cycles = 0;
     for (const auto& [i, words] : cycles_) {
-        cycles += words.capacity() * sizeof(Entry) + sizeof(i) + 2 * sizeof(void*);
+        cycles += words.bytes() + sizeof(i) + sizeof(words) + 2 * sizeof(void*);
     }
     return words_.capacity() * sizeof(Entry) + states_.capacity() * sizeof(GeneratorState) +
            partners_.capacity() * sizeof(std::int32_t) + keys_.capacity() * sizeof(std::uint64_t) +

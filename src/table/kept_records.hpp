@@ -2,6 +2,7 @@
 
 #include "algebra/monomial.hpp"
 #include "check/invariant.hpp"
+#include "table/packed_words.hpp"
 
 #include <cstdint>
 #include <unordered_map>
@@ -91,8 +92,8 @@ public:
     // whose boundaries its elimination added, itself first (L + 1 entries
     // each); they add up to a cycle. Kept by the step that makes the level
     // final, read by later steps (see eliminateLevel). None for most records.
-    void keepCycle(std::int32_t i, std::vector<Entry> words);
-    const std::vector<Entry>* cycle(std::int32_t i) const {
+    void keepCycle(std::int32_t i, PackedWords words);
+    const PackedWords* cycle(std::int32_t i) const {
         const auto found = cycles_.find(i);
         return found != cycles_.end() ? &found->second : nullptr;
     }
@@ -116,7 +117,7 @@ private:
     std::vector<std::uint32_t> slots_;
     mutable std::vector<std::int32_t> increasing_;
     mutable bool sorted_ = true;
-    std::unordered_map<std::int32_t, std::vector<Entry>> cycles_;
+    std::unordered_map<std::int32_t, PackedWords> cycles_;
 };
 
 } // namespace curtis

@@ -23,24 +23,49 @@ LeadingTerm leadingTerm(RunSum& sum) {
 }
 
 // Starts the chain of x = λ_n λ_J (level L) where retracing λ_J's chain
-// would leave it: the set holds d(λ_n) Z_J and chain the words λ_n z, z in
-// Z_J (the kept cycle). False if a term found no room in the set.
+// would leave it: the set holds d(λ_n) Z_J, and chain, if recording, the
+// words λ_n z, z in Z_J (the kept cycle). False if a term found no room in
+// the set.
 template <typename Sum>
-bool startFromSuffixCycle(const Entry* x, int L, const std::vector<Entry>& cycle, std::int32_t w,
-                          Sum& set, std::vector<Entry>& chain) {
+bool startFromSuffixCycle(const Entry* x, int L, const PackedWords& cycle, std::int32_t w, Sum& set,
+                          PackedWords* chain) {
     const std::size_t length = static_cast<std::size_t>(L) + 1;
     Entry word[maxMonomialLength];
     word[0] = x[0];
     word[1] = x[1];
-    for (std::size_t z = 0; z < cycle.size(); z += length - 1) {
-        std::copy(cycle.begin() + static_cast<std::ptrdiff_t>(z + 1),
-                  cycle.begin() + static_cast<std::ptrdiff_t>(z + length - 1), word + 2);
-        chain.insert(chain.end(), word, word + length);
-        if (!appendReducedFirstSplit(word, L, w, set)) {
-            return false;
+    return cycle.forEach([&](const Entry* z) {
+        std::copy(z + 1, z + length - 1, word + 2);
+        if (chain != nullptr) {
+            chain->push(word);
         }
+        return appendReducedFirstSplit(word, L, w, set);
+    });
+}
+
+// Whether the chain of candidate x (level L of degree t) is recorded, to be
+// kept as its cycle if it ends Alive: only a candidate whose cycle could
+// serve a later one (see CycleKeeping).
+bool recordsChain(std::int32_t t, int L, const Entry* x, const CycleKeeping& keeping) {
+    return keeping.minWords > 0 && keeping.heldBytes != nullptr && L >= 1 &&
+           t + (x[1] + 1) / 2 + 1 <= keeping.lastDegree;
+}
+
+// Keeps x's chain as the cycle of its Alive record if the chain is long
+// enough and the cycles kept leave room for it.
+void keepChain(LevelRecords& here, std::int32_t alive, PackedWords& chain,
+               const CycleKeeping& keeping) {
+    if (chain.size() < keeping.minWords) {
+        return;
     }
-    return true;
+    chain.seal();
+    const std::uint64_t bytes = chain.bytes();
+    std::uint64_t held = keeping.heldBytes->load();
+    do {
+        if (held + bytes > keeping.maxBytes) {
+            return;
+        }
+    } while (!keeping.heldBytes->compare_exchange_weak(held, held + bytes));
+    here.keepCycle(alive, std::move(chain));
 }
 
 // Eliminates candidate x of level L of degree t, which has no record yet:
@@ -49,24 +74,27 @@ bool startFromSuffixCycle(const Entry* x, int L, const std::vector<Entry>& cycle
 // reused from candidate to candidate.
 template <typename Sum>
 EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, const Entry* x,
-                                     Sum& set, RetraceGuard& guard, std::vector<Entry>& chain,
-                                     std::int64_t keptChains) {
-    const int length = L + 1;
+                                     Sum& set, RetraceGuard& guard, PackedWords& chain,
+                                     const CycleKeeping& keeping) {
     Entry tag[maxMonomialLength];
     // The set is not emptied between rounds: the boundary of each retraced
     // tag is added to what is left.
     set.clear(L + 2);
     guard.start(L + 2);
-    chain.clear();
+    chain.clear(L + 1);
+    bool recording = recordsChain(t, L, x, keeping);
     const Entry* current = x;
-    const std::vector<Entry>* cycle = table.suffixCycle(t, L, x);
-    if (cycle != nullptr && !startFromSuffixCycle(x, L, *cycle, table.weight(), set, chain)) {
+    const PackedWords* cycle = table.suffixCycle(t, L, x);
+    if (cycle != nullptr &&
+        !startFromSuffixCycle(x, L, *cycle, table.weight(), set, recording ? &chain : nullptr)) {
         return EliminationStatus::TermSetFull;
     }
     for (bool started = cycle != nullptr;; started = false) {
         if (!started) {
-            if (keptChains > 0) {
-                chain.insert(chain.end(), current, current + length);
+            if (recording) {
+                chain.push(current);
+                // A chain whose words outgrow what cycles may take is not kept.
+                recording = chain.bytes() <= keeping.maxBytes - keeping.heldBytes->load();
             }
             if (!appendReducedBoundary(current, L, table.weight(), set)) {
                 return EliminationStatus::TermSetFull;
@@ -79,8 +107,8 @@ EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, 
         }
         if (found.term == nullptr) {
             const std::int32_t alive = here.add(x, Alive);
-            if (keptChains > 0 && static_cast<std::int64_t>(chain.size()) / length >= keptChains) {
-                here.keepCycle(alive, chain);
+            if (recording) {
+                keepChain(here, alive, chain, keeping);
             }
             return EliminationStatus::Ok;
         }
@@ -105,16 +133,17 @@ EliminationStatus eliminateCandidate(CurtisTable& table, std::int32_t t, int L, 
 
 template <typename Sum>
 EliminationStatus eliminateCandidates(CurtisTable& table, std::int32_t t, int L, Sum& set,
-                                      const CandidateProgress& progress, std::int64_t keptChains) {
+                                      const CandidateProgress& progress,
+                                      const CycleKeeping& keeping) {
     std::vector<Entry> candidates;
     table.candidates(t, L, candidates);
     const int length = L + 1;
     const std::int64_t total = static_cast<std::int64_t>(candidates.size()) / length;
     const LevelRecords& here = table.kept(t, L);
     RetraceGuard guard;
-    // The words whose boundaries the set holds, x first (length each), when
-    // cycles are kept.
-    std::vector<Entry> chain;
+    // The words whose boundaries the set holds, x first, when its cycle may
+    // be kept.
+    PackedWords chain;
     if (progress && !progress(0, total)) {
         return EliminationStatus::Stopped;
     }
@@ -124,7 +153,7 @@ EliminationStatus eliminateCandidates(CurtisTable& table, std::int32_t t, int L,
             continue; // Hit by the level below: its only records so far
         }
         const EliminationStatus status =
-            eliminateCandidate(table, t, L, x, set, guard, chain, keptChains);
+            eliminateCandidate(table, t, L, x, set, guard, chain, keeping);
         if (status != EliminationStatus::Ok) {
             return status;
         }
@@ -138,13 +167,13 @@ EliminationStatus eliminateCandidates(CurtisTable& table, std::int32_t t, int L,
 } // namespace
 
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
-                                 const CandidateProgress& progress, std::int64_t keptChains) {
-    return eliminateCandidates(table, t, L, set, progress, keptChains);
+                                 const CandidateProgress& progress, const CycleKeeping& keeping) {
+    return eliminateCandidates(table, t, L, set, progress, keeping);
 }
 
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, RunSum& sum,
-                                 const CandidateProgress& progress, std::int64_t keptChains) {
-    return eliminateCandidates(table, t, L, sum, progress, keptChains);
+                                 const CandidateProgress& progress, const CycleKeeping& keeping) {
+    return eliminateCandidates(table, t, L, sum, progress, keeping);
 }
 
 void settleTopLevel(CurtisTable& table, std::int32_t t) {

@@ -4,6 +4,7 @@
 #include "algebra/term_set.hpp"
 #include "table/curtis_table.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -27,6 +28,23 @@ enum class EliminationStatus {
 // elimination.
 using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 
+// Which survivors of the sphere keep the cycle of their chain, from which
+// later chains start (see eliminateLevel). The tables are the same whatever
+// is kept.
+struct CycleKeeping {
+    // Chains of fewer words keep none; 0 keeps none at all.
+    std::int64_t minWords = 0;
+    // The last degree eliminated: the cycle of λ_J, of degree t and first
+    // index j, serves only the candidates λ_n λ_J with 2n >= j, of degree
+    // t + n + 1, so one that would serve none is not kept.
+    std::int32_t lastDegree = 0;
+    // The bytes every kept cycle takes, shared by the eliminations that run
+    // side by side, and the most they may take: a chain whose words would
+    // take more is not kept.
+    std::atomic<std::uint64_t>* heldBytes = nullptr;
+    std::uint64_t maxBytes = 0;
+};
+
 // Pairs the E1 generators of level L of degree t (table.candidates) with
 // the generators of level L + 1, whose records must be open. The candidates
 // are visited in increasing order, as the elimination of every generator
@@ -40,8 +58,8 @@ using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t tot
 //
 // Chains that repeat their suffix's. x's chain is the words whose
 // boundaries the set holds: x, then each retraced tag. An x that ends Alive
-// after a chain of at least keptChains words (0: none) keeps it as its
-// cycle Z_x, whose sum has boundary 0. A candidate x = λ_n λ_J of the
+// after a chain of at least keeping.minWords words may keep it as its
+// cycle Z_x, whose sum has boundary 0 (kept packed, as PackedWords). A candidate x = λ_n λ_J of the
 // sphere whose λ_J kept its cycle Z_J (so λ_J is Alive) starts from the set
 // d(λ_n) Z_J, with chain λ_n Z_J, and goes on as below; the tables are those
 // the retrace gives, because that is where the retrace of x arrives:
@@ -68,14 +86,14 @@ using CandidateProgress = std::function<bool(std::int64_t done, std::int64_t tot
 // keep cycles; a space's candidates start from their own boundary.
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, TermSet& set,
                                  const CandidateProgress& progress = {},
-                                 std::int64_t keptChains = 0);
+                                 const CycleKeeping& keeping = {});
 
 // eliminateLevel with the sum kept in sorted runs rather than an indexed
 // set: the same records, in less time and memory for long chains, though
 // the sum has no limit on its terms but memory.
 EliminationStatus eliminateLevel(CurtisTable& table, std::int32_t t, int L, RunSum& sum,
                                  const CandidateProgress& progress = {},
-                                 std::int64_t keptChains = 0);
+                                 const CycleKeeping& keeping = {});
 
 // The last level of a whole degree, L = t - 1, is not eliminated: its
 // candidates that are not Hit survive, and get records saying so.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace curtis {
@@ -157,17 +158,25 @@ TEST(Computation, AContradictedTableReadsOnlyFinalLevels) {
 
 // Chains that start from a kept cycle of their suffix give the tables the
 // whole retrace gives: every record of every level of the sphere to degree
-// 34, keeping every survivor's cycle, some, or none.
+// 34, keeping every survivor's cycle, some, or as many as a few bytes hold.
 TEST(Computation, ChainsFromKeptCyclesGiveTheSameTables) {
     constexpr std::int32_t top = 34;
-    Computation whole(0, ComputationSettings{});
+    ComputationSettings none;
+    none.keptChains = 0;
+    Computation whole(0, none);
     ASSERT_EQ(whole.extendSphere(top).outcome, Outcome::Finished);
-    for (const std::int64_t kept : {1, 3, 40}) {
+    const std::uint64_t unlimited = std::uint64_t{1} << 40;
+    for (const auto& [kept, bytes] : {std::pair<std::int64_t, std::uint64_t>{1, unlimited},
+                                      {3, unlimited},
+                                      {40, unlimited},
+                                      {1, 2000}}) {
         ComputationSettings settings;
         settings.keptChains = kept;
+        settings.cycleBytes = bytes;
         Computation shortened(0, settings);
         ASSERT_EQ(shortened.extendSphere(top).outcome, Outcome::Finished);
         int cycles = 0;
+        std::uint64_t cycleBytes = 0;
         for (std::int32_t t = 1; t <= top; ++t) {
             for (int L = 0; L < t; ++L) {
                 const LevelRecords& expected = whole.sphere().kept(t, L);
@@ -178,11 +187,14 @@ TEST(Computation, ChainsFromKeptCyclesGiveTheSameTables) {
                         std::equal(records.word(i), records.word(i) + L + 1, expected.word(i)));
                     ASSERT_EQ(records.state(i), expected.state(i));
                     ASSERT_EQ(records.partner(i), expected.partner(i));
-                    cycles += records.cycle(i) != nullptr;
+                    const PackedWords* cycle = records.cycle(i);
+                    cycles += cycle != nullptr;
+                    cycleBytes += cycle != nullptr ? cycle->bytes() : 0;
                 }
             }
         }
         EXPECT_GT(cycles, 0) << kept;
+        EXPECT_LE(cycleBytes, bytes) << kept;
     }
 }
 
