@@ -206,7 +206,7 @@ std::optional<int> ChartRun::chartDegrees() {
         productsAhead_.computed(degree);
         chart_.degrees.push_back(std::move(degree));
     }
-    productsAhead_.stop();
+    productsAhead_.finishReading();
     return std::nullopt;
 }
 
@@ -382,6 +382,7 @@ std::optional<int> ChartRun::readOff() {
     if (readings.products) {
         status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)
                                    : addProducts(chart_, computation_, reading_, &productsAhead_);
+        productsAhead_.stop();
     }
     if (!readings.multiply.empty() && status == ChainStatus::Ok) {
         const std::optional<std::vector<SphereSurvivor>> by = multipliers();
@@ -460,6 +461,11 @@ std::optional<int> ChartRun::run() {
     planComputation();
     if (const std::optional<int> failed = chartDegrees()) {
         return failed;
+    }
+    // What computes more of the tables waits for the products read ahead.
+    const Readings& readings = plan_.readings;
+    if (readings.transfer || !readings.maps.empty() || readings.rootInvariant) {
+        productsAhead_.stop();
     }
     if (written_ && plan_.readings.transfer) {
         if (const std::optional<int> failed = transferSphere()) {

@@ -53,20 +53,26 @@ void ProductsAhead::computed(const PrintedDegree& degree) {
     wake_.notify_one();
 }
 
-void ProductsAhead::stop() {
+void ProductsAhead::finishReading() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_one();
+}
+
+void ProductsAhead::stop() {
+    finishReading();
     if (reader_.joinable()) {
         reader_.join();
     }
 }
 
 const ClassTerms* ProductsAhead::find(std::int32_t t, int k, std::int32_t record, int i) const {
-    const std::lock_guard lock(mutex_);
-    const auto found = read_.find(Key{t, k, record, i});
+    const Key key{t, k, record, i};
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] { return reading_ != key; });
+    const auto found = read_.find(key);
     return found == read_.end() ? nullptr : &found->second;
 }
 
@@ -86,18 +92,28 @@ void ProductsAhead::read() {
                 }
                 next = ready_.front();
                 ready_.pop_front();
+                reading_ = next;
             }
             const auto [t, k, record, i] = next;
             ChainResult<ClassTerms> terms =
                 products.product(t, k, table.kept(t, k).word(record), i);
-            if (terms) {
+            {
                 const std::lock_guard lock(mutex_);
-                read_.emplace(next, std::move(*terms));
+                if (terms) {
+                    read_.emplace(next, std::move(*terms));
+                }
+                reading_.reset();
             }
+            done_.notify_all();
         }
     } catch (...) {
         // What failed is read again by addProducts, which reports it.
     }
+    {
+        const std::lock_guard lock(mutex_);
+        reading_.reset();
+    }
+    done_.notify_all();
 }
 
 } // namespace curtis

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -39,12 +40,16 @@ public:
     // products waiting for this degree are read now. Called on one thread,
     // for the chart's degrees in increasing order.
     void computed(const PrintedDegree& degree);
+    // Takes no more products: the one being read is finished, on the
+    // thread's own time. The tables must not change until stop.
+    void finishReading();
     // Stops reading, after the product being read; what was read stays.
     void stop();
 
     // The product of class `record` of level k of degree t by h_i, if it
-    // has been read ahead (a failed reading is not kept). The products are
-    // read in the order they become readable; a product found stays.
+    // has been read ahead (a failed reading is not kept); if it is being
+    // read, once it is. The products are read in the order they become
+    // readable; a product found stays.
     const ClassTerms* find(std::int32_t t, int k, std::int32_t record, int i) const;
     // The survivors' cycles the products read ahead built.
     const std::shared_ptr<SurvivorCycles>& cycles() const { return cycles_; }
@@ -60,7 +65,9 @@ private:
     std::multimap<std::int32_t, Key> waiting_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Key> ready_; // products whose levels are all final
+    mutable std::condition_variable done_; // a product was read
+    std::deque<Key> ready_;                // products whose levels are all final
+    std::optional<Key> reading_;           // the product being read
     bool stopping_ = false;
     std::map<Key, ClassTerms> read_;
     // Last: stopped before anything it uses goes.
