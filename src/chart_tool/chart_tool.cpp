@@ -164,6 +164,12 @@ ComputationSettings ChartRun::settings(const ChartToolSeams& seams) {
             std::max(settings.sphereExtraFiltrations, plan_.band ? extra : 0);
     }
     settings.store = cache_.get();
+    // The readings of the sphere's classes take their cycles from the tables.
+    const Readings& readings = plan_.readings;
+    settings.keepEveryCycle =
+        readings.namesClasses() ||
+        (plan_.space.isSphere() && !readings.unstable &&
+         (readings.products || !readings.multiply.empty() || readings.cycles || readings.sq0));
     return settings;
 }
 

@@ -239,6 +239,7 @@ std::optional<ComputationResult> Computation::eliminateStep(const Step& step) {
         keeping.lastDegree = sphereLast_.load();
         keeping.heldBytes = &cycleBytes_;
         keeping.maxBytes = settings_.cycleBytes;
+        keeping.every = settings_.keepEveryCycle;
     }
     // Only the indexed set counts its rows as it goes, so a row limit keeps
     // to it.

@@ -77,6 +77,10 @@ struct ComputationSettings {
     // time for 23 MB more.
     std::int64_t keptChains = 256;
     std::uint64_t cycleBytes = std::uint64_t{64} << 20;
+    // Keep every survivor's cycle of the sphere, within cycleBytes, for the
+    // readings that read them (names, products) to take, rather than build
+    // again. Off, a run without them is faster and smaller.
+    bool keepEveryCycle = false;
     // Compare what the computation holds (kept records, term sets) with what
     // the process can obtain, and stop before it holds more.
     bool checkMemory = true;

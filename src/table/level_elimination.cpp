@@ -46,15 +46,15 @@ bool startFromSuffixCycle(const Entry* x, int L, const PackedWords& cycle, std::
 // kept as its cycle if it ends Alive: only a candidate whose cycle could
 // serve a later one (see CycleKeeping).
 bool recordsChain(std::int32_t t, int L, const Entry* x, const CycleKeeping& keeping) {
-    return keeping.minWords > 0 && keeping.heldBytes != nullptr && L >= 1 &&
-           t + (x[1] + 1) / 2 + 1 <= keeping.lastDegree;
+    return keeping.minWords > 0 && keeping.heldBytes != nullptr &&
+           (keeping.every || (L >= 1 && t + (x[1] + 1) / 2 + 1 <= keeping.lastDegree));
 }
 
 // Keeps x's chain as the cycle of its Alive record if the chain is long
 // enough and the cycles kept leave room for it.
 void keepChain(LevelRecords& here, std::int32_t alive, PackedWords& chain,
                const CycleKeeping& keeping) {
-    if (chain.size() < keeping.minWords) {
+    if (chain.size() < (keeping.every ? 1 : keeping.minWords)) {
         return;
     }
     chain.seal();

@@ -43,6 +43,10 @@ struct CycleKeeping {
     // take more is not kept.
     std::atomic<std::uint64_t>* heldBytes = nullptr;
     std::uint64_t maxBytes = 0;
+    // Every survivor's chain is kept, whatever its length and degree, for
+    // the readings of the tables, which read survivors' cycles (within
+    // maxBytes still).
+    bool every = false;
 };
 
 // Pairs the E1 generators of level L of degree t (table.candidates) with
