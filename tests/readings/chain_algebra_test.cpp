@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
+#include <string>
 #include <tuple>
+#include <vector>
 
 namespace curtis {
 namespace {
@@ -66,6 +70,58 @@ TEST(ChainAlgebra, BoundaryAndImagesKeepTheComplexLaws) {
             }
         }
     }
+}
+
+// A survivor's cycle read from the chain the elimination kept is the one
+// rebuilt from the records, word for word.
+TEST(ChainAlgebra, KeptCyclesAreThoseRebuilt) {
+    constexpr std::int32_t last = 30;
+    const auto computed = [&](bool keep) {
+        ComputationSettings settings;
+        settings.topCell = 0; // the sphere
+        settings.keepEveryCycle = keep;
+        settings.keptChains = keep ? settings.keptChains : 0;
+        auto computation = std::make_unique<Computation>(0, settings);
+        for (std::int32_t t = 1; t <= last; ++t) {
+            EXPECT_EQ(
+                computation->computeDegree(t, [](const FinishedLevel&) { return true; }).outcome,
+                Outcome::Finished);
+        }
+        return computation;
+    };
+    const std::unique_ptr<Computation> kept = computed(true);
+    const std::unique_ptr<Computation> rebuilt = computed(false);
+    ChainAlgebra fromKept(*kept);
+    ChainAlgebra fromRecords(*rebuilt);
+    // The chain's words, as strings, in order.
+    const auto sorted = [](const Chain& chain) {
+        std::vector<std::string> words;
+        const std::size_t n = static_cast<std::size_t>(chain.k) + 1;
+        for (std::size_t w = 0; w < chain.words.size(); w += n) {
+            words.emplace_back(reinterpret_cast<const char*>(chain.words.data() + w), n);
+        }
+        std::sort(words.begin(), words.end());
+        return words;
+    };
+    int read = 0;
+    for (std::int32_t t = 1; t <= last; ++t) {
+        for (int k = 0; k < t; ++k) {
+            const LevelRecords& level = kept->table().kept(t, k);
+            for (std::int32_t r = 0; r < level.size(); ++r) {
+                if (level.state(r) != Alive || level.cycle(r) == nullptr) {
+                    continue;
+                }
+                ASSERT_EQ(rebuilt->table().kept(t, k).cycle(r), nullptr);
+                const ChainResult<Chain> a = fromKept.cycle(kept->table(), t, k, level.word(r));
+                const ChainResult<Chain> b =
+                    fromRecords.cycle(rebuilt->table(), t, k, level.word(r));
+                ASSERT_TRUE(a && b);
+                EXPECT_EQ(sorted(*a), sorted(*b)) << t << " " << k << " " << r;
+                ++read;
+            }
+        }
+    }
+    EXPECT_GT(read, 50);
 }
 
 } // namespace
