@@ -911,10 +911,9 @@ ChainStatus SphereNames::allLines(std::int32_t t, int k, const std::vector<std::
 }
 
 template <typename Visit>
-ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
+bool SphereNames::forEachKnownSource(std::int32_t t, int k, Visit&& visit) const {
     const LiteratureChart& chart = literatureChart();
     const int stem = stemOf(t, k);
-    readAhead(lineSourceProducts(t, k));
     for (int i = 0; i < 3; ++i) {
         const std::optional<std::size_t> h = generator(factorName(i));
         const int from = stem - lineStep[static_cast<std::size_t>(i)];
@@ -923,41 +922,41 @@ ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit)
         }
         for (const std::size_t source : chart.classesAt(from, k - 1)) {
             const auto known = literatureValues_.find(source);
-            if (known == literatureValues_.end()) {
-                continue;
-            }
-            const ChainResult<SphereValue> product =
-                multiply({degreeOf(from, k - 1), k - 1, known->second}, *h);
-            if (product.failed()) {
-                return product.status();
-            }
-            if (product) {
-                visit(i, source, *product);
+            if (known != literatureValues_.end() &&
+                !visit(i, *h, SphereValue{degreeOf(from, k - 1), k - 1, known->second}, source)) {
+                return false;
             }
         }
     }
-    return ChainStatus::Ok;
+    return true;
+}
+
+template <typename Visit>
+ChainStatus SphereNames::forEachLineSource(std::int32_t t, int k, Visit&& visit) {
+    readAhead(lineSourceProducts(t, k));
+    ChainStatus status = ChainStatus::Ok;
+    forEachKnownSource(t, k, [&](int i, std::size_t h, const SphereValue& x, std::size_t source) {
+        const ChainResult<SphereValue> product = multiply(x, h);
+        if (product.failed()) {
+            status = product.status();
+            return false;
+        }
+        if (product) {
+            visit(i, source, *product);
+        }
+        return true;
+    });
+    return status;
 }
 
 std::vector<SphereNames::ProductKey> SphereNames::lineSourceProducts(std::int32_t t, int k) const {
-    const LiteratureChart& chart = literatureChart();
-    const int stem = stemOf(t, k);
     std::vector<ProductKey> keys;
-    for (int i = 0; i < 3; ++i) {
-        const std::optional<std::size_t> h = generator(factorName(i));
-        const int from = stem - lineStep[static_cast<std::size_t>(i)];
-        if (!h || from < 0 || k < 1 || !has(degreeOf(from, k - 1), k - 1)) {
-            continue;
+    forEachKnownSource(t, k, [&](int, std::size_t h, const SphereValue& x, std::size_t) {
+        for (ClassBits bits = x.bits; bits != 0; bits &= bits - 1) {
+            keys.emplace_back(x.t, x.k, static_cast<std::size_t>(std::countr_zero(bits)), h);
         }
-        for (const std::size_t source : chart.classesAt(from, k - 1)) {
-            const auto known = literatureValues_.find(source);
-            for (ClassBits bits = known != literatureValues_.end() ? known->second : 0; bits != 0;
-                 bits &= bits - 1) {
-                keys.emplace_back(degreeOf(from, k - 1), k - 1,
-                                  static_cast<std::size_t>(std::countr_zero(bits)), *h);
-            }
-        }
-    }
+        return true;
+    });
     return keys;
 }
 

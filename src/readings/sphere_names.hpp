@@ -230,6 +230,10 @@ private:
     // h_i (i < 3) whose lines from it land in (t, k), with its product by
     // h_i; sources whose product cannot be read are passed over.
     template <typename Visit> ChainStatus forEachLineSource(std::int32_t t, int k, Visit&& visit);
+    // Calls visit(i, h, x, source) for each class `source` of the
+    // literature, identified as x, whose line by h_i (generator h) ends in
+    // level k of degree t, until it returns false; false then.
+    template <typename Visit> bool forEachKnownSource(std::int32_t t, int k, Visit&& visit) const;
     // The products forEachLineSource reads: of the survivors of the
     // sources' values, by h_i.
     std::vector<ProductKey> lineSourceProducts(std::int32_t t, int k) const;
