@@ -34,8 +34,7 @@ void ProductsAhead::computed(const PrintedDegree& degree) {
         for (const ChartClass& c : level.classes) {
             for (const int i : plan_.readings.productFactors) {
                 const std::int32_t target = t + (std::int32_t{1} << i);
-                if (plan_.productShown(t, i) && target <= plan_.degrees.last &&
-                    k + 1 < computation_.finalLevels(target)) {
+                if (plan_.productShown(t, i) && k + 1 < computation_.finalLevels(target)) {
                     waiting_.emplace(target, Key{t, k, c.record, i});
                 }
             }

@@ -93,56 +93,22 @@ TableChains::TableChains(std::shared_ptr<SurvivorCycles> cycles)
     : cycles_(cycles ? std::move(cycles) : std::make_shared<SurvivorCycles>()),
       ready_(cycle_.allocate(TermSet::maxRowLimit, maxMonomialLength)) {}
 
-namespace {
-
-// The words of a cycle the elimination kept, increasing, each once: those
-// of its chain, whose sum it is.
-std::vector<Entry> increasingSum(const PackedWords& chain) {
-    const std::size_t length = static_cast<std::size_t>(chain.length());
-    std::vector<Entry> all;
-    all.reserve(static_cast<std::size_t>(chain.size()) * length);
-    chain.forEach([&](const Entry* word) {
-        all.insert(all.end(), word, word + length);
-        return true;
-    });
-    std::vector<std::size_t> order(static_cast<std::size_t>(chain.size()));
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i * length;
-    }
-    const int n = chain.length();
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return compareMonomials(all.data() + a, all.data() + b, n) < 0;
-    });
-    std::vector<Entry> sum;
-    sum.reserve(all.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        // Equal words cancel in pairs.
-        if (i + 1 < order.size() &&
-            sameMonomial(all.data() + order[i], all.data() + order[i + 1], n)) {
-            ++i;
-            continue;
-        }
-        sum.insert(sum.end(), all.data() + order[i], all.data() + order[i] + length);
-    }
-    return sum;
-}
-
-} // namespace
-
 template <typename Sum>
 ChainStatus TableChains::addCycleTo(const CurtisTable& table, std::int32_t t, int k,
                                     const Entry* word, Sum& set, const Entry* floor) {
     const std::int32_t record = table.kept(t, k).find(word);
     const SurvivorCycles::Key key{&table, t, k, record};
     SurvivorCycles::Words words = record != LevelRecords::none ? cycles_->find(key) : nullptr;
-    if (!words && record != LevelRecords::none) {
-        if (const PackedWords* kept = table.kept(t, k).cycle(record)) {
-            words = cycles_->keep(key, increasingSum(*kept));
-        }
-    }
     if (!words) {
         cycle_.clear(k + 1);
-        const ChainStatus built = buildCycle(table, t, k, word, cycle_);
+        // The chain the elimination kept adds up to the cycle; else it is
+        // retraced.
+        const PackedWords* kept =
+            record != LevelRecords::none ? table.kept(t, k).cycle(record) : nullptr;
+        const ChainStatus built = kept == nullptr ? buildCycle(table, t, k, word, cycle_)
+                                  : kept->forEach([&](const Entry* w) { return cycle_.toggle(w); })
+                                      ? ChainStatus::Ok
+                                      : ChainStatus::TermSetFull;
         if (built != ChainStatus::Ok) {
             return built;
         }
