@@ -445,7 +445,8 @@ ChainStatus addNames(PrintedChart& chart, const Computation& computation, Comput
     if (!computed) {
         return computed.status();
     }
-    for (const SphereGenerator& g : names.generators()) {
+    for (const std::size_t listed : names.listed()) {
+        const SphereGenerator& g = names.generators()[listed];
         chart.generators.push_back({Bidegree::atStem(g.stem, g.filtration), g.index, g.name});
     }
     const Readings& readings = chart.plan.readings;

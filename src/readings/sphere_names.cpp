@@ -12,6 +12,7 @@
 #include <atomic>
 #include <bit>
 #include <exception>
+#include <set>
 #include <system_error>
 #include <thread>
 
@@ -385,6 +386,37 @@ std::string at(int stem, int filtration) {
     return "stem " + std::to_string(stem) + ", filtration " + std::to_string(filtration);
 }
 
+// Of the unknown generators of a bidegree (its classes by place), those
+// the lines fix in `found` while another stays open whose lines land on a
+// product of one of them (h1 E1, out of E1+C0): with it found, that line
+// has a value to read.
+std::vector<std::size_t> fixedFirst(const Solutions& found, const std::vector<std::size_t>& classes,
+                                    const std::vector<std::size_t>& unknown) {
+    const LiteratureChart& chart = literatureChart();
+    const auto open = [&](std::size_t u) {
+        return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
+                           [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
+    };
+    std::set<std::string> factors; // of the targets of the open ones' lines
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
+        for (int i = 0; open(u) && i < 3; ++i) {
+            for (const std::size_t target : lineTargets(chart, {classes[unknown[u]]}, i)) {
+                for (const std::vector<std::string>& term : nameTerms(chart.classes[target].key)) {
+                    factors.insert(term.begin(), term.end());
+                }
+            }
+        }
+    }
+    std::vector<std::size_t> fixed;
+    for (std::size_t u = 0; u < unknown.size() && found.consistent; ++u) {
+        const std::string& key = chart.classes[classes[unknown[u]]].key;
+        if (!open(u) && generatorName(key) == key && factors.count(key) != 0) {
+            fixed.push_back(u);
+        }
+    }
+    return fixed;
+}
+
 } // namespace
 
 const SphereNames::Level* SphereNames::level(std::int32_t t, int k) const {
@@ -683,10 +715,13 @@ ChainResult<ClassBits> SphereNames::evaluate(const std::string& key, std::int32_
 }
 
 ChainStatus SphereNames::addGenerator(int stem, int k, const std::string& name, ClassBits bits,
-                                      const ChartSurvivors& survivors) {
+                                      const ChartSurvivors& survivors, bool listNow) {
     std::vector<std::int32_t> records;
     for (ClassBits b = bits; b != 0; b &= b - 1) {
         records.push_back(survivors.record(static_cast<std::size_t>(std::countr_zero(b))));
+    }
+    if (listNow) {
+        listed_.push_back(generators_.size());
     }
     generatorByName_.emplace(name, generators_.size());
     generators_.push_back({stem, k, static_cast<std::size_t>(std::countr_zero(bits)), name, bits});
@@ -737,7 +772,8 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
                                        const std::vector<std::size_t>& unknown,
                                        std::vector<Equation>& equations,
                                        std::vector<Equation>& further,
-                                       std::vector<std::string>& warnings) {
+                                       std::vector<std::string>& warnings,
+                                       std::vector<std::string>& unreadLines) {
     ChainStatus status = allLines(t, k, classes, values, unknown, equations, further);
     Reach reach;
     while (status == ChainStatus::Ok) {
@@ -751,7 +787,7 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
     }
     for (std::size_t u = 0; status == ChainStatus::Ok && u < unknown.size(); ++u) {
         if (reach.unread[u]) {
-            warnings.push_back(unread(literatureChart().classes[classes[unknown[u]]].key, t, k,
+            unreadLines.push_back(unread(literatureChart().classes[classes[unknown[u]]].key, t, k,
                                       reach.level, reach.degree));
         }
     }
@@ -1211,20 +1247,47 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
                                          const std::vector<std::size_t>& unknown,
                                          std::vector<std::string>& warnings) {
     const LiteratureChart& chart = literatureChart();
-    const std::size_t m = unknown.size();
     const std::size_t n = order(t, k).size();
     const int stem = stemOf(t, k);
-    if (m == 0 || n == 0) {
+    if (unknown.empty() || n == 0) {
         return ChainStatus::Ok;
     }
+    std::vector<std::size_t> open = unknown;
     std::vector<Equation> equations;
     std::vector<Equation> further;
-    if (const ChainStatus lines =
-            lineEquations(t, k, classes, values, unknown, equations, further, warnings);
-        lines != ChainStatus::Ok) {
-        return lines;
+    std::vector<std::string> said;
+    Solutions found;
+    for (;;) {
+        equations.clear();
+        further.clear();
+        said.clear();
+        if (const ChainStatus lines =
+                lineEquations(t, k, classes, values, open, equations, further, warnings, said);
+            lines != ChainStatus::Ok) {
+            return lines;
+        }
+        const std::size_t lines = equations.size() + further.size();
+        found = solveLines(equations, further, open.size(), n, at(stem, k), said);
+        // Where the computation contradicts lines, none fixes a generator.
+        const std::vector<std::size_t> fixed = equations.size() == lines
+                                                   ? fixedFirst(found, classes, open)
+                                                   : std::vector<std::size_t>{};
+        if (fixed.empty()) {
+            break;
+        }
+        for (auto u = fixed.rbegin(); u != fixed.rend(); ++u) {
+            const std::size_t c = open[*u];
+            values[c] = found.particular[*u];
+            if (const ChainStatus added = addGenerator(stem, k, chart.classes[classes[c]].key,
+                                                       *values[c], order(t, k), false);
+                added != ChainStatus::Ok) {
+                return added;
+            }
+            open.erase(open.begin() + static_cast<std::ptrdiff_t>(*u));
+        }
     }
-    Solutions found = solveLines(equations, further, m, n, at(stem, k), warnings);
+    warnings.insert(warnings.end(), said.begin(), said.end());
+    const std::size_t m = open.size();
     const auto undetermined = [&](std::size_t u) {
         return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
                            [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
@@ -1232,7 +1295,7 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
     // A generator the lines leave open that the literature defines, as a
     // Sq^0 image or a product, is what it defines.
     for (std::size_t u = 0; u < m; ++u) {
-        const std::string& key = chart.classes[classes[unknown[u]]].key;
+        const std::string& key = chart.classes[classes[open[u]]].key;
         std::string definition;
         const ChainResult<ClassBits> image =
             undetermined(u) ? definedValue(key, t, k, definition) : ChainResult<ClassBits>::none();
@@ -1255,11 +1318,11 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
                                " at " + at(stem, k) + "; those lines choose " + key);
         }
     }
-    const Choice chosen = choose(found, classes.size(), values, unknown, n);
+    const Choice chosen = choose(found, classes.size(), values, open, n);
     for (std::size_t u = 0; u < m; ++u) {
-        values[unknown[u]] = chosen.values[u];
+        values[open[u]] = chosen.values[u];
         if (chosen.open[u]) {
-            open_.push_back(chart.classes[classes[unknown[u]]].key);
+            open_.push_back(chart.classes[classes[open[u]]].key);
         }
     }
     return ChainStatus::Ok;
@@ -1377,7 +1440,9 @@ ChainStatus SphereNames::addFound(Level& read, int stem, int k,
         literatureValues_.emplace(classes[c], *values[c]);
         if (read.rows.add(*values[c], read.basis.size())) {
             read.basis.push_back({named.key, named.label, *values[c]});
-            if (named.key != "1" && generatorName(named.key) == named.key) {
+            if (const std::optional<std::size_t> g = generator(named.key)) {
+                listed_.push_back(*g); // fixed first, by the lines
+            } else if (named.key != "1" && generatorName(named.key) == named.key) {
                 const ChainStatus status =
                     addGenerator(stem, k, named.key, *values[c], read.survivors);
                 if (status != ChainStatus::Ok) {

@@ -99,6 +99,10 @@ public:
     void planBeyond(std::int32_t lastT);
 
     const std::vector<SphereGenerator>& generators() const { return generators_; }
+    // The generators' places in generators(), in the order the levels list
+    // them (a generator the lines fix first is found before the others of
+    // its level, but listed in its place).
+    const std::vector<std::size_t>& listed() const { return listed_; }
     // The generators the lines and Sq^0 left open, by name, in order.
     const std::vector<std::string>& openGenerators() const { return open_; }
 
@@ -180,12 +184,14 @@ private:
     // `further`, the lines two steps on and those into its products. Where
     // those leave a generator open and lines that can choose land past the
     // levels read, the levels beyond are made final that far and the
-    // equations read again; where those cannot be read, a warning says so.
+    // equations read again; where those cannot be read, a warning in
+    // `unreadLines` says so.
     ChainStatus lineEquations(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                               const std::vector<std::optional<ClassBits>>& values,
                               const std::vector<std::size_t>& unknown,
                               std::vector<Equation>& equations, std::vector<Equation>& further,
-                              std::vector<std::string>& warnings);
+                              std::vector<std::string>& warnings,
+                              std::vector<std::string>& unreadLines);
     ChainStatus allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                          const std::vector<std::optional<ClassBits>>& values,
                          const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
@@ -320,9 +326,11 @@ private:
     // their levels known.
     std::vector<ProductKey> toReadAhead(std::vector<ProductKey> keys);
     std::optional<std::size_t> generator(const std::string& name) const;
-    // Adds a generator, with its cycle.
+    // Adds a generator, with its cycle; listed now, or where its level
+    // lists it.
     ChainStatus addGenerator(int stem, int k, const std::string& name, ClassBits bits,
-                             const ChartSurvivors& survivors);
+                             const ChartSurvivors& survivors, bool listNow = true);
+
     // The survivors' records of a final level, in the chart's order.
     const ChartSurvivors& order(std::int32_t t, int k);
     const Level* level(std::int32_t t, int k) const;
@@ -344,6 +352,7 @@ private:
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;
+    std::vector<std::size_t> listed_;
     std::vector<std::string> open_;
     std::map<std::size_t, ClassBits> literatureValues_; // by the literature's class
     std::map<std::pair<std::int32_t, int>, Level> levels_;
