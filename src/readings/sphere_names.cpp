@@ -766,14 +766,11 @@ ChainStatus SphereNames::productsOf(std::int32_t t, int k, const std::vector<std
     return ChainStatus::Ok;
 }
 
-ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
-                                       const std::vector<std::size_t>& classes,
-                                       const std::vector<std::optional<ClassBits>>& values,
-                                       const std::vector<std::size_t>& unknown,
-                                       std::vector<Equation>& equations,
-                                       std::vector<Equation>& further,
-                                       std::vector<std::string>& warnings,
-                                       std::vector<std::string>& unreadLines) {
+ChainStatus SphereNames::lineEquations(
+    std::int32_t t, int k, const std::vector<std::size_t>& classes,
+    const std::vector<std::optional<ClassBits>>& values, const std::vector<std::size_t>& unknown,
+    std::vector<Equation>& equations, std::vector<Equation>& further,
+    std::vector<std::string>& warnings, std::vector<std::string>& unreadLines) {
     ChainStatus status = allLines(t, k, classes, values, unknown, equations, further);
     Reach reach;
     while (status == ChainStatus::Ok) {
@@ -788,7 +785,7 @@ ChainStatus SphereNames::lineEquations(std::int32_t t, int k,
     for (std::size_t u = 0; status == ChainStatus::Ok && u < unknown.size(); ++u) {
         if (reach.unread[u]) {
             unreadLines.push_back(unread(literatureChart().classes[classes[unknown[u]]].key, t, k,
-                                      reach.level, reach.degree));
+                                         reach.level, reach.degree));
         }
     }
     return status;
