@@ -436,8 +436,7 @@ std::optional<int> ChartRun::readOff() {
 std::optional<int> ChartRun::readNames(ChainStatus& status) {
     std::vector<std::string> warnings;
     std::string refusal;
-    status =
-        addNames(chart_, computation_, namesBeyond_->computation(), reading_, warnings, refusal);
+    status = addNames(chart_, computation_, namesBeyond_.get(), reading_, warnings, refusal);
     // What it computed ahead of the names and they did not ask for stops
     // here.
     namesBeyond_.reset();

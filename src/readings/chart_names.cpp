@@ -434,11 +434,12 @@ void planNamesBeyond(const Computation& computation, Computation* beyond) {
     }
 }
 
-ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
+ChainStatus addNames(PrintedChart& chart, const Computation& computation, const WiderBand* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,
                      std::string& refusal) {
     ChainAlgebra algebra(computation);
-    SphereNames names(algebra, beyond);
+    SphereNames names(algebra, beyond != nullptr ? beyond->computation() : nullptr,
+                      beyond != nullptr ? beyond->twoWider() : nullptr);
     names.knowProducts(productsRead(chart, computation));
     const ChainResult<Done> computed =
         names.compute(computation.sphere().degrees(), progress, warnings, refusal);

@@ -3,6 +3,7 @@
 #include "chart/printed_chart.hpp"
 #include "chart/reading_progress.hpp"
 #include "readings/table_chains.hpp"
+#include "readings/wider_band.hpp"
 #include "table/computation.hpp"
 
 #include <string>
@@ -18,14 +19,14 @@ namespace curtis {
 // `warnings`. A Massey product that is not defined, or a class that is
 // none, stops it with `refusal` saying why in one line. Returns the status
 // of the first product that failed, or Ok. `beyond` is null, or the
-// sphere's table in the band one filtration wider, which the names make
-// final as far as the lines of the band's top generators need (see
-// SphereNames).
-// Starts computing the degrees of `beyond` (as addNames takes it) that
-// the names will foreseeably read, so that other readings run meanwhile.
+// sphere's tables in the bands one and two filtrations wider, which the
+// names make final as far as the lines of the band's top generators need
+// (see SphereNames).
+// Starts computing the degrees of the band one filtration wider that the
+// names will foreseeably read, so that other readings run meanwhile.
 void planNamesBeyond(const Computation& computation, Computation* beyond);
 
-ChainStatus addNames(PrintedChart& chart, const Computation& computation, Computation* beyond,
+ChainStatus addNames(PrintedChart& chart, const Computation& computation, const WiderBand* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,
                      std::string& refusal);
 

@@ -528,7 +528,7 @@ std::vector<SphereNames::ProductKey> SphereNames::toReadAhead(std::vector<Produc
 void SphereNames::readAhead(std::vector<ProductKey> keys) {
     // While the band beyond computes, the second core is its.
     if (algebra_.computation().settings().threads < 2 ||
-        (beyond_ != nullptr && beyondThrough_ < foreseen_)) {
+        (beyond_[0] != nullptr && beyondThrough_[0] < foreseen_)) {
         return;
     }
     const std::vector<ProductKey> ahead = toReadAhead(std::move(keys));
@@ -622,9 +622,11 @@ const CurtisTable* SphereNames::tableOf(std::int32_t t, int k) const {
     if (algebra_.sphereFinal(t, k)) {
         return &algebra_.computation().sphere();
     }
-    if (beyond_ != nullptr && t <= beyondThrough_ &&
-        ChainAlgebra::levelFinal(beyond_->sphere(), t, k)) {
-        return &beyond_->sphere();
+    for (std::size_t b = 0; b < beyond_.size(); ++b) {
+        if (beyond_[b] != nullptr && t <= beyondThrough_[b] &&
+            ChainAlgebra::levelFinal(beyond_[b]->sphere(), t, k)) {
+            return &beyond_[b]->sphere();
+        }
     }
     return nullptr;
 }
@@ -770,11 +772,11 @@ ChainStatus SphereNames::lineEquations(
     std::int32_t t, int k, const std::vector<std::size_t>& classes,
     const std::vector<std::optional<ClassBits>>& values, const std::vector<std::size_t>& unknown,
     std::vector<Equation>& equations, std::vector<Equation>& further,
-    std::vector<std::string>& warnings, std::vector<std::string>& unreadLines) {
+    std::vector<std::string>& warnings, std::vector<std::string>& unreadLines, std::size_t bands) {
     ChainStatus status = allLines(t, k, classes, values, unknown, equations, further);
     Reach reach;
     while (status == ChainStatus::Ok) {
-        reach = reachBeyond(t, k, classes, values, unknown, equations, further);
+        reach = reachBeyond(t, k, classes, values, unknown, equations, further, bands);
         if (!extendBeyond(reach.through, warnings)) {
             break;
         }
@@ -808,10 +810,11 @@ SphereNames::Reach SphereNames::reachBeyond(std::int32_t t, int k,
                                             const std::vector<std::optional<ClassBits>>& values,
                                             const std::vector<std::size_t>& unknown,
                                             const std::vector<Equation>& equations,
-                                            const std::vector<Equation>& further) {
+                                            const std::vector<Equation>& further,
+                                            std::size_t bands) {
     Reach reach;
     reach.unread.assign(unknown.size(), false);
-    if (beyond_ == nullptr) {
+    if (beyond_[0] == nullptr) {
         return reach;
     }
     std::vector<Equation> direct = equations;
@@ -834,8 +837,9 @@ SphereNames::Reach SphereNames::reachBeyond(std::int32_t t, int k,
                 if (readable(into, level) || !linesReach(into, level)) {
                     return;
                 }
-                if (into <= last && level < beyond_->sphere().band().finalLevels(into)) {
-                    reach.through = std::max(reach.through, into);
+                const std::optional<std::size_t> b = bandBeyond(into, level, bands);
+                if (into <= last && b) {
+                    reach.through[*b] = std::max(reach.through[*b], into);
                 } else {
                     reach.unread[u] = true;
                     reach.level = std::max(reach.level, level);
@@ -860,33 +864,53 @@ SphereNames::Reach SphereNames::reachBeyond(std::int32_t t, int k,
     return reach;
 }
 
-bool SphereNames::extendBeyond(std::int32_t through, std::vector<std::string>& warnings) {
-    if (beyond_ == nullptr || through <= beyondThrough_) {
-        return false;
+std::optional<std::size_t> SphereNames::bandBeyond(std::int32_t t, int k, std::size_t bands) const {
+    for (std::size_t b = 0; b < std::min(bands, beyond_.size()); ++b) {
+        if (beyond_[b] != nullptr && k < beyond_[b]->sphere().band().finalLevels(t)) {
+            return b;
+        }
     }
-    const ComputationResult result = beyond_->extendSphere(through);
-    if (result.outcome != Outcome::Finished) {
-        warnings.push_back("the sphere's levels above the chart could not be computed to degree " +
-                           std::to_string(through) +
-                           "; the generators there are chosen without the lines into them");
-        beyond_ = nullptr;
-        return false;
+    return std::nullopt;
+}
+
+bool SphereNames::extendBeyond(std::array<std::int32_t, 2> through,
+                               std::vector<std::string>& warnings) {
+    // The band two wider reads the band one wider's levels: that band is
+    // made final first, past what it computes ahead, so that it is idle.
+    if (through[1] > beyondThrough_[1]) {
+        through[0] = std::max({through[0], through[1], foreseen_});
     }
-    beyondThrough_ = through;
-    return true;
+    bool extended = false;
+    for (std::size_t b = 0; b < beyond_.size(); ++b) {
+        if (beyond_[b] == nullptr || through[b] <= beyondThrough_[b]) {
+            continue;
+        }
+        const ComputationResult result = beyond_[b]->extendSphere(through[b]);
+        if (result.outcome != Outcome::Finished) {
+            warnings.push_back(
+                "the sphere's levels above the chart could not be computed to degree " +
+                std::to_string(through[b]) +
+                "; the generators there are chosen without the lines into them");
+            beyond_ = {};
+            return false;
+        }
+        beyondThrough_[b] = through[b];
+        extended = true;
+    }
+    return extended;
 }
 
 std::int32_t SphereNames::foreseenBeyond(std::int32_t lastT) const {
     const SphereTable& sphere = algebra_.computation().sphere();
     const std::optional<int> top = sphere.band().maxFiltration;
-    if (beyond_ == nullptr || !top) {
+    if (beyond_[0] == nullptr || !top) {
         return 0;
     }
     const LiteratureChart& chart = literatureChart();
     std::int32_t through = 0;
     const auto reaches = [&](std::int32_t into, int level) {
         if (!readable(into, level) && linesReach(into, level) && into <= sphere.degrees() &&
-            level < beyond_->sphere().band().finalLevels(into)) {
+            level < beyond_[0]->sphere().band().finalLevels(into)) {
             through = std::max(through, into);
         }
     };
@@ -1254,23 +1278,32 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
     std::vector<Equation> further;
     std::vector<std::string> said;
     Solutions found;
+    // The band two filtrations wider costs more than the chart's top
+    // filtration: it is read only where the lines the others give, with
+    // every generator they fix, leave a choice it can make.
+    std::size_t bands = 1;
     for (;;) {
         equations.clear();
         further.clear();
         said.clear();
-        if (const ChainStatus lines =
-                lineEquations(t, k, classes, values, open, equations, further, warnings, said);
+        if (const ChainStatus lines = lineEquations(t, k, classes, values, open, equations, further,
+                                                    warnings, said, bands);
             lines != ChainStatus::Ok) {
             return lines;
         }
+        const bool unread = !said.empty();
         const std::size_t lines = equations.size() + further.size();
         found = solveLines(equations, further, open.size(), n, at(stem, k), said);
         // Where the computation contradicts lines, none fixes a generator.
         const std::vector<std::size_t> fixed = equations.size() == lines
                                                    ? fixedFirst(found, classes, open)
                                                    : std::vector<std::size_t>{};
-        if (fixed.empty()) {
+        if (fixed.empty() && (!unread || bands == beyond_.size())) {
             break;
+        }
+        if (fixed.empty()) {
+            bands = beyond_.size();
+            continue;
         }
         for (auto u = fixed.rbegin(); u != fixed.rend(); ++u) {
             const std::size_t c = open[*u];
@@ -1508,7 +1541,7 @@ ChainResult<Done> SphereNames::readLevel(std::int32_t t, int k, std::vector<std:
 void SphereNames::planBeyond(std::int32_t lastT) {
     foreseen_ = foreseenBeyond(lastT);
     if (foreseen_ > 0) {
-        beyond_->plan({}, foreseen_);
+        beyond_[0]->plan({}, foreseen_);
     }
 }
 

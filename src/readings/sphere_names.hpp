@@ -5,6 +5,7 @@
 #include "chart/reading_progress.hpp"
 #include "readings/chain_algebra.hpp"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -83,8 +84,9 @@ struct NamedClass {
 // parse, has).
 class SphereNames {
 public:
-    explicit SphereNames(ChainAlgebra& algebra, Computation* beyond = nullptr)
-        : algebra_(algebra), beyond_(beyond) {}
+    explicit SphereNames(ChainAlgebra& algebra, Computation* beyond = nullptr,
+                         Computation* twoBeyond = nullptr)
+        : algebra_(algebra), beyond_{beyond, twoBeyond} {}
 
     // Reads every bidegree of the sphere's final levels of total degree up
     // to lastT. Each disagreement between the computation and the
@@ -191,18 +193,18 @@ private:
                               const std::vector<std::size_t>& unknown,
                               std::vector<Equation>& equations, std::vector<Equation>& further,
                               std::vector<std::string>& warnings,
-                              std::vector<std::string>& unreadLines);
+                              std::vector<std::string>& unreadLines, std::size_t bands);
     ChainStatus allLines(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                          const std::vector<std::optional<ClassBits>>& values,
                          const std::vector<std::size_t>& unknown, std::vector<Equation>& equations,
                          std::vector<Equation>& further);
     // What reading the lines out of a bidegree's open generators takes:
-    // the degree through which the band one filtration wider is to be made
-    // final (0: none), and past what that gives, by unknown generator,
-    // whether a line of it lands there, with the highest level and degree
-    // such lines reach.
+    // the degrees through which the bands one and two filtrations wider are
+    // to be made final (0: none), and past what they give, by unknown
+    // generator, whether a line of it lands there, with the highest level
+    // and degree such lines reach.
     struct Reach {
-        std::int32_t through = 0;
+        std::array<std::int32_t, 2> through{};
         std::vector<bool> unread;
         int level = 0;
         std::int32_t degree = 0;
@@ -215,14 +217,18 @@ private:
     Reach reachBeyond(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                       const std::vector<std::optional<ClassBits>>& values,
                       const std::vector<std::size_t>& unknown,
-                      const std::vector<Equation>& equations, const std::vector<Equation>& further);
+                      const std::vector<Equation>& equations, const std::vector<Equation>& further,
+                      std::size_t bands);
     // The warning for a generator `key` of (t, k) whose lines reach levels
     // not read, up to `level` and `degree`: the band that reads them.
     std::string unread(const std::string& key, std::int32_t t, int k, int level,
                        std::int32_t degree) const;
-    // Makes the band beyond final through a degree; false where nothing new
-    // is (a failure, said once in `warnings`, ends reading it).
-    bool extendBeyond(std::int32_t through, std::vector<std::string>& warnings);
+    // Makes the bands beyond final through a degree each; false where
+    // nothing new is (a failure, said once in `warnings`, ends reading them).
+    bool extendBeyond(std::array<std::int32_t, 2> through, std::vector<std::string>& warnings);
+    // The narrowest of the first `bands` bands beyond that makes level k of
+    // degree t final.
+    std::optional<std::size_t> bandBeyond(std::int32_t t, int k, std::size_t bands) const;
     // The degree through which the lines of the band's top generators may
     // read the band beyond (0: none), foreseen from the levels' sizes and
     // the literature alone: a bidegree of the top two filtrations with a
@@ -346,9 +352,10 @@ private:
     ChainResult<SphereValue> multiply(const SphereValue& x, std::size_t g);
 
     ChainAlgebra& algebra_;
-    Computation* beyond_;
-    std::int32_t beyondThrough_ = 0; // the degrees of beyond_ made final
-    std::int32_t foreseen_ = 0;      // and those computed ahead
+    // The bands one and two filtrations wider, and their degrees made final.
+    std::array<Computation*, 2> beyond_;
+    std::array<std::int32_t, 2> beyondThrough_{};
+    std::int32_t foreseen_ = 0; // and those computed ahead
     std::vector<SphereGenerator> generators_;
     std::map<std::string, std::size_t> generatorByName_;
     std::vector<Chain> generatorCycles_;
