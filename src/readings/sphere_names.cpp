@@ -386,6 +386,12 @@ std::string at(int stem, int filtration) {
     return "stem " + std::to_string(stem) + ", filtration " + std::to_string(filtration);
 }
 
+// Whether the solutions differ in unknown u.
+bool undetermined(const Solutions& found, std::size_t u) {
+    return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
+                       [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
+}
+
 // Of the unknown generators of a bidegree (its classes by place), those
 // the lines fix in `found` while another stays open whose lines land on a
 // product of one of them (h1 E1, out of E1+C0): with it found, that line
@@ -393,13 +399,9 @@ std::string at(int stem, int filtration) {
 std::vector<std::size_t> fixedFirst(const Solutions& found, const std::vector<std::size_t>& classes,
                                     const std::vector<std::size_t>& unknown) {
     const LiteratureChart& chart = literatureChart();
-    const auto open = [&](std::size_t u) {
-        return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
-                           [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
-    };
     std::set<std::string> factors; // of the targets of the open ones' lines
     for (std::size_t u = 0; u < unknown.size(); ++u) {
-        for (int i = 0; open(u) && i < 3; ++i) {
+        for (int i = 0; undetermined(found, u) && i < 3; ++i) {
             for (const std::size_t target : lineTargets(chart, {classes[unknown[u]]}, i)) {
                 for (const std::vector<std::string>& term : nameTerms(chart.classes[target].key)) {
                     factors.insert(term.begin(), term.end());
@@ -410,7 +412,7 @@ std::vector<std::size_t> fixedFirst(const Solutions& found, const std::vector<st
     std::vector<std::size_t> fixed;
     for (std::size_t u = 0; u < unknown.size() && found.consistent; ++u) {
         const std::string& key = chart.classes[classes[unknown[u]]].key;
-        if (!open(u) && generatorName(key) == key && factors.count(key) != 0) {
+        if (!undetermined(found, u) && generatorName(key) == key && factors.count(key) != 0) {
             fixed.push_back(u);
         }
     }
@@ -1262,6 +1264,54 @@ ChainResult<ClassBits> SphereNames::definedValue(const std::string& key, std::in
     return evaluate(definition, t, k);
 }
 
+ChainStatus SphereNames::linesOfOpen(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                                     std::vector<std::optional<ClassBits>>& values,
+                                     std::vector<std::size_t>& open,
+                                     std::vector<Equation>& equations,
+                                     std::vector<Equation>& further,
+                                     std::vector<std::string>& warnings,
+                                     std::vector<std::string>& unreadLines) {
+    const LiteratureChart& chart = literatureChart();
+    const int stem = stemOf(t, k);
+    // The band two filtrations wider costs more than the chart's top
+    // filtration: it is read only where the lines the others give, with
+    // every generator they fix, leave a choice it can make.
+    std::size_t bands = 1;
+    for (;;) {
+        equations.clear();
+        further.clear();
+        unreadLines.clear();
+        if (const ChainStatus lines = lineEquations(t, k, classes, values, open, equations, further,
+                                                    warnings, unreadLines, bands);
+            lines != ChainStatus::Ok) {
+            return lines;
+        }
+        std::vector<Equation> all = equations;
+        std::vector<std::string> unused;
+        const Solutions found =
+            solveLines(all, further, open.size(), order(t, k).size(), "", unused);
+        // Where the computation contradicts lines, none fixes a generator.
+        const std::vector<std::size_t> fixed =
+            unused.empty() && all.size() == equations.size() + further.size()
+                ? fixedFirst(found, classes, open)
+                : std::vector<std::size_t>{};
+        if (fixed.empty() && (unreadLines.empty() || bands == beyond_.size())) {
+            return ChainStatus::Ok;
+        }
+        bands = fixed.empty() ? beyond_.size() : bands;
+        for (auto u = fixed.rbegin(); u != fixed.rend(); ++u) {
+            const std::size_t c = open[*u];
+            values[c] = found.particular[*u];
+            if (const ChainStatus added = addGenerator(stem, k, chart.classes[classes[c]].key,
+                                                       *values[c], order(t, k), false);
+                added != ChainStatus::Ok) {
+                return added;
+            }
+            open.erase(open.begin() + static_cast<std::ptrdiff_t>(*u));
+        }
+    }
+}
+
 ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
                                          const std::vector<std::size_t>& classes,
                                          std::vector<std::optional<ClassBits>>& values,
@@ -1276,59 +1326,23 @@ ChainStatus SphereNames::solveGenerators(std::int32_t t, int k,
     std::vector<std::size_t> open = unknown;
     std::vector<Equation> equations;
     std::vector<Equation> further;
-    std::vector<std::string> said;
-    Solutions found;
-    // The band two filtrations wider costs more than the chart's top
-    // filtration: it is read only where the lines the others give, with
-    // every generator they fix, leave a choice it can make.
-    std::size_t bands = 1;
-    for (;;) {
-        equations.clear();
-        further.clear();
-        said.clear();
-        if (const ChainStatus lines = lineEquations(t, k, classes, values, open, equations, further,
-                                                    warnings, said, bands);
-            lines != ChainStatus::Ok) {
-            return lines;
-        }
-        const bool unread = !said.empty();
-        const std::size_t lines = equations.size() + further.size();
-        found = solveLines(equations, further, open.size(), n, at(stem, k), said);
-        // Where the computation contradicts lines, none fixes a generator.
-        const std::vector<std::size_t> fixed = equations.size() == lines
-                                                   ? fixedFirst(found, classes, open)
-                                                   : std::vector<std::size_t>{};
-        if (fixed.empty() && (!unread || bands == beyond_.size())) {
-            break;
-        }
-        if (fixed.empty()) {
-            bands = beyond_.size();
-            continue;
-        }
-        for (auto u = fixed.rbegin(); u != fixed.rend(); ++u) {
-            const std::size_t c = open[*u];
-            values[c] = found.particular[*u];
-            if (const ChainStatus added = addGenerator(stem, k, chart.classes[classes[c]].key,
-                                                       *values[c], order(t, k), false);
-                added != ChainStatus::Ok) {
-                return added;
-            }
-            open.erase(open.begin() + static_cast<std::ptrdiff_t>(*u));
-        }
+    std::vector<std::string> unreadLines;
+    const ChainStatus lines =
+        linesOfOpen(t, k, classes, values, open, equations, further, warnings, unreadLines);
+    warnings.insert(warnings.end(), unreadLines.begin(), unreadLines.end());
+    if (lines != ChainStatus::Ok) {
+        return lines;
     }
-    warnings.insert(warnings.end(), said.begin(), said.end());
+    Solutions found = solveLines(equations, further, open.size(), n, at(stem, k), warnings);
     const std::size_t m = open.size();
-    const auto undetermined = [&](std::size_t u) {
-        return std::any_of(found.homogeneous.begin(), found.homogeneous.end(),
-                           [&](const std::vector<ClassBits>& x) { return x[u] != 0; });
-    };
     // A generator the lines leave open that the literature defines, as a
     // Sq^0 image or a product, is what it defines.
     for (std::size_t u = 0; u < m; ++u) {
         const std::string& key = chart.classes[classes[open[u]]].key;
         std::string definition;
-        const ChainResult<ClassBits> image =
-            undetermined(u) ? definedValue(key, t, k, definition) : ChainResult<ClassBits>::none();
+        const ChainResult<ClassBits> image = undetermined(found, u)
+                                                 ? definedValue(key, t, k, definition)
+                                                 : ChainResult<ClassBits>::none();
         if (image.failed()) {
             return image.status();
         }

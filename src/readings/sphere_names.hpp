@@ -304,6 +304,15 @@ private:
     // Completes a level's basis with the survivors the literature's classes
     // do not span, generators named by their place.
     ChainStatus nameTheRest(Level& read, int stem, int k);
+    // The lines' equations on the `open` generators (see lineEquations),
+    // once those the lines fix that another's lines land on a product of
+    // (h1 E1, out of E1+C0) are found, added and taken out of `open`:
+    // those lines then read.
+    ChainStatus linesOfOpen(std::int32_t t, int k, const std::vector<std::size_t>& classes,
+                            std::vector<std::optional<ClassBits>>& values,
+                            std::vector<std::size_t>& open, std::vector<Equation>& equations,
+                            std::vector<Equation>& further, std::vector<std::string>& warnings,
+                            std::vector<std::string>& unreadLines);
     ChainStatus solveGenerators(std::int32_t t, int k, const std::vector<std::size_t>& classes,
                                 std::vector<std::optional<ClassBits>>& values,
                                 const std::vector<std::size_t>& unknown,
