@@ -800,7 +800,9 @@ std::string SphereNames::unread(const std::string& key, std::int32_t t, int k, i
     const SphereTable& sphere = algebra_.computation().sphere();
     const int filtration = std::max(level, sphere.band().maxFiltration.value_or(0));
     std::string wider = "--max-filtration " + std::to_string(filtration);
-    if (degree > sphere.degrees()) {
+    if (!sphere.band().maxFiltration) {
+        wider = "--max-degree " + std::to_string(degree);
+    } else if (degree > sphere.degrees()) {
         wider += " --max-stem " + std::to_string(degree - filtration - 1);
     }
     return "the name of " + key + " at " + at(stemOf(t, k), k) +
@@ -816,7 +818,9 @@ SphereNames::Reach SphereNames::reachBeyond(std::int32_t t, int k,
                                             std::size_t bands) {
     Reach reach;
     reach.unread.assign(unknown.size(), false);
-    if (beyond_[0] == nullptr) {
+    // A band's levels above it are read from the bands beyond, or not at
+    // all; the whole degrees lack only the degrees past them.
+    if (beyond_[0] == nullptr && algebra_.computation().sphere().band().maxFiltration) {
         return reach;
     }
     std::vector<Equation> direct = equations;
