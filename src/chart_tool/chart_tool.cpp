@@ -383,7 +383,7 @@ std::optional<int> ChartRun::readOff() {
         // The names' wider band is computed while the readings before them
         // run, which only read the chart's tables, as it does.
         namesBeyond_ = std::make_unique<WiderBand>(computation_, settings(seams_));
-        planNamesBeyond(computation_, namesBeyond_->computation());
+        planNamesBeyond(computation_, *namesBeyond_);
     }
     if (readings.products) {
         status = readings.unstable ? addUnstableProducts(chart_, computation_, reading_)

@@ -427,10 +427,10 @@ SphereNames::KnownProducts productsRead(const PrintedChart& chart, const Computa
 
 } // namespace
 
-void planNamesBeyond(const Computation& computation, Computation* beyond) {
-    if (beyond != nullptr) {
+void planNamesBeyond(const Computation& computation, const WiderBand& beyond) {
+    if (beyond.computation() != nullptr) {
         ChainAlgebra algebra(computation);
-        SphereNames(algebra, beyond).planBeyond(computation.sphere().degrees());
+        SphereNames(algebra, beyond.computation()).planBeyond(computation.sphere().degrees());
     }
 }
 

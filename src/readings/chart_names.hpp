@@ -24,7 +24,7 @@ namespace curtis {
 // (see SphereNames).
 // Starts computing the degrees of the band one filtration wider that the
 // names will foreseeably read, so that other readings run meanwhile.
-void planNamesBeyond(const Computation& computation, Computation* beyond);
+void planNamesBeyond(const Computation& computation, const WiderBand& beyond);
 
 ChainStatus addNames(PrintedChart& chart, const Computation& computation, const WiderBand* beyond,
                      const OnReadingProgress& progress, std::vector<std::string>& warnings,

@@ -410,7 +410,7 @@ std::vector<std::size_t> fixedFirst(const Solutions& found, const std::vector<st
         }
     }
     std::vector<std::size_t> fixed;
-    for (std::size_t u = 0; u < unknown.size() && found.consistent; ++u) {
+    for (std::size_t u = 0; u < unknown.size(); ++u) {
         const std::string& key = chart.classes[classes[unknown[u]]].key;
         if (!undetermined(found, u) && generatorName(key) == key && factors.count(key) != 0) {
             fixed.push_back(u);
@@ -1294,11 +1294,11 @@ ChainStatus SphereNames::linesOfOpen(std::int32_t t, int k, const std::vector<st
         std::vector<std::string> unused;
         const Solutions found =
             solveLines(all, further, open.size(), order(t, k).size(), "", unused);
-        // Where the computation contradicts lines, none fixes a generator.
-        const std::vector<std::size_t> fixed =
-            unused.empty() && all.size() == equations.size() + further.size()
-                ? fixedFirst(found, classes, open)
-                : std::vector<std::size_t>{};
+        // Where the computation contradicts lines (solveLines set some
+        // aside), none fixes a generator.
+        const std::vector<std::size_t> fixed = all.size() == equations.size() + further.size()
+                                                   ? fixedFirst(found, classes, open)
+                                                   : std::vector<std::size_t>{};
         if (fixed.empty() && (unreadLines.empty() || bands == beyond_.size())) {
             return ChainStatus::Ok;
         }
